@@ -1,0 +1,21 @@
+# kest_core: the system's own code as one static library.  The include root is
+# the repository root, so code includes "engine/AudioEngine.h" and so on.
+set(KEST_CORE_FOLDERS engine platform gui linking presets editor aax wrapper)
+
+set(KEST_CORE_SOURCES "")
+foreach (folder IN LISTS KEST_CORE_FOLDERS)
+    file(GLOB folder_sources CONFIGURE_DEPENDS
+        ${KEST_ROOT}/${folder}/*.cpp
+        ${KEST_ROOT}/${folder}/*.h)
+    list(APPEND KEST_CORE_SOURCES ${folder_sources})
+endforeach()
+
+add_library(kest_core STATIC ${KEST_CORE_SOURCES})
+target_include_directories(kest_core PUBLIC ${KEST_ROOT})
+target_link_libraries(kest_core PUBLIC kest_juce)
+target_compile_options(kest_core PRIVATE -Wall -Wextra -Wno-unused-parameter)
+set_target_properties(kest_core PROPERTIES
+    POSITION_INDEPENDENT_CODE ON
+    C_VISIBILITY_PRESET hidden
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
