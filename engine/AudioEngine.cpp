@@ -1,0 +1,155 @@
+#include "engine/AudioEngine.h"
+
+#include "engine/ParameterFunctions.h"
+
+#include <cmath>
+
+using namespace ParameterTable;
+
+namespace
+{
+bool isParameterIndex (int index) noexcept { return index >= 0 && index < numParameters; }
+} // namespace
+
+AudioEngine::AudioEngine()
+    : AudioProcessorWithParameterDirtyCheck (
+          BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+{
+    ownerThread = juce::Thread::getCurrentThreadId();
+
+    keyboardState.addListener (this);
+
+    parameters.reserve (numParameters);
+    for (int index = 0; index < numParameters; ++index)
+        parameters.push_back (createRecord (index, createSetter (index)));
+
+    for (int slot = 0; slot < numReceiveSlots; ++slot)
+        pitchBendRecords.push_back (std::make_unique<ParameterRecord> ("PitchBend", 0.5f, ParameterFunctions::emptyText, nullptr));
+    for (int slot = 0; slot < numReceiveSlots; ++slot)
+        sustainPedalRecords.push_back (std::make_unique<ParameterRecord> ("SustainPedal", 0.0f, ParameterFunctions::emptyText, nullptr));
+
+    // Every default goes through the host path, so every setter runs once and
+    // every dirty flag is set for the editor's first poll.
+    for (int index = 0; index < numParameters; ++index)
+        setParameter (index, getParameterDefaultValue (index));
+}
+
+AudioEngine::~AudioEngine()
+{
+    keyboardState.removeListener (this);
+}
+
+std::unique_ptr<Korvalden::Parameter::SetValueFunctor> AudioEngine::createSetter (int index)
+{
+    using Korvalden::Parameter::makeAdaptor;
+    using namespace ParameterFunctions;
+
+    if (index >= firstMacro && index < voiceMode)
+        return makeAdaptor (this, &AudioEngine::setMacroValue, passThrough);
+
+    if (index == masterVolume)
+        return makeAdaptor (this, &AudioEngine::setMasterVolume, toDecibels);
+
+    return nullptr;
+}
+
+//==============================================================================
+const juce::String AudioEngine::getName() const { return "Kest"; }
+void AudioEngine::releaseResources() {}
+double AudioEngine::getTailLengthSeconds() const { return 0.0; }
+bool AudioEngine::acceptsMidi() const { return true; }
+bool AudioEngine::producesMidi() const { return false; }
+bool AudioEngine::silenceInProducesSilenceOut() const { return false; }
+
+// The editor is built by the editor subsystem; until then the engine offers none.
+juce::AudioProcessorEditor* AudioEngine::createEditor() { return nullptr; }
+bool AudioEngine::hasEditor() const { return false; }
+
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+const juce::String AudioEngine::getInputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
+const juce::String AudioEngine::getOutputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
+bool AudioEngine::isInputChannelStereoPair (int) const { return false; }
+bool AudioEngine::isOutputChannelStereoPair (int index) const { return index < 2; }
+
+int AudioEngine::getNumParameters() { return numHostParameters; }
+
+const juce::String AudioEngine::getParameterName (int index)
+{
+    return isParameterIndex (index) ? parameters[(size_t) index]->name : juce::String();
+}
+
+float AudioEngine::getParameter (int index)
+{
+    return isParameterIndex (index) ? parameters[(size_t) index]->getValue() : 0.0f;
+}
+
+const juce::String AudioEngine::getParameterText (int index)
+{
+    return isParameterIndex (index) ? parameters[(size_t) index]->getText() : juce::String();
+}
+
+float AudioEngine::getParameterDefaultValue (int index)
+{
+    return isParameterIndex (index) ? parameters[(size_t) index]->defaultValue : 0.0f;
+}
+
+void AudioEngine::setParameter (int index, float value)
+{
+    if (! isParameterIndex (index) || ! std::isfinite (value))
+        return;
+
+    parameters[(size_t) index]->store (value);
+
+    if (index < numHostParameters)
+        markPresetModified();
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+int AudioEngine::getNumPrograms() { return 0; }
+int AudioEngine::getCurrentProgram() { return 0; }
+void AudioEngine::setCurrentProgram (int) {}
+const juce::String AudioEngine::getProgramName (int) { return {}; }
+void AudioEngine::changeProgramName (int, const juce::String&) {}
+
+// The plug-in state is written and read with the preset XML.
+void AudioEngine::getStateInformation (juce::MemoryBlock&) {}
+void AudioEngine::setStateInformation (const void*, int) {}
+
+bool AudioEngine::isParameterDirty (int index)
+{
+    return isParameterIndex (index) && parameters[(size_t) index]->testAndClearDirty();
+}
+
+int AudioEngine::getTotalNumParameters() { return numParameters; }
+
+void AudioEngine::markPresetModified()
+{
+    presetModified.store (true);
+}
+
+//==============================================================================
+void AudioEngine::setMacroValue (float) {}
+
+void AudioEngine::setMasterVolume (float decibels)
+{
+    targetGain.store (ParameterFunctions::decibelsToGain (decibels));
+    auto rate = sampleRate.load();
+    gainRampSamplesLeft.store ((unsigned int) (rate * 0.01f));
+
+    // Before the host gives a rate there is nothing to ramp over: a state
+    // restored then must not start with a ramp from the old gain.
+    if (rate <= 0.0f)
+        currentGain = targetGain.load();
+}
+
+float AudioEngine::getMeterLevel (int channel) const noexcept
+{
+    return channel >= 0 && channel < meterChannels ? meterLevels[(size_t) channel].load (std::memory_order_relaxed) : 0.0f;
+}
+
+int AudioEngine::getClipHoldSamples (int channel) const noexcept
+{
+    return channel >= 0 && channel < meterChannels ? clipHoldSamples[(size_t) channel].load (std::memory_order_relaxed) : 0;
+}

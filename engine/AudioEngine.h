@@ -1,0 +1,167 @@
+#pragma once
+
+#include "engine/ParameterGUILinker.h"
+#include "engine/ParameterRecord.h"
+#include "engine/ParameterTable.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+/** The plug-in's audio processor: owns the parameter records and everything
+    that makes sound, renders blocks from MIDI and keeps the editor's state.
+
+    Threads: the constructor, the destructor and createEditor run on the owner
+    thread (the host's main thread, which is the message thread).  The host's
+    parameter calls may come from any thread.  prepareToPlay runs before
+    processing starts or resumes; processBlock runs on the audio thread under
+    the processor's callback lock.
+
+    The index-based parameter calls are the framework's legacy interface,
+    which the host layer drives.
+*/
+class AudioEngine : public Korvalden::Parameter::ParameterGUILinker::AudioProcessorWithParameterDirtyCheck,
+                    public juce::MidiKeyboardStateListener
+{
+public:
+    /** Owner thread. */
+    AudioEngine();
+    /** Owner thread. */
+    ~AudioEngine() override;
+
+    //==============================================================================
+    // juce::AudioProcessor
+    const juce::String getName() const override;
+    /** Before processing starts or resumes.  A sample rate of 0 or less is ignored. */
+    void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    void releaseResources() override;
+    /** Audio thread. */
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlock;
+
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    const juce::String getInputChannelName (int channelIndex) const override;
+    const juce::String getOutputChannelName (int channelIndex) const override;
+    bool isInputChannelStereoPair (int index) const override;
+    bool isOutputChannelStereoPair (int index) const override;
+
+    /** Any thread.  92: the master volume is not a host parameter. */
+    int getNumParameters() override;
+    /** Any thread.  Empty outside 0..92. */
+    const juce::String getParameterName (int index) override;
+    /** Any thread.  0.0 outside 0..92. */
+    float getParameter (int index) override;
+    /** Any thread (allocates).  Empty outside 0..92. */
+    const juce::String getParameterText (int index) override;
+    /** Any thread.  0.0 outside 0..92. */
+    float getParameterDefaultValue (int index) override;
+    /** Any thread but the audio thread.  Stores the value as given, sets the
+        dirty flag, runs the setter and marks the preset modified (0..91 only).
+        Ignored outside 0..92 and for a value that is not a finite number. */
+    void setParameter (int index, float value) override;
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+    bool silenceInProducesSilenceOut() const override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    //==============================================================================
+    // AudioProcessorWithParameterDirtyCheck
+    /** Any thread.  Returns the record's dirty flag and clears it; false outside. */
+    bool isParameterDirty (int index) override;
+    /** 93: the records that have a value and a dirty flag. */
+    int getTotalNumParameters() override;
+
+    //==============================================================================
+    // juce::MidiKeyboardStateListener
+    void handleNoteOn (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
+    void handleNoteOff (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
+
+    //==============================================================================
+    // Setters that the parameter records call.
+    /** The macros have no sound of their own: nothing happens. */
+    void setMacroValue (float value);
+    /** The master volume in dB; the gain ramps to it over 10 ms. */
+    void setMasterVolume (float decibels);
+
+    //==============================================================================
+    /** Whether the current preset is marked as modified.  Any thread. */
+    bool isPresetModified() const noexcept { return presetModified.load(); }
+    /** Clears the modified mark (a preset was loaded or saved).  Owner thread. */
+    void clearPresetModified() noexcept { presetModified = false; }
+
+    /** The thread that constructed the engine. */
+    juce::Thread::ThreadID getOwnerThread() const noexcept { return ownerThread; }
+
+    /** The level meters: squared peak level of each output channel, decaying
+        over 150 ms, and the remaining samples of each clip indicator.  Written
+        by the audio thread, read by the editor. */
+    static constexpr int meterChannels = 2;
+    float getMeterLevel (int channel) const noexcept;
+    int getClipHoldSamples (int channel) const noexcept;
+
+    /** The master gain reached by the last rendered sample (linear).  Audio
+        thread; other threads only when processing has stopped. */
+    float getCurrentGain() const noexcept { return currentGain; }
+
+    // The editor's five view switches, travelling with the plug-in state.
+    bool showTooltips = true;
+    bool showParameterLinks = false;
+    bool showValueLabels = false;
+    bool showKeyboard = true;
+    bool showPresetManager = true;
+
+    /** The number of voices in the pool. */
+    int numberOfVoices = 16;
+
+private:
+    void markPresetModified();
+    std::unique_ptr<Korvalden::Parameter::SetValueFunctor> createSetter (int index);
+    void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
+    void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
+    void updateMeters (const juce::AudioBuffer<float>& buffer);
+
+    juce::MidiKeyboardState keyboardState;
+
+    std::array<unsigned int, ParameterTable::numReceiveSlots> receiveChannels {};
+    unsigned int sustainPedalCC = 64;
+
+    float currentGain = 1.0f;
+    std::atomic<float> targetGain { 1.0f };
+    std::atomic<unsigned int> gainRampSamplesLeft { 0 };
+
+    bool monophonic = false;
+
+    std::vector<std::unique_ptr<ParameterRecord>> parameters;
+    std::vector<std::unique_ptr<ParameterRecord>> pitchBendRecords;
+    std::vector<std::unique_ptr<ParameterRecord>> sustainPedalRecords;
+
+    float meterDecay = 0.0f;
+    std::array<std::atomic<float>, meterChannels> meterLevels {};
+    int clipHoldLength = 0;
+    std::array<std::atomic<int>, meterChannels> clipHoldSamples {};
+
+    std::atomic<bool> presetModified { false };
+    juce::Thread::ThreadID ownerThread = nullptr;
+
+    /** The host rate given by the last prepare; 0 until then. */
+    std::atomic<float> sampleRate { 0.0f };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioEngine)
+};

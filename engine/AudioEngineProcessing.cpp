@@ -1,0 +1,121 @@
+#include "engine/AudioEngine.h"
+
+#include <cmath>
+
+// The audio side of the engine: preparing for a rate, rendering a block
+// between its MIDI events, the master gain ramp, note routing and the meters.
+
+void AudioEngine::prepareToPlay (double newSampleRate, int)
+{
+    if (! (newSampleRate > 0.0))
+        return;
+
+    keyboardState.reset();
+
+    auto rate = (float) newSampleRate;
+    sampleRate.store (rate);
+
+    // Rate-dependent coefficients are recomputed; values, dirty flags and
+    // the preset mark stay as they are.
+    for (auto& record : parameters)
+        record->reapply();
+
+    meterDecay = (float) std::exp ((double) (-1.0f / (0.15f * rate)));
+    clipHoldLength = (int) (2.0f * rate);
+    for (int channel = 0; channel < meterChannels; ++channel)
+    {
+        meterLevels[(size_t) channel].store (0.0f);
+        clipHoldSamples[(size_t) channel].store (0);
+    }
+}
+
+void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    buffer.clear();
+
+    const int length = buffer.getNumSamples();
+    int position = 0;
+
+    for (const auto metadata : midi)
+    {
+        // Events outside the block are taken as lying on its nearest edge.
+        const int time = juce::jlimit (position, length, metadata.samplePosition);
+
+        if (time != position)
+        {
+            renderSegment (buffer, position, time);
+            position = time;
+        }
+
+        keyboardState.processNextMidiEvent (metadata.getMessage());
+    }
+
+    if (position != length)
+        renderSegment (buffer, position, length);
+
+    midi.clear();
+    updateMeters (buffer);
+}
+
+void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)
+{
+    applyMasterGain (buffer, start, end - start);
+}
+
+void AudioEngine::applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples)
+{
+    const int numChannels = buffer.getNumChannels();
+    unsigned int rampLeft = gainRampSamplesLeft.load();
+
+    if (rampLeft != 0)
+    {
+        const auto used = juce::jmin (rampLeft, (unsigned int) numSamples);
+        const float g0 = currentGain;
+        const float g1 = g0 + (float) used * (targetGain.load() - g0) / (float) rampLeft;
+
+        for (int channel = 0; channel < numChannels; ++channel)
+            buffer.applyGainRamp (channel, start, numSamples, g0, g1);
+
+        // A volume change that arrived meanwhile restarts the ramp from here.
+        gainRampSamplesLeft.compare_exchange_strong (rampLeft, rampLeft - used);
+        currentGain = g1;
+        return;
+    }
+
+    const float gain = targetGain.load();
+    currentGain = gain;
+    for (int channel = 0; channel < numChannels; ++channel)
+        buffer.applyGain (channel, start, numSamples, gain);
+}
+
+void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)
+{
+    const int channels = juce::jmin (meterChannels, buffer.getNumChannels());
+    const int length = buffer.getNumSamples();
+
+    for (int channel = 0; channel < channels; ++channel)
+    {
+        const float* samples = buffer.getReadPointer (channel);
+        float level = meterLevels[(size_t) channel].load (std::memory_order_relaxed);
+        int hold = clipHoldSamples[(size_t) channel].load (std::memory_order_relaxed);
+
+        for (int i = 0; i < length; ++i)
+        {
+            const float squared = samples[i] * samples[i];
+            level = juce::jmax (squared, level * meterDecay);
+
+            if (squared >= 1.0f)
+                hold = clipHoldLength;
+            else if (hold != 0)
+                --hold;
+        }
+
+        meterLevels[(size_t) channel].store (level, std::memory_order_relaxed);
+        clipHoldSamples[(size_t) channel].store (hold, std::memory_order_relaxed);
+    }
+}
+
+void AudioEngine::handleNoteOn (juce::MidiKeyboardState*, int, int, float) {}
+void AudioEngine::handleNoteOff (juce::MidiKeyboardState*, int, int, float) {}
