@@ -113,10 +113,6 @@ void AudioEngine::setCurrentProgram (int) {}
 const juce::String AudioEngine::getProgramName (int) { return {}; }
 void AudioEngine::changeProgramName (int, const juce::String&) {}
 
-// The plug-in state is written and read with the preset XML.
-void AudioEngine::getStateInformation (juce::MemoryBlock&) {}
-void AudioEngine::setStateInformation (const void*, int) {}
-
 bool AudioEngine::isParameterDirty (int index)
 {
     return isParameterIndex (index) && parameters[(size_t) index]->testAndClearDirty();

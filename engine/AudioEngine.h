@@ -82,6 +82,16 @@ public:
     void setStateInformation (const void* data, int sizeInBytes) override;
 
     //==============================================================================
+    // Presets
+    /** Fills the block with the current sound as a "KEST_Preset" element.  Message thread. */
+    void writePresetState (juce::MemoryBlock& out);
+    /** Applies a preset block; a block that is not XML changes nothing.  Values
+        are clamped to 0..1 and a value that is not a finite number keeps the
+        current one.  No preset mark, no host notification per parameter.
+        Message thread. */
+    void readPresetState (const juce::MemoryBlock& in);
+
+    //==============================================================================
     // AudioProcessorWithParameterDirtyCheck
     /** Any thread.  Returns the record's dirty flag and clears it; false outside. */
     bool isParameterDirty (int index) override;
@@ -132,6 +142,9 @@ public:
 
 private:
     void markPresetModified();
+    std::unique_ptr<juce::XmlElement> createPresetElement();
+    /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
+    void storeValueFromFile (int index, double value);
     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> createSetter (int index);
     void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);

@@ -1,0 +1,124 @@
+#include "engine/AudioEngine.h"
+
+#include "engine/XmlBinaryBlock.h"
+
+#include <cmath>
+
+// Presets ("KEST_Preset") and the plug-in state ("KEST_Plugin_State"), both
+// stored as binary XML blocks.
+
+namespace
+{
+const juce::Identifier presetTag ("KEST_Preset");
+const juce::Identifier stateTag ("KEST_Plugin_State");
+
+bool hasTag (const juce::XmlElement& element, const juce::Identifier& tag)
+{
+    return element.getTagName().equalsIgnoreCase (tag.toString());
+}
+
+juce::XmlElement* findChild (const juce::XmlElement& parent, const juce::Identifier& tag)
+{
+    for (auto* child : parent.getChildIterator())
+        if (hasTag (*child, tag))
+            return child;
+    return nullptr;
+}
+
+/** A bool attribute: true when its first non-blank character is 1, y, Y, t or T. */
+bool readBool (const juce::XmlElement& element, const char* name, bool current)
+{
+    if (! element.hasAttribute (name))
+        return current;
+    auto text = element.getStringAttribute (name).trimStart();
+    return text.isNotEmpty() && juce::String ("1yYtT").containsChar (text[0]);
+}
+} // namespace
+
+void AudioEngine::storeValueFromFile (int index, double value)
+{
+    auto& record = *parameters[(size_t) index];
+    float newValue = record.getValue();
+    if (std::isfinite (value))
+        newValue = juce::jlimit (0.0f, 1.0f, (float) value);
+    record.store (newValue);
+}
+
+std::unique_ptr<juce::XmlElement> AudioEngine::createPresetElement()
+{
+    auto element = std::make_unique<juce::XmlElement> (presetTag);
+    element->setAttribute ("Version", 1);
+    for (int index = 0; index < ParameterTable::numHostParameters; ++index)
+        element->setAttribute (parameters[(size_t) index]->name, (double) parameters[(size_t) index]->getValue());
+    return element;
+}
+
+void AudioEngine::writePresetState (juce::MemoryBlock& out)
+{
+    XmlBinaryBlock::write (*createPresetElement(), out);
+}
+
+void AudioEngine::readPresetState (const juce::MemoryBlock& in)
+{
+    auto element = XmlBinaryBlock::read (in);
+    if (element == nullptr)
+        return;
+
+    if (hasTag (*element, presetTag))
+    {
+        for (int index = 0; index < ParameterTable::numHostParameters; ++index)
+        {
+            auto& record = *parameters[(size_t) index];
+            storeValueFromFile (index, element->getDoubleAttribute (record.name, (double) record.getValue()));
+        }
+    }
+
+    element.reset();
+    updateHostDisplay();
+}
+
+void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement state (stateTag);
+    state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
+    state.setAttribute ("NumberOfVoices", numberOfVoices);
+    state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
+    state.setAttribute ("ShowParameterLinks", showParameterLinks ? 1 : 0);
+    state.setAttribute ("ShowValueLabels", showValueLabels ? 1 : 0);
+    state.setAttribute ("ShowKeyboard", showKeyboard ? 1 : 0);
+    state.setAttribute ("ShowPresetManager", showPresetManager ? 1 : 0);
+    state.addChildElement (createPresetElement().release());
+    state.setAttribute ("PresetChangedState", isPresetModified() ? 1 : 0);
+    XmlBinaryBlock::write (state, destData);
+}
+
+void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+
+    juce::MemoryBlock block (data, (size_t) sizeInBytes);
+    readPresetState (block);
+
+    auto state = XmlBinaryBlock::read (block);
+    if (state == nullptr || ! hasTag (*state, stateTag))
+        return;
+
+    auto& volume = *parameters[ParameterTable::masterVolume];
+    storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
+
+    showTooltips = readBool (*state, "ShowTooltips", showTooltips);
+    showParameterLinks = readBool (*state, "ShowParameterLinks", showParameterLinks);
+    showValueLabels = readBool (*state, "ShowValueLabels", showValueLabels);
+    showKeyboard = readBool (*state, "ShowKeyboard", showKeyboard);
+    showPresetManager = readBool (*state, "ShowPresetManager", showPresetManager);
+
+    if (auto* preset = findChild (*state, presetTag))
+    {
+        juce::MemoryBlock presetBlock;
+        XmlBinaryBlock::write (*preset, presetBlock);
+        readPresetState (presetBlock);
+    }
+
+    presetModified = readBool (*state, "PresetChangedState", false);
+}
