@@ -25,10 +25,6 @@ TEST (MidiMappingKey, PacksChannelTypeAndNumber)
     EXPECT_EQ (MidiMapping (MidiMapping::controller, 7, 3, 16383, nullptr).getKey(), 0x03010007u);
     EXPECT_EQ (MidiMapping (MidiMapping::registeredParameter, 16383, 16, 16383, nullptr).getKey(), 0x10043fffu);
     EXPECT_EQ (MidiMapping (MidiMapping::nonRegisteredParameter, 300, 1, 16383, nullptr).getKey(), 0x0105012cu);
-}
-
-TEST (MidiMappingKey, PressureAndPitchBendIgnoreTheNumber)
-{
     EXPECT_EQ (MidiMapping (MidiMapping::channelPressure, 55, 2, 16383, nullptr).getKey(), 0x02020000u);
     EXPECT_EQ (MidiMapping (MidiMapping::pitchBend, 9, 0, 16383, nullptr).getKey(), 0x00030000u);
 }
@@ -104,17 +100,4 @@ TEST (MidiMappingRegistry, RemoveTakesOutOnlyThatObject)
 
     registry.remove (&second);
     EXPECT_TRUE (entriesUnder (registry, 0x00030000u).empty());
-}
-
-TEST (MidiMappingRegistry, InvalidMappingsAreFiledUnderKeyZero)
-{
-    MidiMappingRegistry registry;
-    MidiMapping badController (MidiMapping::controller, 128, 1, 16383, nullptr);
-    MidiMapping badType (6, 1, 1, 16383, nullptr);
-
-    registry.add (&badController);
-    registry.add (&badType);
-
-    EXPECT_EQ (entriesUnder (registry, 0u), (std::vector<MidiMapping*> { &badController, &badType }));
-    EXPECT_TRUE (entriesUnder (registry, 0x01010000u).empty());
 }
