@@ -46,11 +46,14 @@ public:
         Owner thread, after processing has stopped. */
     ~FunctionCallPostponer();
 
-    /** Posts a call of method on object with copies of the arguments.
+    /** Posts a call of method on object with copies of the arguments.  The
+        object may be of a class derived from the one that declares the method.
         Owner thread only; allocates. */
-    template <class Target, class... Params, class... Args>
-    void addMethodCall (Target* object, void (Target::*method) (Params...), Args&&... args)
+    template <class Object, class Target, class... Params, class... Args>
+    void addMethodCall (Object* object, void (Target::*method) (Params...), Args&&... args)
     {
+        static_assert (std::is_base_of_v<Target, Object>, "the method must belong to the object's class");
+
         class PostponeFunctor final : public PostponeFunctorBase
         {
         public:
