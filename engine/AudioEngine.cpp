@@ -28,6 +28,8 @@ AudioEngine::AudioEngine()
     for (int slot = 0; slot < numReceiveSlots; ++slot)
         sustainPedalRecords.push_back (std::make_unique<ParameterRecord> ("SustainPedal", 0.0f, ParameterFunctions::emptyText, nullptr));
 
+    readSettings();
+
     // Every default goes through the host path, so every setter runs once and
     // every dirty flag is set for the editor's first poll.
     for (int index = 0; index < numParameters; ++index)
@@ -37,6 +39,7 @@ AudioEngine::AudioEngine()
 AudioEngine::~AudioEngine()
 {
     keyboardState.removeListener (this);
+    removeAllMappings();
 }
 
 std::unique_ptr<Korvalden::Parameter::SetValueFunctor> AudioEngine::createSetter (int index)

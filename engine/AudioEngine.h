@@ -1,5 +1,9 @@
 #pragma once
 
+#include "engine/FunctionCallPostponer.h"
+#include "engine/MidiControlProcessor.h"
+#include "engine/MidiMapping.h"
+#include "engine/MidiMappingRegistry.h"
 #include "engine/ParameterGUILinker.h"
 #include "engine/ParameterRecord.h"
 #include "engine/ParameterTable.h"
@@ -111,6 +115,26 @@ public:
     void setMasterVolume (float decibels);
 
     //==============================================================================
+    // MIDI settings (owner thread: the constructor and the options dialog).
+    /** Slot 0 is the global channel (1..16, anything else omni), slots 1..4
+        the devices (1..16, anything else off).  Replaces the slot's pitch-bend
+        and sustain mappings; for slot 0 with rebuild, every parameter's
+        controller moves to the new channel.  A slot above 4 is ignored. */
+    void setReceiveChannel (unsigned int slot, int channel, bool rebuild);
+    /** The controller that drives a parameter on the global channel; 128 or
+        more (also -1 from the settings file) leaves it without one.  An index
+        above 92 is ignored. */
+    void setParameterCC (unsigned int index, unsigned int controllerNumber);
+    /** The sustain-pedal controller of every receive slot. */
+    void setSustainPedalCC (unsigned int controllerNumber);
+
+    /** The receive channel of a slot (0 = omni or off). Any thread. */
+    int getReceiveChannel (unsigned int slot) const noexcept;
+    /** The controller number mapped to a parameter, or -1 when none.  Owner thread. */
+    int getParameterCC (unsigned int index) const noexcept;
+    unsigned int getSustainPedalCC() const noexcept { return sustainPedalCC; }
+
+    //==============================================================================
     /** Whether the current preset is marked as modified.  Any thread. */
     bool isPresetModified() const noexcept { return presetModified.load(); }
     /** Clears the modified mark (a preset was loaded or saved).  Owner thread. */
@@ -150,9 +174,19 @@ private:
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void updateMeters (const juce::AudioBuffer<float>& buffer);
 
-    juce::MidiKeyboardState keyboardState;
+    using MappingPointer = std::unique_ptr<Korvalden::Parameter::MidiMapping>;
 
-    std::array<unsigned int, ParameterTable::numReceiveSlots> receiveChannels {};
+    void readSettings();
+    bool isReceiveSlotActive (unsigned int slot) const noexcept;
+    void replaceMapping (MappingPointer& mapping, MappingPointer replacement);
+    void removeAllMappings();
+
+    juce::MidiKeyboardState keyboardState;
+    MidiMappingRegistry midiMappings;
+    MidiControlProcessor::RpnStates rpnStates {};
+    MidiControlProcessor midiControl { midiMappings, rpnStates };
+
+    std::array<std::atomic<unsigned int>, ParameterTable::numReceiveSlots> receiveChannels {};
     unsigned int sustainPedalCC = 64;
 
     float currentGain = 1.0f;
@@ -165,6 +199,10 @@ private:
     std::vector<std::unique_ptr<ParameterRecord>> pitchBendRecords;
     std::vector<std::unique_ptr<ParameterRecord>> sustainPedalRecords;
 
+    std::array<MappingPointer, ParameterTable::numParameters> parameterMappings;
+    std::array<MappingPointer, ParameterTable::numReceiveSlots> pitchBendMappings;
+    std::array<MappingPointer, ParameterTable::numReceiveSlots> sustainPedalMappings;
+
     float meterDecay = 0.0f;
     std::array<std::atomic<float>, meterChannels> meterLevels {};
     int clipHoldLength = 0;
@@ -172,6 +210,7 @@ private:
 
     std::atomic<bool> presetModified { false };
     juce::Thread::ThreadID ownerThread = nullptr;
+    Korvalden::Misc::FunctionCallPostponer postponer;
 
     /** The host rate given by the last prepare; 0 until then. */
     std::atomic<float> sampleRate { 0.0f };

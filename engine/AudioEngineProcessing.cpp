@@ -33,6 +33,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 {
     juce::ScopedNoDenormals noDenormals;
 
+    postponer.executePendingCalls();
     buffer.clear();
 
     const int length = buffer.getNumSamples();
@@ -50,6 +51,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
         }
 
         keyboardState.processNextMidiEvent (metadata.getMessage());
+        midiControl.handleMidiEvent (metadata.data, metadata.numBytes);
     }
 
     if (position != length)
