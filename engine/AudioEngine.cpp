@@ -30,14 +30,24 @@ AudioEngine::AudioEngine()
 
     readSettings();
 
+    {
+        const juce::ScopedLock linkLock (linkManager.getLock());
+        for (int macro = 0; macro < numMacros; ++macro)
+            linkManager.getLinkEntry (firstMacro + macro).name = "MAKRO " + juce::String (macro + 1);
+    }
+    linkManager.notifyListeners();
+
     // Every default goes through the host path, so every setter runs once and
     // every dirty flag is set for the editor's first poll.
     for (int index = 0; index < numParameters; ++index)
         setParameter (index, getParameterDefaultValue (index));
+
+    linkManager.addListener (this);
 }
 
 AudioEngine::~AudioEngine()
 {
+    linkManager.removeListener (this);
     keyboardState.removeListener (this);
     removeAllMappings();
 }
@@ -122,6 +132,11 @@ bool AudioEngine::isParameterDirty (int index)
 }
 
 int AudioEngine::getTotalNumParameters() { return numParameters; }
+
+void AudioEngine::parameterLinksChanged()
+{
+    markPresetModified();
+}
 
 void AudioEngine::markPresetModified()
 {

@@ -7,6 +7,7 @@
 #include "engine/ParameterGUILinker.h"
 #include "engine/ParameterRecord.h"
 #include "engine/ParameterTable.h"
+#include "linking/ParameterLinkManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -28,7 +29,8 @@
     which the host layer drives.
 */
 class AudioEngine : public Korvalden::Parameter::ParameterGUILinker::AudioProcessorWithParameterDirtyCheck,
-                    public juce::MidiKeyboardStateListener
+                    public juce::MidiKeyboardStateListener,
+                    private ParameterLinkManager::Listener
 {
 public:
     /** Owner thread. */
@@ -108,6 +110,10 @@ public:
     void handleNoteOff (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
 
     //==============================================================================
+    /** The link model of the parameters (the editor's knobs and link overlay). */
+    ParameterLinkManager& getLinkManager() noexcept { return linkManager; }
+
+    //==============================================================================
     // Setters that the parameter records call.
     /** The macros have no sound of their own: nothing happens. */
     void setMacroValue (float value);
@@ -166,6 +172,8 @@ public:
 
 private:
     void markPresetModified();
+    /** A link changed: the preset is marked modified.  Any thread that changes links. */
+    void parameterLinksChanged() override;
     std::unique_ptr<juce::XmlElement> createPresetElement();
     /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
     void storeValueFromFile (int index, double value);
@@ -198,6 +206,8 @@ private:
     std::vector<std::unique_ptr<ParameterRecord>> parameters;
     std::vector<std::unique_ptr<ParameterRecord>> pitchBendRecords;
     std::vector<std::unique_ptr<ParameterRecord>> sustainPedalRecords;
+
+    ParameterLinkManager linkManager { *this };
 
     std::array<MappingPointer, ParameterTable::numParameters> parameterMappings;
     std::array<MappingPointer, ParameterTable::numReceiveSlots> pitchBendMappings;

@@ -50,6 +50,7 @@ std::unique_ptr<juce::XmlElement> AudioEngine::createPresetElement()
     element->setAttribute ("Version", 1);
     for (int index = 0; index < ParameterTable::numHostParameters; ++index)
         element->setAttribute (parameters[(size_t) index]->name, (double) parameters[(size_t) index]->getValue());
+    linkManager.writeXml (*element);
     return element;
 }
 
@@ -72,6 +73,9 @@ void AudioEngine::readPresetState (const juce::MemoryBlock& in)
             storeValueFromFile (index, element->getDoubleAttribute (record.name, (double) record.getValue()));
         }
     }
+
+    // Whatever the root's tag, its links are applied.
+    linkManager.readXml (*element);
 
     element.reset();
     updateHostDisplay();

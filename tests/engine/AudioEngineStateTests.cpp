@@ -162,4 +162,63 @@ TEST (AudioEngineState, everyTruncationOfARealStateChangesNothing)
     target.setStateInformation (state.getData(), -5);
 }
 
+namespace
+{
+juce::String linksOf (AudioEngine& engine)
+{
+    juce::XmlElement holder ("HOLDER");
+    engine.getLinkManager().writeXml (holder);
+    return holder.toString (juce::XmlElement::TextFormat().singleLine());
+}
+} // namespace
+
+TEST (AudioEngineState, linksRatiosAndNamesTravelWithThePresetAndState)
+{
+    AudioEngine source;
+    auto& links = source.getLinkManager();
+    links.link (0, 20);
+    links.link (20, 80);
+    links.getLinkEntry (20).ratio = -0.37f; // set directly: ratios go through a knob otherwise
+    links.getLinkEntry (0).name = "Glides";
+    ASSERT_EQ (links.getLinkEntry (80).name, "MAKRO 1");
+
+    juce::MemoryBlock state;
+    source.getStateInformation (state);
+
+    AudioEngine target;
+    ASSERT_NE (linksOf (target), linksOf (source));
+    target.setStateInformation (state.getData(), (int) state.getSize());
+    EXPECT_EQ (linksOf (target), linksOf (source));
+    EXPECT_EQ (target.getLinkManager().getLinkEntry (20).ratio, -0.37f);
+    EXPECT_TRUE (target.getLinkManager().getLinkEntry (0).links.count (20) == 1);
+    EXPECT_EQ (target.getLinkManager().getLinkEntry (0).name, "Glides");
+}
+
+TEST (AudioEngineState, aRootWithAnotherTagStillAppliesItsLinks)
+{
+    AudioEngine source;
+    source.getLinkManager().link (3, 23);
+    juce::MemoryBlock preset;
+    source.writePresetState (preset);
+    auto xml = XmlBinaryBlock::read (preset);
+    xml->setTagName ("OTHER");
+    xml->setAttribute ("Glide_1", 0.75);
+    XmlBinaryBlock::write (*xml, preset);
+
+    AudioEngine target;
+    target.clearPresetModified();
+    target.readPresetState (preset);
+    EXPECT_EQ (target.getLinkManager().getLinkEntry (3).links.count (23), 1u);
+    EXPECT_FLOAT_EQ (target.getParameter (0), 0.0f);
+    EXPECT_TRUE (target.isPresetModified()); // reading links notifies the engine
+}
+
+TEST (AudioEngineState, aChangedLinkMarksThePreset)
+{
+    AudioEngine engine;
+    engine.clearPresetModified();
+    engine.getLinkManager().link (1, 2);
+    EXPECT_TRUE (engine.isPresetModified());
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
