@@ -58,7 +58,7 @@ public:
     int getSplitPoint (unsigned index) const noexcept;
 
     /** The bend (-1..+1) of every voice this controller starts.  Any thread. */
-    void setPitchBend (float bend) noexcept { pitchBend.store (bend, std::memory_order_relaxed); }
+    void setPitchBend (float bend) { pitchBend.store (bend, std::memory_order_relaxed); }
     float getPitchBend() const noexcept { return pitchBend.load (std::memory_order_relaxed); }
 
     /** The device this controller last gave the note to (0 before any).
@@ -68,6 +68,7 @@ public:
     /** How many of this controller's voices play on the device.  Audio thread. */
     unsigned getDeviceVoiceCount (unsigned device) const noexcept;
 
+    /** The device the revolver tries next.  Any thread. */
     unsigned getRevolverPosition() const noexcept { return revolverPosition.load (std::memory_order_relaxed); }
 
     /** Restarts the random allocation from a seed (0 becomes 1), for a

@@ -16,13 +16,14 @@ public:
     SingleSoundVoiceController (VoicePool& pool, Synth404::Sound& sound);
 
     /** Follows the device's MidiOn switch.  Any thread. */
-    void setEnabled (bool on) noexcept { enabled.store (on, std::memory_order_relaxed); }
+    void setEnabled (bool on) { enabled.store (on, std::memory_order_relaxed); }
     bool isEnabled() const noexcept { return enabled.load (std::memory_order_relaxed); }
 
     /** The bend (-1..+1) of every voice this controller starts.  Any thread. */
-    void setPitchBend (float bend) noexcept { pitchBend.store (bend, std::memory_order_relaxed); }
+    void setPitchBend (float bend) { pitchBend.store (bend, std::memory_order_relaxed); }
     float getPitchBend() const noexcept { return pitchBend.load (std::memory_order_relaxed); }
 
+    /** Any thread. */
     Synth404::Sound& getSound() const noexcept { return sound; }
 
 protected:

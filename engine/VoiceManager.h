@@ -83,6 +83,7 @@ public:
     /** Empties every slot holding the voice, then stopVoice(). */
     void detachVoice (Voice* voice);
 
+    /** The state the note operations work with.  Audio thread. */
     bool isMonophonic() const noexcept { return mono; }
     bool isSustained() const noexcept { return sustain; }
     bool isHeld (int note) const noexcept { return note >= 0 && note < numNotes && held[(size_t) note]; }
@@ -168,7 +169,9 @@ public:
         as VoiceManager::applyMonophonicRequest(). */
     void applyMonophonicRequests();
 
+    /** Audio thread, or while the engine does not process. */
     size_t getNumFreeVoices() const noexcept { return freeVoices.size(); }
+    /** The voices' rate; -1 until prepared.  Same threads as prepare(). */
     float getSampleRate() const noexcept { return sampleRate; }
 
 protected:
