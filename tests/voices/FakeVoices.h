@@ -57,7 +57,7 @@ protected:
     void advance (unsigned numSamples) override { advances.push_back (numSamples); }
 };
 
-/** A manager that accepts (or refuses) every voice and records each call. */
+/** A manager that accepts every voice and records each call. */
 class FakeManager : public VoiceManager
 {
 public:
@@ -100,16 +100,12 @@ public:
     std::vector<Release> releases;
     std::vector<FakeVoice*> stops;
     unsigned voicesPerNote = 1;
-    bool refuse = false;
 
 protected:
     bool startVoice (Voice* voice, int note, bool legato, unsigned slot, float velocity, float glideFrom) override
     {
         auto* fake = static_cast<FakeVoice*> (voice);
         starts.push_back ({ fake, note, legato, slot, velocity, glideFrom });
-
-        if (refuse)
-            return false;
 
         fake->state = 1;
         fake->level = 1.0f;

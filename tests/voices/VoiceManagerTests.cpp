@@ -92,24 +92,6 @@ TEST (VoiceStealing, AManagerWithoutVoicesStealsTheFirstVoiceOfAnother)
     EXPECT_EQ (oldest->note, 72);
 }
 
-TEST (VoiceStealing, ARefusedStartReturnsTheVoiceToTheFreeList)
-{
-    FakePool pool;
-    pool.setNumberOfVoices (2);
-    FakeManager manager (pool);
-    manager.refuse = true;
-
-    manager.noteOn (60, 1.0f);
-
-    EXPECT_EQ (manager.starts.size(), 1u);
-    EXPECT_TRUE (manager.getVoices().empty());
-    EXPECT_EQ (pool.getNumFreeVoices(), 2u);
-    // Returned to the end: the other voice is taken next.
-    manager.refuse = false;
-    manager.noteOn (61, 1.0f);
-    EXPECT_NE (manager.starts.back().voice, manager.starts.front().voice);
-}
-
 //==============================================================================
 TEST (MonoVoiceManager, HighestNoteHasPriorityAndNoteOffFallsBackLegatoToTheHighestLowerNote)
 {
@@ -180,25 +162,6 @@ TEST (MonoVoiceManager, ReleasingTheSustainPedalFallsBackToAHeldNoteOrReleases)
     manager.setSustain (false);
     ASSERT_EQ (manager.releases.size(), 1u);
     EXPECT_FALSE (manager.releases[0].fast);
-}
-
-TEST (PolyVoiceManager, SustainKeepsVoicesUntilReleasedUnlessTheNoteIsHeldAgain)
-{
-    FakePool pool;
-    pool.setNumberOfVoices (4);
-    FakeManager manager (pool);
-
-    manager.noteOn (60, 1.0f);
-    manager.noteOn (64, 1.0f);
-    manager.setSustain (true);
-    manager.noteOff (60);
-    manager.noteOff (64);
-    manager.noteOn (64, 1.0f); // a second voice for 64
-    EXPECT_TRUE (manager.releases.empty());
-
-    manager.setSustain (false);
-    ASSERT_EQ (manager.releases.size(), 1u);
-    EXPECT_EQ (manager.releases[0].voice->note, 60);
 }
 
 TEST (MonoVoiceManager, SwitchingMonoOnWaitsForTheRequestToBeAppliedAndKeepsTheHighestNote)
@@ -351,22 +314,4 @@ TEST (VoicePool, StopAllAndResizingReleaseFastDetachAndFreeEveryVoice)
 
     pool.setNumberOfVoices (1);
     EXPECT_EQ (pool.getNumFreeVoices(), 1u);
-}
-
-TEST (VoicePool, ADestroyedManagerHandsItsVoicesBack)
-{
-    FakePool pool;
-    pool.setNumberOfVoices (2);
-    FakeManager keeper (pool);
-
-    {
-        FakeManager temporary (pool);
-        temporary.noteOn (60, 1.0f);
-        EXPECT_EQ (pool.getNumFreeVoices(), 1u);
-    }
-
-    EXPECT_EQ (pool.getNumFreeVoices(), 2u);
-    keeper.noteOn (60, 1.0f);
-    keeper.noteOn (61, 1.0f);
-    EXPECT_EQ (keeper.notes(), (std::vector<int> { 60, 61 }));
 }
