@@ -32,9 +32,7 @@ void Synth404::setSampleRate (float rate)
     jumpToTargets();
     fastReleaseCoef = 1.0 - std::exp (-1.0 / ((double) rate * 0.005));
     overRate = 4.0f * rate;
-    ladderState = {};
-    hpState = 0;
-    shelfState = 0;
+    filter.clearStates();
     const float pi = 3.14159265358979f;
     noiseG = std::tan (pi * 1600.0f / rate);
     noiseG2 = 2.0f * noiseG;
@@ -148,9 +146,7 @@ void Synth404::jumpToTargets() noexcept
 
 void Synth404::clearFilterAndResampler() noexcept
 {
-    ladderState = {};
-    hpState = 0;
-    shelfState = 0;
+    filter.clearStates();
     history = {};
     decimator = {};
 }

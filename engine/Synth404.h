@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LadderFilter.h"
 #include "engine/VoiceManager.h"
 
 #include <array>
@@ -287,9 +288,7 @@ private:
     float trackFactor = 0;
     float cutoffHz = -1.0f, lastEmphasis = -1.0f;
     float overRate = 1.0f;
-    float ladderG = 0, hpG = 0, shelfG = 0, shelfA = 0, shelfB = 0, feedbackGain = 0;
-    std::array<float, 4> ladderState {};
-    float hpState = 0, shelfState = 0;
+    LadderFilter filter;
     std::array<float, 4> history {}, decimator {};
     float satInGain = 0.35481337f, satOutGain = 2.3173945f;
     float accentFactor = 0, velocitySquared = 0;

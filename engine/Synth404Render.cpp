@@ -18,15 +18,6 @@ namespace
 constexpr float pi = 3.14159265358979f;
 constexpr double envelopeEpsilon = (double) 1e-15f;
 
-/** The ladder's input clipper: slope 1 at 0, limits +-1, odd. */
-inline float saturateInput (float v) noexcept
-{
-    const float a = std::fabs (v);
-    const float onePlus = 1.0f + a;
-    const float r = 2.0f * a / (onePlus + std::sqrt (onePlus * onePlus - 3.6817882f * a));
-    return std::copysign (r, v);
-}
-
 /** The output saturator: slope -1 at 0, limits -+1 (inverts the polarity). */
 inline float saturateOutput (float z) noexcept
 {
@@ -216,7 +207,7 @@ void Synth404::render (float* output, int count)
         {
             cutoffHz = cHz;
             const float g = std::tan (pi * cHz / overRate);
-            ladderG = g / (g + 1.0f);
+            filter.ladderG = g / (g + 1.0f);
         }
 
         // 13. Emphasis.
@@ -232,12 +223,12 @@ void Synth404::render (float* output, int count)
                 q = std::pow (10.0f, (44.4f * e - 35.55f) * 0.05f);
             else
                 q = 0.49569118f * e;
-            feedbackGain = q * 7.498942f;
+            filter.feedbackGain = q * 7.498942f;
             const float shelfGain = std::pow (10.0f, std::min (109.84f * e + 8.1933f, -23.867f * e + 32.467f) * 0.05f);
-            hpG = onePoleGain (74.0f, overRate);
-            shelfG = onePoleGain (f2, overRate);
-            shelfB = shelfGain - 1.0f;
-            shelfA = shelfB * shelfG + 1.0f;
+            filter.hpG = onePoleGain (74.0f, overRate);
+            filter.shelfG = onePoleGain (f2, overRate);
+            filter.shelfB = shelfGain - 1.0f;
+            filter.shelfA = filter.shelfB * filter.shelfG + 1.0f;
         }
 
         // 14. History of the mix, newest first.
@@ -247,32 +238,14 @@ void Synth404::render (float* output, int count)
         history[0] = mix;
 
         // 15.-16. Four sub-samples through the ladder and the output saturator.
-        const float G = ladderG;
-        const float outGain = (gainIn + 3.0f) / (4.0f * gainIn) * current[driveOut] * satInGain;
-        float s0 = ladderState[0], s1 = ladderState[1], s2 = ladderState[2], s3 = ladderState[3];
-        float o[4];
+        float x[4], o[4];
         for (int k = 0; k < 4; ++k)
-        {
-            const float x = U[k][0] * history[0] + U[k][1] * history[1] + U[k][2] * history[2] + U[k][3] * history[3];
-            const float S = ((s0 * G + s1) * G + s2) * G + s3;
-            const float fb = feedbackGain * (shelfA * ((1.0f - hpG) * S - hpState) + shelfB * shelfState);
-            const float r = saturateInput (x - fb);
-            const float a1 = G * r + s0;
-            const float a2 = G * a1 + s1;
-            const float a3 = G * a2 + s2;
-            const float y = G * a3 + s3;
-            s0 += 2.0f * G * (r - a1);
-            s1 += 2.0f * G * (a1 - a2);
-            s2 += 2.0f * G * (a2 - a3);
-            s3 += 2.0f * G * (a3 - y);
-            const float lp = hpG * y + hpState;
-            const float h = y - lp;
-            hpState += 2.0f * hpG * h;
-            const float lp2 = shelfG * h + shelfState;
-            shelfState += 2.0f * shelfG * (h - lp2);
-            o[k] = saturateOutput (y * outGain);
-        }
-        ladderState = { s0, s1, s2, s3 };
+            x[k] = U[k][0] * history[0] + U[k][1] * history[1] + U[k][2] * history[2] + U[k][3] * history[3];
+        for (int k = 0; k < 4; ++k)
+            o[k] = filter.processOne (x[k]);
+        const float outGain = (gainIn + 3.0f) / (4.0f * gainIn) * current[driveOut] * satInGain;
+        for (int k = 0; k < 4; ++k)
+            o[k] = saturateOutput (o[k] * outGain);
 
         // 17. Down-sampling with the transposed table.
         for (int k = 0; k < 4; ++k)
