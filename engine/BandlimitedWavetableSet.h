@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/CatmullRomCoefficients.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -11,6 +13,23 @@ struct BandlimitedWavetable
     uint32_t mask = 0;
     std::vector<float> data;
 };
+
+/** Reads a table at phase 0..1 (audio thread, allocation-free): with
+    pos = length x phase, i = truncate(pos) and t = pos - i, the Catmull-Rom
+    interpolation between entries i-1 (t = 0) and i (t = 1), with entries i-2
+    and i+1 as the outer points (indices modulo the length). */
+inline float readCatmullRom (const BandlimitedWavetable& table, float phase) noexcept
+{
+    const float pos = (float) table.length * phase;
+    const int i = (int) pos;
+    const float t = pos - (float) i;
+    const float* data = table.data.data();
+    const uint32_t mask = table.mask;
+    return catmullRomWeight (0, t) * data[(uint32_t) (i + 1) & mask]
+         + catmullRomWeight (1, t) * data[(uint32_t) i & mask]
+         + catmullRomWeight (2, t) * data[(uint32_t) (i - 1) & mask]
+         + catmullRomWeight (3, t) * data[(uint32_t) (i - 2) & mask];
+}
 
 /** The process-wide set of band-limited sawtooth tables of lengths 4..1024.
 

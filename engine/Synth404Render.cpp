@@ -137,15 +137,7 @@ void Synth404::render (float* output, int count)
         float saw = 0.0f;
         if (current[sawLevel] != 0.0f)
         {
-            const float pos = (float) table->length * tablePhase;
-            const int i = (int) pos;
-            const float t = pos - (float) i;
-            const float* data = table->data.data();
-            const uint32_t mask = table->mask;
-            saw = catmullRomWeight (0, t) * data[(uint32_t) (i + 1) & mask]
-                + catmullRomWeight (1, t) * data[(uint32_t) i & mask]
-                + catmullRomWeight (2, t) * data[(uint32_t) (i - 1) & mask]
-                + catmullRomWeight (3, t) * data[(uint32_t) (i - 2) & mask];
+            saw = readCatmullRom (*table, tablePhase);
         }
         tablePhase += tableIncrement;
         tablePhase -= std::floor (tablePhase);
