@@ -1,7 +1,25 @@
 #pragma once
 
+#include "engine/DspProcessBase.h"
+
+#include <array>
+#include <atomic>
+#include <list>
+#include <memory>
+#include <vector>
+
 /** Voice management: the abstract voice, the managers that turn notes into
     voice starts and releases, and the pool that owns and renders every voice.
+
+    Every voice is at any time in exactly one list: the pool's free list or the
+    list of one manager.  Voices move between lists by splicing list nodes, so
+    starting, stealing and reclaiming never allocate.
+
+    Threads: note on and off, sustain, mono changes, stop-all and rendering all
+    run on the thread that processes audio (or on the owner thread while the
+    engine does not process), never on two threads at once.  The one exception
+    is requestMonophonic(), which any thread may call: it only stores a request
+    that the audio thread applies at the start of its next block.
 */
 class VoiceManager
 {
@@ -25,4 +43,153 @@ public:
         int note = -1;
         int slot = 0;
     };
+
+    class VoicePool;
+
+    using VoiceList = std::list<Voice*>;
+
+    static constexpr int numNotes = 128;
+
+    /** Registers the manager with the pool.  Owner thread, before processing. */
+    VoiceManager (VoicePool& pool, unsigned slotCount);
+
+    /** Hands all voices, as they are, back to the pool's free list and
+        unregisters.  Owner thread, while not processing. */
+    virtual ~VoiceManager();
+
+    /** Starts (or in mono retargets) the voices of a note.  A note that is
+        already held is ignored.  Audio thread. */
+    void noteOn (int note, float velocity);
+
+    /** Releases the note's voices, unless the sustain pedal is down; in mono
+        falls back legato to the highest lower held note.  Audio thread. */
+    void noteOff (int note);
+
+    /** The sustain pedal; releasing it releases the voices of notes no longer
+        held.  Audio thread. */
+    void setSustain (bool on);
+
+    /** Switches mono at once; switching on keeps only the voices of the
+        highest note.  Audio thread, or while the engine does not process. */
+    void setMonophonic (bool on);
+
+    /** Stores a mono switch for applyMonophonicRequest().  Any thread. */
+    void requestMonophonic (bool on) noexcept;
+
+    /** Applies the last stored mono request, if any.  Audio thread at the
+        start of a block, or any thread while the engine does not process. */
+    void applyMonophonicRequest();
+
+    /** Empties every slot holding the voice, then stopVoice(). */
+    void detachVoice (Voice* voice);
+
+    /** The state the note operations work with.  Audio thread. */
+    bool isMonophonic() const noexcept { return mono; }
+    bool isSustained() const noexcept { return sustain; }
+    bool isHeld (int note) const noexcept { return note >= 0 && note < numNotes && held[(size_t) note]; }
+    int getLastNote() const noexcept { return lastNote; }
+
+    /** This manager's voices, oldest first.  Audio thread. */
+    const VoiceList& getVoices() const noexcept { return voices; }
+
+protected:
+    /** Starts the voice (or retargets it when legato).  glideFrom is the pitch
+        to glide from in semitones, -1 for none.  False: the voice was refused. */
+    virtual bool startVoice (Voice* voice, int note, bool legato, unsigned slot, float velocity, float glideFrom) = 0;
+    virtual void releaseVoice (Voice* voice, bool fastRelease) = 0;
+    /** Detaches the voice from whatever it plays on. */
+    virtual void stopVoice (Voice* voice) = 0;
+    virtual unsigned getNumVoicesPerNote() { return 1; }
+
+    VoicePool& getPool() const noexcept { return pool; }
+
+private:
+    friend class VoicePool;
+
+    Voice* takeVoice();
+    Voice* stealVoice();
+    int highestHeldNoteBelow (int note) const noexcept;
+    int highestHeldNote() const noexcept;
+    bool anyHeldNoteAbove (int note) const noexcept;
+    int countHeldNotes() const noexcept;
+    void moveToFreeList (VoiceList::iterator position);
+    void clearHeldNotes() noexcept;
+
+    VoicePool& pool;
+    VoiceList voices;
+    bool mono = false;
+    bool sustain = false;
+    std::array<bool, numNotes> held {};
+    int lastNote = -1;
+    const unsigned slotCount;
+    std::unique_ptr<Voice*[]> slots;
+    std::unique_ptr<bool[]> slotTaken;
+
+    static constexpr int noMonophonicRequest = -1;
+    std::atomic<int> monophonicRequest { noMonophonicRequest };
+
+    JUCE_DECLARE_NON_COPYABLE (VoiceManager)
+};
+
+/** Owns every voice of an engine and renders them: each registered manager's
+    voices in turn, in chunks of at most 512 samples, each mono voice added to
+    output channels 0 and 1; finished voices go back to the free list.
+
+    Voices come from the front of the free list and return to its end, so the
+    voice idle longest is reused first.
+*/
+class VoiceManager::VoicePool : public Korvalden::DSP::DspProcessBase
+{
+public:
+    static constexpr int maxChunk = 512;
+
+    VoicePool() = default;
+
+    /** Deletes every voice.  The managers must be gone by then.  Owner thread. */
+    ~VoicePool() override;
+
+    /** Stores the rate, stops all voices and sets every voice's rate.
+        Before processing starts (never concurrently with process()). */
+    void prepare (int numChannels, float sampleRate) override;
+
+    /** Renders every manager's voices into samples startSample..endSample-1
+        of channel 0 and, when present, channel 1 (added).  Audio thread. */
+    void process (juce::AudioBuffer<float>& buffer, int startSample, int endSample) override;
+
+    /** Stops all voices, then grows or shrinks the free list to n voices.
+        Owner thread, while the audio thread does not touch the voices. */
+    void setNumberOfVoices (unsigned n);
+
+    /** Releases (fast) and detaches every voice and returns all of them to the
+        free list; clears the managers' held notes.  Audio thread, or any
+        thread while the engine does not process. */
+    void stopAllVoices();
+
+    /** Applies every registered manager's stored mono request.  Same threads
+        as VoiceManager::applyMonophonicRequest(). */
+    void applyMonophonicRequests();
+
+    /** Audio thread, or while the engine does not process. */
+    size_t getNumFreeVoices() const noexcept { return freeVoices.size(); }
+    /** The voices' rate; -1 until prepared.  Same threads as prepare(). */
+    float getSampleRate() const noexcept { return sampleRate; }
+
+protected:
+    /** Makes a new voice; the pool owns it.  Owner thread. */
+    virtual std::unique_ptr<Voice> createVoice() = 0;
+
+    /** Called after every rendered chunk with its length.  Audio thread. */
+    virtual void advance (unsigned numSamples) {}
+
+private:
+    friend class VoiceManager;
+
+    void registerManager (VoiceManager* manager);
+    void unregisterManager (VoiceManager* manager);
+
+    VoiceList freeVoices;
+    std::vector<VoiceManager*> managers; // registration order
+    float sampleRate = -1.0f;
+
+    JUCE_DECLARE_NON_COPYABLE (VoicePool)
 };

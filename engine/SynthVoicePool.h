@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/Synth404.h"
+#include "engine/VoiceManager.h"
+
+/** The instrument's voice pool: creates Synth404 voices and, after every
+    rendered chunk, advances the LFO phases of the four device sounds (the
+    LFOs are shared by all voices of a device). */
+class SynthVoicePool : public VoiceManager::VoicePool
+{
+public:
+    static constexpr int numSounds = 4;
+
+    /** sounds: the engine's four device sounds, not owned; they must outlive
+        the pool.  Owner thread. */
+    explicit SynthVoicePool (Synth404::Sound* sounds) noexcept : sounds (sounds) {}
+
+protected:
+    /** Owner thread. */
+    std::unique_ptr<VoiceManager::Voice> createVoice() override;
+
+    /** Audio thread: numSamples at the voices' rate. */
+    void advance (unsigned numSamples) override;
+
+private:
+    Synth404::Sound* const sounds;
+};
