@@ -15,18 +15,37 @@ AudioEngine::AudioEngine()
     : AudioProcessorWithParameterDirtyCheck (
           BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
-    ownerThread = juce::Thread::getCurrentThreadId();
+    using Korvalden::Parameter::makeAdaptor;
+    using ParameterFunctions::emptyText;
 
+    for (int device = 0; device < numDevices; ++device)
+    {
+        deviceControllers[(size_t) device] = std::make_unique<SingleSoundVoiceController> (voicePool.getInner(), sounds[(size_t) device]);
+        deviceControllers[(size_t) device]->setEnabled (false); // until the MidiOn defaults enable them
+    }
+
+    ownerThread = juce::Thread::getCurrentThreadId();
+    voicePool.getInner().setNumberOfVoices ((unsigned int) numberOfVoices.load());
     keyboardState.addListener (this);
 
     parameters.reserve (numParameters);
     for (int index = 0; index < numParameters; ++index)
         parameters.push_back (createRecord (index, createSetter (index)));
 
-    for (int slot = 0; slot < numReceiveSlots; ++slot)
-        pitchBendRecords.push_back (std::make_unique<ParameterRecord> ("PitchBend", 0.5f, ParameterFunctions::emptyText, nullptr));
-    for (int slot = 0; slot < numReceiveSlots; ++slot)
-        sustainPedalRecords.push_back (std::make_unique<ParameterRecord> ("SustainPedal", 0.0f, ParameterFunctions::emptyText, nullptr));
+    auto bipolar = [] (float v) { return ParameterFunctions::toBipolar (v); };
+    auto toBool = [] (float v) { return ParameterFunctions::toBool (v); };
+
+    pitchBendRecords.push_back (std::make_unique<ParameterRecord> (
+        "PitchBend", 0.5f, emptyText, makeAdaptor (&globalController, &MultiSoundVoiceController::setPitchBend, +bipolar)));
+    for (auto& controller : deviceControllers)
+        pitchBendRecords.push_back (std::make_unique<ParameterRecord> (
+            "PitchBend", 0.5f, emptyText, makeAdaptor (controller.get(), &SingleSoundVoiceController::setPitchBend, +bipolar)));
+
+    sustainPedalRecords.push_back (std::make_unique<ParameterRecord> (
+        "SustainPedal", 0.0f, emptyText, makeAdaptor (static_cast<VoiceManager*> (&globalController), &VoiceManager::setSustain, +toBool)));
+    for (auto& controller : deviceControllers)
+        sustainPedalRecords.push_back (std::make_unique<ParameterRecord> (
+            "SustainPedal", 0.0f, emptyText, makeAdaptor (static_cast<VoiceManager*> (controller.get()), &VoiceManager::setSustain, +toBool)));
 
     readSettings();
 
@@ -41,6 +60,8 @@ AudioEngine::AudioEngine()
     // every dirty flag is set for the editor's first poll.
     for (int index = 0; index < numParameters; ++index)
         setParameter (index, getParameterDefaultValue (index));
+
+    voicePool.setMinimumSampleRate (88200.0f);
 
     linkManager.addListener (this);
 }
@@ -57,13 +78,66 @@ std::unique_ptr<Korvalden::Parameter::SetValueFunctor> AudioEngine::createSetter
     using Korvalden::Parameter::makeAdaptor;
     using namespace ParameterFunctions;
 
-    if (index >= firstMacro && index < voiceMode)
+    using Sound = Synth404::Sound;
+    using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
+
+    if (index < firstMacro)
+    {
+        const int device = index / numParametersPerDevice;
+        auto* sound = &sounds[(size_t) device];
+
+        switch ((DeviceParameter) (index % numParametersPerDevice))
+        {
+            case Glide: return makeAdaptor (sound, &Sound::setGlide, toGlideTime);
+            case Tune: return makeAdaptor (sound, &Sound::setTune, toSemitones);
+            case PulseWidth: return makeAdaptor (sound, &Sound::setPulseWidth, passThrough);
+            case OscillatorMode:
+                return makeAdaptor (sound, &Sound::setOscillatorMode,
+                                    +[] (float v) { return (Synth404::tOscillatorMode) toOscillatorMode (v); });
+            case OscillatorModulationMode:
+                return makeAdaptor (sound, &Sound::setOscillatorModulationMode,
+                                    +[] (float v) { return (Synth404::tOscillatorModulationMode) toOscillatorModulationMode (v); });
+            case LFO1_Level: return makeAdaptor (sound, &Sound::setLfo1Level, passThrough);
+            case LFO1_Time: return makeAdaptor (sound, &Sound::setLfo1Time, toLfoTime);
+            case Frequency: return makeAdaptor (sound, &Sound::setFrequency, passThrough);
+            case Tracking:
+                return makeAdaptor (sound, &Sound::setTracking,
+                                    +[] (float v) { return (Synth404::tTrackingMode) toTrackingMode (v); });
+            case Envelope: return makeAdaptor (sound, &Sound::setEnvelope, passThrough);
+            case LFO2_Level: return makeAdaptor (sound, &Sound::setLfo2Level, passThrough);
+            case LFO2_Time: return makeAdaptor (sound, &Sound::setLfo2Time, toLfoTime);
+            case Emphasis: return makeAdaptor (sound, &Sound::setEmphasis, passThrough);
+            case Accent: return makeAdaptor (sound, &Sound::setAccent, passThrough);
+            case Attack: return makeAdaptor (sound, &Sound::setAttack, toAttackTime);
+            case Decay: return makeAdaptor (sound, &Sound::setDecay, passThrough);
+            case Sustain: return makeAdaptor (sound, &Sound::setSustain, passThrough);
+            case Release: return makeAdaptor (sound, &Sound::setRelease, toReleaseTime);
+            case Drive: return makeAdaptor (sound, &Sound::setDrive, passThrough);
+            case MidiOn:
+            {
+                static constexpr void (AudioEngine::*midiOnSetters[])(bool) = {
+                    &AudioEngine::setMidiOn1, &AudioEngine::setMidiOn2, &AudioEngine::setMidiOn3, &AudioEngine::setMidiOn4
+                };
+                return makeAdaptor (this, midiOnSetters[device], toBool);
+            }
+        }
+    }
+
+    if (index < voiceMode)
         return makeAdaptor (this, &AudioEngine::setMacroValue, passThrough);
 
-    if (index == masterVolume)
-        return makeAdaptor (this, &AudioEngine::setMasterVolume, toDecibels);
-
-    return nullptr;
+    switch (index)
+    {
+        case voiceMode:
+            return makeAdaptor (this, &AudioEngine::setVoiceAllocationMode,
+                                +[] (float v) { return (Mode) toVoiceAllocationMode (v); });
+        case voiceDirection:
+            return std::make_unique<Korvalden::Parameter::AudioEngineAdaptor<AudioEngine, bool, bool>> (this, &AudioEngine::setVoiceDirection, toBool);
+        case voiceFill:
+            return std::make_unique<Korvalden::Parameter::AudioEngineAdaptor<AudioEngine, bool, bool>> (this, &AudioEngine::setVoiceFill, toBool);
+        case monophon: return makeAdaptor (this, &AudioEngine::setMonophonic, toBool);
+        default: return makeAdaptor (this, &AudioEngine::setMasterVolume, toDecibels);
+    }
 }
 
 //==============================================================================

@@ -4,9 +4,14 @@
 #include "engine/MidiControlProcessor.h"
 #include "engine/MidiMapping.h"
 #include "engine/MidiMappingRegistry.h"
+#include "engine/MultiSoundVoiceController.h"
+#include "engine/OversampledDspProcess.h"
 #include "engine/ParameterGUILinker.h"
 #include "engine/ParameterRecord.h"
 #include "engine/ParameterTable.h"
+#include "engine/SingleSoundVoiceController.h"
+#include "engine/Synth404.h"
+#include "engine/SynthVoicePool.h"
 #include "linking/ParameterLinkManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -33,6 +38,12 @@ class AudioEngine : public Korvalden::Parameter::ParameterGUILinker::AudioProces
                     private ParameterLinkManager::Listener
 {
 public:
+    /** The pool of Synth404 voices that the oversampler runs. */
+    using VoicePool = SynthVoicePool;
+
+    /** The most voices the pool may hold. */
+    static constexpr unsigned int maxNumberOfVoices = (unsigned int) Synth404::Sound::maxVoices;
+
     /** Owner thread. */
     AudioEngine();
     /** Owner thread. */
@@ -110,11 +121,34 @@ public:
     void handleNoteOff (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
 
     //==============================================================================
+    /** The editor's LEDs (message thread; reads voice fields without a lock).
+        Whether a voice of the device still glides towards its note. */
+    bool isGliding (int device) const;
+    /** The mean of the device's first or second LFO over the last 0.1 s. */
+    float getLfoDisplayValue (int device, bool second) const;
+
+    /** The four device sounds, the global controller and the device controllers. */
+    Synth404::Sound& getSound (int device) noexcept { return sounds[(size_t) device]; }
+    MultiSoundVoiceController& getGlobalController() noexcept { return globalController; }
+    SingleSoundVoiceController& getDeviceController (int device) noexcept { return *deviceControllers[(size_t) device]; }
+    juce::MidiKeyboardState& getKeyboardState() noexcept { return keyboardState; }
+    VoicePool& getVoicePool() noexcept { return voicePool.getInner(); }
+
     /** The link model of the parameters (the editor's knobs and link overlay). */
     ParameterLinkManager& getLinkManager() noexcept { return linkManager; }
 
     //==============================================================================
     // Setters that the parameter records call.
+    /** Voice settings of the global controller.  Any thread that sets parameters. */
+    void setVoiceAllocationMode (MultiSoundVoiceController::tVoiceAllocationMode mode);
+    void setMonophonic (bool on);
+    bool setVoiceDirection (bool down);
+    bool setVoiceFill (bool on);
+    void setMidiOn1 (bool on);
+    void setMidiOn2 (bool on);
+    void setMidiOn3 (bool on);
+    void setMidiOn4 (bool on);
+
     /** The macros have no sound of their own: nothing happens. */
     void setMacroValue (float value);
     /** The master volume in dB; the gain ramps to it over 10 ms. */
@@ -133,6 +167,18 @@ public:
     void setParameterCC (unsigned int index, unsigned int controllerNumber);
     /** The sustain-pedal controller of every receive slot. */
     void setSustainPedalCC (unsigned int controllerNumber);
+
+    /** Changes the number of voices: stops every voice, then resizes the pool
+        under the callback lock.  The current count, or a count above
+        maxNumberOfVoices (also one that came from a negative number), does
+        nothing.  Owner thread, or the thread that restores the state. */
+    void setNumberOfVoices (unsigned int count);
+    int getNumberOfVoices() const noexcept { return numberOfVoices.load(); }
+
+    /** Stops every voice.  From the owner thread while the host processes in
+        real time the audio thread does it at the start of its next block,
+        waited for at most 5000 ms; otherwise it happens at once. */
+    void stopAllVoices();
 
     /** The receive channel of a slot (0 = omni or off). Any thread. */
     int getReceiveChannel (unsigned int slot) const noexcept;
@@ -167,11 +213,18 @@ public:
     bool showKeyboard = true;
     bool showPresetManager = true;
 
-    /** The number of voices in the pool. */
-    int numberOfVoices = 16;
 
 private:
     void markPresetModified();
+    bool isProcessingInRealTime() const noexcept;
+    /** Whether a call must go through the postponer: it comes from the owner
+        thread, outside the audio callback, while the host processes in real time. */
+    bool mustDeferToAudioThread() const noexcept;
+    void applyEffectiveMonophonic();
+    void setMidiOn (int device, bool on);
+    void stopAllVoicesNow();
+    template <typename Call>
+    void routeNote (int midiChannel, Call&& call);
     /** A link changed: the preset is marked modified.  Any thread that changes links. */
     void parameterLinksChanged() override;
     std::unique_ptr<juce::XmlElement> createPresetElement();
@@ -201,13 +254,19 @@ private:
     std::atomic<float> targetGain { 1.0f };
     std::atomic<unsigned int> gainRampSamplesLeft { 0 };
 
-    bool monophonic = false;
+    std::atomic<bool> monophonic { false };
+    std::atomic<int> numberOfVoices { 16 };
 
     std::vector<std::unique_ptr<ParameterRecord>> parameters;
     std::vector<std::unique_ptr<ParameterRecord>> pitchBendRecords;
     std::vector<std::unique_ptr<ParameterRecord>> sustainPedalRecords;
 
     ParameterLinkManager linkManager { *this };
+
+    std::array<Synth404::Sound, ParameterTable::numDevices> sounds;
+    Korvalden::DSP::OversampledDspProcess<VoicePool> voicePool { sounds.data() };
+    MultiSoundVoiceController globalController { voicePool.getInner(), sounds.data() };
+    std::array<std::unique_ptr<SingleSoundVoiceController>, ParameterTable::numDevices> deviceControllers;
 
     std::array<MappingPointer, ParameterTable::numParameters> parameterMappings;
     std::array<MappingPointer, ParameterTable::numReceiveSlots> pitchBendMappings;
@@ -221,6 +280,8 @@ private:
     std::atomic<bool> presetModified { false };
     juce::Thread::ThreadID ownerThread = nullptr;
     Korvalden::Misc::FunctionCallPostponer postponer;
+    juce::WaitableEvent voicesStopped;
+    std::atomic<bool> prepared { false };
 
     /** The host rate given by the last prepare; 0 until then. */
     std::atomic<float> sampleRate { 0.0f };

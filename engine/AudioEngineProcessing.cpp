@@ -15,6 +15,11 @@ void AudioEngine::prepareToPlay (double newSampleRate, int)
     auto rate = (float) newSampleRate;
     sampleRate.store (rate);
 
+    voicePool.prepare (juce::jmax (1, getTotalNumOutputChannels()), rate);
+    for (auto& sound : sounds)
+        sound.setSampleRate (rate);
+    prepared = true;
+
     // Rate-dependent coefficients are recomputed; values, dirty flags and
     // the preset mark stay as they are.
     for (auto& record : parameters)
@@ -29,10 +34,34 @@ void AudioEngine::prepareToPlay (double newSampleRate, int)
     }
 }
 
+namespace
+{
+/** Set while the calling thread runs an engine's audio callback. */
+thread_local bool insideAudioCallback = false;
+
+struct AudioCallbackScope
+{
+    AudioCallbackScope() noexcept : previous (insideAudioCallback) { insideAudioCallback = true; }
+    ~AudioCallbackScope() { insideAudioCallback = previous; }
+    const bool previous;
+};
+} // namespace
+
+bool AudioEngine::mustDeferToAudioThread() const noexcept
+{
+    // A host that runs the callback on its main thread gets its notes at
+    // once: deferring them would only delay them by a block.
+    return ! insideAudioCallback && juce::Thread::getCurrentThreadId() == ownerThread && isProcessingInRealTime();
+}
+
 void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
     juce::ScopedNoDenormals noDenormals;
+    const AudioCallbackScope callbackScope;
 
+    // A mono switch requested since the last block applies before the notes
+    // that were queued after it.
+    voicePool.getInner().applyMonophonicRequests();
     postponer.executePendingCalls();
     buffer.clear();
 
@@ -63,6 +92,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 
 void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)
 {
+    voicePool.process (buffer, start, end);
     applyMasterGain (buffer, start, end - start);
 }
 
@@ -119,5 +149,3 @@ void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)
     }
 }
 
-void AudioEngine::handleNoteOn (juce::MidiKeyboardState*, int, int, float) {}
-void AudioEngine::handleNoteOff (juce::MidiKeyboardState*, int, int, float) {}

@@ -51,6 +51,8 @@ std::unique_ptr<juce::XmlElement> AudioEngine::createPresetElement()
     for (int index = 0; index < ParameterTable::numHostParameters; ++index)
         element->setAttribute (parameters[(size_t) index]->name, (double) parameters[(size_t) index]->getValue());
     linkManager.writeXml (*element);
+    for (unsigned int point = 0; point < MultiSoundVoiceController::numSplitPoints; ++point)
+        element->setAttribute ("SplitPoint" + juce::String (point + 1), globalController.getSplitPoint (point));
     return element;
 }
 
@@ -74,8 +76,12 @@ void AudioEngine::readPresetState (const juce::MemoryBlock& in)
         }
     }
 
-    // Whatever the root's tag, its links are applied.
+    // Whatever the root's tag, its links and split points are applied.
     linkManager.readXml (*element);
+    static constexpr int defaultSplitPoints[] = { 32, 64, 96 };
+    for (unsigned int point = 0; point < MultiSoundVoiceController::numSplitPoints; ++point)
+        globalController.setSplitPoint (point, element->getIntAttribute ("SplitPoint" + juce::String (point + 1),
+                                                                        defaultSplitPoints[point]));
 
     element.reset();
     updateHostDisplay();
@@ -85,7 +91,7 @@ void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state (stateTag);
     state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
-    state.setAttribute ("NumberOfVoices", numberOfVoices);
+    state.setAttribute ("NumberOfVoices", numberOfVoices.load());
     state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
     state.setAttribute ("ShowParameterLinks", showParameterLinks ? 1 : 0);
     state.setAttribute ("ShowValueLabels", showValueLabels ? 1 : 0);
@@ -110,6 +116,9 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
 
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
+
+    // A count outside 0..maxNumberOfVoices (a negative one included) is ignored.
+    setNumberOfVoices ((unsigned int) state->getIntAttribute ("NumberOfVoices", numberOfVoices.load()));
 
     showTooltips = readBool (*state, "ShowTooltips", showTooltips);
     showParameterLinks = readBool (*state, "ShowParameterLinks", showParameterLinks);

@@ -20,13 +20,13 @@ public:
 };
 
 /** Maps a normalised value onto the target's own type and calls one of the
-    target's setters with it.  For T = bool the mapping's result is a byte.
+    target's setters with it; the setter's result, if any, is ignored.
 */
-template <class Target, class T>
+template <class Target, class T, class Result = void>
 class AudioEngineAdaptor final : public SetValueFunctor
 {
 public:
-    using Setter = void (Target::*) (T);
+    using Setter = Result (Target::*) (T);
     using Mapping = T (*) (float);
 
     AudioEngineAdaptor (Target* targetToUse, Setter setterToUse, Mapping mappingToUse) noexcept

@@ -130,7 +130,7 @@ public:
     class Sound
     {
     public:
-        static constexpr int maxVoices = 256;
+        static constexpr int maxVoices = 1024;
 
         Sound();
 

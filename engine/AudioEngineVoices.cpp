@@ -1,0 +1,194 @@
+#include "engine/AudioEngine.h"
+
+#include <cmath>
+
+// The engine's side of the voices: note routing by receive channel, the
+// voice settings, the number of voices, stopping all voices and the queries
+// behind the editor's LEDs.
+
+using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
+
+bool AudioEngine::isProcessingInRealTime() const noexcept
+{
+    // Before the first prepare the host cannot be processing.
+    return prepared.load() && ! isSuspended() && ! isNonRealtime();
+}
+
+//==============================================================================
+template <typename Call>
+void AudioEngine::routeNote (int midiChannel, Call&& call)
+{
+    const auto global = receiveChannels[0].load();
+
+    if (global == 0 || global == (unsigned int) midiChannel)
+    {
+        call (static_cast<VoiceManager&> (globalController));
+        return;
+    }
+
+    for (unsigned int slot = 1; slot < ParameterTable::numReceiveSlots; ++slot)
+        if (receiveChannels[slot].load() == (unsigned int) midiChannel)
+            call (static_cast<VoiceManager&> (*deviceControllers[slot - 1]));
+}
+
+void AudioEngine::handleNoteOn (juce::MidiKeyboardState*, int midiChannel, int note, float velocity)
+{
+    const bool defer = mustDeferToAudioThread();
+
+    routeNote (midiChannel, [&] (VoiceManager& target)
+    {
+        if (defer)
+            postponer.addMethodCall (&target, &VoiceManager::noteOn, note, velocity);
+        else
+            target.noteOn (note, velocity);
+    });
+}
+
+void AudioEngine::handleNoteOff (juce::MidiKeyboardState*, int midiChannel, int note, float)
+{
+    const bool defer = mustDeferToAudioThread();
+
+    routeNote (midiChannel, [&] (VoiceManager& target)
+    {
+        if (defer)
+            postponer.addMethodCall (&target, &VoiceManager::noteOff, note);
+        else
+            target.noteOff (note);
+    });
+}
+
+//==============================================================================
+void AudioEngine::applyEffectiveMonophonic()
+{
+    // Only Chord (Blow) suspends the mono switch.
+    const bool effective = monophonic.load() && globalController.getAllocationMode() != MultiSoundVoiceController::chordBlow;
+
+    globalController.requestMonophonic (effective);
+    for (auto& controller : deviceControllers)
+        controller->requestMonophonic (effective);
+
+    // Without real-time processing nobody else applies the request.
+    if (! isProcessingInRealTime())
+    {
+        const juce::ScopedLock lock (getCallbackLock());
+        voicePool.getInner().applyMonophonicRequests();
+    }
+}
+
+void AudioEngine::setVoiceAllocationMode (Mode mode)
+{
+    if (globalController.setAllocationMode (mode))
+        applyEffectiveMonophonic();
+}
+
+void AudioEngine::setMonophonic (bool on)
+{
+    if (monophonic.exchange (on) != on)
+        applyEffectiveMonophonic();
+}
+
+bool AudioEngine::setVoiceDirection (bool down) { return globalController.setDirection (down); }
+bool AudioEngine::setVoiceFill (bool on) { return globalController.setFill (on); }
+
+void AudioEngine::setMidiOn (int device, bool on)
+{
+    globalController.setDeviceEnabled ((unsigned) device, on);
+    deviceControllers[(size_t) device]->setEnabled (on);
+}
+
+void AudioEngine::setMidiOn1 (bool on) { setMidiOn (0, on); }
+void AudioEngine::setMidiOn2 (bool on) { setMidiOn (1, on); }
+void AudioEngine::setMidiOn3 (bool on) { setMidiOn (2, on); }
+void AudioEngine::setMidiOn4 (bool on) { setMidiOn (3, on); }
+
+//==============================================================================
+void AudioEngine::stopAllVoicesNow()
+{
+    // The audio thread never renders a pool whose voices are being moved.
+    const juce::ScopedLock lock (getCallbackLock());
+    voicePool.getInner().stopAllVoices();
+}
+
+void AudioEngine::stopAllVoices()
+{
+    if (mustDeferToAudioThread())
+    {
+        voicesStopped.reset();
+        postponer.addMethodCall (this, &AudioEngine::stopAllVoices);
+
+        // The callback lock is not held while waiting: the audio thread
+        // needs it to run the stop.
+        if (voicesStopped.wait (5000))
+            return;
+
+        stopAllVoicesNow();
+        return;
+    }
+
+    stopAllVoicesNow();
+    voicesStopped.signal();
+}
+
+void AudioEngine::setNumberOfVoices (unsigned int count)
+{
+    if (count > maxNumberOfVoices || (int) count == numberOfVoices.load())
+        return;
+
+    numberOfVoices = (int) count;
+    stopAllVoices();
+
+    const juce::ScopedLock lock (getCallbackLock());
+    voicePool.getInner().stopAllVoices();
+    voicePool.getInner().setNumberOfVoices (count);
+}
+
+//==============================================================================
+bool AudioEngine::isGliding (int device) const
+{
+    if (device < 0 || device >= ParameterTable::numDevices)
+        return false;
+
+    auto& sound = sounds[(size_t) device];
+    for (int i = 0; i < sound.getNumVoices(); ++i)
+    {
+        if (auto* voice = sound.getVoice (i))
+        {
+            const double target = (double) voice->getTune() + ((double) voice->note + 2.0 * (double) voice->getPitchBend());
+            if (std::abs (target - voice->getPitch()) > 0.005)
+                return true;
+        }
+    }
+    return false;
+}
+
+float AudioEngine::getLfoDisplayValue (int device, bool second) const
+{
+    if (device < 0 || device >= ParameterTable::numDevices)
+        return 0.0f;
+
+    auto& sound = sounds[(size_t) device];
+    const float x1 = second ? sound.getLfo2Phase() : sound.getLfo1Phase();
+    const float increment = second ? sound.getLfo2Increment() : sound.getLfo1Increment();
+
+    // The phase travelled in the last 0.1 s.
+    const float w = increment * sound.getSampleRate() * 0.1f;
+    if (! (w > 0.0f) || ! std::isfinite (w))
+        return 0.0f;
+
+    const float x2 = x1 - w;
+    const float a = x1 >= 0.0f ? 0.5f * x1 * x1 : 0.5f * (1.0f - x1 * x1);
+    const float c = (float) ((double) a + (std::floor ((double) x1) - std::floor ((double) x2)) * 0.5);
+
+    float b;
+    if (x2 >= 0.0f)
+    {
+        b = x2 * x2;
+    }
+    else
+    {
+        const float f = x2 - std::trunc (x2);
+        b = ((long long) std::floor (x2)) % 2 != 0 ? 1.0f - f * f : (f + 1.0f) * (f + 1.0f);
+    }
+
+    return (c - 0.5f * b) / w;
+}
