@@ -15,4 +15,8 @@ public:
     virtual void Set (const char* text) = 0;
     virtual AAX_IString& operator= (const AAX_IString& other) = 0;
     virtual AAX_IString& operator= (const char* text) = 0;
+
+protected:
+    AAX_IString() = default;
+    AAX_IString (const AAX_IString&) = default;
 };

@@ -3,12 +3,10 @@
 #include "aax/AAXHostObjectCreation.h"
 
 AAX_VCollection::AAX_VCollection (IACFUnknown* unknown)
-    : hostUnknown (unknown)
 {
-    if (hostUnknown != nullptr)
-        hostUnknown->AddRef();
+    hostUnknown.holdAddingReference (unknown);
 
-    AAXCreateHostObject (hostUnknown, AAXCompID_AAXCollection, IID_IAAXCollectionV1, collection);
+    AAXCreateHostObject (hostUnknown.get(), AAXCompID_AAXCollection, IID_IAAXCollectionV1, collection);
 }
 
 AAX_VCollection::~AAX_VCollection()
@@ -16,19 +14,18 @@ AAX_VCollection::~AAX_VCollection()
     effectDescriptors.clear();
     propertyMaps.clear();
     collection.reset();
-    if (hostUnknown != nullptr)
-        hostUnknown->Release();
+    hostUnknown.reset();
 }
 
 AAX_IEffectDescriptor* AAX_VCollection::NewDescriptor()
 {
-    effectDescriptors.push_back (std::make_unique<AAX_VEffectDescriptor> (hostUnknown));
+    effectDescriptors.push_back (std::make_unique<AAX_VEffectDescriptor> (hostUnknown.get()));
     return effectDescriptors.back().get();
 }
 
 AAX_IPropertyMap* AAX_VCollection::NewPropertyMap()
 {
-    propertyMaps.push_back (std::make_unique<AAX_VPropertyMap> (hostUnknown));
+    propertyMaps.push_back (std::make_unique<AAX_VPropertyMap> (hostUnknown.get()));
     return propertyMaps.back().get();
 }
 

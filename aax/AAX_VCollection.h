@@ -38,7 +38,7 @@ public:
     AAX_IACFCollection* GetHostObject() const noexcept { return collection.get(); }
 
 private:
-    IACFUnknown* hostUnknown;
+    ACFPtr<IACFUnknown> hostUnknown; // first, so that a throwing constructor gives it back
     ACFPtr<AAX_IACFCollection> collection;
     std::vector<std::unique_ptr<AAX_IEffectDescriptor>> effectDescriptors;
     std::vector<std::unique_ptr<AAX_IPropertyMap>> propertyMaps;

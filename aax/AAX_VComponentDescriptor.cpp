@@ -9,12 +9,10 @@ constexpr AAX_CPropertyID lastCopiedProperty = 307;
 }
 
 AAX_VComponentDescriptor::AAX_VComponentDescriptor (IACFUnknown* unknown)
-    : hostUnknown (unknown)
 {
-    if (hostUnknown != nullptr)
-        hostUnknown->AddRef();
+    hostUnknown.holdAddingReference (unknown);
 
-    AAXCreateHostObject (hostUnknown, AAXCompID_ComponentDescriptor, IID_IAAXComponentDescriptorV1, componentDescriptor);
+    AAXCreateHostObject (hostUnknown.get(), AAXCompID_ComponentDescriptor, IID_IAAXComponentDescriptorV1, componentDescriptor);
     AAXQueryLaterVersion (componentDescriptor, IID_IAAXComponentDescriptorV2, componentDescriptorV2);
 }
 
@@ -23,8 +21,7 @@ AAX_VComponentDescriptor::~AAX_VComponentDescriptor()
     propertyMaps.clear();
     componentDescriptorV2.reset();
     componentDescriptor.reset();
-    if (hostUnknown != nullptr)
-        hostUnknown->Release();
+    hostUnknown.reset();
 }
 
 #define KEST_FORWARD(call) \
@@ -89,7 +86,7 @@ AAX_Result AAX_VComponentDescriptor::AddProcessProc_TI (const char* libraryName,
 
 AAX_IPropertyMap* AAX_VComponentDescriptor::NewPropertyMap()
 {
-    propertyMaps.push_back (std::make_unique<AAX_VPropertyMap> (hostUnknown));
+    propertyMaps.push_back (std::make_unique<AAX_VPropertyMap> (hostUnknown.get()));
     return propertyMaps.back().get();
 }
 

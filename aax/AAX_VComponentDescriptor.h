@@ -51,7 +51,7 @@ public:
     AAX_IACFComponentDescriptor* GetHostObject() const noexcept { return componentDescriptor.get(); }
 
 private:
-    IACFUnknown* hostUnknown;
+    ACFPtr<IACFUnknown> hostUnknown; // first, so that a throwing constructor gives it back
     ACFPtr<AAX_IACFComponentDescriptor> componentDescriptor;
     ACFPtr<AAX_IACFComponentDescriptor_V2> componentDescriptorV2;
     std::vector<std::unique_ptr<AAX_IPropertyMap>> propertyMaps;

@@ -12,12 +12,10 @@ AAX_IACFComponentDescriptor* hostObjectOf (const AAX_IComponentDescriptor* compo
 } // namespace
 
 AAX_VEffectDescriptor::AAX_VEffectDescriptor (IACFUnknown* unknown)
-    : hostUnknown (unknown)
 {
-    if (hostUnknown != nullptr)
-        hostUnknown->AddRef();
+    hostUnknown.holdAddingReference (unknown);
 
-    AAXCreateHostObject (hostUnknown, AAXCompID_EffectDescriptor, IID_IAAXEffectDescriptorV1, effectDescriptor);
+    AAXCreateHostObject (hostUnknown.get(), AAXCompID_EffectDescriptor, IID_IAAXEffectDescriptorV1, effectDescriptor);
     AAXQueryLaterVersion (effectDescriptor, IID_IAAXEffectDescriptorV2, effectDescriptorV2);
 }
 
@@ -27,19 +25,18 @@ AAX_VEffectDescriptor::~AAX_VEffectDescriptor()
     propertyMaps.clear();
     effectDescriptorV2.reset();
     effectDescriptor.reset();
-    if (hostUnknown != nullptr)
-        hostUnknown->Release();
+    hostUnknown.reset();
 }
 
 AAX_IComponentDescriptor* AAX_VEffectDescriptor::NewComponentDescriptor()
 {
-    componentDescriptors.push_back (std::make_unique<AAX_VComponentDescriptor> (hostUnknown));
+    componentDescriptors.push_back (std::make_unique<AAX_VComponentDescriptor> (hostUnknown.get()));
     return componentDescriptors.back().get();
 }
 
 AAX_IPropertyMap* AAX_VEffectDescriptor::NewPropertyMap()
 {
-    propertyMaps.push_back (std::make_unique<AAX_VPropertyMap> (hostUnknown));
+    propertyMaps.push_back (std::make_unique<AAX_VPropertyMap> (hostUnknown.get()));
     return propertyMaps.back().get();
 }
 

@@ -38,7 +38,7 @@ public:
     AAX_IACFEffectDescriptor* GetHostObject() const noexcept { return effectDescriptor.get(); }
 
 private:
-    IACFUnknown* hostUnknown;
+    ACFPtr<IACFUnknown> hostUnknown; // first, so that a throwing constructor gives it back
     ACFPtr<AAX_IACFEffectDescriptor> effectDescriptor;
     ACFPtr<AAX_IACFEffectDescriptor_V2> effectDescriptorV2;
     std::vector<std::unique_ptr<AAX_IComponentDescriptor>> componentDescriptors;

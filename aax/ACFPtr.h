@@ -38,6 +38,15 @@ public:
         }
     }
 
+    /** Holds interface (which may be null) with a reference of its own. */
+    void holdAddingReference (Interface* interface)
+    {
+        reset();
+        if (interface != nullptr)
+            interface->AddRef();
+        pointer = interface;
+    }
+
     /** Empties the pointer and hands out its address for a host call that
         writes an interface carrying one reference. */
     void** outArgument() noexcept
