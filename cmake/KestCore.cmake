@@ -10,6 +10,10 @@ foreach (folder IN LISTS KEST_CORE_FOLDERS)
     list(APPEND KEST_CORE_SOURCES ${folder_sources})
 endforeach()
 
+# The exported entry points are compiled into the plug-in bundle itself
+# (cmake/KestBundle.cmake): symbols that come from an archive stay hidden there.
+list(FILTER KEST_CORE_SOURCES EXCLUDE REGEX "/aax/ACFEntryPoints\\.cpp$")
+
 add_library(kest_core STATIC ${KEST_CORE_SOURCES})
 target_include_directories(kest_core PUBLIC ${KEST_ROOT})
 target_link_libraries(kest_core PUBLIC kest_juce)

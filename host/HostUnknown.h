@@ -1,0 +1,28 @@
+#pragma once
+
+#include "host/HostInterfaceObject.h"
+
+namespace KestHost
+{
+/** The host unknown handed to the plug-in: answers the component factory and
+    the interfaces an instance is offered, each as the options allow.  The
+    instance interfaces are made on first request and reused.  One thread at a
+    time. */
+class HostUnknown final : public HostInterfaceObject<IACFUnknown>
+{
+public:
+    explicit HostUnknown (HostEnvironment& env);
+
+    AAX_Result QueryInterface (const acfUID& iid, void** outInterface) override;
+
+protected:
+    IACFUnknown* answerQuery (const acfUID& iid) override;
+
+private:
+    IACFUnknown* factory = nullptr;
+    IACFUnknown* controller = nullptr;
+    IACFUnknown* transport = nullptr;
+    IACFUnknown* automationDelegate = nullptr;
+    IACFUnknown* viewContainer = nullptr;
+};
+} // namespace KestHost

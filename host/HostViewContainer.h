@@ -1,0 +1,27 @@
+#pragma once
+
+#include "host/HostInterfaceObject.h"
+
+namespace KestHost
+{
+/** The host's view container: no native view behind it (type 0, null
+    pointer); keeps the last size it was asked for.  One thread at a time. */
+class HostViewContainer final : public HostInterfaceObject<AAX_IACFViewContainer>
+{
+public:
+    explicit HostViewContainer (HostEnvironment& env);
+
+    int32_t GetType() override;
+    void* GetPtr() override;
+    AAX_Result GetModifiers (uint32_t* outModifiers) override;
+    AAX_Result SetViewSize (AAX_Point& size) override;
+    AAX_Result HandleParameterMouseDown (AAX_CParamID id, uint32_t modifiers) override;
+    AAX_Result HandleParameterMouseDrag (AAX_CParamID id, uint32_t modifiers) override;
+    AAX_Result HandleParameterMouseUp (AAX_CParamID id, uint32_t modifiers) override;
+
+    AAX_Point viewSize() const noexcept { return size; }
+
+private:
+    AAX_Point size { 0.0f, 0.0f };
+};
+} // namespace KestHost
