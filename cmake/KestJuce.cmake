@@ -23,6 +23,8 @@ target_compile_definitions(kest_juce
         JUCE_MODAL_LOOPS_PERMITTED=1
         JUCE_WEB_BROWSER=0
         JUCE_USE_CURL=0
+        JUCE_USE_FLAC=0
+        JUCE_USE_OGGVORBIS=0
         JUCE_ALSA=0
         JUCE_JACK=0
         JUCE_STANDALONE_APPLICATION=0

@@ -58,7 +58,9 @@ TEST (XmlBinaryBlock, rejectsEveryTruncationShortMagicAndLengthFaults)
     {
         auto element = XmlBinaryBlock::read (block.getData(), size);
         if (size < block.getSize() - 1)
+        {
             EXPECT_EQ (element, nullptr) << size;
+        }
     }
 
     auto corrupt = block;
