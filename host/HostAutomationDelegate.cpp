@@ -39,6 +39,8 @@ AAX_Result HostAutomationDelegate::UnregisterParameter (AAX_CParamID id)
 AAX_Result HostAutomationDelegate::PostSetValueRequest (AAX_CParamID id, double value)
 {
     KEST_RECORD (PostSetValueRequest, " " + valueText (value));
+    if (id != nullptr)
+        pendingRequests.push_back ({ id, value });
     return AAX_SUCCESS;
 }
 
@@ -51,22 +53,31 @@ AAX_Result HostAutomationDelegate::PostCurrentValue (AAX_CParamID id, double val
 AAX_Result HostAutomationDelegate::PostTouchRequest (AAX_CParamID id)
 {
     KEST_RECORD (PostTouchRequest, "");
-    touched.insert (id);
+    if (id != nullptr)
+        touched.insert (id);
     return AAX_SUCCESS;
 }
 
 AAX_Result HostAutomationDelegate::PostReleaseRequest (AAX_CParamID id)
 {
     KEST_RECORD (PostReleaseRequest, "");
-    touched.erase (id);
+    if (id != nullptr)
+        touched.erase (id);
     return AAX_SUCCESS;
 }
 
 AAX_Result HostAutomationDelegate::GetTouchState (AAX_CParamID id, AAX_CBoolean* outTouched)
 {
     KEST_RECORD (GetTouchState, "");
-    *outTouched = touched.count (id) != 0 ? 1 : 0;
+    *outTouched = id != nullptr && touched.count (id) != 0 ? 1 : 0;
     return AAX_SUCCESS;
+}
+
+std::vector<HostAutomationDelegate::SetValueRequest> HostAutomationDelegate::takeSetValueRequests()
+{
+    std::vector<SetValueRequest> taken;
+    taken.swap (pendingRequests);
+    return taken;
 }
 
 #undef KEST_RECORD

@@ -63,6 +63,7 @@ public:
     {
         record (vtableSlot (&AAX_IACFComponentDescriptor_V2::AddTemporaryData), "AddTemporaryData " + std::to_string (field) + " element size " + std::to_string (elementSize));
         primary.declaredFields.push_back ("field " + std::to_string (field) + ": temporary data, element size " + std::to_string (elementSize));
+        primary.layout.push_back ({ field, ContextField::Kind::other, 0 });
         return AAX_SUCCESS;
     }
 
@@ -88,17 +89,19 @@ IACFUnknown* HostComponentDescriptor::answerQuery (const acfUID& iid)
     return HostInterfaceObject::answerQuery (iid);
 }
 
-void HostComponentDescriptor::declare (int slot, AAX_CFieldIndex field, const std::string& what)
+void HostComponentDescriptor::declare (int slot, AAX_CFieldIndex field, const std::string& what, ContextField::Kind kind, uint32_t size)
 {
     const auto text = "field " + std::to_string (field) + ": " + what;
     record (slot, text);
     declaredFields.push_back (text);
+    layout.push_back ({ field, kind, size });
 }
 
 AAX_Result HostComponentDescriptor::Clear()
 {
     record (vtableSlot (&AAX_IACFComponentDescriptor::Clear), "Clear");
     declaredFields.clear();
+    layout.clear();
     return AAX_SUCCESS;
 }
 
@@ -110,19 +113,19 @@ AAX_Result HostComponentDescriptor::AddReservedField (AAX_CFieldIndex field, uin
 
 AAX_Result HostComponentDescriptor::AddAudioIn (AAX_CFieldIndex field)
 {
-    declare (vtableSlot (&AAX_IACFComponentDescriptor::AddAudioIn), field, "audio in");
+    declare (vtableSlot (&AAX_IACFComponentDescriptor::AddAudioIn), field, "audio in", ContextField::Kind::audioIn);
     return AAX_SUCCESS;
 }
 
 AAX_Result HostComponentDescriptor::AddAudioOut (AAX_CFieldIndex field)
 {
-    declare (vtableSlot (&AAX_IACFComponentDescriptor::AddAudioOut), field, "audio out");
+    declare (vtableSlot (&AAX_IACFComponentDescriptor::AddAudioOut), field, "audio out", ContextField::Kind::audioOut);
     return AAX_SUCCESS;
 }
 
 AAX_Result HostComponentDescriptor::AddAudioBufferLength (AAX_CFieldIndex field)
 {
-    declare (vtableSlot (&AAX_IACFComponentDescriptor::AddAudioBufferLength), field, "audio buffer length");
+    declare (vtableSlot (&AAX_IACFComponentDescriptor::AddAudioBufferLength), field, "audio buffer length", ContextField::Kind::bufferLength);
     return AAX_SUCCESS;
 }
 
@@ -147,7 +150,8 @@ AAX_Result HostComponentDescriptor::AddSideChainIn (AAX_CFieldIndex field)
 AAX_Result HostComponentDescriptor::AddDataInPort (AAX_CFieldIndex field, uint32_t packetSize, uint32_t portType)
 {
     declare (vtableSlot (&AAX_IACFComponentDescriptor::AddDataInPort), field,
-             "data in port, packet size " + std::to_string (packetSize) + ", port type " + std::to_string (portType));
+             "data in port, packet size " + std::to_string (packetSize) + ", port type " + std::to_string (portType),
+             ContextField::Kind::dataInPort, packetSize);
     return AAX_SUCCESS;
 }
 
@@ -161,7 +165,8 @@ AAX_Result HostComponentDescriptor::AddAuxOutputStem (AAX_CFieldIndex field, int
 AAX_Result HostComponentDescriptor::AddPrivateData (AAX_CFieldIndex field, int32_t size, uint32_t options)
 {
     declare (vtableSlot (&AAX_IACFComponentDescriptor::AddPrivateData), field,
-             "private data, size " + std::to_string (size) + ", options " + std::to_string (options));
+             "private data, size " + std::to_string (size) + ", options " + std::to_string (options),
+             ContextField::Kind::privateData, size > 0 ? static_cast<uint32_t> (size) : 0u);
     return AAX_SUCCESS;
 }
 
@@ -174,7 +179,8 @@ AAX_Result HostComponentDescriptor::AddDmaInstance (AAX_CFieldIndex field, uint3
 AAX_Result HostComponentDescriptor::AddMIDINode (AAX_CFieldIndex field, uint32_t nodeType, const char* name, uint32_t channelMask)
 {
     declare (vtableSlot (&AAX_IACFComponentDescriptor::AddMIDINode), field,
-             "MIDI node " + quoted (name) + ", node type " + std::to_string (nodeType) + ", channel mask " + hex (channelMask));
+             "MIDI node " + quoted (name) + ", node type " + std::to_string (nodeType) + ", channel mask " + hex (channelMask),
+             ContextField::Kind::midiNode);
     return AAX_SUCCESS;
 }
 

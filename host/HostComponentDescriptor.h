@@ -22,6 +22,25 @@ public:
         HostPropertyMap* properties;
     };
 
+    /** A context field as a host lays out the processing context. */
+    struct ContextField
+    {
+        enum class Kind
+        {
+            audioIn,
+            audioOut,
+            bufferLength,
+            dataInPort,
+            midiNode,
+            privateData,
+            other
+        };
+
+        AAX_CFieldIndex index;
+        Kind kind;
+        uint32_t size; // packet size of a data port, byte size of private data
+    };
+
     explicit HostComponentDescriptor (HostEnvironment& env);
 
     AAX_Result Clear() override;
@@ -43,6 +62,7 @@ public:
 
     const std::vector<std::string>& fields() const noexcept { return declaredFields; }
     const std::vector<ProcessProcedure>& processProcedures() const noexcept { return procedures; }
+    const std::vector<ContextField>& contextFields() const noexcept { return layout; }
 
 protected:
     IACFUnknown* answerQuery (const acfUID& iid) override;
@@ -50,9 +70,11 @@ protected:
 private:
     class LaterVersion;
 
-    void declare (int slot, AAX_CFieldIndex field, const std::string& what);
+    void declare (int slot, AAX_CFieldIndex field, const std::string& what,
+                  ContextField::Kind kind = ContextField::Kind::other, uint32_t size = 0);
 
     std::vector<std::string> declaredFields;
+    std::vector<ContextField> layout;
     std::vector<ProcessProcedure> procedures;
     LaterVersion* laterVersion = nullptr;
 };

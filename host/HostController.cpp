@@ -94,21 +94,21 @@ AAX_Result HostController::GetEffectID (AAX_IString* out)
 AAX_Result HostController::GetSampleRate (float* out)
 {
     KEST_RECORD (AAX_IACFController, GetSampleRate, "");
-    *out = 48000.0f;
+    *out = environment.options().sampleRate;
     return AAX_SUCCESS;
 }
 
 AAX_Result HostController::GetInputStemFormat (int32_t* out)
 {
     KEST_RECORD (AAX_IACFController, GetInputStemFormat, "");
-    *out = 0x00010002;
+    *out = environment.options().stemFormat;
     return AAX_SUCCESS;
 }
 
 AAX_Result HostController::GetOutputStemFormat (int32_t* out)
 {
     KEST_RECORD (AAX_IACFController, GetOutputStemFormat, "");
-    *out = 0x00010002;
+    *out = environment.options().stemFormat;
     return AAX_SUCCESS;
 }
 
@@ -145,10 +145,20 @@ AAX_Result HostController::SetCycleCount (int32_t*, int32_t*, int32_t count)
     return AAX_SUCCESS;
 }
 
-AAX_Result HostController::PostPacket (AAX_CFieldIndex field, const void*, uint32_t size)
+AAX_Result HostController::PostPacket (AAX_CFieldIndex field, const void* payload, uint32_t size)
 {
     KEST_RECORD (AAX_IACFController, PostPacket, " field " + std::to_string (field) + " size " + std::to_string (size));
+    if (payload == nullptr && size != 0)
+        return AAX_ERROR_NULL_OBJECT;
+    const auto* bytes = static_cast<const uint8_t*> (payload);
+    packets[field].assign (bytes, bytes + size);
     return AAX_SUCCESS;
+}
+
+const std::vector<uint8_t>* HostController::postedPacket (AAX_CFieldIndex field) const
+{
+    auto found = packets.find (field);
+    return found != packets.end() ? &found->second : nullptr;
 }
 
 AAX_Result HostController::GetCurrentMeterValue (int32_t meterId, float* out)

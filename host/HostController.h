@@ -2,11 +2,16 @@
 
 #include "host/HostInterfaceObject.h"
 
+#include <map>
+#include <vector>
+
 namespace KestHost
 {
 /** The host's controller of one instance.  Records every call with its slot
-    and answers with fixed values (48 kHz, stereo, latency 0); the second
-    version is a separate object with its own count.  One thread at a time. */
+    and answers with the options' sample rate and stem format (48 kHz stereo
+    by default) and latency 0; keeps the last packet posted to each field.
+    The second version is a separate object with its own count.  One thread
+    at a time. */
 class HostController final : public HostInterfaceObject<AAX_IACFController>
 {
 public:
@@ -35,8 +40,12 @@ public:
 
     static constexpr const char* hostName = "Kest Host";
 
+    /** The payload last posted to a field, or null when none was. */
+    const std::vector<uint8_t>* postedPacket (AAX_CFieldIndex field) const;
+
 private:
     class LaterVersion;
     LaterVersion* laterVersion = nullptr;
+    std::map<AAX_CFieldIndex, std::vector<uint8_t>> packets;
 };
 } // namespace KestHost

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace KestHost
 {
 /** What the stand-in host offers and refuses.  Everything is offered by
@@ -22,5 +24,9 @@ struct HostOptions
     bool offerTransportV2 = true;
     bool offerAutomationDelegate = true;
     bool offerViewContainer = true;
+
+    // What the controller tells an instance about its processing.
+    float sampleRate = 48000.0f;
+    int32_t stemFormat = 0x00010002; // stereo; 0x00000001 is mono
 };
 } // namespace KestHost
