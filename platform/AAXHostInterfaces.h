@@ -9,6 +9,7 @@
 // Release.  Where a slot's argument types were ours to choose, they are the
 // plainest C types that carry the values.
 
+#include <cstddef>
 #include <cstdint>
 
 using AAX_Result = int32_t;
@@ -82,6 +83,10 @@ constexpr acfUID IID_IAAXTransportV2 { 0x203CBD9F, 0x982C, 0x4FE6, { 0xA8, 0x27,
 constexpr acfUID IID_IAAXAutomationDelegateV1 { 0x9D5E3D3D, 0x42DC, 0x5EFA, { 0x22, 0x17, 0xEE, 0xE2, 0xE8, 0xE5, 0x3E, 0x2E } };
 constexpr acfUID IID_IAAXViewContainerV1 { 0x22DA0BBC, 0xD550, 0x4D5E, { 0x8C, 0xC6, 0x73, 0x44, 0x83, 0xB8, 0x83, 0x7F } };
 
+// Interfaces an instance offers the host
+constexpr acfUID IID_IAAXEffectParametersV1 { 0x964E333D, 0x334C, 0x533F, { 0xC2, 0xC7, 0x38, 0x34, 0xC3, 0xC2, 0x3E, 0x3E } };
+constexpr acfUID IID_IAAXEffectParametersV2 { 0xF1F47D06, 0x308F, 0x4CC5, { 0x9C, 0x7C, 0x50, 0xA8, 0x3F, 0x8A, 0xB8, 0x13 } };
+
 //==============================================================================
 // Small value types that cross the interfaces
 using AAX_CParamID = const char*;
@@ -89,9 +94,30 @@ using AAX_CFieldIndex = uint32_t;
 using AAX_CPropertyID = uint32_t;
 using AAX_CPropertyValue = int32_t;
 using AAX_CBoolean = uint8_t;
+using AAX_CTypeID = uint32_t;
 
 class AAX_IString; // the layer's string interface; hosts write results into it
+class AAX_IParameter; // the layer's parameter object, handed out by GetParameter
 class IACFUnknown;
+
+/** A plug-in chunk as host and plug-in exchange it: a 56-byte header in the
+    machine's byte order, then fSize bytes of data.  The host supplies the
+    memory; it holds at least as many data bytes as the chunk-size call
+    reported. */
+struct AAX_SPlugInChunk
+{
+    int32_t fSize;
+    int32_t fVersion;
+    uint32_t fManufacturerID;
+    uint32_t fProductID;
+    uint32_t fPlugInID;
+    AAX_CTypeID fChunkID;
+    char fName[32];
+    char fData[1];
+};
+
+constexpr uint32_t AAX_SPlugInChunkHeaderSize = 56;
+static_assert (offsetof (AAX_SPlugInChunk, fData) == AAX_SPlugInChunkHeaderSize, "chunk data follows a 56-byte header");
 
 /** A plug-in's identity as the host files it. */
 struct AAX_SPlugInIdentifierTriad
@@ -309,6 +335,64 @@ public:
     virtual AAX_Result HandleParameterMouseDown (AAX_CParamID id, uint32_t modifiers) = 0;
     virtual AAX_Result HandleParameterMouseDrag (AAX_CParamID id, uint32_t modifiers) = 0;
     virtual AAX_Result HandleParameterMouseUp (AAX_CParamID id, uint32_t modifiers) = 0;
+};
+
+//==============================================================================
+/** The instance's data model as the host sees it: parameters by identifier,
+    chunks, notifications and coefficient packets. */
+class AAX_IACFEffectParameters : public IACFUnknown
+{
+public:
+    virtual AAX_Result Initialize (IACFUnknown* hostUnknown) = 0;
+    virtual AAX_Result Uninitialize() = 0;
+    virtual AAX_Result NotificationReceived (AAX_CTypeID type, const void* data, uint32_t size) = 0;
+    virtual AAX_Result GetNumberOfParameters (int32_t* outCount) const = 0;
+    virtual AAX_Result GetMasterBypassParameter (AAX_IString* outId) const = 0;
+    virtual AAX_Result GetParameterIsAutomatable (AAX_CParamID id, AAX_CBoolean* outAutomatable) const = 0;
+    virtual AAX_Result GetParameterNumberOfSteps (AAX_CParamID id, int32_t* outSteps) const = 0;
+    virtual AAX_Result GetParameterName (AAX_CParamID id, AAX_IString* outName) const = 0;
+    virtual AAX_Result GetParameterNameOfLength (AAX_CParamID id, AAX_IString* outName, int32_t length) const = 0;
+    virtual AAX_Result GetParameterDefaultNormalizedValue (AAX_CParamID id, double* outValue) const = 0;
+    virtual AAX_Result SetParameterDefaultNormalizedValue (AAX_CParamID id, double value) = 0;
+    virtual AAX_Result GetParameterType (AAX_CParamID id, int32_t* outType) const = 0;
+    virtual AAX_Result GetParameterOrientation (AAX_CParamID id, int32_t* outOrientation) const = 0;
+    virtual AAX_Result GetParameter (AAX_CParamID id, AAX_IParameter** outParameter) = 0;
+    virtual AAX_Result GetParameterIndex (AAX_CParamID id, int32_t* outIndex) const = 0;
+    virtual AAX_Result GetParameterIDFromIndex (int32_t index, AAX_IString* outId) const = 0;
+    virtual AAX_Result GetParameterValueInfo (AAX_CParamID id, int32_t selector, int32_t* outValue) const = 0;
+    virtual AAX_Result GetParameterValueFromString (AAX_CParamID id, double* outValue, const AAX_IString& text) const = 0;
+    virtual AAX_Result GetParameterStringFromValue (AAX_CParamID id, double value, AAX_IString* outText, int32_t maxLength) const = 0;
+    virtual AAX_Result GetParameterValueString (AAX_CParamID id, AAX_IString* outText, int32_t maxLength) const = 0;
+    virtual AAX_Result GetParameterNormalizedValue (AAX_CParamID id, double* outValue) const = 0;
+    virtual AAX_Result SetParameterNormalizedValue (AAX_CParamID id, double value) = 0;
+    virtual AAX_Result SetParameterNormalizedRelative (AAX_CParamID id, double delta) = 0;
+    virtual AAX_Result TouchParameter (AAX_CParamID id) = 0;
+    virtual AAX_Result ReleaseParameter (AAX_CParamID id) = 0;
+    virtual AAX_Result UpdateParameterTouch (AAX_CParamID id, AAX_CBoolean touched) = 0;
+    virtual AAX_Result UpdateParameterNormalizedValue (AAX_CParamID id, double value, int32_t source) = 0;
+    virtual AAX_Result UpdateParameterNormalizedRelative (AAX_CParamID id, double delta) = 0;
+    virtual AAX_Result GenerateCoefficients() = 0;
+    virtual AAX_Result ResetFieldData (AAX_CFieldIndex field, void* data, uint32_t size) const = 0;
+    virtual AAX_Result GetNumberOfChunks (int32_t* outCount) const = 0;
+    virtual AAX_Result GetChunkIDFromIndex (int32_t index, AAX_CTypeID* outChunkId) const = 0;
+    virtual AAX_Result GetChunkSize (AAX_CTypeID chunkId, uint32_t* outSize) = 0;
+    virtual AAX_Result GetChunk (AAX_CTypeID chunkId, AAX_SPlugInChunk* outChunk) = 0;
+    virtual AAX_Result SetChunk (AAX_CTypeID chunkId, const AAX_SPlugInChunk* chunk) = 0;
+    virtual AAX_Result CompareActiveChunk (const AAX_SPlugInChunk* chunk, AAX_CBoolean* outIsEqual) = 0;
+    virtual AAX_Result GetNumberOfChanges (int32_t* outCount) const = 0;
+    virtual AAX_Result TimerWakeup() = 0;
+    virtual AAX_Result GetCurveData (AAX_CTypeID curveType, const float* values, uint32_t count, float* outValues) const = 0;
+    virtual AAX_Result GetCustomData (AAX_CTypeID dataType, uint32_t size, void* data, uint32_t* outWritten) const = 0;
+    virtual AAX_Result SetCustomData (AAX_CTypeID dataType, uint32_t size, const void* data) = 0;
+    virtual AAX_Result DoMIDITransfers() = 0;
+};
+
+class AAX_IACFEffectParameters_V2 : public AAX_IACFEffectParameters
+{
+public:
+    virtual AAX_Result RenderAudio_Hybrid (void* renderInfo) = 0;
+    virtual AAX_Result UpdateMIDINodes (AAX_CFieldIndex field, AAX_CMidiPacket& packet) = 0;
+    virtual AAX_Result UpdateControlMIDINodes (AAX_CTypeID nodeId, AAX_CMidiPacket& packet) = 0;
 };
 
 //==============================================================================
