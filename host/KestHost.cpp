@@ -3,6 +3,7 @@
 // in the table below.
 
 #include "host/DescribeCommand.h"
+#include "host/RenderCommand.h"
 
 #include <juce_core/juce_core.h>
 
@@ -32,6 +33,21 @@ int describe (const std::vector<std::string>& arguments)
     return KestHost::describeBundle (arguments.empty() ? defaultBundle() : arguments.front(), std::cout, std::cerr);
 }
 
+int render (const std::vector<std::string>& arguments)
+{
+    KestHost::RenderOptions options;
+    options.bundle = defaultBundle();
+    std::string error;
+    if (! options.parse (arguments, error))
+    {
+        std::cerr << "kest-host render: " << error << "\n"
+                  << "usage: kest-host render [--bundle PATH] [--midi FILE] [--out FILE] [--rate HZ] [--block N]\n"
+                  << "                        [--channels 1|2] [--load-state FILE] [--save-state FILE]\n";
+        return 2;
+    }
+    return KestHost::renderToFile (options, std::cout, std::cerr);
+}
+
 struct Command
 {
     const char* name;
@@ -43,6 +59,7 @@ const std::vector<Command>& commands()
 {
     static const std::vector<Command> table {
         { "describe", "describe [BUNDLE]   register the plug-in and print its description", describe },
+        { "render", "render [OPTIONS]    play MIDI (or the demo) through the plug-in into a WAV file", render },
     };
     return table;
 }

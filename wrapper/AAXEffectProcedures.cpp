@@ -1,9 +1,12 @@
 #include "wrapper/AAXEffectProcedures.h"
 
+#include "wrapper/JuceAAX_Processor.h"
+
 AAXEffectProcedures AAXEffectProcedures::get()
 {
     AAXEffectProcedures procedures;
-    // The processor's Create and algorithmProcessCallback, and the editor's
-    // Create, are set here as their classes are added.
+    procedures.createEffectParameters = &AAXClasses::JuceAAX_Processor::Create;
+    procedures.processCallback = &AAXClasses::JuceAAX_Processor::algorithmProcessCallback;
+    // The editor's Create is set here once the editor exists.
     return procedures;
 }

@@ -7,7 +7,8 @@
     the GUI object (identifier 1), and the process procedure of every variant.
 
     This is the one place where they are joined to the description; each stays
-    null until its class exists (AAXEffectProcedures.cpp).
+    null until its class exists (AAXEffectProcedures.cpp): the GUI procedure
+    is still null.
 */
 struct AAXEffectProcedures
 {

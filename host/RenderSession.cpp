@@ -1,0 +1,133 @@
+#include "host/RenderSession.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace KestHost
+{
+namespace
+{
+constexpr int fifoBlocks = 64;
+
+/** The audio side: renders every block, waiting only when the main thread
+    has not yet taken enough of the audio. */
+class AudioThreadJob
+{
+public:
+    AudioThreadJob (HostAlgorithmContext& contextToUse, const RenderSequence& sequenceToUse, int64_t total,
+                    juce::AbstractFifo& fifoToUse, juce::AudioBuffer<float>& ringToUse)
+        : context (contextToUse), sequence (sequenceToUse), totalSamples (total), fifo (fifoToUse), ring (ringToUse)
+    {
+    }
+
+    void run()
+    {
+        const auto& events = sequence.events();
+        size_t next = 0;
+        const int block = context.maximumBlock();
+
+        for (int64_t position = 0; position < totalSamples;)
+        {
+            const int length = (int) std::min<int64_t> (block, totalSamples - position);
+
+            auto& node = context.midiNode();
+            node.clear();
+            while (next < events.size() && events[next].sample < position + length)
+            {
+                auto packet = events[next].packet;
+                packet.timestamp = (uint32_t) (std::max<int64_t> (events[next].sample, position) - position);
+                node.add (packet);
+                ++next;
+            }
+
+            context.process (length);
+
+            while (fifo.getFreeSpace() < length)
+                std::this_thread::sleep_for (std::chrono::microseconds (200));
+            const auto scope = fifo.write (length);
+            for (int channel = 0; channel < context.channels(); ++channel)
+            {
+                if (scope.blockSize1 > 0)
+                    ring.copyFrom (channel, scope.startIndex1, context.output (channel), scope.blockSize1);
+                if (scope.blockSize2 > 0)
+                    ring.copyFrom (channel, scope.startIndex2, context.output (channel) + scope.blockSize1, scope.blockSize2);
+            }
+
+            position += length;
+        }
+        finished.store (true);
+    }
+
+    std::atomic<bool> finished { false };
+
+private:
+    HostAlgorithmContext& context;
+    const RenderSequence& sequence;
+    int64_t totalSamples;
+    juce::AbstractFifo& fifo;
+    juce::AudioBuffer<float>& ring;
+};
+} // namespace
+
+RenderSession::Result RenderSession::run (PluginInstance& instance, const RenderSequence& sequence, int64_t totalSamples,
+                                          double sampleRate, const Sink& sink, const Progress& progress)
+{
+    auto& context = instance.context();
+    const int channels = context.channels();
+    const int capacity = context.maximumBlock() * fifoBlocks;
+
+    juce::AbstractFifo fifo (capacity);
+    juce::AudioBuffer<float> ring (channels, capacity);
+    juce::AudioBuffer<float> taken (channels, capacity);
+    AudioThreadJob job (context, sequence, totalSamples, fifo, ring);
+
+    const auto start = std::chrono::steady_clock::now();
+    std::thread audioThread ([&job] { job.run(); });
+
+    int64_t done = 0;
+    for (;;)
+    {
+        instance.idle();
+
+        const bool audioFinished = job.finished.load();
+        const int ready = fifo.getNumReady();
+        if (ready > 0)
+        {
+            const auto scope = fifo.read (ready);
+            for (int channel = 0; channel < channels; ++channel)
+            {
+                if (scope.blockSize1 > 0)
+                    taken.copyFrom (channel, 0, ring, channel, scope.startIndex1, scope.blockSize1);
+                if (scope.blockSize2 > 0)
+                    taken.copyFrom (channel, scope.blockSize1, ring, channel, scope.startIndex2, scope.blockSize2);
+            }
+            if (sink)
+                sink (taken.getArrayOfReadPointers(), channels, ready);
+            done += ready;
+            if (progress)
+                progress (done, totalSamples);
+        }
+        else if (audioFinished)
+        {
+            break;
+        }
+        else
+        {
+            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        }
+    }
+
+    audioThread.join();
+    const auto wall = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+
+    Result result;
+    result.samples = done;
+    result.wallSeconds = wall;
+    result.realtimeFactor = wall > 0.0 ? ((double) done / sampleRate) / wall : 0.0;
+    return result;
+}
+} // namespace KestHost

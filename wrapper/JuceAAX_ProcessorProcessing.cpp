@@ -1,0 +1,124 @@
+#include "wrapper/JuceAAX_Processor.h"
+
+#include "aax/AAXHostCallGuard.h"
+#include "wrapper/PluginMessagePump.h"
+
+#include <algorithm>
+#include <cstring>
+
+// The audio path: the process procedure, the instance field it finds the
+// processor by, and the host's idle call that runs the bundle's messages.
+
+namespace AAXClasses
+{
+namespace
+{
+/** Messages delivered per idle call, so a message that posts itself again
+    cannot hold the host's main thread. */
+constexpr int messagesPerWakeup = 256;
+
+/** Bytes one event takes in a MidiBuffer: time, size, data. */
+constexpr int midiEventOverhead = (int) (sizeof (int32_t) + sizeof (uint16_t));
+} // namespace
+
+void JuceAAX_Processor::algorithmProcessCallback (void* const instances[], const void* instancesEnd)
+{
+    for (auto* iterator = instances; static_cast<const void*> (iterator) < instancesEnd; ++iterator)
+    {
+        const auto* context = static_cast<const AlgorithmContext*> (*iterator);
+        if (context == nullptr || context->instance == nullptr || *context->instance == nullptr)
+            continue;
+        (*context->instance)->process (*context);
+    }
+}
+
+void JuceAAX_Processor::process (const AlgorithmContext& context)
+{
+    const int numSamples = context.bufferLength != nullptr ? std::max (0, (int) *context.bufferLength) : 0;
+    if (numSamples == 0 || context.outputChannels == nullptr)
+        return;
+
+    const bool bypassed = context.bypass != nullptr && *context.bypass != 0;
+    const juce::ScopedTryLock lock (engine->getCallbackLock());
+
+    if (bypassed || ! lock.isLocked() || engine->isSuspended())
+    {
+        // Bypassed, the host's input passes through; while the engine is
+        // being changed under its lock the block is silent.
+        const bool passInput = bypassed && lock.isLocked() && context.inputChannels != nullptr;
+        for (int channel = 0; channel < numChannels; ++channel)
+        {
+            auto* out = context.outputChannels[channel];
+            if (passInput && context.inputChannels[channel] != nullptr)
+            {
+                if (context.inputChannels[channel] != out)
+                    std::memmove (out, context.inputChannels[channel], sizeof (float) * (size_t) numSamples);
+            }
+            else
+            {
+                std::fill (out, out + numSamples, 0.0f);
+            }
+        }
+        return;
+    }
+
+    const AAX_CMidiStream* midi = context.midiNode != nullptr ? context.midiNode->GetNodeBuffer() : nullptr;
+    renderEngineBlocks (context.outputChannels, numChannels, numSamples, midi);
+}
+
+void JuceAAX_Processor::renderEngineBlocks (float* const* outputs, int channels, int numSamples, const AAX_CMidiStream* midi)
+{
+    const uint32_t packetCount = midi != nullptr && midi->mBuffer != nullptr ? midi->mBufferSize : 0;
+    uint32_t next = 0;
+
+    for (int start = 0; start < numSamples; start += maximumBlockSize)
+    {
+        const int length = std::min (maximumBlockSize, numSamples - start);
+        const bool lastBlock = start + length >= numSamples;
+
+        midiBuffer.clear();
+        int bytesUsed = 0;
+        while (next < packetCount && (lastBlock || (int) midi->mBuffer[next].timestamp < start + length))
+        {
+            const auto& packet = midi->mBuffer[next++];
+            const int size = (int) packet.length;
+            if (size < 1 || size > (int) sizeof (packet.data) || bytesUsed + midiEventOverhead + size > midiCapacityBytes)
+                continue;
+            const int position = std::clamp ((int) packet.timestamp - start, 0, length - 1);
+            midiBuffer.addEvent (packet.data, size, position);
+            bytesUsed += midiEventOverhead + size;
+        }
+
+        float* blockChannels[2] {};
+        for (int channel = 0; channel < channels; ++channel)
+            blockChannels[channel] = outputs[channel] + start;
+        juce::AudioBuffer<float> buffer (blockChannels, channels, length);
+        engine->processBlock (buffer, midiBuffer);
+    }
+}
+
+AAX_Result JuceAAX_Processor::ResetFieldData (AAX_CFieldIndex field, void* data, uint32_t size) const
+{
+    return AAXGuardHostCall ([&]
+    {
+        if (data == nullptr)
+            return AAX_ERROR_NULL_OBJECT;
+        std::memset (data, 0, size);
+        if (field == instanceField && size >= sizeof (JuceAAX_Processor*))
+        {
+            auto* self = const_cast<JuceAAX_Processor*> (this);
+            std::memcpy (data, &self, sizeof (self));
+        }
+        return AAX_SUCCESS;
+    });
+}
+
+AAX_Result JuceAAX_Processor::TimerWakeup()
+{
+    return AAXGuardHostCall ([&]
+    {
+        PluginMessagePump::deliverPendingMessages (messagesPerWakeup);
+        return AAX_SUCCESS;
+    });
+}
+} // namespace AAXClasses
