@@ -145,9 +145,11 @@ AAX_Result HostController::SetCycleCount (int32_t*, int32_t*, int32_t count)
     return AAX_SUCCESS;
 }
 
-AAX_Result HostController::PostPacket (AAX_CFieldIndex field, const void*, uint32_t size)
+AAX_Result HostController::PostPacket (AAX_CFieldIndex field, const void* payload, uint32_t size)
 {
     KEST_RECORD (AAX_IACFController, PostPacket, " field " + std::to_string (field) + " size " + std::to_string (size));
+    const auto* bytes = static_cast<const unsigned char*> (payload);
+    packets.push_back ({ field, bytes != nullptr ? std::vector<unsigned char> (bytes, bytes + size) : std::vector<unsigned char> {} });
     return AAX_SUCCESS;
 }
 

@@ -2,6 +2,8 @@
 
 #include "host/HostInterfaceObject.h"
 
+#include <vector>
+
 namespace KestHost
 {
 /** The host's controller of one instance.  Records every call with its slot
@@ -35,8 +37,18 @@ public:
 
     static constexpr const char* hostName = "Kest Host";
 
+    /** A packet as the plug-in posted it: its field and a copy of its bytes. */
+    struct PostedPacket
+    {
+        AAX_CFieldIndex field;
+        std::vector<unsigned char> payload;
+    };
+
+    const std::vector<PostedPacket>& postedPackets() const noexcept { return packets; }
+
 private:
     class LaterVersion;
     LaterVersion* laterVersion = nullptr;
+    std::vector<PostedPacket> packets;
 };
 } // namespace KestHost
