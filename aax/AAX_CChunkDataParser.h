@@ -37,7 +37,7 @@ public:
     {
         int32_t mDataType = kNoType;
         AAX_CString mName;
-        int64_t mValue = 0; // the float's bits, the int32, the double's bits or the int16
+        uint64_t mValue = 0; // the bits of the float, int32, double or int16
         AAX_CString mStringValue;
     };
 

@@ -47,7 +47,7 @@ HostAlgorithmContext::HostAlgorithmContext (const HostComponentDescriptor& compo
     }
 }
 
-void HostAlgorithmContext::setPacket (AAX_CFieldIndex field, const std::vector<uint8_t>& payload)
+void HostAlgorithmContext::setPacket (AAX_CFieldIndex field, const std::vector<unsigned char>& payload)
 {
     for (auto& entry : stored)
         if (entry.index == field && entry.kind == Kind::dataInPort)

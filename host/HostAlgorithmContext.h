@@ -40,7 +40,7 @@ public:
     const std::vector<FieldStorage>& storedFields() const noexcept { return stored; }
 
     /** Copies a packet into a data-port field (cut to the port's size).  Main thread. */
-    void setPacket (AAX_CFieldIndex field, const std::vector<uint8_t>& payload);
+    void setPacket (AAX_CFieldIndex field, const std::vector<unsigned char>& payload);
 
     HostMidiNode& midiNode() noexcept { return *midi; }
     float* input (int channel) noexcept { return inputs[(size_t) channel].data(); }

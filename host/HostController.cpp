@@ -148,17 +148,17 @@ AAX_Result HostController::SetCycleCount (int32_t*, int32_t*, int32_t count)
 AAX_Result HostController::PostPacket (AAX_CFieldIndex field, const void* payload, uint32_t size)
 {
     KEST_RECORD (AAX_IACFController, PostPacket, " field " + std::to_string (field) + " size " + std::to_string (size));
-    if (payload == nullptr && size != 0)
-        return AAX_ERROR_NULL_OBJECT;
-    const auto* bytes = static_cast<const uint8_t*> (payload);
-    packets[field].assign (bytes, bytes + size);
+    const auto* bytes = static_cast<const unsigned char*> (payload);
+    packets.push_back ({ field, bytes != nullptr ? std::vector<unsigned char> (bytes, bytes + size) : std::vector<unsigned char> {} });
     return AAX_SUCCESS;
 }
 
-const std::vector<uint8_t>* HostController::postedPacket (AAX_CFieldIndex field) const
+const std::vector<unsigned char>* HostController::postedPacket (AAX_CFieldIndex field) const
 {
-    auto found = packets.find (field);
-    return found != packets.end() ? &found->second : nullptr;
+    for (auto packet = packets.rbegin(); packet != packets.rend(); ++packet)
+        if (packet->field == field)
+            return &packet->payload;
+    return nullptr;
 }
 
 AAX_Result HostController::GetCurrentMeterValue (int32_t meterId, float* out)

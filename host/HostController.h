@@ -2,14 +2,13 @@
 
 #include "host/HostInterfaceObject.h"
 
-#include <map>
 #include <vector>
 
 namespace KestHost
 {
 /** The host's controller of one instance.  Records every call with its slot
     and answers with the options' sample rate and stem format (48 kHz stereo
-    by default) and latency 0; keeps the last packet posted to each field.
+    by default) and latency 0; keeps every packet posted to it.
     The second version is a separate object with its own count.  One thread
     at a time. */
 class HostController final : public HostInterfaceObject<AAX_IACFController>
@@ -40,12 +39,21 @@ public:
 
     static constexpr const char* hostName = "Kest Host";
 
+    /** A packet as the plug-in posted it: its field and a copy of its bytes. */
+    struct PostedPacket
+    {
+        AAX_CFieldIndex field;
+        std::vector<unsigned char> payload;
+    };
+
+    const std::vector<PostedPacket>& postedPackets() const noexcept { return packets; }
+
     /** The payload last posted to a field, or null when none was. */
-    const std::vector<uint8_t>* postedPacket (AAX_CFieldIndex field) const;
+    const std::vector<unsigned char>* postedPacket (AAX_CFieldIndex field) const;
 
 private:
     class LaterVersion;
     LaterVersion* laterVersion = nullptr;
-    std::map<AAX_CFieldIndex, std::vector<uint8_t>> packets;
+    std::vector<PostedPacket> packets;
 };
 } // namespace KestHost

@@ -1,0 +1,257 @@
+// The host's parameter operations: each looks the identifier up in the
+// parameter manager and asks the parameter object.
+
+#include "aax/AAX_CEffectParameters.h"
+
+#include "aax/AAXHostCallGuard.h"
+#include "aax/AAX_CString.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr uint32_t maxShortenedNameScan = 255;
+
+/** The longest line (first of equal lengths) of 1..length characters, or
+    empty when none fits. */
+std::string longestFittingLine (const std::string& text, int32_t length)
+{
+    std::string kept;
+    size_t start = 0;
+    while (start < text.size())
+    {
+        auto end = text.find ('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const auto lineLength = end - start;
+        if (lineLength >= 1 && static_cast<int64_t> (lineLength) <= length && lineLength > kept.size())
+            kept = text.substr (start, lineLength);
+        start = end + 1;
+    }
+    return kept;
+}
+} // namespace
+
+#define KEST_WITH_PARAMETER(body)                      \
+    return AAXGuardHostCall ([&]() -> AAX_Result {     \
+        auto* parameter = findParameter (id);          \
+        if (parameter == nullptr)                      \
+            return AAX_ERROR_INVALID_PARAMETER_ID;     \
+        body;                                          \
+        return AAX_SUCCESS;                            \
+    })
+
+AAX_Result AAX_CEffectParameters::GetNumberOfParameters (int32_t* outCount) const
+{
+    *outCount = mParameterManager.NumParameters();
+    return AAX_SUCCESS;
+}
+
+AAX_Result AAX_CEffectParameters::GetMasterBypassParameter (AAX_IString* outId) const
+{
+    return AAXGuardHostCall ([&]
+    {
+        outId->Set (findParameter (kMasterBypassID) != nullptr ? kMasterBypassID : "");
+        return AAX_SUCCESS;
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterIsAutomatable (AAX_CParamID id, AAX_CBoolean* outAutomatable) const
+{
+    *outAutomatable = 0;
+    KEST_WITH_PARAMETER (*outAutomatable = parameter->Automatable() ? 1 : 0);
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterNumberOfSteps (AAX_CParamID id, int32_t* outSteps) const
+{
+    KEST_WITH_PARAMETER (*outSteps = static_cast<int32_t> (parameter->GetNumberOfSteps()));
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterName (AAX_CParamID id, AAX_IString* outName) const
+{
+    return AAXGuardHostCall ([&]
+    {
+        const auto* parameter = findParameter (id);
+        *outName = parameter != nullptr ? parameter->Name().Get() : "";
+        return AAX_SUCCESS;
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterNameOfLength (AAX_CParamID id, AAX_IString* outName, int32_t length) const
+{
+    return AAXGuardHostCall ([&]
+    {
+        const auto* parameter = findParameter (id);
+        if (parameter == nullptr)
+        {
+            *outName = "";
+            return AAX_SUCCESS;
+        }
+
+        const AAX_CString shortened (parameter->ShortenedName (length));
+        const std::string scanned (shortened.Get(), std::min (shortened.Length(), maxShortenedNameScan));
+        if (scanned.empty())
+            return AAX_SUCCESS;
+
+        const auto line = longestFittingLine (scanned, length);
+        *outName = line.empty() ? shortened.Get() : line.c_str();
+        return AAX_SUCCESS;
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterDefaultNormalizedValue (AAX_CParamID id, double* outValue) const
+{
+    KEST_WITH_PARAMETER (*outValue = parameter->GetNormalizedDefaultValue());
+}
+
+AAX_Result AAX_CEffectParameters::SetParameterDefaultNormalizedValue (AAX_CParamID id, double value)
+{
+    KEST_WITH_PARAMETER (parameter->SetNormalizedDefaultValue (value));
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterType (AAX_CParamID id, int32_t* outType) const
+{
+    KEST_WITH_PARAMETER (*outType = parameter->GetType());
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterOrientation (AAX_CParamID id, int32_t* outOrientation) const
+{
+    KEST_WITH_PARAMETER (*outOrientation = parameter->GetOrientation());
+}
+
+AAX_Result AAX_CEffectParameters::GetParameter (AAX_CParamID id, AAX_IParameter** outParameter)
+{
+    *outParameter = nullptr;
+    KEST_WITH_PARAMETER (*outParameter = parameter);
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterIndex (AAX_CParamID id, int32_t* outIndex) const
+{
+    *outIndex = mParameterManager.GetParameterIndex (id);
+    return *outIndex < 0 ? AAX_ERROR_INVALID_PARAMETER_ID : AAX_SUCCESS;
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterIDFromIndex (int32_t index, AAX_IString* outId) const
+{
+    return AAXGuardHostCall ([&]
+    {
+        const auto* parameter = mParameterManager.GetParameter (index);
+        *outId = parameter != nullptr ? parameter->Identifier() : "";
+        return parameter != nullptr ? AAX_SUCCESS : AAX_ERROR_INVALID_PARAMETER_ID;
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterValueInfo (AAX_CParamID, int32_t, int32_t* outValue) const
+{
+    *outValue = 0;
+    return AAX_ERROR_UNIMPLEMENTED;
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterValueFromString (AAX_CParamID id, double* outValue, const AAX_IString& text) const
+{
+    KEST_WITH_PARAMETER ({
+        double value = 0.0;
+        if (! parameter->GetNormalizedValueFromString (AAX_CString (text), &value))
+            return AAX_ERROR_INVALID_STRING_CONVERSION;
+        *outValue = value;
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterStringFromValue (AAX_CParamID id, double value, AAX_IString* outText, int32_t maxLength) const
+{
+    KEST_WITH_PARAMETER ({
+        AAX_CString text;
+        if (! parameter->GetStringFromNormalizedValueOfLength (value, maxLength, text))
+            return AAX_ERROR_INVALID_STRING_CONVERSION;
+        *outText = text.Get();
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterValueString (AAX_CParamID id, AAX_IString* outText, int32_t maxLength) const
+{
+    KEST_WITH_PARAMETER ({
+        AAX_CString text;
+        parameter->GetValueStringOfLength (maxLength, &text);
+        *outText = text.Get();
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GetParameterNormalizedValue (AAX_CParamID id, double* outValue) const
+{
+    KEST_WITH_PARAMETER (*outValue = parameter->GetNormalizedValue());
+}
+
+AAX_Result AAX_CEffectParameters::SetParameterNormalizedValue (AAX_CParamID id, double value)
+{
+    KEST_WITH_PARAMETER (parameter->SetNormalizedValue (value));
+}
+
+AAX_Result AAX_CEffectParameters::SetParameterNormalizedRelative (AAX_CParamID id, double delta)
+{
+    return AAXGuardHostCall ([&]
+    {
+        double current = 0.0;
+        const auto got = GetParameterNormalizedValue (id, &current);
+        if (got != AAX_SUCCESS)
+            return got;
+        return SetParameterNormalizedValue (id, std::max (std::min (current + delta, 1.0), 0.0));
+    });
+}
+
+AAX_Result AAX_CEffectParameters::TouchParameter (AAX_CParamID id)
+{
+    KEST_WITH_PARAMETER (parameter->Touch());
+}
+
+AAX_Result AAX_CEffectParameters::ReleaseParameter (AAX_CParamID id)
+{
+    KEST_WITH_PARAMETER (parameter->Release());
+}
+
+AAX_Result AAX_CEffectParameters::UpdateParameterTouch (AAX_CParamID, AAX_CBoolean)
+{
+    return AAX_SUCCESS;
+}
+
+AAX_Result AAX_CEffectParameters::UpdateParameterNormalizedValue (AAX_CParamID id, double value, int32_t)
+{
+    return AAXGuardHostCall ([&]
+    {
+        auto* parameter = findParameter (id);
+        if (parameter == nullptr)
+            return AAX_ERROR_INVALID_PARAMETER_ID;
+        parameter->UpdateNormalizedValue (value);
+        const auto marked = mPacketDispatcher.SetDirty (id, true);
+        ++mNumPlugInChanges;
+        return marked;
+    });
+}
+
+AAX_Result AAX_CEffectParameters::UpdateParameterNormalizedRelative (AAX_CParamID id, double delta)
+{
+    return AAXGuardHostCall ([&]
+    {
+        double current = 0.0;
+        const auto got = GetParameterNormalizedValue (id, &current);
+        if (got != AAX_SUCCESS)
+            return got;
+        return UpdateParameterNormalizedValue (id, std::max (std::min (current + delta, 1.0), 0.0), 0);
+    });
+}
+
+AAX_Result AAX_CEffectParameters::GenerateCoefficients()
+{
+    return AAXGuardHostCall ([&] { return mPacketDispatcher.Dispatch(); });
+}
+
+AAX_Result AAX_CEffectParameters::ResetFieldData (AAX_CFieldIndex, void* data, uint32_t size) const
+{
+    if (data != nullptr)
+        std::memset (data, 0, size);
+    return AAX_SUCCESS;
+}
+
+#undef KEST_WITH_PARAMETER
