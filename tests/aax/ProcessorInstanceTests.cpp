@@ -1,0 +1,358 @@
+// Instances of the built bundle's processor, created through the description's
+// creation procedure and played through its process procedure, with the host
+// stand-in answering the instance's automation as a playing host does.
+
+#include "aax/AAX_CString.h"
+#include "host/HostCollection.h"
+#include "host/HostController.h"
+#include "host/HostEnvironment.h"
+#include "host/HostUnknown.h"
+#include "host/PluginBundle.h"
+#include "host/PluginInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace KestHost;
+
+namespace
+{
+constexpr AAX_CTypeID defaultChunkId = 0x656C636B;
+constexpr AAX_CTypeID stateChunkId = 0x4B657374;
+constexpr int blockSize = 512;
+
+AAX_CMidiPacket midiPacket (uint32_t timestamp, uint8_t status, uint8_t data1, uint8_t data2)
+{
+    AAX_CMidiPacket packet {};
+    packet.timestamp = timestamp;
+    packet.length = 3;
+    packet.data[0] = status;
+    packet.data[1] = data1;
+    packet.data[2] = data2;
+    return packet;
+}
+
+/** The default controller of a host parameter, as the engine maps them. */
+uint8_t controllerOf (int index)
+{
+    return static_cast<uint8_t> (index < 88 ? index + 1 : index + 2);
+}
+
+class ProcessorInstance : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        bundle = std::make_unique<PluginBundle> (KEST_BUNDLE_PATH);
+        registration = std::make_unique<HostEnvironment>();
+        bundle->entryPoints().startup (&registration->hostUnknown());
+        ASSERT_EQ (bundle->entryPoints().registerPlugin (&registration->hostUnknown(), &definition), AAX_SUCCESS);
+    }
+
+    static void TearDownTestSuite()
+    {
+        definition->Release();
+        bundle->entryPoints().shutdown (nullptr);
+        registration.reset();
+        bundle.reset();
+    }
+
+    static std::unique_ptr<PluginInstance> makeInstance (int channels = 2)
+    {
+        const auto& description = static_cast<HostPluginDefinition*> (definition)->collection();
+        return std::make_unique<PluginInstance> (description, 48000.0f, channels, blockSize);
+    }
+
+    /** Processes blocks, the packets given to the first one; answers the
+        first channel's samples, then the second's when there is one. */
+    static std::vector<float> render (PluginInstance& instance, int blocks, const std::vector<AAX_CMidiPacket>& firstBlockMidi = {})
+    {
+        auto& context = instance.context();
+        std::vector<float> audio;
+        std::vector<std::vector<float>> channels ((size_t) context.channels());
+        for (int block = 0; block < blocks; ++block)
+        {
+            context.midiNode().clear();
+            if (block == 0)
+                for (auto& packet : firstBlockMidi)
+                    context.midiNode().add (packet);
+            context.process (blockSize);
+            for (int channel = 0; channel < context.channels(); ++channel)
+                channels[(size_t) channel].insert (channels[(size_t) channel].end(), context.output (channel), context.output (channel) + blockSize);
+        }
+        for (auto& channel : channels)
+            audio.insert (audio.end(), channel.begin(), channel.end());
+        return audio;
+    }
+
+    static double rms (const std::vector<float>& samples, size_t from = 0, size_t to = SIZE_MAX)
+    {
+        to = std::min (to, samples.size());
+        double sum = 0.0;
+        for (auto i = from; i < to; ++i)
+            sum += (double) samples[i] * samples[i];
+        return to > from ? std::sqrt (sum / (double) (to - from)) : 0.0;
+    }
+
+    /** Equal sample for sample; otherwise names the first difference. */
+    static ::testing::AssertionResult sameAudio (const std::vector<float>& actual, const std::vector<float>& expected)
+    {
+        if (actual.size() != expected.size())
+            return ::testing::AssertionFailure() << actual.size() << " samples instead of " << expected.size();
+        for (size_t i = 0; i < actual.size(); ++i)
+            if (actual[i] != expected[i])
+                return ::testing::AssertionFailure() << "sample " << i << " is " << actual[i] << " instead of " << expected[i];
+        return ::testing::AssertionSuccess();
+    }
+
+    static std::string text (const std::function<AAX_Result (AAX_IString*)>& call)
+    {
+        AAX_CString result;
+        EXPECT_EQ (call (&result), AAX_SUCCESS);
+        return result.Get();
+    }
+
+    static std::vector<std::string> automationCalls (PluginInstance& instance, const std::string& id)
+    {
+        std::vector<std::string> found;
+        for (auto& line : instance.host().callLog())
+            if (line.rfind ("automation [", 0) == 0 && line.find ("\"" + id + "\"") != std::string::npos)
+                found.push_back (line.substr (line.find (']') + 2));
+        return found;
+    }
+
+    static std::unique_ptr<PluginBundle> bundle;
+    static std::unique_ptr<HostEnvironment> registration;
+    static IACFPluginDefinition* definition;
+};
+
+std::unique_ptr<PluginBundle> ProcessorInstance::bundle;
+std::unique_ptr<HostEnvironment> ProcessorInstance::registration;
+IACFPluginDefinition* ProcessorInstance::definition = nullptr;
+
+const std::vector<AAX_CMidiPacket> chord {
+    midiPacket (64, 0x90, 48, 100), midiPacket (64, 0x90, 55, 100),
+    midiPacket (64, 0x90, 60, 100), midiPacket (64, 0x90, 64, 100),
+};
+} // namespace
+
+TEST_F (ProcessorInstance, ShowsTheBypassAndTheEnginesNinetyTwoParameters)
+{
+    auto instance = makeInstance();
+    auto& effect = instance->effect();
+
+    int32_t count = 0;
+    effect.GetNumberOfParameters (&count);
+    EXPECT_EQ (count, 93);
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterIDFromIndex (0, s); }), "MasterBypassID");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterIDFromIndex (92, s); }), "91");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetMasterBypassParameter (s); }), "MasterBypassID");
+
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterName ("88", s); }), "Voice_Mode");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterNameOfLength ("0", s, 4); }), "Glid");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterNameOfLength ("0", s, 0); }), "Glide_1");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterValueString ("1", s, 8); }), "0.500");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterValueString ("MasterBypassID", s, 8); }), "bypass");
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return effect.GetParameterStringFromValue ("88", 0.4, s, 32); }), "Revolver");
+
+    double value = -1.0;
+    EXPECT_EQ (effect.GetParameterDefaultNormalizedValue ("1", &value), AAX_SUCCESS);
+    EXPECT_EQ (value, 0.5);
+    int32_t steps = 0;
+    effect.GetParameterNumberOfSteps ("MasterBypassID", &steps);
+    EXPECT_EQ (steps, 2);
+    effect.GetParameterNumberOfSteps ("5", &steps);
+    EXPECT_EQ (steps, 2147483647);
+
+    EXPECT_EQ (effect.GetParameterNormalizedValue ("92", &value), AAX_ERROR_INVALID_PARAMETER_ID) << "the master volume is not a host parameter";
+    EXPECT_EQ (effect.GetParameterNormalizedValue ("07", &value), AAX_ERROR_INVALID_PARAMETER_ID);
+    EXPECT_EQ (automationCalls (*instance, "91").front(), "RegisterParameter \"91\"");
+}
+
+TEST_F (ProcessorInstance, PlaysTheMidiNodesNotesFromTheirSampleAndIsSilentWithout)
+{
+    for (int channels : { 1, 2 })
+    {
+        auto instance = makeInstance (channels);
+        const auto quiet = render (*instance, 4);
+        EXPECT_EQ (rms (quiet), 0.0) << channels << " channels";
+
+        const auto played = render (*instance, 8, { midiPacket (300, 0x90, 60, 110) });
+        const size_t perChannel = 8 * blockSize;
+        for (int channel = 0; channel < channels; ++channel)
+        {
+            const auto offset = (size_t) channel * perChannel;
+            EXPECT_EQ (rms (played, offset, offset + 300), 0.0) << "nothing before the note's sample";
+            EXPECT_GT (rms (played, offset + blockSize, offset + perChannel), 0.01) << "channel " << channel;
+        }
+    }
+}
+
+TEST_F (ProcessorInstance, HostBufferLongerThanTheEnginesBlockPlaysLikeShortBlocks)
+{
+    const auto& description = static_cast<HostPluginDefinition*> (definition)->collection();
+    PluginInstance longBlocks (description, 48000.0f, 2, 4096);
+    auto shortBlocks = makeInstance();
+
+    longBlocks.context().midiNode().add (midiPacket (2000, 0x90, 60, 110));
+    longBlocks.context().process (4096);
+    std::vector<float> expected (longBlocks.context().output (0), longBlocks.context().output (0) + 4096);
+
+    std::vector<float> actual;
+    for (int block = 0; block < 8; ++block)
+    {
+        auto& context = shortBlocks->context();
+        context.midiNode().clear();
+        if (block == 3)
+            context.midiNode().add (midiPacket (2000 - 3 * blockSize, 0x90, 60, 110));
+        context.process (blockSize);
+        actual.insert (actual.end(), context.output (0), context.output (0) + blockSize);
+    }
+    EXPECT_GT (rms (expected), 0.01);
+    EXPECT_TRUE (sameAudio (actual, expected));
+}
+
+TEST_F (ProcessorInstance, BypassPassesTheHostsInputThroughAndPlaysNothing)
+{
+    auto instance = makeInstance();
+    EXPECT_EQ (instance->setParameter ("MasterBypassID", 1.0), AAX_SUCCESS);
+
+    auto* controller = dynamic_cast<HostController*> (instance->host().find ("controller"));
+    ASSERT_NE (controller, nullptr);
+    auto* packet = controller->postedPacket (3);
+    ASSERT_NE (packet, nullptr);
+    int32_t posted = 0;
+    ASSERT_EQ (packet->size(), sizeof (posted));
+    std::memcpy (&posted, packet->data(), sizeof (posted));
+    EXPECT_EQ (posted, 1);
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return instance->effect().GetParameterValueString ("MasterBypassID", s, 8); }), "on");
+
+    auto& context = instance->context();
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < blockSize; ++i)
+            context.input (channel)[i] = 0.001f * (float) (i % 100) * (channel == 0 ? 1.0f : -1.0f);
+
+    for (int block = 0; block < 4; ++block)
+    {
+        context.midiNode().clear();
+        if (block == 0)
+            context.midiNode().add (midiPacket (0, 0x90, 60, 110));
+        context.process (blockSize);
+        for (int channel = 0; channel < 2; ++channel)
+            EXPECT_EQ (0, std::memcmp (context.output (channel), context.input (channel), sizeof (float) * blockSize));
+    }
+
+    instance->setParameter ("MasterBypassID", 0.0);
+    const auto played = render (*instance, 6, { midiPacket (0, 0x90, 64, 110) });
+    EXPECT_GT (rms (played, blockSize, 6 * blockSize), 0.01) << "the note after the bypass plays";
+}
+
+TEST_F (ProcessorInstance, HostSetsGoThroughTouchRequestReleaseAndReachTheEngine)
+{
+    auto instance = makeInstance();
+    instance->host().clearLog();
+
+    EXPECT_EQ (instance->setParameter ("88", 0.4), AAX_SUCCESS);
+    const std::vector<std::string> expected {
+        "PostTouchRequest \"88\"",
+        "PostSetValueRequest \"88\" 0.400000",
+        "PostReleaseRequest \"88\"",
+        "PostCurrentValue \"88\" 0.400000",
+    };
+    EXPECT_EQ (automationCalls (*instance, "88"), expected);
+    EXPECT_NEAR (instance->parameter ("88"), 0.4, 1e-7);
+    EXPECT_EQ (text ([&] (AAX_IString* s) { return instance->effect().GetParameterValueString ("88", s, 8); }), "0.400");
+
+    int32_t changes = 0;
+    instance->effect().GetNumberOfChanges (&changes);
+    EXPECT_GE (changes, 1);
+
+    EXPECT_EQ (instance->effect().SetParameterNormalizedRelative ("88", 0.9), AAX_SUCCESS);
+    instance->answerAutomation();
+    EXPECT_EQ (instance->parameter ("88"), 1.0) << "relative steps stop at the top";
+}
+
+TEST_F (ProcessorInstance, OffersTheDefaultChunkAndTheEnginesStateChunk)
+{
+    auto instance = makeInstance();
+    auto& effect = instance->effect();
+
+    int32_t count = 0;
+    effect.GetNumberOfChunks (&count);
+    ASSERT_EQ (count, 2);
+    AAX_CTypeID id = 0;
+    effect.GetChunkIDFromIndex (0, &id);
+    EXPECT_EQ (id, defaultChunkId);
+    effect.GetChunkIDFromIndex (1, &id);
+    EXPECT_EQ (id, stateChunkId);
+    EXPECT_EQ (effect.GetChunkIDFromIndex (2, &id), AAX_ERROR_INVALID_CHUNK_INDEX);
+
+    std::vector<uint8_t> memory (AAX_SPlugInChunkHeaderSize + 65536);
+    auto* record = reinterpret_cast<AAX_SPlugInChunk*> (memory.data());
+    EXPECT_EQ (effect.GetChunk (stateChunkId, record), AAX_ERROR_INCORRECT_CHUNK_SIZE) << "the size is asked first";
+
+    uint32_t size = 0;
+    ASSERT_EQ (effect.GetChunkSize (stateChunkId, &size), AAX_SUCCESS);
+    ASSERT_GT (size, 0u);
+    ASSERT_LE (size, 65536u);
+    ASSERT_EQ (effect.GetChunk (stateChunkId, record), AAX_SUCCESS);
+    EXPECT_EQ (record->fSize, (int32_t) size);
+    EXPECT_STREQ (record->fName, "Kest Plug-in State");
+    const std::string xml (record->fData, record->fData + size);
+    EXPECT_NE (xml.find ("KEST_Plugin_State"), std::string::npos);
+
+    auto broken = *record;
+    broken.fSize = -1;
+    EXPECT_EQ (effect.SetChunk (stateChunkId, &broken), AAX_ERROR_INCORRECT_CHUNK_SIZE);
+}
+
+// The sound is set by MIDI controllers (which the host never hears of) and by
+// host automation, both chunks are saved, and a new instance restores them in
+// either order: it must play exactly what the first one plays.
+TEST_F (ProcessorInstance, ChunksRestoreTheSameSoundInANewInstanceInEitherOrder)
+{
+    const std::vector<AAX_CMidiPacket> soundByControllers {
+        midiPacket (0, 0xB0, controllerOf (88), 51),  // Voice_Mode: Revolver
+        midiPacket (0, 0xB0, controllerOf (3), 85),   // OscillatorMode_1: saw
+        midiPacket (0, 0xB0, controllerOf (7), 30),   // Frequency_1
+        midiPacket (0, 0xB0, controllerOf (27), 90),  // Frequency_2
+        midiPacket (0, 0xB0, controllerOf (16), 20),  // Sustain_1
+    };
+
+    auto original = makeInstance();
+    render (*original, 1, soundByControllers);
+    original->setParameter ("41", 0.75); // Tune_3
+    const auto chunks = original->saveChunks();
+    ASSERT_EQ (chunks.size(), 2u);
+    const auto expected = render (*original, 24, chord);
+    ASSERT_GT (rms (expected), 0.01);
+
+    const auto restoredAndPlayed = [&] (std::vector<size_t> order)
+    {
+        auto instance = makeInstance();
+        for (auto index : order)
+            EXPECT_EQ (instance->restoreChunk (chunks[index]), AAX_SUCCESS);
+        EXPECT_NEAR (instance->parameter ("88"), 51.0 / 127.0, 1e-6);
+        EXPECT_EQ (instance->parameter ("41"), 0.75);
+
+        AAX_CBoolean equal = 0;
+        instance->effect().CompareActiveChunk (reinterpret_cast<const AAX_SPlugInChunk*> (chunks[0].record.data()), &equal);
+        EXPECT_EQ (equal, 1) << "the restored instance matches the saved default chunk";
+
+        render (*instance, 1);
+        return render (*instance, 24, chord);
+    };
+
+    EXPECT_TRUE (sameAudio (restoredAndPlayed ({ 0, 1 }), expected)) << "default chunk, then the state";
+    EXPECT_TRUE (sameAudio (restoredAndPlayed ({ 1, 0 }), expected)) << "the state, then the default chunk";
+
+    auto fresh = makeInstance();
+    render (*fresh, 1);
+    EXPECT_FALSE (sameAudio (render (*fresh, 24, chord), expected)) << "without the chunks the sound differs";
+}
