@@ -1,0 +1,415 @@
+// The effect-parameters base as the host drives it: identifiers, the
+// automation round trip, the change count, the bypass packet, the default
+// chunk, teardown, and failures returned rather than thrown.
+
+#include "aax/AAX_CBinaryDisplayDelegate.h"
+#include "aax/AAX_CBinaryTaperDelegate.h"
+#include "aax/AAX_CEffectParameters.h"
+#include "aax/AAX_CLinearTaperDelegate.h"
+#include "aax/AAX_CNumberDisplayDelegate.h"
+#include "aax/AAX_CPacketHandler.h"
+#include "aax/AAX_CParameter.h"
+#include "host/HostController.h"
+#include "host/HostEnvironment.h"
+#include "host/HostUnknown.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+
+using namespace KestHost;
+
+namespace
+{
+/** Three float parameters "0".."2" and the master bypass on field 3, as the
+    processor makes them; optionally a packet on field 9 that needs no
+    parameter. */
+class TestEffect final : public AAX_CEffectParameters
+{
+public:
+    bool withFreePacket = false;
+
+    AAX_Result EffectInit() override
+    {
+        auto* bypass = new AAX_CParameter<bool> (kMasterBypassID, AAX_CString ("Master Bypass"), false, AAX_CBinaryTaperDelegate<bool>(),
+                                                 AAX_CBinaryDisplayDelegate<bool> ("bypass", "on"), true);
+        bypass->SetNumberOfSteps (2);
+        bypass->SetType (AAX_eParameterType_Discrete);
+        mParameterManager.AddParameter (bypass);
+        mPacketDispatcher.RegisterPacket (kMasterBypassID, 3, AAX_CPacketHandler<AAX_CPacketDispatcher> (&mPacketDispatcher, &AAX_CPacketDispatcher::GenerateSingleValuePacket));
+
+        const char* names[] = { "Frequency\nFreq\nF", "Tune_1", "Drive_1" };
+        for (int i = 0; i < 3; ++i)
+        {
+            auto* parameter = new AAX_CParameter<float> (std::to_string (i).c_str(), AAX_CString (names[i]), 0.5f,
+                                                         AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f), AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true);
+            if (i == 0)
+                parameter->AddShortenedName (AAX_CString (names[i]));
+            mParameterManager.AddParameter (parameter);
+        }
+
+        if (withFreePacket)
+            mPacketDispatcher.RegisterPacket ("free", 9, AAX_CPacketHandler<TestEffect> (this, &TestEffect::fillFree));
+        return AAX_SUCCESS;
+    }
+
+    void countOwnChange() { ++mNumPlugInChanges; }
+
+private:
+    AAX_Result fillFree (AAX_CPacket& packet)
+    {
+        packet.SetSize (4);
+        packet.ResizeAndGetPayload (4);
+        return AAX_SUCCESS;
+    }
+};
+
+/** One instance as the host holds it: created, queried, initialised, and
+    released at the end. */
+struct Instance
+{
+    HostEnvironment environment;
+    TestEffect* effect = new TestEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+
+    explicit Instance (bool withFreePacket = false)
+    {
+        effect->withFreePacket = withFreePacket;
+        effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+        EXPECT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+        environment.clearLog();
+    }
+
+    ~Instance()
+    {
+        host->Uninitialize();
+        host->Release();
+    }
+
+    /** The host's answer to a set request: it reports the value back. */
+    void hostConfirms (const char* id, double value) { EXPECT_EQ (host->UpdateParameterNormalizedValue (id, value, 0), AAX_SUCCESS); }
+
+    double value (const char* id)
+    {
+        double v = -1.0;
+        EXPECT_EQ (host->GetParameterNormalizedValue (id, &v), AAX_SUCCESS);
+        return v;
+    }
+
+    int32_t changes()
+    {
+        int32_t count = -1;
+        host->GetNumberOfChanges (&count);
+        return count;
+    }
+
+    std::vector<HostController::PostedPacket> packets()
+    {
+        return dynamic_cast<HostController*> (environment.find ("controller"))->postedPackets();
+    }
+
+    std::vector<char> chunk()
+    {
+        uint32_t size = 0;
+        EXPECT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+        std::vector<char> record (AAX_SPlugInChunkHeaderSize + size);
+        auto* header = reinterpret_cast<AAX_SPlugInChunk*> (record.data());
+        header->fChunkID = AAX_CEffectParameters::kDefaultChunkID;
+        EXPECT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, header), AAX_SUCCESS);
+        return record;
+    }
+};
+
+const AAX_SPlugInChunk* asChunk (const std::vector<char>& record)
+{
+    return reinterpret_cast<const AAX_SPlugInChunk*> (record.data());
+}
+
+std::string text (const AAX_CString& string) { return string.Get(); }
+} // namespace
+
+TEST (EffectParameters, AnswersBothInterfaceIdentifiersAndTheLastReleaseDeletesIt)
+{
+    const auto before = CACFUnknown::GetActiveObjectCount();
+    auto* effect = new TestEffect;
+    void* v1 = nullptr;
+    void* v2 = nullptr;
+    void* other = nullptr;
+    EXPECT_EQ (effect->QueryInterface (IID_IAAXEffectParametersV1, &v1), AAX_SUCCESS);
+    EXPECT_EQ (effect->QueryInterface (IID_IAAXEffectParametersV2, &v2), AAX_SUCCESS);
+    EXPECT_EQ (effect->QueryInterface (IID_IAAXControllerV1, &other), ACF_E_NOINTERFACE);
+    EXPECT_EQ (v1, v2);
+    EXPECT_EQ (v1, static_cast<AAX_IACFEffectParameters*> (effect));
+    EXPECT_EQ (CACFUnknown::GetActiveObjectCount(), before + 1);
+    static_cast<IACFUnknown*> (v1)->Release();
+    static_cast<IACFUnknown*> (v2)->Release();
+    EXPECT_EQ (CACFUnknown::GetActiveObjectCount(), before);
+}
+
+TEST (EffectParameters, IdentifiersIndexesAndNames)
+{
+    Instance instance;
+    auto* host = instance.host;
+    int32_t count = 0, index = 7, steps = 0, type = -1;
+    AAX_CString string ("unchanged");
+
+    EXPECT_EQ (host->GetNumberOfParameters (&count), AAX_SUCCESS);
+    EXPECT_EQ (count, 4);
+    EXPECT_EQ (host->GetMasterBypassParameter (&string), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "MasterBypassID");
+    EXPECT_EQ (host->GetParameterIndex ("2", &index), AAX_SUCCESS);
+    EXPECT_EQ (index, 3);
+    EXPECT_EQ (host->GetParameterIndex ("nope", &index), AAX_ERROR_INVALID_PARAMETER_ID);
+    EXPECT_EQ (index, -1);
+    EXPECT_EQ (host->GetParameterIDFromIndex (1, &string), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "0");
+    EXPECT_EQ (host->GetParameterIDFromIndex (4, &string), AAX_ERROR_INVALID_PARAMETER_ID);
+    EXPECT_EQ (text (string), "");
+
+    EXPECT_EQ (host->GetParameterNumberOfSteps ("1", &steps), AAX_SUCCESS);
+    EXPECT_EQ (steps, 128);
+    EXPECT_EQ (host->GetParameterType ("MasterBypassID", &type), AAX_SUCCESS);
+    EXPECT_EQ (type, AAX_eParameterType_Discrete);
+    EXPECT_EQ (host->GetParameterNumberOfSteps (nullptr, &steps), AAX_ERROR_INVALID_PARAMETER_ID);
+
+    EXPECT_EQ (host->GetParameterNameOfLength ("0", &string, 5), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "Freq");
+    EXPECT_EQ (host->GetParameterNameOfLength ("0", &string, 20), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "Frequency");
+    EXPECT_EQ (host->GetParameterNameOfLength ("0", &string, 0), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "Frequency\nFreq\nF");
+    EXPECT_EQ (host->GetParameterName ("nope", &string), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "");
+}
+
+TEST (EffectParameters, ValueTextsAndTextToValue)
+{
+    Instance instance;
+    auto* host = instance.host;
+    AAX_CString string;
+    double value = 0;
+
+    EXPECT_EQ (host->GetParameterValueString ("1", &string, 0), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "0.500");
+    EXPECT_EQ (host->GetParameterValueString ("1", &string, 3), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "0.5");
+    EXPECT_EQ (host->GetParameterStringFromValue ("1", 1.0, &string, -4), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "1.000");
+    EXPECT_EQ (host->GetParameterValueString ("MasterBypassID", &string, 2), AAX_SUCCESS);
+    EXPECT_EQ (text (string), "bypass");
+
+    EXPECT_EQ (host->GetParameterValueFromString ("2", &value, AAX_CString ("0.75")), AAX_SUCCESS);
+    EXPECT_EQ (value, 0.75);
+    EXPECT_EQ (host->GetParameterValueFromString ("2", &value, AAX_CString ("loud")), AAX_ERROR_INVALID_STRING_CONVERSION);
+    EXPECT_EQ (host->GetParameterValueFromString ("MasterBypassID", &value, AAX_CString ("on")), AAX_SUCCESS);
+    EXPECT_EQ (value, 1.0);
+}
+
+TEST (EffectParameters, ASetGoesToTheHostAndOnlyItsUpdateStoresAndCountsTheChange)
+{
+    Instance instance;
+    EXPECT_EQ (instance.changes(), 0);
+
+    EXPECT_EQ (instance.host->SetParameterNormalizedValue ("1", 0.25), AAX_SUCCESS);
+    EXPECT_EQ (instance.environment.callLog(), (std::vector<std::string> {
+                                                   "automation [7] PostTouchRequest \"1\"",
+                                                   "automation [5] PostSetValueRequest \"1\" 0.250000",
+                                                   "automation [8] PostReleaseRequest \"1\"",
+                                               }));
+    EXPECT_EQ (instance.value ("1"), 0.5);
+    EXPECT_EQ (instance.changes(), 0) << "a set request is not a change";
+
+    instance.hostConfirms ("1", 0.25);
+    EXPECT_EQ (instance.value ("1"), 0.25);
+    EXPECT_EQ (instance.changes(), 1);
+    instance.hostConfirms ("1", 0.25);
+    EXPECT_EQ (instance.changes(), 2) << "every host update counts";
+    instance.effect->countOwnChange();
+    EXPECT_EQ (instance.changes(), 3);
+
+    EXPECT_EQ (instance.host->UpdateParameterNormalizedValue ("nope", 0.1, 0), AAX_ERROR_INVALID_PARAMETER_ID);
+    EXPECT_EQ (instance.changes(), 3);
+
+    instance.environment.clearLog();
+    EXPECT_EQ (instance.host->SetParameterNormalizedRelative ("1", 2.0), AAX_SUCCESS);
+    EXPECT_EQ (instance.environment.callLog().at (1), "automation [5] PostSetValueRequest \"1\" 1.000000");
+    EXPECT_EQ (instance.host->UpdateParameterNormalizedRelative ("1", -0.05), AAX_SUCCESS);
+    EXPECT_EQ (static_cast<float> (instance.value ("1")), 0.2f);
+    EXPECT_EQ (instance.host->SetParameterNormalizedRelative ("nope", 0.1), AAX_ERROR_INVALID_PARAMETER_ID);
+}
+
+TEST (EffectParameters, BypassReachesItsFieldAsAnInt32OncePerChange)
+{
+    Instance instance;
+    EXPECT_EQ (instance.host->GenerateCoefficients(), AAX_SUCCESS);
+    EXPECT_EQ (instance.host->GenerateCoefficients(), AAX_SUCCESS);
+    instance.hostConfirms ("MasterBypassID", 1.0);
+    instance.hostConfirms ("2", 0.9); // no packet of its own
+    EXPECT_EQ (instance.host->GenerateCoefficients(), AAX_SUCCESS);
+    EXPECT_EQ (instance.host->GenerateCoefficients(), AAX_SUCCESS);
+
+    const auto packets = instance.packets();
+    ASSERT_EQ (packets.size(), 2u) << "the first request posts the new packet, then one post per change";
+    EXPECT_EQ (packets[0].field, 3u);
+    EXPECT_EQ (packets[0].payload, (std::vector<unsigned char> { 0, 0, 0, 0 }));
+    int32_t state = 0;
+    ASSERT_EQ (packets[1].payload.size(), 4u);
+    std::memcpy (&state, packets[1].payload.data(), 4);
+    EXPECT_EQ (state, 1);
+}
+
+TEST (EffectParameters, DefaultChunkHoldsEveryParameterButTheBypass)
+{
+    Instance instance;
+    instance.hostConfirms ("1", 0.25);
+    const auto record = instance.chunk();
+    const auto* chunk = asChunk (record);
+
+    EXPECT_EQ (chunk->fVersion, -1);
+    char expectedName[32] = {};
+    std::strcpy (expectedName, "Complete Controls State");
+    EXPECT_EQ (std::memcmp (chunk->fName, expectedName, 32), 0);
+
+    const unsigned char expectedData[] = {
+        1, 1, 1, 1,
+        'd', '_', '0', 0, 0x3F, 0xE0, 0, 0, 0, 0, 0, 0,
+        'd', '_', '1', 0, 0x3F, 0xD0, 0, 0, 0, 0, 0, 0,
+        'd', '_', '2', 0, 0x3F, 0xE0, 0, 0, 0, 0, 0, 0,
+    };
+    ASSERT_EQ (chunk->fSize, static_cast<int32_t> (sizeof (expectedData)));
+    EXPECT_EQ (std::memcmp (chunk->fData, expectedData, sizeof (expectedData)), 0);
+}
+
+TEST (EffectParameters, GetChunkNeedsTheCurrentSizeFirst)
+{
+    Instance instance;
+    std::vector<char> record (AAX_SPlugInChunkHeaderSize + 64);
+    auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (record.data());
+    EXPECT_EQ (instance.host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_ERROR_INCORRECT_CHUNK_SIZE);
+    uint32_t size = 0;
+    EXPECT_EQ (instance.host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    instance.hostConfirms ("0", 0.9);
+    EXPECT_EQ (instance.host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_SUCCESS) << "values never change the size";
+    EXPECT_EQ (instance.host->GetChunkSize (0x12345678, &size), AAX_ERROR_INVALID_CHUNK_ID);
+    EXPECT_EQ (size, 0u);
+
+    int32_t chunks = 0;
+    AAX_CTypeID id = 1;
+    EXPECT_EQ (instance.host->GetNumberOfChunks (&chunks), AAX_SUCCESS);
+    EXPECT_EQ (chunks, 1);
+    EXPECT_EQ (instance.host->GetChunkIDFromIndex (1, &id), AAX_ERROR_INVALID_CHUNK_INDEX);
+    EXPECT_EQ (id, 0u);
+}
+
+TEST (EffectParameters, ChunkRestoresValuesExactlyInANewInstanceAndComparesEntryByEntry)
+{
+    std::vector<char> saved;
+    {
+        Instance original;
+        original.hostConfirms ("0", 0.123456f);
+        original.hostConfirms ("2", 1.0);
+        original.hostConfirms ("MasterBypassID", 1.0);
+        saved = original.chunk();
+
+        AAX_CBoolean equal = 0;
+        EXPECT_EQ (original.host->CompareActiveChunk (asChunk (saved), &equal), AAX_SUCCESS);
+        EXPECT_EQ (equal, 1);
+        original.hostConfirms ("2", 0.5);
+        EXPECT_EQ (original.host->CompareActiveChunk (asChunk (saved), &equal), AAX_SUCCESS);
+        EXPECT_EQ (equal, 0);
+        original.hostConfirms ("MasterBypassID", 0.0);
+        original.hostConfirms ("2", 1.0);
+        EXPECT_EQ (original.host->CompareActiveChunk (asChunk (saved), &equal), AAX_SUCCESS);
+        EXPECT_EQ (equal, 1) << "the bypass is not compared";
+
+        auto otherRecord = saved;
+        reinterpret_cast<AAX_SPlugInChunk*> (otherRecord.data())->fChunkID = 0x4B657374;
+        original.hostConfirms ("2", 0.0);
+        EXPECT_EQ (original.host->CompareActiveChunk (asChunk (otherRecord), &equal), AAX_SUCCESS);
+        EXPECT_EQ (equal, 1) << "any other chunk compares equal";
+    }
+
+    Instance restored;
+    EXPECT_EQ (restored.host->SetChunk (AAX_CEffectParameters::kDefaultChunkID, asChunk (saved)), AAX_SUCCESS);
+    // Without automation the values would be stored at once; with it the
+    // host is asked, and confirms what it was asked.
+    for (const auto& line : restored.environment.callLog())
+        if (line.find ("PostSetValueRequest") != std::string::npos)
+        {
+            const auto first = line.find ('"') + 1;
+            const auto id = line.substr (first, line.find ('"', first) - first);
+            restored.hostConfirms (id.c_str(), std::stod (line.substr (line.rfind (' ') + 1)));
+        }
+    EXPECT_EQ (static_cast<float> (restored.value ("0")), 0.123456f);
+    EXPECT_EQ (restored.value ("2"), 1.0);
+    EXPECT_EQ (restored.value ("MasterBypassID"), 0.0) << "the bypass is not restored from the chunk";
+
+    AAX_CBoolean equal = 0;
+    EXPECT_EQ (restored.host->CompareActiveChunk (asChunk (saved), &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 1);
+    EXPECT_EQ (restored.host->SetChunk (0x4B657374, asChunk (saved)), AAX_ERROR_INVALID_CHUNK_ID);
+}
+
+TEST (EffectParameters, ADamagedChunkChangesNothingAndComparesUnequal)
+{
+    Instance instance;
+    auto record = instance.chunk();
+    auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (record.data());
+    chunk->fData[0] = 7;
+    instance.environment.clearLog();
+    EXPECT_EQ (instance.host->SetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_SUCCESS);
+    EXPECT_TRUE (instance.environment.callLog().empty());
+    AAX_CBoolean equal = 1;
+    EXPECT_EQ (instance.host->CompareActiveChunk (chunk, &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 0);
+}
+
+TEST (EffectParameters, UninitializeLetsGoOfTheHostAndLaterCallsFindNothing)
+{
+    Instance instance (true);
+    auto* effect = instance.effect;
+    EXPECT_NE (effect->Controller(), nullptr);
+    EXPECT_EQ (instance.host->Uninitialize(), AAX_SUCCESS);
+
+    EXPECT_EQ (effect->Controller(), nullptr);
+    EXPECT_EQ (effect->Transport(), nullptr);
+    EXPECT_FALSE (effect->IsParameterTouched ("1"));
+    for (const char* label : { "controller", "automation", "transport" })
+    {
+        auto* object = instance.environment.find (label);
+        ASSERT_NE (object, nullptr) << label;
+        EXPECT_EQ (object->referenceCount(), object->referencesHeldByHost()) << label << " still held by the plug-in";
+    }
+
+    instance.environment.clearLog();
+    EXPECT_EQ (instance.host->GenerateCoefficients(), AAX_ERROR_NULL_OBJECT) << "a due packet finds no controller";
+    int32_t count = -1;
+    instance.host->GetNumberOfParameters (&count);
+    EXPECT_EQ (count, 0);
+    EXPECT_EQ (instance.host->SetParameterNormalizedValue ("1", 0.3), AAX_ERROR_INVALID_PARAMETER_ID);
+    EXPECT_EQ (instance.host->Uninitialize(), AAX_SUCCESS);
+    EXPECT_TRUE (instance.environment.callLog().empty());
+}
+
+TEST (EffectParameters, AFailureInsideAnOperationIsReturnedNotThrown)
+{
+    struct ThrowingDisplay final : AAX_IDisplayDelegate<float>
+    {
+        ThrowingDisplay* Clone() const override { return new ThrowingDisplay; }
+        bool ValueToString (float, AAX_CString*) const override { throw std::runtime_error ("no text"); }
+        bool ValueToString (float, int32_t, AAX_CString*) const override { throw std::bad_alloc(); }
+        bool StringToValue (const AAX_CString&, float*) const override { throw 42; }
+    };
+
+    Instance instance;
+    ThrowingDisplay display;
+    EXPECT_EQ (instance.effect->SetDisplayDelegate ("1", display), AAX_SUCCESS);
+
+    AAX_CString string;
+    double value = 0;
+    EXPECT_EQ (instance.host->GetParameterValueString ("1", &string, 4), ACF_E_UNEXPECTED);
+    EXPECT_EQ (instance.host->GetParameterStringFromValue ("1", 0.5, &string, 0), ACF_E_UNEXPECTED);
+    EXPECT_EQ (instance.host->GetParameterValueFromString ("1", &value, AAX_CString ("0.5")), ACF_E_UNEXPECTED);
+    EXPECT_EQ (instance.host->GetParameterValueString ("2", &string, 0), AAX_SUCCESS) << "other parameters are unaffected";
+}
