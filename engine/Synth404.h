@@ -76,7 +76,9 @@ public:
 
     /** Owner or audio thread, never while rendering: sets the voice's rate. */
     void setSampleRate (float rate) override;
-    /** Audio thread: writes count samples.  Allocation-free. */
+    /** Audio thread: writes count samples.  Allocation-free.  The plain
+        one-voice implementation; renderAdding() is the fast path for many
+        voices and agrees with it sample for sample. */
     void render (float* output, int count) override;
     /** Any thread: 0 finished, 1 playing, 2 releasing, 3 releasing fast. */
     int getState() const override;
@@ -84,6 +86,15 @@ public:
     float getLevel() const override;
     /** Any thread: the glided pitch without tune and bend, in semitones. */
     float getCurrentPitch() const override;
+
+    //==========================================================================
+    /** Audio thread: renders numVoices voices for count samples and adds each
+        voice's output, voice by voice in the order given, to left and (when
+        not null) right: the same sums as rendering every voice with render()
+        and adding it in turn.  Up to four voices share one SIMD register
+        for the filter and the resampling; sixteen at a time are in flight.
+        Allocation-free. */
+    static void renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count);
 
     //==========================================================================
     // Operations of the voice controllers and the pool (audio thread)
@@ -239,6 +250,35 @@ private:
         lfo1Amount, lfo2Amount, pulseWidthIndex, cutoffNote, emphasisIndex,
         numSmoothed
     };
+
+    /** What render carries from sample to sample within one call: the
+        Sound's LFO phases copied at its start and the caches of the
+        pitch-to-frequency conversions (empty at its start). */
+    struct RenderLocals
+    {
+        float lfo1Phase, lfo1Increment, lfo2Phase, lfo2Increment;
+        double lastOscPitch;
+        float lastCNote, oscHz, cHz, pulseRisingHalf, pulseFallingHalf;
+    };
+
+    /** One sample's values that the filter and output stages take from the
+        control stage; the filter coefficients are in filter. */
+    struct SampleControls
+    {
+        float mix, outGain, ampGain, driveOut, cutoffNote;
+    };
+
+    void beginRender (RenderLocals& locals) const noexcept;
+    /** Smoothing, envelope, LFOs, pitch, oscillators, mix, cutoff note,
+        emphasis and the amplifier curve of one sample. */
+    SampleControls stepControls (RenderLocals& locals) noexcept;
+    /** The cutoff in Hz and the ladder coefficient for a cutoff note (cached;
+        depends on nothing else of the sample, so a block's coefficients can
+        be computed after its control steps).  Returns filter.ladderG. */
+    float stepCutoff (RenderLocals& locals, float cutoffNote) noexcept;
+    /** History, up-sampling, filter, output saturator, down-sampling, output
+        follower and output gain of one sample. */
+    float stepAudio (const SampleControls& controls) noexcept;
 
     void retarget (int index, float value);
     void stepRamp() noexcept;

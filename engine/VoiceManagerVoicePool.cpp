@@ -1,5 +1,7 @@
 #include "engine/VoiceManager.h"
 
+#include "engine/Synth404.h"
+
 #include <algorithm>
 
 VoiceManager::VoicePool::~VoicePool()
@@ -24,9 +26,48 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
     float scratch[maxChunk];
     const bool stereo = buffer.getNumChannels() >= 2;
 
+    // Synth404 voices are rendered in batches (several voices per SIMD
+    // register); every voice is still added in list order, and the finished
+    // ones go back to the free list in that order.
+    struct Pending
+    {
+        VoiceManager* manager;
+        VoiceList::iterator position;
+    };
+    constexpr int maxBatch = 16;
+    Pending pending[maxBatch];
+    Synth404* batch[maxBatch];
+    int batchSize = 0;
+
     while (startSample < endSample)
     {
         const int chunk = std::min (maxChunk, endSample - startSample);
+        float* left = buffer.getWritePointer (0, startSample);
+        float* right = stereo ? buffer.getWritePointer (1, startSample) : nullptr;
+
+        auto reclaimIfFinished = [this] (VoiceManager* manager, VoiceList::iterator position)
+        {
+            auto* voice = *position;
+
+            if (voice->getState() == 0)
+            {
+                freeVoices.splice (freeVoices.end(), manager->voices, position);
+                manager->detachVoice (voice);
+            }
+        };
+
+        auto flushBatch = [&]
+        {
+            if (batchSize == 0)
+                return;
+
+            Synth404::renderAdding (batch, batchSize, left, right, chunk);
+
+            for (int i = 0; i < batchSize; ++i)
+                reclaimIfFinished (pending[i].manager, pending[i].position);
+
+            batchSize = 0;
+        };
 
         for (auto* manager : managers)
         {
@@ -37,22 +78,31 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
                 auto* voice = *it;
                 auto next = std::next (it);
 
-                voice->render (scratch, chunk);
-                buffer.addFrom (0, startSample, scratch, chunk);
-
-                if (stereo)
-                    buffer.addFrom (1, startSample, scratch, chunk);
-
-                if (voice->getState() == 0)
+                if (auto* synth = dynamic_cast<Synth404*> (voice))
                 {
-                    freeVoices.splice (freeVoices.end(), list, it);
-                    manager->detachVoice (voice);
+                    batch[batchSize] = synth;
+                    pending[batchSize] = { manager, it };
+
+                    if (++batchSize == maxBatch)
+                        flushBatch();
+                }
+                else
+                {
+                    flushBatch();
+                    voice->render (scratch, chunk);
+                    buffer.addFrom (0, startSample, scratch, chunk);
+
+                    if (stereo)
+                        buffer.addFrom (1, startSample, scratch, chunk);
+
+                    reclaimIfFinished (manager, it);
                 }
 
                 it = next;
             }
         }
 
+        flushBatch();
         advance ((unsigned) chunk);
         startSample += chunk;
     }
