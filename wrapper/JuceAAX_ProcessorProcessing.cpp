@@ -39,13 +39,17 @@ void JuceAAX_Processor::process (const AlgorithmContext& context)
         return;
 
     const bool bypassed = context.bypass != nullptr && *context.bypass != 0;
-    const juce::ScopedTryLock lock (engine->getCallbackLock());
 
-    if (bypassed || ! lock.isLocked() || engine->isSuspended())
+    // The callback lock is the one lock the audio thread takes: the owner
+    // thread holds it only for the short moments in which it moves voices
+    // (resizing the pool, stopping voices while nothing processes).  Waiting
+    // for it is better than dropping a block's MIDI, which could hang a note.
+    const juce::ScopedLock lock (engine->getCallbackLock());
+
+    if (bypassed || engine->isSuspended())
     {
-        // Bypassed, the host's input passes through; while the engine is
-        // being changed under its lock the block is silent.
-        const bool passInput = bypassed && lock.isLocked() && context.inputChannels != nullptr;
+        // Bypassed, the host's input passes through; suspended, the block is silent.
+        const bool passInput = bypassed && context.inputChannels != nullptr;
         for (int channel = 0; channel < numChannels; ++channel)
         {
             auto* out = context.outputChannels[channel];
