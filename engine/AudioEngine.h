@@ -207,11 +207,12 @@ public:
     float getCurrentGain() const noexcept { return currentGain; }
 
     // The editor's five view switches, travelling with the plug-in state.
-    bool showTooltips = true;
-    bool showParameterLinks = false;
-    bool showValueLabels = false;
-    bool showKeyboard = true;
-    bool showPresetManager = true;
+    // Written by the editor and by the state reader (on the host's thread).
+    std::atomic<bool> showTooltips { true };
+    std::atomic<bool> showParameterLinks { false };
+    std::atomic<bool> showValueLabels { false };
+    std::atomic<bool> showKeyboard { true };
+    std::atomic<bool> showPresetManager { true };
 
 
 private:

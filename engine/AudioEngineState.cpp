@@ -120,11 +120,11 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     // A count outside 0..maxNumberOfVoices (a negative one included) is ignored.
     setNumberOfVoices ((unsigned int) state->getIntAttribute ("NumberOfVoices", numberOfVoices.load()));
 
-    showTooltips = readBool (*state, "ShowTooltips", showTooltips);
-    showParameterLinks = readBool (*state, "ShowParameterLinks", showParameterLinks);
-    showValueLabels = readBool (*state, "ShowValueLabels", showValueLabels);
-    showKeyboard = readBool (*state, "ShowKeyboard", showKeyboard);
-    showPresetManager = readBool (*state, "ShowPresetManager", showPresetManager);
+    showTooltips = readBool (*state, "ShowTooltips", showTooltips.load());
+    showParameterLinks = readBool (*state, "ShowParameterLinks", showParameterLinks.load());
+    showValueLabels = readBool (*state, "ShowValueLabels", showValueLabels.load());
+    showKeyboard = readBool (*state, "ShowKeyboard", showKeyboard.load());
+    showPresetManager = readBool (*state, "ShowPresetManager", showPresetManager.load());
 
     if (auto* preset = findChild (*state, presetTag))
     {
