@@ -15,13 +15,7 @@ HostCollection::HostCollection (HostEnvironment& env)
 IACFUnknown* HostCollection::answerQuery (const acfUID& iid)
 {
     if (iid == IID_IACFPluginDefinition)
-    {
-        if (! environment.options().offerPluginDefinition)
-            return nullptr;
-        if (definition == nullptr)
-            definition = &environment.make<HostPluginDefinition> (*this);
-        return definition;
-    }
+        return companionAnswer (definition, environment.options().offerPluginDefinition, *this);
     return HostInterfaceObject::answerQuery (iid);
 }
 

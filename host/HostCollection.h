@@ -9,6 +9,7 @@
 namespace KestHost
 {
 class HostEffectDescriptor;
+class HostPluginDefinition;
 class HostPropertyMap;
 
 /** The host's collection: the package as the plug-in described it.  Asked for
@@ -42,7 +43,7 @@ private:
     std::string manufacturer;
     std::vector<std::string> names;
     uint32_t version = 0;
-    IACFUnknown* definition = nullptr;
+    HostPluginDefinition* definition = nullptr;
 };
 
 /** The plug-in definition the host keeps after registration: the collection

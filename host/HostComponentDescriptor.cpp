@@ -79,13 +79,7 @@ HostComponentDescriptor::HostComponentDescriptor (HostEnvironment& env)
 IACFUnknown* HostComponentDescriptor::answerQuery (const acfUID& iid)
 {
     if (iid == IID_IAAXComponentDescriptorV2)
-    {
-        if (! environment.options().offerLaterVersions)
-            return nullptr;
-        if (laterVersion == nullptr)
-            laterVersion = &environment.make<LaterVersion> (*this);
-        return laterVersion;
-    }
+        return companionAnswer (laterVersion, environment.options().offerLaterVersions, *this);
     return HostInterfaceObject::answerQuery (iid);
 }
 

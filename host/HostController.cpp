@@ -75,12 +75,8 @@ IACFUnknown* HostController::answerForHostUnknown (const acfUID& iid)
     const auto& options = environment.options();
     if (iid == IID_IAAXControllerV1)
         return options.offerController ? this : nullptr;
-    if (iid == IID_IAAXControllerV2 && options.offerControllerV2)
-    {
-        if (laterVersion == nullptr)
-            laterVersion = &environment.make<LaterVersion> (*this);
-        return laterVersion;
-    }
+    if (iid == IID_IAAXControllerV2)
+        return companionAnswer (laterVersion, options.offerControllerV2, *this);
     return nullptr;
 }
 

@@ -58,13 +58,7 @@ HostEffectDescriptor::HostEffectDescriptor (HostEnvironment& env)
 IACFUnknown* HostEffectDescriptor::answerQuery (const acfUID& iid)
 {
     if (iid == IID_IAAXEffectDescriptorV2)
-    {
-        if (! environment.options().offerLaterVersions)
-            return nullptr;
-        if (laterVersion == nullptr)
-            laterVersion = &environment.make<LaterVersion> (*this);
-        return laterVersion;
-    }
+        return companionAnswer (laterVersion, environment.options().offerLaterVersions, *this);
     return HostInterfaceObject::answerQuery (iid);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/HostEnvironment.h"
 #include "host/HostObject.h"
 
 #include <string>
@@ -38,6 +39,20 @@ protected:
     virtual IACFUnknown* answerQuery (const acfUID& iid)
     {
         return (iid == IID_IACFUnknown || iid == interfaceId) ? this : nullptr;
+    }
+
+    /** A further interface answered by an object of its own (with its own
+        count, so the log tells which one the plug-in released): null when
+        the host does not offer it, otherwise made for owner on the first
+        query and the same object ever after. */
+    template <typename Companion, typename Owner>
+    IACFUnknown* companionAnswer (Companion*& companion, bool offered, Owner& owner)
+    {
+        if (! offered)
+            return nullptr;
+        if (companion == nullptr)
+            companion = &environment.make<Companion> (owner);
+        return companion;
     }
 
 private:

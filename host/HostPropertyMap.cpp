@@ -15,13 +15,7 @@ HostPropertyMap::HostPropertyMap (HostEnvironment& env)
 IACFUnknown* HostPropertyMap::answerQuery (const acfUID& iid)
 {
     if (iid == IID_IAAXPropertyMapV2)
-    {
-        if (! environment.options().offerLaterVersions)
-            return nullptr;
-        if (laterVersion == nullptr)
-            laterVersion = &environment.make<LaterVersion> (*this);
-        return laterVersion;
-    }
+        return companionAnswer (laterVersion, environment.options().offerLaterVersions, *this);
     return HostInterfaceObject::answerQuery (iid);
 }
 

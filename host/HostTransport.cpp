@@ -68,12 +68,8 @@ IACFUnknown* HostTransport::answerForHostUnknown (const acfUID& iid)
     const auto& options = environment.options();
     if (iid == IID_IAAXTransportV1)
         return options.offerTransport ? this : nullptr;
-    if (iid == IID_IAAXTransportV2 && options.offerTransportV2)
-    {
-        if (laterVersion == nullptr)
-            laterVersion = &environment.make<LaterVersion> (*this);
-        return laterVersion;
-    }
+    if (iid == IID_IAAXTransportV2)
+        return companionAnswer (laterVersion, options.offerTransportV2, *this);
     return nullptr;
 }
 
