@@ -190,6 +190,12 @@ protected:
 private:
     AAX_IParameter* findParameter (AAX_CParamID id) const;
 
+    /** Calls visit (AAX_IParameter&) on every parameter the default chunk
+        holds (present, identifier not filtered) in index order, until visit
+        answers false; answers whether it went through them all. */
+    template <typename Visit>
+    bool visitChunkParameters (Visit&& visit);
+
     std::unique_ptr<AAX_VController> mController;
     std::unique_ptr<AAX_VTransport> mTransport;
     std::unique_ptr<AAX_VAutomationDelegate> mAutomationDelegate;

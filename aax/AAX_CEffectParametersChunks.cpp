@@ -40,20 +40,29 @@ TypedValue readTyped (const AAX_IParameter& parameter)
 }
 } // namespace
 
-void AAX_CEffectParameters::BuildChunkData()
+template <typename Visit>
+bool AAX_CEffectParameters::visitChunkParameters (Visit&& visit)
 {
-    mChunkParser.Clear();
-
     int32_t count = 0;
     GetNumberOfParameters (&count);
     for (int32_t index = 0; index < count; ++index)
     {
-        const auto* parameter = mParameterManager.GetParameter (index);
+        auto* parameter = mParameterManager.GetParameter (index);
         if (parameter == nullptr || mFilteredParameters.count (parameter->Identifier()) != 0)
             continue;
+        if (! visit (*parameter))
+            return false;
+    }
+    return true;
+}
 
-        const auto* id = parameter->Identifier();
-        const auto value = readTyped (*parameter);
+void AAX_CEffectParameters::BuildChunkData()
+{
+    mChunkParser.Clear();
+    visitChunkParameters ([this] (const AAX_IParameter& parameter)
+    {
+        const auto* id = parameter.Identifier();
+        const auto value = readTyped (parameter);
         switch (value.kind)
         {
             case TypedValue::floatValue: mChunkParser.AddDouble (id, static_cast<double> (value.f)); break;
@@ -63,7 +72,8 @@ void AAX_CEffectParameters::BuildChunkData()
             case TypedValue::stringValue: mChunkParser.AddString (id, value.s); break;
             case TypedValue::none: break;
         }
-    }
+        return true;
+    });
 }
 
 AAX_Result AAX_CEffectParameters::GetNumberOfChunks (int32_t* outCount) const
@@ -125,44 +135,38 @@ AAX_Result AAX_CEffectParameters::SetChunk (AAX_CTypeID chunkId, const AAX_SPlug
             return AAX_ERROR_NULL_OBJECT;
 
         mChunkParser.LoadChunk (chunk);
-
-        int32_t count = 0;
-        GetNumberOfParameters (&count);
-        for (int32_t index = 0; index < count; ++index)
+        visitChunkParameters ([this] (AAX_IParameter& parameter)
         {
-            auto* parameter = mParameterManager.GetParameter (index);
-            if (parameter == nullptr || mFilteredParameters.count (parameter->Identifier()) != 0)
-                continue;
-
-            const auto* id = parameter->Identifier();
+            const auto* id = parameter.Identifier();
             double d = 0.0;
             int32_t i = 0;
             AAX_CString s;
-            switch (readTyped (*parameter).kind)
+            switch (readTyped (parameter).kind)
             {
                 case TypedValue::floatValue:
                     if (mChunkParser.FindDouble (id, &d))
-                        parameter->SetValueWithFloat (static_cast<float> (d));
+                        parameter.SetValueWithFloat (static_cast<float> (d));
                     break;
                 case TypedValue::int32Value:
                     if (mChunkParser.FindInt32 (id, &i))
-                        parameter->SetValueWithInt32 (i);
+                        parameter.SetValueWithInt32 (i);
                     break;
                 case TypedValue::boolValue:
                     if (mChunkParser.FindInt32 (id, &i))
-                        parameter->SetValueWithBool (i != 0);
+                        parameter.SetValueWithBool (i != 0);
                     break;
                 case TypedValue::doubleValue:
                     if (mChunkParser.FindDouble (id, &d))
-                        parameter->SetValueWithDouble (d);
+                        parameter.SetValueWithDouble (d);
                     break;
                 case TypedValue::stringValue:
                     if (mChunkParser.FindString (id, &s))
-                        parameter->SetValueWithString (s);
+                        parameter.SetValueWithString (s);
                     break;
                 case TypedValue::none: break;
             }
-        }
+            return true;
+        });
         return AAX_SUCCESS;
     });
 }
@@ -179,37 +183,27 @@ AAX_Result AAX_CEffectParameters::CompareActiveChunk (const AAX_SPlugInChunk* ch
 
         *outIsEqual = 0;
         mChunkParser.LoadChunk (chunk);
-
-        int32_t count = 0;
-        GetNumberOfParameters (&count);
-        for (int32_t index = 0; index < count; ++index)
+        const bool allEqual = visitChunkParameters ([this] (const AAX_IParameter& parameter)
         {
-            const auto* parameter = mParameterManager.GetParameter (index);
-            if (parameter == nullptr || mFilteredParameters.count (parameter->Identifier()) != 0)
-                continue;
-
-            const auto* id = parameter->Identifier();
-            const auto value = readTyped (*parameter);
+            const auto* id = parameter.Identifier();
+            const auto value = readTyped (parameter);
             double d = 0.0;
             int32_t i = 0;
             AAX_CString s;
-            bool equal = true;
             switch (value.kind)
             {
-                case TypedValue::floatValue: equal = mChunkParser.FindDouble (id, &d) && static_cast<float> (d) == value.f; break;
-                case TypedValue::int32Value: equal = mChunkParser.FindInt32 (id, &i) && i == value.i; break;
-                case TypedValue::boolValue: equal = mChunkParser.FindInt32 (id, &i) && (i != 0) == value.b; break;
+                case TypedValue::floatValue: return mChunkParser.FindDouble (id, &d) && static_cast<float> (d) == value.f;
+                case TypedValue::int32Value: return mChunkParser.FindInt32 (id, &i) && i == value.i;
+                case TypedValue::boolValue: return mChunkParser.FindInt32 (id, &i) && (i != 0) == value.b;
                 case TypedValue::doubleValue:
-                    equal = mChunkParser.FindDouble (id, &d) && static_cast<float> (d) == static_cast<float> (value.d);
-                    break;
-                case TypedValue::stringValue: equal = mChunkParser.FindString (id, &s) && ! (s != value.s); break;
+                    return mChunkParser.FindDouble (id, &d) && static_cast<float> (d) == static_cast<float> (value.d);
+                case TypedValue::stringValue: return mChunkParser.FindString (id, &s) && ! (s != value.s);
                 case TypedValue::none: break;
             }
-            if (! equal)
-                return AAX_SUCCESS;
-        }
-
-        *outIsEqual = 1;
+            return true;
+        });
+        if (allEqual)
+            *outIsEqual = 1;
         return AAX_SUCCESS;
     });
 }
