@@ -16,11 +16,15 @@ public:
     explicit SynthVoicePool (Synth404::Sound* sounds) noexcept : sounds (sounds) {}
 
 protected:
-    /** Owner thread. */
-    std::unique_ptr<VoiceManager::Voice> createVoice() override;
+    /** Owner thread.  Final: renderVoicesAdding() relies on every voice
+        being a Synth404. */
+    std::unique_ptr<VoiceManager::Voice> createVoice() final;
 
     /** Audio thread: numSamples at the voices' rate. */
     void advance (unsigned numSamples) override;
+
+    /** Audio thread: the whole batch through Synth404::renderAdding(). */
+    void renderVoicesAdding (VoiceManager::Voice* const* voices, int numVoices, float* left, float* right, int count) override;
 
 private:
     Synth404::Sound* const sounds;

@@ -133,7 +133,9 @@ private:
 
 /** Owns every voice of an engine and renders them: each registered manager's
     voices in turn, in chunks of at most 512 samples, each mono voice added to
-    output channels 0 and 1; finished voices go back to the free list.
+    output channels 0 and 1; finished voices go back to the free list.  The
+    voices reach renderVoicesAdding() in batches of up to maxBatch, so a pool
+    whose voices render faster together can render a batch at once.
 
     Voices come from the front of the free list and return to its end, so the
     voice idle longest is reused first.
@@ -142,6 +144,7 @@ class VoiceManager::VoicePool : public Korvalden::DSP::DspProcessBase
 {
 public:
     static constexpr int maxChunk = 512;
+    static constexpr int maxBatch = 16;
 
     VoicePool() = default;
 
@@ -180,6 +183,12 @@ protected:
 
     /** Called after every rendered chunk with its length.  Audio thread. */
     virtual void advance (unsigned numSamples) {}
+
+    /** Renders count (at most maxChunk) samples of each of numVoices (at most
+        maxBatch) voices and adds them, voice by voice in the order given, to
+        left and, when not null, right.  The default renders each voice on its
+        own with Voice::render().  Audio thread; must not allocate. */
+    virtual void renderVoicesAdding (Voice* const* voices, int numVoices, float* left, float* right, int count);
 
 private:
     friend class VoiceManager;

@@ -1,7 +1,5 @@
 #include "engine/VoiceManager.h"
 
-#include "engine/Synth404.h"
-
 #include <algorithm>
 
 VoiceManager::VoicePool::~VoicePool()
@@ -23,20 +21,17 @@ void VoiceManager::VoicePool::prepare (int, float newSampleRate)
 
 void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int startSample, int endSample)
 {
-    float scratch[maxChunk];
     const bool stereo = buffer.getNumChannels() >= 2;
 
-    // Synth404 voices are rendered in batches (several voices per SIMD
-    // register); every voice is still added in list order, and the finished
-    // ones go back to the free list in that order.
+    // Voices are rendered in batches; every voice is still added in list
+    // order, and the finished ones go back to the free list in that order.
     struct Pending
     {
         VoiceManager* manager;
         VoiceList::iterator position;
     };
-    constexpr int maxBatch = 16;
     Pending pending[maxBatch];
-    Synth404* batch[maxBatch];
+    Voice* batch[maxBatch];
     int batchSize = 0;
 
     while (startSample < endSample)
@@ -45,26 +40,25 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
         float* left = buffer.getWritePointer (0, startSample);
         float* right = stereo ? buffer.getWritePointer (1, startSample) : nullptr;
 
-        auto reclaimIfFinished = [this] (VoiceManager* manager, VoiceList::iterator position)
-        {
-            auto* voice = *position;
-
-            if (voice->getState() == 0)
-            {
-                freeVoices.splice (freeVoices.end(), manager->voices, position);
-                manager->detachVoice (voice);
-            }
-        };
-
         auto flushBatch = [&]
         {
             if (batchSize == 0)
                 return;
 
-            Synth404::renderAdding (batch, batchSize, left, right, chunk);
+            renderVoicesAdding (batch, batchSize, left, right, chunk);
 
             for (int i = 0; i < batchSize; ++i)
-                reclaimIfFinished (pending[i].manager, pending[i].position);
+            {
+                auto* manager = pending[i].manager;
+                auto position = pending[i].position;
+                auto* voice = *position;
+
+                if (voice->getState() == 0)
+                {
+                    freeVoices.splice (freeVoices.end(), manager->voices, position);
+                    manager->detachVoice (voice);
+                }
+            }
 
             batchSize = 0;
         };
@@ -75,28 +69,13 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
 
             for (auto it = list.begin(); it != list.end();)
             {
-                auto* voice = *it;
                 auto next = std::next (it);
 
-                if (auto* synth = dynamic_cast<Synth404*> (voice))
-                {
-                    batch[batchSize] = synth;
-                    pending[batchSize] = { manager, it };
+                batch[batchSize] = *it;
+                pending[batchSize] = { manager, it };
 
-                    if (++batchSize == maxBatch)
-                        flushBatch();
-                }
-                else
-                {
+                if (++batchSize == maxBatch)
                     flushBatch();
-                    voice->render (scratch, chunk);
-                    buffer.addFrom (0, startSample, scratch, chunk);
-
-                    if (stereo)
-                        buffer.addFrom (1, startSample, scratch, chunk);
-
-                    reclaimIfFinished (manager, it);
-                }
 
                 it = next;
             }
@@ -105,6 +84,20 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
         flushBatch();
         advance ((unsigned) chunk);
         startSample += chunk;
+    }
+}
+
+void VoiceManager::VoicePool::renderVoicesAdding (Voice* const* voices, int numVoices, float* left, float* right, int count)
+{
+    float scratch[maxChunk];
+
+    for (int i = 0; i < numVoices; ++i)
+    {
+        voices[i]->render (scratch, count);
+        juce::FloatVectorOperations::add (left, scratch, count);
+
+        if (right != nullptr)
+            juce::FloatVectorOperations::add (right, scratch, count);
     }
 }
 
