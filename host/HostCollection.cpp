@@ -53,10 +53,8 @@ AAX_Result HostCollection::SetPackageVersion (uint32_t newVersion)
 
 AAX_Result HostCollection::SetProperties (AAX_IACFPropertyMap* properties)
 {
-    auto* map = dynamic_cast<HostPropertyMap*> (HostObject::fromInterface (properties));
+    const auto* map = HostPropertyMap::keepFromPlugIn (properties);
     record (vtableSlot (&AAX_IACFCollection::SetProperties), "SetProperties " + (map != nullptr ? map->label() : std::string ("none")));
-    if (map != nullptr)
-        map->holdFromHost();
     return AAX_SUCCESS;
 }
 

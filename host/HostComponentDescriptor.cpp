@@ -189,15 +189,13 @@ AAX_Result HostComponentDescriptor::AddMeters (AAX_CFieldIndex field, const uint
 
 AAX_Result HostComponentDescriptor::AddProcessProc_Native (AAX_ProcessProc process, AAX_IACFPropertyMap* properties, AAX_InitProc init, AAX_BackgroundProc background, uint32_t* outProcId)
 {
-    auto* map = dynamic_cast<HostPropertyMap*> (HostObject::fromInterface (properties));
+    auto* map = HostPropertyMap::keepFromPlugIn (properties);
     record (vtableSlot (&AAX_IACFComponentDescriptor::AddProcessProc_Native),
             "AddProcessProc_Native process " + pointerText (reinterpret_cast<void*> (process))
                 + ", properties " + (map != nullptr ? map->label() : std::string ("none"))
                 + ", init " + pointerText (reinterpret_cast<void*> (init))
                 + ", background " + pointerText (reinterpret_cast<void*> (background))
                 + ", id out " + pointerText (outProcId));
-    if (map != nullptr)
-        map->holdFromHost();
     procedures.push_back ({ reinterpret_cast<void*> (process), map });
     if (outProcId != nullptr)
         *outProcId = static_cast<uint32_t> (procedures.size());
@@ -206,11 +204,9 @@ AAX_Result HostComponentDescriptor::AddProcessProc_Native (AAX_ProcessProc proce
 
 AAX_Result HostComponentDescriptor::AddProcessProc_TI (const char* libraryName, const char* processSymbol, AAX_IACFPropertyMap* properties, const char*, const char*)
 {
-    auto* map = dynamic_cast<HostPropertyMap*> (HostObject::fromInterface (properties));
+    auto* map = HostPropertyMap::keepFromPlugIn (properties);
     record (vtableSlot (&AAX_IACFComponentDescriptor::AddProcessProc_TI),
             "AddProcessProc_TI " + quoted (libraryName) + " " + quoted (processSymbol));
-    if (map != nullptr)
-        map->holdFromHost();
     procedures.push_back ({ nullptr, map });
     return AAX_SUCCESS;
 }

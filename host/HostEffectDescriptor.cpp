@@ -12,11 +12,8 @@ namespace
 /** Keeps a map the plug-in handed over; answers its label for the log. */
 std::string keepMap (AAX_IACFPropertyMap* properties)
 {
-    auto* map = dynamic_cast<HostPropertyMap*> (HostObject::fromInterface (properties));
-    if (map == nullptr)
-        return "none";
-    map->holdFromHost();
-    return map->label();
+    const auto* map = HostPropertyMap::keepFromPlugIn (properties);
+    return map != nullptr ? map->label() : "none";
 }
 } // namespace
 

@@ -12,6 +12,14 @@ HostPropertyMap::HostPropertyMap (HostEnvironment& env)
 {
 }
 
+HostPropertyMap* HostPropertyMap::keepFromPlugIn (AAX_IACFPropertyMap* properties)
+{
+    auto* map = dynamic_cast<HostPropertyMap*> (HostObject::fromInterface (properties));
+    if (map != nullptr)
+        map->holdFromHost();
+    return map;
+}
+
 IACFUnknown* HostPropertyMap::answerQuery (const acfUID& iid)
 {
     if (iid == IID_IAAXPropertyMapV2)

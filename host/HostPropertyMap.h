@@ -15,6 +15,10 @@ class HostPropertyMap final : public HostInterfaceObject<AAX_IACFPropertyMap>
 public:
     explicit HostPropertyMap (HostEnvironment& env);
 
+    /** The host map behind a map the plug-in handed over, now also held by
+        the host (one more reference), or null when it is not one of ours. */
+    static HostPropertyMap* keepFromPlugIn (AAX_IACFPropertyMap* properties);
+
     int32_t GetProperty (AAX_CPropertyID id, AAX_CPropertyValue* outValue) override;
     AAX_Result AddProperty (AAX_CPropertyID id, AAX_CPropertyValue value) override;
     AAX_Result RemoveProperty (AAX_CPropertyID id) override;
