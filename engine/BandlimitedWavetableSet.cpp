@@ -20,6 +20,16 @@ int log2Of (uint32_t powerOfTwo) noexcept
         ++bits;
     return bits;
 }
+
+/** Fills a table of the given length with the real parts of samples. */
+void fillTable (BandlimitedWavetable& table, uint32_t length, const std::complex<double>* samples)
+{
+    table.length = length;
+    table.mask = length - 1;
+    table.data.resize (length);
+    for (uint32_t i = 0; i < length; ++i)
+        table.data[i] = (float) samples[i].real();
+}
 } // namespace
 
 BandlimitedWavetableSet::BandlimitedWavetableSet()
@@ -42,11 +52,7 @@ BandlimitedWavetableSet::BandlimitedWavetableSet()
     fft.inverse (work.data());
 
     auto& base = tables[(size_t) log2Of (maxLength) - 2];
-    base.length = maxLength;
-    base.mask = maxLength - 1;
-    base.data.resize (maxLength);
-    for (int i = 0; i < n; ++i)
-        base.data[(size_t) i] = (float) work[(size_t) i].real();
+    fillTable (base, maxLength, work.data());
 
     // The spectrum C_k of the stored base waveform.
     std::vector<Complex> spectrum ((size_t) n);
@@ -69,12 +75,7 @@ BandlimitedWavetableSet::BandlimitedWavetableSet()
         }
         Korvalden::Platform::Fft (l).inverse (bins.data());
 
-        auto& table = tables[(size_t) log2Of (length) - 2];
-        table.length = length;
-        table.mask = length - 1;
-        table.data.resize (length);
-        for (int i = 0; i < l; ++i)
-            table.data[(size_t) i] = (float) bins[(size_t) i].real();
+        fillTable (tables[(size_t) log2Of (length) - 2], length, bins.data());
     }
 }
 
