@@ -37,21 +37,23 @@ HostObject* HostEnvironment::find (const std::string& label) const
     return nullptr;
 }
 
+template <typename T>
+std::vector<T*> HostEnvironment::objectsOfType() const
+{
+    std::vector<T*> found;
+    for (auto& object : objects)
+        if (auto* typed = dynamic_cast<T*> (object.get()))
+            found.push_back (typed);
+    return found;
+}
+
 std::vector<HostCollection*> HostEnvironment::collections() const
 {
-    std::vector<HostCollection*> found;
-    for (auto& object : objects)
-        if (auto* collection = dynamic_cast<HostCollection*> (object.get()))
-            found.push_back (collection);
-    return found;
+    return objectsOfType<HostCollection>();
 }
 
 std::vector<HostServicesObject*> HostEnvironment::hostServices() const
 {
-    std::vector<HostServicesObject*> found;
-    for (auto& object : objects)
-        if (auto* services = dynamic_cast<HostServicesObject*> (object.get()))
-            found.push_back (services);
-    return found;
+    return objectsOfType<HostServicesObject>();
 }
 } // namespace KestHost

@@ -59,6 +59,10 @@ public:
     std::vector<HostServicesObject*> hostServices() const;
 
 private:
+    /** Every object made so far that is a T, in the order they were made. */
+    template <typename T>
+    std::vector<T*> objectsOfType() const;
+
     HostOptions hostOptions;
     std::vector<std::unique_ptr<HostObject>> objects;
     std::vector<std::pair<std::string, int>> numbers;
