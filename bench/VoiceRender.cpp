@@ -43,6 +43,31 @@ void setCounters (benchmark::State& state)
         blockSize / (double) hostRate, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+/** Renders blocks for as long as the benchmark runs, the notes started by
+    startAll and started again every second so the voices are always in
+    their attack. */
+template <typename Process, typename StartAll>
+void renderBlocks (benchmark::State& state, Process& process, StartAll&& startAll)
+{
+    startAll();
+
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    int samplesSinceStart = 0;
+    for (auto _ : state)
+    {
+        buffer.clear();
+        process.process (buffer, 0, blockSize);
+        benchmark::DoNotOptimize (buffer.getReadPointer (0));
+        samplesSinceStart += blockSize;
+        if (samplesSinceStart >= (int) hostRate)
+        {
+            startAll();
+            samplesSinceStart = 0;
+        }
+    }
+    setCounters (state);
+}
+
 /** The engine's path: the voice pool in the oversampler, notes started by a
     device's controller. */
 void renderThroughPool (benchmark::State& state, bool sweep)
@@ -62,23 +87,7 @@ void renderThroughPool (benchmark::State& state, bool sweep)
         for (int i = 0; i < numVoices; ++i)
             controller.noteOn (36 + 2 * i, 0.8f);
     };
-    startAll();
-
-    juce::AudioBuffer<float> buffer (2, blockSize);
-    int samplesSinceStart = 0;
-    for (auto _ : state)
-    {
-        buffer.clear();
-        process.process (buffer, 0, blockSize);
-        benchmark::DoNotOptimize (buffer.getReadPointer (0));
-        samplesSinceStart += blockSize;
-        if (samplesSinceStart >= (int) hostRate)  // retrigger every second: always in attack
-        {
-            startAll();
-            samplesSinceStart = 0;
-        }
-    }
-    setCounters (state);
+    renderBlocks (state, process, startAll);
 }
 
 /** Every voice rendered on its own by the plain implementation. */
@@ -95,23 +104,7 @@ void renderPlain (benchmark::State& state, bool sweep)
         for (int i = 0; i < numVoices; ++i)
             voices.startVoice (i, 36 + 2 * i, 0.8f);
     };
-    startAll();
-
-    juce::AudioBuffer<float> buffer (2, blockSize);
-    int samplesSinceStart = 0;
-    for (auto _ : state)
-    {
-        buffer.clear();
-        process.process (buffer, 0, blockSize);
-        benchmark::DoNotOptimize (buffer.getReadPointer (0));
-        samplesSinceStart += blockSize;
-        if (samplesSinceStart >= (int) hostRate)
-        {
-            startAll();
-            samplesSinceStart = 0;
-        }
-    }
-    setCounters (state);
+    renderBlocks (state, process, startAll);
 }
 
 void voiceRender16SawSweep (benchmark::State& state) { renderThroughPool (state, true); }
