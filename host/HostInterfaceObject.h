@@ -41,17 +41,17 @@ protected:
         return (iid == IID_IACFUnknown || iid == interfaceId) ? this : nullptr;
     }
 
-    /** A further interface answered by an object of its own (with its own
-        count, so the log tells which one the plug-in released): null when
-        the host does not offer it, otherwise made for owner on the first
-        query and the same object ever after. */
-    template <typename Companion, typename Owner>
-    IACFUnknown* companionAnswer (Companion*& companion, bool offered, Owner& owner)
+    /** An interface answered by an object of its own: made on the first
+        query (from the environment and arguments), the same object ever
+        after, null while the host does not offer it.  Its own object keeps
+        its own count, so the log tells which one the plug-in released. */
+    template <typename Companion, typename... Arguments>
+    IACFUnknown* companionAnswer (Companion*& companion, bool offered, Arguments&... arguments)
     {
         if (! offered)
             return nullptr;
         if (companion == nullptr)
-            companion = &environment.make<Companion> (owner);
+            companion = &environment.make<Companion> (arguments...);
         return companion;
     }
 

@@ -31,40 +31,28 @@ IACFUnknown* HostUnknown::answerQuery (const acfUID& iid)
     if (iid == IID_IACFUnknown)
         return this;
 
-    if (iid == IID_IACFComponentFactory && options.offerComponentFactory)
-    {
-        if (factory == nullptr)
-            factory = &environment.make<HostComponentFactory>();
-        return factory;
-    }
+    if (iid == IID_IACFComponentFactory)
+        return companionAnswer (factory, options.offerComponentFactory);
 
     if (iid == IID_IAAXControllerV1 || iid == IID_IAAXControllerV2)
     {
         if (controller == nullptr)
             controller = &environment.make<HostController>();
-        return static_cast<HostController*> (controller)->answerForHostUnknown (iid);
+        return controller->answerForHostUnknown (iid);
     }
 
     if (iid == IID_IAAXTransportV1 || iid == IID_IAAXTransportV2)
     {
         if (transport == nullptr)
             transport = &environment.make<HostTransport>();
-        return static_cast<HostTransport*> (transport)->answerForHostUnknown (iid);
+        return transport->answerForHostUnknown (iid);
     }
 
-    if (iid == IID_IAAXAutomationDelegateV1 && options.offerAutomationDelegate)
-    {
-        if (automationDelegate == nullptr)
-            automationDelegate = &environment.make<HostAutomationDelegate>();
-        return automationDelegate;
-    }
+    if (iid == IID_IAAXAutomationDelegateV1)
+        return companionAnswer (automationDelegate, options.offerAutomationDelegate);
 
-    if (iid == IID_IAAXViewContainerV1 && options.offerViewContainer)
-    {
-        if (viewContainer == nullptr)
-            viewContainer = &environment.make<HostViewContainer>();
-        return viewContainer;
-    }
+    if (iid == IID_IAAXViewContainerV1)
+        return companionAnswer (viewContainer, options.offerViewContainer);
 
     return nullptr;
 }

@@ -4,6 +4,12 @@
 
 namespace KestHost
 {
+class HostAutomationDelegate;
+class HostComponentFactory;
+class HostController;
+class HostTransport;
+class HostViewContainer;
+
 /** The host unknown handed to the plug-in: answers the component factory and
     the interfaces an instance is offered, each as the options allow.  The
     instance interfaces are made on first request and reused.  One thread at a
@@ -19,10 +25,10 @@ protected:
     IACFUnknown* answerQuery (const acfUID& iid) override;
 
 private:
-    IACFUnknown* factory = nullptr;
-    IACFUnknown* controller = nullptr;
-    IACFUnknown* transport = nullptr;
-    IACFUnknown* automationDelegate = nullptr;
-    IACFUnknown* viewContainer = nullptr;
+    HostComponentFactory* factory = nullptr;
+    HostController* controller = nullptr;
+    HostTransport* transport = nullptr;
+    HostAutomationDelegate* automationDelegate = nullptr;
+    HostViewContainer* viewContainer = nullptr;
 };
 } // namespace KestHost
