@@ -2,7 +2,7 @@
 # Contents/Resources beside it.  The entry points are the bundle's own source
 # and pull in what they need of kest_core; the only symbols the library shows
 # are the seven entry points named in KestBundle.map.
-set(KEST_BUNDLE_DIR ${CMAKE_BINARY_DIR}/Kest.aaxplugin)
+set(KEST_BUNDLE_DIR ${KEST_BINARY_DIR}/Kest.aaxplugin)
 set(KEST_BUNDLE_BINARY_DIR ${KEST_BUNDLE_DIR}/Contents/x86_64-linux)
 set(KEST_BUNDLE_RESOURCES_DIR ${KEST_BUNDLE_DIR}/Contents/Resources)
 set(KEST_BUNDLE_MAP ${KEST_ROOT}/cmake/KestBundle.map)
