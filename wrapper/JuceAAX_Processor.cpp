@@ -271,6 +271,8 @@ void JuceAAX_Processor::audioProcessorParameterChanged (juce::AudioProcessor*, i
 void JuceAAX_Processor::audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&)
 {
     ++mNumPlugInChanges;
+    if (auto* controller = Controller())
+        controller->SetSignalLatency (engine->getLatencySamples());
 }
 
 void JuceAAX_Processor::audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index)

@@ -139,7 +139,8 @@ private:
         the host as the current value, without a set request). */
     void publishEngineParameters();
 
-    // juce::AudioProcessorListener: the editor's changes and gestures.
+    // juce::AudioProcessorListener: the editor's changes and gestures, and
+    // the engine's own changes (counted, and its latency told to the host).
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override;
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;

@@ -105,3 +105,24 @@ TEST (ProcessorMessageThread, EditorGestureReachesTheHostAsTouchSetRelease)
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+// A host that delays the other tracks by the instance's latency must hear of
+// every change of it, not only of the one at preparation.
+TEST (ProcessorMessageThread, AProcessorChangeTellsTheHostTheLatencyAndCountsAChange)
+{
+    InitialisedProcessor instance;
+    int32_t changesBefore = -1;
+    instance.effect->GetNumberOfChanges (&changesBefore);
+
+    instance.processor->getEngine().setLatencySamples (64);
+
+    std::vector<std::string> latencyCalls;
+    for (auto& line : instance.host.callLog())
+        if (line.find ("SetSignalLatency") != std::string::npos)
+            latencyCalls.push_back (line.substr (line.find (']') + 2));
+    EXPECT_EQ (latencyCalls, std::vector<std::string> { "SetSignalLatency 64" });
+
+    int32_t changesAfter = -1;
+    instance.effect->GetNumberOfChanges (&changesAfter);
+    EXPECT_EQ (changesAfter, changesBefore + 1);
+}
