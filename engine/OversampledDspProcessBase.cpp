@@ -23,6 +23,11 @@ void OversampledDspProcessBase::setMinimumSampleRate (float rate)
 
 void OversampledDspProcessBase::prepare (int channels, float rate)
 {
+    // A rate that is not a positive number has no factor (the division gives
+    // infinity or a negative number); keep the preparation we have.
+    if (! (rate > 0.0f && std::isfinite (rate)))
+        return;
+
     const unsigned newFactor = (unsigned) std::ceil (minimumRate / rate);
     const unsigned newChannels = (unsigned) std::max (0, channels);
     if (rate == sampleRate && newFactor == factor && newChannels == numChannels)

@@ -33,7 +33,8 @@ public:
 
     /** Preparing thread, never while processing: fixes the factor, rebuilds
         the resamplers and the work buffer when rate, factor or channel count
-        changed, and prepares the inner process at factor x sampleRate. */
+        changed, and prepares the inner process at factor x sampleRate.
+        A rate that is not a positive finite number is ignored. */
     void prepare (int numChannels, float sampleRate) override;
 
     /** Audio thread, allocation-free. */

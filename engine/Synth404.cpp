@@ -33,6 +33,11 @@ void Synth404::setSampleRate (float rate)
     fastReleaseCoef = 1.0 - std::exp (-1.0 / ((double) rate * 0.005));
     overRate = 4.0f * rate;
     filter.clearStates();
+    // The ladder and emphasis coefficients depend on the rate: empty their
+    // caches so the next sample recomputes them even when the cutoff and the
+    // emphasis stay where they are.
+    cutoffHz = -1.0f;
+    lastEmphasis = -1.0f;
     const float pi = 3.14159265358979f;
     noiseG = std::tan (pi * 1600.0f / rate);
     noiseG2 = 2.0f * noiseG;

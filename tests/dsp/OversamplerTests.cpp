@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace
@@ -87,6 +88,25 @@ TEST (Oversampler, unchangedPrepareKeepsStateAndNewRatePreparesTheInnerAgain)
     EXPECT_EQ (oversampler->getInner().prepareCalls, calls);
     oversampler->prepare (2, 44100.0f);
     EXPECT_EQ (oversampler->getInner().prepareCalls, calls + 1);
+}
+
+TEST (Oversampler, aRateThatIsNotPositiveLeavesThePreparationAsItWas)
+{
+    auto oversampler = makeOversampler (44100.0f);
+    const int calls = oversampler->getInner().prepareCalls;
+    for (float rate : { 0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
+                        std::numeric_limits<float>::infinity() })
+    {
+        oversampler->prepare (2, rate);
+        EXPECT_EQ (oversampler->getFactor(), 2u) << rate;
+    }
+    EXPECT_EQ (oversampler->getInner().prepareCalls, calls);
+    EXPECT_FLOAT_EQ (oversampler->getInner().preparedRate, 88200.0f);
+
+    juce::AudioBuffer<float> buffer (2, 300);
+    buffer.clear();
+    oversampler->process (buffer, 0, 300);
+    EXPECT_EQ (oversampler->getInner().ranges, std::vector<int> ({ 256, 256, 88 }));
 }
 
 TEST (Oversampler, silenceInGivesExactSilenceOut)

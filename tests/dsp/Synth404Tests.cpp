@@ -240,6 +240,35 @@ TEST (Synth404, legatoStartKeepsTheEnvelopeRunning)
     EXPECT_EQ (v.voice.getState(), 2);
 }
 
+TEST (Synth404, aVoiceMovedToANewRateFiltersLikeAVoiceMadeAtThatRate)
+{
+    // A steady cutoff and emphasis (no envelope, LFO or tracking), so nothing
+    // but the rate change can make the voice recompute its filter.
+    auto setUp = [] (SingleVoice& v) {
+        v.sound.setFrequency (0.45f);
+        v.sound.setEmphasis (0.6f);
+        v.sound.setTracking (Synth404::trackingOff);
+    };
+
+    SingleVoice moved (88200.0f);
+    setUp (moved);
+    moved.start (48);
+    moved.render (4410);
+    moved.voice.setSampleRate (96000.0f);
+    moved.sound.setSampleRate (48000.0f);
+    moved.start (48);
+
+    SingleVoice fresh (96000.0f);
+    setUp (fresh);
+    fresh.start (48);
+
+    const auto a = moved.render (9600);
+    const auto b = fresh.render (9600);
+    ASSERT_GT (peak (b, 4800, 9600), 0.02);
+    for (size_t i = 0; i < a.size(); ++i)
+        ASSERT_EQ (a[i], b[i]) << i;
+}
+
 TEST (Synth404Sound, voicesAreKeptInAttachOrderWithoutDuplicates)
 {
     Synth404::Sound sound, other;
