@@ -41,8 +41,16 @@ juce::String cutToLength (const juce::String& text, int32_t length)
 
 IACFUnknown* JuceAAX_Processor::Create()
 {
-    auto* processor = new JuceAAX_Processor();
-    return static_cast<AAX_IACFEffectParameters_V2*> (processor);
+    // No exception may reach the host: an instance that cannot be built is none.
+    try
+    {
+        auto* processor = new JuceAAX_Processor();
+        return static_cast<AAX_IACFEffectParameters_V2*> (processor);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }
 
 JuceAAX_Processor::JuceAAX_Processor()

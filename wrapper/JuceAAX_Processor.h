@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "aax/AAX_CEffectParameters.h"
 #include "engine/AudioEngine.h"
 #include "platform/AAXMIDINode.h"
@@ -129,7 +131,10 @@ public:
 
 private:
     void process (const AlgorithmContext& context);
-    void renderEngineBlocks (float* const* outputs, int numChannels, int numSamples, const AAX_CMidiStream* midi);
+    /** Renders the engine in blocks of at most maximumBlockSize with the MIDI
+        at its positions; with bypassInput, the output is that input instead. */
+    void renderEngineBlocks (float* const* outputs, int numChannels, int numSamples, const AAX_CMidiStream* midi,
+                             const float* const* bypassInput);
 
     /** The engine index of a processor parameter identifier, or -1. */
     static int indexFromID (AAX_CParamID id) noexcept;
@@ -151,6 +156,7 @@ private:
     bool listening = false;
 
     int numChannels = 2;
+    std::array<std::array<float, maximumBlockSize>, 2> bypassScratch {};
     juce::MidiBuffer midiBuffer;
 
     /** The engine's state between GetChunkSize and GetChunk. */

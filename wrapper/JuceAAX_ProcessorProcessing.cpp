@@ -46,31 +46,23 @@ void JuceAAX_Processor::process (const AlgorithmContext& context)
     // for it is better than dropping a block's MIDI, which could hang a note.
     const juce::ScopedLock lock (engine->getCallbackLock());
 
-    if (bypassed || engine->isSuspended())
+    if (engine->isSuspended())
     {
-        // Bypassed, the host's input passes through; suspended, the block is silent.
-        const bool passInput = bypassed && context.inputChannels != nullptr;
         for (int channel = 0; channel < numChannels; ++channel)
-        {
-            auto* out = context.outputChannels[channel];
-            if (passInput && context.inputChannels[channel] != nullptr)
-            {
-                if (context.inputChannels[channel] != out)
-                    std::memmove (out, context.inputChannels[channel], sizeof (float) * (size_t) numSamples);
-            }
-            else
-            {
-                std::fill (out, out + numSamples, 0.0f);
-            }
-        }
+            std::fill (context.outputChannels[channel], context.outputChannels[channel] + numSamples, 0.0f);
         return;
     }
 
+    // Bypassed, the host's input passes through, but the engine still plays
+    // the block's MIDI: a note released while bypassed must not hang once
+    // the bypass is switched off again.
+    const float* const* bypassInput = bypassed ? context.inputChannels : nullptr;
     const AAX_CMidiStream* midi = context.midiNode != nullptr ? context.midiNode->GetNodeBuffer() : nullptr;
-    renderEngineBlocks (context.outputChannels, numChannels, numSamples, midi);
+    renderEngineBlocks (context.outputChannels, numChannels, numSamples, midi, bypassInput);
 }
 
-void JuceAAX_Processor::renderEngineBlocks (float* const* outputs, int channels, int numSamples, const AAX_CMidiStream* midi)
+void JuceAAX_Processor::renderEngineBlocks (float* const* outputs, int channels, int numSamples, const AAX_CMidiStream* midi,
+                                            const float* const* bypassInput)
 {
     const uint32_t packetCount = midi != nullptr && midi->mBuffer != nullptr ? midi->mBufferSize : 0;
     uint32_t next = 0;
@@ -96,8 +88,23 @@ void JuceAAX_Processor::renderEngineBlocks (float* const* outputs, int channels,
         float* blockChannels[2] {};
         for (int channel = 0; channel < channels; ++channel)
             blockChannels[channel] = outputs[channel] + start;
+        // The input may share its memory with the output: keep it first.
+        if (bypassInput != nullptr)
+            for (int channel = 0; channel < channels; ++channel)
+                if (bypassInput[channel] != nullptr)
+                    std::memcpy (bypassScratch[channel].data(), bypassInput[channel] + start, sizeof (float) * (size_t) length);
+
         juce::AudioBuffer<float> buffer (blockChannels, channels, length);
         engine->processBlock (buffer, midiBuffer);
+
+        if (bypassInput != nullptr)
+            for (int channel = 0; channel < channels; ++channel)
+            {
+                if (bypassInput[channel] != nullptr)
+                    std::memcpy (blockChannels[channel], bypassScratch[channel].data(), sizeof (float) * (size_t) length);
+                else
+                    std::fill (blockChannels[channel], blockChannels[channel] + length, 0.0f);
+            }
     }
 }
 

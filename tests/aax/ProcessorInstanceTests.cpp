@@ -253,6 +253,21 @@ TEST_F (ProcessorInstance, BypassPassesTheHostsInputThroughAndPlaysNothing)
     EXPECT_GT (rms (played, blockSize, 6 * blockSize), 0.01) << "the note after the bypass plays";
 }
 
+TEST_F (ProcessorInstance, ANoteReleasedWhileBypassedDoesNotHangAfterTheBypass)
+{
+    auto instance = makeInstance();
+    const auto held = render (*instance, 4, { midiPacket (0, 0x90, 60, 110) });
+    ASSERT_GT (rms (held, blockSize, 4 * blockSize), 0.01);
+
+    instance->setParameter ("MasterBypassID", 1.0);
+    render (*instance, 1, { midiPacket (0, 0x80, 60, 0) });
+    render (*instance, 60); // far longer than the release
+
+    instance->setParameter ("MasterBypassID", 0.0);
+    const auto after = render (*instance, 4);
+    EXPECT_LT (rms (after), 1e-5) << "the note released during the bypass still sounds";
+}
+
 TEST_F (ProcessorInstance, HostSetsGoThroughTouchRequestReleaseAndReachTheEngine)
 {
     auto instance = makeInstance();
