@@ -80,7 +80,8 @@ public:
         start of a block, or any thread while the engine does not process. */
     void applyMonophonicRequest();
 
-    /** Empties every slot holding the voice, then stopVoice(). */
+    /** Empties every slot holding the voice, then stopVoice().  Same threads
+        as noteOn(). */
     void detachVoice (Voice* voice);
 
     /** The state the note operations work with.  Audio thread. */
@@ -156,7 +157,9 @@ public:
     void prepare (int numChannels, float sampleRate) override;
 
     /** Renders every manager's voices into samples startSample..endSample-1
-        of channel 0 and, when present, channel 1 (added).  Audio thread. */
+        of channel 0 and, when present, channel 1 (added).  A buffer without
+        channels receives nothing, but the voices still run on and finish.
+        Audio thread. */
     void process (juce::AudioBuffer<float>& buffer, int startSample, int endSample) override;
 
     /** Stops all voices, then grows or shrinks the free list to n voices.

@@ -21,7 +21,12 @@ void VoiceManager::VoicePool::prepare (int, float newSampleRate)
 
 void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int startSample, int endSample)
 {
-    const bool stereo = buffer.getNumChannels() >= 2;
+    const int numChannels = buffer.getNumChannels();
+    const bool stereo = numChannels >= 2;
+
+    // A buffer without channels still lets the voices run on (and finish) in
+    // time; their output goes nowhere.
+    float discard[maxChunk];
 
     // Voices are rendered in batches; every voice is still added in list
     // order, and the finished ones go back to the free list in that order.
@@ -37,7 +42,13 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
     while (startSample < endSample)
     {
         const int chunk = std::min (maxChunk, endSample - startSample);
-        float* left = buffer.getWritePointer (0, startSample);
+        float* left = discard;
+
+        if (numChannels > 0)
+            left = buffer.getWritePointer (0, startSample);
+        else
+            std::fill (discard, discard + chunk, 0.0f);
+
         float* right = stereo ? buffer.getWritePointer (1, startSample) : nullptr;
 
         auto flushBatch = [&]

@@ -251,6 +251,16 @@ TEST (VoicePool, RendersInChunksOfAtMost512AndAddsMonoVoicesToBothChannels)
     mono.clear();
     pool.process (mono, 0, 64);
     EXPECT_EQ (mono.getSample (0, 63), 0.75f);
+
+    // Without channels nothing is written, but the voices run on and finish.
+    auto* voice = a.voiceList()[0];
+    voice->samplesUntilFinished = 600;
+    voice->chunks.clear();
+    juce::AudioBuffer<float> none (0, 700);
+    pool.process (none, 0, 700);
+    EXPECT_EQ (voice->chunks, (std::vector<int> { 512, 188 }));
+    EXPECT_TRUE (a.getVoices().empty());
+    EXPECT_EQ (pool.getNumFreeVoices(), 2u);
 }
 
 TEST (VoicePool, FinishedVoicesReturnToTheFreeListWithoutSkippingTheNextVoice)
