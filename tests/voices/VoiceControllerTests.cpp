@@ -113,6 +113,23 @@ TEST_F (VoiceControllers, UnisonPlaysEachNoteOnEveryEnabledDevice)
     EXPECT_EQ (totalCount(), 0u);
 }
 
+TEST_F (VoiceControllers, UnisonOnAFullPoolTakesTheOldestNotesVoicesForAllFourDevices)
+{
+    global.setAllocationMode (Mode::unison);
+
+    for (int note : { 48, 52, 55, 60 })
+        global.noteOn (note, 1.0f);
+    ASSERT_EQ (pool.getNumFreeVoices(), 0u);
+
+    // Each slot steals a different voice: the retriggered one has moved to
+    // the end of the list and is not taken again by the next slot.
+    global.noteOn (64, 1.0f);
+    EXPECT_EQ (devicesOf (64), (std::vector<int> { 0, 1, 2, 3 }));
+    EXPECT_TRUE (devicesOf (48).empty());
+    EXPECT_EQ (devicesOf (52), (std::vector<int> { 0, 1, 2, 3 }));
+    EXPECT_EQ (totalCount(), 16u);
+}
+
 TEST_F (VoiceControllers, SplitChoosesTheZoneByTheFirstSplitPointAboveTheNote)
 {
     global.setAllocationMode (Mode::split);
@@ -151,6 +168,9 @@ TEST_F (VoiceControllers, RevolverTurnsUpOrDownAndSkipsDisabledDevices)
     global.setDeviceEnabled (1, true);
     global.setDirection (true);
     EXPECT_EQ (devicesForNotes ({ 60, 61, 62, 63 }), (std::vector<int> { 0, 3, 2, 1 }));
+
+    global.setDeviceEnabled (2, false);
+    EXPECT_EQ (devicesForNotes ({ 60, 61, 62, 63 }), (std::vector<int> { 0, 3, 1, 0 }));
 }
 
 TEST_F (VoiceControllers, RevolverWithFillSkipsBusierDevices)
