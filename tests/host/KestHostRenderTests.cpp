@@ -24,7 +24,13 @@ Run runHost (const juce::StringArray& arguments, bool errorsOnly = false)
     Run run;
     if (! process.start (command, errorsOnly ? juce::ChildProcess::wantStdErr : juce::ChildProcess::wantStdOut))
         return run;
-    run.output = process.readAllProcessOutput();
+    // Debug builds of the framework announce their version on start-up; that
+    // line is not the program's.
+    juce::StringArray lines;
+    for (auto& line : juce::StringArray::fromLines (process.readAllProcessOutput()))
+        if (! line.startsWith ("JUCE v"))
+            lines.add (line);
+    run.output = lines.joinIntoString ("\n");
     process.waitForProcessToFinish (120000);
     run.exitCode = (int) process.getExitCode();
     return run;
