@@ -222,14 +222,18 @@ void AudioEngine::setMacroValue (float) {}
 
 void AudioEngine::setMasterVolume (float decibels)
 {
-    targetGain.store (ParameterFunctions::decibelsToGain (decibels));
-    auto rate = sampleRate.load();
-    gainRampSamplesLeft.store ((unsigned int) (rate * 0.01f));
+    const float target = ParameterFunctions::decibelsToGain (decibels);
+
+    // The audio thread starts a 10 ms ramp when it sees the count change.
+    auto request = gainRequest.load();
+    while (! gainRequest.compare_exchange_weak (request, GainRequest { target, request.changeCount + 1 }))
+    {
+    }
 
     // Before the host gives a rate there is nothing to ramp over: a state
     // restored then must not start with a ramp from the old gain.
-    if (rate <= 0.0f)
-        currentGain = targetGain.load();
+    if (sampleRate.load() <= 0.0f)
+        currentGain = target;
 }
 
 float AudioEngine::getMeterLevel (int channel) const noexcept

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -251,9 +252,21 @@ private:
     std::array<std::atomic<unsigned int>, ParameterTable::numReceiveSlots> receiveChannels {};
     unsigned int sustainPedalCC = 64;
 
+    /** The gain the master volume asks for and the number of changes so far.
+        One word, so the audio thread never sees a new gain without knowing
+        that it must ramp to it. */
+    struct GainRequest
+    {
+        float targetGain;
+        std::uint32_t changeCount;
+    };
+    static_assert (std::atomic<GainRequest>::is_always_lock_free);
+    std::atomic<GainRequest> gainRequest { GainRequest { 1.0f, 0 } };
+
+    // Audio thread (and the volume setter before any rate is known).
     float currentGain = 1.0f;
-    std::atomic<float> targetGain { 1.0f };
-    std::atomic<unsigned int> gainRampSamplesLeft { 0 };
+    std::uint32_t gainChangesSeen = 0;
+    unsigned int gainRampSamplesLeft = 0;
 
     std::atomic<bool> monophonic { false };
     std::atomic<int> numberOfVoices { 16 };

@@ -99,27 +99,34 @@ void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, in
 void AudioEngine::applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples)
 {
     const int numChannels = buffer.getNumChannels();
-    unsigned int rampLeft = gainRampSamplesLeft.load();
 
-    if (rampLeft != 0)
+    // Gain and change count come in one load: a change is never applied
+    // without its ramp.  Every change restarts the full ramp from the gain
+    // reached so far.
+    const auto request = gainRequest.load();
+    if (request.changeCount != gainChangesSeen)
     {
-        const auto used = juce::jmin (rampLeft, (unsigned int) numSamples);
+        gainChangesSeen = request.changeCount;
+        gainRampSamplesLeft = (unsigned int) (sampleRate.load() * 0.01f);
+    }
+
+    if (gainRampSamplesLeft != 0)
+    {
+        const auto used = juce::jmin (gainRampSamplesLeft, (unsigned int) numSamples);
         const float g0 = currentGain;
-        const float g1 = g0 + (float) used * (targetGain.load() - g0) / (float) rampLeft;
+        const float g1 = g0 + (float) used * (request.targetGain - g0) / (float) gainRampSamplesLeft;
 
         for (int channel = 0; channel < numChannels; ++channel)
             buffer.applyGainRamp (channel, start, numSamples, g0, g1);
 
-        // A volume change that arrived meanwhile restarts the ramp from here.
-        gainRampSamplesLeft.compare_exchange_strong (rampLeft, rampLeft - used);
+        gainRampSamplesLeft -= used;
         currentGain = g1;
         return;
     }
 
-    const float gain = targetGain.load();
-    currentGain = gain;
+    currentGain = request.targetGain;
     for (int channel = 0; channel < numChannels; ++channel)
-        buffer.applyGain (channel, start, numSamples, gain);
+        buffer.applyGain (channel, start, numSamples, request.targetGain);
 }
 
 void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)

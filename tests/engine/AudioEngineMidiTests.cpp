@@ -121,4 +121,53 @@ TEST (AudioEngineMidi, dataEntryControllersDriveTheirOwnParametersByDefault)
     EXPECT_FLOAT_EQ (engine.getParameter (37), 0.0f);  // Release_2 on controller 38
 }
 
+TEST (AudioEngineMidi, sustainControllerHoldsFromValue64AndMovesToANewNumberOnEveryActiveSlot)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 64);
+    engine.setReceiveChannel (2, 5, false);
+
+    play (engine, { juce::MidiMessage::controllerEvent (1, 64, 64) });
+    EXPECT_TRUE (engine.getGlobalController().isSustained());
+    play (engine, { juce::MidiMessage::controllerEvent (1, 64, 63) });
+    EXPECT_FALSE (engine.getGlobalController().isSustained());
+
+    engine.setSustainPedalCC (66);
+    EXPECT_EQ (engine.getSustainPedalCC(), 66u);
+
+    // The old number only drives its parameter (OscillatorMode_4) now.
+    play (engine, { juce::MidiMessage::controllerEvent (1, 64, 127), juce::MidiMessage::controllerEvent (5, 64, 127) });
+    EXPECT_FALSE (engine.getGlobalController().isSustained());
+    EXPECT_FALSE (engine.getDeviceController (1).isSustained());
+    EXPECT_FLOAT_EQ (engine.getParameter (63), 1.0f);
+
+    play (engine, { juce::MidiMessage::controllerEvent (5, 66, 127) });
+    EXPECT_TRUE (engine.getDeviceController (1).isSustained());
+    EXPECT_FALSE (engine.getGlobalController().isSustained());
+    play (engine, { juce::MidiMessage::controllerEvent (1, 66, 127) });
+    EXPECT_TRUE (engine.getGlobalController().isSustained());
+    play (engine, { juce::MidiMessage::controllerEvent (1, 66, 0), juce::MidiMessage::controllerEvent (5, 66, 0) });
+
+    // A number outside 0..127 leaves every slot without a pedal.
+    engine.setSustainPedalCC (200);
+    for (int number = 0; number < 128; ++number)
+        play (engine, { juce::MidiMessage::controllerEvent (1, number, 127), juce::MidiMessage::controllerEvent (5, number, 127) });
+    EXPECT_FALSE (engine.getGlobalController().isSustained());
+    EXPECT_FALSE (engine.getDeviceController (1).isSustained());
+}
+
+TEST (AudioEngineMidi, aDeviceOnTheGlobalChannelHasNoBendOrPedalOfItsOwn)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 64);
+    engine.setReceiveChannel (0, 5, true);
+    engine.setReceiveChannel (2, 5, false);
+
+    play (engine, { juce::MidiMessage::pitchWheel (5, 16383), juce::MidiMessage::controllerEvent (5, 64, 127) });
+    EXPECT_FLOAT_EQ (engine.getGlobalController().getPitchBend(), 1.0f);
+    EXPECT_TRUE (engine.getGlobalController().isSustained());
+    EXPECT_FLOAT_EQ (engine.getDeviceController (1).getPitchBend(), 0.0f);
+    EXPECT_FALSE (engine.getDeviceController (1).isSustained());
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
@@ -148,6 +150,51 @@ TEST (AudioEngine, masterVolumeRampsOverTenMillisecondsAndRestartsOnASecondChang
     EXPECT_GT (engine.getCurrentGain(), target + 1e-5f);
     process (engine, 1);
     EXPECT_NEAR (engine.getCurrentGain(), target, 1e-6f);
+}
+
+TEST (AudioEngine, volumeChangesFromAnotherThreadAlwaysRampAndNeverJump)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (44100.0, 1);
+
+    // The host automates the volume between -60 dB and 0 dB, each change
+    // after the previous ramp has ended, while the audio thread renders
+    // single samples.  No sample may move the gain by more than one step of
+    // a 441-sample ramp across the whole range.
+    constexpr int numChanges = 1500;
+    std::atomic<int> samplesRendered { 0 };
+    std::atomic<bool> done { false };
+
+    std::thread host ([&]
+    {
+        for (int change = 0; change < numChanges; ++change)
+        {
+            const int start = samplesRendered.load();
+            while (samplesRendered.load() - start < 450)
+                std::this_thread::yield();
+            engine.setParameter (92, change % 2 == 0 ? 0.0f : 6.0f / 7.0f);
+        }
+        done = true;
+    });
+
+    juce::AudioBuffer<float> buffer (2, 1);
+    juce::MidiBuffer midi;
+    const float largestStep = (1.0f - 0.001f) / 441.0f;
+    float previous = engine.getCurrentGain();
+    float largestMove = 0.0f;
+
+    while (! done.load())
+    {
+        engine.processBlock (buffer, midi);
+        const float gain = engine.getCurrentGain();
+        largestMove = juce::jmax (largestMove, std::abs (gain - previous));
+        previous = gain;
+        ++samplesRendered;
+    }
+    host.join();
+
+    EXPECT_LE (largestMove, largestStep * 1.001f);
+    EXPECT_GT (largestMove, largestStep * 0.5f); // the changes did ramp
 }
 
 TEST (AudioEngine, volumeSetBeforeAnyRateIsKnownDoesNotRamp)
