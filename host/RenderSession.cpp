@@ -19,7 +19,7 @@ class AudioThreadJob
 {
 public:
     AudioThreadJob (HostAlgorithmContext& contextToUse, const RenderSequence& sequenceToUse, int64_t total,
-                    juce::AbstractFifo& fifoToUse, juce::AudioBuffer<float>& ringToUse)
+                    juce::AbstractFifo& fifoToUse, float* const* ringToUse)
         : context (contextToUse), sequence (sequenceToUse), totalSamples (total), fifo (fifoToUse), ring (ringToUse)
     {
     }
@@ -51,10 +51,9 @@ public:
             const auto scope = fifo.write (length);
             for (int channel = 0; channel < context.channels(); ++channel)
             {
-                if (scope.blockSize1 > 0)
-                    ring.copyFrom (channel, scope.startIndex1, context.output (channel), scope.blockSize1);
-                if (scope.blockSize2 > 0)
-                    ring.copyFrom (channel, scope.startIndex2, context.output (channel) + scope.blockSize1, scope.blockSize2);
+                const float* output = context.output (channel);
+                std::copy (output, output + scope.blockSize1, ring[channel] + scope.startIndex1);
+                std::copy (output + scope.blockSize1, output + scope.blockSize1 + scope.blockSize2, ring[channel] + scope.startIndex2);
             }
 
             position += length;
@@ -69,7 +68,7 @@ private:
     const RenderSequence& sequence;
     int64_t totalSamples;
     juce::AbstractFifo& fifo;
-    juce::AudioBuffer<float>& ring;
+    float* const* ring;
 };
 } // namespace
 
@@ -81,7 +80,12 @@ RenderSession::Result RenderSession::run (PluginInstance& instance, const Render
     const int capacity = context.maximumBlock() * fifoBlocks;
 
     juce::AbstractFifo fifo (capacity);
-    juce::AudioBuffer<float> ring (channels, capacity);
+    // Both threads reach the ring only through its raw channel pointers, taken
+    // before the audio thread starts: the buffer object's own bookkeeping is
+    // not shared between threads.
+    juce::AudioBuffer<float> ringBuffer (channels, capacity);
+    ringBuffer.clear();
+    float* const* ring = ringBuffer.getArrayOfWritePointers();
     juce::AudioBuffer<float> taken (channels, capacity);
     AudioThreadJob job (context, sequence, totalSamples, fifo, ring);
 
@@ -100,10 +104,10 @@ RenderSession::Result RenderSession::run (PluginInstance& instance, const Render
             const auto scope = fifo.read (ready);
             for (int channel = 0; channel < channels; ++channel)
             {
-                if (scope.blockSize1 > 0)
-                    taken.copyFrom (channel, 0, ring, channel, scope.startIndex1, scope.blockSize1);
-                if (scope.blockSize2 > 0)
-                    taken.copyFrom (channel, scope.blockSize1, ring, channel, scope.startIndex2, scope.blockSize2);
+                float* destination = taken.getWritePointer (channel);
+                std::copy (ring[channel] + scope.startIndex1, ring[channel] + scope.startIndex1 + scope.blockSize1, destination);
+                std::copy (ring[channel] + scope.startIndex2, ring[channel] + scope.startIndex2 + scope.blockSize2,
+                           destination + scope.blockSize1);
             }
             if (sink)
                 sink (taken.getArrayOfReadPointers(), channels, ready);
