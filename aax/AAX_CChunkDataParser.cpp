@@ -1,6 +1,7 @@
 #include "aax/AAX_CChunkDataParser.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace
@@ -259,12 +260,16 @@ void AAX_CChunkDataParser::LoadChunk (const AAX_SPlugInChunk* chunk)
     Clear();
     if (chunk == nullptr)
         return;
-    mChunkVersion = chunk->fVersion;
+    // The host's record is read byte-wise: nothing promises its alignment.
+    const auto* record = reinterpret_cast<const char*> (chunk);
+    int32_t declaredSize = 0;
+    std::memcpy (&mChunkVersion, record + offsetof (AAX_SPlugInChunk, fVersion), sizeof (int32_t));
+    std::memcpy (&declaredSize, record + offsetof (AAX_SPlugInChunk, fSize), sizeof (int32_t));
 
-    if (chunk->fSize < 5)
+    if (declaredSize < 5)
         return;
-    const auto size = static_cast<uint32_t> (chunk->fSize);
-    const char* data = chunk->fData;
+    const auto size = static_cast<uint32_t> (declaredSize);
+    const char* data = record + offsetof (AAX_SPlugInChunk, fData);
     if (readBigEndian (data, 4) != kHeadWord)
         return;
 

@@ -41,10 +41,12 @@ public:
         mprotect (memory + length - page, page, PROT_NONE);
 
         char* start = memory + length - page - needed;
+        // The record may lie at any address; it is written byte-wise.
         chunk = reinterpret_cast<AAX_SPlugInChunk*> (start);
-        chunk->fSize = declaredSize;
-        chunk->fVersion = version;
-        std::memcpy (start + AAX_SPlugInChunkHeaderSize, data.data(), data.size());
+        std::memcpy (start + offsetof (AAX_SPlugInChunk, fSize), &declaredSize, sizeof (declaredSize));
+        std::memcpy (start + offsetof (AAX_SPlugInChunk, fVersion), &version, sizeof (version));
+        if (! data.empty())
+            std::memcpy (start + AAX_SPlugInChunkHeaderSize, data.data(), data.size());
     }
 
     ~GuardedChunk() { munmap (memory, length); }
