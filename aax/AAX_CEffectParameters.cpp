@@ -24,6 +24,11 @@ AAX_Result AAX_CEffectParameters::Initialize (IACFUnknown* hostUnknown)
 {
     return AAXGuardHostCall ([&]
     {
+        // An object is initialised once; a second call would leave the first
+        // call's parameters pointing at wrappers it deletes.
+        if (mController != nullptr || mAutomationDelegate != nullptr || mTransport != nullptr)
+            return ACF_E_UNEXPECTED;
+
         mController = std::make_unique<AAX_VController> (hostUnknown);
         mAutomationDelegate = std::make_unique<AAX_VAutomationDelegate> (hostUnknown);
         mTransport = std::make_unique<AAX_VTransport> (hostUnknown);

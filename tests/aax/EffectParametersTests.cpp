@@ -392,6 +392,26 @@ TEST (EffectParameters, UninitializeLetsGoOfTheHostAndLaterCallsFindNothing)
     EXPECT_TRUE (instance.environment.callLog().empty());
 }
 
+TEST (EffectParameters, ASecondInitializeIsRefusedAndChangesNothing)
+{
+    Instance instance;
+    int32_t before = -1;
+    instance.host->GetNumberOfParameters (&before);
+
+    HostEnvironment otherHost;
+    EXPECT_EQ (instance.host->Initialize (&otherHost.hostUnknown()), ACF_E_UNEXPECTED);
+
+    int32_t after = -1;
+    instance.host->GetNumberOfParameters (&after);
+    EXPECT_EQ (after, before);
+    EXPECT_EQ (otherHost.find ("controller"), nullptr) << "the second host was never asked for anything";
+
+    // Set requests still reach the first host's automation.
+    EXPECT_EQ (instance.host->SetParameterNormalizedValue ("1", 0.25), AAX_SUCCESS);
+    instance.hostConfirms ("1", 0.25);
+    EXPECT_DOUBLE_EQ (instance.value ("1"), 0.25);
+}
+
 TEST (EffectParameters, AFailureInsideAnOperationIsReturnedNotThrown)
 {
     struct ThrowingDisplay final : AAX_IDisplayDelegate<float>
