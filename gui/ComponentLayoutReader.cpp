@@ -27,7 +27,11 @@ namespace Korvalden::Resources
 {
 namespace
 {
+// Nested layouts (types 7, 9, 10) may name their own layout; nesting stops at
+// this depth, and one call applies at most maximumNestedLayouts of them, so a
+// layout that nests itself several times over cannot grow without end.
 constexpr int maximumNestingDepth = 16;
+constexpr int maximumNestedLayouts = 256;
 
 // Smallest tab entry in the stream: a colour and two empty strings.
 constexpr juce::int64 smallestTabEntryBytes = 4 + 1 + 1;
@@ -129,8 +133,8 @@ juce::TabbedButtonBar::Orientation tabOrientation (int orientation)
 class ComponentLayoutReader
 {
 public:
-    ComponentLayoutReader (juce::InputStream& streamToRead, int nestingDepth)
-        : in (streamToRead), depth (nestingDepth)
+    ComponentLayoutReader (juce::InputStream& streamToRead, int nestingDepth, int& nestedLayoutsLeftInCall)
+        : in (streamToRead), depth (nestingDepth), nestedLayoutsLeft (nestedLayoutsLeftInCall)
     {
     }
 
@@ -193,7 +197,7 @@ private:
 
     bool applyNested (juce::Component& target, const juce::String& layoutName)
     {
-        return ResourceManager::applyComponentLayout (&target, layoutName, depth + 1);
+        return ResourceManager::applyComponentLayout (&target, layoutName, depth + 1, nestedLayoutsLeft);
     }
 
     void readRecord (juce::Component& root)
@@ -563,17 +567,22 @@ private:
 
     juce::InputStream& in;
     const int depth;
+    int& nestedLayoutsLeft;
 };
 
 bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::String& name)
 {
-    return applyComponentLayout (root, name, 0);
+    int nestedLayoutsLeft = maximumNestedLayouts;
+    return applyComponentLayout (root, name, 0, nestedLayoutsLeft);
 }
 
-bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::String& name, int depth)
+bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::String& name, int depth,
+                                            int& nestedLayoutsLeft)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (root == nullptr || depth >= maximumNestingDepth)
+        return false;
+    if (depth > 0 && nestedLayoutsLeft-- <= 0)
         return false;
 
     auto stream = loadResource (name, "COMPONENT");
@@ -582,7 +591,7 @@ bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::S
 
     try
     {
-        ComponentLayoutReader (*stream, depth).apply (*root);
+        ComponentLayoutReader (*stream, depth, nestedLayoutsLeft).apply (*root);
     }
     catch (const ResourceDataException&)
     {

@@ -539,6 +539,22 @@ TEST_F (ComponentLayoutTest, SelfNestingLayoutStopsAtTheDepthLimit)
         ++depth;
     EXPECT_GE (depth, 15);
     EXPECT_LE (depth, 16);
+
+    // Two self-references per level would double at every level; the whole
+    // call stops after a bounded number of nested layouts (each refused one
+    // still leaves its empty component).
+    std::function<int (juce::Component&)> countLaidOut = [&] (juce::Component& c) {
+        int count = 0;
+        for (auto* nested : c.getChildren())
+            if (nested->getName() == "Again")
+                count += 1 + countLaidOut (*nested);
+        if (auto* tabs = child<juce::TabbedComponent> (c, "Tabs"))
+            for (int i = 0; i < tabs->getNumTabs(); ++i)
+                if (auto* page = tabs->getTabContentComponent (i))
+                    count += 1 + countLaidOut (*page);
+        return count;
+    };
+    EXPECT_LE (countLaidOut (root), 600); // not 2^16
 }
 
 TEST_F (ComponentLayoutTest, ComboBoxItemLinesGiveIdsAndSeparatorsBetweenItems)
