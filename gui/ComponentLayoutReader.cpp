@@ -326,6 +326,11 @@ private:
         readColours (label, { juce::Label::backgroundColourId, juce::Label::textColourId,
                               juce::Label::outlineColourId, juce::TextEditor::textColourId,
                               juce::TextEditor::backgroundColourId, juce::TextEditor::highlightColourId });
+        // The label hands its own colours to its editor, but its "when editing"
+        // colours win over them: they get the editor colours too.
+        label.setColour (juce::Label::textWhenEditingColourId, label.findColour (juce::TextEditor::textColourId));
+        label.setColour (juce::Label::backgroundWhenEditingColourId,
+                         label.findColour (juce::TextEditor::backgroundColourId));
         const int editMode = readInt();
         const bool focusLossDiscards = readBool();
         const auto tooltip = readString();

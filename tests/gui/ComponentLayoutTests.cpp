@@ -118,6 +118,7 @@ TEST_F (ComponentLayoutTest, EveryRecordTypeRoundTripsThroughWriterAndReader)
         label.fontHeight = 11.5f;
         label.fontStyle = juce::Font::bold;
         label.textColour = juce::Colour (0xFF404040);
+        label.editorTextColour = juce::Colour (0xFF454545);
         label.editorHighlightColour = juce::Colour (0xFF505050);
         label.editMode = 2;
         label.focusLossDiscardsChanges = true;
@@ -270,6 +271,11 @@ TEST_F (ComponentLayoutTest, EveryRecordTypeRoundTripsThroughWriterAndReader)
     EXPECT_TRUE (label->doesLossOfFocusDiscardChanges());
     EXPECT_TRUE (label->getWantsKeyboardFocus());
     EXPECT_EQ (label->getText(), "Cutoff");
+    label->showEditor();
+    ASSERT_NE (label->getCurrentTextEditor(), nullptr);
+    EXPECT_EQ (label->getCurrentTextEditor()->findColour (juce::TextEditor::textColourId).getARGB(), 0xFF454545u);
+    EXPECT_EQ (label->getCurrentTextEditor()->findColour (juce::TextEditor::highlightColourId).getARGB(), 0xFF505050u);
+    label->hideEditor (true);
 
     auto* editor = child<juce::TextEditor> (root, "T4");
     ASSERT_NE (editor, nullptr);
