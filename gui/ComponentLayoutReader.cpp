@@ -15,9 +15,11 @@
     in stream order).  All numbers are little-endian; strings are UTF-8 ending
     in a zero byte.
 
-    For each record the reader reads the whole body first, then finds the
-    root's child of that name (or creates one), checks that it is of the
-    record's class, configures it and places it.  A child of the wrong class
+    For each record the reader reads the body's fields, finds the root's child
+    of that name (or creates one), checks that it is of the record's class,
+    configures it and places it.  Records without a component to configure
+    (type 14, a keyboard the owner did not make) are read all the same, so the
+    next record starts in the right place.  A child of the wrong class
     ends the layout with false, keeping what came before.  A stream cut short
     reads zeros and empty strings, so the last record is applied with those
     and the reading stops.  Types 7, 9 and 10 apply further layouts to new or
