@@ -88,14 +88,6 @@ protected:
     juce::File folder;
 };
 
-void expectOneLineError (const Run& run, const juce::String& naming)
-{
-    EXPECT_EQ (run.exitCode, 1);
-    const auto lines = juce::StringArray::fromLines (run.output.trimEnd());
-    ASSERT_EQ (lines.size(), 1) << run.output;
-    EXPECT_TRUE (lines[0].startsWith ("kest-host render: ")) << lines[0];
-    EXPECT_TRUE (lines[0].contains (naming)) << lines[0];
-}
 } // namespace
 
 TEST_F (KestHostRender, TheDemoBecomesANonSilentStereoWav)
@@ -165,32 +157,4 @@ TEST_F (KestHostRender, ASavedStateIsTheSoundOfTheNextRun)
         }
     EXPECT_GT (differenceFromFresh, 0.01f);
     EXPECT_EQ (differenceBetweenRestored, 0.0f);
-}
-
-TEST_F (KestHostRender, MissingOrUnreadableInputsGiveOneLineAndFailure)
-{
-    expectOneLineError (runHost ({ "--bundle", path ("Nothing.aaxplugin"), "--out", path ("a.wav") }, true), "Nothing");
-    expectOneLineError (runHost ({ "--midi", path ("missing.mid"), "--out", path ("a.wav") }, true), "missing.mid");
-
-    juce::File (path ("text.mid")).replaceWithText ("not a MIDI file at all");
-    expectOneLineError (runHost ({ "--midi", path ("text.mid"), "--out", path ("a.wav") }, true), "text.mid");
-
-    expectOneLineError (runHost ({ "--load-state", path ("missing.kstate"), "--out", path ("a.wav") }, true), "missing.kstate");
-
-    juce::File (path ("short.kstate")).replaceWithText ("KHst");
-    expectOneLineError (runHost ({ "--load-state", path ("short.kstate"), "--out", path ("a.wav") }, true), "short.kstate");
-
-    expectOneLineError (runHost ({ "--out", path ("no-such-folder/a.wav") }, true), "a.wav");
-}
-
-TEST_F (KestHostRender, MalformedOptionsAreRefusedBeforeAnythingRuns)
-{
-    for (auto arguments : { juce::StringArray { "--channels", "3" }, juce::StringArray { "--block", "0" },
-                            juce::StringArray { "--rate", "fast" }, juce::StringArray { "--tempo", "120" },
-                            juce::StringArray { "--out" } })
-    {
-        const auto run = runHost (arguments, true);
-        EXPECT_EQ (run.exitCode, 2) << arguments.joinIntoString (" ");
-        EXPECT_TRUE (run.output.startsWith ("kest-host render: ")) << run.output;
-    }
 }
