@@ -8,7 +8,7 @@
 
 namespace KestHost
 {
-/** `kest-host render`: what to play and where the sound goes. */
+/** `kest-host render`: what to play and where the sound goes.  Main thread. */
 struct RenderOptions
 {
     std::string bundle;

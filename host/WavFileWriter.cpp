@@ -28,6 +28,8 @@ private:
 WavFileWriter::WavFileWriter (const std::string& pathToWrite, double sampleRate, int channels, int bitsPerSample)
     : path (pathToWrite), bits (bitsPerSample), file (pathToWrite)
 {
+    if (channels < 1 || channels > 2)
+        throw std::runtime_error ("cannot write " + path + ": only mono and stereo files are written");
     // JUCE's WAV writer stores 32-bit samples as IEEE floats.
     juce::WavAudioFormat format;
     auto stream = std::make_unique<ReplacingFileStream> (file);

@@ -21,7 +21,8 @@ namespace KestHost
 class WavFileWriter
 {
 public:
-    /** Throws std::runtime_error naming path when it cannot be created. */
+    /** One or two channels.  Throws std::runtime_error naming path when it
+        cannot be created. */
     WavFileWriter (const std::string& path, double sampleRate, int channels, int bitsPerSample);
     ~WavFileWriter();
 
