@@ -64,6 +64,8 @@ fi
 
 say "installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if ! apt-get update -qq || ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    say "installing failed (apt-get's message is above); install ${missing[*]} by hand, then run this again."
+    exit 1
+fi
 say "installed ${#missing[@]} package(s)"
