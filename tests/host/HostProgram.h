@@ -4,7 +4,10 @@
 // own, and keeps what it printed on each stream; writes the MIDI files the
 // tests play.
 
+#include <gtest/gtest.h>
+
 #include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_core/juce_core.h>
 
 #include <csignal>
@@ -140,4 +143,42 @@ inline void writeBytes (const juce::File& file, const std::vector<uint8_t>& byte
 {
     file.replaceWithData (bytes.data(), bytes.size());
 }
+/** A WAV file's samples (empty when it cannot be read). */
+inline juce::AudioBuffer<float> readWav (const juce::File& wav)
+{
+    juce::WavAudioFormat format;
+    std::unique_ptr<juce::AudioFormatReader> reader (format.createReaderFor (wav.createInputStream().release(), true));
+    juce::AudioBuffer<float> audio;
+    if (reader != nullptr)
+    {
+        audio.setSize ((int) reader->numChannels, (int) reader->lengthInSamples);
+        reader->read (&audio, 0, (int) reader->lengthInSamples, 0, true, true);
+    }
+    return audio;
+}
+
+/** A test with a scratch folder of its own, where the program runs. */
+class FolderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder = juce::File::createTempFile ("kest-host-test");
+        ASSERT_TRUE (folder.createDirectory());
+    }
+
+    void TearDown() override { folder.deleteRecursively(); }
+
+    juce::File file (const juce::String& name) const { return folder.getChildFile (name); }
+
+    HostProgram::Run host (std::vector<std::string> arguments) const { return run (folder, std::move (arguments)); }
+
+    HostProgram::Run render (std::vector<std::string> arguments) const
+    {
+        arguments.insert (arguments.begin(), "render");
+        return host (std::move (arguments));
+    }
+
+    juce::File folder;
+};
 } // namespace HostProgram

@@ -10,20 +10,15 @@
 
 namespace
 {
-class KestHostFileSafety : public ::testing::Test
+class KestHostFileSafety : public HostProgram::FolderTest
 {
 protected:
     void SetUp() override
     {
-        folder = juce::File::createTempFile ("kest-host-safety");
-        ASSERT_TRUE (folder.createDirectory());
+        FolderTest::SetUp();
         file ("earlier.wav").replaceWithText ("an earlier render");
         file ("earlier.kstate").replaceWithText ("an earlier state");
     }
-
-    void TearDown() override { folder.deleteRecursively(); }
-
-    juce::File file (const char* name) const { return folder.getChildFile (name); }
 
     /** The unfinished files in the folder (written beside their target under
         a hidden name). */
@@ -35,8 +30,6 @@ protected:
         EXPECT_EQ (file ("earlier.kstate").loadFileAsString(), "an earlier state");
         EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
     }
-
-    juce::File folder;
 };
 } // namespace
 
@@ -76,7 +69,7 @@ TEST_F (KestHostFileSafety, AnInterruptedRenderRemovesItsUnfinishedFilesAndKeeps
 
 TEST_F (KestHostFileSafety, ARenderThatFailsBeforeWritingLeavesNoFile)
 {
-    const auto run = HostProgram::run (folder, { "render", "--bundle", "Nothing.aaxplugin", "--out", "new.wav" });
+    const auto run = host ({ "render", "--bundle", "Nothing.aaxplugin", "--out", "new.wav" });
     EXPECT_EQ (run.exitCode, 1);
     EXPECT_TRUE (run.errors.startsWith ("kest-host render: cannot load " + file ("Nothing.aaxplugin").getFullPathName())) << run.errors;
     EXPECT_FALSE (file ("new.wav").exists());
@@ -88,7 +81,7 @@ TEST_F (KestHostFileSafety, ACompletedRenderReplacesTheTargetThroughItsLinkKeepi
     ASSERT_EQ (::chmod (file ("earlier.wav").getFullPathName().toRawUTF8(), 0640), 0);
     ASSERT_TRUE (file ("earlier.wav").createSymbolicLink (file ("link.wav"), true));
 
-    const auto run = HostProgram::run (folder, { "render", "--out", "link.wav", "--save-state", "earlier.kstate" });
+    const auto run = host ({ "render", "--out", "link.wav", "--save-state", "earlier.kstate" });
     ASSERT_EQ (run.exitCode, 0) << run.errors;
 
     EXPECT_TRUE (file ("link.wav").isSymbolicLink());

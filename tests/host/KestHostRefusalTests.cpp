@@ -10,27 +10,9 @@
 
 namespace
 {
-class KestHostRefusal : public ::testing::Test
+class KestHostRefusal : public HostProgram::FolderTest
 {
 protected:
-    void SetUp() override
-    {
-        folder = juce::File::createTempFile ("kest-host-refusal");
-        ASSERT_TRUE (folder.createDirectory());
-    }
-
-    void TearDown() override { folder.deleteRecursively(); }
-
-    juce::File file (const char* name) const { return folder.getChildFile (name); }
-
-    HostProgram::Run host (std::vector<std::string> arguments) const { return HostProgram::run (folder, std::move (arguments)); }
-
-    HostProgram::Run render (std::vector<std::string> arguments) const
-    {
-        arguments.insert (arguments.begin(), "render");
-        return host (std::move (arguments));
-    }
-
     /** A short, valid MIDI file. */
     void writeMidi (const char* name) const
     {
@@ -49,8 +31,6 @@ protected:
         EXPECT_TRUE (run.out.isEmpty()) << run.out;
         EXPECT_FALSE (file ("kest-demo.wav").exists());
     }
-
-    juce::File folder;
 };
 
 /** A standard MIDI file from its header fields and raw track chunks. */

@@ -14,38 +14,9 @@
 
 namespace
 {
-class KestHostTiming : public ::testing::Test
+class KestHostTiming : public HostProgram::FolderTest
 {
 protected:
-    void SetUp() override
-    {
-        folder = juce::File::createTempFile ("kest-host-timing");
-        ASSERT_TRUE (folder.createDirectory());
-    }
-
-    void TearDown() override { folder.deleteRecursively(); }
-
-    juce::File file (const char* name) const { return folder.getChildFile (name); }
-
-    HostProgram::Run render (std::vector<std::string> arguments) const
-    {
-        arguments.insert (arguments.begin(), "render");
-        return HostProgram::run (folder, arguments);
-    }
-
-    static juce::AudioBuffer<float> readWav (const juce::File& wav)
-    {
-        juce::WavAudioFormat format;
-        std::unique_ptr<juce::AudioFormatReader> reader (format.createReaderFor (wav.createInputStream().release(), true));
-        juce::AudioBuffer<float> audio;
-        if (reader != nullptr)
-        {
-            audio.setSize ((int) reader->numChannels, (int) reader->lengthInSamples);
-            reader->read (&audio, 0, (int) reader->lengthInSamples, 0, true, true);
-        }
-        return audio;
-    }
-
     /** The first sample that is not exactly silent, or -1. */
     static int onset (const juce::AudioBuffer<float>& audio)
     {
@@ -72,10 +43,8 @@ protected:
         const auto run = render ({ "--midi", "note.mid", "--out", "note.wav", "--bits", "32", "--rate", std::to_string (rate), "--block",
                                    std::to_string (block) });
         EXPECT_EQ (run.exitCode, 0) << run.errors;
-        return { readWav (file ("note.wav")), reportedLatency (run.out) };
+        return { HostProgram::readWav (file ("note.wav")), reportedLatency (run.out) };
     }
-
-    juce::File folder;
 };
 
 uint32_t le32 (const juce::MemoryBlock& data, size_t at)
@@ -190,7 +159,7 @@ TEST_F (KestHostTiming, ANoteAfterThousandsOfEventsInOneBlockIsPlayed)
 
     const auto run = render ({ "--midi", "dense.mid", "--out", "dense.wav" });
     ASSERT_EQ (run.exitCode, 0) << run.errors;
-    const auto audio = readWav (file ("dense.wav"));
+    const auto audio = HostProgram::readWav (file ("dense.wav"));
     EXPECT_GT (audio.getRMSLevel (0, 0, 24000), 0.01f);
 }
 
@@ -264,12 +233,12 @@ TEST_F (KestHostTiming, ClippingIsWarnedAboutAndFloatFilesKeepTheLevel)
                                                  "were cut off; --bits 32 keeps them",
                                                  false))
             << run.errors;
-        EXPECT_LE (readWav (file ("loud.wav")).getMagnitude (0, 0, 48000), 1.0f);
+        EXPECT_LE (HostProgram::readWav (file ("loud.wav")).getMagnitude (0, 0, 48000), 1.0f);
     }
 
     const auto run = render ({ "--midi", "loud.mid", "--out", "loud.wav", "--bits", "32" });
     ASSERT_EQ (run.exitCode, 0) << run.errors;
     EXPECT_TRUE (run.errors.isEmpty()) << run.errors;
     EXPECT_TRUE (run.out.contains ("peak +")) << run.out;
-    EXPECT_GT (readWav (file ("loud.wav")).getMagnitude (0, 0, 48000), 1.0f);
+    EXPECT_GT (HostProgram::readWav (file ("loud.wav")).getMagnitude (0, 0, 48000), 1.0f);
 }

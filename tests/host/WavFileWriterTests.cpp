@@ -1,29 +1,12 @@
 // The WAV writer's accounting of levels: samples beyond full scale, samples
 // that are not numbers, and the file appearing only when finished.
 
+#include "HostProgram.h"
 #include "host/WavFileWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <juce_audio_formats/juce_audio_formats.h>
-
 #include <limits>
-
-namespace
-{
-juce::AudioBuffer<float> readWav (const juce::File& wav)
-{
-    juce::WavAudioFormat format;
-    std::unique_ptr<juce::AudioFormatReader> reader (format.createReaderFor (wav.createInputStream().release(), true));
-    juce::AudioBuffer<float> audio;
-    if (reader != nullptr)
-    {
-        audio.setSize ((int) reader->numChannels, (int) reader->lengthInSamples);
-        reader->read (&audio, 0, (int) reader->lengthInSamples, 0, true, true);
-    }
-    return audio;
-}
-} // namespace
 
 TEST (WavFileWriter, CountsClippedSamplesWritesNonNumbersAsSilenceAndAppearsOnlyWhenFinished)
 {
@@ -49,7 +32,7 @@ TEST (WavFileWriter, CountsClippedSamplesWritesNonNumbersAsSilenceAndAppearsOnly
             EXPECT_EQ (writer.samplesNotNumbers(), 2);
             EXPECT_EQ (writer.clipped(), bits != 32);
         }
-        const auto audio = readWav (target);
+        const auto audio = HostProgram::readWav (target);
         ASSERT_EQ (audio.getNumSamples(), 5);
         EXPECT_EQ (audio.getSample (0, 1), 0.0f);
         EXPECT_EQ (audio.getSample (0, 4), 0.0f);
