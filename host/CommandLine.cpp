@@ -54,7 +54,7 @@ CommandLine::Parsed CommandLine::parse (const std::vector<CommandOption>& table,
 std::string CommandLine::usage (const std::string& command, const std::vector<CommandOption>& table)
 {
     std::string text = "usage: kest-host " + command + " [OPTIONS]\n";
-    size_t width = 0;
+    size_t width = 6; // "--help"
     for (auto& option : table)
         width = std::max (width, option.name.size() + 1 + option.valueName.size());
     for (auto& option : table)

@@ -46,7 +46,7 @@ void installInterruptHandlers()
     struct sigaction action {};
     action.sa_handler = removeUnfinishedFilesAndStop;
     sigemptyset (&action.sa_mask);
-    for (int signalNumber : { SIGINT, SIGTERM, SIGHUP })
+    for (int signalNumber : { SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE })
         sigaction (signalNumber, &action, nullptr);
     std::signal (SIGXFSZ, SIG_IGN); // a write beyond the size limit fails with EFBIG
 }

@@ -10,7 +10,8 @@ namespace KestHost
     over the target only when it is complete, so that the target holds
     either what it held before or the whole new file.  The temporary file is
     removed when the writer is destroyed uncommitted (a failure, a full disk)
-    and when the program is interrupted (SIGINT, SIGTERM, SIGHUP: the signal
+    and when the program is interrupted (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+    or SIGPIPE when the output it prints to has gone: the signal
     handler removes every unfinished file, then lets the signal end the
     program as it would have).  A file-size limit turns into a write error
     instead of ending the program.
