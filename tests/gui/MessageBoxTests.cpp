@@ -164,6 +164,33 @@ TEST_F (MessageBoxTest, AClickOnTheBoxClosesItOnlyWhenItShowsNoNumberedButton)
     EXPECT_EQ (box.getComponent(), nullptr);
 }
 
+TEST_F (MessageBoxTest, AWindowClosedUnderAnOpenBoxEndsItOnceWithoutDoubleDeletion)
+{
+    // An editor deletes all its children, the box and its cover among them.
+    struct Editor : juce::Component
+    {
+        Editor() { setSize (800, 500); }
+        ~Editor() override { deleteAllChildren(); }
+    };
+
+    for (bool coverFirst : { false, true })
+    {
+        Outcome closed;
+        auto editor = std::make_unique<Editor>();
+        juce::Component::SafePointer<MessageBox> box (new KestMessageBox());
+        box->addButton (1, "Overwrite");
+        box->showModal (editor.get(), new RecordingCallback (closed));
+        ASSERT_EQ (editor->getNumChildComponents(), 2);
+        if (coverFirst)
+            delete editor->getChildComponent (0);
+        editor.reset();
+        dispatchMessages();
+        EXPECT_EQ (closed.calls, 1);
+        EXPECT_EQ (closed.result, 0);
+        EXPECT_TRUE (closed.callbackDeleted);
+    }
+}
+
 TEST_F (MessageBoxTest, OverAResizableWindowTheBoxGoesIntoItsContent)
 {
     juce::ResizableWindow window ("Window", false);
