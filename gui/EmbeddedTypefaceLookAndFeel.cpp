@@ -91,6 +91,7 @@ juce::Typeface::Ptr EmbeddedTypefaceLookAndFeel::readCustomTypeface (juce::Input
 
 EmbeddedTypefaceLookAndFeel::EmbeddedTypefaceLookAndFeel (OwnColours own)
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     ResourceManager::acquire();
     comboArrowImage = ResourceManager::createTintedImage (ResourceManager::getImage ("ComboBoxArrow_Alpha"),
                                                          juce::Colour (arrowGrey));

@@ -35,7 +35,8 @@ public:
 
     /** Reads a typeface in the framework's custom-typeface format.  Null for
         data that is cut short, claims more glyphs than it holds, or carries
-        non-finite metrics, so a damaged file never stalls or poisons drawing. */
+        non-finite metrics, so a damaged file never stalls or poisons drawing.
+        Any thread. */
     static juce::Typeface::Ptr readCustomTypeface (juce::InputStream& stream);
 
     juce::Typeface::Ptr getTypefaceForFont (const juce::Font&) override;

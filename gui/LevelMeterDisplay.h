@@ -55,7 +55,7 @@ public:
     ~LevelMeterDisplay() override;
 
     /** The bar's fill as a fraction 0..1 of its length for a squared peak
-        level; 0 for a level that is not a positive finite number. */
+        level; 0 for a level that is not a positive finite number.  Any thread. */
     static float levelToFraction (float squaredPeak) noexcept;
 
     void paint (juce::Graphics&) override;

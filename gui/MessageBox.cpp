@@ -42,6 +42,7 @@ void MessageBox::setBackgroundImage (const juce::Image& image)
 
 void MessageBox::addButton (int number, const juce::String& buttonText)
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     const auto name = buttonNamePrefix + juce::String (number);
     juce::Button* button = nullptr;
 

@@ -70,8 +70,11 @@ protected:
     int textX = 231;
     int textBaseline = 110;
     int textMaximumLineWidth = 280;
-    juce::Font titleFont { "__", 19.0f, juce::Font::underlined };
-    juce::Font textFont { "__", 15.0f, juce::Font::plain };
+    // The framework's default typeface name: the default look-and-feel maps
+    // it to its own typeface, and without one it still draws (a name that no
+    // installed typeface has draws nothing on some systems).
+    juce::Font titleFont { 19.0f, juce::Font::underlined };
+    juce::Font textFont { 15.0f, juce::Font::plain };
     juce::Image backgroundImage;
 
 private:

@@ -10,6 +10,7 @@ MultiColoredMidiKeyboard::MultiColoredMidiKeyboard (juce::MidiKeyboardState& sta
 
 void MultiColoredMidiKeyboard::setKeyColour (int deviceIndex, juce::Colour colour)
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     keyColours[deviceIndex] = colour;
     repaint();
 }

@@ -1,3 +1,4 @@
+#include "engine/AudioEngine.h"
 #include "gui/LevelMeterDisplay.h"
 
 #include "PaintTestSupport.h"
@@ -127,4 +128,25 @@ TEST (LevelMeterDisplay, colourChangesAndTinySizesAreHarmless)
     const auto image = paintToImage (meter);
     EXPECT_EQ (image.getPixelAt (40, 5), juce::Colour (0xFF00FF00));
     EXPECT_EQ (image.getPixelAt (86, 5), juce::Colour (0xFF0000FF));
+}
+
+TEST (LevelMeterDisplay, showsTheEnginesOutputLevel)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    LevelMeterDisplay::SourceOf<AudioEngine> source (engine);
+    LevelMeterDisplay meter (&source, 0, "MeterL");
+    meter.setSize (100, 10);
+    EXPECT_EQ (paintToImage (meter).getPixelAt (3, 5), track);
+
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 127), 0);
+    juce::AudioBuffer<float> buffer (2, 256);
+    for (int block = 0; block < 20; ++block)
+    {
+        engine.processBlock (buffer, midi);
+        midi.clear();
+    }
+    ASSERT_GT (engine.getMeterLevel (0), 0.0f);
+    EXPECT_EQ (paintToImage (meter).getPixelAt (3, 5), bar);
 }
