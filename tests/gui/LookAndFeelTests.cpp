@@ -114,6 +114,15 @@ TEST_F (LookAndFeelTest, TooltipsAreTheTextWidthPlusEightByTwentyTwo)
     const auto expectedWidth = juce::roundToInt (lookAndFeel->getBaseFont().withHeight (14.0f)
                                                      .getStringWidthFloat ("Glide time")) + 8;
     EXPECT_EQ (text, juce::Rectangle<int> (900 - (expectedWidth + 12), 700 - 28, expectedWidth, 22));
+
+    // A tooltip window in the editor takes those bounds and draws a dark plate.
+    juce::Component editor;
+    editor.setBounds (screen);
+    juce::TooltipWindow tooltip (&editor);
+    tooltip.displayTip ({ 900, 700 }, "Glide time");
+    EXPECT_EQ (tooltip.getBounds(), text);
+    EXPECT_EQ (paintToImage (tooltip).getPixelAt (1, 1), juce::Colour (0xFF3A3A3A));
+    savePngForLooking (paintToImage (tooltip), "tooltip");
 }
 
 TEST_F (LookAndFeelTest, TheSplitPointSliderShowsFourDeviceZonesAndNoThumbs)
