@@ -89,28 +89,6 @@ TEST (MultiColoredMidiKeyboard, heldKeysShowTheSplitZoneOfTheirDeviceInSplitMode
         EXPECT_GT (colourDistance (test.colourOfKey (image, 44), deviceColour (device)), 150);
 }
 
-TEST (MultiColoredMidiKeyboard, revolverSpreadsNotesOverTheFourDeviceColours)
-{
-    AudioEngine engine;
-    engine.prepareToPlay (48000.0, 64);
-    engine.setParameter (88, 0.4f); // Revolver, upwards
-    ASSERT_EQ (engine.getGlobalController().getAllocationMode(), MultiSoundVoiceController::revolver);
-
-    KeyboardUnderTest test (engine);
-    const int notes[] = { 48, 50, 52, 53 };
-    for (auto note : notes)
-        play (engine, { note });
-
-    const auto image = paintToImage (test.keyboard);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ (test.colourOfKey (image, notes[i]), deviceColour (engine.getGlobalController().getNoteDevice (notes[i])));
-
-    std::set<int> devices;
-    for (auto note : notes)
-        devices.insert (engine.getGlobalController().getNoteDevice (note));
-    EXPECT_EQ (devices.size(), 4u);
-}
-
 TEST (MultiColoredMidiKeyboard, keysOfDifferentDevicesDoNotKeepAskingForRepaints)
 {
     AudioEngine engine;
