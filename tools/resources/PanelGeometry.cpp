@@ -90,12 +90,13 @@ namespace
                 geometry.captions.push_back ({ { x, stripY + captionTop, wellWidth, captionHeight }, caption });
         }
 
-        // An LED at the right end of a header range, its label to its left.
+        // An LED at the right end of a header range, its label (if it needs one) to its left.
         void led (const juce::String& name, const juce::String& label, int rightEdge, int stripY)
         {
             const Rect box (rightEdge - 6 - G::ledSize, stripY + headerTop, G::ledSize, G::ledSize);
             add (name, G::Record::placed, box);
-            geometry.captions.push_back ({ { box.getX() - 52, stripY + headerTop + 1, 48, captionHeight }, label,
+            if (label.isNotEmpty())
+                geometry.captions.push_back ({ { box.getX() - 52, stripY + headerTop + 1, 48, captionHeight }, label,
                                            juce::Justification::centredRight });
         }
 
@@ -112,6 +113,7 @@ namespace
         p.add (N::previousButton, G::Record::placed, { 248, buttonY, size, size });
         p.add (N::nextButton, G::Record::placed, { 276, buttonY, size, size });
         p.add (N::presetNameLabel, G::Record::presetNameLabel, { 308, 10, 256, 28 });
+        g.wells.push_back ({ 308, 10, 256, 28 });       // the name's dark display
         p.add (N::reloadButton, G::Record::placed, { 572, buttonY, size, size });
         p.add (N::saveButton, G::Record::placed, { 600, buttonY, size, size });
 
@@ -141,6 +143,7 @@ namespace
         // Voices: allocation mode, its three switches and the split points.
         g.sections.push_back ({ { vcfX, y, vcfWidth, stripHeight }, { { "VOICES", { vcfX + 4, vcfX + vcfWidth - 4 } } } });
         p.add (N::voiceMode, G::Record::voiceMode, { 416, y + 24, 136, 22 });
+        g.wells.push_back ({ 416, y + 24, 136, 22 });   // the combo draws white text on no fill
         g.captions.push_back ({ { 416, y + 48, 136, captionHeight }, "ALLOCATION" });
 
         g.wells.push_back ({ 562, y + 20, 122, 30 });
@@ -197,7 +200,7 @@ namespace
             p.knob (N::deviceKnob (device, knobKind (suffix)), knobCaption (suffix), x, y);
             x += G::knobWidth;
         }
-        p.led (N::led (device, "LFO1"), "LFO 1", x, y);
+        p.led (N::led (device, "LFO1"), {}, x, y);     // the sub-section title names it
 
         // Filter with LFO 2
         x = vcfX + 4;
@@ -216,7 +219,7 @@ namespace
             p.knob (N::deviceKnob (device, knobKind (suffix)), knobCaption (suffix), x, y);
             x += G::knobWidth;
         }
-        p.led (N::led (device, "LFO2"), "LFO 2", x, y);
+        p.led (N::led (device, "LFO2"), {}, x, y);
 
         // Envelope and amplifier
         x = vcaX + 4;
@@ -228,7 +231,7 @@ namespace
             p.knob (N::deviceKnob (device, knobKind (suffix)), knobCaption (suffix), x, y);
             x += G::knobWidth;
         }
-        p.led (N::led (device, "Drive"), "DRIVE", x, y);
+        p.led (N::led (device, "Drive"), {}, x, y);    // right above the Drive knob
     }
 
     // Link-target placeholders: the knob targets cover the knob, the device

@@ -63,10 +63,16 @@ struct PanelGeometry
     };
 
     // What the background painter draws behind the controls.
+    struct Title
+    {
+        juce::String text;
+        juce::Range<int> range;     // the x range of the sub-section it names
+    };
+
     struct Section
     {
         juce::Rectangle<int> plate;
-        juce::Array<std::pair<juce::String, juce::Range<int>>> titles;   // sub-section title and its x range
+        std::vector<Title> titles;
     };
 
     struct Caption

@@ -30,9 +30,9 @@ namespace ResourceImages
             drawPlate (g, plate);
 
             g.setFont (S::smallCapsFont (9.5f));
-            for (int i = 0; i < section.titles.size(); ++i)
+            for (size_t i = 0; i < section.titles.size(); ++i)
             {
-                auto& [title, range] = section.titles.getReference (i);
+                auto& [title, range] = section.titles[i];
                 g.setColour (S::headerText);
                 g.drawText (title, range.getStart() + 6, section.plate.getY() + 3, range.getLength() - 8, 12,
                             juce::Justification::centredLeft, false);
