@@ -93,9 +93,10 @@ namespace ResourceImages
 
         void messageButton (juce::Graphics& g, juce::Colour fill)
         {
-            // The text area of the program's message buttons is (6, 3, 118, 28):
-            // the plate sits there, with a soft shadow under it.
-            const R plate (6.0f, 3.0f, 118.0f, 28.0f);
+            // The text of the program's message buttons is centred in (6, 3, 118, 28):
+            // the plate is centred there too, a little narrower, so the right-hand
+            // button stays inside the 606-wide box.
+            const R plate (9.0f, 3.0f, 112.0f, 28.0f);
             g.setColour (juce::Colours::black.withAlpha (0.12f));
             g.fillRoundedRectangle (plate.translated (0.0f, 2.0f), S::cornerRadius);
             g.setColour (fill);

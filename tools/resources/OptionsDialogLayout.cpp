@@ -158,9 +158,9 @@ namespace
         auto row = [&] (int column, int rowIndex, const juce::String& comboName, const juce::String& caption)
         {
             const int x = left + column * columnWidth, y = rowTop + rowIndex * rowPitch;
-            L::writeLabel (out, { "Label_" + comboName, { x, y, 72, rowHeight }, 0 },
+            L::writeLabel (out, { "Label_" + comboName, { x, y, 78, rowHeight }, 0 },
                            label (caption, 11.0f, juce::Justification::centredLeft));
-            combo (out, comboName, { x + 74, y, 62, rowHeight }, {});
+            combo (out, comboName, { x + 80, y, 56, rowHeight }, {});
         };
 
         for (int device = 1; device <= N::numDevices; ++device)
