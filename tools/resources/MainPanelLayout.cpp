@@ -13,20 +13,6 @@ namespace
 
     const juce::Colour transparent { 0x00000000 };
 
-    L::LabelBody label (float fontHeight, juce::Colour text, int justification)
-    {
-        L::LabelBody body;
-        body.justification = justification;
-        body.fontHeight = fontHeight;
-        body.textColour = text;
-        body.backgroundColour = transparent;
-        body.outlineColour = transparent;
-        body.editorTextColour = juce::Colours::black;
-        body.editorBackgroundColour = juce::Colours::white;
-        body.editorHighlightColour = ResourceStyle::accent;
-        return body;
-    }
-
     L::SliderBody slider (double minimum, double maximum, double interval, int style)
     {
         L::SliderBody body;
@@ -103,7 +89,7 @@ namespace
                 break;
 
             case G::Record::masterValueLabel:
-                L::writeLabel (out, head, label (10.0f, juce::Colours::black, juce::Justification::centred));
+                L::writeLabel (out, head, plainLabel (10.0f, juce::Colours::black, juce::Justification::centred));
                 break;
 
             case G::Record::splitPointSlider:
@@ -125,7 +111,7 @@ namespace
 
             case G::Record::presetNameLabel:
             {
-                auto body = label (14.0f, juce::Colour (0xFFEDEBE7), juce::Justification::centred);
+                auto body = plainLabel (14.0f, juce::Colour (0xFFEDEBE7), juce::Justification::centred);
                 body.editorTextColour = juce::Colours::white;
                 body.editorBackgroundColour = juce::Colour (0xFF383838);
                 L::writeLabel (out, head, body);
@@ -151,7 +137,7 @@ namespace
                 break;
 
             case G::Record::hiddenLabel:
-                L::writeLabel (out, head, label (10.0f, juce::Colours::black, juce::Justification::centred));
+                L::writeLabel (out, head, plainLabel (10.0f, juce::Colours::black, juce::Justification::centred));
                 break;
 
             case G::Record::hiddenButton:
@@ -164,6 +150,20 @@ namespace
             }
         }
     }
+}
+
+Korvalden::Tools::Layout::LabelBody plainLabel (float fontHeight, juce::Colour text, int justification)
+{
+    L::LabelBody body;
+    body.justification = justification;
+    body.fontHeight = fontHeight;
+    body.textColour = text;
+    body.backgroundColour = transparent;
+    body.outlineColour = transparent;
+    body.editorTextColour = juce::Colours::black;
+    body.editorBackgroundColour = juce::Colours::white;
+    body.editorHighlightColour = ResourceStyle::accent;
+    return body;
 }
 
 LayoutResource mainPanelLayout()

@@ -22,21 +22,12 @@ namespace
     const char* generalPage = "OptionsGeneral";
     const char* midiPage = "OptionsMidi";
 
-    const juce::Colour transparent { 0x00000000 };
     const juce::Colour text { 0xFF1E1D1B };
 
     L::LabelBody label (const juce::String& caption, float height, int justification, bool bold = false)
     {
-        L::LabelBody body;
-        body.justification = justification;
-        body.fontHeight = height;
+        auto body = plainLabel (height, text, justification);
         body.fontStyle = bold ? 1 : 0;
-        body.backgroundColour = transparent;
-        body.textColour = text;
-        body.outlineColour = transparent;
-        body.editorTextColour = juce::Colours::black;
-        body.editorBackgroundColour = juce::Colours::white;
-        body.editorHighlightColour = ResourceStyle::accent;
         body.text = caption;
         return body;
     }

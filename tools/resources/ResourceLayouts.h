@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "tools/layout/ComponentLayoutWriter.h"
 
 #include <vector>
 
@@ -16,6 +16,9 @@ LayoutResource mainPanelLayout();
 
 // The options dialog "OptionsDialog" and the layouts of its two tab pages.
 std::vector<LayoutResource> optionsDialogLayouts();
+
+// A label on no background, not editable, in one text colour.
+Korvalden::Tools::Layout::LabelBody plainLabel (float fontHeight, juce::Colour text, int justification);
 
 // Framework numbers the layouts carry (juce::Slider's styles and text-box
 // positions); the resource tests check them against the framework.
