@@ -12,7 +12,8 @@ std::vector<ImageEntry> imageCatalogue()
     // Knob strips (one per device colour, and the macros') and LED strips.
     for (int d = 0; d < N::numDevices; ++d)
         images.push_back ({ N::Images::deviceKnobStrips[d], [d] { return knobStrip (juce::Colour (N::deviceColours[d])); } });
-    images.push_back ({ N::Images::macroKnobStrip, [] { return knobStrip (juce::Colour (N::macroColour)); } });
+    // The macros' grey (0xFF7D7D7D) would vanish on the dark arc track: their arc is a light neutral.
+    images.push_back ({ N::Images::macroKnobStrip, [] { return knobStrip (juce::Colour (0xFFDCD8D2)); } });
     for (int d = 0; d < N::numDevices; ++d)
         images.push_back ({ N::Images::deviceLedStrips[d], [d] { return ledStrip (juce::Colour (N::deviceColours[d])); } });
 
