@@ -131,6 +131,13 @@ TEST_F (BundleResourcesFixture, ImagesWhoseSizeTheProgramReliesOnHaveIt)
     for (auto* button : N::Images::messageButtons)
         EXPECT_EQ (ResourceManager::getImage (button).getBounds(), juce::Rectangle<int> (128, 43)) << button;
 
+    // The preset tree draws its pictures unscaled into its 17-pixel rows and its 7-pixel divider.
+    EXPECT_LE (ResourceManager::getImage (N::Images::presetTreeDivider).getHeight(), 7);
+    for (auto* name : N::Images::favouriteButtons)
+        EXPECT_LE (ResourceManager::getImage (name).getHeight(), 17) << name;
+    for (auto* name : { N::Images::presetFolderOpen, N::Images::presetFolderClosed })
+        EXPECT_LE (ResourceManager::getImage (name).getHeight(), 17) << name;
+
     // The cut cursor's hot spot (8, 5) lies on the image.
     EXPECT_TRUE (ResourceManager::getImage (N::Images::cutLinkCursor).getBounds().contains (8, 5));
 

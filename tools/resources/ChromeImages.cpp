@@ -186,7 +186,8 @@ namespace ResourceImages
             add (N::Images::favouriteButtons[i], [s = stars[i]] { return canvas (16, 16, [s] (auto& g, R b) { star (g, b.reduced (1.0f), s.first, s.second); }); });
         add (N::Images::presetFolderOpen, [] { return canvas (12, 12, [] (auto& g, R b) { disclosure (g, b, true); }); });
         add (N::Images::presetFolderClosed, [] { return canvas (12, 12, [] (auto& g, R b) { disclosure (g, b, false); }); });
-        add (N::Images::presetTreeDivider, [] { return canvas (PanelGeometry::width - PanelGeometry::treeX, 8, [] (auto& g, R b) {
+        // The tree's divider bar is 7 high and draws this unscaled.
+        add (N::Images::presetTreeDivider, [] { return canvas (PanelGeometry::width - PanelGeometry::treeX, 7, [] (auto& g, R b) {
             g.setColour (juce::Colour (0xFFB4B1AC));
             g.fillRect (b);
             g.setColour (juce::Colour (0xFF8E8A84));
