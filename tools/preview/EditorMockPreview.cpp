@@ -2,13 +2,21 @@
 #include "PreviewRegistry.h"
 
 #include "editor/EditorComponentNames.h"
+#include "gui/AlphaMaskImageButton.h"
+#include "gui/DoubleAlphaMaskImageButton.h"
+#include "gui/ImageStripIndictorComponent.h"
+#include "gui/ImageToggleButton.h"
+#include "gui/ParameterRadioButton.h"
 #include "gui/ResourceManager.h"
 
-// The editor as its resources make it look, before the editor exists: the
-// layout applied, and each child drawn from the bundle's images the way the
-// program will draw it (knob and LED strips at sample values, alpha masks
-// tinted with their state colours, value labels pinned).  The voice mode is
-// shown as Split so the split slider is on view.  Written at the context's
+// The editor as its resources make it look, before the editor exists.  The
+// children the editor makes from the toolkit's widgets (switches, LEDs, mask
+// buttons, the preset-tree switch) are made the same way here, in the state
+// colours the editor gives them, and paint themselves; knobs, value labels
+// and the other controls still to come are drawn from the same images the
+// way the program will draw them (knob strips at sample values, value labels
+// pinned).  The voice mode is shown as Split, so the split slider is on view
+// and the direction and fill switches are disabled.  Written at the context's
 // scale (editor.png; editor@2x.png at --scale 2).
 namespace
 {
@@ -31,15 +39,109 @@ namespace
         g.drawImage (strip, x, y, strip.getWidth(), frameHeight, 0, index * frameHeight, strip.getWidth(), frameHeight);
     }
 
-    void drawTinted (juce::Graphics& g, const juce::String& maskName, juce::Colour colour, juce::Rectangle<int> area, bool topLeft = false)
+    void drawTinted (juce::Graphics& g, const juce::String& maskName, juce::Colour colour, juce::Rectangle<int> area)
     {
         const auto tinted = Resources::createTintedImage (Resources::getImage (maskName), colour);
-        if (! tinted.isValid())
-            return;
-        const auto at = topLeft ? area.getPosition()
-                                : area.getCentre() - juce::Point<int> (tinted.getWidth() / 2, tinted.getHeight() / 2);
-        g.drawImageAt (tinted, at.x, at.y);
+        if (tinted.isValid())
+            g.drawImageAt (tinted, area.getCentreX() - tinted.getWidth() / 2, area.getCentreY() - tinted.getHeight() / 2);
     }
+
+    // The editor's widgets, made and coloured as the editor makes them.
+    struct EditorWidgets
+    {
+        std::vector<std::unique_ptr<juce::Component>> owned;
+
+        template <typename Widget>
+        Widget& add (juce::Component& root, std::unique_ptr<Widget> widget)
+        {
+            auto& w = *widget;
+            root.addAndMakeVisible (w);
+            owned.push_back (std::move (widget));
+            return w;
+        }
+
+        static void setStateColours (juce::Button& b, juce::Colour normal, juce::Colour over, juce::Colour down, juce::Colour on, juce::Colour disabled)
+        {
+            const juce::Colour colours[] { normal, over, down, on, disabled };
+            for (int id = 0; id < 5; ++id)
+                b.setColour (id, colours[id]);
+        }
+
+        template <size_t n>
+        void switchGroup (juce::Component& root, int device, const N::SwitchButton (&buttons)[n], int selected)
+        {
+            for (auto& button : buttons)
+            {
+                const int index = 20 * (device - 1) + button.offset;
+                auto& radio = add (root, std::make_unique<Korvalden::GUI::ParameterRadioButton> (
+                    N::switchButton (device, button), nullptr, index, button.positions, button.position,
+                    Resources::getImage (button.image), juce::Colour (0xFF7D7D7D), juce::Colour (0xFFA2A2A2),
+                    juce::Colour (N::deviceColours[device - 1])));
+                radio.parameterChanged (index, (float) selected / (float) (button.positions - 1));
+            }
+        }
+
+        void make (juce::Component& root)
+        {
+            for (int d = 1; d <= N::numDevices; ++d)
+            {
+                switchGroup (root, d, N::oscillatorSwitches, (d + 1) % 4);
+                switchGroup (root, d, N::lfo1Switches, d % 3);
+                switchGroup (root, d, N::trackingSwitches, (d + 2) % 3);
+
+                const auto colour = juce::Colour (N::deviceColours[d - 1]);
+                auto& midiOn = add (root, std::make_unique<Korvalden::GUI::AlphaMaskImageButton> (N::midiOnButton (d), Resources::getImage (N::Images::midiOn)));
+                midiOn.setClickingTogglesState (true);
+                setStateColours (midiOn, juce::Colour (0xFF7D7D7D), juce::Colour (0xFFA2A2A2), colour.darker (0.1f), colour, juce::Colour (0xFF282828));
+                midiOn.setToggleState (d != 3, juce::dontSendNotification);
+
+                for (int k = 0; k < N::numLedKinds; ++k)
+                {
+                    auto& led = add (root, std::make_unique<Korvalden::GUI::ImageStripIndictorComponent> (
+                        N::led (d, N::ledKinds[k]), Resources::getImage (N::Images::deviceLedStrips[d - 1]), N::ledFrames, false));
+                    led.setValue ((k + d) % 3 == 0 ? 1.0f : (k + d) % 3 == 1 ? 0.35f : 0.0f);
+                }
+            }
+
+            // The tool and preset-bar buttons: normal colour, on = white; some switched on.
+            const std::tuple<const char*, juce::uint32, bool, bool> buttons[] {
+                { N::reloadButton, 0xFF666666, false, false }, { N::previousButton, 0xFF666666, false, false },
+                { N::nextButton, 0xFF666666, false, false },   { N::saveButton, 0xFF666666, false, false },
+                { N::fillButton, 0xFF666666, true, false },    { N::monophonButton, 0xFF666666, true, true },
+                { N::tooltipButton, 0xFF383838, true, true },  { N::valueLabelsButton, 0xFF383838, true, true },
+                { N::keyboardButton, 0xFF383838, true, true }, { N::settingsButton, 0xFF383838, false, false },
+                { N::linkButton, 0xFF383838, true, false },
+            };
+            for (auto& [name, colour, toggles, on] : buttons)
+            {
+                auto& button = add (root, std::make_unique<Korvalden::GUI::AlphaMaskImageButton> (name, Resources::getImage (N::alphaMask (name))));
+                button.setClickingTogglesState (toggles);
+                setStateColours (button, juce::Colour (colour), juce::Colour (colour).brighter (0.1f), juce::Colours::white.darker (0.1f),
+                                 juce::Colours::white, juce::Colour (0xFF282828));
+                button.setToggleState (on, juce::dontSendNotification);
+            }
+
+            auto& direction = add (root, std::make_unique<Korvalden::GUI::DoubleAlphaMaskImageButton> (
+                N::directionButton, Resources::getImage (N::Images::directionDown), Resources::getImage (N::Images::directionUp)));
+            setStateColours (direction, juce::Colour (0xFF666666), juce::Colour (0xFF737373), juce::Colour (0xFFE7E7E7),
+                             juce::Colours::white, juce::Colour (0xFF282828));
+            direction.setClickingTogglesState (true);
+
+            auto& tree = add (root, std::make_unique<Korvalden::GUI::ImageToggleButton> (N::presetTreeButton));
+            auto image = [] (int i) { return Resources::getImage (N::Images::presetBrowserButtons[i]); };
+            tree.setImages (image (0), image (1), image (2), image (3));
+            tree.setClickingTogglesState (true);
+            tree.setToggleState (true, juce::dontSendNotification);
+        }
+
+        // Split mode: direction and fill are disabled.
+        void showSplitMode (juce::Component& root)
+        {
+            for (auto* name : { N::directionButton, N::fillButton })
+                if (auto* c = Korvalden::Resources::findChildComponentByName (&root, name))
+                    c->setEnabled (false);
+        }
+    };
 
     void drawText (const PreviewContext& context, juce::Graphics& g, const juce::String& text, float height,
                    juce::Colour colour, juce::Rectangle<int> area, juce::Justification justification = juce::Justification::centred)
@@ -81,71 +183,6 @@ namespace
                                                                     : juce::String (sampleValue (name.substring (6)) * 10.0f, 2) + "  ms";
             drawText (context, g, text, 10.0f, juce::Colours::black, area);
             return true;
-        }
-
-        template <size_t n>
-        bool switchGroup (const juce::String& name, juce::Rectangle<int> area, const N::SwitchButton (&buttons)[n])
-        {
-            for (int d = 1; d <= N::numDevices; ++d)
-                for (size_t i = 0; i < n; ++i)
-                    if (name == N::switchButton (d, buttons[i]))
-                    {
-                        const bool selected = (int) i == (d + (int) n) % (int) n;
-                        drawTinted (g, buttons[i].image, juce::Colour (selected ? N::deviceColours[d - 1] : 0xFF7D7D7D), area, true);
-                        return true;
-                    }
-            return false;
-        }
-
-        bool deviceControl (const juce::String& name, juce::Rectangle<int> area)
-        {
-            for (int d = 1; d <= N::numDevices; ++d)
-            {
-                if (name == N::midiOnButton (d))
-                {
-                    drawTinted (g, N::Images::midiOn, juce::Colour (d == 3 ? 0xFF7D7D7D : N::deviceColours[d - 1]), area);
-                    return true;
-                }
-                for (int k = 0; k < N::numLedKinds; ++k)
-                    if (name == N::led (d, N::ledKinds[k]))
-                    {
-                        drawStripFrame (g, Resources::getImage (N::Images::deviceLedStrips[d - 1]), N::ledFrames,
-                                        (k + d) % 3 == 0 ? 1.0f : (k + d) % 3 == 1 ? 0.35f : 0.0f, area);
-                        return true;
-                    }
-            }
-            return switchGroup (name, area, N::oscillatorSwitches) || switchGroup (name, area, N::lfo1Switches)
-                || switchGroup (name, area, N::trackingSwitches);
-        }
-
-        bool toolButton (const juce::String& name, juce::Rectangle<int> area)
-        {
-            // State colours as the editor sets them: preset bar grey, tool grey, on = white, disabled.
-            const std::pair<const char*, juce::uint32> buttons[] {
-                { N::reloadButton, 0xFF666666 }, { N::previousButton, 0xFF666666 }, { N::nextButton, 0xFF666666 },
-                { N::saveButton, 0xFF666666 }, { N::fillButton, 0xFF282828 }, { N::monophonButton, 0xFFFFFFFF },
-                { N::tooltipButton, 0xFFFFFFFF }, { N::valueLabelsButton, 0xFFFFFFFF }, { N::keyboardButton, 0xFFFFFFFF },
-                { N::settingsButton, 0xFF383838 }, { N::linkButton, 0xFF383838 },
-            };
-            for (auto& [button, colour] : buttons)
-                if (name == button)
-                {
-                    drawTinted (g, N::alphaMask (button), juce::Colour (colour), area);
-                    return true;
-                }
-            if (name == N::directionButton)
-            {
-                drawTinted (g, N::Images::directionDown, juce::Colour (0xFF282828), area);
-                drawTinted (g, N::Images::directionUp, juce::Colour (0xFF282828), area);
-                return true;
-            }
-            if (name == N::presetTreeButton)
-            {
-                const auto& image = Resources::getImage (N::Images::presetBrowserButtons[2]);
-                g.drawImageAt (image, area.getCentreX() - image.getWidth() / 2, area.getCentreY() - image.getHeight() / 2);
-                return true;
-            }
-            return false;
         }
 
         bool globalControl (const juce::String& name, juce::Rectangle<int> area)
@@ -271,11 +308,24 @@ namespace
         }
     };
 
+    bool isToolkitWidget (juce::Component* c)
+    {
+        return dynamic_cast<Korvalden::GUI::AlphaMaskImageButton*> (c) != nullptr
+            || dynamic_cast<Korvalden::GUI::DoubleAlphaMaskImageButton*> (c) != nullptr
+            || dynamic_cast<Korvalden::GUI::ImageToggleButton*> (c) != nullptr
+            || dynamic_cast<Korvalden::GUI::ImageStripIndictorComponent*> (c) != nullptr
+            || dynamic_cast<Korvalden::GUI::ParameterRadioButton*> (c) != nullptr
+            || dynamic_cast<juce::ImageComponent*> (c) != nullptr
+            || dynamic_cast<juce::ImageButton*> (c) != nullptr;
+    }
+
     bool renderEditor (const PreviewContext& context)
     {
-        auto panel = layOutPanel (N::mainLayout);
+        EditorWidgets widgets;
+        auto panel = layOutPanel (N::mainLayout, [&widgets] (juce::Component& root) { widgets.make (root); });
         if (! panel->applied)
             return false;
+        widgets.showSplitMode (panel->root);
 
         const auto size = panel->root.getLocalBounds();
         juce::Image image (juce::Image::RGB, juce::roundToInt ((float) size.getWidth() * context.scale),
@@ -297,14 +347,13 @@ namespace
                 painter.keyboard (area);
             else if (name == N::presetTree)
                 painter.presetTree (area);
-            else if (dynamic_cast<juce::ImageComponent*> (child) != nullptr || dynamic_cast<juce::ImageButton*> (child) != nullptr)
+            else if (isToolkitWidget (child))
             {
                 juce::Graphics::ScopedSaveState state (g);
                 g.setOrigin (area.getPosition());
                 child->paintEntireComponent (g, false);
             }
-            else if (! (painter.knob (name, area) || painter.valueLabel (name, area) || painter.deviceControl (name, area)
-                        || painter.toolButton (name, area) || painter.globalControl (name, area)))
+            else if (! (painter.knob (name, area) || painter.valueLabel (name, area) || painter.globalControl (name, area)))
             {
                 g.setColour (juce::Colours::red);
                 g.drawRect (area);   // a child the mock does not know: shows up for a look

@@ -8,7 +8,8 @@ juce::Rectangle<int> LaidOutPanel::boundsInRoot (const juce::Component& child) c
     return root.getLocalArea (&child, child.getLocalBounds());
 }
 
-std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName)
+std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName,
+                                           const std::function<void (juce::Component&)>& beforeLayout)
 {
     auto panel = std::make_unique<LaidOutPanel>();
     if (layoutName == EditorNames::mainLayout)
@@ -18,6 +19,8 @@ std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName)
         panel->keyboard->setName (EditorNames::keyboard);
         panel->root.addAndMakeVisible (*panel->keyboard);
     }
+    if (beforeLayout)
+        beforeLayout (panel->root);
     panel->applied = Korvalden::Resources::ResourceManager::applyComponentLayout (&panel->root, layoutName);
     return panel;
 }

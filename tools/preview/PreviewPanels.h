@@ -2,6 +2,7 @@
 
 #include <juce_audio_utils/juce_audio_utils.h>
 
+#include <functional>
 #include <memory>
 
 /** A root component with a layout of the resource folder applied to it, for
@@ -20,4 +21,6 @@ struct LaidOutPanel
     juce::Rectangle<int> boundsInRoot (const juce::Component& child) const;
 };
 
-std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName);
+/** beforeLayout may add the children the owner makes in code, as the editor does. */
+std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName,
+                                           const std::function<void (juce::Component&)>& beforeLayout = {});
