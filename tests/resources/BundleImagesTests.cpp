@@ -131,6 +131,11 @@ TEST_F (BundleResourcesFixture, ImagesWhoseSizeTheProgramReliesOnHaveIt)
     for (auto* button : N::Images::messageButtons)
         EXPECT_EQ (ResourceManager::getImage (button).getBounds(), juce::Rectangle<int> (128, 43)) << button;
 
+    // The about box draws its two logos unscaled at fixed places on the background.
+    const auto box = ResourceManager::getImage (N::Images::messageBackground).getBounds();
+    EXPECT_TRUE (box.contains (ResourceManager::getImage (N::Images::makerLogoAbout).getBounds().withPosition (489, 254)));
+    EXPECT_TRUE (box.contains (ResourceManager::getImage (N::Images::technologyLogoAbout).getBounds().withPosition (543, 180)));
+
     // The preset tree draws its pictures unscaled into its 17-pixel rows and its 7-pixel divider.
     EXPECT_LE (ResourceManager::getImage (N::Images::presetTreeDivider).getHeight(), 7);
     for (auto* name : N::Images::favouriteButtons)

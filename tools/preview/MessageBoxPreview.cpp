@@ -5,7 +5,8 @@
 
 // The preset-overwrite question as the product's message box lays it out on
 // "MessageBackground": title and text at the box's fixed places, buttons 1
-// and 3 from the "MsgButton" images (message-box.png).
+// and 3 from the "MsgButton" images (message-box.png); and the about box's
+// places on the same background, with stand-in texts (about-box.png).
 namespace
 {
     namespace N = EditorNames;
@@ -35,7 +36,6 @@ namespace
         g.setFont (context.font (18.0f));
         g.drawText ("Rename Preset", juce::Rectangle<int> (231, 63, 240, 30), juce::Justification::topLeft, false);
         g.setFont (context.font (14.0f));
-        juce::AttributedString unused;
         g.drawMultiLineText ("The Preset \"Glass Choir\" already exists.\n\nDo you want to overwrite it with the current preset data?",
                              231, 110, 350);
 
@@ -44,5 +44,29 @@ namespace
         return context.writePng ("message-box", image);
     }
 
+    bool renderAbout (const PreviewContext& context)
+    {
+        auto image = Resources::getImage (N::Images::messageBackground).createCopy();
+        if (! image.isValid())
+            return false;
+
+        juce::Graphics g (image);
+        g.setColour (juce::Colours::black);
+        g.setFont (context.font (20.0f).withExtraKerningFactor (-0.025f).withStyle (juce::Font::underlined));
+        g.drawText ("VERSION 1.0.3", juce::Rectangle<int> (238, 62, 400, 30), juce::Justification::topLeft, false);
+        const auto font = context.font (14.5f).withExtraKerningFactor (-0.025f);
+        g.setFont (font);
+        g.drawText ("(AAX Plugin, 64 Bit)", juce::Rectangle<int> (25, 247, 189, 20), juce::Justification::centred, false);
+        g.drawMultiLineText ("Sound and code: stand-in names\n\nThanks to everyone who played it first.", 238, 103, 350);
+        g.drawMultiLineText ("Inspired by a four-voice hardware synthesizer.\nBuilt on a cross-platform audio framework.", 238, 190, 350);
+        g.drawMultiLineText ("All rights reserved.\nContact line\nPlace of making", 238, 248, 350);
+        g.setFont (context.font (13.5f).withExtraKerningFactor (-0.03f));
+        g.drawMultiLineText ("Trademark notice: product names belong to their owners.", 65, 308, 520);
+        g.drawImageAt (Resources::getImage (N::Images::technologyLogoAbout), 543, 180);
+        g.drawImageAt (Resources::getImage (N::Images::makerLogoAbout), 489, 254);
+        return context.writePng ("about-box", image);
+    }
+
+    PreviewRegistration about ("about-box", "the about box's places on the message background (about-box.png)", renderAbout);
     PreviewRegistration question ("message-box", "the preset-overwrite question on the message background (message-box.png)", renderQuestion);
 }

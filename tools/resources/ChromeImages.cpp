@@ -162,7 +162,8 @@ namespace ResourceImages
         const juce::Colour buttonFills[] { juce::Colour (0xFF4D4C49), S::accent, S::accent.darker (0.3f) };
         for (int i = 0; i < 3; ++i)
             add (N::Images::messageButtons[i], [fill = buttonFills[i]] { return canvas (128, 43, [fill] (auto& g, R) { messageButton (g, fill); }); });
-        add (N::Images::makerLogoAbout, [] { return canvas (120, 22, [] (auto& g, R b) { makerMark (g, b, ink, 13.0f); }); });
+        // The about box places the maker's logo at (489, 254) and the other at (543, 180), unscaled.
+        add (N::Images::makerLogoAbout, [] { return canvas (104, 22, [] (auto& g, R b) { makerMark (g, b, ink, 11.5f); }); });
         add (N::Images::technologyLogoAbout, [] { return canvas (48, 48, [] (auto& g, R b) {
             // Four nested arcs in the device colours: the shared voice pool.
             for (int d = 0; d < N::numDevices; ++d)

@@ -101,5 +101,6 @@ int main (int argc, char** argv)
     for (auto& layout : layouts)
         ok = writeResource (folder, layout.name, "COMPONENT", layout.data) && ok;
 
+    ResourceStyle::faces() = {};
     return ok ? 0 : 1;
 }

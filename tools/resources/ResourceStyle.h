@@ -20,7 +20,6 @@ namespace ResourceStyle
     const juce::Colour divider { 0xFFB3AEA7 };
     const juce::Colour wellFill { 0xFF34332F };
     const juce::Colour wellEdge { 0xFF1F1E1C };
-    const juce::Colour displayFill { 0xFF2C2B28 };
     const juce::Colour accent { 0xFF00AFDB };
     const juce::Colour knobTrack { 0xFF5B5853 };
     const juce::Colour ringTrack { 0x26000000 };
