@@ -15,9 +15,11 @@
     in stream order).  All numbers are little-endian; strings are UTF-8 ending
     in a zero byte.
 
-    For each record the reader reads the whole body first, then finds the
-    root's child of that name (or creates one), checks that it is of the
-    record's class, configures it and places it.  A child of the wrong class
+    For each record the reader reads the body's fields, finds the root's child
+    of that name (or creates one), checks that it is of the record's class,
+    configures it and places it.  Records without a component to configure
+    (type 14, a keyboard the owner did not make) are read all the same, so the
+    next record starts in the right place.  A child of the wrong class
     ends the layout with false, keeping what came before.  A stream cut short
     reads zeros and empty strings, so the last record is applied with those
     and the reading stops.  Types 7, 9 and 10 apply further layouts to new or
@@ -27,7 +29,11 @@ namespace Korvalden::Resources
 {
 namespace
 {
+// Nested layouts (types 7, 9, 10) may name their own layout; nesting stops at
+// this depth, and one call applies at most maximumNestedLayouts of them, so a
+// layout that nests itself several times over cannot grow without end.
 constexpr int maximumNestingDepth = 16;
+constexpr int maximumNestedLayouts = 256;
 
 // Smallest tab entry in the stream: a colour and two empty strings.
 constexpr juce::int64 smallestTabEntryBytes = 4 + 1 + 1;
@@ -129,8 +135,8 @@ juce::TabbedButtonBar::Orientation tabOrientation (int orientation)
 class ComponentLayoutReader
 {
 public:
-    ComponentLayoutReader (juce::InputStream& streamToRead, int nestingDepth)
-        : in (streamToRead), depth (nestingDepth)
+    ComponentLayoutReader (juce::InputStream& streamToRead, int nestingDepth, int& nestedLayoutsLeftInCall)
+        : in (streamToRead), depth (nestingDepth), nestedLayoutsLeft (nestedLayoutsLeftInCall)
     {
     }
 
@@ -193,7 +199,7 @@ private:
 
     bool applyNested (juce::Component& target, const juce::String& layoutName)
     {
-        return ResourceManager::applyComponentLayout (&target, layoutName, depth + 1);
+        return ResourceManager::applyComponentLayout (&target, layoutName, depth + 1, nestedLayoutsLeft);
     }
 
     void readRecord (juce::Component& root)
@@ -322,6 +328,11 @@ private:
         readColours (label, { juce::Label::backgroundColourId, juce::Label::textColourId,
                               juce::Label::outlineColourId, juce::TextEditor::textColourId,
                               juce::TextEditor::backgroundColourId, juce::TextEditor::highlightColourId });
+        // The label hands its own colours to its editor, but its "when editing"
+        // colours win over them: they get the editor colours too.
+        label.setColour (juce::Label::textWhenEditingColourId, label.findColour (juce::TextEditor::textColourId));
+        label.setColour (juce::Label::backgroundWhenEditingColourId,
+                         label.findColour (juce::TextEditor::backgroundColourId));
         const int editMode = readInt();
         const bool focusLossDiscards = readBool();
         const auto tooltip = readString();
@@ -563,17 +574,22 @@ private:
 
     juce::InputStream& in;
     const int depth;
+    int& nestedLayoutsLeft;
 };
 
 bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::String& name)
 {
-    return applyComponentLayout (root, name, 0);
+    int nestedLayoutsLeft = maximumNestedLayouts;
+    return applyComponentLayout (root, name, 0, nestedLayoutsLeft);
 }
 
-bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::String& name, int depth)
+bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::String& name, int depth,
+                                            int& nestedLayoutsLeft)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (root == nullptr || depth >= maximumNestingDepth)
+        return false;
+    if (depth > 0 && nestedLayoutsLeft-- <= 0)
         return false;
 
     auto stream = loadResource (name, "COMPONENT");
@@ -582,7 +598,7 @@ bool ResourceManager::applyComponentLayout (juce::Component* root, const juce::S
 
     try
     {
-        ComponentLayoutReader (*stream, depth).apply (*root);
+        ComponentLayoutReader (*stream, depth, nestedLayoutsLeft).apply (*root);
     }
     catch (const ResourceDataException&)
     {

@@ -17,6 +17,14 @@ public:
         parent.addComponentListener (this);
     }
 
+    ~CreatedChildren() override
+    {
+        // Normally the parent's properties go with the parent; if someone
+        // drops them earlier, stop listening.
+        if (! parentBeingDeleted)
+            parent.removeComponentListener (this);
+    }
+
     void add (juce::Component& child)
     {
         for (auto& existing : children)
@@ -30,6 +38,7 @@ private:
     {
         if (&component != &parent)
             return;
+        parentBeingDeleted = true;
 
         auto stillOwned = std::move (children);
         for (auto& child : stillOwned)
@@ -38,6 +47,7 @@ private:
     }
 
     juce::Component& parent;
+    bool parentBeingDeleted = false;
     juce::Array<juce::Component::SafePointer<juce::Component>> children;
 };
 } // namespace

@@ -78,7 +78,8 @@ private:
     ~ResourceManager();
 
     static ResourceManager* instanceForLookup();
-    static bool applyComponentLayout (juce::Component* root, const juce::String& name, int depth);
+    static bool applyComponentLayout (juce::Component* root, const juce::String& name, int depth,
+                                      int& nestedLayoutsLeft);
 
     std::map<juce::String, std::unique_ptr<juce::Image>> images;
     std::map<std::pair<juce::String, juce::String>, std::unique_ptr<juce::MemoryBlock>> rawResources;

@@ -26,11 +26,11 @@ juce::File folderOfThisLibrary()
         || info.dli_fname == nullptr)
         return {};
 
+    // A library loaded by a relative path reports that path.
     auto path = juce::String::fromUTF8 (info.dli_fname);
-    if (! juce::File::isAbsolutePath (path))
+    if (path.isEmpty())
         return {};
-
-    return juce::File (path).getParentDirectory();
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path).getParentDirectory();
 }
 
 bool isPlainFileName (const juce::String& name)

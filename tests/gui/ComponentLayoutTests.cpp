@@ -118,6 +118,7 @@ TEST_F (ComponentLayoutTest, EveryRecordTypeRoundTripsThroughWriterAndReader)
         label.fontHeight = 11.5f;
         label.fontStyle = juce::Font::bold;
         label.textColour = juce::Colour (0xFF404040);
+        label.editorTextColour = juce::Colour (0xFF454545);
         label.editorHighlightColour = juce::Colour (0xFF505050);
         label.editMode = 2;
         label.focusLossDiscardsChanges = true;
@@ -270,6 +271,11 @@ TEST_F (ComponentLayoutTest, EveryRecordTypeRoundTripsThroughWriterAndReader)
     EXPECT_TRUE (label->doesLossOfFocusDiscardChanges());
     EXPECT_TRUE (label->getWantsKeyboardFocus());
     EXPECT_EQ (label->getText(), "Cutoff");
+    label->showEditor();
+    ASSERT_NE (label->getCurrentTextEditor(), nullptr);
+    EXPECT_EQ (label->getCurrentTextEditor()->findColour (juce::TextEditor::textColourId).getARGB(), 0xFF454545u);
+    EXPECT_EQ (label->getCurrentTextEditor()->findColour (juce::TextEditor::highlightColourId).getARGB(), 0xFF505050u);
+    label->hideEditor (true);
 
     auto* editor = child<juce::TextEditor> (root, "T4");
     ASSERT_NE (editor, nullptr);
@@ -539,6 +545,22 @@ TEST_F (ComponentLayoutTest, SelfNestingLayoutStopsAtTheDepthLimit)
         ++depth;
     EXPECT_GE (depth, 15);
     EXPECT_LE (depth, 16);
+
+    // Two self-references per level would double at every level; the whole
+    // call stops after a bounded number of nested layouts (each refused one
+    // still leaves its empty component).
+    std::function<int (juce::Component&)> countLaidOut = [&] (juce::Component& c) {
+        int count = 0;
+        for (auto* nested : c.getChildren())
+            if (nested->getName() == "Again")
+                count += 1 + countLaidOut (*nested);
+        if (auto* tabs = child<juce::TabbedComponent> (c, "Tabs"))
+            for (int i = 0; i < tabs->getNumTabs(); ++i)
+                if (auto* page = tabs->getTabContentComponent (i))
+                    count += 1 + countLaidOut (*page);
+        return count;
+    };
+    EXPECT_LE (countLaidOut (root), 600); // not 2^16
 }
 
 TEST_F (ComponentLayoutTest, ComboBoxItemLinesGiveIdsAndSeparatorsBetweenItems)

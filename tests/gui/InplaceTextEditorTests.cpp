@@ -32,9 +32,14 @@ struct RecordingTarget : InplaceTextEditor::Target
     std::function<void()> onRename;
 };
 
-void pumpMessages()
+/** Runs the message loop until the target has heard of the close (at most
+    two seconds), then a little longer to catch anything that follows. */
+void pumpMessages (const RecordingTarget& target)
 {
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (30);
+    auto* messages = juce::MessageManager::getInstance();
+    for (int slice = 0; slice < 200 && ! target.events.contains ("closed"); ++slice)
+        messages->runDispatchLoopUntil (10);
+    messages->runDispatchLoopUntil (20);
 }
 
 juce::TextEditor* fieldOf (juce::Component& host)
@@ -81,7 +86,7 @@ TEST_F (InplaceTextEditorTest, FieldShowsTheTargetsTextOverTheArea)
     EXPECT_EQ (host.getChildren().getLast(), &field);
 
     press (field, juce::KeyPress::escapeKey);
-    pumpMessages();
+    pumpMessages (target);
 }
 
 TEST_F (InplaceTextEditorTest, EmptyAreaCoversTheWholeHost)
@@ -93,14 +98,14 @@ TEST_F (InplaceTextEditorTest, EmptyAreaCoversTheWholeHost)
     EXPECT_EQ (fieldOf (host)->getBounds(), host.getLocalBounds());
 
     press (*fieldOf (host), juce::KeyPress::escapeKey);
-    pumpMessages();
+    pumpMessages (target);
 }
 
 TEST_F (InplaceTextEditorTest, ReturnRenamesThenClosesAndLeavesTheHost)
 {
     auto& field = open();
     press (field, juce::KeyPress::returnKey);
-    pumpMessages();
+    pumpMessages (target);
 
     EXPECT_EQ (target.events.joinIntoString (","), "rename:Old name,closed");
     EXPECT_EQ (fieldOf (host), nullptr);
@@ -110,14 +115,14 @@ TEST_F (InplaceTextEditorTest, EscapeOrFocusLossOnlyCloses)
 {
     auto& field = open();
     press (field, juce::KeyPress::escapeKey);
-    pumpMessages();
+    pumpMessages (target);
     EXPECT_EQ (target.events.joinIntoString (","), "closed");
     EXPECT_EQ (fieldOf (host), nullptr);
 
     target.events.clear();
     auto& second = open();
     second.postCommandMessage (textEditorFocusLossCommand);
-    pumpMessages();
+    pumpMessages (target);
     EXPECT_EQ (target.events.joinIntoString (","), "closed");
 }
 
@@ -128,7 +133,7 @@ TEST_F (InplaceTextEditorTest, ReturnThenFocusLossRenamesAndClosesOnce)
     press (field, juce::KeyPress::returnKey);
     field.postCommandMessage (textEditorFocusLossCommand);
     press (field, juce::KeyPress::returnKey);
-    pumpMessages();
+    pumpMessages (target);
 
     EXPECT_EQ (target.events.joinIntoString (","), "rename:New,closed");
 }
@@ -142,7 +147,7 @@ TEST_F (InplaceTextEditorTest, DeletingTheHostClosesAtOnce)
 
     host2.reset();
     EXPECT_EQ (target.events.joinIntoString (","), "closed");
-    pumpMessages();
+    pumpMessages (target);
     EXPECT_EQ (target.events.joinIntoString (","), "closed");
 }
 
@@ -168,7 +173,7 @@ TEST_F (InplaceTextEditorTest, RenameThatDeletesTheHostStillClosesOnce)
         target.onRename = [&panel] { panel.reset(); };
 
         press (*fieldOf (*panel), juce::KeyPress::returnKey);
-        pumpMessages();
+        pumpMessages (target);
         EXPECT_EQ (panel, nullptr);
         EXPECT_EQ (target.events.joinIntoString (","), "rename:Old name,closed") << hostDeletesItsChildren;
     }
@@ -179,6 +184,6 @@ TEST_F (InplaceTextEditorTest, HostDeletingItsChildrenEndsTheEditing)
     open();
     host.deleteAllChildren();
     EXPECT_TRUE (target.events.isEmpty());
-    pumpMessages();
+    pumpMessages (target);
     EXPECT_EQ (target.events.joinIntoString (","), "closed");
 }

@@ -12,8 +12,10 @@ class ResourceFolderFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // Test processes run in parallel: each needs a folder of its own.
         folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getNonexistentChildFile ("kest-resources", "", false);
+                     .getChildFile ("kest-resources-" + juce::Uuid().toString());
+        ASSERT_FALSE (folder.exists());
         ASSERT_TRUE (folder.createDirectory());
         Korvalden::Platform::setResourceFolderForTesting (folder);
         Korvalden::Resources::ResourceManager::acquire();

@@ -174,3 +174,16 @@ TEST (ChildLookup, CreatedChildrenAreDeletedExactlyOnce)
     }
     EXPECT_EQ (child, nullptr);
 }
+
+TEST (ChildLookup, ClearedPropertiesHandTheChildrenBackToTheOwner)
+{
+    juce::Component::SafePointer<juce::Component> child;
+    {
+        juce::Component parent;
+        child = getOrCreateChildComponent (&parent, "Child");
+        parent.getProperties().clear();
+        parent.removeChildComponent (child);
+    }
+    ASSERT_NE (child, nullptr);
+    delete child.getComponent();
+}
