@@ -84,11 +84,24 @@ void LevelMeterDisplay::paint (juce::Graphics& g)
 
     if (fraction > 0.0f)
     {
-        g.setFillType (backgroundFill);
+        // The bar's outline clips the cached image.  Filling the outline with
+        // the image instead would tile it, and the smoothed left edge would
+        // pick up the hot zone from the image's far end.
+        juce::Path outline;
         if (h > l)
-            g.fillRoundedRectangle (0.0f, 0.0f, l, fraction * h, corner);
+            outline.addRoundedRectangle (0.0f, 0.0f, l, fraction * h, corner);
         else
-            g.fillRoundedRectangle (0.0f, 0.0f, fraction * l, h, corner);
+            outline.addRoundedRectangle (0.0f, 0.0f, fraction * l, h, corner);
+
+        const juce::Graphics::ScopedSaveState saved (g);
+        g.reduceClipRegion (outline);
+        if (backgroundFill.isTiledImage())
+            g.drawImageAt (backgroundFill.image, 0, 0);
+        else
+        {
+            g.setFillType (backgroundFill);
+            g.fillRect (outline.getBounds());
+        }
     }
 
     if (hasChannel && levels->getClipHoldSamples (channel) != 0)

@@ -55,11 +55,12 @@ struct KeyboardUnderTest
     MultiColoredMidiKeyboard keyboard;
 };
 
+/** Plays the notes on the global receive channel, whatever the settings say. */
 void play (AudioEngine& engine, std::initializer_list<int> notes)
 {
     juce::MidiBuffer midi;
     for (auto note : notes)
-        midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 100), 0);
+        midi.addEvent (juce::MidiMessage::noteOn (globalPlayingChannel (engine), note, (juce::uint8) 100), 0);
     juce::AudioBuffer<float> buffer (2, 64);
     engine.processBlock (buffer, midi);
 }

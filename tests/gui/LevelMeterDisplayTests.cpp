@@ -61,6 +61,20 @@ TEST (LevelMeterDisplay, barFollowsTheLevelInDecibelsWithTheHotZoneFromMinusSix)
     EXPECT_EQ (image.getPixelAt (75, middle), bar);
     EXPECT_EQ (image.getPixelAt (82, middle), hot);
     EXPECT_EQ (image.getPixelAt (86, middle), hot);
+
+    // The smoothed left end is white, not tinted by the hot zone at the far
+    // end of the bar's image (seen on a display at twice the size).
+    juce::Image doubled (juce::Image::ARGB, 200, 20, true);
+    {
+        juce::Graphics g (doubled);
+        g.addTransform (juce::AffineTransform::scale (2.0f));
+        meter.paintEntireComponent (g, true);
+    }
+    for (int x = 0; x < 4; ++x)
+    {
+        const auto edge = doubled.getPixelAt (x, 10);
+        EXPECT_GE ((int) edge.getBlue(), (int) edge.getRed() - 2) << x;
+    }
     savePngForLooking (image, "meter-full");
 }
 
@@ -140,7 +154,7 @@ TEST (LevelMeterDisplay, showsTheEnginesOutputLevel)
     EXPECT_EQ (paintToImage (meter).getPixelAt (3, 5), track);
 
     juce::MidiBuffer midi;
-    midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 127), 0);
+    midi.addEvent (juce::MidiMessage::noteOn (globalPlayingChannel (engine), 60, (juce::uint8) 127), 0);
     juce::AudioBuffer<float> buffer (2, 256);
     for (int block = 0; block < 20; ++block)
     {

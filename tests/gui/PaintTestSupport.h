@@ -50,3 +50,12 @@ inline void savePngForLooking (const juce::Image& image, const juce::String& nam
     juce::FileOutputStream out (file);
     juce::PNGImageFormat().writeImageToStream (image, out);
 }
+
+/** The MIDI channel that reaches the engine's global voice controller,
+    whatever receive channel the user's settings give it (omni plays on 1). */
+template <typename Engine>
+int globalPlayingChannel (const Engine& engine)
+{
+    const auto global = (int) engine.getReceiveChannel (0);
+    return global >= 1 && global <= 16 ? global : 1;
+}
