@@ -273,3 +273,24 @@ TEST_F (MainControlPanelLayoutTest, ImageDrawnControlsAreAsLargeAsTheirImages)
     fits (N::directionButton, N::Images::directionDown);
     fits (N::presetTreeButton, N::Images::presetBrowserButtons[0]);
 }
+
+TEST_F (MainControlPanelLayoutTest, ValueLabelsSitOnLightPanelForTheirBlackText)
+{
+    ASSERT_TRUE (applied);
+    auto* background = child<juce::ImageComponent> (editor.root, N::background);
+    ASSERT_NE (background, nullptr);
+    const auto image = background->getImage();
+    ASSERT_EQ (image.getBounds(), background->getBounds());
+
+    for (auto* c : editor.root.getChildren())
+    {
+        if (! c->getName().startsWith ("Value_"))
+            continue;
+        float darkest = 1.0f;
+        const auto area = c->getBounds().getIntersection (image.getBounds());
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                darkest = juce::jmin (darkest, image.getPixelAt (x, y).getPerceivedBrightness());
+        EXPECT_GT (darkest, 0.75f) << c->getName() << " has dark panel behind its black text";
+    }
+}

@@ -15,7 +15,7 @@
 // colours the editor gives them, and paint themselves; knobs, value labels
 // and the other controls still to come are drawn from the same images the
 // way the program will draw them (knob strips at sample values, value labels
-// pinned).  The voice mode is shown as Split, so the split slider is on view
+// pinned).  The keyboard is the framework's, in the layout's colours.  The voice mode is shown as Split, so the split slider is on view
 // and the direction and fill switches are disabled.  Written at the context's
 // scale (editor.png; editor@2x.png at --scale 2).
 namespace
@@ -230,44 +230,6 @@ namespace
             g.drawRoundedRectangle (track, 3.0f, 0.5f);
         }
 
-        void keyboard (juce::Rectangle<int> area)
-        {
-            const int firstKey = 48, keyWidth = 16;
-            const bool isBlack[12] { false, true, false, true, false, false, true, false, true, false, true, false };
-            g.setColour (juce::Colour (0xFFF8F7F4));
-            g.fillRect (area);
-            auto held = [] (int note) { return note == 60 ? 0 : note == 64 ? 1 : note == 67 ? 2 : note == 71 ? 3 : -1; };
-
-            int x = area.getX();
-            for (int note = firstKey; note < 128 && x < area.getRight(); ++note)
-            {
-                if (isBlack[note % 12])
-                    continue;
-                if (held (note) >= 0)
-                {
-                    g.setColour (juce::Colour (N::deviceColours[held (note)]));
-                    g.fillRect (x, area.getY(), keyWidth, area.getHeight());
-                }
-                g.setColour (juce::Colour (0x59000000));
-                g.fillRect (x + keyWidth - 1, area.getY(), 1, area.getHeight());
-                if (note % 12 == 0)
-                    drawText (context, g, "C" + juce::String (note / 12 - 2), 9.0f, juce::Colour (0xFF77736D),
-                              { x, area.getBottom() - 14, keyWidth, 12 });
-                x += keyWidth;
-            }
-            x = area.getX();
-            for (int note = firstKey; note < 128 && x < area.getRight(); ++note)
-            {
-                if (! isBlack[note % 12])
-                {
-                    x += keyWidth;
-                    continue;
-                }
-                g.setColour (juce::Colour (0xFF292826));
-                g.fillRect (x - keyWidth * 3 / 10, area.getY(), keyWidth * 6 / 10, area.getHeight() * 6 / 10);
-            }
-        }
-
         void presetTree (juce::Rectangle<int> area)
         {
             g.setColour (juce::Colour (0xFFC4C4C4));
@@ -326,6 +288,8 @@ namespace
         if (! panel->applied)
             return false;
         widgets.showSplitMode (panel->root);
+        for (int note : { 60, 64, 67, 71 })     // a chord held (in the key-down colour; the editor colours it per device)
+            panel->keyboardState.noteOn (1, note, 1.0f);
 
         const auto size = panel->root.getLocalBounds();
         juce::Image image (juce::Image::RGB, juce::roundToInt ((float) size.getWidth() * context.scale),
@@ -343,14 +307,13 @@ namespace
                 || name == N::cpuWarnDisplay || name == N::cpuOverDisplay)
                 continue;
 
-            if (name == N::keyboard)
-                painter.keyboard (area);
-            else if (name == N::presetTree)
+            if (name == N::presetTree)
                 painter.presetTree (area);
-            else if (isToolkitWidget (child))
+            else if (isToolkitWidget (child) || child == panel->keyboard.get())
             {
                 juce::Graphics::ScopedSaveState state (g);
                 g.setOrigin (area.getPosition());
+                g.reduceClipRegion (child->getLocalBounds());
                 child->paintEntireComponent (g, false);
             }
             else if (! (painter.knob (name, area) || painter.valueLabel (name, area) || painter.globalControl (name, area)))

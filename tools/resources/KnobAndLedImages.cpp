@@ -82,29 +82,29 @@ namespace ResourceImages
         }
     }
 
+    namespace
+    {
+        // frames square frames of size pixels stacked top to bottom, frame i drawn at value i / (frames - 1).
+        juce::Image verticalStrip (int size, int frames, const std::function<void (juce::Graphics&, juce::Rectangle<float>, float)>& drawFrame)
+        {
+            juce::Image strip (juce::Image::ARGB, size, size * frames, true);
+            juce::Graphics g (strip);
+            for (int i = 0; i < frames; ++i)
+                drawFrame (g, juce::Rectangle<float> (0.0f, (float) (i * size), (float) size, (float) size),
+                           (float) i / (float) (frames - 1));
+            return strip;
+        }
+    }
+
     juce::Image knobStrip (juce::Colour arcColour)
     {
-        const int size = PanelGeometry::knobFrame;
-        const int frames = EditorNames::Images::knobFrames;
-        juce::Image strip (juce::Image::ARGB, size, size * frames, true);
-        juce::Graphics g (strip);
-
-        for (int i = 0; i < frames; ++i)
-            drawKnob (g, juce::Rectangle<float> (0.0f, (float) (i * size), (float) size, (float) size),
-                      (float) i / (float) (frames - 1), arcColour);
-        return strip;
+        return verticalStrip (PanelGeometry::knobFrame, EditorNames::Images::knobFrames,
+                              [arcColour] (auto& g, auto frame, float value) { drawKnob (g, frame, value, arcColour); });
     }
 
     juce::Image ledStrip (juce::Colour colour)
     {
-        const int size = PanelGeometry::ledSize;
-        const int frames = EditorNames::ledFrames;
-        juce::Image strip (juce::Image::ARGB, size, size * frames, true);
-        juce::Graphics g (strip);
-
-        for (int i = 0; i < frames; ++i)
-            drawLed (g, juce::Rectangle<float> (0.0f, (float) (i * size), (float) size, (float) size),
-                     (float) i / (float) (frames - 1), colour);
-        return strip;
+        return verticalStrip (PanelGeometry::ledSize, EditorNames::ledFrames,
+                              [colour] (auto& g, auto frame, float level) { drawLed (g, frame, level, colour); });
     }
 }

@@ -37,10 +37,10 @@ namespace ResourceImages
                 g.drawText (title, range.getStart() + 6, section.plate.getY() + 3, range.getLength() - 8, 12,
                             juce::Justification::centredLeft, false);
 
-                if (i > 0)   // a thin divider between sub-sections
+                if (i > 0)   // a thin divider between sub-sections, ending above the captions and values
                 {
                     g.setColour (S::divider);
-                    g.fillRect ((float) range.getStart(), plate.getY() + 6.0f, 1.0f, plate.getHeight() - 12.0f);
+                    g.fillRect ((float) range.getStart(), plate.getY() + 6.0f, 1.0f, 60.0f);
                 }
             }
         }
