@@ -109,6 +109,12 @@ TEST_F (MainControlPanelLayoutTest, AppliedToAPlainComponentItPlacesEveryNameThe
             missing.add (name);
     EXPECT_TRUE (missing.isEmpty()) << "not placed: " << missing.joinIntoString (", ").toStdString();
 
+    // A root without the editor's keyboard takes the layout too: only the keyboard is missing.
+    juce::Component bare;
+    EXPECT_TRUE (ResourceManager::applyComponentLayout (&bare, N::mainLayout));
+    EXPECT_EQ (bare.getNumChildComponents(), placed.size() - 1);
+    EXPECT_EQ (Korvalden::Resources::findChildComponentByName (&bare, N::keyboard), nullptr);
+
     // 72 knobs with labels and targets, 40 switches, 4 MIDI-on, 20 LEDs, 16 groups and the rest.
     EXPECT_EQ (namesTheEditorLooksUp().size(), 72 * 3 + 40 + 4 + 20 + 16 + 11 + 16 + 1 + 4);
     EXPECT_GE (placed.size(), namesTheEditorLooksUp().size());

@@ -151,7 +151,7 @@ namespace
         g.drawFittedText (text, area, justification, 1, 0.7f);
     }
 
-    // Which knob, switch, LED or button a name is, and how it is drawn.
+    // The controls whose classes are still to come, drawn from their images as the program will.
     struct ControlPainter
     {
         const PreviewContext& context;

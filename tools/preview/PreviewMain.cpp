@@ -65,14 +65,21 @@ int main (int argc, char** argv)
     if (auto stream = Korvalden::Resources::ResourceManager::getBinary (EditorNames::typefaceResource))
         context.typeface = new juce::CustomTypeface (*stream);
 
-    bool ok = true;
+    bool ok = true, anyRendered = false;
     for (auto& render : previewRenders())
     {
         if (only.isNotEmpty() && render.name != only)
             continue;
+        anyRendered = true;
         const bool rendered = render.render (context);
         std::cout << (rendered ? "wrote " : "FAILED ") << render.name << "\n";
         ok = ok && rendered;
+    }
+
+    if (! anyRendered)
+    {
+        std::cerr << "kest_preview: no render named " << only << "\n";
+        ok = false;
     }
 
     context.typeface = nullptr;

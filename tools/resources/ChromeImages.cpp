@@ -134,7 +134,7 @@ namespace ResourceImages
             blades.lineTo (13.0f, 4.0f);
             juce::Path handles;
             handles.addEllipse (R (7.0f, 7.0f).withCentre ({ 17.0f, 16.0f }));
-            handles.addEllipse (R (7.0f, 7.0f).withCentre ({ 18.5f, 5.5f }).translated (0.0f, 0.0f));
+            handles.addEllipse (R (7.0f, 7.0f).withCentre ({ 18.5f, 5.5f }));
             juce::Path shafts;
             shafts.startNewSubPath (13.0f, 12.0f);
             shafts.lineTo (15.0f, 14.0f);
