@@ -82,9 +82,11 @@ void AudioEngine::readPresetState (const juce::MemoryBlock& in)
     for (unsigned int point = 0; point < MultiSoundVoiceController::numSplitPoints; ++point)
         globalController.setSplitPoint (point, element->getIntAttribute ("SplitPoint" + juce::String (point + 1),
                                                                         defaultSplitPoints[point]));
+    postToEditor (editorResyncVoiceSettings);
 
     element.reset();
     updateHostDisplay();
+    postToEditor (editorResyncVoiceSettings);
 }
 
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
@@ -111,8 +113,14 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     readPresetState (block);
 
     auto state = XmlBinaryBlock::read (block);
-    if (state == nullptr || ! hasTag (*state, stateTag))
+    if (state == nullptr)
         return;
+    if (! hasTag (*state, stateTag))
+    {
+        if (auto* editor = getActiveEditor())
+            postViewCommands (*editor);
+        return;
+    }
 
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
@@ -134,4 +142,25 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     }
 
     presetModified = readBool (*state, "PresetChangedState", false);
+    state.reset();
+
+    if (auto* editor = getActiveEditor())
+        postViewCommands (*editor);
+}
+
+void AudioEngine::postViewCommands (juce::Component& editor) const
+{
+    const bool switches[] { showTooltips, showParameterLinks, showValueLabels, showKeyboard, showPresetManager };
+    int command = editorFirstViewCommand;
+    for (bool on : switches)
+    {
+        editor.postCommandMessage (on ? command : command + 1);
+        command += 2;
+    }
+}
+
+void AudioEngine::postToEditor (int command)
+{
+    if (auto* editor = getActiveEditor())
+        editor->postCommandMessage (command);
 }
