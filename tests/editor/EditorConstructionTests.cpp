@@ -1,0 +1,289 @@
+#include "EditorFixture.h"
+
+#include "editor/EditorTooltips.h"
+#include "gui/AlphaMaskImageButton.h"
+#include "gui/DoubleAlphaMaskImageButton.h"
+#include "gui/ImageStripIndictorComponent.h"
+#include "gui/ImageToggleButton.h"
+#include "gui/KESTLookAndFeel.h"
+#include "gui/LevelMeterDisplay.h"
+#include "gui/MultiColoredMidiKeyboard.h"
+#include "gui/ParameterRadioButton.h"
+
+#include <functional>
+
+using Korvalden::Resources::ResourceManager;
+namespace N = EditorNames;
+namespace GUI = Korvalden::GUI;
+
+namespace
+{
+    using ClassCheck = std::function<bool (juce::Component*)>;
+
+    template <typename T>
+    ClassCheck is()
+    {
+        return [] (juce::Component* c) { return dynamic_cast<T*> (c) != nullptr; };
+    }
+
+    /** Every child the panel looks up, with the class it must have. */
+    std::vector<std::pair<juce::String, ClassCheck>> contract()
+    {
+        std::vector<std::pair<juce::String, ClassCheck>> names;
+        for (int d = 1; d <= N::numDevices; ++d)
+        {
+            for (auto* group : { &N::oscillatorSwitches[0], &N::lfo1Switches[0], &N::trackingSwitches[0] })
+            {
+                const int count = group == &N::oscillatorSwitches[0] ? 4 : 3;
+                for (int i = 0; i < count; ++i)
+                    names.emplace_back (N::switchButton (d, group[i]), is<GUI::ParameterRadioButton>());
+            }
+            names.emplace_back (N::midiOnButton (d), is<GUI::AlphaMaskImageButton>());
+            for (auto* kind : N::ledKinds)
+                names.emplace_back (N::led (d, kind), is<GUI::ImageStripIndictorComponent>());
+        }
+        for (auto* button : N::alphaImageButtons)
+            names.emplace_back (button, is<GUI::AlphaMaskImageButton>());
+        names.emplace_back (N::directionButton, is<GUI::DoubleAlphaMaskImageButton>());
+        names.emplace_back (N::presetTreeButton, is<GUI::ImageToggleButton>());
+        names.emplace_back (N::keyboard, is<MultiColoredMidiKeyboard>());
+        names.emplace_back (N::meterLeft, is<GUI::LevelMeterDisplay>());
+        names.emplace_back (N::meterRight, is<GUI::LevelMeterDisplay>());
+        names.emplace_back (N::masterVolume, is<juce::Slider>());
+        names.emplace_back (N::valueLabel (N::masterVolume), is<juce::Label>());
+        names.emplace_back (N::splitPointSlider, is<juce::Slider>());
+        names.emplace_back (N::voiceMode, is<juce::ComboBox>());
+        names.emplace_back (N::presetNameLabel, is<juce::Label>());
+        names.emplace_back (N::logoButtonMaker, is<juce::Button>());
+        names.emplace_back (N::logoButtonProduct, is<juce::Button>());
+        for (auto* name : { N::background, N::keyboardOverlay, N::cpuWarnDisplay, N::cpuOverDisplay })
+            names.emplace_back (name, is<juce::Component>());
+        return names;
+    }
+
+    bool isLinkPlaceholder (const juce::String& name)
+    {
+        return name.startsWith ("LinkerPar_") || name.startsWith ("LinkerGrp_");
+    }
+
+    /** What lies over other controls on purpose: the backdrop, the shade over
+        the keyboard's top edge, the link targets over their knobs. */
+    bool mayOverlap (const juce::String& name)
+    {
+        return isLinkPlaceholder (name) || name == N::background || name == N::keyboardOverlay;
+    }
+}
+
+TEST_F (EditorFixture, FindsEveryNameItLooksUpWithItsClass)
+{
+    auto& editor = openEditor();
+    EXPECT_EQ (editor.getWidth(), 1240);
+    EXPECT_EQ (editor.getHeight(), 628);
+
+    for (auto& [name, check] : contract())
+    {
+        auto* c = child<juce::Component> (name);
+        ASSERT_NE (c, nullptr) << name;
+        EXPECT_TRUE (check (c)) << name << " has the wrong class";
+    }
+
+    // Each name once: a second child of the same name would never be found.
+    juce::StringArray seen;
+    for (auto* c : editor.getChildren())
+    {
+        EXPECT_FALSE (seen.contains (c->getName())) << c->getName() << " twice";
+        seen.add (c->getName());
+    }
+}
+
+TEST_F (EditorFixture, NoTwoVisibleControlsOverlapExceptLinkTargetsAndBackdrops)
+{
+    auto& editor = openEditor();
+    std::vector<juce::Component*> shown;
+    for (auto* c : editor.getChildren())
+        if (c->isVisible() && ! c->getBounds().isEmpty() && ! mayOverlap (c->getName()))
+            shown.push_back (c);
+    ASSERT_GT (shown.size(), 100u);
+
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = i + 1; j < shown.size(); ++j)
+            EXPECT_FALSE (shown[i]->getBounds().intersects (shown[j]->getBounds()))
+                << shown[i]->getName() << " overlaps " << shown[j]->getName();
+
+    // Link targets lie over knobs and value labels only.
+    for (auto* target : editor.getChildren())
+    {
+        if (! isLinkPlaceholder (target->getName()) || target->getName().startsWith ("LinkerGrp_"))
+            continue;
+        for (auto* c : shown)
+        {
+            if (c->getBounds().intersects (target->getBounds()))
+            {
+                EXPECT_TRUE (c->getName().startsWith ("Value_") || target->getName().endsWith (c->getName()))
+                    << target->getName() << " over " << c->getName();
+            }
+        }
+    }
+}
+
+TEST_F (EditorFixture, TooltipsCarryTheirTextsAndDeviceSuffixes)
+{
+    openEditor();
+    auto tooltipOf = [this] (const juce::String& name) -> juce::String {
+        if (auto* client = dynamic_cast<juce::SettableTooltipClient*> (child<juce::Component> (name)))
+            return client->getTooltip();
+        return "<missing " + name + ">";
+    };
+
+    EXPECT_EQ (tooltipOf ("3_Btn_OscPulse"), "chooses pulse waveform  for Device MUNE");
+    EXPECT_EQ (tooltipOf ("1_Btn_LFO1_Off"), "turns of modulation by LFO1 for Device ORVA");
+    EXPECT_EQ (tooltipOf ("4_Btn_TrackHalf"), "turns on half keyboard tracking of the filter frequency for Device KEST");
+    EXPECT_EQ (tooltipOf ("2_Btn_MidiOn"), "enables/disables activity for Device TESK");
+    EXPECT_EQ (tooltipOf (N::masterVolume), "changes the overall Volume");
+
+    for (int d = 1; d <= N::numDevices; ++d)
+    {
+        const N::SwitchButton* groups[] { N::oscillatorSwitches, N::lfo1Switches, N::trackingSwitches };
+        const char* const* texts[] { EditorTooltips::oscillatorSwitches, EditorTooltips::lfo1Switches, EditorTooltips::trackingSwitches };
+        for (int g = 0; g < 3; ++g)
+            for (int i = 0; i < (g == 0 ? 4 : 3); ++i)
+                EXPECT_EQ (tooltipOf (N::switchButton (d, groups[g][i])), juce::String (texts[g][i]) + EditorTooltips::deviceSuffixes[d - 1]);
+    }
+}
+
+TEST_F (EditorFixture, StartsWithLedsDarkCpuDisplaysAndRandomGroupHidden)
+{
+    openEditor();
+    for (int d = 1; d <= N::numDevices; ++d)
+        for (auto* kind : N::ledKinds)
+        {
+            auto* led = child<GUI::ImageStripIndictorComponent> (N::led (d, kind));
+            ASSERT_NE (led, nullptr);
+            EXPECT_EQ (led->getStrip().getCurrentIndex(), 0) << led->getName();
+            EXPECT_EQ (led->getStrip().getFrameCount(), N::ledFrames);
+        }
+
+    for (auto* name : { N::cpuWarnDisplay, N::cpuOverDisplay, N::randomGroup[0], N::randomGroup[1], N::randomGroup[2], N::randomGroup[3] })
+    {
+        if (auto* c = child<juce::Component> (name))
+        {
+            EXPECT_FALSE (c->isVisible()) << name;
+        }
+    }
+    EXPECT_TRUE (panel->isCpuWarningEnabled());
+}
+
+TEST_F (EditorFixture, ToolButtonsAndSwitchesTakeTheirStateColours)
+{
+    openEditor();
+    auto* save = child<juce::Button> (N::saveButton);
+    ASSERT_NE (save, nullptr);
+    EXPECT_FALSE (save->getClickingTogglesState());
+    EXPECT_EQ (save->findColour (0), juce::Colour (0xFF666666));
+    EXPECT_EQ (save->findColour (1), juce::Colour (0xFF737373));
+    EXPECT_EQ (save->findColour (2), juce::Colour (0xFFE7E7E7));
+    EXPECT_EQ (save->findColour (3), juce::Colour (0xFFFFFFFF));
+    EXPECT_EQ (save->findColour (4), juce::Colour (0xFF282828));
+
+    auto* link = child<juce::Button> (N::linkButton);
+    ASSERT_NE (link, nullptr);
+    EXPECT_TRUE (link->getClickingTogglesState());
+    EXPECT_EQ (link->findColour (1), juce::Colour (0xFF4A4A4A));
+    EXPECT_FALSE (link->getWantsKeyboardFocus());
+
+    const juce::uint32 pressed[] { 0xFFE7DA00, 0xFF3E9300, 0xFFE514B7, 0xFF1495CA };
+    for (int d = 1; d <= N::numDevices; ++d)
+    {
+        auto* midiOn = child<juce::Button> (N::midiOnButton (d));
+        ASSERT_NE (midiOn, nullptr);
+        EXPECT_EQ (midiOn->findColour (0), juce::Colour (0xFF7D7D7D));
+        EXPECT_EQ (midiOn->findColour (1), juce::Colour (0xFFA2A2A2));
+        EXPECT_EQ (midiOn->findColour (2), juce::Colour (pressed[d - 1]));
+        EXPECT_EQ (midiOn->findColour (3), juce::Colour (N::deviceColours[d - 1]));
+    }
+
+    auto* mode = child<juce::ComboBox> (N::voiceMode);
+    ASSERT_NE (mode, nullptr);
+    ASSERT_EQ (mode->getNumItems(), 6);
+    EXPECT_EQ (mode->getItemText (0), "UNISON");
+    EXPECT_EQ (mode->getItemId (5), 6);
+    EXPECT_EQ (mode->getItemText (5), "CHORD (GROW)");
+}
+
+TEST_F (EditorFixture, KeyboardStartsAtKey48AndFollowsTheGlobalReceiveChannel)
+{
+    engine->setReceiveChannel (0, 5, false);
+    openEditor();
+    auto* keyboard = child<MultiColoredMidiKeyboard> (N::keyboard);
+    ASSERT_NE (keyboard, nullptr);
+    EXPECT_FLOAT_EQ (keyboard->getKeyWidth(), 16.0f);
+    EXPECT_EQ (keyboard->getLowestVisibleKey(), 48);
+    EXPECT_EQ (keyboard->getMidiChannel(), 5);
+    EXPECT_EQ (keyboard->getMidiChannelsToDisplay(), 1 << 4);
+    ASSERT_TRUE (keyboard->findKeyColour (2).has_value());
+    EXPECT_EQ (*keyboard->findKeyColour (2), juce::Colour (0xFFFD17CA));
+
+    // The computer keys play from note 48: the keyboard claims them.
+    EXPECT_TRUE (keyboard->keyPressed (juce::KeyPress ('a', 0, 0)));
+    EXPECT_TRUE (keyboard->keyPressed (juce::KeyPress (';', 0, 0)));
+    EXPECT_FALSE (keyboard->keyPressed (juce::KeyPress ('z', 0, 0)));
+
+    panel->setKeyboardMidiChannel (0);
+    EXPECT_EQ (keyboard->getMidiChannel(), 1);
+    EXPECT_EQ (keyboard->getMidiChannelsToDisplay(), 0xFFFF);
+}
+
+TEST_F (EditorFixture, TwoEditorsShareOneLookAndFeelThatGoesWithTheLast)
+{
+    AudioEngine second;
+    openEditor();
+    std::unique_ptr<juce::AudioProcessorEditor> other (second.createEditorIfNeeded());
+    ASSERT_NE (other, nullptr);
+
+    auto* shared = dynamic_cast<KESTLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel());
+    ASSERT_NE (shared, nullptr);
+    EXPECT_EQ (&panel->getLookAndFeel(), shared);
+    EXPECT_EQ (&other->getLookAndFeel(), shared);
+
+    other.reset();
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), shared);
+    closeEditor();
+    EXPECT_EQ (dynamic_cast<KESTLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    EXPECT_EQ (ResourceManager::getUserCount(), 0u);
+}
+
+TEST_F (EditorFixture, CreatedEditorHearsTheViewSwitchesFromTheEngine)
+{
+    // The commands reach a panel that records them.
+    struct RecordingPanel : MainControlPanel
+    {
+        using MainControlPanel::MainControlPanel;
+        void handleCommandMessage (int command) override { commands.add (command); }
+        juce::Array<int> commands;
+    };
+
+    engine->showTooltips = false;
+    engine->showKeyboard = true;
+    RecordingPanel recorder (*engine);
+    recorder.getParameterLinker().timerCallback();     // the new engine's voice parameters are dirty
+    engine->postViewCommands (recorder);
+    pump (100);
+    // The constructor's resync, the four registrations' resyncs, those of the
+    // first poll, then the views in order.
+    juce::Array<int> expected;
+    for (int i = 0; i < 9; ++i)
+        expected.add (2);
+    expected.addArray ({ 4, 6, 8, 9, 11 });
+    EXPECT_EQ (recorder.commands, expected);
+
+    // Only the voice parameters reach the panel's callback.
+    recorder.commands.clear();
+    engine->setParameter (80, 0.3f);
+    recorder.getParameterLinker().timerCallback();
+    pump (50);
+    EXPECT_TRUE (recorder.commands.isEmpty());
+    engine->setParameter (88, 0.2f);
+    recorder.getParameterLinker().timerCallback();
+    pump (50);
+    EXPECT_EQ (recorder.commands, juce::Array<int> ({ 2 }));
+}
