@@ -1,0 +1,205 @@
+#include "presets/PresetFileSystem.h"
+#include "presets/PresetTreeItems.h"
+
+namespace Korvalden::Misc
+{
+namespace
+{
+int indexInParent (juce::TreeViewItem& item)
+{
+    auto* parent = item.getParentItem();
+    if (parent == nullptr)
+        return -1;
+    for (int index = 0; index < parent->getNumSubItems(); ++index)
+        if (parent->getSubItem (index) == &item)
+            return index;
+    return -1;
+}
+} // namespace
+
+PresetManager::FileRepresentingItem::FileRepresentingItem (const juce::File& itemFile, bool isReadOnly)
+    : file (itemFile), readOnly (isReadOnly)
+{
+    setLinesDrawnForSubItems (false);
+}
+
+bool PresetManager::FileRepresentingItem::isMovable() const
+{
+    return ! readOnly && dynamic_cast<PresetTreeItemBase*> (getParentItem()) != nullptr;
+}
+
+bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& typedName, int mode)
+{
+    namespace fs = PresetFileSystem;
+
+    const auto newName = typedName.trim();
+    if (readOnly || ! fs::isAcceptableName (newName) || newName == file.getFileNameWithoutExtension())
+        return false;
+
+    // The typed name is cut at its last dot and takes the item's own
+    // extension ("Pad 1.2" gives "Pad 1.prs").
+    auto target = file.getSiblingFile (newName).withFileExtension (file.getFileExtension());
+    if (! fs::isAcceptableName (target.getFileNameWithoutExtension()) || target.getParentDirectory() != file.getParentDirectory())
+        return false;
+
+    auto* manager = getPresetManager();
+    const bool isOwnFile = fs::isSameFile (target, file);
+    FileRepresentingItem* overwritten = nullptr;
+
+    if (isPreset() && target.existsAsFile() && ! isOwnFile)
+    {
+        if (mode == 0 && manager != nullptr && manager->getClient() != nullptr)
+        {
+            auto* request = new PresetOverwriteRequest (target.getFileNameWithoutExtension(), *this);
+            manager->adoptOverwriteRequest (request);
+            manager->getClient()->handlePresetOverwriteRequest (request);
+            return true;
+        }
+
+        if (mode == 1)
+        {
+            // The other preset's item goes once its file has been replaced.
+            if (auto* parent = getParentItem())
+                for (int index = 0; index < parent->getNumSubItems(); ++index)
+                    if (auto* sibling = dynamic_cast<FileRepresentingItem*> (parent->getSubItem (index)))
+                        if (sibling != this && fs::isSameFile (sibling->getFile(), target))
+                            overwritten = sibling;
+
+            if (! fs::moveReplacing (file, target))
+                return false;
+        }
+        else
+        {
+            target = fs::freeSibling (target);
+            if (! fs::moveWithoutReplacing (file, target))
+                return false;
+        }
+    }
+    else
+    {
+        // A folder renamed to its own name in other letter case, or to the
+        // name of another folder, takes a free numbered name.
+        if (target.isDirectory() || (fs::existsAtAll (target) && ! (isOwnFile && isPreset())))
+            target = fs::freeSibling (target);
+
+        if (! fs::moveWithoutReplacing (file, target))
+            return false;
+    }
+
+    changeFileTo (target);
+
+    if (overwritten != nullptr)
+        overwritten->removeFromTree();
+
+    if (auto* parent = getParentItem())
+    {
+        sortChildren (*parent);
+        parent->treeHasChanged();
+    }
+    if (manager != nullptr)
+        manager->triggerAsyncUpdate();
+    return true;
+}
+
+void PresetManager::FileRepresentingItem::changeFileTo (const juce::File& target)
+{
+    file = target;
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* child = dynamic_cast<FileRepresentingItem*> (getSubItem (index)))
+            child->relocateTo (file);
+}
+
+void PresetManager::FileRepresentingItem::relocateTo (const juce::File& newParentFolder)
+{
+    changeFileTo (newParentFolder.getChildFile (file.getFileName()));
+}
+
+void PresetManager::FileRepresentingItem::removeFromTree()
+{
+    if (auto* manager = getPresetManager())
+    {
+        if (manager->getCurrentFolder() == this)
+            manager->setCurrentFolder (dynamic_cast<DirectoryItem*> (getParentItem()));
+
+        // The current preset (or this preset's current favourite entry) steps
+        // to the next one first; on the only preset none is left current.
+        auto* current = manager->getCurrentItem();
+        auto* entry = dynamic_cast<FavoriteItem*> (current);
+        if (current == this || (entry != nullptr && &entry->target == this))
+        {
+            manager->stepPreset (current, false);
+            if (manager->getCurrentItem() == current)
+                manager->clearCurrentItem();
+        }
+    }
+
+    auto* parent = getParentItem();
+    const int index = indexInParent (*this);
+    if (parent != nullptr && index >= 0)
+        parent->removeSubItem (index, true);
+}
+
+bool PresetManager::FileRepresentingItem::deleteItem()
+{
+    if (readOnly)
+        return false;
+
+    // A folder that still holds anything on disk stays (the system refuses
+    // to remove it).
+    if (! file.deleteFile())
+        return false;
+
+    removeFromTree();
+    return true;
+}
+
+void PresetManager::FileRepresentingItem::showPopupMenu()
+{
+    if (readOnly)
+        return;
+
+    const bool isFolder = ! isPreset();
+    const bool belowTopLevel = dynamic_cast<PresetTreeItemBase*> (getParentItem()) != nullptr;
+
+    juce::PopupMenu menu;
+    if (isFolder)
+        menu.addItem (3, "Create new Folder");
+    if (belowTopLevel)
+    {
+        menu.addItem (1, "Rename");
+        menu.addItem (2, "Delete", isPreset() || getNumSubItems() == 0);
+    }
+    if (menu.getNumItems() == 0)
+        return;
+
+   #if JUCE_MODAL_LOOPS_PERMITTED
+    switch (menu.show())
+    {
+        case 1: scrollIntoView(); break; // the row's in-place editor calls renameTo
+        case 2: deleteItem(); break;
+        case 3:
+            if (auto* folder = dynamic_cast<DirectoryItem*> (this))
+                folder->createSubFolder();
+            break;
+        default: break;
+    }
+   #endif
+}
+
+//==============================================================================
+PresetManager::FileRepresentingItem::PresetOverwriteRequest::PresetOverwriteRequest (const juce::String& name,
+                                                                                     FileRepresentingItem& asking)
+    : targetName (name), item (&asking)
+{
+}
+
+void PresetManager::FileRepresentingItem::PresetOverwriteRequest::answer (bool overwrite)
+{
+    if (answered)
+        return;
+    answered = true;
+
+    if (auto* asking = item.get())
+        asking->moveOrRename (targetName, overwrite ? 1 : 2);
+}
+} // namespace Korvalden::Misc
