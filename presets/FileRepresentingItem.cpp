@@ -38,8 +38,11 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
 
     // The typed name is cut at its last dot and takes the item's own
     // extension ("Pad 1.2" gives "Pad 1.prs").
-    auto target = file.getSiblingFile (newName).withFileExtension (file.getFileExtension());
-    if (! fs::isAcceptableName (target.getFileNameWithoutExtension()) || target.getParentDirectory() != file.getParentDirectory())
+    const auto stem = newName.containsChar ('.') ? newName.upToLastOccurrenceOf (".", false, false) : newName;
+    if (! fs::isAcceptableName (stem.trim()))
+        return false;
+    auto target = file.getSiblingFile (stem + file.getFileExtension());
+    if (target.getParentDirectory() != file.getParentDirectory())
         return false;
 
     auto* manager = getPresetManager();
