@@ -3,6 +3,7 @@
 // in the table below.
 
 #include "host/DescribeCommand.h"
+#include "host/PresetCommands.h"
 #include "host/RenderCommand.h"
 
 #include <juce_core/juce_core.h>
@@ -38,11 +39,14 @@ int render (const std::vector<std::string>& arguments)
     KestHost::RenderOptions options;
     options.bundle = defaultBundle();
     std::string error;
-    if (! options.parse (arguments, error))
+    KestHost::RenderPreset preset;
+    auto remaining = arguments;
+    if (! preset.takeFrom (remaining, error) || ! options.parse (remaining, error) || ! preset.applyTo (options, std::cout, error))
     {
         std::cerr << "kest-host render: " << error << "\n"
                   << "usage: kest-host render [--bundle PATH] [--midi FILE] [--out FILE] [--rate HZ] [--block N]\n"
-                  << "                        [--channels 1|2] [--load-state FILE] [--save-state FILE]\n";
+                  << "                        [--channels 1|2] [--load-state FILE] [--save-state FILE]\n"
+                  << "                        [--preset NAME|FILE]\n";
         return 2;
     }
     return KestHost::renderToFile (options, std::cout, std::cerr);
@@ -60,6 +64,8 @@ const std::vector<Command>& commands()
     static const std::vector<Command> table {
         { "describe", "describe [BUNDLE]   register the plug-in and print its description", describe },
         { "render", "render [OPTIONS]    play MIDI (or the demo) through the plug-in into a WAV file", render },
+        { "presets", "presets [BUNDLE]    list the favourites and the preset folders",
+          [] (const std::vector<std::string>& arguments) { return KestHost::listPresets (arguments, defaultBundle(), std::cout, std::cerr); } },
     };
     return table;
 }

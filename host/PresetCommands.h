@@ -1,0 +1,44 @@
+#pragma once
+
+#include "host/RenderCommand.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace KestHost
+{
+/** Makes the factory presets that travel in the bundle's resources visible
+    to this process (and the plug-in loaded into it) when no computer-wide
+    folder holds them: the bundle's Contents/Resources joins the end of
+    $XDG_DATA_DIRS.  Main thread, before any plug-in is loaded. */
+void useBundleFactoryPresets (const std::string& bundlePath);
+
+/** `kest-host presets [BUNDLE]`: prints the favourites and the preset folders
+    as the plug-in's browser shows them, one preset per line, favourites
+    marked.  Reads only.  Main thread. */
+int listPresets (const std::vector<std::string>& arguments, const std::string& defaultBundle,
+                 std::ostream& out, std::ostream& errors);
+
+/** `render --preset NAME|FILE`: the option is taken out of the arguments;
+    once the other options are known, the preset (a ".prs" file, a tree path,
+    or a preset name with or without its folders) becomes a state file that
+    restores it before the notes play.  The temporary state file goes with
+    this object.  Main thread. */
+class RenderPreset
+{
+public:
+    RenderPreset() = default;
+    ~RenderPreset();
+
+    /** Removes "--preset VALUE"; false with a reason when malformed. */
+    bool takeFrom (std::vector<std::string>& arguments, std::string& error);
+    /** Resolves the preset and points the options' state file at it
+        (after any state the user loads).  False with a reason. */
+    bool applyTo (RenderOptions& options, std::ostream& out, std::string& error);
+
+private:
+    std::string wanted;
+    std::string stateFile;
+};
+} // namespace KestHost
