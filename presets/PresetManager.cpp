@@ -79,6 +79,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     currentFolder = userFolder;
 
     favorites->setOpen (true);
+    updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
 
     if (client != nullptr)
@@ -303,8 +304,11 @@ void PresetManager::setCurrentFolder (DirectoryItem* folder)
 {
     if (folder == nullptr)
         folder = userFolder;
-    if (folder != nullptr && ! folder->isReadOnly())
+    if (folder != nullptr && ! folder->isReadOnly() && folder != currentFolder)
+    {
         currentFolder = folder;
+        triggerAsyncUpdate();
+    }
 }
 
 void PresetManager::adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request)
@@ -419,6 +423,7 @@ juce::String PresetManager::getDisplayName() const
 
 void PresetManager::handleAsyncUpdate()
 {
+    updateStateSnapshot();
     if (nameLabel != nullptr)
         nameLabel->setText (getDisplayName(), juce::dontSendNotification);
     if (reloadButton != nullptr)
@@ -427,16 +432,34 @@ void PresetManager::handleAsyncUpdate()
 //==============================================================================
 PresetManager::StateItems PresetManager::getStateItems() const
 {
-    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    // Off the message thread the tree may be changing: the items as the
+    // message thread last saw them are given instead.
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        updateStateSnapshot();
 
+    StateItems items;
+    {
+        const juce::ScopedLock lock (snapshotLock);
+        if (snapshot.openness != nullptr)
+            items.openness = std::make_unique<juce::XmlElement> (*snapshot.openness);
+        items.presetPath = snapshot.presetPath;
+        items.folderPath = snapshot.folderPath;
+    }
+    items.modified = isPresetModified();
+    return items;
+}
+
+void PresetManager::updateStateSnapshot() const
+{
     StateItems items;
     items.openness = fileTreeRoot->getOpennessState();
     if (currentItem != nullptr)
         items.presetPath = currentItem->getItemIdentifierString();
     if (currentFolder != nullptr)
         items.folderPath = currentFolder->getItemIdentifierString();
-    items.modified = isPresetModified();
-    return items;
+
+    const juce::ScopedLock lock (snapshotLock);
+    snapshot = std::move (items);
 }
 
 void PresetManager::restoreStateItems (StateItems items, bool stateHasItsOwnSound)

@@ -25,7 +25,8 @@ namespace Korvalden::Misc
     state and the favourites file.
 
     Threads: message thread only, apart from setPresetUnmodified,
-    isPresetModified and restoreStateItems, which any thread may call.
+    isPresetModified, getStateItems and restoreStateItems, which any thread
+    may call.
 */
 class PresetManager : public juce::Button::Listener,
                       public juce::AsyncUpdater
@@ -142,7 +143,8 @@ public:
     void handleAsyncUpdate() override;
 
     //==============================================================================
-    /** The plug-in state's preset items of the current tree. */
+    /** The plug-in state's preset items of the current tree.  Any thread:
+        off the message thread, as the message thread last refreshed them. */
     StateItems getStateItems() const;
     /** Restores them.  On the message thread at once, reading the preset's
         file; from another thread on the message thread later, selecting the
@@ -186,6 +188,7 @@ private:
 
     void build();
     void applyStateItems (const StateItems& items, bool loadPresetFile);
+    void updateStateSnapshot() const;
     static void showWriteError();
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
@@ -204,6 +207,8 @@ private:
     juce::StringArray favoritesAsRead;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;
     std::unique_ptr<DeferredRestore> deferredRestore;
+    juce::CriticalSection snapshotLock;
+    mutable StateItems snapshot;
     bool closing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetManager)

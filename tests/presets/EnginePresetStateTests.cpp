@@ -138,6 +138,15 @@ TEST_F (EnginePresets, aStateRestoredOnAnotherThreadReachesTheTreeOnTheMessageTh
     EXPECT_EQ (currentPath (restored), userPath + "/New Preset");
     EXPECT_TRUE (restored.isPresetModified());
     EXPECT_FLOAT_EQ (restored.getParameter (7), 0.6f); // the file did not override the state's sound
+
+    // Saved from another thread, the state names what the message thread shows.
+    juce::MemoryBlock saved;
+    std::thread saver ([&] { restored.getStateInformation (saved); });
+    saver.join();
+    auto xml = XmlBinaryBlock::read (saved);
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getStringAttribute ("Preset"), userPath + "/New Preset");
+    EXPECT_EQ (xml->getStringAttribute ("ActiveUserFolder"), userPath);
 }
 
 TEST_F (EnginePresets, favouritesAreReadAtConstructionAndWrittenAtDestruction)
