@@ -169,10 +169,10 @@ bool RenderPreset::takeFrom (std::vector<std::string>& arguments, std::string& e
 
 bool RenderPreset::applyTo (RenderOptions& options, std::ostream& out, std::string& error)
 {
+    // A state that names a factory preset finds it, with or without --preset.
+    useBundleFactoryPresets (options.bundle);
     if (wanted.empty())
         return true;
-
-    useBundleFactoryPresets (options.bundle);
     const auto file = findPreset (juce::String::fromUTF8 (wanted.c_str()), error);
     if (file == juce::File())
         return false;

@@ -33,8 +33,9 @@ public:
 
     /** Removes "--preset VALUE"; false with a reason when malformed. */
     bool takeFrom (std::vector<std::string>& arguments, std::string& error);
-    /** Resolves the preset and points the options' state file at it
-        (after any state the user loads).  False with a reason. */
+    /** Shows the bundle's factory presets to the plug-in, resolves the
+        preset and points the options' state file at it (after any state the
+        user loads).  False with a reason. */
     bool applyTo (RenderOptions& options, std::ostream& out, std::string& error);
 
 private:

@@ -1,13 +1,9 @@
 #include "PresetTestSupport.h"
 
 using namespace PresetTestSupport;
-using Korvalden::Misc::PresetManager;
 
 namespace
 {
-const juce::String userPath = "/PresetFiles/User Presets";
-const juce::String factoryPath = "/PresetFiles/Factory Presets";
-
 class Favorites : public PresetFolders
 {
 protected:

@@ -5,13 +5,9 @@
 #include <cstdlib>
 
 using namespace PresetTestSupport;
-using Korvalden::Misc::PresetManager;
 
 namespace
 {
-const juce::String userPath = "/PresetFiles/User Presets";
-const juce::String factoryPath = "/PresetFiles/Factory Presets";
-
 class PresetManagerTest : public PresetFolders
 {
 };

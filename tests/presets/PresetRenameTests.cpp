@@ -6,13 +6,10 @@
 #include <sys/resource.h>
 
 using namespace PresetTestSupport;
-using Korvalden::Misc::PresetManager;
 namespace fs = Korvalden::Misc::PresetFileSystem;
 
 namespace
 {
-const juce::String userPath = "/PresetFiles/User Presets";
-
 class PresetRename : public PresetFolders
 {
 protected:

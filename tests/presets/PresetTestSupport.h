@@ -12,9 +12,12 @@
 // preset folders below the test's own $XDG_DATA_HOME, and a picture of every
 // file's bytes for the data-safety checks.
 
+using Korvalden::Misc::PresetManager;
+
 namespace PresetTestSupport
 {
-using Korvalden::Misc::PresetManager;
+const juce::String userPath = "/PresetFiles/User Presets";
+const juce::String factoryPath = "/PresetFiles/Factory Presets";
 
 struct FakeClient : public PresetManager::PresetClient
 {
