@@ -33,7 +33,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
     namespace fs = PresetFileSystem;
 
     const auto newName = typedName.trim();
-    if (readOnly || ! fs::isAcceptableName (newName) || newName == file.getFileNameWithoutExtension())
+    if (readOnly || isTopLevel() || ! fs::isAcceptableName (newName) || newName == file.getFileNameWithoutExtension())
         return false;
 
     // The typed name is cut at its last dot and takes the item's own
@@ -142,9 +142,14 @@ void PresetManager::FileRepresentingItem::removeFromTree()
         parent->removeSubItem (index, true);
 }
 
+bool PresetManager::FileRepresentingItem::isTopLevel() const
+{
+    return dynamic_cast<PresetTreeRootItem*> (getParentItem()) != nullptr;
+}
+
 bool PresetManager::FileRepresentingItem::deleteItem()
 {
-    if (readOnly)
+    if (readOnly || isTopLevel())
         return false;
 
     // A folder that still holds anything on disk stays (the system refuses

@@ -87,8 +87,19 @@ bool writeAtomically (const juce::File& target, const void* data, size_t numByte
     ok = ok && ::rename (pattern.c_str(), pathOf (target)) == 0;
 
     if (! ok)
+    {
         ::unlink (pattern.c_str());
-    return ok;
+        return false;
+    }
+
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open (pathOf (target.getParentDirectory()), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0)
+    {
+        ::fsync (folder);
+        ::close (folder);
+    }
+    return true;
 }
 
 bool moveWithoutReplacing (const juce::File& source, const juce::File& target)
@@ -108,11 +119,13 @@ bool moveWithoutReplacing (const juce::File& source, const juce::File& target)
     // existing name) and then unlinked; a folder is renamed after a check.
     if (! source.isDirectory())
     {
-        if (::link (pathOf (source), pathOf (target)) != 0)
+        if (::link (pathOf (source), pathOf (target)) == 0)
+            return ::unlink (pathOf (source)) == 0;
+        if (errno == EEXIST)
             return false;
-        return ::unlink (pathOf (source)) == 0;
     }
 
+    // A file system without either: check, then rename.
     return ! existsAtAll (target) && ::rename (pathOf (source), pathOf (target)) == 0;
 }
 

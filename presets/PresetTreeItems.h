@@ -86,6 +86,8 @@ public:
 
     const juce::File& getFile() const noexcept { return file; }
     bool isReadOnly() const noexcept { return readOnly; }
+    /** "Factory Presets" and "User Presets": never renamed, moved or deleted. */
+    bool isTopLevel() const;
 
     class PresetOverwriteRequest;
 

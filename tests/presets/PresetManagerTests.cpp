@@ -92,6 +92,12 @@ TEST_F (PresetManagerTest, withoutAFactoryFolderThereIsNoFactoryItemAndAMissingU
     EXPECT_EQ (manager->getFactoryFolderItem(), nullptr);
     EXPECT_TRUE (user.isDirectory());
     EXPECT_EQ (manager->getFileTreeRoot().getNumSubItems(), 1);
+
+    // The user folder itself is never renamed, moved or deleted, even empty.
+    EXPECT_FALSE (manager->getUserFolderItem()->moveOrRename ("Elsewhere", 2));
+    EXPECT_FALSE (manager->getUserFolderItem()->deleteItem());
+    EXPECT_FALSE (manager->getUserFolderItem()->isMovable());
+    EXPECT_TRUE (user.isDirectory());
 }
 
 TEST_F (PresetManagerTest, foldersAndPresetsComeFromThePlatformFolders)
