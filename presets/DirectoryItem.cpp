@@ -100,6 +100,7 @@ PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()
     auto* item = new DirectoryItem (folder, readOnly, {});
     insertSorted (*this, item);
     setOpen (true);
+    item->showRenameEditor();
     if (auto* manager = getPresetManager())
         manager->setCurrentFolder (item);
     treeHasChanged();

@@ -1,3 +1,4 @@
+#include "gui/InplaceTextEditor.h"
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
 
@@ -5,6 +6,34 @@ namespace Korvalden::Misc
 {
 namespace
 {
+/** What the in-place editor renames: the item while it exists.  It goes
+    when the editor closes, so an item deleted meanwhile is never reached. */
+class RenameTarget final : public GUI::InplaceTextEditor::Target
+{
+public:
+    explicit RenameTarget (PresetManager::FileRepresentingItem& item) : item (&item) {}
+
+    void prepareTextEditor (juce::TextEditor& editor) override
+    {
+        if (auto* target = item.get())
+            target->prepareTextEditor (editor);
+    }
+    juce::String getEditText() override
+    {
+        auto* target = item.get();
+        return target != nullptr ? target->getEditText() : juce::String();
+    }
+    void renameTo (const juce::String& newName) override
+    {
+        if (auto* target = item.get())
+            target->renameTo (newName);
+    }
+    void editorClosed() override { delete this; }
+
+private:
+    juce::WeakReference<PresetManager::FileRepresentingItem> item;
+};
+
 int indexInParent (juce::TreeViewItem& item)
 {
     auto* parent = item.getParentItem();
@@ -161,6 +190,52 @@ bool PresetManager::FileRepresentingItem::deleteItem()
     return true;
 }
 
+void PresetManager::FileRepresentingItem::showRenameEditor()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    scrollIntoView();
+
+    juce::Component* host = nullptr;
+    juce::Rectangle<int> area;
+    if (auto* row = getRowComponent(); row != nullptr && row->isShowing())
+    {
+        host = row;
+        int x = 0;
+        for (auto* child : row->getChildren())
+            if (dynamic_cast<juce::Button*> (child) != nullptr)
+            {
+                x = juce::jmin (child->getWidth(), row->getWidth());
+                break;
+            }
+        area = { x, 0, row->getWidth() - x, row->getHeight() };
+    }
+    else if (auto* manager = getPresetManager())
+    {
+        host = manager->getPresetNameLabel();
+    }
+
+    if (host != nullptr)
+        new GUI::InplaceTextEditor (new RenameTarget (*this), host, area); // both delete themselves
+}
+
+void PresetManager::FileRepresentingItem::prepareTextEditor (juce::TextEditor& editor)
+{
+    auto base = juce::Colours::white;
+    auto* manager = getPresetManager();
+    if (auto* row = getRowComponent(); row != nullptr && row->isShowing())
+        base = row->findColour (juce::TextEditor::backgroundColourId, true);
+    else if (manager != nullptr && manager->getPresetNameLabel() != nullptr)
+        base = manager->getPresetNameLabel()->findColour (juce::TextEditor::backgroundColourId, true);
+
+    editor.setInputRestrictions (0, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890 _().");
+    const auto contrast = base.contrasting (0.5f);
+    editor.setColour (juce::TextEditor::backgroundColourId, base);
+    editor.setColour (juce::TextEditor::highlightColourId, contrast);
+    editor.setColour (juce::TextEditor::textColourId, contrast);
+    editor.setColour (juce::TextEditor::highlightedTextColourId, base);
+    editor.setColour (juce::CaretComponent::caretColourId, contrast);
+}
+
 void PresetManager::FileRepresentingItem::showPopupMenu()
 {
     if (readOnly)
@@ -183,7 +258,7 @@ void PresetManager::FileRepresentingItem::showPopupMenu()
    #if JUCE_MODAL_LOOPS_PERMITTED
     switch (menu.show())
     {
-        case 1: scrollIntoView(); break; // the row's in-place editor calls renameTo
+        case 1: showRenameEditor(); break;
         case 2: deleteItem(); break;
         case 3:
             if (auto* folder = dynamic_cast<DirectoryItem*> (this))

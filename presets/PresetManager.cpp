@@ -184,6 +184,7 @@ void PresetManager::savePreset()
     auto* item = new FileItem (target, false);
     PresetTreeItemBase::insertSorted (*currentFolder, item);
     currentFolder->treeHasChanged();
+    item->showRenameEditor();
     item->activate();
 }
 

@@ -169,6 +169,7 @@ public:
     const juce::String& getPendingPresetName() const noexcept { return pendingPresetName; }
     const juce::File& getFactoryRoot() const noexcept { return factoryRoot; }
     const juce::File& getUserRoot() const noexcept { return userRoot; }
+    juce::Label* getPresetNameLabel() const noexcept { return nameLabel.getComponent(); }
     int getItemHeight() const noexcept { return itemHeight; }
     void setItemHeight (int height) noexcept { itemHeight = height; }
 

@@ -53,6 +53,13 @@ public:
     static void insertSorted (juce::TreeViewItem& parent, PresetTreeItemBase* item);
     /** Sorts the parent's children by compareByName. */
     static void sortChildren (juce::TreeViewItem& parent);
+
+    /** The row component the tree view made for this item, while it exists. */
+    void setRowComponent (juce::Component* row) { rowComponent = row; }
+    juce::Component* getRowComponent() const { return rowComponent.getComponent(); }
+
+private:
+    juce::Component::SafePointer<juce::Component> rowComponent;
 };
 
 /** An item backed by a file or a folder. */
@@ -65,6 +72,15 @@ public:
     void showPopupMenu() override;
     bool isMovable() const override;
 
+    /** Opens the in-place editor over the item's row (right of its first
+        button) when the row shows, else over the manager's name label; with
+        neither nothing opens.  A confirmed name goes to renameTo. */
+    void showRenameEditor();
+
+    /** The in-place editor's set-up: only letters, digits, space and "_().",
+        in colours derived from the row's (or the label's) text-editor
+        background. */
+    void prepareTextEditor (juce::TextEditor& editor);
     /** The in-place editor's text and its confirmed name (overwrite mode 0). */
     juce::String getEditText() const { return getUniqueName(); }
     void renameTo (const juce::String& newName) { moveOrRename (newName, 0); }

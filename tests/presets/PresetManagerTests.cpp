@@ -280,6 +280,49 @@ TEST_F (PresetManagerTest, theLabelShowsAStarForChangesAndTheButtonsFollowTheEdi
     EXPECT_EQ (manager->getDisplayName(), "*Warm");
 }
 
+TEST_F (PresetManagerTest, aSavedPresetIsNamedInPlaceOverTheLabel)
+{
+    struct LabelOnly : public PresetManager::ControlButtonSet
+    {
+        juce::Label label;
+        juce::Button* getControlButton (int) override { return nullptr; }
+        juce::Label* getPresetNameLabel() override { return &label; }
+    } editor;
+    editor.label.setSize (200, 24);
+    auto field = [&editor] { return dynamic_cast<juce::TextEditor*> (editor.label.getChildComponent (0)); };
+
+    auto manager = makeManager();
+    manager->setControlButtonSet (&editor);
+    manager->savePreset();
+    ASSERT_NE (field(), nullptr);
+    EXPECT_EQ (field()->getText(), "New Preset");
+    EXPECT_EQ (field()->getBounds(), editor.label.getLocalBounds());
+
+    // Only letters, digits, space and "_()." can be typed.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20); // the field settles before typing
+    field()->selectAll();
+    field()->insertTextAtCaret ("My/Bass: 2");
+    EXPECT_EQ (field()->getText(), "MyBass 2");
+    field()->keyPressed (juce::KeyPress (juce::KeyPress::returnKey)); // heard on the next turn
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    EXPECT_EQ (user.getChildFile ("MyBass 2.prs").loadFileAsString(), "initial");
+    EXPECT_FALSE (user.getChildFile ("New Preset.prs").exists());
+    EXPECT_EQ (currentPath (*manager), userPath + "/MyBass 2");
+    EXPECT_EQ (editor.label.getNumChildComponents(), 0);
+
+    // An item deleted while its name is being edited is never reached.
+    manager->savePreset();
+    ASSERT_NE (field(), nullptr);
+    ASSERT_TRUE (fileItem (*manager, userPath + "/New Preset")->deleteItem());
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    field()->selectAll();
+    field()->insertTextAtCaret ("Late");
+    field()->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    EXPECT_FALSE (user.getChildFile ("Late.prs").exists());
+    EXPECT_EQ (editor.label.getNumChildComponents(), 0);
+}
+
 TEST_F (PresetManagerTest, markingTheSameStateTwiceRequestsOneRefresh)
 {
     auto manager = makeManager();
