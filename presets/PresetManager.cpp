@@ -2,6 +2,7 @@
 
 #include "engine/UntrustedXml.h"
 #include "platform/ApplicationSupport.h"
+#include "platform/BundleResources.h"
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
 
@@ -54,8 +55,19 @@ juce::File PresetManager::getUserBaseFolder()
     return Platform::getUserMakerFolder().getChildFile ("Presets");
 }
 
+juce::File PresetManager::getFactoryRootFor (const juce::String& folderName)
+{
+    auto installed = getFactoryBaseFolder().getChildFile (folderName);
+    if (installed.isDirectory())
+        return installed;
+
+    // A bundle that was never installed still offers the presets it carries.
+    auto carried = Platform::getBundleResourceFolder().getChildFile ("Korvalden/Presets").getChildFile (folderName);
+    return carried.isDirectory() ? carried : installed;
+}
+
 PresetManager::PresetManager (PresetClient* presetClient, const juce::String& folderName)
-    : PresetManager (presetClient, getFactoryBaseFolder().getChildFile (folderName), getUserBaseFolder().getChildFile (folderName))
+    : PresetManager (presetClient, getFactoryRootFor (folderName), getUserBaseFolder().getChildFile (folderName))
 {
 }
 

@@ -15,7 +15,8 @@ namespace Korvalden::Misc
     PresetClient, which the engine implements.
 
     Folders: the factory root is <computer-wide Application Support>/Korvalden/
-    Presets/<folder name> and read-only to the user; the user root is the same
+    Presets/<folder name> (else the bundle's copy) and read-only to the user;
+    the user root is the same
     path below the user's Application Support folder.  A ".prs" file holds
     exactly the bytes of PresetClient::writePresetState; its name is the
     preset's name.
@@ -107,6 +108,10 @@ public:
     /** <Application Support>/Korvalden/Presets of the computer and of the user. */
     static juce::File getFactoryBaseFolder();
     static juce::File getUserBaseFolder();
+    /** The computer-wide factory folder of the product; when it does not
+        exist, the one the plug-in bundle carries in its resources
+        (Korvalden/Presets/<folder name>), if that exists.  Any thread. */
+    static juce::File getFactoryRootFor (const juce::String& folderName);
 
     //==============================================================================
     /** Takes the buttons and the name label from the editor; null changes nothing. */

@@ -1,6 +1,7 @@
 #include "PresetTestSupport.h"
 
 #include "platform/ApplicationSupport.h"
+#include "platform/BundleResources.h"
 
 #include <cstdlib>
 
@@ -122,6 +123,22 @@ TEST_F (PresetManagerTest, foldersAndPresetsComeFromThePlatformFolders)
 
     ::setenv ("XDG_DATA_DIRS", oldDirs.toRawUTF8(), 1);
     ::setenv ("XDG_DATA_HOME", oldHome.toRawUTF8(), 1);
+}
+
+TEST_F (PresetManagerTest, aBundleThatWasNeverInstalledOffersThePresetsItCarries)
+{
+    auto resources = base.getChildFile ("Kest.aaxplugin/Contents/Resources");
+    addPreset (resources, "Korvalden/Presets/Kest/Keys/Organ", "organ");
+    Korvalden::Platform::setResourceFolderForTesting (resources);
+    EXPECT_EQ (PresetManager::getFactoryRootFor ("Kest"), resources.getChildFile ("Korvalden/Presets/Kest"));
+
+    // An installed copy comes first.
+    auto shared = juce::File (juce::SystemStats::getEnvironmentVariable ("XDG_DATA_DIRS", {})).getChildFile ("Korvalden/Presets/Kest");
+    ASSERT_TRUE (shared.createDirectory().wasOk());
+    EXPECT_EQ (PresetManager::getFactoryRootFor ("Kest"), shared);
+    shared.getParentDirectory().getParentDirectory().deleteRecursively();
+    Korvalden::Platform::setResourceFolderForTesting ({});
+    EXPECT_EQ (PresetManager::getFactoryRootFor ("Kest"), PresetManager::getFactoryBaseFolder().getChildFile ("Kest"));
 }
 
 TEST_F (PresetManagerTest, steppingWalksTheTreeInDisplayOrderSkipsEmptyFoldersAndWraps)
