@@ -168,6 +168,31 @@ juce::String resolvedPath (const juce::File& file)
 
 juce::File freeSibling (const juce::File& wanted)
 {
-    return existsAtAll (wanted) ? wanted.getNonexistentSibling (true) : wanted;
+    if (! existsAtAll (wanted))
+        return wanted;
+
+    // "Deep(2)" continues with "Deep(3)" rather than "Deep(2)(2)".
+    auto stem = wanted.getFileNameWithoutExtension();
+    const auto extension = wanted.getFileExtension();
+    int number = 1;
+    const int open = stem.lastIndexOfChar ('(');
+    if (stem.endsWithChar (')') && open > 0)
+    {
+        const auto digits = stem.substring (open + 1, stem.length() - 1);
+        if (digits.isNotEmpty() && digits.length() < 9 && digits.containsOnly ("0123456789"))
+        {
+            number = digits.getIntValue();
+            stem = stem.substring (0, open);
+        }
+    }
+
+    // Links count as taken even when they lead nowhere.
+    for (int attempt = 0; attempt < 100000; ++attempt)
+    {
+        auto candidate = wanted.getSiblingFile (stem + "(" + juce::String (++number) + ")" + extension);
+        if (! existsAtAll (candidate))
+            return candidate;
+    }
+    return {};
 }
 } // namespace Korvalden::Misc::PresetFileSystem

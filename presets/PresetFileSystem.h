@@ -46,6 +46,7 @@ bool readWholeFile (const juce::File& file, juce::MemoryBlock& out);
 juce::String resolvedPath (const juce::File& file);
 
 /** The first free sibling "name(2).ext", "name(3).ext" ... of a taken path
-    (the path itself when free). */
+    (the path itself when free); a dangling link counts as taken.  A default
+    File when none is free. */
 juce::File freeSibling (const juce::File& wanted);
 } // namespace Korvalden::Misc::PresetFileSystem

@@ -225,6 +225,20 @@ TEST_F (PresetRename, aFullDiskLeavesTheOldBytesAndNoTemporaryFile)
     EXPECT_EQ (manager->getUserFolderItem()->getNumSubItems(), 2);
 }
 
+TEST_F (PresetRename, numberedNamesContinueAndALinkToNothingCountsAsTaken)
+{
+    ASSERT_TRUE (base.getChildFile ("nowhere").createSymbolicLink (user.getChildFile ("Dangling.prs"), false));
+    EXPECT_EQ (fs::freeSibling (user.getChildFile ("Dangling.prs")), user.getChildFile ("Dangling(2).prs"));
+    addPreset (user, "Deep(2)", "two");
+    EXPECT_EQ (fs::freeSibling (user.getChildFile ("Deep(2).prs")), user.getChildFile ("Deep(3).prs"));
+    EXPECT_EQ (fs::freeSibling (user.getChildFile ("Free.prs")), user.getChildFile ("Free.prs"));
+
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/Deep")->moveOrRename ("Dangling", 2);
+    EXPECT_EQ (user.getChildFile ("Dangling(2).prs").loadFileAsString(), "deep bytes");
+    EXPECT_TRUE (user.getChildFile ("Dangling.prs").isSymbolicLink());
+}
+
 TEST_F (PresetRename, aTargetThatIsAFolderIsNeverReplaced)
 {
     user.getChildFile ("Taken.prs").createDirectory();
