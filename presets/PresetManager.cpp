@@ -200,10 +200,10 @@ void PresetManager::savePreset()
     item->activate();
 }
 
-void PresetManager::showWriteError()
+void PresetManager::showWriteError() const
 {
-    // Headless (tests, the command-line host) there is nobody to tell.
-    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+    // Only an open editor has someone to tell (and a screen to tell it on).
+    if (nameLabel == nullptr || juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
         return;
 
     juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);

@@ -195,7 +195,7 @@ private:
     void build();
     void applyStateItems (const StateItems& items, bool loadPresetFile);
     void updateStateSnapshot() const;
-    static void showWriteError();
+    void showWriteError() const;
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
