@@ -60,6 +60,7 @@ bool PresetManager::FileRepresentingItem::isMovable() const
 bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& typedName, int mode)
 {
     namespace fs = PresetFileSystem;
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
 
     const auto newName = typedName.trim();
     if (readOnly || isTopLevel() || ! fs::isAcceptableName (newName) || newName == file.getFileNameWithoutExtension())
@@ -178,6 +179,7 @@ bool PresetManager::FileRepresentingItem::isTopLevel() const
 
 bool PresetManager::FileRepresentingItem::deleteItem()
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (readOnly || isTopLevel())
         return false;
 
