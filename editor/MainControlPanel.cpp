@@ -158,6 +158,8 @@ void MainControlPanel::wireLayoutChildren()
     if (auto* volume = findChildAs<juce::Slider> (N::masterVolume))
         volume->setTooltip (EditorTooltips::masterVolume);
 
+    engine.getPresetManager().setControlButtonSet (this);
+
     if (auto* name = findChildAs<juce::Label> (N::presetNameLabel))
         name->setColour (juce::TextEditor::backgroundColourId, juce::Colour (nameLabelBackground));
 

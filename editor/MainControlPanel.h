@@ -5,6 +5,7 @@
 #include "gui/ImageStrip.h"
 #include "gui/KESTLookAndFeel.h"
 #include "gui/LevelMeterDisplay.h"
+#include "presets/PresetManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -42,6 +43,7 @@ class MainControlPanel : public juce::AudioProcessorEditor,
                          public juce::ComboBox::Listener,
                          public juce::Slider::Listener,
                          public juce::Label::Listener,
+                         public Korvalden::Misc::PresetManager::ControlButtonSet,
                          public Korvalden::Parameter::ParameterGUILinker::ParameterChangeCallback,
                          public juce::Timer
 {
@@ -98,6 +100,11 @@ public:
     void sliderValueChanged (juce::Slider*) override;
     void labelTextChanged (juce::Label*) override;
     void handleCommandMessage (int commandId) override;
+    /** The preset bar lent to the preset manager: 0 reload, 1 previous,
+        2 next; null for any other index (the manager's save slot stays empty). */
+    juce::Button* getControlButton (int index) override;
+    /** The label that shows the current preset's name; null when the layout has none. */
+    juce::Label* getPresetNameLabel() override;
     void timerCallback() override;
     /** Registered for the voice parameters only: posts the resync command.
         Any thread the binding layer calls from; posting is its only effect. */

@@ -128,3 +128,14 @@ void MainControlPanel::createToolButtons()
     const auto grey = juce::Colour (presetBarColour);
     setStateColours (*direction, grey, grey.brighter (0.1f), juce::Colours::white.darker (0.1f), juce::Colours::white);
 }
+
+juce::Button* MainControlPanel::getControlButton (int index)
+{
+    const char* names[] { N::reloadButton, N::previousButton, N::nextButton };
+    return index >= 0 && index < (int) std::size (names) ? findChildAs<juce::Button> (names[index]) : nullptr;
+}
+
+juce::Label* MainControlPanel::getPresetNameLabel()
+{
+    return findChildAs<juce::Label> (N::presetNameLabel);
+}

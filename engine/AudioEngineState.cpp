@@ -92,6 +92,7 @@ void AudioEngine::readPresetState (const juce::MemoryBlock& in)
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state (stateTag);
+    writePresetStateItems (state);
     state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
     state.setAttribute ("NumberOfVoices", numberOfVoices.load());
     state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
@@ -122,6 +123,8 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
         return;
     }
 
+    restorePresetStateItems (*state, readBool (*state, "PresetChangedState", false), findChild (*state, presetTag) != nullptr);
+
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
 
@@ -141,7 +144,6 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
         readPresetState (presetBlock);
     }
 
-    presetModified = readBool (*state, "PresetChangedState", false);
     state.reset();
 
     if (auto* editor = getActiveEditor())
