@@ -210,6 +210,18 @@ TEST_F (EditorFixture, ToolButtonsAndSwitchesTakeTheirStateColours)
     EXPECT_EQ (mode->getItemText (5), "CHORD (GROW)");
 }
 
+TEST_F (EditorFixture, LendsItsPresetBarToThePresetManager)
+{
+    auto& editor = openEditor();
+    EXPECT_EQ (editor.getControlButton (0), child<juce::Button> (N::reloadButton));
+    EXPECT_EQ (editor.getControlButton (1), child<juce::Button> (N::previousButton));
+    EXPECT_EQ (editor.getControlButton (2), child<juce::Button> (N::nextButton));
+    EXPECT_EQ (editor.getControlButton (3), nullptr);
+    EXPECT_EQ (editor.getControlButton (-1), nullptr);
+    EXPECT_NE (editor.getPresetNameLabel(), nullptr);
+    EXPECT_EQ (editor.getPresetNameLabel()->findColour (juce::TextEditor::backgroundColourId), juce::Colour (0xFF383838));
+}
+
 TEST_F (EditorFixture, KeyboardStartsAtKey48AndFollowsTheGlobalReceiveChannel)
 {
     engine->setReceiveChannel (0, 5, false);
