@@ -115,6 +115,17 @@ inline double timeBelow (const std::vector<float>& x, double start, double end, 
     return total;
 }
 
+/** The largest difference between a[aFrom + k] and b[bFrom + k] over count
+    samples (a missing sample counts as 0). */
+inline double maxDifference (const std::vector<float>& a, int aFrom, const std::vector<float>& b, int bFrom, int count)
+{
+    auto at = [] (const std::vector<float>& x, int i) { return i >= 0 && i < (int) x.size() ? (double) x[(size_t) i] : 0.0; };
+    double m = 0.0;
+    for (int k = 0; k < count; ++k)
+        m = std::max (m, std::fabs (at (a, aFrom + k) - at (b, bFrom + k)));
+    return m;
+}
+
 /** The first sample whose magnitude exceeds the threshold, or -1. */
 inline int firstAbove (const std::vector<float>& x, double threshold, int from = 0)
 {
