@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
+#include <tuple>
 
 using R = EngineRig;
 
@@ -132,4 +134,58 @@ TEST (VoiceAllocation, thePoolTakesUpTo1024Voices)
     rig.engine.suspendProcessing (false);
     rig.render (1280, heldNotes (0, 128));
     EXPECT_EQ (playingNotes (rig.engine).size(), 512u);
+}
+
+TEST (VoiceAllocation, everySwitchKnobChangesPositionExactlyAtItsThreshold)
+{
+    // At a threshold the knob selects the upper position; the float just
+    // below it still selects the lower one.
+    EngineRig rig;
+    auto& controller = rig.engine.getGlobalController();
+    using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
+    const std::pair<float, Mode> modeThresholds[] = { { 0.1f, Mode::split }, { 0.3f, Mode::revolver }, { 0.5f, Mode::random },
+                                                      { 0.7f, Mode::chordBlow }, { 0.9f, Mode::chordGrow } };
+    for (const auto& [threshold, mode] : modeThresholds)
+    {
+        rig.set (R::voiceMode, threshold);
+        EXPECT_EQ (controller.getAllocationMode(), mode) << threshold;
+        rig.set (R::voiceMode, std::nextafter (threshold, 0.0f));
+        EXPECT_EQ (controller.getAllocationMode(), (Mode) (mode - 1)) << threshold;
+    }
+
+    auto& sound = rig.engine.getSound (2);
+    const int first = R::device3;
+    const std::tuple<float, Synth404::tOscillatorMode, Synth404::tOscillatorMode> oscillatorThresholds[] = {
+        { 1.0f / 6.0f, Synth404::oscillatorNoise, Synth404::oscillatorOff },
+        { 0.5f, Synth404::oscillatorSaw, Synth404::oscillatorNoise },
+        { 5.0f / 6.0f, Synth404::oscillatorPulse, Synth404::oscillatorSaw } };
+    for (const auto& [threshold, upper, lower] : oscillatorThresholds)
+    {
+        rig.set (first + R::oscillatorMode, threshold);
+        rig.render (16);
+        EXPECT_EQ (sound.getOscillatorMode(), upper) << threshold;
+        rig.set (first + R::oscillatorMode, std::nextafter (threshold, 0.0f));
+        rig.render (16);
+        EXPECT_EQ (sound.getOscillatorMode(), lower) << threshold;
+    }
+
+    for (const auto& [threshold, upper, lower] : { std::tuple { 0.25f, 2, 0 }, std::tuple { 0.75f, 1, 2 } })
+    {
+        rig.set (first + R::modulationMode, threshold);
+        rig.render (16);
+        EXPECT_EQ ((int) sound.getOscillatorModulationMode(), upper) << threshold;
+        rig.set (first + R::modulationMode, std::nextafter (threshold, 0.0f));
+        rig.render (16);
+        EXPECT_EQ ((int) sound.getOscillatorModulationMode(), lower) << threshold;
+    }
+
+    for (const auto& [threshold, upper, lower] : { std::tuple { 0.25f, 1, 0 }, std::tuple { 0.75f, 2, 1 } })
+    {
+        rig.set (first + R::tracking, threshold);
+        rig.render (16);
+        EXPECT_EQ ((int) sound.getTracking(), upper) << threshold;
+        rig.set (first + R::tracking, std::nextafter (threshold, 0.0f));
+        rig.render (16);
+        EXPECT_EQ ((int) sound.getTracking(), lower) << threshold;
+    }
 }
