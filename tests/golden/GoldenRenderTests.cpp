@@ -66,6 +66,9 @@ struct GoldenCase
     float voiceMode;   // knob value
 };
 
+/** Names the case in test listings (instead of dumping its bytes). */
+void PrintTo (const GoldenCase& golden, std::ostream* out) { *out << golden.name; }
+
 std::vector<GoldenCase> cases()
 {
     std::vector<GoldenCase> list;
