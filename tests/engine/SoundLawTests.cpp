@@ -322,6 +322,15 @@ TEST (PlayingLaws, lfosRestartOnlyWhenNoVoiceOfTheDevicePlays)
     auto out = playing.render (playing.samples (0.6), { R::noteOn (0, 120), R::noteOn (start, 60) });
     EXPECT_GT (pitch (out, from, to, rate), 60.0 + 6.0) << "no restart while a voice plays";
 
+    // The first note plays through the global channel, the second comes on
+    // ORVA's own channel: the LFO belongs to the device, so it runs on.
+    EngineRig ownChannel;
+    setUp (ownChannel);
+    ownChannel.engine.setReceiveChannel (0, 1, false);
+    ownChannel.engine.setReceiveChannel (1, 2, false);
+    out = ownChannel.render (ownChannel.samples (0.6), { R::noteOn (0, 120), R::noteOn (start, 60, 100, 2) });
+    EXPECT_GT (pitch (out, from, to, rate), 60.0 + 6.0) << "no restart while another controller's voice plays";
+
     // The first note only releases: the second note restarts the LFO, which
     // has risen 15 % of its swing after 75 ms.
     EngineRig releasing;
