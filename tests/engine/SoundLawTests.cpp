@@ -8,8 +8,6 @@
 #include "tests/support/EngineRig.h"
 #include "tests/support/SignalMeasures.h"
 
-#include "engine/ParameterFunctions.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -143,18 +141,12 @@ TEST (FilterLaws, frequencyAtFullOpensTheFilterTo16kHzAndNoFurther)
 //==============================================================================
 namespace
 {
-/** The knob value of an LFO time (Hz), by the knob's own law. */
-float lfoKnob (double hertz)
-{
-    // toLfoTime is exponential: find the knob by bisection on the mapping.
-    float low = 0.0f, high = 1.0f;
-    for (int i = 0; i < 40; ++i)
-    {
-        const float middle = 0.5f * (low + high);
-        (ParameterFunctions::toLfoTime (middle) < hertz ? low : high) = middle;
-    }
-    return 0.5f * (low + high);
-}
+// Knob positions by the knobs' laws: an LFO time knob v gives
+// exp(14.508657 v - 5.2983174) Hz (0.005 Hz .. 10 kHz), a glide knob
+// 0.01 x 150^v seconds.
+constexpr float lfoHalfHertz = 0.3174084f;
+constexpr float lfoQuarterHertz = 0.2696337f;
+constexpr float glideFifthOfASecond = 0.5978747f;
 
 /** A saw on every device through an open filter, no tracking. */
 void brightSaw (EngineRig& rig)
@@ -174,7 +166,7 @@ TEST (OscillatorLaws, fmSwingsThePitch28SemitonesEachWayAtFullLfoLevel)
     brightSaw (rig);
     rig.setEveryDevice (R::modulationMode, R::modulationFM);
     rig.setEveryDevice (R::lfo1Level, 0.25f);
-    rig.setEveryDevice (R::lfo1Time, lfoKnob (0.5));
+    rig.setEveryDevice (R::lfo1Time, lfoHalfHertz);
     const auto out = rig.render (rig.samples (1.6), { R::noteOn (0, 69) });
 
     double lowest = 1000.0, highest = -1000.0;
@@ -199,7 +191,7 @@ TEST (OscillatorLaws, pwmSwingsTheDutyCycle40PercentEachWayAtFullLfoLevel)
     rig.setEveryDevice (R::tracking, R::trackingOff);
     rig.setEveryDevice (R::modulationMode, R::modulationPWM);
     rig.setEveryDevice (R::lfo1Level, 0.5f);
-    rig.setEveryDevice (R::lfo1Time, lfoKnob (0.5));
+    rig.setEveryDevice (R::lfo1Time, lfoHalfHertz);
     const auto out = rig.render (rig.samples (1.6), { R::noteOn (0, 45) });
 
     double lowest = 1.0, highest = 0.0;
@@ -225,25 +217,13 @@ TEST (OscillatorLaws, pwmSwingsTheDutyCycle40PercentEachWayAtFullLfoLevel)
 //==============================================================================
 namespace
 {
-/** The knob value of a glide time (s), by the knob's own law. */
-float glideKnob (double seconds)
-{
-    float low = 0.0f, high = 1.0f;
-    for (int i = 0; i < 40; ++i)
-    {
-        const float middle = 0.5f * (low + high);
-        (ParameterFunctions::toGlideTime (middle) < seconds ? low : high) = middle;
-    }
-    return 0.5f * (low + high);
-}
-
 /** One voice per note, bright saws, a 200 ms glide and a quick release. */
 EngineRig& gliding (EngineRig& rig)
 {
     rig.set (R::voiceMode, R::revolver);
     brightSaw (rig);
     rig.setEveryDevice (R::frequency, 0.7f);
-    rig.setEveryDevice (R::glide, glideKnob (0.2));
+    rig.setEveryDevice (R::glide, glideFifthOfASecond);
     rig.setEveryDevice (R::release, 0.0f);
     return rig;
 }
@@ -310,7 +290,7 @@ TEST (PlayingLaws, lfosRestartOnlyWhenNoVoiceOfTheDevicePlays)
         rig.setEveryDevice (R::tracking, R::trackingOff);
         rig.setEveryDevice (R::modulationMode, R::modulationFM);
         rig.setEveryDevice (R::lfo1Level, 0.25f);
-        rig.setEveryDevice (R::lfo1Time, lfoKnob (0.25));
+        rig.setEveryDevice (R::lfo1Time, lfoQuarterHertz);
         rig.setEveryDevice (R::release, 1.0f);
     };
     const int start = 20400;                       // 0.425 s after the first note

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <set>
-#include <tuple>
 
 using R = EngineRig;
 
@@ -153,39 +152,26 @@ TEST (VoiceAllocation, everySwitchKnobChangesPositionExactlyAtItsThreshold)
         EXPECT_EQ (controller.getAllocationMode(), (Mode) (mode - 1)) << threshold;
     }
 
+    // A device switch, read back from MUNE's sound after a block.
     auto& sound = rig.engine.getSound (2);
-    const int first = R::device3;
-    const std::tuple<float, Synth404::tOscillatorMode, Synth404::tOscillatorMode> oscillatorThresholds[] = {
-        { 1.0f / 6.0f, Synth404::oscillatorNoise, Synth404::oscillatorOff },
-        { 0.5f, Synth404::oscillatorSaw, Synth404::oscillatorNoise },
-        { 5.0f / 6.0f, Synth404::oscillatorPulse, Synth404::oscillatorSaw } };
-    for (const auto& [threshold, upper, lower] : oscillatorThresholds)
-    {
-        rig.set (first + R::oscillatorMode, threshold);
+    auto checkSwitch = [&] (int parameter, float threshold, int upper, int lower, auto read) {
+        rig.set (R::device3 + parameter, threshold);
         rig.render (16);
-        EXPECT_EQ (sound.getOscillatorMode(), upper) << threshold;
-        rig.set (first + R::oscillatorMode, std::nextafter (threshold, 0.0f));
+        EXPECT_EQ ((int) read(), upper) << parameter << " at " << threshold;
+        rig.set (R::device3 + parameter, std::nextafter (threshold, 0.0f));
         rig.render (16);
-        EXPECT_EQ (sound.getOscillatorMode(), lower) << threshold;
-    }
+        EXPECT_EQ ((int) read(), lower) << parameter << " below " << threshold;
+    };
+    auto oscillator = [&] { return sound.getOscillatorMode(); };
+    checkSwitch (R::oscillatorMode, 1.0f / 6.0f, Synth404::oscillatorNoise, Synth404::oscillatorOff, oscillator);
+    checkSwitch (R::oscillatorMode, 0.5f, Synth404::oscillatorSaw, Synth404::oscillatorNoise, oscillator);
+    checkSwitch (R::oscillatorMode, 5.0f / 6.0f, Synth404::oscillatorPulse, Synth404::oscillatorSaw, oscillator);
 
-    for (const auto& [threshold, upper, lower] : { std::tuple { 0.25f, 2, 0 }, std::tuple { 0.75f, 1, 2 } })
-    {
-        rig.set (first + R::modulationMode, threshold);
-        rig.render (16);
-        EXPECT_EQ ((int) sound.getOscillatorModulationMode(), upper) << threshold;
-        rig.set (first + R::modulationMode, std::nextafter (threshold, 0.0f));
-        rig.render (16);
-        EXPECT_EQ ((int) sound.getOscillatorModulationMode(), lower) << threshold;
-    }
+    auto modulation = [&] { return sound.getOscillatorModulationMode(); };
+    checkSwitch (R::modulationMode, 0.25f, Synth404::modulationPWM, Synth404::modulationOff, modulation);
+    checkSwitch (R::modulationMode, 0.75f, Synth404::modulationFM, Synth404::modulationPWM, modulation);
 
-    for (const auto& [threshold, upper, lower] : { std::tuple { 0.25f, 1, 0 }, std::tuple { 0.75f, 2, 1 } })
-    {
-        rig.set (first + R::tracking, threshold);
-        rig.render (16);
-        EXPECT_EQ ((int) sound.getTracking(), upper) << threshold;
-        rig.set (first + R::tracking, std::nextafter (threshold, 0.0f));
-        rig.render (16);
-        EXPECT_EQ ((int) sound.getTracking(), lower) << threshold;
-    }
+    auto tracking = [&] { return sound.getTracking(); };
+    checkSwitch (R::tracking, 0.25f, Synth404::trackingHalf, Synth404::trackingOff, tracking);
+    checkSwitch (R::tracking, 0.75f, Synth404::trackingFull, Synth404::trackingHalf, tracking);
 }

@@ -3,6 +3,8 @@
 // of a MIDI file must sound exactly like the same note at sample 0, N
 // samples later, whatever the block size, with N on a block boundary or not.
 
+#include "tests/support/SignalMeasures.h"
+
 #include <gtest/gtest.h>
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -66,25 +68,16 @@ protected:
     juce::File folder;
 };
 
-double maxDifference (const std::vector<float>& a, int aFrom, const std::vector<float>& b, int count)
-{
-    double m = 0.0;
-    for (int k = 0; k < count; ++k)
-        m = std::max (m, (double) std::fabs (a[(size_t) (aFrom + k)] - b[(size_t) k]));
-    return m;
-}
 } // namespace
 
 TEST_F (KestHostBlockTiming, aNoteInAMidiFileSoundsFromItsSampleWhateverTheBlockSize)
 {
     const auto reference = render (noteFile (0), 512);
     ASSERT_GE ((int) reference.size(), heard);
-    double loudest = 0.0;
-    for (int i = 0; i < heard; ++i)
-        loudest = std::max (loudest, (double) std::fabs (reference[(size_t) i]));
+    const double loudest = SignalMeasures::peak (reference, 0, heard);
     ASSERT_GT (loudest, 0.05);
     const double tolerance = 1e-4 * loudest; // float noise and 24-bit steps, far below one sample of shift
-    ASSERT_GT (maxDifference (reference, 1, reference, heard - 1), 100 * tolerance);
+    ASSERT_GT (SignalMeasures::maxDifference (reference, 1, reference, 0, heard - 1), 100 * tolerance);
 
     // 2048 lies on a boundary of 64, 512, 1024 and 4096-sample blocks, 3000
     // on one of 100, 1000 and 3000; 1 puts every event on a boundary.
@@ -97,11 +90,8 @@ TEST_F (KestHostBlockTiming, aNoteInAMidiFileSoundsFromItsSampleWhateverTheBlock
                 continue; // one run of single-sample blocks is enough
             const auto out = render (midi, blockSize);
             ASSERT_GE ((int) out.size(), start + heard) << "blocks of " << blockSize;
-            double before = 0.0;
-            for (int i = 0; i < start; ++i)
-                before = std::max (before, (double) std::fabs (out[(size_t) i]));
-            EXPECT_EQ (before, 0.0) << "sound before the note at " << start << ", blocks of " << blockSize;
-            EXPECT_LE (maxDifference (out, start, reference, heard), tolerance)
+            EXPECT_EQ (SignalMeasures::peak (out, 0, start), 0.0) << "sound before the note at " << start << ", blocks of " << blockSize;
+            EXPECT_LE (SignalMeasures::maxDifference (out, start, reference, 0, heard), tolerance)
                 << "note at " << start << ", blocks of " << blockSize;
         }
     }
