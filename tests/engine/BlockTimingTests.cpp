@@ -20,13 +20,28 @@ constexpr int held = 3000;
 
 /** A bright saw (a one-sample shift changes it a lot) played at sample start,
     released held samples later, rendered in the given block sizes. */
-std::vector<float> playAt (double rate, int start, std::vector<int> blockSizes)
+void brightSaw (EngineRig& rig)
 {
-    EngineRig rig (rate, 256);
     rig.set (R::voiceMode, R::revolver);
     rig.setEveryDevice (R::oscillatorMode, R::oscillatorSaw);
     rig.setEveryDevice (R::frequency, 0.8f);
+}
+
+std::vector<float> playAt (double rate, int start, std::vector<int> blockSizes)
+{
+    EngineRig rig (rate, 256);
+    brightSaw (rig);
     return rig.render (start + heard, { R::noteOn (start, 57), R::noteOff (start + held, 57) }, std::move (blockSizes));
+}
+
+/** The same note started from the keyboard before the first block: the
+    engine starts it when the block begins, before its first sample. */
+std::vector<float> startedBeforeTheBlock (double rate)
+{
+    EngineRig rig (rate, 256);
+    brightSaw (rig);
+    rig.engine.getKeyboardState().noteOn (1, 57, 100.0f / 127.0f);
+    return rig.render (heard, { R::noteOff (held, 57) }, { heard });
 }
 
 /** Float noise may differ between block sizes; a shift may not.  The bound
@@ -41,6 +56,8 @@ TEST (BlockTiming, aNoteSoundsFromItsSampleWhateverTheBlockSizes)
         const auto reference = playAt (rate, 0, { heard });
         const double loudest = peak (reference, 0, heard);
         ASSERT_GT (loudest, 0.05);
+        ASSERT_LE (maxDifference (reference, 0, startedBeforeTheBlock (rate), 0, heard), tolerance * loudest)
+            << rate << " Hz: a note at sample 0 starts with the block's first sample";
         ASSERT_GT (maxDifference (reference, 0, reference, 1, heard), 100 * tolerance * loudest)
             << "one sample of shift must show";
 

@@ -147,8 +147,10 @@ TEST (VoiceAllocation, everySwitchKnobChangesPositionExactlyAtItsThreshold)
     for (const auto& [threshold, mode] : modeThresholds)
     {
         rig.set (R::voiceMode, threshold);
+        rig.render (16);
         EXPECT_EQ (controller.getAllocationMode(), mode) << threshold;
         rig.set (R::voiceMode, std::nextafter (threshold, 0.0f));
+        rig.render (16);
         EXPECT_EQ (controller.getAllocationMode(), (Mode) (mode - 1)) << threshold;
     }
 
