@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 
 using namespace SignalMeasures;
 using R = EngineRig;
