@@ -43,6 +43,10 @@ void PresetManager::PresetTreeItemBase::itemSelectionChanged (bool isNowSelected
 //==============================================================================
 Row::ItemButton::ItemButton (int buttonKind) : juce::Button ("FavoriteButton"), kind (buttonKind)
 {
+    // The tree keeps the focus, so the arrow keys keep stepping and Return
+    // or space never toggles a star behind the user's back.
+    setWantsKeyboardFocus (false);
+    setMouseClickGrabsKeyboardFocus (false);
 }
 
 void Row::ItemButton::paintButton (juce::Graphics& g, bool isMouseOver, bool)

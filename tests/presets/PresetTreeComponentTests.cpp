@@ -263,6 +263,12 @@ TEST_F (PresetTree, aPopupClickNeverLoadsAndAFolderClickMakesItActiveWithoutSele
     EXPECT_EQ (manager->getCurrentFolder(), folder);
     EXPECT_FALSE (folder->isSelected());
     EXPECT_TRUE (item (*manager, factoryPath + "/Organ")->isSelected());
+
+    // A selection the framework makes (a click in the indent beside a row) is put back.
+    item (*manager, factoryPath + "/Bass/Deep")->setSelected (true, true);
+    dispatchMessages();
+    EXPECT_TRUE (item (*manager, factoryPath + "/Organ")->isSelected());
+    EXPECT_FALSE (item (*manager, factoryPath + "/Bass/Deep")->isSelected());
 }
 
 TEST_F (PresetTree, openCloseButtonsRowHeightsHeadersAndTheOwningManager)
@@ -288,4 +294,56 @@ TEST_F (PresetTree, openCloseButtonsRowHeightsHeadersAndTheOwningManager)
     juce::Component::SafePointer<TreeComponent> left (tree.release());
     manager.reset();
     EXPECT_EQ (left.getComponent(), nullptr);
+}
+
+TEST_F (PresetTree, rowsPaintTheSelectionTheActiveFolderMarkAndTheStarsThroughTheTreesLookAndFeel)
+{
+    struct Recorder : TreeComponent::LookAndFeel
+    {
+        void drawOpenCloseButton (juce::Graphics&, juce::Rectangle<int>, bool isOpen, bool isEmpty, bool) override
+        {
+            calls.add (juce::String ("folder ") + (isOpen ? "open" : "closed") + (isEmpty ? " empty" : ""));
+        }
+        void drawActiveFolderMarker (juce::Graphics& g, juce::Rectangle<int> area) override
+        {
+            g.setColour (juce::Colours::red);
+            g.fillRect (area.removeFromRight (area.getHeight()));
+        }
+        void drawFavoriteButton (juce::Graphics&, juce::Rectangle<int>, bool on, bool) override
+        {
+            calls.add (on ? "star on" : "star off");
+        }
+        juce::StringArray calls;
+    };
+    auto recorder = std::make_unique<Recorder>();
+    auto& calls = recorder->calls;
+    tree->setTreeLookAndFeel (std::move (recorder));
+    tree->setColour (juce::TreeView::selectedItemBackgroundColourId, juce::Colours::blue);
+
+    auto paintRow = [] (Row& shown) {
+        juce::Image image (juce::Image::ARGB, shown.getWidth(), shown.getHeight(), true);
+        juce::Graphics g (image);
+        shown.paintEntireComponent (g, false);
+        return image;
+    };
+
+    click (row (userPath + "/Round"));
+    click (row (userPath + "/Bass"));
+    dispatchMessages();
+
+    auto& round = row (userPath + "/Round");
+    const auto selected = paintRow (round);
+    EXPECT_EQ (selected.getPixelAt (round.getWidth() - 2, 1), juce::Colours::blue);
+    auto& bass = row (userPath + "/Bass");
+    const auto active = paintRow (bass);
+    EXPECT_EQ (active.getPixelAt (bass.getWidth() - 2, 1), juce::Colours::red);
+    EXPECT_EQ (active.getPixelAt (bass.getWidth() - bass.getHeight() - 2, 1).getAlpha(), 0);
+    EXPECT_EQ (paintRow (row (userPath + "/Warm")).getPixelAt (row (userPath + "/Warm").getWidth() - 2, 1).getAlpha(), 0);
+
+    calls.clear();
+    paintRow (row (userPath + "/Empty"));
+    paintRow (row (userPath + "/Warm"));
+    fileItem (*manager, userPath + "/Warm")->setFavorite (true);
+    paintRow (row (userPath + "/Warm"));
+    EXPECT_EQ (calls, juce::StringArray ("folder closed empty", "star off", "star on"));
 }
