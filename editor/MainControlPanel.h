@@ -126,10 +126,12 @@ private:
     void createSwitchGroups();
     void createMidiOnButtons();
     void createLeds();
+    void createPresetTree();
     void createMeters();
     void createToolButtons();
     void applyLayout();
     void wireLayoutChildren();
+    void setPresetTreeHeaders();
     void registerLinkTargets();
     void registerVoiceParameterCallbacks();
     void hideUnusedLayoutChildren();
