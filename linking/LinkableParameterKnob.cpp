@@ -18,6 +18,7 @@ LinkableParameterKnob::LinkableParameterKnob (const juce::String& name, Paramete
       linkBackground (linkBackgroundImage),
       strip (stripToUse)
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     setColour (0, juce::Colour (0xFFFFFFFF));
 }
 

@@ -62,6 +62,7 @@ ParameterLinkEditor::LinkTarget* ParameterLinkEditor::appendTarget (const juce::
                                                                     std::vector<int> indexes, juce::Colour colour,
                                                                     bool renamable, ParameterCopyGroup* copyGroup)
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     auto target = std::make_unique<LinkTarget>();
     target->area = area;
     target->colour = colour;
@@ -107,6 +108,7 @@ const ParameterLinkEditor::LinkTarget* ParameterLinkEditor::singleTargetOf (int 
 //==============================================================================
 void ParameterLinkEditor::setLinksVisible (bool visible)
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     fader.pinned = visible;
     fader.stopTimer();
     fader.alpha = visible ? 1.0f : 0.0f;
@@ -114,8 +116,10 @@ void ParameterLinkEditor::setLinksVisible (bool visible)
 
     if (! visible)
     {
+        // A stale highlight would come back yellow with the next flash.
         stopTimer();
         highlightShown = false;
+        highlightSet.clear();
     }
 }
 
@@ -134,6 +138,7 @@ void ParameterLinkEditor::fadeUnlessVisible()
 
 void ParameterLinkEditor::updateConnections()
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     connections = manager->getLinkPairs();
     highlightSet.clear();
     if (auto* p = panel.getComponent())

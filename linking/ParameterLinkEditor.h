@@ -17,8 +17,9 @@
 
     It listens to every mouse event of the panel and its children and draws
     over the children (paintOverlay, called by the panel): a tinted background
-    and the group name on each linked knob, the connection lines between
-    linked knobs, and during a drag a line from the source to the mouse.
+    on each linked knob, the connection lines between linked knobs, each group
+    name on a light plate over its knob and the lines (the knob caps are
+    dark), and during a drag a line from the source to the mouse.
     Dragging from a knob's or section's target (outside the knob's own strip
     and handle, which turn the knob) onto another of the same size links them
     position by position; clicking a line cuts that one link; resting the

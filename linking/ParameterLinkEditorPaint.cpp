@@ -6,6 +6,19 @@ constexpr float targetCornerSize = 5.0f;
 constexpr float lineThickness = 5.0f;
 constexpr juce::uint8 dropTargetAlpha = 0x7F;
 constexpr juce::uint8 linkedBackgroundAlpha = 0x4C;
+
+/** The group name in black, centred on its target, on a light plate of its
+    own: the knob caps under it are dark. */
+void drawGroupName (juce::Graphics& g, const juce::String& name, juce::Rectangle<int> area)
+{
+    const auto font = g.getCurrentFont();
+    const float width = juce::jmin ((float) area.getWidth(), font.getStringWidthFloat (name) + 6.0f);
+    const auto plate = juce::Rectangle<float> (width, font.getHeight() + 2.0f).withCentre (area.toFloat().getCentre());
+    g.setColour (juce::Colour (0xD9F2F0EC));
+    g.fillRoundedRectangle (plate, 3.0f);
+    g.setColour (juce::Colour (0xFF000000));
+    g.drawText (name, area, juce::Justification::centred, true);
+}
 } // namespace
 
 void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
@@ -16,7 +29,9 @@ void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
 
     g.setFont (juce::Font (10.0f));
 
-    // Linked knobs are tinted and named whatever the overlay's visibility.
+    // Linked knobs are tinted and named whatever the overlay's visibility;
+    // the names go over the lines, which would cross them out.
+    std::vector<std::pair<juce::String, juce::Rectangle<int>>> names;
     for (const auto& target : targets)
     {
         if (target.get() == nameEditTarget)
@@ -41,10 +56,7 @@ void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
         }
 
         if (entry && entry->name.isNotEmpty())
-        {
-            g.setColour (juce::Colour (0xFF000000));
-            g.drawText (entry->name, target->area, juce::Justification::centred, true);
-        }
+            names.emplace_back (entry->name, target->area);
     }
 
     // The lines carry the overlay's alpha, the highlighted group's too.
@@ -69,6 +81,9 @@ void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
         g.setColour (p->findColour (highlightColourId).withMultipliedAlpha (lineColour.getFloatAlpha()));
         g.strokePath (highlighted, stroke);
     }
+
+    for (const auto& [name, area] : names)
+        drawGroupName (g, name, area);
 
     if (dragging)
     {
