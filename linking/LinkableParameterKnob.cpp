@@ -20,6 +20,7 @@ LinkableParameterKnob::LinkableParameterKnob (const juce::String& name, Paramete
 {
     JUCE_ASSERT_MESSAGE_THREAD
     setColour (0, juce::Colour (0xFFFFFFFF));
+    setRepaintsOnMouseActivity (true);
 }
 
 LinkableParameterKnob::~LinkableParameterKnob()
