@@ -253,6 +253,10 @@ void ParameterLinkEditor::showHighlight()
 
 bool ParameterLinkEditor::pressBelongsToKnob (const juce::MouseEvent& e) const
 {
+    // The rename field over a target selects text by dragging.
+    if (dynamic_cast<juce::TextEditor*> (e.originalComponent) != nullptr)
+        return true;
+
     auto* knob = dynamic_cast<LinkableParameterKnob*> (e.originalComponent);
     return knob != nullptr && knob->usesPressAt (e.getEventRelativeTo (knob).getPosition());
 }
@@ -282,7 +286,8 @@ void ParameterLinkEditor::mouseDown (const juce::MouseEvent& e)
         return;
     }
 
-    // A press on a knob's strip or handle turns the knob; only the rest of the target starts a link.
+    // A press on a knob's strip or handle turns the knob (and one in the rename
+    // field edits text); only the rest of the target starts a link.
     pressMayStartLinkDrag = ! pressBelongsToKnob (e);
 }
 

@@ -297,6 +297,13 @@ TEST_F (LinkEditorFixture, RenamingNamesTheGroupWithLettersDigitsBlanksAndUnders
     EXPECT_EQ (field->getBounds(), targetArea (0, 0).expanded (2));
     EXPECT_TRUE (field->getText().isEmpty());
 
+    // Selecting text by dragging in the field starts no link drag.
+    const juce::Point<float> inField (5.0f, 5.0f);
+    overlay->mouseDown (mouseAt (*field, inField, inField, left(), false));
+    overlay->mouseDrag (mouseAt (*field, inField + juce::Point<float> (20.0f, 0.0f), inField, left(), true));
+    EXPECT_FALSE (overlay->isDragging());
+    overlay->mouseUp (mouseAt (*field, inField + juce::Point<float> (20.0f, 0.0f), inField, {}, true));
+
     field->insertTextAtCaret ("Bass-Line/2!_x");
     EXPECT_EQ (field->getText(), "BassLine2_x");
 
