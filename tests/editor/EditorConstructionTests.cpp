@@ -316,3 +316,28 @@ TEST_F (EditorFixture, CreatedEditorHearsTheViewSwitchesFromTheEngine)
     pump (50);
     EXPECT_EQ (recorder.commands, juce::Array<int> ({ 2 }));
 }
+
+TEST_F (EditorFixture, BuildsWithoutItsLayoutAndImages)
+{
+    // An empty resource folder: no layout, no images, no typeface.
+    const auto empty = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                           .getChildFile ("kest-no-resources-" + juce::Uuid().toString());
+    ASSERT_TRUE (empty.createDirectory());
+    Korvalden::Platform::setResourceFolderForTesting (empty);
+
+    auto& editor = openEditor();
+    EXPECT_NE (child<LinkableParameterKnob> ("4_Drive"), nullptr);
+    EXPECT_NE (child<MultiColoredMidiKeyboard> (N::keyboard), nullptr);
+    for (auto* name : { N::voiceMode, N::splitPointSlider, N::logoButtonMaker, N::presetNameLabel })
+        EXPECT_EQ (child<juce::Component> (name), nullptr) << name;
+    EXPECT_TRUE (editor.getLinkEditor().getTargets().empty());
+    EXPECT_EQ (editor.getPresetNameLabel(), nullptr);
+
+    // Still bound: the host moves the MIDI-on switch.
+    engine->setParameter (39, 0.0f);
+    editor.getParameterLinker().timerCallback();
+    EXPECT_FALSE (child<juce::Button> (N::midiOnButton (2))->getToggleState());
+
+    closeEditor();
+    empty.deleteRecursively();
+}
