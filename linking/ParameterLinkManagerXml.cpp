@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
 // The "PARAMETERLINKING" element: one PARAMETER per entry in index order
 // (Index, Ratio, Name when set), each followed by a CONNECTION (From, To) for
 // every partner with a greater index, so each link is written once.
@@ -96,3 +98,5 @@ void ParameterLinkManager::readXml (const juce::XmlElement& parent)
     if (connectionsRead > 0)
         notifyListeners();
 }
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
