@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/XmlBinaryBlock.h"
+
 #include <juce_events/juce_events.h>
 
 #include <cstdio>
@@ -18,6 +20,21 @@ inline void initialiseFuzzTarget()
         std::abort();
     }
     static juce::ScopedJuceInitialiser_GUI juce;
+}
+
+/** The bytes as the text of a binary XML block, as a project or a preset
+    file would hold them. */
+inline juce::MemoryBlock binaryBlockAround (const void* text, size_t size)
+{
+    juce::MemoryBlock block (8 + size + 1, true);
+    auto* bytes = static_cast<uint8_t*> (block.getData());
+    for (int i = 0; i < 4; ++i)
+    {
+        bytes[i] = (uint8_t) ((XmlBinaryBlock::magic >> (8 * i)) & 0xff);
+        bytes[4 + i] = (uint8_t) ((size >> (8 * i)) & 0xff);
+    }
+    std::memcpy (bytes + 8, text, size);
+    return block;
 }
 
 /** Stops the run when a property that must hold does not. */

@@ -29,14 +29,7 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    juce::MemoryBlock file (8 + size + 1, true);
-    auto* bytes = static_cast<uint8_t*> (file.getData());
-    for (int i = 0; i < 4; ++i)
-    {
-        bytes[i] = (uint8_t) ((XmlBinaryBlock::magic >> (8 * i)) & 0xff);
-        bytes[4 + i] = (uint8_t) ((size >> (8 * i)) & 0xff);
-    }
-    std::memcpy (bytes + 8, data, size);
+    const auto file = binaryBlockAround (data, size);
     engine->readPresetState (file);
 
     // Text is written with line breaks around it, and the framework's

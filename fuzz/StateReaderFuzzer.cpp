@@ -8,20 +8,7 @@
 namespace
 {
 AudioEngine* engine = nullptr;
-
-juce::MemoryBlock wrap (const uint8_t* data, size_t size)
-{
-    juce::MemoryBlock block (8 + size + 1, true);
-    auto* bytes = static_cast<uint8_t*> (block.getData());
-    for (int i = 0; i < 4; ++i)
-    {
-        bytes[i] = (uint8_t) ((0x21324356u >> (8 * i)) & 0xff);
-        bytes[4 + i] = (uint8_t) ((size >> (8 * i)) & 0xff);
-    }
-    std::memcpy (bytes + 8, data, size);
-    return block;
 }
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
@@ -32,7 +19,7 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    const auto block = wrap (data, size);
+    const auto block = binaryBlockAround (data, size);
     engine->setStateInformation (block.getData(), (int) block.getSize());
 
     juce::MemoryBlock first, second;

@@ -5,6 +5,7 @@
 #include "aax/AAX_CString.h"
 #include "host/HostEnvironment.h"
 #include "host/HostUnknown.h"
+#include "tests/support/MidiPacket.h"
 #include "wrapper/JuceAAX_Processor.h"
 
 #include <gtest/gtest.h>
@@ -60,17 +61,6 @@ struct MidiNode final : AAX_IMIDINode
     std::vector<AAX_CMidiPacket> packets;
     AAX_CMidiStream stream {};
 };
-
-AAX_CMidiPacket packet (uint32_t timestamp, uint8_t status, uint8_t data1, uint8_t data2)
-{
-    AAX_CMidiPacket p {};
-    p.timestamp = timestamp;
-    p.length = 3;
-    p.data[0] = status;
-    p.data[1] = data1;
-    p.data[2] = data2;
-    return p;
-}
 
 /** Runs the process procedure for one block of the given packets; answers
     the RMS of the left channel. */
@@ -254,10 +244,10 @@ TEST (HostileHost, AfterAStateChunkEveryValueTextIsTheEnginesAndAChangeIsCounted
 TEST (HostileHost, TenThousandEventsInOneBlockAreAllPlayedSoTheLastNoteEnds)
 {
     Processor p;
-    std::vector<AAX_CMidiPacket> dense { packet (0, 0x90, 60, 110) };
+    std::vector<AAX_CMidiPacket> dense { midiPacket (0, 0x90, 60, 110) };
     while (dense.size() < 9999)
-        dense.push_back (packet ((uint32_t) (dense.size() % 100), 0xB0, 110, (uint8_t) (dense.size() % 128)));
-    dense.push_back (packet (100, 0x80, 60, 0));
+        dense.push_back (midiPacket ((uint32_t) (dense.size() % 100), 0xB0, 110, (uint8_t) (dense.size() % 128)));
+    dense.push_back (midiPacket (100, 0x80, 60, 0));
 
     processBlock (p.processor, dense);
     double level = 1.0;
@@ -266,7 +256,7 @@ TEST (HostileHost, TenThousandEventsInOneBlockAreAllPlayedSoTheLastNoteEnds)
     EXPECT_LT (level, 1e-5) << "the note-off, the block's last event, was lost";
 
     // The same note held, as a check that the block plays at all.
-    processBlock (p.processor, { packet (0, 0x90, 60, 110) });
+    processBlock (p.processor, { midiPacket (0, 0x90, 60, 110) });
     EXPECT_GT (processBlock (p.processor, {}), 0.01);
 }
 
