@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#if JUCE_WINDOWS
-#else
+#if ! JUCE_WINDOWS
  #include <fcntl.h>
  #include <sys/stat.h>
  #include <unistd.h>
