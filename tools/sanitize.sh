@@ -19,6 +19,15 @@ jobs=$(nproc 2>/dev/null || echo 2)
 [ "$jobs" -le 4 ] || jobs=4
 
 build_address() {
+    # The packages the build needs (clang and its sanitizer and fuzzer
+    # runtimes among them), where the set-up script exists.
+    if [ -f tools/setup.sh ]; then
+        bash tools/setup.sh
+    fi
+    if ! command -v clang++ >/dev/null 2>&1; then
+        echo "tools/sanitize.sh: clang is missing (Debian packages clang and libclang-rt-dev)" >&2
+        exit 1
+    fi
     local flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
     cmake -S . -B build-address \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
