@@ -93,6 +93,7 @@ void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElem
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state (stateTag);
+    writePresetStateItems (state);
     state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
     state.setAttribute ("NumberOfVoices", numberOfVoices.load());
     state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
@@ -122,6 +123,8 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
         return;
     }
 
+    restorePresetStateItems (*state, readBool (*state, "PresetChangedState", false), findChild (*state, presetTag) != nullptr);
+
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
 
@@ -141,6 +144,4 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     const auto* preset = findChild (*state, presetTag);
     applySound (preset != nullptr ? *preset : *state, *state);
     updateHostDisplay();
-
-    presetModified = readBool (*state, "PresetChangedState", false);
 }
