@@ -11,6 +11,7 @@ namespace
 {
 const juce::Identifier presetTag ("KEST_Preset");
 const juce::Identifier stateTag ("KEST_Plugin_State");
+const juce::Identifier linkingTag ("PARAMETERLINKING");
 
 bool hasTag (const juce::XmlElement& element, const juce::Identifier& tag)
 {
@@ -63,29 +64,31 @@ void AudioEngine::writePresetState (juce::MemoryBlock& out)
 
 void AudioEngine::readPresetState (const juce::MemoryBlock& in)
 {
-    auto element = XmlBinaryBlock::read (in);
-    if (element == nullptr)
-        return;
+    if (auto element = XmlBinaryBlock::read (in))
+    {
+        applySound (*element, *element);
+        updateHostDisplay();
+        postToEditor (editorResyncVoiceSettings);
+    }
+}
 
-    if (hasTag (*element, presetTag))
+void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
+{
+    if (hasTag (sound, presetTag))
     {
         for (int index = 0; index < ParameterTable::numHostParameters; ++index)
         {
             auto& record = *parameters[(size_t) index];
-            storeValueFromFile (index, element->getDoubleAttribute (record.name, (double) record.getValue()));
+            storeValueFromFile (index, sound.getDoubleAttribute (record.name, (double) record.getValue()));
         }
     }
 
     // Whatever the root's tag, its links and split points are applied.
-    linkManager.readXml (*element);
+    linkManager.readXml (findChild (sound, linkingTag) != nullptr ? sound : linkFallback);
     static constexpr int defaultSplitPoints[] = { 32, 64, 96 };
     for (unsigned int point = 0; point < MultiSoundVoiceController::numSplitPoints; ++point)
-        globalController.setSplitPoint (point, element->getIntAttribute ("SplitPoint" + juce::String (point + 1),
-                                                                        defaultSplitPoints[point]));
-    postToEditor (editorResyncVoiceSettings);
-
-    element.reset();
-    updateHostDisplay();
+        globalController.setSplitPoint (point, sound.getIntAttribute ("SplitPoint" + juce::String (point + 1),
+                                                                      defaultSplitPoints[point]));
     postToEditor (editorResyncVoiceSettings);
 }
 
@@ -110,16 +113,17 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    juce::MemoryBlock block (data, (size_t) sizeInBytes);
-    readPresetState (block);
-
-    auto state = XmlBinaryBlock::read (block);
+    // Parsed once; a block that is refused changes nothing.
+    auto state = XmlBinaryBlock::read (data, (size_t) sizeInBytes);
     if (state == nullptr)
         return;
+
     if (! hasTag (*state, stateTag))
     {
-        if (auto* editor = getActiveEditor())
-            postViewCommands (*editor);
+        applySound (*state, *state);
+        updateHostDisplay();
+        postToEditor (editorResyncVoiceSettings);
+        postViewCommandsToEditor();
         return;
     }
 
@@ -137,17 +141,15 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     showKeyboard = readBool (*state, "ShowKeyboard", showKeyboard.load());
     showPresetManager = readBool (*state, "ShowPresetManager", showPresetManager.load());
 
-    if (auto* preset = findChild (*state, presetTag))
-    {
-        juce::MemoryBlock presetBlock;
-        XmlBinaryBlock::write (*preset, presetBlock);
-        readPresetState (presetBlock);
-    }
-
-    state.reset();
-
-    if (auto* editor = getActiveEditor())
-        postViewCommands (*editor);
+    // The embedded preset is the sound, read straight from the parsed tree.
+    // The split points are set once, to their final values, as the audio
+    // thread may be reading them; links the state root itself carries apply
+    // when the preset has none.
+    const auto* preset = findChild (*state, presetTag);
+    applySound (preset != nullptr ? *preset : *state, *state);
+    updateHostDisplay();
+    postToEditor (editorResyncVoiceSettings);
+    postViewCommandsToEditor();
 }
 
 void AudioEngine::postViewCommands (juce::Component& editor) const
@@ -165,4 +167,10 @@ void AudioEngine::postToEditor (int command)
 {
     if (auto* editor = getActiveEditor())
         editor->postCommandMessage (command);
+}
+
+void AudioEngine::postViewCommandsToEditor()
+{
+    if (auto* editor = getActiveEditor())
+        postViewCommands (*editor);
 }
