@@ -195,6 +195,8 @@ TEST (AudioEngineVoices, keyboardNotesFromTheOwnerThreadAreDeferredWhileProcessi
     engine.getKeyboardState().noteOff (1, 60, 0.0f);
 
     engine.prepareToPlay (48000.0, 256); // stops every voice
+    EXPECT_EQ (busyVoices (engine), 0u);
+    render (engine, 256); // blocks arrive: the host processes
     engine.getKeyboardState().noteOn (1, 62, 0.8f);
     EXPECT_EQ (busyVoices (engine), 0u);
     auto block = render (engine, 256);

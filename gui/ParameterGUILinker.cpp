@@ -1,4 +1,4 @@
-#include "engine/ParameterGUILinker.h"
+#include "gui/ParameterGUILinker.h"
 
 // The processor is reached through the framework's index-based parameter API.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
