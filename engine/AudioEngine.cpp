@@ -82,7 +82,11 @@ bool AudioEngine::producesMidi() const { return false; }
 bool AudioEngine::silenceInProducesSilenceOut() const { return false; }
 
 // The editor is built by the editor subsystem; until then the engine offers none.
-juce::AudioProcessorEditor* AudioEngine::createEditor() { return nullptr; }
+juce::AudioProcessorEditor* AudioEngine::createEditor()
+{
+    jassert (isOwnerThread());
+    return nullptr;
+}
 bool AudioEngine::hasEditor() const { return false; }
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")

@@ -56,6 +56,7 @@ std::unique_ptr<juce::XmlElement> AudioEngine::createPresetElement()
 
 void AudioEngine::writePresetState (juce::MemoryBlock& out)
 {
+    jassert (isOwnerThread());
     XmlBinaryBlock::write (*createPresetElement(), out);
 }
 
