@@ -94,7 +94,6 @@ void AudioEngine::setMidiOn (int device, bool on)
     deviceControllers[(size_t) device]->setEnabled (on);
 }
 
-
 //==============================================================================
 void AudioEngine::serveStopRequest()
 {
