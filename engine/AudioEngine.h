@@ -259,10 +259,6 @@ private:
     void serveStopRequest();
     template <typename Call>
     void routeNote (int midiChannel, Call&& call);
-    /** Routes a note to its controllers at once: directly on the audio
-        thread, under the callback lock on any other. */
-    template <typename Call>
-    void playOnVoices (int midiChannel, Call&& call);
     /** A link changed: the preset is marked modified.  Any thread that changes links. */
     void parameterLinksChanged() override;
     std::unique_ptr<juce::XmlElement> createPresetElement();

@@ -25,34 +25,30 @@ void AudioEngine::routeNote (int midiChannel, Call&& call)
             call (static_cast<VoiceManager&> (*deviceControllers[slot - 1]));
 }
 
-template <typename Call>
-void AudioEngine::playOnVoices (int midiChannel, Call&& call)
-{
-    if (isInsideAudioCallback())
-    {
-        routeNote (midiChannel, call);
-        return;
-    }
-
-    // Outside the audio callback the voices are only touched under its lock.
-    const juce::ScopedLock lock (getCallbackLock());
-    routeNote (midiChannel, call);
-}
-
 void AudioEngine::handleNoteOn (juce::MidiKeyboardState*, int midiChannel, int note, float velocity)
 {
-    if (mustDeferToAudioThread())
-        routeNote (midiChannel, [&] (VoiceManager& target) { postponer.addMethodCall (&target, &VoiceManager::noteOn, note, velocity); });
-    else
-        playOnVoices (midiChannel, [&] (VoiceManager& target) { target.noteOn (note, velocity); });
+    const bool defer = mustDeferToAudioThread();
+
+    routeNote (midiChannel, [&] (VoiceManager& target)
+    {
+        if (defer)
+            postponer.addMethodCall (&target, &VoiceManager::noteOn, note, velocity);
+        else
+            target.noteOn (note, velocity);
+    });
 }
 
 void AudioEngine::handleNoteOff (juce::MidiKeyboardState*, int midiChannel, int note, float)
 {
-    if (mustDeferToAudioThread())
-        routeNote (midiChannel, [&] (VoiceManager& target) { postponer.addMethodCall (&target, &VoiceManager::noteOff, note); });
-    else
-        playOnVoices (midiChannel, [&] (VoiceManager& target) { target.noteOff (note); });
+    const bool defer = mustDeferToAudioThread();
+
+    routeNote (midiChannel, [&] (VoiceManager& target)
+    {
+        if (defer)
+            postponer.addMethodCall (&target, &VoiceManager::noteOff, note);
+        else
+            target.noteOff (note);
+    });
 }
 
 //==============================================================================
