@@ -63,6 +63,9 @@ AudioEngine::AudioEngine()
 
     voicePool.setMinimumSampleRate (88200.0f);
 
+    presetManager.loadFavorites (getFavoritesFile());
+    presetManager.selectPresetByPath ({});
+
     linkManager.addListener (this);
 }
 
@@ -71,6 +74,7 @@ AudioEngine::~AudioEngine()
     jassert (isOwnerThread());
     linkManager.removeListener (this);
     keyboardState.removeListener (this);
+    presetManager.saveFavorites (getFavoritesFile());
     removeAllMappings();
 }
 
@@ -152,7 +156,7 @@ void AudioEngine::parameterLinksChanged()
 
 void AudioEngine::markPresetModified()
 {
-    presetModified.store (true);
+    markCurrentPresetModified();
 }
 
 //==============================================================================

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace Korvalden::GUI
+{
+/** Asks for a new name right over the thing being renamed.
+
+    A one-line text field is placed over an area of a host component, filled
+    with the current name and given the keyboard focus.  Return hands the text
+    to the target; Return, Escape and loss of focus all close the field, and
+    the object deletes itself on the next message-loop turn.  When the host is
+    deleted the object goes at once.
+
+    Create it with new and keep no pointer: it deletes itself.  The target
+    hears renameTo at most once, always before editorClosed, and editorClosed
+    exactly once however editing ends, also when renameTo deletes the host.
+
+    The field lives on the heap: a host that deletes all its children may
+    delete it, which ends the editing like a loss of focus.  Message thread only.
+*/
+class InplaceTextEditor : private juce::TextEditor::Listener,
+                          private juce::ComponentListener,
+                          private juce::AsyncUpdater
+{
+public:
+    /** What can be renamed in place.  Nothing is deleted through it. */
+    class Target
+    {
+    public:
+        /** Sets up the field before it shows (input filter, colours, font). */
+        virtual void prepareTextEditor (juce::TextEditor& editor) = 0;
+
+        /** The text the field starts with. */
+        virtual juce::String getEditText() = 0;
+
+        /** The text the user confirmed with Return. */
+        virtual void renameTo (const juce::String& newName) = 0;
+
+        /** Editing has ended; called exactly once. */
+        virtual void editorClosed() {}
+
+    protected:
+        ~Target() = default;
+    };
+
+    /** Shows the field over area of host (host coordinates).  An area without
+        width or height covers the whole host, and area is updated to it.
+        Without a host nothing is shown and the object closes at once.
+        Message thread. */
+    InplaceTextEditor (Target* target, juce::Component* host, juce::Rectangle<int>& area);
+
+private:
+    ~InplaceTextEditor() override;
+
+    void textEditorReturnKeyPressed (juce::TextEditor&) override;
+    void textEditorEscapeKeyPressed (juce::TextEditor&) override;
+    void textEditorFocusLost (juce::TextEditor&) override;
+    void componentBeingDeleted (juce::Component& component) override;
+    void handleAsyncUpdate() override;
+
+    void hideAndClose();
+    void notifyClosed();
+    void detachFromHost();
+
+    juce::TextEditor* editor = nullptr; // owned; nulled when someone else deletes it
+    juce::Component::SafePointer<juce::Component> host;
+    Target* target;
+    bool renamed = false;
+    bool closedNotified = false;
+    int callbackDepth = 0;
+
+    JUCE_DECLARE_NON_COPYABLE (InplaceTextEditor)
+};
+} // namespace Korvalden::GUI
