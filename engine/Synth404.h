@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LadderFilter.h"
+#include "engine/VoiceLanes.h"
 #include "engine/VoiceManager.h"
 
 #include <array>
@@ -35,7 +36,7 @@ struct BandlimitedWavetable;
     directly), never on two threads at once.  The Sound setters may run on any
     thread that sets parameters; they retarget voices without a lock.
 */
-class Synth404 : public VoiceManager::Voice
+class Synth404 : public VoiceManager::Voice, private VoiceSmoothedIndex
 {
 public:
     /** Values as stored; the knob order differs. */
@@ -91,10 +92,12 @@ public:
     /** Audio thread: renders numVoices voices for count samples and adds each
         voice's output, voice by voice in the order given, to left and (when
         not null) right: the same sums as rendering every voice with render()
-        and adding it in turn.  Up to four voices share one SIMD register
-        for the filter and the resampling; sixteen at a time are in flight.
-        Allocation-free. */
-    static void renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count);
+        and adding it in turn.  The voices run in lanes of eight (see
+        VoiceLanes), sixteen at a time, on the instruction set path names
+        (choose it with chooseVoiceLanesPath(); AVX2 only where available).
+        The bend is read once per call.  Allocation-free. */
+    static void renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
+                              VoiceLanes::Path path = VoiceLanes::Path::sse2);
 
     //==========================================================================
     // Operations of the voice controllers and the pool (audio thread)
@@ -244,13 +247,6 @@ public:
 private:
     friend class Sound;
 
-    enum SmoothedIndex
-    {
-        sawLevel, pulseLevel, noiseLevel, driveIn, driveOut, accentGain, envAmount,
-        lfo1Amount, lfo2Amount, pulseWidthIndex, cutoffNote, emphasisIndex,
-        numSmoothed
-    };
-
     /** What render carries from sample to sample within one call: the
         Sound's LFO phases copied at its start and the caches of the
         pitch-to-frequency conversions (empty at its start). */
@@ -279,6 +275,18 @@ private:
     /** History, up-sampling, filter, output saturator, down-sampling, output
         follower and output gain of one sample. */
     float stepAudio (const SampleControls& controls) noexcept;
+
+    /** A new oscillator pitch: frequency, table and the pulse's slopes. */
+    void setOscillatorPitch (RenderLocals& locals, double oscPitch) noexcept;
+    /** A new smoothed emphasis: the feedback path's coefficients. */
+    void setEmphasisCoefficients (float emphasis) noexcept;
+
+    /** renderAdding's moves between the voice and its lane. */
+    void copyToLane (VoiceLanes& lanes, int lane) const noexcept;
+    void copyFromLane (const VoiceLanes& lanes, int lane, int lastRow) noexcept;
+    static void fillSilentLane (VoiceLanes& lanes, int lane) noexcept;
+    static void refreshLaneOscillator (VoiceLanes& lanes, int lane, double oscPitch) noexcept;
+    static void refreshLaneEmphasis (VoiceLanes& lanes, int lane, float emphasis) noexcept;
 
     void retarget (int index, float value);
     void stepRamp() noexcept;

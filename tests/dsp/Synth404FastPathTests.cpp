@@ -61,6 +61,15 @@ struct VoiceSet
     }
 };
 
+/** SSE2 always, AVX2 where the processor has it. */
+std::vector<VoiceLanes::Path> lanePathsToTest()
+{
+    std::vector<VoiceLanes::Path> paths { VoiceLanes::Path::sse2 };
+    if (voiceLanesAvx2Available())
+        paths.push_back (VoiceLanes::Path::avx2);
+    return paths;
+}
+
 const int chunkSizes[] = { 512, 37, 300, 1, 64, 512, 129, 200, 16, 333 };
 
 /** Each voice rendered by render() and added in turn, as the pool did. */
@@ -85,7 +94,7 @@ std::vector<float> renderPlain (VoiceSet& set)
     return out;
 }
 
-std::vector<float> renderTogether (VoiceSet& set, std::vector<float>& right)
+std::vector<float> renderTogether (VoiceSet& set, std::vector<float>& right, VoiceLanes::Path path)
 {
     std::vector<float> out;
     std::vector<Synth404*> pointers;
@@ -96,7 +105,7 @@ std::vector<float> renderTogether (VoiceSet& set, std::vector<float>& right)
     {
         set.applyEvent (chunkIndex++);
         std::vector<float> left ((size_t) size, 0.0f), r ((size_t) size, 0.25f);
-        Synth404::renderAdding (pointers.data(), (int) pointers.size(), left.data(), r.data(), size);
+        Synth404::renderAdding (pointers.data(), (int) pointers.size(), left.data(), r.data(), size, path);
         set.sound.advanceLfos ((unsigned) size);
         out.insert (out.end(), left.begin(), left.end());
         for (float x : r)
@@ -120,15 +129,16 @@ TEST (Synth404FastPath, renderingVoicesTogetherGivesThePlainRenderSampleForSampl
         { 19, Synth404::oscillatorNoise, Synth404::modulationFM },
     };
 
+    for (const auto path : lanePathsToTest())
     for (const auto& c : cases)
     {
-        SCOPED_TRACE (c.voices);
+        SCOPED_TRACE (testing::Message() << "path " << (int) path << ", voices " << c.voices);
         VoiceSet plainSet (c.voices, c.mode, c.modulation);
         VoiceSet togetherSet (c.voices, c.mode, c.modulation);
 
         const auto plain = renderPlain (plainSet);
         std::vector<float> right;
-        const auto together = renderTogether (togetherSet, right);
+        const auto together = renderTogether (togetherSet, right, path);
 
         ASSERT_EQ (plain.size(), together.size());
         double peak = 0.0;
