@@ -19,6 +19,13 @@ public:
         path of the voices' lanes (chooseVoiceLanesPath()). */
     void prepare (int numChannels, float sampleRate) override;
 
+    /** Preparing thread, after prepare: overrides the chosen path (for
+        benchmarks and tests); AVX2 is taken only where available. */
+    void setLanesPath (VoiceLanes::Path path) noexcept
+    {
+        lanesPath = path == VoiceLanes::Path::avx2 && ! voiceLanesAvx2Available() ? VoiceLanes::Path::sse2 : path;
+    }
+
     /** Any thread: the path chosen at the last prepare (SSE2 before). */
     VoiceLanes::Path getLanesPath() const noexcept { return lanesPath; }
 

@@ -304,10 +304,12 @@ inline F8 saturateInputLanes (F8 v) noexcept
     return copySign (r, v);
 }
 
-/** Steps 14 to 17 and 19 for numSamples rows of R groups.  The ladder is
-    one long dependent chain per voice: the groups' chains interleave. */
+/** numSamples samples of R groups: per sample the control and cutoff steps
+    into row n, then steps 14 to 17 and 19 from it.  The ladder is one long
+    dependent chain per voice: the groups' chains interleave, and the next
+    sample's control steps, independent of the chain, fill its gaps. */
 template <int R>
-void runAudioStage (VoiceLanes& L, int numSamples) noexcept
+void runLanes (VoiceLanes& L, int numSamples) noexcept
 {
     const auto& U = upsamplingTable();
     const F8 one = F8::broadcast (1.0f), two = F8::broadcast (2.0f);
@@ -333,6 +335,13 @@ void runAudioStage (VoiceLanes& L, int numSamples) noexcept
 
     for (int n = 0; n < numSamples; ++n)
     {
+        for (int r = 0; r < R; ++r)
+        {
+            const Group group { L, r * groupLanes };
+            stepControls (group, n);
+            stepCutoff (group, n);
+        }
+
         F8 G[R], hpG[R], shelfG[R], shelfA[R], shelfB[R], fbGain[R], x[4][R], o[4][R];
 
         for (int r = 0; r < R; ++r)
@@ -431,18 +440,8 @@ void runAudioStage (VoiceLanes& L, int numSamples) noexcept
 
 inline void renderLanes (VoiceLanes& L, int numGroups, int numSamples) noexcept
 {
-    for (int n = 0; n < numSamples; ++n)
-    {
-        for (int group = 0; group < numGroups; ++group)
-        {
-            const Group g { L, group * groupLanes };
-            stepControls (g, n);
-            stepCutoff (g, n);
-        }
-    }
-
     if (numGroups == 1)
-        runAudioStage<1> (L, numSamples);
+        runLanes<1> (L, numSamples);
     else
-        runAudioStage<2> (L, numSamples);
+        runLanes<2> (L, numSamples);
 }
