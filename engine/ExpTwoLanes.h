@@ -12,7 +12,8 @@
 
     table[i] holds the bits of 2^(i / 32) (correctly rounded) less i << 47,
     so adding k << 47 to table[k mod 32] also puts the whole part of k / 32
-    into the exponent.  Only data lives here, no functions: each kernel
+    into the exponent.  The oscillator's exp2 in double precision uses the
+    same table with a longer polynomial (exp2DoubleLanes).  Only data lives here, no functions: each kernel
     computes with its own instructions.
 */
 struct ExpTwoLanes
@@ -23,6 +24,10 @@ struct ExpTwoLanes
     static constexpr double c0 = 0x1.c6af84b912394p-5;
     static constexpr double c1 = 0x1.ebfce50fac4f3p-3;
     static constexpr double c2 = 0x1.62e42ff0c52d6p-1;
+    /** ln(2)^k / k!, the Taylor coefficients of 2^r, for exp2 in double
+        precision. */
+    static constexpr double d1 = 0.6931471805599453, d2 = 0.2402265069591007, d3 = 0.05550410866482158,
+                            d4 = 0.009618129107628477, d5 = 0.0013333558146428443, d6 = 0.00015403530393381606;
     /** Inputs are clamped to this range first: beyond it the float result is
         already infinity or zero, and NaN becomes the upper end. */
     static constexpr double lowest = -151.0, highest = 129.0;

@@ -106,6 +106,7 @@ void Synth404::copyFromLane (const VoiceLanes& lanes, int lane, int lastRow) noe
     level = lanes.level[lane];
     pitch = lanes.pitch[lane];
     tablePhase = lanes.tablePhase[lane];
+    tableIncrement = lanes.tableIncrement[lane];
     pulsePhase = lanes.pulsePhase[lane];
     noiseState = lanes.noiseState[lane];
     noiseZ = lanes.noiseZ[lane];
@@ -200,6 +201,12 @@ float exactTanOfAngle (float angle) noexcept
     return LadderFilter::tanOfAngle (angle);
 }
 
+void addSamples (const float* samples, float* channel, int num) noexcept
+{
+    for (int n = 0; n < num; ++n)
+        channel[n] += samples[n];
+}
+
 void addLanes (const VoiceLanes& lanes, int used, float* channel, int num) noexcept
 {
     // Voice by voice, as the pool adds rendered voices.
@@ -212,6 +219,19 @@ void addLanes (const VoiceLanes& lanes, int used, float* channel, int num) noexc
     }
 }
 } // namespace
+
+void Synth404::renderAddingAlone (Synth404& voice, float* left, float* right, int count) noexcept
+{
+    float samples[128];
+    for (int done = 0; done < count; done += 128)
+    {
+        const int num = std::min (128, count - done);
+        voice.render (samples, num);
+        addSamples (samples, left + done, num);
+        if (right != nullptr)
+            addSamples (samples, right + done, num);
+    }
+}
 
 void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
                              VoiceLanes::Path path)
@@ -226,6 +246,13 @@ void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left
     for (int first = 0; first < numVoices; first += VoiceLanes::maxLanes)
     {
         const int used = std::min (VoiceLanes::maxLanes, numVoices - first);
+        if (used == 1)
+        {
+            // One voice is one dependent chain: the plain render runs it
+            // faster than a register of lanes would.
+            renderAddingAlone (*voices[first], left, right, count);
+            continue;
+        }
         const int groups = (used + VoiceLanes::lanesPerGroup - 1) / VoiceLanes::lanesPerGroup;
         lanes.voices = voices + first;
         lanes.numLanes = used;

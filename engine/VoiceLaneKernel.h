@@ -84,6 +84,61 @@ inline void stepRamps (const Group& g) noexcept
     g.put (L.rampLeft, left);
 }
 
+/** Synth404::setOscillatorPitch for the changed lanes of a group.  In lanes
+    where the pitch is finite and the table in use still fits; the voice
+    itself does the rest. */
+inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexcept
+{
+    auto& L = g.L;
+    const F8 half = F8::broadcast (0.5f);
+    const D8 x = (oscPitch - D8::broadcast (69.0)) / D8::broadcast (12.0);
+    const int finite = bitsOf (lessEqual (absOf (x), D8::broadcast (1000.0)));
+    const D8 safeX = andLanes (x, lessEqual (absOf (x), D8::broadcast (1000.0)));
+    const F8 hz = toFloat (D8::broadcast (440.0) * exp2DoubleLanes (safeX));
+    const F8 increment = minOf (hz, F8::broadcast (24000.0f)) / g.f (L.sampleRate);
+
+    // Synth404::selectTable's test that the table in use stays the choice.
+    const F8 length = g.f (L.tableLength);
+    const F8 longEnough = orLanes (greaterEqual (length, F8::broadcast ((float) BandlimitedWavetableSet::maxLength)),
+                                   greaterThan (length * increment, half));
+    const F8 shortest = orLanes (lessEqual (length, F8::broadcast ((float) BandlimitedWavetableSet::minLength)),
+                                 notGreaterThan (length * half * increment, half));
+    const int tableKept = bitsOf (andLanes (longEnough, shortest));
+
+    F8 rising = hz * F8::broadcast (8.08e-6f) * half;
+    rising = select (equalTo (rising, F8::broadcast (0.0f)), F8::broadcast (1e-10f), rising);
+    F8 falling = toFloat (((oscPitch * D8::broadcast (4.3667e-6) - D8::broadcast (0.00015893)) * oscPitch
+                           + D8::broadcast (0.0069212)) * D8::broadcast (0.395898));
+    falling = select (equalTo (falling, F8::broadcast (0.0f)), F8::broadcast (1e-10f), falling);
+
+    alignas (32) double pitches[groupLanes];
+    alignas (32) float hzs[groupLanes], increments[groupLanes], risings[groupLanes], fallings[groupLanes];
+    oscPitch.store (pitches);
+    hz.store (hzs);
+    increment.store (increments);
+    rising.store (risings);
+    falling.store (fallings);
+
+    for (int i = 0; i < groupLanes; ++i)
+    {
+        if ((changed >> i & 1) == 0)
+            continue;
+        const int lane = g.base + i;
+        if ((finite & tableKept) >> i & 1)
+        {
+            L.lastOscPitch[lane] = pitches[i];
+            L.oscHz[lane] = hzs[i];
+            L.tableIncrement[lane] = increments[i];
+            L.pulseRisingHalf[lane] = risings[i];
+            L.pulseFallingHalf[lane] = fallings[i];
+        }
+        else
+        {
+            L.refreshOscillator (L, lane, pitches[i]);
+        }
+    }
+}
+
 /** Steps 1 to 13 and 18 of one sample of one group into row n. */
 inline void stepControls (const Group& g, int n) noexcept
 {
@@ -132,13 +187,7 @@ inline void stepControls (const Group& g, int n) noexcept
 
     // 6. A new oscillator pitch: frequency, table and pulse slopes.
     if (int changed = bitsOf (notEqual (oscPitch, g.d (L.lastOscPitch))))
-    {
-        alignas (32) double pitches[groupLanes];
-        oscPitch.store (pitches);
-        for (int i = 0; i < groupLanes; ++i)
-            if ((changed >> i & 1) != 0)
-                L.refreshOscillator (L, base + i, pitches[i]);
-    }
+        refreshOscillators (g, oscPitch, changed);
 
     // 7. Sawtooth.
     const F8 sawLevel = g.f (L.current[VoiceLanes::sawLevel]);

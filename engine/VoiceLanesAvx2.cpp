@@ -7,6 +7,7 @@
 
 #include "engine/VoiceLanes.h"
 
+#include "engine/BandlimitedWavetableSet.h"
 #include "engine/CatmullRomCoefficients.h"
 #include "engine/ExpTwoLanes.h"
 #include "engine/PhaseWrap.h"
@@ -64,6 +65,10 @@ inline __m256 lessThanPs (__m256 a, __m256 b) noexcept       { return _mm256_cmp
 inline __m256 lessEqualPs (__m256 a, __m256 b) noexcept      { return _mm256_cmp_ps (a, b, _CMP_LE_OQ); }
 inline __m256 greaterThanPs (__m256 a, __m256 b) noexcept    { return _mm256_cmp_ps (a, b, _CMP_GT_OQ); }
 inline __m256 notEqualPs (__m256 a, __m256 b) noexcept       { return _mm256_cmp_ps (a, b, _CMP_NEQ_UQ); }
+inline __m256 equalToPs (__m256 a, __m256 b) noexcept        { return _mm256_cmp_ps (a, b, _CMP_EQ_OQ); }
+inline __m256 greaterEqualPs (__m256 a, __m256 b) noexcept   { return _mm256_cmp_ps (a, b, _CMP_GE_OQ); }
+inline __m256 notGreaterThanPs (__m256 a, __m256 b) noexcept { return _mm256_cmp_ps (a, b, _CMP_NGT_UQ); }
+inline __m256d lessEqualPd (__m256d a, __m256d b) noexcept   { return _mm256_cmp_pd (a, b, _CMP_LE_OQ); }
 inline __m256d greaterEqualPd (__m256d a, __m256d b) noexcept { return _mm256_cmp_pd (a, b, _CMP_GE_OQ); }
 inline __m256d notEqualPd (__m256d a, __m256d b) noexcept    { return _mm256_cmp_pd (a, b, _CMP_NEQ_UQ); }
 
@@ -77,6 +82,9 @@ KEST_LANES_F (lessThan, lessThanPs)
 KEST_LANES_F (lessEqual, lessEqualPs)
 KEST_LANES_F (greaterThan, greaterThanPs)
 KEST_LANES_F (notEqual, notEqualPs)         // true for NaN
+KEST_LANES_F (equalTo, equalToPs)
+KEST_LANES_F (greaterEqual, greaterEqualPs)
+KEST_LANES_F (notGreaterThan, notGreaterThanPs) // true for NaN
 KEST_LANES_F (andLanes, _mm256_and_ps)
 KEST_LANES_F (orLanes, _mm256_or_ps)
 KEST_LANES_F (xorLanes, _mm256_xor_ps)
@@ -97,6 +105,7 @@ KEST_LANES_D (operator/, _mm256_div_pd)
 KEST_LANES_D (minOf, _mm256_min_pd)
 KEST_LANES_D (maxOf, _mm256_max_pd)
 KEST_LANES_D (greaterEqual, greaterEqualPd)
+KEST_LANES_D (lessEqual, lessEqualPd)
 KEST_LANES_D (notEqual, notEqualPd)
 KEST_LANES_D (andLanes, _mm256_and_pd)
 KEST_LANES_D (andNotLanes, _mm256_andnot_pd)

@@ -4,6 +4,7 @@
 
 #include "engine/VoiceLanes.h"
 
+#include "engine/BandlimitedWavetableSet.h"
 #include "engine/CatmullRomCoefficients.h"
 #include "engine/ExpTwoLanes.h"
 #include "engine/PhaseWrap.h"
@@ -79,6 +80,9 @@ KEST_LANES_F (lessThan, _mm_cmplt_ps)
 KEST_LANES_F (lessEqual, _mm_cmple_ps)
 KEST_LANES_F (greaterThan, _mm_cmpgt_ps)
 KEST_LANES_F (notEqual, _mm_cmpneq_ps)      // true for NaN
+KEST_LANES_F (equalTo, _mm_cmpeq_ps)
+KEST_LANES_F (greaterEqual, _mm_cmpge_ps)
+KEST_LANES_F (notGreaterThan, _mm_cmpngt_ps) // true for NaN
 KEST_LANES_F (andLanes, _mm_and_ps)
 KEST_LANES_F (orLanes, _mm_or_ps)
 KEST_LANES_F (xorLanes, _mm_xor_ps)
@@ -100,6 +104,7 @@ KEST_LANES_D (operator/, _mm_div_pd)
 KEST_LANES_D (minOf, _mm_min_pd)
 KEST_LANES_D (maxOf, _mm_max_pd)
 KEST_LANES_D (greaterEqual, _mm_cmpge_pd)
+KEST_LANES_D (lessEqual, _mm_cmple_pd)
 KEST_LANES_D (notEqual, _mm_cmpneq_pd)
 KEST_LANES_D (andLanes, _mm_and_pd)
 KEST_LANES_D (andNotLanes, _mm_andnot_pd)
