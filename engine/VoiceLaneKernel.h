@@ -353,10 +353,12 @@ inline F8 saturateInputLanes (F8 v) noexcept
     return copySign (r, v);
 }
 
-/** numSamples samples of R groups: per sample the control and cutoff steps
-    into row n, then steps 14 to 17 and 19 from it.  The ladder is one long
-    dependent chain per voice: the groups' chains interleave, and the next
-    sample's control steps, independent of the chain, fill its gaps. */
+/** numSamples samples of R groups: the control and cutoff steps into row n,
+    then steps 14 to 17 and 19 from it.  The ladder is one long dependent
+    chain per voice: the groups' chains interleave, and the next sample's
+    control steps, independent of the chains, run between the ladder's
+    sub-samples (group 0 after the first, group 1 after the third), where
+    the processor has room for them. */
 template <int R>
 void runLanes (VoiceLanes& L, int numSamples) noexcept
 {
@@ -382,14 +384,20 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
         follower[r] = F8::load (L.follower + l);
     }
 
+    // The control steps of the next sample run between the ladder's
+    // sub-samples, where the processor has room beside the chains.
+    auto controlsOf = [&L] (int r, int n)
+    {
+        const Group group { L, r * groupLanes };
+        stepControls (group, n);
+        stepCutoff (group, n);
+    };
+    if (numSamples > 0)
+        for (int r = 0; r < R; ++r)
+            controlsOf (r, 0);
+
     for (int n = 0; n < numSamples; ++n)
     {
-        for (int r = 0; r < R; ++r)
-        {
-            const Group group { L, r * groupLanes };
-            stepControls (group, n);
-            stepCutoff (group, n);
-        }
 
         F8 G[R], hpG[R], shelfG[R], shelfA[R], shelfB[R], fbGain[R], x[4][R], o[4][R];
 
@@ -440,6 +448,8 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
                 shelf[r] = shelf[r] + two * shelfG[r] * (hpOut - lp2);
                 o[k][r] = y;
             }
+            if ((k & 1) == 0 && k / 2 < R && n + 1 < numSamples)
+                controlsOf (k / 2, n + 1);
         }
 
         for (int r = 0; r < R; ++r)
