@@ -56,6 +56,7 @@ void Synth404::copyToLane (VoiceLanes& lanes, int lane) const noexcept
     lanes.tableIncrement[lane] = tableIncrement;
     lanes.tablePhase[lane] = tablePhase;
     lanes.pulsePhase[lane] = pulsePhase;
+    lanes.pulseIncrement[lane] = locals.oscHz / sampleRate;
     lanes.pulseRisingHalf[lane] = locals.pulseRisingHalf;
     lanes.pulseFallingHalf[lane] = locals.pulseFallingHalf;
     lanes.sampleRate[lane] = sampleRate;
@@ -150,7 +151,8 @@ void Synth404::fillSilentLane (VoiceLanes& lanes, int lane) noexcept
     lanes.glideCoef[lane] = lanes.fmDepth[lane] = 0.0;
     lanes.fmMask[lane] = 0;
     lanes.pwm[lane] = 0;
-    lanes.oscHz[lane] = lanes.tableIncrement[lane] = lanes.tablePhase[lane] = lanes.pulsePhase[lane] = 0.0f;
+    lanes.oscHz[lane] = lanes.tableIncrement[lane] = lanes.tablePhase[lane] = 0.0f;
+    lanes.pulsePhase[lane] = lanes.pulseIncrement[lane] = 0.0f;
     lanes.pulseRisingHalf[lane] = lanes.pulseFallingHalf[lane] = 1.0f;
     lanes.sampleRate[lane] = 1.0f;
     lanes.tableLength[lane] = lanes.tableLength[0];
@@ -175,6 +177,7 @@ void Synth404::refreshLaneOscillator (VoiceLanes& lanes, int lane, double oscPit
     lanes.lastOscPitch[lane] = oscPitch;
     lanes.oscHz[lane] = locals.oscHz;
     lanes.tableIncrement[lane] = voice.tableIncrement;
+    lanes.pulseIncrement[lane] = locals.oscHz / voice.sampleRate;
     lanes.pulseRisingHalf[lane] = locals.pulseRisingHalf;
     lanes.pulseFallingHalf[lane] = locals.pulseFallingHalf;
     lanes.tableLength[lane] = (float) voice.table->length;

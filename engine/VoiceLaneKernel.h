@@ -95,7 +95,9 @@ inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexce
     const int finite = bitsOf (lessEqual (absOf (x), D8::broadcast (1000.0)));
     const D8 safeX = andLanes (x, lessEqual (absOf (x), D8::broadcast (1000.0)));
     const F8 hz = toFloat (D8::broadcast (440.0) * exp2DoubleLanes (safeX));
-    const F8 increment = minOf (hz, F8::broadcast (24000.0f)) / g.f (L.sampleRate);
+    const F8 sampleRate = g.f (L.sampleRate);
+    const F8 increment = minOf (hz, F8::broadcast (24000.0f)) / sampleRate;
+    const F8 pulseIncrement = hz / sampleRate;
 
     // Synth404::selectTable's test that the table in use stays the choice.
     const F8 length = g.f (L.tableLength);
@@ -112,10 +114,12 @@ inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexce
     falling = select (equalTo (falling, F8::broadcast (0.0f)), F8::broadcast (1e-10f), falling);
 
     alignas (32) double pitches[groupLanes];
-    alignas (32) float hzs[groupLanes], increments[groupLanes], risings[groupLanes], fallings[groupLanes];
+    alignas (32) float hzs[groupLanes], increments[groupLanes], pulseIncrements[groupLanes];
+    alignas (32) float risings[groupLanes], fallings[groupLanes];
     oscPitch.store (pitches);
     hz.store (hzs);
     increment.store (increments);
+    pulseIncrement.store (pulseIncrements);
     rising.store (risings);
     falling.store (fallings);
 
@@ -129,6 +133,7 @@ inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexce
             L.lastOscPitch[lane] = pitches[i];
             L.oscHz[lane] = hzs[i];
             L.tableIncrement[lane] = increments[i];
+            L.pulseIncrement[lane] = pulseIncrements[i];
             L.pulseRisingHalf[lane] = risings[i];
             L.pulseFallingHalf[lane] = fallings[i];
         }
@@ -221,7 +226,7 @@ inline void stepControls (const Group& g, int n) noexcept
     g.put (L.tablePhase, tablePhase);
 
     // 8. Pulse phase.
-    F8 pulsePhase = g.f (L.pulsePhase) + g.f (L.oscHz) / g.f (L.sampleRate);
+    F8 pulsePhase = g.f (L.pulsePhase) + g.f (L.pulseIncrement);
     pulsePhase = select (greaterThan (pulsePhase, one), pulsePhase - floorOf (pulsePhase), pulsePhase);
     g.put (L.pulsePhase, pulsePhase);
 

@@ -64,7 +64,8 @@ struct VoiceLanes : VoiceSmoothedIndex
     alignas (32) int32_t pwm[maxLanes];         // all ones with PWM
 
     alignas (32) float oscHz[maxLanes], tableIncrement[maxLanes], tablePhase[maxLanes];
-    alignas (32) float pulsePhase[maxLanes], pulseRisingHalf[maxLanes], pulseFallingHalf[maxLanes];
+    alignas (32) float pulsePhase[maxLanes], pulseIncrement[maxLanes]; // oscHz / sampleRate
+    alignas (32) float pulseRisingHalf[maxLanes], pulseFallingHalf[maxLanes];
     alignas (32) float sampleRate[maxLanes];
     alignas (32) float tableLength[maxLanes];
     alignas (32) int32_t tableMask[maxLanes];
@@ -108,7 +109,7 @@ struct VoiceLanes : VoiceSmoothedIndex
     int numLanes = 0;
 
     /** A new oscillator pitch for a lane: sets oscHz, tableIncrement, the
-        pulse's halves and the table fields, and lastOscPitch. */
+        pulse's increment and halves, the table fields and lastOscPitch. */
     void (*refreshOscillator) (VoiceLanes&, int lane, double oscPitch) noexcept = nullptr;
     /** A new emphasis for a lane: sets the feedback coefficients and
         lastEmphasis. */
