@@ -45,7 +45,7 @@ int describeBundle (const std::string& bundlePath, std::ostream& out, std::ostre
         int status = 0;
         if (registered != AAX_SUCCESS || definition == nullptr)
         {
-            errors << "registration failed: " << resultText (registered) << "\n";
+            errors << "kest-host describe: registration failed: " << resultText (registered) << "\n";
             status = 1;
         }
         else
@@ -61,7 +61,7 @@ int describeBundle (const std::string& bundlePath, std::ostream& out, std::ostre
     }
     catch (const std::exception& failure)
     {
-        errors << failure.what() << "\n";
+        errors << "kest-host describe: " << failure.what() << "\n";
         return 1;
     }
 }

@@ -111,7 +111,7 @@ AAX_Result HostController::GetOutputStemFormat (int32_t* out)
 AAX_Result HostController::GetSignalLatency (int32_t* out)
 {
     KEST_RECORD (AAX_IACFController, GetSignalLatency, "");
-    *out = 0;
+    *out = latency.load();
     return AAX_SUCCESS;
 }
 
@@ -132,6 +132,7 @@ AAX_Result HostController::GetTODLocation (int64_t* out)
 AAX_Result HostController::SetSignalLatency (int32_t samples)
 {
     KEST_RECORD (AAX_IACFController, SetSignalLatency, " " + std::to_string (samples));
+    latency.store (samples);
     return AAX_SUCCESS;
 }
 

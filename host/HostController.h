@@ -2,13 +2,15 @@
 
 #include "host/HostInterfaceObject.h"
 
+#include <atomic>
 #include <vector>
 
 namespace KestHost
 {
 /** The host's controller of one instance.  Records every call with its slot
     and answers with the options' sample rate and stem format (48 kHz stereo
-    by default) and latency 0; keeps every packet posted to it.
+    by default) and the latency the plug-in last reported (0 until then);
+    keeps every packet posted to it.
     The second version is a separate object with its own count.  One thread
     at a time. */
 class HostController final : public HostInterfaceObject<AAX_IACFController>
@@ -48,6 +50,9 @@ public:
 
     const std::vector<PostedPacket>& postedPackets() const noexcept { return packets; }
 
+    /** The latency in samples the plug-in last reported.  Any thread. */
+    int32_t signalLatency() const noexcept { return latency.load(); }
+
     /** The payload last posted to a field, or null when none was. */
     const std::vector<unsigned char>* postedPacket (AAX_CFieldIndex field) const;
 
@@ -55,5 +60,6 @@ private:
     class LaterVersion;
     LaterVersion* laterVersion = nullptr;
     std::vector<PostedPacket> packets;
+    std::atomic<int32_t> latency { 0 };
 };
 } // namespace KestHost

@@ -21,6 +21,7 @@ public:
     bool add (const AAX_CMidiPacket& packet) noexcept;
 
     size_t size() const noexcept { return stream.mBufferSize; }
+    size_t capacity() const noexcept { return packets.size(); }
 
     AAX_CMidiStream* GetNodeBuffer() override { return &stream; }
 

@@ -1,8 +1,9 @@
 // kest-host: plays the host's part for a plug-in bundle built from this
 // repository.  Usage: kest-host COMMAND [ARGUMENTS]; each command is one entry
-// in the table below.
+// in the table below, and each command's options are a table of their own.
 
 #include "host/DescribeCommand.h"
+#include "host/PresetCommands.h"
 #include "host/RenderCommand.h"
 
 #include <juce_core/juce_core.h>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -23,26 +25,58 @@ std::string defaultBundle()
         .toStdString();
 }
 
+const char* const describeUsage = "kest-host describe: registers the plug-in the way a host does and prints its description.\n"
+                                  "usage: kest-host describe [BUNDLE]\n"
+                                  "  BUNDLE   the plug-in bundle or its library (the bundle beside the program)\n"
+                                  "  --help   print this and stop\n";
+
 int describe (const std::vector<std::string>& arguments)
 {
-    if (arguments.size() > 1)
+    std::vector<std::string> bundles;
+    for (auto& argument : arguments)
     {
-        std::cerr << "usage: kest-host describe [BUNDLE]\n";
+        if (argument == "--help" || argument == "-h")
+        {
+            std::cout << describeUsage;
+            return 0;
+        }
+        if (argument.rfind ("-", 0) == 0)
+        {
+            std::cerr << "kest-host describe: unknown option \"" << argument << "\"; \"kest-host describe --help\" tells the usage\n";
+            return 2;
+        }
+        bundles.push_back (argument);
+    }
+    if (bundles.size() > 1)
+    {
+        std::cerr << "kest-host describe: give one bundle, not " << bundles.size() << "\n" << describeUsage;
         return 2;
     }
-    return KestHost::describeBundle (arguments.empty() ? defaultBundle() : arguments.front(), std::cout, std::cerr);
+    if (! bundles.empty() && bundles.front().empty())
+    {
+        std::cerr << "kest-host describe: BUNDLE \"\" is not allowed: give the path of the plug-in bundle or its library\n";
+        return 2;
+    }
+    return KestHost::describeBundle (bundles.empty() ? defaultBundle() : bundles.front(), std::cout, std::cerr);
 }
 
 int render (const std::vector<std::string>& arguments)
 {
     KestHost::RenderOptions options;
     options.bundle = defaultBundle();
+    options.progressInPlace = ::isatty (STDOUT_FILENO) != 0;
     std::string error;
-    if (! options.parse (arguments, error))
+    const bool parsed = options.parse (arguments, error);
+    if (options.helpAsked && parsed)
+    {
+        std::cout << options.usage();
+        return 0;
+    }
+    KestHost::RenderPreset preset (options.preset);
+    if (! parsed || ! preset.applyTo (options, std::cout, error))
     {
         std::cerr << "kest-host render: " << error << "\n"
-                  << "usage: kest-host render [--bundle PATH] [--midi FILE] [--out FILE] [--rate HZ] [--block N]\n"
-                  << "                        [--channels 1|2] [--load-state FILE] [--save-state FILE]\n";
+                  << "\"kest-host render --help\" lists the options\n";
         return 2;
     }
     return KestHost::renderToFile (options, std::cout, std::cerr);
@@ -60,28 +94,49 @@ const std::vector<Command>& commands()
     static const std::vector<Command> table {
         { "describe", "describe [BUNDLE]   register the plug-in and print its description", describe },
         { "render", "render [OPTIONS]    play MIDI (or the demo) through the plug-in into a WAV file", render },
+        { "presets", "presets [BUNDLE]    list the favourites and the preset folders",
+          [] (const std::vector<std::string>& arguments) { return KestHost::listPresets (arguments, defaultBundle(), std::cout, std::cerr); } },
     };
     return table;
 }
 
-int usage()
+void usage (std::ostream& out)
 {
-    std::cerr << "usage: kest-host COMMAND [ARGUMENTS]\n";
+    out << "usage: kest-host COMMAND [ARGUMENTS]\n";
     for (auto& command : commands())
-        std::cerr << "  " << command.usage << "\n";
-    return 2;
+        out << "  " << command.usage << "\n";
+    out << "  help [COMMAND]      print this, or a command's own usage\n"
+        << "\"kest-host COMMAND --help\" prints a command's options.\n";
 }
 } // namespace
 
 int main (int argc, char** argv)
 {
-    if (argc < 2)
-        return usage();
+    const std::vector<std::string> arguments (argv + std::min (argc, 2), argv + argc);
+    const std::string name = argc >= 2 ? argv[1] : "";
 
-    const std::string name = argv[1];
-    const std::vector<std::string> arguments (argv + 2, argv + argc);
+    if (name == "--help" || name == "-h" || name == "help")
+    {
+        if (name == "help" && ! arguments.empty())
+            for (auto& command : commands())
+                if (arguments.front() == command.name)
+                    return command.run ({ "--help" });
+        if (! arguments.empty() && name == "help")
+        {
+            std::cerr << "kest-host: unknown command \"" << arguments.front() << "\"\n";
+            usage (std::cerr);
+            return 2;
+        }
+        usage (std::cout);
+        return 0;
+    }
+
     for (auto& command : commands())
         if (name == command.name)
             return command.run (arguments);
-    return usage();
+
+    if (argc >= 2)
+        std::cerr << "kest-host: unknown command \"" << name << "\"\n";
+    usage (std::cerr);
+    return 2;
 }

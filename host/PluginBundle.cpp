@@ -19,15 +19,18 @@ void find (void* handle, const char* name, Function& target)
 
 std::string PluginBundle::binaryPathFor (const std::string& bundleOrBinary)
 {
-    const std::filesystem::path given (bundleOrBinary);
-    if (std::filesystem::is_directory (given))
+    // Absolute, so that the loader takes "Kest.so" from this folder rather
+    // than searching the library path for it.
+    std::error_code ignored;
+    const auto given = bundleOrBinary.empty() ? std::filesystem::path() : std::filesystem::absolute (bundleOrBinary, ignored);
+    if (std::filesystem::is_directory (given, ignored))
     {
         auto folder = given;
         if (! folder.has_filename())
             folder = folder.parent_path();
         return (folder / "Contents" / "x86_64-linux" / (folder.stem().string() + ".so")).string();
     }
-    return bundleOrBinary;
+    return given.string();
 }
 
 PluginBundle::PluginBundle (const std::string& bundleOrBinary)

@@ -25,7 +25,7 @@ class PluginBundle
 {
 public:
     /** A bundle folder "X.aaxplugin" becomes X.aaxplugin/Contents/x86_64-linux/X.so;
-        anything else is taken as the binary itself. */
+        anything else is taken as the binary itself; either is made absolute. */
     static std::string binaryPathFor (const std::string& bundleOrBinary);
 
     explicit PluginBundle (const std::string& bundleOrBinary);

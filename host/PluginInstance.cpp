@@ -132,6 +132,12 @@ void PluginInstance::idle()
     answerAutomation();
 }
 
+int PluginInstance::latencySamples()
+{
+    auto* controller = dynamic_cast<HostController*> (environment.find ("controller"));
+    return controller != nullptr ? controller->signalLatency() : 0;
+}
+
 void PluginInstance::updateCoefficients()
 {
     parameters->GenerateCoefficients();

@@ -56,6 +56,9 @@ public:
         context is processing. */
     void idle();
 
+    /** The latency in samples the instance reported to its controller. */
+    int latencySamples();
+
     /** Asks for coefficients and copies the packets posted into the
         context.  Not while the context is processing. */
     void updateCoefficients();

@@ -4,12 +4,14 @@
 #include "host/HostUnknown.h"
 #include "host/PluginBundle.h"
 #include "host/PluginInstance.h"
-#include "host/RenderSession.h"
+#include "host/RenderProgress.h"
 #include "host/RenderSequence.h"
+#include "host/RenderSession.h"
+#include "host/ReplacingFile.h"
 #include "host/StateFile.h"
+#include "host/WavFileWriter.h"
 
-#include <juce_audio_formats/juce_audio_formats.h>
-
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -21,20 +23,36 @@ namespace KestHost
 namespace
 {
 constexpr double tailSeconds = 2.0;
-constexpr int bitsPerSample = 24;
-
-bool parseNumber (const std::string& text, double& value)
-{
-    char* end = nullptr;
-    value = std::strtod (text.c_str(), &end);
-    return ! text.empty() && end != nullptr && *end == '\0' && std::isfinite (value);
-}
 
 std::string fixed (double value, int decimals)
 {
     char text[64];
     std::snprintf (text, sizeof (text), "%.*f", decimals, value);
     return text;
+}
+
+std::string decibels (float level)
+{
+    const auto value = 20.0 * std::log10 ((double) level);
+    return (value > 0.0 ? "+" : "") + fixed (value, 1) + " dBFS";
+}
+
+/** A chunk identifier as its four characters where they are printable. */
+std::string chunkName (AAX_CTypeID id)
+{
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        const auto character = (char) ((id >> shift) & 0xff);
+        if (character < 0x20 || character > 0x7e)
+        {
+            char hex[16];
+            std::snprintf (hex, sizeof (hex), "0x%08X", (unsigned) id);
+            return hex;
+        }
+        text += character;
+    }
+    return "'" + text + "'";
 }
 
 /** The plug-in's side of one run: the loaded bundle, started and registered
@@ -69,159 +87,92 @@ private:
     bool started = false;
 };
 
-/** The WAV file being written, with the peak of what went in. */
-class WavOutput
+/** Restores a state file's chunks, each of which the instance must keep. */
+void restoreState (PluginInstance& instance, const std::vector<PluginInstance::Chunk>& state, const std::string& path)
 {
-public:
-    WavOutput (const std::string& path, double sampleRate, int channels)
+    std::vector<AAX_CTypeID> known;
+    std::string knownNames;
+    for (auto& chunk : instance.saveChunks())
     {
-        const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (path);
-        file.deleteFile();
-        auto stream = file.createOutputStream();
-        if (stream == nullptr || stream->failedToOpen())
-            throw std::runtime_error ("cannot write " + path);
-
-        juce::WavAudioFormat format;
-        writer.reset (format.createWriterFor (stream.get(), sampleRate, (unsigned int) channels, bitsPerSample, {}, 0));
-        if (writer == nullptr)
-            throw std::runtime_error ("cannot write " + path + " as WAV");
-        stream.release(); // the writer owns it now
+        known.push_back (chunk.id);
+        knownNames += (knownNames.empty() ? "" : ", ") + chunkName (chunk.id);
     }
 
-    void write (const float* const* channels, int numChannels, int numSamples)
-    {
-        for (int channel = 0; channel < numChannels; ++channel)
-            for (int i = 0; i < numSamples; ++i)
-                peak = std::max (peak, std::abs (channels[channel][i]));
-        if (! writer->writeFromFloatArrays (channels, numChannels, numSamples))
-            failed = true;
-    }
+    const auto failure = [&path] (const std::string& why) { return std::runtime_error ("cannot use state file " + path + ": " + why); };
+    for (auto& chunk : state)
+        if (std::find (known.begin(), known.end(), chunk.id) == known.end())
+            throw failure ("its chunk " + chunkName (chunk.id) + " is not one this plug-in keeps (" + knownNames + ")");
 
-    void finish()
-    {
-        writer.reset();
-        if (failed)
-            throw std::runtime_error ("writing the WAV file failed");
-    }
-
-    float peakLevel() const noexcept { return peak; }
-
-private:
-    std::unique_ptr<juce::AudioFormatWriter> writer;
-    float peak = 0.0f;
-    bool failed = false;
-};
-} // namespace
-
-bool RenderOptions::parse (const std::vector<std::string>& arguments, std::string& error)
-{
-    for (size_t i = 0; i < arguments.size(); ++i)
-    {
-        const auto& name = arguments[i];
-        if (i + 1 >= arguments.size())
-        {
-            error = "missing value after " + name;
-            return false;
-        }
-        const auto& value = arguments[++i];
-        double number = 0.0;
-
-        if (name == "--bundle")
-            bundle = value;
-        else if (name == "--midi")
-            midiFile = value;
-        else if (name == "--out")
-            outFile = value;
-        else if (name == "--load-state")
-            loadState = value;
-        else if (name == "--save-state")
-            saveState = value;
-        else if (name == "--rate")
-        {
-            if (! parseNumber (value, number) || number < 8000.0 || number > 384000.0)
-            {
-                error = "--rate must be a sample rate from 8000 to 384000 Hz";
-                return false;
-            }
-            sampleRate = number;
-        }
-        else if (name == "--block")
-        {
-            if (! parseNumber (value, number) || number != std::floor (number) || number < 1.0 || number > 8192.0)
-            {
-                error = "--block must be a whole number from 1 to 8192";
-                return false;
-            }
-            blockSize = (int) number;
-        }
-        else if (name == "--channels")
-        {
-            if (value != "1" && value != "2")
-            {
-                error = "--channels must be 1 or 2";
-                return false;
-            }
-            channels = value == "1" ? 1 : 2;
-        }
-        else
-        {
-            error = "unknown option " + name;
-            return false;
-        }
-    }
-    return true;
+    for (auto& chunk : state)
+        if (const auto restored = instance.restoreChunk (chunk); restored != AAX_SUCCESS)
+            throw failure ("the plug-in refused its chunk " + chunkName (chunk.id) + " as damaged or not its own (result "
+                           + std::to_string (restored) + ")");
 }
+} // namespace
 
 int renderToFile (const RenderOptions& options, std::ostream& out, std::ostream& errors)
 {
+    if (const auto refused = options.checkFiles(); ! refused.empty())
+    {
+        errors << "kest-host render: " << refused << "\n";
+        return 2;
+    }
+
     try
     {
         // Everything the user named is read before the plug-in is touched.
-        const auto sequence = options.midiFile.empty() ? RenderSequence::demo (options.sampleRate)
-                                                       : RenderSequence::fromMidiFile (options.midiFile, options.sampleRate);
+        const auto sampleRate = (double) options.sampleRate;
+        const auto sequence = options.midiFile.empty() ? RenderSequence::demo (sampleRate)
+                                                       : RenderSequence::fromMidiFile (options.midiFile, sampleRate);
+        const auto totalSamples = sequence.endSample() + (int64_t) std::llround (tailSeconds * sampleRate);
+        const auto totalSeconds = (double) totalSamples / sampleRate;
+        if (totalSeconds > options.maxSeconds)
+            throw std::runtime_error ("the render would last " + fixed (totalSeconds, 1) + " s (to the last event and " + fixed (tailSeconds, 0)
+                                      + " s after it), longer than --max-seconds " + fixed (options.maxSeconds, 0)
+                                      + "; give a larger --max-seconds to render it");
+
         std::vector<PluginInstance::Chunk> state;
         if (! options.loadState.empty())
             state = StateFile::read (options.loadState);
 
         LoadedPlugIn plugIn (options.bundle);
-        PluginInstance instance (plugIn.description(), (float) options.sampleRate, options.channels, options.blockSize);
-        for (auto& chunk : state)
-        {
-            const auto restored = instance.restoreChunk (chunk);
-            if (restored != AAX_SUCCESS)
-                throw std::runtime_error ("the plug-in refused the state in " + options.loadState + ": " + std::to_string (restored));
-        }
+        PluginInstance instance (plugIn.description(), (float) sampleRate, options.channels, options.blockSize);
+        if (! options.loadState.empty())
+            restoreState (instance, state, options.loadState);
 
-        const auto totalSamples = sequence.endSample() + (int64_t) std::llround (tailSeconds * options.sampleRate);
-        out << "rendering " << (options.midiFile.empty() ? std::string ("the demo") : options.midiFile) << ": "
-            << fixed ((double) totalSamples / options.sampleRate, 1) << " s, " << options.channels << " channel"
-            << (options.channels == 1 ? "" : "s") << ", " << fixed (options.sampleRate, 0) << " Hz, blocks of "
-            << options.blockSize << std::endl;
+        // Both files are opened before the render, so that a folder that
+        // cannot be written is found before the time is spent.
+        WavFileWriter wav (options.outFile, sampleRate, options.channels, options.bitsPerSample);
+        std::unique_ptr<ReplacingFile> stateFile;
+        if (! options.saveState.empty())
+            stateFile = std::make_unique<ReplacingFile> (options.saveState);
 
-        WavOutput wav (options.outFile, options.sampleRate, options.channels);
-        int reported = 0;
+        out << "rendering " << (options.midiFile.empty() ? std::string ("the demo") : options.midiFile) << ": " << fixed (totalSeconds, 1)
+            << " s, " << options.channels << " channel" << (options.channels == 1 ? "" : "s") << ", " << options.sampleRate << " Hz, "
+            << options.bitsPerSample << (options.bitsPerSample == 32 ? "-bit float" : "-bit") << ", blocks of " << options.blockSize
+            << ", latency " << instance.latencySamples() << " samples" << std::endl;
+
+        RenderProgress progress (out, options.progressInPlace);
         const auto result = RenderSession::run (
-            instance, sequence, totalSamples, options.sampleRate,
+            instance, sequence, totalSamples, sampleRate,
             [&wav] (const float* const* channels, int numChannels, int numSamples) { wav.write (channels, numChannels, numSamples); },
-            [&] (int64_t done, int64_t total)
-            {
-                const int percent = total > 0 ? (int) (done * 100 / total) : 100;
-                if (percent / 10 > reported / 10)
-                {
-                    reported = percent;
-                    out << "  " << percent << "%" << std::endl;
-                }
-            });
+            [&progress] (int64_t done, int64_t total) { progress.update (done, total); });
+        progress.finish();
         wav.finish();
 
-        if (! options.saveState.empty())
-            StateFile::write (options.saveState, instance.saveChunks());
+        if (stateFile != nullptr)
+            StateFile::write (*stateFile, instance.saveChunks());
 
-        const auto peak = wav.peakLevel();
-        out << "wrote " << options.outFile << ": " << fixed ((double) result.samples / options.sampleRate, 2) << " s, peak "
-            << (peak > 0.0f ? fixed (20.0 * std::log10 ((double) peak), 1) + " dBFS" : std::string ("silent")) << "\n";
+        out << "wrote " << options.outFile << ": " << fixed ((double) result.samples / sampleRate, 2) << " s, peak "
+            << (wav.peak() > 0.0f ? decibels (wav.peak()) : std::string ("silent")) << "\n";
+        if (wav.clipped())
+            errors << "kest-host render: warning: " << options.outFile << " clipped: peak " << decibels (wav.peak()) << ", "
+                   << wav.samplesAboveFullScale() << " samples above full scale were cut off; --bits 32 keeps them\n";
+        if (wav.samplesNotNumbers() > 0)
+            errors << "kest-host render: warning: the plug-in gave " << wav.samplesNotNumbers()
+                   << " samples that were not numbers; they are written as silence\n";
         out << "realtime factor " << fixed (result.realtimeFactor, 1) << " (" << fixed (result.wallSeconds, 2) << " s to render)\n";
-        if (! options.saveState.empty())
+        if (stateFile != nullptr)
             out << "saved the plug-in's state to " << options.saveState << "\n";
         return 0;
     }

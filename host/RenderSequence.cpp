@@ -1,6 +1,7 @@
 #include "host/RenderSequence.h"
 
 #include "host/DemoSequence.h"
+#include "host/MidiFileCheck.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -11,18 +12,46 @@
 
 namespace KestHost
 {
+namespace
+{
+constexpr size_t maximumFileBytes = 64 * 1024 * 1024;
+constexpr int64_t beyondAnyRender = int64_t (1) << 50;
+} // namespace
+
 RenderSequence RenderSequence::fromMidiFile (const std::string& path, double sampleRate)
 {
-    const juce::File file (juce::File::getCurrentWorkingDirectory().getChildFile (path));
-    if (! file.existsAsFile())
-        throw std::runtime_error ("cannot read MIDI file " + path + ": no such file");
+    const auto failure = [&path] (const std::string& why) { return std::runtime_error ("cannot read MIDI file " + path + ": " + why); };
 
+    const juce::File file (juce::File::getCurrentWorkingDirectory().getChildFile (path));
     juce::FileInputStream stream (file);
-    juce::MidiFile midiFile;
     if (! stream.openedOk())
-        throw std::runtime_error ("cannot read MIDI file " + path + ": " + stream.getStatus().getErrorMessage().toStdString());
-    if (! midiFile.readFrom (stream) || midiFile.getNumTracks() == 0)
-        throw std::runtime_error ("cannot read MIDI file " + path + ": not a standard MIDI file");
+        throw failure (stream.getStatus().getErrorMessage().toStdString());
+    juce::MemoryBlock bytes;
+    if (stream.readIntoMemoryBlock (bytes, maximumFileBytes + 1) > maximumFileBytes)
+        throw failure ("it is larger than " + std::to_string (maximumFileBytes / (1024 * 1024)) + " MB");
+
+    std::vector<uint8_t> tracks;
+    const auto problem = MidiFileCheck::check (static_cast<const uint8_t*> (bytes.getData()), bytes.getSize(), tracks);
+    if (! problem.empty())
+        throw failure (problem);
+
+    juce::MemoryInputStream trackStream (tracks.data(), tracks.size(), false);
+    juce::MidiFile midiFile;
+    if (! midiFile.readFrom (trackStream))
+        throw failure ("not a standard MIDI file");
+
+    for (int track = 0; track < midiFile.getNumTracks(); ++track)
+        for (auto* holder : *midiFile.getTrack (track))
+        {
+            const auto& message = holder->message;
+            if (! message.isTempoMetaEvent())
+                continue;
+            const auto where = " at tick " + std::to_string ((int64_t) message.getTimeStamp()) + " of track " + std::to_string (track + 1);
+            if (message.getMetaEventLength() != 3)
+                throw failure ("its tempo event" + where + " is " + std::to_string (message.getMetaEventLength()) + " bytes long, not 3");
+            if (! (message.getTempoSecondsPerQuarterNote() > 0.0))
+                throw failure ("its tempo is 0" + where);
+        }
 
     midiFile.convertTimestampTicksToSeconds();
     juce::MidiMessageSequence merged;
@@ -48,7 +77,9 @@ RenderSequence RenderSequence::fromSequence (const juce::MidiMessageSequence& se
             continue;
 
         Event event {};
-        event.sample = std::max<int64_t> (0, std::llround (message.getTimeStamp() * sampleRate));
+        // Far beyond any length a render allows, so the length guard refuses it.
+        const auto position = std::clamp (message.getTimeStamp() * sampleRate, 0.0, (double) beyondAnyRender);
+        event.sample = std::isfinite (position) ? std::llround (position) : beyondAnyRender;
         event.packet.length = static_cast<uint32_t> (size);
         std::memcpy (event.packet.data, message.getRawData(), (size_t) size);
         result.timedEvents.push_back (event);

@@ -32,18 +32,8 @@ public:
 
         for (int64_t position = 0; position < totalSamples;)
         {
-            const int length = (int) std::min<int64_t> (block, totalSamples - position);
-
-            auto& node = context.midiNode();
-            node.clear();
-            while (next < events.size() && events[next].sample < position + length)
-            {
-                auto packet = events[next].packet;
-                packet.timestamp = (uint32_t) (std::max<int64_t> (events[next].sample, position) - position);
-                node.add (packet);
-                ++next;
-            }
-
+            const int length = RenderSession::fillMidiNode (context.midiNode(), events, next, position,
+                                                            (int) std::min<int64_t> (block, totalSamples - position));
             context.process (length);
 
             while (fifo.getFreeSpace() < length)
@@ -71,6 +61,47 @@ private:
     float* const* ring;
 };
 } // namespace
+
+int RenderSession::fillMidiNode (HostMidiNode& node, const std::vector<RenderSequence::Event>& events, size_t& next,
+                                 int64_t position, int length) noexcept
+{
+    node.clear();
+    const auto end = position + length;
+    const auto capacity = node.capacity();
+
+    size_t count = 0;
+    while (next + count < events.size() && events[next + count].sample < end && count <= capacity)
+        ++count;
+
+    int toProcess = length;
+    size_t taken = count;
+    if (count > capacity)
+    {
+        // Events before the block (left over from a full node) count as at its start.
+        const auto firstLeftOver = std::max (events[next + capacity].sample, position);
+        if (firstLeftOver > position)
+        {
+            toProcess = (int) (firstLeftOver - position);
+            taken = 0;
+            while (events[next + taken].sample < firstLeftOver)
+                ++taken;
+        }
+        else
+        {
+            toProcess = 1;
+            taken = capacity;
+        }
+    }
+
+    for (size_t i = 0; i < taken; ++i)
+    {
+        auto packet = events[next + i].packet;
+        packet.timestamp = (uint32_t) (std::max (events[next + i].sample, position) - position);
+        node.add (packet);
+    }
+    next += taken;
+    return toProcess;
+}
 
 RenderSession::Result RenderSession::run (PluginInstance& instance, const RenderSequence& sequence, int64_t totalSamples,
                                           double sampleRate, const Sink& sink, const Progress& progress)

@@ -30,8 +30,20 @@ public:
         double realtimeFactor = 0.0;
     };
 
+    /** Fills the node for the block of length samples at position with the
+        events from next on that fall in it, advancing next, and answers how
+        many samples to process now.  That is the whole length unless more
+        events fall in the block than the node holds: then it ends the block
+        before the first event that does not fit, and the rest go into the
+        next call, so no event is lost.  Events piled on one sample beyond the
+        node's size are played one sample later per node full.  The thread
+        that processes; never allocates. */
+    static int fillMidiNode (HostMidiNode& node, const std::vector<RenderSequence::Event>& events, size_t& next,
+                             int64_t position, int length) noexcept;
+
     /** Renders totalSamples in blocks of the context's maximum size (or less
-        at the end).  Main thread. */
+        at the end, or where a block holds more MIDI than the node).  Main
+        thread. */
     static Result run (PluginInstance& instance, const RenderSequence& sequence, int64_t totalSamples,
                        double sampleRate, const Sink& sink, const Progress& progress = {});
 };

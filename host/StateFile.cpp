@@ -1,7 +1,11 @@
 #include "host/StateFile.h"
 
+#include "host/ReplacingFile.h"
+
 #include <juce_core/juce_core.h>
 
+#include <cstddef>
+#include <cstring>
 #include <stdexcept>
 
 namespace KestHost
@@ -11,14 +15,10 @@ namespace
 constexpr int magic = 0x7473484B; // "KHst" as little-endian bytes
 constexpr int formatVersion = 1;
 constexpr int maximumChunks = 64;
-
-juce::File fileFor (const std::string& path)
-{
-    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
-}
+constexpr juce::int64 maximumFileBytes = 64 * 1024 * 1024;
 } // namespace
 
-void StateFile::write (const std::string& path, const std::vector<PluginInstance::Chunk>& chunks)
+void StateFile::write (ReplacingFile& file, const std::vector<PluginInstance::Chunk>& chunks)
 {
     juce::MemoryOutputStream out;
     out.writeInt (magic);
@@ -30,45 +30,61 @@ void StateFile::write (const std::string& path, const std::vector<PluginInstance
         out.writeInt ((int) chunk.record.size());
         out.write (chunk.record.data(), chunk.record.size());
     }
-
-    if (! fileFor (path).replaceWithData (out.getData(), out.getDataSize()))
-        throw std::runtime_error ("cannot write state file " + path);
+    file.write (out.getData(), out.getDataSize());
+    file.commit();
 }
 
 std::vector<PluginInstance::Chunk> StateFile::read (const std::string& path)
 {
-    const auto file = fileFor (path);
-    juce::MemoryBlock data;
-    if (! file.existsAsFile() || ! file.loadFileAsData (data))
-        throw std::runtime_error ("cannot read state file " + path);
+    const auto failure = [&path] (const std::string& why) { return std::runtime_error ("cannot read state file " + path + ": " + why); };
 
-    const auto notState = [&] { return std::runtime_error ("cannot read state file " + path + ": not a Kest state file"); };
+    juce::FileInputStream stream (juce::File::getCurrentWorkingDirectory().getChildFile (path));
+    if (! stream.openedOk())
+        throw failure (stream.getStatus().getErrorMessage().toStdString());
+    juce::MemoryBlock data;
+    if ((juce::int64) stream.readIntoMemoryBlock (data, maximumFileBytes + 1) > maximumFileBytes)
+        throw failure ("it is larger than any state file");
 
     juce::MemoryInputStream in (data, false);
-    if (in.getTotalLength() < 12 || in.readInt() != magic || in.readInt() != formatVersion)
-        throw notState();
+    if (in.getTotalLength() < 12 || in.readInt() != magic)
+        throw failure ("not a Kest state file (it does not begin with \"KHst\" and a chunk count)");
+    if (const auto version = in.readInt(); version != formatVersion)
+        throw failure ("its format version " + std::to_string (version) + " is not one this host reads (" + std::to_string (formatVersion) + ")");
     const int count = in.readInt();
     if (count < 0 || count > maximumChunks)
-        throw notState();
+        throw failure ("it claims " + std::to_string (count) + " chunks; a state holds at most " + std::to_string (maximumChunks));
 
     std::vector<PluginInstance::Chunk> chunks;
     for (int i = 0; i < count; ++i)
     {
+        const auto where = "chunk " + std::to_string (i + 1) + " of " + std::to_string (count);
         if (in.getNumBytesRemaining() < 8)
-            throw notState();
+            throw failure ("it is truncated before " + where);
         PluginInstance::Chunk chunk;
         chunk.id = (AAX_CTypeID) in.readInt();
         const int size = in.readInt();
         if (size < (int) AAX_SPlugInChunkHeaderSize || size > in.getNumBytesRemaining())
-            throw notState();
+            throw failure (where + " is truncated or has a size (" + std::to_string (size) + " bytes) that does not fit the file");
         chunk.record.resize ((size_t) size);
         in.read (chunk.record.data(), size);
 
-        const auto* record = reinterpret_cast<const AAX_SPlugInChunk*> (chunk.record.data());
-        if (record->fSize < 0 || AAX_SPlugInChunkHeaderSize + (size_t) record->fSize != (size_t) size)
-            throw notState();
+        // The record's own header is read byte-wise: the vector's data need
+        // not be aligned for the record type.
+        int32_t recordSize = 0;
+        std::memcpy (&recordSize, chunk.record.data() + offsetof (AAX_SPlugInChunk, fSize), sizeof (recordSize));
+        if (recordSize < 0 || AAX_SPlugInChunkHeaderSize + (size_t) recordSize != (size_t) size)
+            throw failure (where + " holds a record whose own size (" + std::to_string (recordSize) + " bytes) does not match");
+        AAX_CTypeID recordId = 0;
+        std::memcpy (&recordId, chunk.record.data() + offsetof (AAX_SPlugInChunk, fChunkID), sizeof (recordId));
+        if (recordId != chunk.id)
+            throw failure (where + " holds a record of another chunk");
+        for (auto& earlier : chunks)
+            if (earlier.id == chunk.id)
+                throw failure (where + " repeats the identifier of an earlier chunk");
         chunks.push_back (std::move (chunk));
     }
+    if (in.getNumBytesRemaining() > 0)
+        throw failure ("it holds " + std::to_string (in.getNumBytesRemaining()) + " bytes after its last chunk");
     return chunks;
 }
 } // namespace KestHost

@@ -7,6 +7,8 @@
 
 namespace KestHost
 {
+class ReplacingFile;
+
 /** The plug-in's chunks as the host keeps them between runs: the file holds
     "KHst", a format version, the number of chunks, then for each its
     identifier, the size of its record and the record (header and data), all
@@ -16,11 +18,15 @@ class StateFile
 public:
     StateFile() = delete;
 
-    /** Throws std::runtime_error when the file cannot be written. */
-    static void write (const std::string& path, const std::vector<PluginInstance::Chunk>& chunks);
+    /** Writes the chunks into file and commits it.  Throws
+        std::runtime_error naming the file and why; the target is then left
+        as it was. */
+    static void write (ReplacingFile& file, const std::vector<PluginInstance::Chunk>& chunks);
 
-    /** Throws std::runtime_error when the file is missing, unreadable or not
-        a complete state file; never reads past its end. */
+    /** Throws std::runtime_error naming the file and what is wrong when it
+        cannot be read or is not a complete state file (truncated, a chunk
+        size that does not match, a chunk identifier given twice); never
+        reads past its end. */
     static std::vector<PluginInstance::Chunk> read (const std::string& path);
 };
 } // namespace KestHost

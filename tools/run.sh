@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The main job: builds the system and plays the built-in demo through the
-# plug-in into kest-demo.wav (any arguments go to `kest-host render`).
+# The main job: installs what is missing (tools/setup.sh), builds the system
+# and plays the built-in demo through the plug-in into kest-demo.wav (any
+# arguments go to `kest-host render`).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash tools/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs" --target kest-host

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Configures, builds and runs every test.
+# Installs what is missing (tools/setup.sh), then configures, builds and runs
+# every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash tools/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"

@@ -1,70 +1,31 @@
 // `kest-host render` run as a program: the WAV it writes, the state it keeps
 // between runs, and its one-line errors.
 
-#include <gtest/gtest.h>
-
-#include <juce_audio_formats/juce_audio_formats.h>
+#include "HostProgram.h"
 
 #include <cmath>
 
 namespace
 {
-struct Run
-{
-    int exitCode = -1;
-    juce::String output; // standard output or standard error, as asked
-};
-
-Run runHost (const juce::StringArray& arguments, bool errorsOnly = false)
-{
-    juce::StringArray command { KEST_HOST_PROGRAM, "render" };
-    command.addArray (arguments);
-
-    juce::ChildProcess process;
-    Run run;
-    if (! process.start (command, errorsOnly ? juce::ChildProcess::wantStdErr : juce::ChildProcess::wantStdOut))
-        return run;
-    // Debug builds of the framework announce their version on start-up; that
-    // line is not the program's.
-    juce::StringArray lines;
-    for (auto& line : juce::StringArray::fromLines (process.readAllProcessOutput()))
-        if (! line.startsWith ("JUCE v"))
-            lines.add (line);
-    run.output = lines.joinIntoString ("\n");
-    process.waitForProcessToFinish (120000);
-    run.exitCode = (int) process.getExitCode();
-    return run;
-}
-
-class KestHostRender : public ::testing::Test
+class KestHostRender : public HostProgram::FolderTest
 {
 protected:
-    void SetUp() override
-    {
-        folder = juce::File::createTempFile ("kest-host-render");
-        ASSERT_TRUE (folder.createDirectory());
-    }
+    juce::String path (const char* name) const { return file (name).getFullPathName(); }
 
-    void TearDown() override { folder.deleteRecursively(); }
-
-    juce::String path (const char* name) const { return folder.getChildFile (name).getFullPathName(); }
-
-    static std::unique_ptr<juce::AudioFormatReader> openWav (const juce::String& file)
+    static std::unique_ptr<juce::AudioFormatReader> openWav (const juce::String& wav)
     {
         juce::WavAudioFormat format;
-        return std::unique_ptr<juce::AudioFormatReader> (format.createReaderFor (juce::File (file).createInputStream().release(), true));
+        return std::unique_ptr<juce::AudioFormatReader> (format.createReaderFor (juce::File (wav).createInputStream().release(), true));
     }
 
-    static juce::AudioBuffer<float> readWav (const juce::String& file)
+    static juce::AudioBuffer<float> readWav (const juce::String& wav) { return HostProgram::readWav (juce::File (wav)); }
+
+    HostProgram::Run runHost (const juce::StringArray& arguments) const
     {
-        auto reader = openWav (file);
-        juce::AudioBuffer<float> audio;
-        if (reader != nullptr)
-        {
-            audio.setSize ((int) reader->numChannels, (int) reader->lengthInSamples);
-            reader->read (&audio, 0, (int) reader->lengthInSamples, 0, true, true);
-        }
-        return audio;
+        std::vector<std::string> texts;
+        for (auto& argument : arguments)
+            texts.push_back (argument.toStdString());
+        return render (texts);
     }
 
     /** A short MIDI file: a C major chord held for half a second. */
@@ -84,26 +45,17 @@ protected:
         file.writeTo (out);
         return path (name);
     }
-
-    juce::File folder;
 };
 
-void expectOneLineError (const Run& run, const juce::String& naming)
-{
-    EXPECT_EQ (run.exitCode, 1);
-    const auto lines = juce::StringArray::fromLines (run.output.trimEnd());
-    ASSERT_EQ (lines.size(), 1) << run.output;
-    EXPECT_TRUE (lines[0].startsWith ("kest-host render: ")) << lines[0];
-    EXPECT_TRUE (lines[0].contains (naming)) << lines[0];
-}
+
 } // namespace
 
 TEST_F (KestHostRender, TheDemoBecomesANonSilentStereoWav)
 {
     const auto out = path ("demo.wav");
     const auto run = runHost ({ "--out", out });
-    ASSERT_EQ (run.exitCode, 0) << run.output;
-    EXPECT_TRUE (run.output.contains ("realtime factor")) << run.output;
+    ASSERT_EQ (run.exitCode, 0) << run.out;
+    EXPECT_TRUE (run.out.contains ("realtime factor")) << run.out;
 
     auto reader = openWav (out);
     ASSERT_NE (reader, nullptr);
@@ -123,7 +75,7 @@ TEST_F (KestHostRender, MidiFileInMonoAtAnotherRateAndBlockSize)
 {
     const auto out = path ("mono.wav");
     const auto run = runHost ({ "--midi", writeMidiFile ("chord.mid"), "--out", out, "--rate", "44100", "--block", "333", "--channels", "1" });
-    ASSERT_EQ (run.exitCode, 0) << run.output;
+    ASSERT_EQ (run.exitCode, 0) << run.out;
 
     auto reader = openWav (out);
     ASSERT_NE (reader, nullptr);
@@ -165,32 +117,4 @@ TEST_F (KestHostRender, ASavedStateIsTheSoundOfTheNextRun)
         }
     EXPECT_GT (differenceFromFresh, 0.01f);
     EXPECT_EQ (differenceBetweenRestored, 0.0f);
-}
-
-TEST_F (KestHostRender, MissingOrUnreadableInputsGiveOneLineAndFailure)
-{
-    expectOneLineError (runHost ({ "--bundle", path ("Nothing.aaxplugin"), "--out", path ("a.wav") }, true), "Nothing");
-    expectOneLineError (runHost ({ "--midi", path ("missing.mid"), "--out", path ("a.wav") }, true), "missing.mid");
-
-    juce::File (path ("text.mid")).replaceWithText ("not a MIDI file at all");
-    expectOneLineError (runHost ({ "--midi", path ("text.mid"), "--out", path ("a.wav") }, true), "text.mid");
-
-    expectOneLineError (runHost ({ "--load-state", path ("missing.kstate"), "--out", path ("a.wav") }, true), "missing.kstate");
-
-    juce::File (path ("short.kstate")).replaceWithText ("KHst");
-    expectOneLineError (runHost ({ "--load-state", path ("short.kstate"), "--out", path ("a.wav") }, true), "short.kstate");
-
-    expectOneLineError (runHost ({ "--out", path ("no-such-folder/a.wav") }, true), "a.wav");
-}
-
-TEST_F (KestHostRender, MalformedOptionsAreRefusedBeforeAnythingRuns)
-{
-    for (auto arguments : { juce::StringArray { "--channels", "3" }, juce::StringArray { "--block", "0" },
-                            juce::StringArray { "--rate", "fast" }, juce::StringArray { "--tempo", "120" },
-                            juce::StringArray { "--out" } })
-    {
-        const auto run = runHost (arguments, true);
-        EXPECT_EQ (run.exitCode, 2) << arguments.joinIntoString (" ");
-        EXPECT_TRUE (run.output.startsWith ("kest-host render: ")) << run.output;
-    }
 }

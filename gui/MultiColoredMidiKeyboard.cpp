@@ -1,0 +1,60 @@
+#include "gui/MultiColoredMidiKeyboard.h"
+
+#include "engine/MultiSoundVoiceController.h"
+
+MultiColoredMidiKeyboard::MultiColoredMidiKeyboard (juce::MidiKeyboardState& state, Orientation orientation,
+                                                    const MultiSoundVoiceController* devices)
+    : BeepFreeMidiKeyboard (state, orientation), noteDevices (devices)
+{
+}
+
+void MultiColoredMidiKeyboard::setKeyColour (int deviceIndex, juce::Colour colour)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    keyColours[deviceIndex] = colour;
+    repaint();
+}
+
+std::optional<juce::Colour> MultiColoredMidiKeyboard::findKeyColour (int deviceIndex) const
+{
+    const auto found = keyColours.find (deviceIndex);
+    if (found == keyColours.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void MultiColoredMidiKeyboard::useColourOfNote (int midiNoteNumber)
+{
+    const auto device = noteDevices != nullptr ? noteDevices->getNoteDevice (midiNoteNumber) : 0;
+    const auto colour = findKeyColour (device);
+    if (! colour.has_value() || findColour (keyDownOverlayColourId) == *colour)
+        return;
+
+    // The overlay colour changes while the keys are painted: the change
+    // itself must not ask for another paint, or two held keys of different
+    // devices would repaint the keyboard for ever.
+    const juce::ScopedValueSetter<bool> inPaint (settingKeyColour, true);
+    setColour (keyDownOverlayColourId, *colour);
+}
+
+void MultiColoredMidiKeyboard::colourChanged()
+{
+    if (! settingKeyColour)
+        BeepFreeMidiKeyboard::colourChanged();
+}
+
+void MultiColoredMidiKeyboard::drawWhiteNote (int midiNoteNumber, juce::Graphics& g, juce::Rectangle<float> area,
+                                              bool isDown, bool isOver, juce::Colour lineColour, juce::Colour textColour)
+{
+    if (isDown)
+        useColourOfNote (midiNoteNumber);
+    BeepFreeMidiKeyboard::drawWhiteNote (midiNoteNumber, g, area, isDown, isOver, lineColour, textColour);
+}
+
+void MultiColoredMidiKeyboard::drawBlackNote (int midiNoteNumber, juce::Graphics& g, juce::Rectangle<float> area,
+                                              bool isDown, bool isOver, juce::Colour noteFillColour)
+{
+    if (isDown)
+        useColourOfNote (midiNoteNumber);
+    BeepFreeMidiKeyboard::drawBlackNote (midiNoteNumber, g, area, isDown, isOver, noteFillColour);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "gui/BeepFreeMidiKeyboard.h"
+
+#include <map>
+#include <optional>
+
+class MultiSoundVoiceController;
+
+/** The on-screen keyboard that draws every held key in the colour of the
+    device playing it.  Which device plays a note comes from the global voice
+    controller's note table; the colour of each device index is set by the
+    owner.  A held key whose device has no colour keeps the key-down overlay
+    colour last used.
+
+    Message thread only.  The note table is read without a lock while the
+    audio thread writes it.
+*/
+class MultiColoredMidiKeyboard : public Korvalden::GUI::BeepFreeMidiKeyboard
+{
+public:
+    /** noteDevices: not owned, must outlive the keyboard; null colours every
+        held key as device 0. */
+    MultiColoredMidiKeyboard (juce::MidiKeyboardState& state, Orientation orientation,
+                              const MultiSoundVoiceController* noteDevices);
+
+    /** Inserts or replaces the colour of a device index. */
+    void setKeyColour (int deviceIndex, juce::Colour colour);
+    /** The colour of a device index, if one was set. */
+    std::optional<juce::Colour> findKeyColour (int deviceIndex) const;
+
+    void drawWhiteNote (int midiNoteNumber, juce::Graphics&, juce::Rectangle<float> area,
+                        bool isDown, bool isOver, juce::Colour lineColour, juce::Colour textColour) override;
+    void drawBlackNote (int midiNoteNumber, juce::Graphics&, juce::Rectangle<float> area,
+                        bool isDown, bool isOver, juce::Colour noteFillColour) override;
+    void colourChanged() override;
+
+private:
+    void useColourOfNote (int midiNoteNumber);
+
+    std::map<int, juce::Colour> keyColours;
+    const MultiSoundVoiceController* noteDevices;
+    bool settingKeyColour = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MultiColoredMidiKeyboard)
+};

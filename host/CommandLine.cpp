@@ -1,0 +1,96 @@
+#include "host/CommandLine.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+namespace KestHost
+{
+CommandLine::Parsed CommandLine::parse (const std::vector<CommandOption>& table, const std::vector<std::string>& arguments)
+{
+    Parsed parsed;
+    std::map<std::string, std::string> given;
+    for (size_t i = 0; i < arguments.size(); ++i)
+    {
+        const auto& name = arguments[i];
+        if (name == "--help" || name == "-h")
+        {
+            parsed.helpAsked = true;
+            continue;
+        }
+
+        const CommandOption* option = nullptr;
+        for (auto& row : table)
+            if (row.name == name)
+                option = &row;
+        if (option == nullptr)
+        {
+            parsed.error = (name.rfind ("-", 0) == 0 ? "unknown option \"" : "unexpected argument \"") + name + "\"";
+            return parsed;
+        }
+
+        if (i + 1 >= arguments.size())
+        {
+            parsed.error = name + " needs a value: " + option->allowed;
+            return parsed;
+        }
+        const auto& value = arguments[++i];
+        if (const auto earlier = given.find (name); earlier != given.end())
+        {
+            parsed.error = name + " is given twice (\"" + earlier->second + "\" and \"" + value + "\"): give it once";
+            return parsed;
+        }
+        given[name] = value;
+
+        if (! option->take (value))
+        {
+            parsed.error = refusal (name, value, option->allowed);
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+std::string CommandLine::usage (const std::string& command, const std::vector<CommandOption>& table)
+{
+    std::string text = "usage: kest-host " + command + " [OPTIONS]\n";
+    size_t width = 6; // "--help"
+    for (auto& option : table)
+        width = std::max (width, option.name.size() + 1 + option.valueName.size());
+    for (auto& option : table)
+    {
+        const auto left = option.name + " " + option.valueName;
+        text += "  " + left + std::string (width + 3 - left.size(), ' ') + option.help + "\n";
+    }
+    text += "  --help" + std::string (width + 3 - 6, ' ') + "print this and stop\n";
+    return text;
+}
+
+std::string CommandLine::refusal (const std::string& name, const std::string& value, const std::string& allowed)
+{
+    return name + " \"" + value + "\" is not allowed: " + allowed;
+}
+
+bool CommandLine::wholeNumber (const std::string& text, int64_t lowest, int64_t highest, int64_t& value)
+{
+    if (text.empty() || text.size() > 18 || text.find_first_not_of ("0123456789") != std::string::npos)
+        return false;
+    const auto parsed = std::strtoll (text.c_str(), nullptr, 10);
+    if (parsed < lowest || parsed > highest)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool CommandLine::number (const std::string& text, double lowest, double highest, double& value)
+{
+    if (text.empty() || text.find_first_not_of ("0123456789.") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    const auto parsed = std::strtod (text.c_str(), &end);
+    if (end == nullptr || *end != '\0' || ! std::isfinite (parsed) || parsed < lowest || parsed > highest)
+        return false;
+    value = parsed;
+    return true;
+}
+} // namespace KestHost
