@@ -285,6 +285,7 @@ private:
     void copyToLane (VoiceLanes& lanes, int lane) const noexcept;
     void copyFromLane (const VoiceLanes& lanes, int lane, int lastRow) noexcept;
     static void fillSilentLane (VoiceLanes& lanes, int lane) noexcept;
+    static constexpr int maxAloneSamples = 512;
     static void renderAddingAlone (Synth404& voice, float* left, float* right, int count) noexcept;
     static void refreshLaneOscillator (VoiceLanes& lanes, int lane, double oscPitch) noexcept;
     static void refreshLaneEmphasis (VoiceLanes& lanes, int lane, float emphasis) noexcept;

@@ -225,15 +225,12 @@ void addLanes (const VoiceLanes& lanes, int used, float* channel, int num) noexc
 
 void Synth404::renderAddingAlone (Synth404& voice, float* left, float* right, int count) noexcept
 {
-    float samples[128];
-    for (int done = 0; done < count; done += 128)
-    {
-        const int num = std::min (128, count - done);
-        voice.render (samples, num);
-        addSamples (samples, left + done, num);
-        if (right != nullptr)
-            addSamples (samples, right + done, num);
-    }
+    // In one call: render() starts the LFOs from the Sound's phases.
+    float samples[maxAloneSamples];
+    voice.render (samples, count);
+    addSamples (samples, left, count);
+    if (right != nullptr)
+        addSamples (samples, right, count);
 }
 
 void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
@@ -249,7 +246,7 @@ void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left
     for (int first = 0; first < numVoices; first += VoiceLanes::maxLanes)
     {
         const int used = std::min (VoiceLanes::maxLanes, numVoices - first);
-        if (used == 1)
+        if (used == 1 && count <= maxAloneSamples)
         {
             // One voice is one dependent chain: the plain render runs it
             // faster than a register of lanes would.
