@@ -4,7 +4,8 @@
 
 /** The constants of exp2f evaluated in double precision, shared by the lane
     kernels (ExpTwoLanesKernel.h) so the voice's cutoff in lanes gives the
-    bits the C library's exp2f gives:
+    bits the C library's exp2f gives (compared over every float; NaN gives
+    infinity):
 
       x = k / 32 + r, |r| <= 1 / 64, k whole (found by adding a shift that
       leaves k / 32 in the low bits of a double);
@@ -13,8 +14,8 @@
     table[i] holds the bits of 2^(i / 32) (correctly rounded) less i << 47,
     so adding k << 47 to table[k mod 32] also puts the whole part of k / 32
     into the exponent.  The oscillator's exp2 in double precision uses the
-    same table with a longer polynomial (exp2DoubleLanes).  Only data lives here, no functions: each kernel
-    computes with its own instructions.
+    same table with a longer polynomial (exp2DoubleLanes).  Only data lives
+    here, no functions: each kernel computes with its own instructions.
 */
 struct ExpTwoLanes
 {

@@ -84,6 +84,15 @@ inline void stepRamps (const Group& g) noexcept
     g.put (L.rampLeft, left);
 }
 
+/** (float) (440 exp2 ((pitch - 69) / 12)) for pitches within +-12000
+    semitones of 69 (zero elsewhere). */
+inline F8 oscillatorHzLanes (D8 pitch) noexcept
+{
+    const D8 x = (pitch - D8::broadcast (69.0)) / D8::broadcast (12.0);
+    const D8 safeX = andLanes (x, lessEqual (absOf (x), D8::broadcast (1000.0)));
+    return toFloat (D8::broadcast (440.0) * exp2DoubleLanes (safeX));
+}
+
 /** Synth404::setOscillatorPitch for the changed lanes of a group.  In lanes
     where the pitch is finite and the table in use still fits; the voice
     itself does the rest. */
@@ -93,8 +102,7 @@ inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexce
     const F8 half = F8::broadcast (0.5f);
     const D8 x = (oscPitch - D8::broadcast (69.0)) / D8::broadcast (12.0);
     const int finite = bitsOf (lessEqual (absOf (x), D8::broadcast (1000.0)));
-    const D8 safeX = andLanes (x, lessEqual (absOf (x), D8::broadcast (1000.0)));
-    const F8 hz = toFloat (D8::broadcast (440.0) * exp2DoubleLanes (safeX));
+    const F8 hz = oscillatorHzLanes (oscPitch);
     const F8 sampleRate = g.f (L.sampleRate);
     const F8 increment = minOf (hz, F8::broadcast (24000.0f)) / sampleRate;
     const F8 pulseIncrement = hz / sampleRate;

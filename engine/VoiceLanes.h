@@ -124,10 +124,17 @@ struct VoiceLanes : VoiceSmoothedIndex
 void renderVoiceLanesSse2 (VoiceLanes& lanes, int numGroups, int numSamples) noexcept;
 void renderVoiceLanesAvx2 (VoiceLanes& lanes, int numGroups, int numSamples) noexcept;
 
-/** The exp2f of the voice's cutoff in eight lanes, for the tests: out[i] =
-    exp2f (in[i]) for every float.  Any thread. */
+/** The exponentials of the lanes, eight at a time, for the tests.  Any
+    thread.
+    exp2: out[i] = exp2f (in[i]) to the bit, for every float but NaN,
+    which gives infinity (the cutoff limits both to the same frequency).
+    oscillatorHz: out[i] = (float) (440 exp2 ((pitch[i] - 69) / 12)) as the
+    voice computes it, within a unit in the last place, for pitches within
+    +-12000 semitones of 69. */
 void exp2VoiceLanesSse2 (const float* in, float* out) noexcept;
 void exp2VoiceLanesAvx2 (const float* in, float* out) noexcept;
+void oscillatorHzVoiceLanesSse2 (const double* pitch, float* out) noexcept;
+void oscillatorHzVoiceLanesAvx2 (const double* pitch, float* out) noexcept;
 
 /** Any thread: whether the processor and the system run AVX2 code. */
 bool voiceLanesAvx2Available() noexcept;

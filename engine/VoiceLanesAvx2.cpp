@@ -193,6 +193,11 @@ void exp2VoiceLanesAvx2 (const float* in, float* out) noexcept
     exp2Lanes (F8::load (in)).store (out);
 }
 
+void oscillatorHzVoiceLanesAvx2 (const double* pitch, float* out) noexcept
+{
+    oscillatorHzLanes (D8::load (pitch)).store (out);
+}
+
  #if defined(__clang__)
   #pragma clang attribute pop
  #else
@@ -208,5 +213,10 @@ void renderVoiceLanesAvx2 (VoiceLanes& lanes, int numGroups, int numSamples) noe
 void exp2VoiceLanesAvx2 (const float* in, float* out) noexcept
 {
     exp2VoiceLanesSse2 (in, out);
+}
+
+void oscillatorHzVoiceLanesAvx2 (const double* pitch, float* out) noexcept
+{
+    oscillatorHzVoiceLanesSse2 (pitch, out);
 }
 #endif

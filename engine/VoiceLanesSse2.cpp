@@ -208,6 +208,11 @@ void exp2VoiceLanesSse2 (const float* in, float* out) noexcept
     exp2Lanes (F8::load (in)).store (out);
 }
 
+void oscillatorHzVoiceLanesSse2 (const double* pitch, float* out) noexcept
+{
+    oscillatorHzLanes (D8::load (pitch)).store (out);
+}
+
 #else
  #error "The voice lanes are written for x86-64 (SSE2)"
 #endif
