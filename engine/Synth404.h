@@ -33,8 +33,10 @@ struct BandlimitedWavetable;
 
     Threads: render, startNote, release and setSound run on the thread that
     processes audio (or the owner thread when the engine runs those calls
-    directly), never on two threads at once.  The Sound setters may run on any
-    thread that sets parameters; they retarget voices without a lock.
+    directly), never on two threads at once.  The Sound setters retarget the
+    attached voices, so they run on those threads too (the engine applies
+    parameter changes at the start of a block, or under its callback lock
+    while no audio runs).
 */
 class Synth404 : public VoiceManager::Voice, private VoiceSmoothedIndex
 {
@@ -152,7 +154,8 @@ public:
         Sound& operator= (const Sound&) = delete;
 
         // Setters: each takes the mapped parameter value, stores it and
-        // updates every attached voice.  Any thread that sets parameters.
+        // updates every attached voice.  The thread that renders the voices
+        // (see the class comment).  Levels and knobs are limited to 0..1.
         void setGlide (float seconds);
         void setTune (float semitones);
         void setPulseWidth (float width);
