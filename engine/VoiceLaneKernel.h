@@ -20,6 +20,21 @@
 // wrapped LFO, a tangent beyond pi / 4) go to scalar code for the lanes
 // concerned.
 
+// Operations every instruction set builds alike from its own.
+inline F8 signBits() noexcept    { return F8::broadcast (-0.0f); }
+inline F8 absOf (F8 a) noexcept  { return andNotLanes (signBits(), a); }
+inline D8 absOf (D8 a) noexcept  { return andNotLanes (D8::broadcast (-0.0), a); }
+inline F8 copySign (F8 magnitude, F8 sign) noexcept
+{
+    return orLanes (andNotLanes (signBits(), magnitude), andLanes (signBits(), sign));
+}
+inline F8 negatedCopySign (F8 magnitude, F8 sign) noexcept { return xorLanes (copySign (magnitude, sign), signBits()); }
+
+inline D8 maskedBy (D8 a, const uint64_t* mask) noexcept
+{
+    return andLanes (a, D8::load ((const double*) (const void*) mask));
+}
+
 constexpr int groupLanes = VoiceLanes::lanesPerGroup;
 constexpr float kernelPi = 3.14159265358979f;
 

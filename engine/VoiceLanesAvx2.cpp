@@ -137,11 +137,6 @@ inline F8 toFloat (D8 a) noexcept
     return { _mm256_insertf128_ps (_mm256_castps128_ps256 (_mm256_cvtpd_ps (a.v[0])), _mm256_cvtpd_ps (a.v[1]), 1) };
 }
 
-inline D8 maskedBy (D8 a, const uint64_t* mask) noexcept
-{
-    return andLanes (a, D8::load ((const double*) (const void*) mask));
-}
-
 /** The bits of each double lane as a 64-bit integer. */
 struct U8
 {
@@ -170,14 +165,6 @@ inline D8 scaleFromTable (U8 ki) noexcept
 inline F8 select (F8 mask, F8 a, F8 b) noexcept { return { _mm256_blendv_ps (b.v, a.v, mask.v) }; }
 inline I8 select (I8 mask, I8 a, I8 b) noexcept { return { _mm256_blendv_epi8 (b.v, a.v, mask.v) }; }
 
-inline F8 signBits() noexcept    { return F8::broadcast (-0.0f); }
-inline F8 absOf (F8 a) noexcept  { return andNotLanes (signBits(), a); }
-inline D8 absOf (D8 a) noexcept  { return andNotLanes (D8::broadcast (-0.0), a); }
-inline F8 copySign (F8 magnitude, F8 sign) noexcept
-{
-    return orLanes (andNotLanes (signBits(), magnitude), andLanes (signBits(), sign));
-}
-inline F8 negatedCopySign (F8 magnitude, F8 sign) noexcept { return xorLanes (copySign (magnitude, sign), signBits()); }
 
 #include "engine/ExpTwoLanesKernel.h"
 #include "engine/VoiceLaneKernel.h"

@@ -141,11 +141,6 @@ inline F8 toFloat (D8 a) noexcept
                _mm_movelh_ps (_mm_cvtpd_ps (a.v[2]), _mm_cvtpd_ps (a.v[3])) } };
 }
 
-inline D8 maskedBy (D8 a, const uint64_t* mask) noexcept
-{
-    return andLanes (a, D8::load ((const double*) (const void*) mask));
-}
-
 /** The bits of each double lane as a 64-bit integer. */
 struct U8
 {
@@ -169,29 +164,20 @@ inline D8 scaleFromTable (U8 ki) noexcept
     return D8::load ((const double*) (const void*) scaled);
 }
 
-inline F8 selectLanes (F8 mask, F8 a, F8 b) noexcept { return orLanes (andLanes (mask, a), andNotLanes (mask, b)); }
-inline I8 selectLanes (I8 mask, I8 a, I8 b) noexcept { return (mask & a) | andNotLanes (mask, b); }
-inline F8 select (F8 mask, F8 a, F8 b) noexcept { return selectLanes (mask, a, b); }
-inline I8 select (I8 mask, I8 a, I8 b) noexcept { return selectLanes (mask, a, b); }
-
-inline F8 signBits() noexcept    { return F8::broadcast (-0.0f); }
-inline F8 absOf (F8 a) noexcept  { return andNotLanes (signBits(), a); }
-inline D8 absOf (D8 a) noexcept  { return andNotLanes (D8::broadcast (-0.0), a); }
-inline F8 copySign (F8 magnitude, F8 sign) noexcept
-{
-    return orLanes (andNotLanes (signBits(), magnitude), andLanes (signBits(), sign));
-}
-inline F8 negatedCopySign (F8 magnitude, F8 sign) noexcept { return xorLanes (copySign (magnitude, sign), signBits()); }
+/** mask ? a : b, lane by lane. */
+inline F8 select (F8 mask, F8 a, F8 b) noexcept { return orLanes (andLanes (mask, a), andNotLanes (mask, b)); }
+inline I8 select (I8 mask, I8 a, I8 b) noexcept { return (mask & a) | andNotLanes (mask, b); }
 
 /** std::floor: whole numbers below 2^23 from the truncation, one less where
     it rounded up, the sign of zero kept; larger values, infinities and NaN
     are their own floor. */
 inline F8 floorOf (F8 a) noexcept
 {
+    const F8 sign = F8::broadcast (-0.0f);
     F8 t = toFloat (truncate (a));
     t = t - andLanes (greaterThan (t, a), F8::broadcast (1.0f));
-    t = orLanes (t, andLanes (a, signBits()));
-    return select (lessThan (absOf (a), F8::broadcast (8388608.0f)), t, a);
+    t = orLanes (t, andLanes (a, sign));
+    return select (lessThan (andNotLanes (sign, a), F8::broadcast (8388608.0f)), t, a);
 }
 
 #include "engine/ExpTwoLanesKernel.h"

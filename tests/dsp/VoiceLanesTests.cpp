@@ -78,6 +78,18 @@ struct Voices
     }
 };
 
+/** What the next render starts from, after the samples. */
+void appendEndStates (const Voices& set, std::vector<float>& out)
+{
+    for (auto& voice : set.voices)
+    {
+        out.push_back (voice->getLevel());
+        out.push_back ((float) voice->getPitch());
+        out.push_back (voice->getOutputFollower());
+        out.push_back ((float) voice->getState());
+    }
+}
+
 const int chunkSizes[] = { 512, 37, 300, 1, 64, 600, 129, 200, 16, 333, 512, 512 };
 
 std::vector<float> renderPlain (const Scene& scene)
@@ -98,17 +110,13 @@ std::vector<float> renderPlain (const Scene& scene)
         set.sound.advanceLfos ((unsigned) size);
         out.insert (out.end(), mix.begin(), mix.end());
     }
-    for (auto& voice : set.voices)
-    {
-        out.push_back (voice->getLevel());
-        out.push_back ((float) voice->getPitch());
-        out.push_back (voice->getOutputFollower());
-        out.push_back ((float) voice->getState());
-    }
+    appendEndStates (set, out);
     return out;
 }
 
-std::vector<float> renderInLanes (const Scene& scene, Path path)
+/** The left channel starts silent, the right one at 0.25 (renderAdding
+    adds to both); right holds the right channel less 0.25. */
+std::vector<float> renderInLanes (const Scene& scene, Path path, std::vector<float>& right)
 {
     Voices set (scene);
     std::vector<Synth404*> pointers;
@@ -119,18 +127,14 @@ std::vector<float> renderInLanes (const Scene& scene, Path path)
     {
         const int size = chunkSizes[chunk];
         scene.event (chunk, set.sound, set.voices, set.bend);
-        std::vector<float> left ((size_t) size, 0.0f);
-        Synth404::renderAdding (pointers.data(), (int) pointers.size(), left.data(), nullptr, size, path);
+        std::vector<float> left ((size_t) size, 0.0f), r ((size_t) size, 0.25f);
+        Synth404::renderAdding (pointers.data(), (int) pointers.size(), left.data(), r.data(), size, path);
         set.sound.advanceLfos ((unsigned) size);
         out.insert (out.end(), left.begin(), left.end());
+        for (float x : r)
+            right.push_back (x - 0.25f);
     }
-    for (auto& voice : set.voices)
-    {
-        out.push_back (voice->getLevel());
-        out.push_back ((float) voice->getPitch());
-        out.push_back (voice->getOutputFollower());
-        out.push_back ((float) voice->getState());
-    }
+    appendEndStates (set, out);
     return out;
 }
 
@@ -230,8 +234,11 @@ TEST (VoiceLanes, everyVoiceFeatureRendersAsTheReferenceOnEveryPath)
         {
             SCOPED_TRACE (testing::Message() << kernel.name << ": " << scene.name);
             const auto reference = renderPlain (scene);
-            const auto lanes = renderInLanes (scene, kernel.path);
+            std::vector<float> right;
+            const auto lanes = renderInLanes (scene, kernel.path, right);
             ASSERT_EQ (reference.size(), lanes.size());
+            for (size_t i = 0; i < right.size(); i += 97)
+                EXPECT_NEAR (right[i], lanes[i], 1e-6f) << "the right channel gets the same voices, added";
 
             double peak = 0.0, worst = 0.0;
             size_t firstDifference = reference.size();
