@@ -31,6 +31,12 @@ struct BandlimitedWavetable;
     their note values change, the emphasis coefficients only when the smoothed
     emphasis changes, the table only when its length changes.
 
+    render() is the reference, one voice at a time.  renderAdding() runs the
+    same arithmetic for eight voices per vector register (VoiceLanes,
+    VoiceLaneKernel.h) and gives the same samples: to the bit, except that
+    a moving oscillator pitch (glide, FM, bend) takes its frequency from an
+    exp2 within a unit in the last place of the library's.
+
     Threads: render, startNote, release and setSound run on the thread that
     processes audio (or the owner thread when the engine runs those calls
     directly), never on two threads at once.  The Sound setters retarget the
@@ -96,7 +102,8 @@ public:
         not null) right: the same sums as rendering every voice with render()
         and adding it in turn.  The voices run in lanes of eight (see
         VoiceLanes), sixteen at a time, on the instruction set path names
-        (choose it with chooseVoiceLanesPath(); AVX2 only where available).
+        (choose it with chooseVoiceLanesPath(); AVX2 is taken only where the
+        processor has it).
         The bend is read once per call.  Allocation-free. */
     static void renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
                               VoiceLanes::Path path = VoiceLanes::Path::sse2);

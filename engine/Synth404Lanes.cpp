@@ -3,7 +3,9 @@
 // of up to sixteen voices for sixteen samples at a time, the lanes' outputs
 // are added voice by voice to the channels and the state goes back into the
 // voices.  The kernel hands a lane back to its voice for what it does not
-// compute in lanes: a new oscillator pitch or emphasis.
+// compute in lanes: a new oscillator table or emphasis.  A lone voice is one
+// dependent chain, which the plain render runs faster than a register of
+// lanes: it renders plainly.
 
 #include "engine/Synth404.h"
 
@@ -236,7 +238,9 @@ void Synth404::renderAddingAlone (Synth404& voice, float* left, float* right, in
 void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
                              VoiceLanes::Path path)
 {
-    auto* const kernel = path == VoiceLanes::Path::avx2 ? &renderVoiceLanesAvx2 : &renderVoiceLanesSse2;
+    // The AVX2 kernel never runs where the processor lacks it, whatever the caller asks.
+    const bool avx2 = path == VoiceLanes::Path::avx2 && voiceLanesAvx2Available();
+    auto* const kernel = avx2 ? &renderVoiceLanesAvx2 : &renderVoiceLanesSse2;
 
     VoiceLanes lanes;
     lanes.refreshOscillator = &refreshLaneOscillator;
