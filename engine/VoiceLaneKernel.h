@@ -15,10 +15,11 @@
 // then runs through.  Each lane takes exactly the correctly rounded single
 // and double precision operations of Synth404::stepControls, stepCutoff and
 // stepAudio in their order; branches become selections between values
-// computed for every lane.  exp2Lanes reproduces exp2f to the bit; the rare
-// events (a new oscillator pitch, a new emphasis, an envelope stage change, a
-// wrapped LFO, a tangent beyond pi / 4) go to scalar code for the lanes
-// concerned.
+// computed for every lane.  exp2Lanes reproduces exp2f to the bit; a new
+// oscillator pitch takes its frequency from exp2DoubleLanes (within a unit in
+// the last place of the float the voice computes).  The rare events (a new
+// oscillator table, a new emphasis, an envelope stage change, a wrapped LFO,
+// a tangent beyond pi / 4) go to scalar code for the lanes concerned.
 
 // Operations every instruction set builds alike from its own.
 inline F8 signBits() noexcept    { return F8::broadcast (-0.0f); }
