@@ -167,6 +167,9 @@ public:
         Audio thread. */
     void process (juce::AudioBuffer<float>& buffer, int startSample, int endSample) override;
 
+    /** Audio thread: true while no manager holds a voice. */
+    bool addsNothing() const noexcept override;
+
     /** Stops all voices, then grows or shrinks the free list to n voices:
         createVoices(), exchangeVoices() and deleteVoices() in one.  Owner
         thread, while the audio thread does not touch the voices. */

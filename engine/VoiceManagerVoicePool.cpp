@@ -98,6 +98,14 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
     }
 }
 
+bool VoiceManager::VoicePool::addsNothing() const noexcept
+{
+    for (const auto* manager : managers)
+        if (! manager->voices.empty())
+            return false;
+    return true;
+}
+
 void VoiceManager::VoicePool::renderVoicesAdding (Voice* const* voices, int numVoices, float* left, float* right, int count)
 {
     float scratch[maxChunk];
