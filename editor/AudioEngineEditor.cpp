@@ -5,7 +5,7 @@
 // stay free of the GUI.
 juce::AudioProcessorEditor* AudioEngine::createEditor()
 {
-    jassert (juce::Thread::getCurrentThreadId() == getOwnerThread());
+    jassert (isOwnerThread());
 
     auto* panel = new MainControlPanel (*this);
     postViewCommands (*panel);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ParameterGUILinker.h"
+#include "gui/ParameterGUILinker.h"
 #include "gui/AlphaFader.h"
 #include "gui/ImageStrip.h"
 #include "gui/KESTLookAndFeel.h"
