@@ -8,6 +8,7 @@ juce::AudioProcessorEditor* AudioEngine::createEditor()
     jassert (juce::Thread::getCurrentThreadId() == getOwnerThread());
 
     auto* panel = new MainControlPanel (*this);
+    setCommandTarget (panel);
     postViewCommands (*panel);
     return panel;
 }

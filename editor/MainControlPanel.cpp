@@ -57,6 +57,7 @@ MainControlPanel::MainControlPanel (AudioEngine& engineToUse)
     createLeds();
     createMeters();
     createToolButtons();
+    createSplitPointSlider();
     applyLayout();
     wireLayoutChildren();
     registerLinkTargets();
@@ -70,6 +71,15 @@ MainControlPanel::~MainControlPanel()
     jassert (juce::MessageManager::existsAndIsCurrentThread());
 
     stopTimer();
+
+    // An open overwrite question is answered now, before its box goes.
+    for (auto& question : openQuestions)
+        if (auto pending = question.lock())
+            pending->give (false);
+    openQuestions.clear();
+
+    // An open options dialog goes first: it acts on the engine through this editor's callbacks.
+    delete optionsDialog.getComponent();
 
     // A fading label's fader goes before the label.
     for (auto& [label, fader] : valueLabelFaders)

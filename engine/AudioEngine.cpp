@@ -146,7 +146,7 @@ std::unique_ptr<Korvalden::Parameter::SetValueFunctor> AudioEngine::createSetter
 
 //==============================================================================
 const juce::String AudioEngine::getName() const { return "Kest"; }
-void AudioEngine::releaseResources() {}
+void AudioEngine::releaseResources() { clearDeviceIndicators(); }
 double AudioEngine::getTailLengthSeconds() const { return 0.0; }
 bool AudioEngine::acceptsMidi() const { return true; }
 bool AudioEngine::producesMidi() const { return false; }

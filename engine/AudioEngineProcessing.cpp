@@ -12,6 +12,7 @@ void AudioEngine::prepareToPlay (double newSampleRate, int)
         return;
 
     keyboardState.reset();
+    clearDeviceIndicators();
 
     auto rate = (float) newSampleRate;
     sampleRate.store (rate);
@@ -89,6 +90,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 
     midi.clear();
     updateMeters (buffer);
+    publishDeviceIndicators();
 }
 
 void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)

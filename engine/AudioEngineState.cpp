@@ -118,8 +118,7 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
         return;
     if (! hasTag (*state, stateTag))
     {
-        if (auto* editor = getActiveEditor())
-            postViewCommands (*editor);
+        postViewCommandsToEditor();
         return;
     }
 
@@ -145,24 +144,5 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     }
 
     state.reset();
-
-    if (auto* editor = getActiveEditor())
-        postViewCommands (*editor);
-}
-
-void AudioEngine::postViewCommands (juce::Component& editor) const
-{
-    const bool switches[] { showTooltips, showParameterLinks, showValueLabels, showKeyboard, showPresetManager };
-    int command = editorFirstViewCommand;
-    for (bool on : switches)
-    {
-        editor.postCommandMessage (on ? command : command + 1);
-        command += 2;
-    }
-}
-
-void AudioEngine::postToEditor (int command)
-{
-    if (auto* editor = getActiveEditor())
-        editor->postCommandMessage (command);
+    postViewCommandsToEditor();
 }
