@@ -55,6 +55,7 @@ MainControlPanel::MainControlPanel (AudioEngine& engineToUse)
     createSwitchGroups();
     createMidiOnButtons();
     createLeds();
+    createPresetTree();
     createMeters();
     createToolButtons();
     createSplitPointSlider();
@@ -167,6 +168,8 @@ void MainControlPanel::wireLayoutChildren()
 {
     if (auto* volume = findChildAs<juce::Slider> (N::masterVolume))
         volume->setTooltip (EditorTooltips::masterVolume);
+
+    setPresetTreeHeaders();
 
     engine.getPresetManager().setControlButtonSet (this);
 

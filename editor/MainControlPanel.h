@@ -192,11 +192,13 @@ private:
     void createSwitchGroups();
     void createMidiOnButtons();
     void createLeds();
+    void createPresetTree();
     void createMeters();
     void createToolButtons();
     void createSplitPointSlider();
     void applyLayout();
     void wireLayoutChildren();
+    void setPresetTreeHeaders();
     void registerLinkTargets();
     void registerVoiceParameterCallbacks();
     void hideUnusedLayoutChildren();

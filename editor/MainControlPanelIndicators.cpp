@@ -8,6 +8,8 @@
 #include "gui/ImageStripIndictorComponent.h"
 #include "gui/ImageToggleButton.h"
 #include "gui/ResourceManager.h"
+#include "presets/PresetManagerLookAndFeel.h"
+#include "presets/PresetTreeComponent.h"
 
 // Indicators and tool buttons: MIDI-on switches, LEDs, meters, the preset
 // bar, the view switches and the voice switches.
@@ -21,6 +23,13 @@ namespace
     constexpr juce::uint32 presetBarColour = 0xFF666666;
     constexpr juce::uint32 toolColour = 0xFF383838;
     constexpr juce::uint32 disabledColour = 0xFF282828;
+
+    using PresetTreeComponent = Korvalden::Misc::PresetManager::PresetTreeComponent;
+    constexpr juce::uint32 treeSelectionColour = 0xFF01AEF0;
+    constexpr int treeScrollBarThickness = 12;
+    constexpr int treeItemHeight = 17;
+    constexpr int treeHeaderHeight = 30;
+    constexpr float treeHeaderFontHeight = 16.0f;
 
     // The meters' colours: track, bar, hot zone, clip.
     constexpr juce::uint32 meterColours[] { 0xFF383838, 0xFFFFFFFF, 0xFFFFB400, 0xFFD82222 };
@@ -88,6 +97,43 @@ void MainControlPanel::createLeds()
         for (auto* kind : N::ledKinds)
             addOnTop (*new Korvalden::GUI::ImageStripIndictorComponent (
                 N::led (d, kind), Resources::getImage (N::Images::deviceLedStrips[d - 1]), N::ledFrames, false));
+}
+
+void MainControlPanel::createPresetTree()
+{
+    auto* tree = engine.getPresetManager().createTreeComponent();
+    if (tree == nullptr)
+        return;
+
+    tree->setName (N::presetTree);
+    tree->setTreeLookAndFeel (PresetManagerLookAndFeel::fromResources());
+    addChildComponent (tree, -1);   // the preset-tree view switch shows it
+    presetTree = tree;
+
+    tree->setColour (PresetTreeComponent::textColourId, juce::Colours::black);
+    tree->setColour (PresetTreeComponent::highlightedTextColourId, juce::Colours::black);
+    tree->setColour (juce::TreeView::selectedItemBackgroundColourId, juce::Colour (treeSelectionColour));
+    tree->setScrollBarThickness (treeScrollBarThickness);
+    tree->setItemHeight (treeItemHeight);
+}
+
+void MainControlPanel::setPresetTreeHeaders()
+{
+    auto* tree = dynamic_cast<PresetTreeComponent*> (presetTree);
+    if (tree == nullptr || tree->getWidth() <= 0)
+        return;
+
+    // Drawn once at the tree's width of now.
+    const int width = tree->getWidth();
+    auto header = [this, width] (const juce::String& text) {
+        juce::Image image (juce::Image::ARGB, width, treeHeaderHeight, true);
+        juce::Graphics g (image);
+        g.setColour (juce::Colours::black);
+        g.setFont (getLookAndFeel().getPopupMenuFont().withHeight (treeHeaderFontHeight));
+        g.drawText (text, juce::Rectangle<int> (8, 0, width, treeHeaderHeight), juce::Justification::centredLeft, false);
+        return image;
+    };
+    tree->setHeaderImages (header ("FAVORITES"), header ("PRESETS"));
 }
 
 void MainControlPanel::createMeters()

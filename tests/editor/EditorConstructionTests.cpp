@@ -9,6 +9,7 @@
 #include "gui/LevelMeterDisplay.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 #include "gui/ParameterRadioButton.h"
+#include "presets/PresetTreeComponent.h"
 
 #include <functional>
 
@@ -47,6 +48,7 @@ namespace
         names.emplace_back (N::directionButton, is<GUI::DoubleAlphaMaskImageButton>());
         names.emplace_back (N::presetTreeButton, is<GUI::ImageToggleButton>());
         names.emplace_back (N::keyboard, is<MultiColoredMidiKeyboard>());
+        names.emplace_back (N::presetTree, is<Korvalden::Misc::PresetManager::PresetTreeComponent>());
         names.emplace_back (N::meterLeft, is<GUI::LevelMeterDisplay>());
         names.emplace_back (N::meterRight, is<GUI::LevelMeterDisplay>());
         names.emplace_back (N::masterVolume, is<juce::Slider>());
@@ -151,9 +153,15 @@ TEST_F (EditorFixture, TooltipsCarryTheirTextsAndDeviceSuffixes)
     }
 }
 
-TEST_F (EditorFixture, StartsWithLedsDarkCpuDisplaysAndRandomGroupHidden)
+TEST_F (EditorFixture, StartsWithLedsDarkTreeCpuDisplaysAndRandomGroupHidden)
 {
     openEditor();
+    auto* tree = child<Korvalden::Misc::PresetManager::PresetTreeComponent> (N::presetTree);
+    ASSERT_NE (tree, nullptr);
+    EXPECT_FALSE (tree->isVisible());   // until the view switch shows it
+    EXPECT_EQ (tree, engine->getPresetManager().getTreeComponent());
+    EXPECT_EQ (tree->findColour (juce::TreeView::selectedItemBackgroundColourId), juce::Colour (0xFF01AEF0));
+
     for (int d = 1; d <= N::numDevices; ++d)
         for (auto* kind : N::ledKinds)
         {
