@@ -163,7 +163,7 @@ public:
     };
 
     /** Whether a message box (about box, overwrite question) is on the panel. */
-    bool isMessageBoxShown() const noexcept { return messageBoxShown; }
+    bool isMessageBoxShown() const;
     /** The open options dialog, or null.  Message thread. */
     juce::Component* getOptionsDialog() const noexcept { return optionsDialog.getComponent(); }
 
@@ -230,7 +230,6 @@ private:
     juce::Component* cpuWarnDisplay = nullptr;
     juce::Component* cpuOverDisplay = nullptr;
     bool cpuWarningEnabled = true;
-    bool messageBoxShown = false;
     bool linksShown = false;
     juce::Component::SafePointer<juce::Component> optionsDialog;
     std::vector<std::weak_ptr<PendingOverwriteAnswer>> openQuestions;

@@ -33,21 +33,26 @@ void MainControlPanel::paint (juce::Graphics& g)
 
 void MainControlPanel::paintOverChildren (juce::Graphics& g)
 {
-    if (! messageBoxShown)
+    // No link overlay over an open message box.
+    if (! isMessageBoxShown())
         paintLinkOverlay (g);
+}
+
+bool MainControlPanel::isMessageBoxShown() const
+{
+    // Walked each time: the framework reports a removed child only while the
+    // panel is on screen.
+    for (auto* child : getChildren())
+        if (dynamic_cast<Korvalden::GUI::MessageBox*> (child) != nullptr)
+            return true;
+    return false;
 }
 
 void MainControlPanel::childrenChanged()
 {
-    messageBoxShown = false;
-    for (auto* child : getChildren())
-    {
-        if (dynamic_cast<Korvalden::GUI::MessageBox*> (child) != nullptr)
-        {
-            messageBoxShown = true;
-            break;
-        }
-    }
+    // A box that opens or closes changes what goes over the children.
+    if (linksShown)
+        repaint();
 }
 
 bool MainControlPanel::keyPressed (const juce::KeyPress& key)
