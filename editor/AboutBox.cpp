@@ -15,7 +15,7 @@ namespace
     const char* const credits = "Written by the Kest developers.";
     const char* const thanks = "Thank you for making music with it.";
     // The README link sits at the end of the first line.
-    const char* const whatItIs = "More about it in its\n"
+    const char* const whatItIs = "More about it is in its\n"
                                  "Four analogue-modelled devices share\n"
                                  "one pool of voices: one polyphonic instrument.";
     const char* const notice = "Copyright the Kest developers.\n"
