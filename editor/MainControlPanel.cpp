@@ -32,6 +32,7 @@ MainControlPanel::MainControlPanel (AudioEngine& engineToUse)
       engine (engineToUse),
       parameterLinker (&engineToUse),
       sharedLookAndFeel (KESTLookAndFeel::getShared()),
+      linkEditor (this, &engineToUse.getLinkManager()),
       meterLevels (engineToUse)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());

@@ -6,6 +6,8 @@
 #include "gui/ImageStrip.h"
 #include "gui/KESTLookAndFeel.h"
 #include "gui/LevelMeterDisplay.h"
+#include "linking/ParameterClipboard.h"
+#include "linking/ParameterLinkEditor.h"
 #include "presets/PresetManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -81,6 +83,9 @@ public:
 
     /** The value labels' faders, one per label; owned by the panel. */
     const std::map<juce::Label*, Korvalden::GUI::AlphaFader*>& getValueLabelFaders() const noexcept { return valueLabelFaders; }
+
+    /** The link overlay, with the panel's knobs, devices and modules as its targets. */
+    ParameterLinkEditor& getLinkEditor() noexcept { return linkEditor; }
 
     /** The binding of the panel's controls to the engine's parameters. */
     Korvalden::Parameter::ParameterGUILinker& getParameterLinker() noexcept { return parameterLinker; }
@@ -204,6 +209,18 @@ private:
     void hideUnusedLayoutChildren();
 
     // Helpers of the construction.
+    /** What every knob of the panel shares. */
+    struct KnobContext
+    {
+        MainControlPanel* panel;
+        ParameterLinkManager* linkManager;
+        juce::Image linkBackground;
+    };
+
+    void addKnobWithValueLabel (const KnobContext& context, const juce::String& name, int parameterIndex,
+                                Korvalden::GUI::ImageStrip& strip, juce::Colour colour, const juce::String& tooltip);
+    /** Takes the bounds of a link-target placeholder and deletes it; false when there is none. */
+    bool takePlaceholder (const juce::String& name, juce::Rectangle<int>& bounds);
     void addMidiOnButton (const juce::String& name, int parameterIndex, juce::Colour colour, const juce::String& tooltip);
     Korvalden::GUI::AlphaMaskImageButton* addAlphaImageButton (const juce::String& name, juce::Colour colour, bool togglesOnClick);
     void addValueLabelFader (juce::Label& label);
@@ -235,10 +252,12 @@ private:
     std::vector<std::weak_ptr<PendingOverwriteAnswer>> openQuestions;
     juce::Component* presetTree = nullptr;
     MultiColoredMidiKeyboard* keyboard = nullptr;
+    ParameterLinkEditor linkEditor;
     std::vector<Korvalden::GUI::ImageStrip> deviceKnobStrips;
     std::unique_ptr<Korvalden::GUI::ImageStrip> macroKnobStrip;
     std::vector<std::unique_ptr<juce::LookAndFeel>> ownedLookAndFeels;
     std::map<juce::Label*, Korvalden::GUI::AlphaFader*> valueLabelFaders;
+    ParameterClipboard clipboard;
     Korvalden::GUI::LevelMeterDisplay::SourceOf<AudioEngine> meterLevels;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainControlPanel)

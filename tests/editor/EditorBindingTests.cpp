@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 
 #include "gui/ParameterRadioButton.h"
+#include "tests/support/MouseEvents.h"
 
 #include <atomic>
 #include <thread>
@@ -15,12 +16,8 @@ namespace
 
     void clickAt (juce::Component& c)
     {
-        auto source = juce::Desktop::getInstance().getMainMouseSource();
-        const juce::Point<float> centre = c.getLocalBounds().getCentre().toFloat();
-        const auto now = juce::Time::getCurrentTime();
-        const juce::MouseEvent e (source, centre, juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier), 1.0f,
-                                  0.0f, 0.0f, 0.0f, 0.0f, &c, &c, now, centre, now, 1, false);
-        c.mouseDown (e);
+        const auto centre = c.getLocalBounds().getCentre().toFloat();
+        c.mouseDown (mouseAt (c, centre, centre, juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier), false));
     }
 }
 

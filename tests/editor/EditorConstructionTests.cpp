@@ -9,6 +9,7 @@
 #include "gui/LevelMeterDisplay.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 #include "gui/ParameterRadioButton.h"
+#include "linking/LinkableParameterKnob.h"
 #include "presets/PresetTreeComponent.h"
 
 #include <functional>
@@ -33,7 +34,12 @@ namespace
         std::vector<std::pair<juce::String, ClassCheck>> names;
         for (int d = 1; d <= N::numDevices; ++d)
         {
-            for (auto* group : { &N::oscillatorSwitches[0], &N::lfo1Switches[0], &N::trackingSwitches[0] })
+            for (auto& kind : N::deviceKnobs)
+        {
+            names.emplace_back (N::deviceKnob (d, kind), is<LinkableParameterKnob>());
+            names.emplace_back (N::valueLabel (N::deviceKnob (d, kind)), is<juce::Label>());
+        }
+        for (auto* group : { &N::oscillatorSwitches[0], &N::lfo1Switches[0], &N::trackingSwitches[0] })
             {
                 const int count = group == &N::oscillatorSwitches[0] ? 4 : 3;
                 for (int i = 0; i < count; ++i)
@@ -42,6 +48,11 @@ namespace
             names.emplace_back (N::midiOnButton (d), is<GUI::AlphaMaskImageButton>());
             for (auto* kind : N::ledKinds)
                 names.emplace_back (N::led (d, kind), is<GUI::ImageStripIndictorComponent>());
+        }
+        for (int m = 1; m <= N::numMacros; ++m)
+        {
+            names.emplace_back (N::macroKnob (m), is<LinkableParameterKnob>());
+            names.emplace_back (N::valueLabel (N::macroKnob (m)), is<juce::Label>());
         }
         for (auto* button : N::alphaImageButtons)
             names.emplace_back (button, is<GUI::AlphaMaskImageButton>());
@@ -63,16 +74,11 @@ namespace
         return names;
     }
 
-    bool isLinkPlaceholder (const juce::String& name)
-    {
-        return name.startsWith ("LinkerPar_") || name.startsWith ("LinkerGrp_");
-    }
-
-    /** What lies over other controls on purpose: the backdrop, the shade over
-        the keyboard's top edge, the link targets over their knobs. */
+    /** What lies over other controls on purpose: the backdrop and the shade
+        over the keyboard's top edge. */
     bool mayOverlap (const juce::String& name)
     {
-        return isLinkPlaceholder (name) || name == N::background || name == N::keyboardOverlay;
+        return name == N::background || name == N::keyboardOverlay;
     }
 }
 
@@ -98,7 +104,7 @@ TEST_F (EditorFixture, FindsEveryNameItLooksUpWithItsClass)
     }
 }
 
-TEST_F (EditorFixture, NoTwoVisibleControlsOverlapExceptLinkTargetsAndBackdrops)
+TEST_F (EditorFixture, NoTwoVisibleControlsOverlapAndLinkTargetsLieOverTheirKnobs)
 {
     auto& editor = openEditor();
     std::vector<juce::Component*> shown;
@@ -112,19 +118,22 @@ TEST_F (EditorFixture, NoTwoVisibleControlsOverlapExceptLinkTargetsAndBackdrops)
             EXPECT_FALSE (shown[i]->getBounds().intersects (shown[j]->getBounds()))
                 << shown[i]->getName() << " overlaps " << shown[j]->getName();
 
-    // Link targets lie over knobs and value labels only.
-    for (auto* target : editor.getChildren())
+    // Each knob's link target lies over that knob (and value labels) only.
+    for (auto& target : editor.getLinkEditor().getTargets())
     {
-        if (! isLinkPlaceholder (target->getName()) || target->getName().startsWith ("LinkerGrp_"))
+        if (target->count() != 1)
             continue;
+        bool overOwnKnob = false;
         for (auto* c : shown)
         {
-            if (c->getBounds().intersects (target->getBounds()))
-            {
-                EXPECT_TRUE (c->getName().startsWith ("Value_") || target->getName().endsWith (c->getName()))
-                    << target->getName() << " over " << c->getName();
-            }
+            if (! c->getBounds().intersects (target->area) || c->getName().startsWith ("Value_"))
+                continue;
+            auto* knob = dynamic_cast<LinkableParameterKnob*> (c);
+            ASSERT_NE (knob, nullptr) << "target of " << target->indexes[0] << " over " << c->getName();
+            EXPECT_EQ (knob->getIndex(), target->indexes[0]) << "target of " << target->indexes[0] << " over " << c->getName();
+            overOwnKnob = true;
         }
+        EXPECT_TRUE (overOwnKnob) << target->indexes[0];
     }
 }
 
@@ -306,4 +315,29 @@ TEST_F (EditorFixture, CreatedEditorHearsTheViewSwitchesFromTheEngine)
     recorder.getParameterLinker().timerCallback();
     pump (50);
     EXPECT_EQ (recorder.commands, juce::Array<int> ({ 2 }));
+}
+
+TEST_F (EditorFixture, BuildsWithoutItsLayoutAndImages)
+{
+    // An empty resource folder: no layout, no images, no typeface.
+    const auto empty = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                           .getChildFile ("kest-no-resources-" + juce::Uuid().toString());
+    ASSERT_TRUE (empty.createDirectory());
+    Korvalden::Platform::setResourceFolderForTesting (empty);
+
+    auto& editor = openEditor();
+    EXPECT_NE (child<LinkableParameterKnob> ("4_Drive"), nullptr);
+    EXPECT_NE (child<MultiColoredMidiKeyboard> (N::keyboard), nullptr);
+    for (auto* name : { N::voiceMode, N::splitPointSlider, N::logoButtonMaker, N::presetNameLabel })
+        EXPECT_EQ (child<juce::Component> (name), nullptr) << name;
+    EXPECT_TRUE (editor.getLinkEditor().getTargets().empty());
+    EXPECT_EQ (editor.getPresetNameLabel(), nullptr);
+
+    // Still bound: the host moves the MIDI-on switch.
+    engine->setParameter (39, 0.0f);
+    editor.getParameterLinker().timerCallback();
+    EXPECT_FALSE (child<juce::Button> (N::midiOnButton (2))->getToggleState());
+
+    closeEditor();
+    empty.deleteRecursively();
 }
