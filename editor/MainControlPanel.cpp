@@ -59,7 +59,6 @@ MainControlPanel::MainControlPanel (AudioEngine& engineToUse)
     createPresetTree();
     createMeters();
     createToolButtons();
-    createSplitPointSlider();
     applyLayout();
     wireLayoutChildren();
     registerLinkTargets();

@@ -137,7 +137,7 @@ public:
         and flash again on their next change. */
     void setValueLabelsVisible (bool pinned);
     juce::TooltipWindow* getTooltipWindow() const noexcept { return tooltipWindow.get(); }
-    bool areLinksShown() const noexcept { return linksShown; }
+    bool areLinksShown() const noexcept { return linkEditor.areLinksVisible(); }
 
     //==============================================================================
     /** Asks the user whether the request's preset may be overwritten; returns
@@ -200,7 +200,6 @@ private:
     void createPresetTree();
     void createMeters();
     void createToolButtons();
-    void createSplitPointSlider();
     void applyLayout();
     void wireLayoutChildren();
     void setPresetTreeHeaders();
@@ -247,7 +246,6 @@ private:
     juce::Component* cpuWarnDisplay = nullptr;
     juce::Component* cpuOverDisplay = nullptr;
     bool cpuWarningEnabled = true;
-    bool linksShown = false;
     juce::Component::SafePointer<juce::Component> optionsDialog;
     std::vector<std::weak_ptr<PendingOverwriteAnswer>> openQuestions;
     juce::Component* presetTree = nullptr;

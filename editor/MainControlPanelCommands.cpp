@@ -71,10 +71,10 @@ void MainControlPanel::resyncVoiceControls()
         mono->setToggleState (engine.isMonophonic(), juce::dontSendNotification);
         mono->setEnabled (! chord);
     }
-    if (auto* split = findChildAs<SplitPointSlider> (N::splitPointSlider))
+    if (auto* split = findChildAs<juce::Slider> (N::splitPointSlider))
     {
         split->setVisible (mode == Mode::split);
-        split->showSplitPoints (controller.getSplitPoint (0), controller.getSplitPoint (1), controller.getSplitPoint (2));
+        SplitPointSlider::show (*split, controller.getSplitPoint (0), controller.getSplitPoint (1), controller.getSplitPoint (2));
     }
 
     refreshLinkOverlay();

@@ -51,7 +51,7 @@ bool MainControlPanel::isMessageBoxShown() const
 void MainControlPanel::childrenChanged()
 {
     // A box that opens or closes changes what goes over the children.
-    if (linksShown)
+    if (areLinksShown())
         repaint();
 }
 

@@ -4,14 +4,15 @@
 // view switch, painted over the children, refreshed after a resync.
 void MainControlPanel::setLinksVisible (bool visible)
 {
-    linksShown = visible;
-    repaint();
+    linkEditor.setLinksVisible (visible);
 }
 
-void MainControlPanel::paintLinkOverlay (juce::Graphics&)
+void MainControlPanel::paintLinkOverlay (juce::Graphics& g)
 {
+    linkEditor.paintOverlay (g);
 }
 
 void MainControlPanel::refreshLinkOverlay()
 {
+    linkEditor.updateConnections();
 }

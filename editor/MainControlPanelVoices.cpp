@@ -13,11 +13,6 @@ namespace
     constexpr int numVoiceModes = 6;
 }
 
-void MainControlPanel::createSplitPointSlider()
-{
-    addOnTop (*new SplitPointSlider());
-}
-
 void MainControlPanel::comboBoxChanged (juce::ComboBox* comboBox)
 {
     if (comboBox == nullptr)
@@ -39,13 +34,12 @@ void MainControlPanel::comboBoxChanged (juce::ComboBox* comboBox)
 
 void MainControlPanel::sliderValueChanged (juce::Slider* slider)
 {
-    auto* split = dynamic_cast<SplitPointSlider*> (slider);
-    if (split == nullptr || split->getName() != N::splitPointSlider)
+    if (slider == nullptr || slider->getName() != N::splitPointSlider || ! SplitPointSlider::hasThreeThumbs (*slider))
         return;
 
     // Lower, middle, upper: the slider keeps them in order, so the engine's
     // points stay ordered too.
-    const auto points = split->getSplitPoints();
+    const auto points = SplitPointSlider::read (*slider);
     auto& controller = engine.getGlobalController();
     for (unsigned int i = 0; i < MultiSoundVoiceController::numSplitPoints; ++i)
         controller.setSplitPoint (i, points[i]);

@@ -1,25 +1,24 @@
 #include "editor/SplitPointSlider.h"
 
-#include "editor/EditorComponentNames.h"
-
-SplitPointSlider::SplitPointSlider()
-    : juce::Slider (juce::Slider::ThreeValueHorizontal, juce::Slider::NoTextBox)
+namespace SplitPointSlider
 {
-    setName (EditorNames::splitPointSlider);
-    setRange (0.0, 127.0, 1.0);
-    setMinAndMaxValues (0.0, 127.0, juce::dontSendNotification);
-    setScrollWheelEnabled (false);
+bool hasThreeThumbs (const juce::Slider& slider)
+{
+    const auto style = slider.getSliderStyle();
+    return style == juce::Slider::ThreeValueHorizontal || style == juce::Slider::ThreeValueVertical;
 }
 
-void SplitPointSlider::showSplitPoints (int s1, int s2, int s3)
+void show (juce::Slider& slider, int s1, int s2, int s3)
 {
-    // Each value is limited to the range and snapped to the interval.
-    setMinAndMaxValues ((double) juce::jmin (s1, s3), (double) juce::jmax (s1, s3), juce::dontSendNotification);
-    setValue ((double) s2, juce::dontSendNotification);
+    if (! hasThreeThumbs (slider))
+        return;
+    slider.setMinAndMaxValues ((double) juce::jmin (s1, s3), (double) juce::jmax (s1, s3), juce::dontSendNotification);
+    slider.setValue ((double) s2, juce::dontSendNotification);
 }
 
-std::array<int, 3> SplitPointSlider::getSplitPoints() const
+std::array<int, 3> read (const juce::Slider& slider)
 {
     auto truncated = [] (double v) { return std::isfinite (v) ? (int) juce::jlimit (-1.0e6, 1.0e6, v) : 0; };
-    return { truncated (getMinValue()), truncated (getValue()), truncated (getMaxValue()) };
+    return { truncated (slider.getMinValue()), truncated (slider.getValue()), truncated (slider.getMaxValue()) };
+}
 }

@@ -8,6 +8,7 @@
 #include "editor/OptionsDialogOpener.h"
 #include "gui/KestMessageBox.h"
 #include "gui/MultiColoredMidiKeyboard.h"
+#include "tests/support/MouseEvents.h"
 
 #include <thread>
 
@@ -38,9 +39,7 @@ namespace
     /** A mouse press on the box itself, beside its children. */
     void clickOn (juce::Component& box)
     {
-        box.mouseDown (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), { 2.0f, 2.0f }, {}, 1.0f, 0.0f,
-                                         0.0f, 0.0f, 0.0f, &box, &box, juce::Time::getCurrentTime(), { 2.0f, 2.0f },
-                                         juce::Time::getCurrentTime(), 1, false));
+        box.mouseDown (mouseAt (box, { 2.0f, 2.0f }, { 2.0f, 2.0f }, {}, false));
     }
 
     juce::Button* boxButton (juce::Component& box, int number)

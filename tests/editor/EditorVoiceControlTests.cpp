@@ -102,7 +102,7 @@ TEST_F (EditorFixture, SplitSliderWritesAllThreePointsOnlyWhenTheUserMovesIt)
     auto& editor = openEditor();
     engine->setParameter (88, 0.2f);
     pump (80);
-    auto* split = child<SplitPointSlider> (N::splitPointSlider);
+    auto* split = child<juce::Slider> (N::splitPointSlider);
     ASSERT_NE (split, nullptr);
     ASSERT_TRUE (split->isVisible());
 
@@ -115,7 +115,7 @@ TEST_F (EditorFixture, SplitSliderWritesAllThreePointsOnlyWhenTheUserMovesIt)
     editor.handleCommandMessage (2);
     pump (30);
     EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 80, 64, 20 }));
-    EXPECT_EQ (split->getSplitPoints(), (std::array<int, 3> { 20, 64, 80 }));
+    EXPECT_EQ (SplitPointSlider::read (*split), (std::array<int, 3> { 20, 64, 80 }));
 
     // A user's move of the middle thumb writes lower, middle and upper: the
     // engine's points are in order from then on.
@@ -132,10 +132,13 @@ TEST_F (EditorFixture, SplitSliderWritesAllThreePointsOnlyWhenTheUserMovesIt)
     split->setValue (63.7, juce::sendNotificationSync);
     EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 0, 63, 100 }));
 
-    // Another slider, or a plain slider of the same name, changes nothing.
-    juce::Slider other;
-    other.setName (N::splitPointSlider);
+    // A slider of another name, or one of this name with a single thumb, changes nothing.
+    juce::Slider other (juce::Slider::ThreeValueHorizontal, juce::Slider::NoTextBox);
+    other.setName ("Other");
     editor.sliderValueChanged (&other);
+    juce::Slider single;
+    single.setName (N::splitPointSlider);
+    editor.sliderValueChanged (&single);
     editor.sliderValueChanged (nullptr);
     EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 0, 63, 100 }));
 }
