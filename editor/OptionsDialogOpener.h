@@ -7,8 +7,9 @@
 class AudioEngine;
 
 /** How the editor opens the options dialog without depending on its class:
-    the dialog's module installs a function that puts the dialog on the
-    desktop, runs it modally without blocking and returns it.  The editor
+    a function that puts the dialog on the desktop, runs it modally without
+    blocking and returns it.  The dialog's own opening is installed from the
+    start; tests install their own.  The editor
     keeps the returned component through a safe pointer and deletes it when
     it goes itself.  Message thread only.
 */
@@ -27,7 +28,7 @@ namespace OptionsDialogOpener
 
     using Function = std::function<juce::Component* (const Request&)>;
 
-    /** Installs the opener (an empty one opens nothing). */
+    /** Installs the opener; an empty one puts the dialog's own back. */
     void set (Function opener);
     /** The open dialog, or null when no opener is installed. */
     juce::Component* open (const Request& request);
