@@ -7,6 +7,8 @@
 #include "gui/AlphaFader.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 
+#include <thread>
+
 namespace N = EditorNames;
 
 namespace
@@ -226,4 +228,45 @@ TEST_F (EditorFixture, KeyboardPlaysAndShowsOneChannelOrAll)
     // Typed keys: the keyboard claims its note keys, nothing claims the rest.
     EXPECT_TRUE (editor.keyPressed (juce::KeyPress ('a', 0, 0)));
     EXPECT_FALSE (editor.keyPressed (juce::KeyPress ('q', 0, 0)));
+}
+
+TEST_F (EditorFixture, StateRestoredOnTheHostsThreadReachesTheEditorOnlyThroughTheMessageQueue)
+{
+    struct RecordingPanel : MainControlPanel
+    {
+        using MainControlPanel::MainControlPanel;
+        void handleCommandMessage (int command) override
+        {
+            EXPECT_TRUE (juce::MessageManager::existsAndIsCurrentThread());
+            commands.add (command);
+        }
+        juce::Array<int> commands;
+    };
+
+    juce::MemoryBlock sound;
+    engine->writePresetState (sound);
+    engine->showTooltips = false;
+
+    auto recorder = std::make_unique<RecordingPanel> (*engine);
+    engine->setCommandTarget (recorder.get());
+    pump (100);
+    recorder->commands.clear();
+
+    std::thread host ([&] { engine->setStateInformation (sound.getData(), (int) sound.getSize()); });
+    host.join();
+    EXPECT_TRUE (recorder->commands.isEmpty()) << "nothing runs on the host's thread";
+    pump (50);
+    // The restore's two resyncs, then its five view commands; the binding's
+    // poll adds resyncs of its own for the voice parameters it restored.
+    auto views = recorder->commands;
+    views.removeAllInstancesOf (2);
+    EXPECT_EQ (views, juce::Array<int> ({ 4, 6, 8, 9, 11 }));
+    EXPECT_EQ (recorder->commands.getFirst(), 2);
+    EXPECT_EQ (recorder->commands[1], 2);
+
+    // Posted, then the editor goes before the queue runs: nothing is delivered.
+    std::thread late ([&] { engine->setStateInformation (sound.getData(), (int) sound.getSize()); });
+    late.join();
+    recorder.reset();
+    pump (50);
 }
