@@ -1,5 +1,6 @@
 #include "editor/MainControlPanel.h"
 
+#include "editor/DeviceLedValues.h"
 #include "editor/EditorComponentNames.h"
 #include "gui/ImageStripIndictorComponent.h"
 
@@ -9,12 +10,6 @@
 namespace
 {
     namespace N = EditorNames;
-
-    // Drive levels up to 0.1 leave the LED dark; 1.0 lights it fully.
-    constexpr float driveFloor = 0.1f;
-
-    /** A value the strip can show: anything above 1 is the last frame, below 0 the first. */
-    float ledValue (float v)   { return std::isfinite (v) ? juce::jlimit (0.0f, 1.0f, v) : 0.0f; }
 }
 
 void MainControlPanel::timerCallback()
@@ -49,15 +44,10 @@ void MainControlPanel::updateLeds()
                 case 1: value = indicators.gate ? 1.0f : 0.0f; break;
                 case 2: value = engine.getLfoDisplayValue (device, false); break;
                 case 3: value = engine.getLfoDisplayValue (device, true); break;
-                default:
-                {
-                    const float m = indicators.driveLevel - driveFloor;
-                    value = m >= 0.0f ? m / (1.0f - driveFloor) : 0.0f;
-                    break;
-                }
+                default: value = DeviceLedValues::drive (indicators.driveLevel); break;
             }
 
-            if (led->getStrip().setValue (ledValue (value)))
+            if (led->getStrip().setValue (DeviceLedValues::shown (value)))
                 led->repaint();
         }
     }

@@ -3,7 +3,10 @@
 
 #include "EditorFixture.h"
 
+#include "editor/DeviceLedValues.h"
 #include "gui/ImageStripIndictorComponent.h"
+
+#include <limits>
 
 namespace N = EditorNames;
 
@@ -99,4 +102,24 @@ TEST_F (EditorLeds, IndicatorsAreClearOutsideTheDevicesAndAfterProcessingStops)
     }
     engine->releaseResources();
     EXPECT_FALSE (engine->getDeviceIndicators (0).gate);
+}
+
+TEST (DeviceLedValues, DriveFramesAndValuesOutsideTheStripClampToItsEnds)
+{
+    Korvalden::GUI::ImageStrip strip (juce::Image (juce::Image::ARGB, 4, 4 * N::ledFrames, true), N::ledFrames, false);
+    auto frameFor = [&strip] (float v) {
+        strip.setValue (DeviceLedValues::shown (v));
+        return strip.getCurrentIndex();
+    };
+
+    EXPECT_EQ (frameFor (DeviceLedValues::drive (0.0f)), 0);
+    EXPECT_EQ (frameFor (DeviceLedValues::drive (0.1f)), 0);
+    EXPECT_EQ (frameFor (DeviceLedValues::drive (0.55f)), 256);
+    EXPECT_EQ (frameFor (DeviceLedValues::drive (1.0f)), 511);
+    EXPECT_EQ (frameFor (DeviceLedValues::drive (3.0f)), 511) << "a hot drive shows the last frame";
+    EXPECT_TRUE (strip.getCurrentFrame().isValid());
+    EXPECT_EQ (frameFor (0.5f), 256);
+    EXPECT_EQ (frameFor (-0.4f), 0);
+    EXPECT_EQ (frameFor (std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ (frameFor (std::numeric_limits<float>::infinity()), 0);
 }
