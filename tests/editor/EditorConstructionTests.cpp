@@ -74,6 +74,25 @@ namespace
         return names;
     }
 
+    /** A panel that records the commands it receives. */
+    struct RecordingPanel : MainControlPanel
+    {
+        using MainControlPanel::MainControlPanel;
+        void handleCommandMessage (int command) override { commands.add (command); }
+        juce::Array<int> commands;
+    };
+
+    /** An engine whose editor records its commands. */
+    struct RecordingEngine : AudioEngine
+    {
+        juce::AudioProcessorEditor* createEditor() override
+        {
+            auto* panel = new RecordingPanel (*this);
+            postViewCommands (*panel);
+            return panel;
+        }
+    };
+
     /** What lies over other controls on purpose: the backdrop and the shade
         over the keyboard's top edge. */
     bool mayOverlap (const juce::String& name)
@@ -283,14 +302,6 @@ TEST_F (EditorFixture, TwoEditorsShareOneLookAndFeelThatGoesWithTheLast)
 
 TEST_F (EditorFixture, CreatedEditorHearsTheViewSwitchesFromTheEngine)
 {
-    // The commands reach a panel that records them.
-    struct RecordingPanel : MainControlPanel
-    {
-        using MainControlPanel::MainControlPanel;
-        void handleCommandMessage (int command) override { commands.add (command); }
-        juce::Array<int> commands;
-    };
-
     engine->showTooltips = false;
     engine->showKeyboard = true;
     RecordingPanel recorder (*engine);
@@ -340,4 +351,46 @@ TEST_F (EditorFixture, BuildsWithoutItsLayoutAndImages)
 
     closeEditor();
     empty.deleteRecursively();
+}
+
+TEST_F (EditorFixture, StateAndPresetReadersPostTheirCommandsToTheOpenEditor)
+{
+    RecordingEngine recording;
+    juce::MemoryBlock state, preset;
+    recording.getStateInformation (state);
+    recording.writePresetState (preset);
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (recording.createEditorIfNeeded());
+    auto* panel = dynamic_cast<RecordingPanel*> (editor.get());
+    ASSERT_NE (panel, nullptr);
+    pump (100);
+
+    panel->commands.clear();
+    recording.readPresetState (preset);
+    pump (50);
+    // Its own two resyncs, and those of the poll that finds the voice parameters set.
+    EXPECT_GE (panel->commands.size(), 2);
+    for (int command : panel->commands)
+        EXPECT_EQ (command, 2);
+
+    // A state: the preset inside posts its two resyncs, then come the five views.
+    panel->commands.clear();
+    recording.showParameterLinks = true;
+    recording.setStateInformation (state.getData(), (int) state.getSize());
+    pump (50);
+    juce::Array<int> views;
+    for (int command : panel->commands)
+        if (command != 2)
+            views.add (command);
+    EXPECT_EQ (views, juce::Array<int> ({ 3, 6, 8, 9, 11 }));
+    EXPECT_GE (panel->commands.size(), 7);
+
+    // Not XML at all: nothing is posted.
+    panel->commands.clear();
+    const char junk[] = "no state";
+    recording.setStateInformation (junk, (int) sizeof (junk));
+    pump (50);
+    EXPECT_TRUE (panel->commands.isEmpty());
+
+    editor.reset();
 }
