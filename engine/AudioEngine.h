@@ -254,8 +254,9 @@ public:
     };
 
     /** The component that receives the engine's commands (the open editor),
-        or null.  Commands reach it on the message thread through a safe
-        pointer, so one posted while it goes is dropped.  Message thread. */
+        or null; the message thread's posts refresh it from the framework's
+        active editor.  Commands reach it on the message thread through a
+        safe pointer, so one posted while it goes is dropped.  Message thread. */
     void setCommandTarget (juce::Component* editor);
 
     /** What a device's LEDs show besides its LFOs. */
@@ -276,6 +277,8 @@ private:
     void postToEditor (int command);
     /** The same for the five view commands of the current switches. */
     void postViewCommandsToEditor();
+    /** The editor to post to, as a safe pointer.  Any thread. */
+    juce::Component::SafePointer<juce::Component> getCommandTarget();
     /** Audio thread, at the end of each block: each device's gate, glide and
         drive state for the editor's LEDs. */
     void publishDeviceIndicators() noexcept;

@@ -53,25 +53,24 @@ void AudioEngine::postViewCommands (juce::Component& editor) const
         editor.postCommandMessage (command);
 }
 
+juce::Component::SafePointer<juce::Component> AudioEngine::getCommandTarget()
+{
+    const juce::SpinLock::ScopedLockType lock (commandTargetLock);
+    // On the message thread the framework's own record of the editor holds.
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        commandTarget = getActiveEditor();
+    return commandTarget;
+}
+
 void AudioEngine::postToEditor (int command)
 {
-    juce::Component::SafePointer<juce::Component> target;
-    {
-        const juce::SpinLock::ScopedLockType lock (commandTargetLock);
-        target = commandTarget;
-    }
-    deliverAsync (target, { command });
+    deliverAsync (getCommandTarget(), { command });
 }
 
 void AudioEngine::postViewCommandsToEditor()
 {
-    juce::Component::SafePointer<juce::Component> target;
-    {
-        const juce::SpinLock::ScopedLockType lock (commandTargetLock);
-        target = commandTarget;
-    }
     const bool switches[] { showTooltips, showParameterLinks, showValueLabels, showKeyboard, showPresetManager };
-    deliverAsync (target, viewCommands (switches));
+    deliverAsync (getCommandTarget(), viewCommands (switches));
 }
 
 void AudioEngine::handlePresetOverwriteRequest (PresetOverwriteRequest* request)
