@@ -303,6 +303,8 @@ private:
     /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
     void storeValueFromFile (int index, double value);
     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> createSetter (int index);
+    /** Audio thread: one event to the keyboard state, under its lock. */
+    void passToKeyboardState (const juce::MidiMessage& message);
     void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void updateMeters (const juce::AudioBuffer<float>& buffer);
@@ -315,6 +317,8 @@ private:
     void removeAllMappings();
 
     juce::MidiKeyboardState keyboardState;
+    /** One event at a time for the keyboard state; sized once, never grown. */
+    juce::MidiBuffer keyboardEvent;
     MidiMappingRegistry midiMappings;
     MidiControlProcessor::RpnStates rpnStates {};
     MidiControlProcessor midiControl { midiMappings, rpnStates };

@@ -81,7 +81,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
             position = time;
         }
 
-        keyboardState.processNextMidiEvent (metadata.getMessage());
+        passToKeyboardState (metadata.getMessage());
         midiControl.handleMidiEvent (metadata.data, metadata.numBytes);
     }
 
@@ -147,3 +147,15 @@ void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)
     }
 }
 
+void AudioEngine::passToKeyboardState (const juce::MidiMessage& message)
+{
+    // The keyboard state's single-event call takes no lock, while the
+    // on-screen keyboard adds and removes its listener on the message thread;
+    // the buffer call holds the state's lock around its listeners.
+    // Only notes concern it (and they always fit the buffer).
+    if (! (message.isNoteOnOrOff() || message.isAllNotesOff()))
+        return;
+    keyboardEvent.clear();
+    keyboardEvent.addEvent (message, 0);
+    keyboardState.processNextMidiBuffer (keyboardEvent, 0, 1, false);
+}
