@@ -79,7 +79,7 @@ MainControlPanel::~MainControlPanel()
             pending->give (false);
     openQuestions.clear();
 
-    // An open options dialog goes first: it acts on the engine through this editor's callbacks.
+    // An open options dialog goes with the editor whose keyboard it sets.
     delete optionsDialog.getComponent();
 
     // A fading label's fader goes before the label.
