@@ -8,6 +8,7 @@ juce::AudioProcessorEditor* AudioEngine::createEditor()
     jassert (isOwnerThread());
 
     auto* panel = new MainControlPanel (*this);
+    setCommandTarget (panel);
     postViewCommands (*panel);
     return panel;
 }

@@ -73,6 +73,15 @@ MainControlPanel::~MainControlPanel()
 
     stopTimer();
 
+    // An open overwrite question is answered now, before its box goes.
+    for (auto& question : openQuestions)
+        if (auto pending = question.lock())
+            pending->give (false);
+    openQuestions.clear();
+
+    // An open options dialog goes with the editor whose keyboard it sets.
+    delete optionsDialog.getComponent();
+
     // A fading label's fader goes before the label.
     for (auto& [label, fader] : valueLabelFaders)
         delete fader;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/AudioEngine.h"
 #include "gui/ParameterGUILinker.h"
 #include "gui/AlphaFader.h"
 #include "gui/ImageStrip.h"
@@ -14,9 +15,9 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
-class AudioEngine;
 class MultiColoredMidiKeyboard;
 
 namespace Korvalden::GUI
@@ -47,9 +48,12 @@ class MainControlPanel : public juce::AudioProcessorEditor,
                          public juce::Label::Listener,
                          public Korvalden::Misc::PresetManager::ControlButtonSet,
                          public Korvalden::Parameter::ParameterGUILinker::ParameterChangeCallback,
-                         public juce::Timer
+                         public juce::Timer,
+                         public AudioEngine::OverwriteQuestion
 {
 public:
+    using PresetOverwriteRequest = Korvalden::Misc::PresetManager::PresetClient::PresetOverwriteRequest;
+
     /** Builds the panel for the engine.  Message thread. */
     explicit MainControlPanel (AudioEngine& engine);
     /** Stops the timer, deletes the faders, then the children, then the
@@ -115,6 +119,68 @@ public:
         Any thread the binding layer calls from; posting is its only effect. */
     void parameterChanged (int index, float value) override;
 
+    //==============================================================================
+    // View switches (the five toggles, mirrored by the engine's flags).
+    // Message thread.
+    /** Copies the five toggles into the engine's flags; a missing toggle counts
+        as its default (tooltips, value labels, keyboard, tree on; links off). */
+    void storeViewState();
+    /** On: one tooltip window (700 ms) owned by the panel; off: none. */
+    void setTooltipsEnabled (bool on);
+    /** The editor ends at the tree's right edge when shown, at its left edge
+        when hidden; nothing without a tree. */
+    void setPresetTreeVisible (bool visible);
+    /** The editor ends at the keyboard's bottom when shown and 10 pixels below
+        its top when hidden; the tree takes the same height. */
+    void setKeyboardVisible (bool visible);
+    /** Pinned: every value label opaque and held; otherwise all vanish at once
+        and flash again on their next change. */
+    void setValueLabelsVisible (bool pinned);
+    juce::TooltipWindow* getTooltipWindow() const noexcept { return tooltipWindow.get(); }
+    bool areLinksShown() const noexcept { return linkEditor.areLinksVisible(); }
+
+    //==============================================================================
+    /** Asks the user whether the request's preset may be overwritten; returns
+        at once, and the request is answered once when the question closes:
+        true only for "Overwrite".  Deleting the editor meanwhile answers false.
+        Message thread. */
+    void askOverwritePreset (PresetOverwriteRequest* request) override;
+
+    /** An open question's answer, given at most once. */
+    struct PendingOverwriteAnswer
+    {
+        PresetOverwriteRequest* request = nullptr;
+        /** Answers the request unless it was answered already. */
+        void give (bool overwrite);
+    };
+
+    /** Gives the answer when the question closes, owned by the modal manager;
+        answers false if it goes unanswered. */
+    class PresetOverwriteCallback : public juce::ModalComponentManager::Callback
+    {
+    public:
+        explicit PresetOverwriteCallback (std::shared_ptr<PendingOverwriteAnswer> answer) : pending (std::move (answer)) {}
+        ~PresetOverwriteCallback() override;
+        void modalStateFinished (int result) override;
+
+    private:
+        std::shared_ptr<PendingOverwriteAnswer> pending;
+    };
+
+    /** Whether a message box (about box, overwrite question) is on the panel. */
+    bool isMessageBoxShown() const;
+    /** The open options dialog, or null.  Message thread. */
+    juce::Component* getOptionsDialog() const noexcept { return optionsDialog.getComponent(); }
+
+    //==============================================================================
+    void paint (juce::Graphics&) override;
+    /** The link overlay, unless a message box is open. */
+    void paintOverChildren (juce::Graphics&) override;
+    void childrenChanged() override;
+    /** The preset tree first, then the keyboard. */
+    bool keyPressed (const juce::KeyPress&) override;
+    bool keyStateChanged (bool isKeyDown) override;
+
 private:
     /** One use of the resource manager for the panel's lifetime. */
     struct ResourceUse
@@ -159,6 +225,19 @@ private:
     void addValueLabelFader (juce::Label& label);
     void addOnTop (juce::Component& child);
 
+    // Behaviour helpers.
+    void resyncVoiceControls();
+    void setViewSwitch (int command);
+    /** Sets a voice parameter inside a host gesture; no value still sends the gesture. */
+    void setVoiceParameter (int parameterIndex, std::optional<float> value);
+    void showAboutBox();
+    void openOptionsDialog();
+    void updateLeds();
+    // The link overlay.
+    void setLinksVisible (bool visible);
+    void paintLinkOverlay (juce::Graphics&);
+    void refreshLinkOverlay();
+
     AudioEngine& engine;
     ResourceUse resourceUse;
     Korvalden::Parameter::ParameterGUILinker parameterLinker;
@@ -167,7 +246,8 @@ private:
     juce::Component* cpuWarnDisplay = nullptr;
     juce::Component* cpuOverDisplay = nullptr;
     bool cpuWarningEnabled = true;
-    bool messageBoxOpen = false;
+    juce::Component::SafePointer<juce::Component> optionsDialog;
+    std::vector<std::weak_ptr<PendingOverwriteAnswer>> openQuestions;
     juce::Component* presetTree = nullptr;
     MultiColoredMidiKeyboard* keyboard = nullptr;
     ParameterLinkEditor linkEditor;

@@ -27,6 +27,7 @@ AudioEngine::AudioEngine()
     ownerThread = juce::Thread::getCurrentThreadId();
     voicePool.getInner().setNumberOfVoices ((unsigned int) numberOfVoices.load());
     keyboardState.addListener (this);
+    keyboardEvent.ensureSize (256);
 
     parameters.reserve (numParameters);
     for (int index = 0; index < numParameters; ++index)

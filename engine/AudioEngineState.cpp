@@ -64,11 +64,17 @@ void AudioEngine::writePresetState (juce::MemoryBlock& out)
 void AudioEngine::readPresetState (const juce::MemoryBlock& in)
 {
     if (auto element = XmlBinaryBlock::read (in))
-    {
-        applySound (*element, *element);
-        updateHostDisplay();
-        postToEditor (editorResyncVoiceSettings);
-    }
+        applySoundAndTellEditor (*element, *element);
+}
+
+void AudioEngine::applySoundAndTellEditor (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
+{
+    // The editor re-reads the voice settings once the sound is in, and again
+    // after the host has been told.
+    applySound (sound, linkFallback);
+    postToEditor (editorResyncVoiceSettings);
+    updateHostDisplay();
+    postToEditor (editorResyncVoiceSettings);
 }
 
 void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
@@ -90,7 +96,6 @@ void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElem
                                                                       defaultSplitPoints[point]));
 
     applyParameterChanges();
-    postToEditor (editorResyncVoiceSettings);
 }
 
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
@@ -121,9 +126,7 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
 
     if (! hasTag (*state, stateTag))
     {
-        applySound (*state, *state);
-        updateHostDisplay();
-        postToEditor (editorResyncVoiceSettings);
+        applySoundAndTellEditor (*state, *state);
         postViewCommandsToEditor();
         return;
     }
@@ -148,31 +151,6 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     // thread may be reading them; links the state root itself carries apply
     // when the preset has none.
     const auto* preset = findChild (*state, presetTag);
-    applySound (preset != nullptr ? *preset : *state, *state);
-    updateHostDisplay();
-    postToEditor (editorResyncVoiceSettings);
+    applySoundAndTellEditor (preset != nullptr ? *preset : *state, *state);
     postViewCommandsToEditor();
-}
-
-void AudioEngine::postViewCommands (juce::Component& editor) const
-{
-    const bool switches[] { showTooltips, showParameterLinks, showValueLabels, showKeyboard, showPresetManager };
-    int command = editorFirstViewCommand;
-    for (bool on : switches)
-    {
-        editor.postCommandMessage (on ? command : command + 1);
-        command += 2;
-    }
-}
-
-void AudioEngine::postToEditor (int command)
-{
-    if (auto* editor = getActiveEditor())
-        editor->postCommandMessage (command);
-}
-
-void AudioEngine::postViewCommandsToEditor()
-{
-    if (auto* editor = getActiveEditor())
-        postViewCommands (*editor);
 }

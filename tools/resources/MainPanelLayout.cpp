@@ -119,7 +119,9 @@ namespace
             }
 
             case G::Record::logoButton:
-                writeLogoButton (out, head, control.image, "about this instrument");
+                // The maker's logo opens the about box, the product's the options.
+                writeLogoButton (out, head, control.image,
+                                 head.name == N::logoButtonMaker ? "about this instrument" : "opens the options");
                 break;
 
             case G::Record::hiddenGroup:
