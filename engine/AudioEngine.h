@@ -12,6 +12,7 @@
 #include "engine/SingleSoundVoiceController.h"
 #include "engine/Synth404.h"
 #include "engine/SynthVoicePool.h"
+#include "engine/VoiceCountChanger.h"
 #include "linking/ParameterLinkManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -170,11 +171,23 @@ public:
     void setSustainPedalCC (unsigned int controllerNumber);
 
     /** Changes the number of voices: stops every voice, then resizes the pool
-        under the callback lock.  The current count, or a count above
+        under the callback lock.  The current count, 0, or a count above
         maxNumberOfVoices (also one that came from a negative number), does
         nothing.  Owner thread, or the thread that restores the state. */
     void setNumberOfVoices (unsigned int count);
     int getNumberOfVoices() const noexcept { return numberOfVoices.load(); }
+
+    /** Asks for a number of voices without waiting for the voices to stop:
+        setNumberOfVoices runs on a worker thread of the engine, so the
+        change completes even when the asker goes away first.  Requests made
+        while one runs are merged into the latest.  A count below 1 or above
+        maxNumberOfVoices is refused: false, and nothing changes.  Owner thread. */
+    bool requestNumberOfVoices (int count);
+    /** The count last asked for while it waits, else the current count.  Any thread. */
+    int getRequestedNumberOfVoices() const noexcept;
+    /** Waits until every requested count is in effect, at most timeoutMs;
+        true when none is left.  Any thread but the audio thread. */
+    bool waitForNumberOfVoicesRequests (int timeoutMs) const { return voiceCountChanger.waitUntilIdle (timeoutMs); }
 
     /** Stops every voice.  From the owner thread while the host processes in
         real time the audio thread does it at the start of its next block,
@@ -299,6 +312,9 @@ private:
 
     /** The host rate given by the last prepare; 0 until then. */
     std::atomic<float> sampleRate { 0.0f };
+
+    // Last, so it finishes a running change before anything else goes.
+    VoiceCountChanger voiceCountChanger { [this] (unsigned int count) { setNumberOfVoices (count); } };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioEngine)
 };

@@ -11,23 +11,13 @@ using Korvalden::Parameter::MidiMapping;
 namespace
 {
 constexpr unsigned int fullRange = 16383;
-
-/** The controller that drives a parameter when the settings file has none. */
-int defaultControllerNumber (int index)
-{
-    if (index < 88)
-        return index + 1;
-    if (index < ParameterTable::masterVolume)
-        return index + 2;
-    return 89;
-}
 } // namespace
 
 void AudioEngine::readSettings()
 {
     Korvalden::Misc::ApplicationPropertiesUser settings (getName());
 
-    sustainPedalCC = (unsigned int) settings.getIntValue ("MIDICC_SustainPedal", 64);
+    sustainPedalCC = (unsigned int) settings.getIntValue ("MIDICC_SustainPedal", ParameterTable::defaultSustainPedalController);
     setReceiveChannel (0, settings.getIntValue ("MIDIReceiveChannel", -1), false);
     for (unsigned int slot = 1; slot < ParameterTable::numReceiveSlots; ++slot)
         setReceiveChannel (slot, settings.getIntValue ("MIDIReceiveChannel" + juce::String (slot), -1), false);
@@ -35,7 +25,7 @@ void AudioEngine::readSettings()
     for (int index = 0; index < ParameterTable::numParameters; ++index)
         setParameterCC ((unsigned int) index,
                         (unsigned int) settings.getIntValue ("MIDICC_" + parameters[(size_t) index]->name,
-                                                             defaultControllerNumber (index)));
+                                                             ParameterTable::defaultControllerNumber (index)));
 }
 
 bool AudioEngine::isReceiveSlotActive (unsigned int slot) const noexcept

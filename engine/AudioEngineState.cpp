@@ -91,7 +91,7 @@ void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state (stateTag);
     state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
-    state.setAttribute ("NumberOfVoices", numberOfVoices.load());
+    state.setAttribute ("NumberOfVoices", getRequestedNumberOfVoices());
     state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
     state.setAttribute ("ShowParameterLinks", showParameterLinks ? 1 : 0);
     state.setAttribute ("ShowValueLabels", showValueLabels ? 1 : 0);
@@ -117,7 +117,7 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
 
-    // A count outside 0..maxNumberOfVoices (a negative one included) is ignored.
+    // A count outside 1..maxNumberOfVoices (a negative one included) is ignored.
     setNumberOfVoices ((unsigned int) state->getIntAttribute ("NumberOfVoices", numberOfVoices.load()));
 
     showTooltips = readBool (*state, "ShowTooltips", showTooltips.load());

@@ -131,7 +131,7 @@ void AudioEngine::stopAllVoices()
 
 void AudioEngine::setNumberOfVoices (unsigned int count)
 {
-    if (count > maxNumberOfVoices || (int) count == numberOfVoices.load())
+    if (count == 0 || count > maxNumberOfVoices || (int) count == numberOfVoices.load())
         return;
 
     numberOfVoices = (int) count;
@@ -140,6 +140,23 @@ void AudioEngine::setNumberOfVoices (unsigned int count)
     const juce::ScopedLock lock (getCallbackLock());
     voicePool.getInner().stopAllVoices();
     voicePool.getInner().setNumberOfVoices (count);
+}
+
+bool AudioEngine::requestNumberOfVoices (int count)
+{
+    jassert (juce::Thread::getCurrentThreadId() == ownerThread);
+    if (count < 1 || (unsigned int) count > maxNumberOfVoices)
+        return false;
+
+    if (count != getRequestedNumberOfVoices())
+        voiceCountChanger.request ((unsigned int) count);
+    return true;
+}
+
+int AudioEngine::getRequestedNumberOfVoices() const noexcept
+{
+    const auto pending = voiceCountChanger.getPendingCount();
+    return pending > 0 ? pending : numberOfVoices.load();
 }
 
 //==============================================================================

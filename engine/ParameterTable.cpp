@@ -63,6 +63,17 @@ Entry getEntry (int index)
     }
 }
 
+int defaultControllerNumber (int index) noexcept
+{
+    if (index < 0 || index >= numParameters)
+        return -1;
+    if (index < voiceMode)
+        return index + 1;
+    if (index < masterVolume)
+        return index + 2;
+    return 89;
+}
+
 std::unique_ptr<ParameterRecord> createRecord (int index, std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setter)
 {
     auto entry = getEntry (index);

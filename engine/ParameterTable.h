@@ -44,6 +44,14 @@ struct Entry
 /** The entry of a parameter index 0..92; the index must be valid.  Any thread. */
 Entry getEntry (int index);
 
+/** The controller that drives a parameter when the user's settings name
+    none: 1..88 for 0..87, 90..93 for the voice settings, 89 for the master
+    volume; -1 outside 0..92.  Any thread. */
+int defaultControllerNumber (int index) noexcept;
+
+/** The sustain pedal's controller when the user's settings name none. */
+constexpr int defaultSustainPedalController = 64;
+
 /** The record's name, default and text for index 0..92, without a setter. */
 std::unique_ptr<ParameterRecord> createRecord (int index, std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setter);
 } // namespace ParameterTable
