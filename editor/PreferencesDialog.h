@@ -61,7 +61,7 @@ public:
                                                                  std::function<void (int result)> closed = {});
 
     /** The dialog's settings object (its unsaved changes included). */
-    const juce::PropertySet& getSettings() const noexcept { return settings; }
+    juce::PropertySet& getSettings() noexcept { return settings; }
 
     //==============================================================================
     /** Escape with any modifiers closes like the close button; other keys are not used. */
