@@ -6,6 +6,7 @@
 #include "editor/PreferencesDialog.h"
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
+#include "tests/support/EngineBlocks.h"
 
 namespace O = EditorNames::Options;
 
@@ -89,19 +90,6 @@ protected:
         for (int elapsed = 0; ! done() && elapsed < timeoutMs; elapsed += 10)
             juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
         return done();
-    }
-
-    static size_t busyVoices (AudioEngine& engine)
-    {
-        size_t count = engine.getGlobalController().getVoices().size();
-        for (int d = 0; d < 4; ++d)
-            count += engine.getDeviceController (d).getVoices().size();
-        return count;
-    }
-
-    static size_t totalVoices (AudioEngine& engine)
-    {
-        return busyVoices (engine) + engine.getVoicePool().getNumFreeVoices();
     }
 
     const juce::File settingsFile { Korvalden::Misc::ApplicationPropertiesUser::getSettingsFile ("Kest") };

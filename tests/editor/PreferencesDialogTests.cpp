@@ -2,19 +2,6 @@
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
-namespace
-{
-void play (AudioEngine& engine, std::initializer_list<juce::MidiMessage> messages)
-{
-    juce::AudioBuffer<float> buffer (2, 64);
-    juce::MidiBuffer midi;
-    int position = 0;
-    for (auto& message : messages)
-        midi.addEvent (message, position++);
-    engine.processBlock (buffer, midi);
-}
-} // namespace
-
 TEST_F (PreferencesDialogTest, opensWithTheDefaultsWhenThereIsNoSettingsFileAndWritesNothing)
 {
     AudioEngine engine;
@@ -130,12 +117,12 @@ TEST_F (PreferencesDialogTest, aControllerChoiceMovesTheMappingAtOnceAndTheContr
     EXPECT_EQ (engine.getParameterCC (21), 7);
     EXPECT_EQ (engine.getParameterCC (6), 7);      // LFO1_Time_1 keeps the 7 it had by default
 
-    play (engine, { juce::MidiMessage::controllerEvent (1, 22, 0),       // the old controller is gone
+    playOneBlock (engine, { juce::MidiMessage::controllerEvent (1, 22, 0),       // the old controller is gone
                     juce::MidiMessage::controllerEvent (1, 7, 127) });
     EXPECT_FLOAT_EQ (engine.getParameter (21), 1.0f);
     EXPECT_FLOAT_EQ (engine.getParameter (6), 1.0f);
 
-    play (engine, { juce::MidiMessage::controllerEvent (1, 22, 0) });
+    playOneBlock (engine, { juce::MidiMessage::controllerEvent (1, 22, 0) });
     EXPECT_FLOAT_EQ (engine.getParameter (21), 1.0f);
 
     // "VoiceMonophon" and "Macro3" write under the engine's names.
@@ -152,7 +139,7 @@ TEST_F (PreferencesDialogTest, aReceiveChannelIsStoredThenTheVoicesStopThenTheEn
     AudioEngine engine;
     engine.getKeyboardState().noteOn (1, 60, 0.8f);
     engine.getKeyboardState().noteOn (1, 64, 0.8f);
-    ASSERT_GT (busyVoices (engine), 0u);
+    ASSERT_GT (voicesInUse (engine), 0u);
 
     struct Seen { int channel, stored, engineChannel; size_t voices; };
     std::vector<Seen> seen;
@@ -161,7 +148,7 @@ TEST_F (PreferencesDialogTest, aReceiveChannelIsStoredThenTheVoicesStopThenTheEn
     callbacks.receiveChannelChosen = [&] (int channel)
     {
         seen.push_back ({ channel, dialogPointer->getSettings().getIntValue ("MIDIReceiveChannel2", 99),
-                          engine.getReceiveChannel (2), busyVoices (engine) });
+                          engine.getReceiveChannel (2), voicesInUse (engine) });
     };
     PreferencesDialog dialog (engine, callbacks);
     dialogPointer = &dialog;
@@ -188,9 +175,9 @@ TEST_F (PreferencesDialogTest, aReceiveChannelIsStoredThenTheVoicesStopThenTheEn
     choose (combo (dialog, O::channelCombo (0)), 9);
     EXPECT_EQ (engine.getReceiveChannel (0), 9);
     engine.prepareToPlay (48000.0, 64);
-    play (engine, { juce::MidiMessage::controllerEvent (1, 89, 0) });
+    playOneBlock (engine, { juce::MidiMessage::controllerEvent (1, 89, 0) });
     EXPECT_GT (engine.getParameter (92), 0.0f);
-    play (engine, { juce::MidiMessage::controllerEvent (9, 89, 0) });
+    playOneBlock (engine, { juce::MidiMessage::controllerEvent (9, 89, 0) });
     EXPECT_EQ (engine.getParameter (92), 0.0f);
 }
 

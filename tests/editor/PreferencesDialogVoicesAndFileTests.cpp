@@ -1,7 +1,5 @@
 #include "PreferencesDialogFixture.h"
 
-#include <thread>
-
 TEST_F (PreferencesDialogTest, theVoiceSliderSetsTheEngineTruncatingAndRefusesCountsBelowOne)
 {
     AudioEngine engine;
@@ -12,7 +10,7 @@ TEST_F (PreferencesDialogTest, theVoiceSliderSetsTheEngineTruncatingAndRefusesCo
     EXPECT_EQ (engine.getRequestedNumberOfVoices(), 24);
     ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 24);
-    EXPECT_EQ (totalVoices (engine), 24u);
+    EXPECT_EQ (voicesInPool (engine), 24u);
 
     // A value between steps (typed, or from a finer slider) is truncated.
     juce::Slider fine;
@@ -32,7 +30,7 @@ TEST_F (PreferencesDialogTest, theVoiceSliderSetsTheEngineTruncatingAndRefusesCo
     }
     ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 23);
-    EXPECT_EQ (totalVoices (engine), 23u);
+    EXPECT_EQ (voicesInPool (engine), 23u);
 
     // Another control's name does nothing.
     fine.setName ("SomethingElse");
@@ -45,16 +43,7 @@ TEST_F (PreferencesDialogTest, closingWhileTheVoicesCannotStopYetNeitherWaitsNor
 {
     AudioEngine engine;
     engine.prepareToPlay (48000.0, 64);
-
-    // The audio side holds its lock, as a long block would.
-    juce::WaitableEvent held, release;
-    std::thread audio ([&]
-    {
-        const juce::ScopedLock lock (engine.getCallbackLock());
-        held.signal();
-        release.wait (-1);
-    });
-    held.wait (-1);
+    CallbackLockHolder busyAudio (engine);     // a long audio block
 
     {
         PreferencesDialog dialog (engine);
@@ -64,11 +53,10 @@ TEST_F (PreferencesDialogTest, closingWhileTheVoicesCannotStopYetNeitherWaitsNor
     EXPECT_EQ (engine.getRequestedNumberOfVoices(), 32);
     EXPECT_EQ (engine.getVoicePool().getNumFreeVoices(), 16u);
 
-    release.signal();
-    audio.join();
+    busyAudio.release();
     ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 32);
-    EXPECT_EQ (totalVoices (engine), 32u);
+    EXPECT_EQ (voicesInPool (engine), 32u);
 
     // Reopened, the dialog shows it.
     PreferencesDialog reopened (engine);

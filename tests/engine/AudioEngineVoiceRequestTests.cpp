@@ -1,49 +1,10 @@
 #include "engine/AudioEngine.h"
 #include "engine/XmlBinaryBlock.h"
+#include "tests/support/EngineBlocks.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <thread>
-
-namespace
-{
-size_t totalVoices (AudioEngine& engine)
-{
-    size_t count = engine.getVoicePool().getNumFreeVoices() + engine.getGlobalController().getVoices().size();
-    for (int d = 0; d < 4; ++d)
-        count += engine.getDeviceController (d).getVoices().size();
-    return count;
-}
-
-/** Holds the engine's callback lock on a thread of its own, as a long audio
-    block would, until release(). */
-struct CallbackLockHolder
-{
-    explicit CallbackLockHolder (AudioEngine& engine)
-        : holder ([this, &engine]
-          {
-              const juce::ScopedLock lock (engine.getCallbackLock());
-              held.signal();
-              releaseNow.wait (-1);
-          })
-    {
-        held.wait (-1);
-    }
-
-    ~CallbackLockHolder() { release(); }
-
-    void release()
-    {
-        releaseNow.signal();
-        if (holder.joinable())
-            holder.join();
-    }
-
-    juce::WaitableEvent held, releaseNow;
-    std::thread holder;
-};
-} // namespace
 
 TEST (AudioEngineVoiceRequests, aCountBelowOneOrAbove1024IsRefusedAndTheOldCountKept)
 {
@@ -56,7 +17,7 @@ TEST (AudioEngineVoiceRequests, aCountBelowOneOrAbove1024IsRefusedAndTheOldCount
     engine.setNumberOfVoices (0);
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (1000));
     EXPECT_EQ (engine.getNumberOfVoices(), 16);
-    EXPECT_EQ (totalVoices (engine), 16u);
+    EXPECT_EQ (voicesInPool (engine), 16u);
 
     for (const char* stored : { "0", "-3", "1025", "99999999999" })
     {
@@ -68,10 +29,10 @@ TEST (AudioEngineVoiceRequests, aCountBelowOneOrAbove1024IsRefusedAndTheOldCount
 
     EXPECT_TRUE (engine.requestNumberOfVoices (1024));
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
-    EXPECT_EQ (totalVoices (engine), 1024u);
+    EXPECT_EQ (voicesInPool (engine), 1024u);
     EXPECT_TRUE (engine.requestNumberOfVoices (1));
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
-    EXPECT_EQ (totalVoices (engine), 1u);
+    EXPECT_EQ (voicesInPool (engine), 1u);
 }
 
 TEST (AudioEngineVoiceRequests, aRequestReturnsAtOnceWhileTheAudioSideIsBusyAndTheLatestCountLands)
@@ -95,5 +56,5 @@ TEST (AudioEngineVoiceRequests, aRequestReturnsAtOnceWhileTheAudioSideIsBusyAndT
     }
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 40);
-    EXPECT_EQ (totalVoices (engine), 40u);
+    EXPECT_EQ (voicesInPool (engine), 40u);
 }
