@@ -63,6 +63,9 @@ AudioEngine::AudioEngine()
 
     voicePool.setMinimumSampleRate (88200.0f);
 
+    presetManager.loadFavorites (getFavoritesFile());
+    presetManager.selectPresetByPath ({});
+
     linkManager.addListener (this);
 }
 
@@ -70,6 +73,7 @@ AudioEngine::~AudioEngine()
 {
     linkManager.removeListener (this);
     keyboardState.removeListener (this);
+    presetManager.saveFavorites (getFavoritesFile());
     removeAllMappings();
 }
 
@@ -214,7 +218,7 @@ void AudioEngine::parameterLinksChanged()
 
 void AudioEngine::markPresetModified()
 {
-    presetModified.store (true);
+    markCurrentPresetModified();
 }
 
 //==============================================================================

@@ -14,6 +14,7 @@
 #include "engine/SynthVoicePool.h"
 #include "engine/VoiceCountChanger.h"
 #include "linking/ParameterLinkManager.h"
+#include "presets/PresetManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -37,6 +38,7 @@
 */
 class AudioEngine : public Korvalden::Parameter::ParameterGUILinker::AudioProcessorWithParameterDirtyCheck,
                     public juce::MidiKeyboardStateListener,
+                    private Korvalden::Misc::PresetManager::PresetClient,
                     private ParameterLinkManager::Listener
 {
 public:
@@ -103,12 +105,22 @@ public:
     //==============================================================================
     // Presets
     /** Fills the block with the current sound as a "KEST_Preset" element.  Message thread. */
-    void writePresetState (juce::MemoryBlock& out);
+    void writePresetState (juce::MemoryBlock& out) override;
     /** Applies a preset block; a block that is not XML changes nothing.  Values
         are clamped to 0..1 and a value that is not a finite number keeps the
         current one.  No preset mark, no host notification per parameter.
         Message thread. */
-    void readPresetState (const juce::MemoryBlock& in);
+    void readPresetState (const juce::MemoryBlock& in) override;
+    /** "New Preset". */
+    juce::String getDefaultPresetName() override;
+    /** Asked through the editor; with none open the answer is "no" at once
+        (both presets are kept).  Message thread. */
+    void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override;
+
+    /** The preset browser's model, for the editor and the host.  Message thread. */
+    Korvalden::Misc::PresetManager& getPresetManager() noexcept { return presetManager; }
+    /** <user's Application Support>/Korvalden/Kest.Favorites.xml */
+    static juce::File getFavoritesFile();
 
     //==============================================================================
     // AudioProcessorWithParameterDirtyCheck
@@ -202,9 +214,9 @@ public:
 
     //==============================================================================
     /** Whether the current preset is marked as modified.  Any thread. */
-    bool isPresetModified() const noexcept { return presetModified.load(); }
+    bool isPresetModified() const noexcept { return presetManager.isPresetModified(); }
     /** Clears the modified mark (a preset was loaded or saved).  Owner thread. */
-    void clearPresetModified() noexcept { presetModified = false; }
+    void clearPresetModified() { presetManager.setPresetUnmodified (true); }
 
     /** The thread that constructed the engine. */
     juce::Thread::ThreadID getOwnerThread() const noexcept { return ownerThread; }
@@ -231,6 +243,10 @@ public:
 
 private:
     void markPresetModified();
+    /** The preset items of the plug-in state: "BrowserState", "Preset" and
+        "ActiveUserFolder" written; all four restored. */
+    void writePresetStateItems (juce::XmlElement& state);
+    void restorePresetStateItems (const juce::XmlElement& state, bool modified, bool hasOwnSound);
     bool isProcessingInRealTime() const noexcept;
     /** Whether a call must go through the postponer: it comes from the owner
         thread, outside the audio callback, while the host processes in real time. */
@@ -304,7 +320,7 @@ private:
     int clipHoldLength = 0;
     std::array<std::atomic<int>, meterChannels> clipHoldSamples {};
 
-    std::atomic<bool> presetModified { false };
+    Korvalden::Misc::PresetManager presetManager { this, getName() };
     juce::Thread::ThreadID ownerThread = nullptr;
     Korvalden::Misc::FunctionCallPostponer postponer;
     juce::WaitableEvent voicesStopped;

@@ -90,6 +90,7 @@ void AudioEngine::readPresetState (const juce::MemoryBlock& in)
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state (stateTag);
+    writePresetStateItems (state);
     state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
     state.setAttribute ("NumberOfVoices", getRequestedNumberOfVoices());
     state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
@@ -114,6 +115,8 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     if (state == nullptr || ! hasTag (*state, stateTag))
         return;
 
+    restorePresetStateItems (*state, readBool (*state, "PresetChangedState", false), findChild (*state, presetTag) != nullptr);
+
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
 
@@ -132,6 +135,4 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
         XmlBinaryBlock::write (*preset, presetBlock);
         readPresetState (presetBlock);
     }
-
-    presetModified = readBool (*state, "PresetChangedState", false);
 }

@@ -3,6 +3,7 @@
 // in the table below, and each command's options are a table of their own.
 
 #include "host/DescribeCommand.h"
+#include "host/PresetCommands.h"
 #include "host/RenderCommand.h"
 
 #include <juce_core/juce_core.h>
@@ -71,7 +72,8 @@ int render (const std::vector<std::string>& arguments)
         std::cout << options.usage();
         return 0;
     }
-    if (! parsed)
+    KestHost::RenderPreset preset (options.preset);
+    if (! parsed || ! preset.applyTo (options, std::cout, error))
     {
         std::cerr << "kest-host render: " << error << "\n"
                   << "\"kest-host render --help\" lists the options\n";
@@ -92,6 +94,8 @@ const std::vector<Command>& commands()
     static const std::vector<Command> table {
         { "describe", "describe [BUNDLE]   register the plug-in and print its description", describe },
         { "render", "render [OPTIONS]    play MIDI (or the demo) through the plug-in into a WAV file", render },
+        { "presets", "presets [BUNDLE]    list the favourites and the preset folders",
+          [] (const std::vector<std::string>& arguments) { return KestHost::listPresets (arguments, defaultBundle(), std::cout, std::cerr); } },
     };
     return table;
 }

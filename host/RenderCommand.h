@@ -21,6 +21,7 @@ struct RenderOptions
     double maxSeconds = 3600.0;
     std::string loadState;
     std::string saveState;
+    std::string preset;                    // a ".prs" file, a tree path or a preset name
 
     bool helpAsked = false;
     /** Progress is one line rewritten in place (a terminal) rather than a

@@ -83,6 +83,8 @@ std::vector<CommandOption> RenderOptions::table()
           [this] (const std::string& value) { return CommandLine::number (value, 0.001, 86400.0, maxSeconds); } },
         { "--load-state", "FILE", "restore a sound saved before", "give the path of a state file", pathInto (loadState) },
         { "--save-state", "FILE", "keep the sound after rendering", "give the path of the state file to write", pathInto (saveState) },
+        { "--preset", "NAME|FILE", "play a preset: a .prs file, or a preset's name with its folders when two share it",
+          "give a preset's name or the path of a .prs file", [this] (const std::string& value) { preset = value; return ! value.empty(); } },
     };
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "host/RenderCommand.h"
+
+#include <iosfwd>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace KestHost
+{
+/** Makes the factory presets that travel in the bundle's resources visible
+    to this process (and the plug-in loaded into it) when no computer-wide
+    folder holds them: the bundle's Contents/Resources joins the end of
+    $XDG_DATA_DIRS.  Main thread, before any plug-in is loaded. */
+void useBundleFactoryPresets (const std::string& bundlePath);
+
+/** `kest-host presets [BUNDLE]`: prints the favourites and the preset folders
+    as the plug-in's browser shows them, one preset per line, favourites
+    marked.  Reads only.  Main thread. */
+int listPresets (const std::vector<std::string>& arguments, const std::string& defaultBundle,
+                 std::ostream& out, std::ostream& errors);
+
+/** `render --preset NAME|FILE`: once the options are known, the preset (a ".prs" file, a tree path,
+    or a preset name with or without its folders) becomes a state file that
+    restores it before the notes play.  The temporary state file goes with
+    this object.  Main thread. */
+class RenderPreset
+{
+public:
+    /** wantedPreset: the value of --preset, empty when none was given. */
+    explicit RenderPreset (std::string wantedPreset) : wanted (std::move (wantedPreset)) {}
+    ~RenderPreset();
+    /** Shows the bundle's factory presets to the plug-in, resolves the
+        preset and points the options' state file at it (after any state the
+        user loads).  False with a reason. */
+    bool applyTo (RenderOptions& options, std::ostream& out, std::string& error);
+
+private:
+    std::string wanted;
+    std::string stateFile;
+};
+} // namespace KestHost

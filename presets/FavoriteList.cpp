@@ -1,0 +1,132 @@
+#include "presets/PresetTreeItems.h"
+
+namespace Korvalden::Misc
+{
+namespace
+{
+const char* const listTag = "FAVLIST";
+const char* const presetTag = "Preset";
+
+bool isDefaultList (const juce::XmlElement& element)
+{
+    return element.getTagName().equalsIgnoreCase (listTag)
+           && element.getStringAttribute ("name") == "Default"
+           && element.getStringAttribute ("type") == "Presets";
+}
+
+juce::XmlElement* findDefaultList (const juce::XmlElement& root)
+{
+    for (auto* child : root.getChildIterator())
+        if (isDefaultList (*child))
+            return child;
+    return nullptr;
+}
+} // namespace
+
+void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
+{
+    // Only the first list counts: it is the one writeFavorites updates.
+    auto* list = findDefaultList (root);
+    if (list == nullptr)
+        return;
+
+    juce::Array<FileItem*> previous;
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* entry = dynamic_cast<FavoriteItem*> (getSubItem (index)))
+            previous.add (&entry->target);
+    for (auto* target : previous)
+        target->setFavorite (false);
+
+    for (auto* child : list->getChildIterator())
+    {
+        if (! child->getTagName().equalsIgnoreCase (presetTag))
+            continue;
+
+        auto* item = manager.findItemByPath (child->getStringAttribute ("id"));
+        if (auto* entry = dynamic_cast<FavoriteItem*> (item))
+            item = &entry->target;
+        if (auto* preset = dynamic_cast<FileItem*> (item))
+            preset->setFavorite (true);
+    }
+}
+
+void PresetManager::FavoriteList::writeFavorites (juce::XmlElement& root)
+{
+    auto* list = findDefaultList (root);
+    if (list != nullptr)
+    {
+        list->deleteAllChildElements();
+    }
+    else
+    {
+        list = root.createNewChildElement (listTag);
+        list->setAttribute ("name", "Default");
+        list->setAttribute ("type", "Presets");
+    }
+
+    for (auto& id : getFavoriteIds())
+        list->createNewChildElement (presetTag)->setAttribute ("id", id);
+}
+
+juce::StringArray PresetManager::FavoriteList::getFavoriteIds() const
+{
+    juce::StringArray ids;
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* entry = dynamic_cast<FavoriteItem*> (getSubItem (index)))
+            ids.add (entry->target.getItemIdentifierString());
+    return ids;
+}
+
+PresetManager::FavoriteItem* PresetManager::FavoriteList::findEntry (const FileItem& target) const
+{
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* entry = dynamic_cast<FavoriteItem*> (getSubItem (index)))
+            if (&entry->target == &target)
+                return entry;
+    return nullptr;
+}
+
+void PresetManager::FavoriteList::addEntry (FileItem& target)
+{
+    if (target.hasEntry)
+        return;
+
+    PresetTreeItemBase::insertSorted (*this, new FavoriteItem (target));
+    target.hasEntry = true;
+    target.favoriteList = this;
+    treeHasChanged();
+}
+
+void PresetManager::FavoriteList::removeEntry (FileItem& target, bool reactivate)
+{
+    auto* entry = findEntry (target);
+    target.hasEntry = false;
+    target.favoriteList = nullptr;
+    if (entry == nullptr)
+        return;
+
+    // A loaded entry hands over to its file item, which reads the preset again.
+    if (manager.getCurrentItem() == entry && reactivate)
+        target.activate();
+    if (manager.getCurrentItem() == entry)
+        manager.clearCurrentItem();
+
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (getSubItem (index) == entry)
+        {
+            removeSubItem (index, true);
+            break;
+        }
+}
+
+void PresetManager::FavoriteList::forgetAllEntries()
+{
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* entry = dynamic_cast<FavoriteItem*> (getSubItem (index)))
+        {
+            entry->target.hasEntry = false;
+            entry->target.favoriteList = nullptr;
+        }
+    clearSubItems();
+}
+} // namespace Korvalden::Misc

@@ -1,0 +1,74 @@
+#include "presets/PresetFileSystem.h"
+#include "presets/PresetTreeItems.h"
+
+namespace Korvalden::Misc
+{
+PresetManager::FileItem::FileItem (const juce::File& presetFile, bool isReadOnly)
+    : FileRepresentingItem (presetFile, isReadOnly)
+{
+    favorite.addListener (this);
+}
+
+PresetManager::FileItem::~FileItem()
+{
+    favorite.removeListener (this);
+    // The entry goes before this item does; it cannot load this file any more.
+    if (favoriteList != nullptr)
+        favoriteList->removeEntry (*this, false);
+}
+
+bool PresetManager::FileItem::loadPreset()
+{
+    auto* manager = getPresetManager();
+    if (manager == nullptr || manager->getClient() == nullptr)
+        return false;
+
+    juce::MemoryBlock block;
+    if (! PresetFileSystem::readWholeFile (file, block))
+        return false;
+
+    manager->getClient()->readPresetState (block);
+
+    if (auto* folder = dynamic_cast<DirectoryItem*> (getParentItem()))
+        folder->activate();
+    return true;
+}
+
+void PresetManager::FileItem::activate()
+{
+    if (loadPreset())
+        if (auto* manager = getPresetManager())
+            manager->selectItem (this);
+}
+
+void PresetManager::FileItem::setFavorite (bool on)
+{
+    favorite.setValue (on);
+    favorite.getValueSource().sendChangeMessage (true);
+}
+
+void PresetManager::FileItem::valueChanged (juce::Value&)
+{
+    const bool on = (bool) favorite.getValue();
+
+    // Only a change from off to on makes an entry, so a repeated "on" never
+    // makes a second one.
+    if (on && ! hasEntry)
+    {
+        if (auto* manager = getPresetManager())
+            manager->getFavoriteList().addEntry (*this);
+    }
+    else if (! on && hasEntry && favoriteList != nullptr)
+    {
+        favoriteList->removeEntry (*this, true);
+    }
+}
+
+//==============================================================================
+void PresetManager::FavoriteItem::activate()
+{
+    if (target.loadPreset())
+        if (auto* manager = getPresetManager())
+            manager->selectItem (this);
+}
+} // namespace Korvalden::Misc

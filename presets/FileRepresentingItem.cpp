@@ -1,0 +1,290 @@
+#include "gui/InplaceTextEditor.h"
+#include "presets/PresetFileSystem.h"
+#include "presets/PresetTreeItems.h"
+
+namespace Korvalden::Misc
+{
+namespace
+{
+/** What the in-place editor renames: the item while it exists.  It goes
+    when the editor closes, so an item deleted meanwhile is never reached. */
+class RenameTarget final : public GUI::InplaceTextEditor::Target
+{
+public:
+    explicit RenameTarget (PresetManager::FileRepresentingItem& item) : item (&item) {}
+
+    void prepareTextEditor (juce::TextEditor& editor) override
+    {
+        if (auto* target = item.get())
+            target->prepareTextEditor (editor);
+    }
+    juce::String getEditText() override
+    {
+        auto* target = item.get();
+        return target != nullptr ? target->getEditText() : juce::String();
+    }
+    void renameTo (const juce::String& newName) override
+    {
+        if (auto* target = item.get())
+            target->renameTo (newName);
+    }
+    void editorClosed() override { delete this; }
+
+private:
+    juce::WeakReference<PresetManager::FileRepresentingItem> item;
+};
+
+int indexInParent (juce::TreeViewItem& item)
+{
+    auto* parent = item.getParentItem();
+    if (parent == nullptr)
+        return -1;
+    for (int index = 0; index < parent->getNumSubItems(); ++index)
+        if (parent->getSubItem (index) == &item)
+            return index;
+    return -1;
+}
+} // namespace
+
+PresetManager::FileRepresentingItem::FileRepresentingItem (const juce::File& itemFile, bool isReadOnly)
+    : file (itemFile), readOnly (isReadOnly)
+{
+    setLinesDrawnForSubItems (false);
+}
+
+bool PresetManager::FileRepresentingItem::isMovable() const
+{
+    return ! readOnly && dynamic_cast<PresetTreeItemBase*> (getParentItem()) != nullptr;
+}
+
+bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& typedName, int mode)
+{
+    namespace fs = PresetFileSystem;
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+
+    const auto newName = typedName.trim();
+    if (readOnly || isTopLevel() || ! fs::isAcceptableName (newName) || newName == file.getFileNameWithoutExtension())
+        return false;
+
+    // The typed name is cut at its last dot and takes the item's own
+    // extension ("Pad 1.2" gives "Pad 1.prs").
+    const auto stem = newName.containsChar ('.') ? newName.upToLastOccurrenceOf (".", false, false) : newName;
+    if (! fs::isAcceptableName (stem.trim()))
+        return false;
+    auto target = file.getSiblingFile (stem + file.getFileExtension());
+    if (target.getParentDirectory() != file.getParentDirectory())
+        return false;
+
+    auto* manager = getPresetManager();
+    const bool isOwnFile = fs::isSameFile (target, file);
+    FileRepresentingItem* overwritten = nullptr;
+
+    if (isPreset() && target.existsAsFile() && ! isOwnFile)
+    {
+        if (mode == 0 && manager != nullptr && manager->getClient() != nullptr)
+        {
+            auto* request = new PresetOverwriteRequest (target.getFileNameWithoutExtension(), *this);
+            manager->adoptOverwriteRequest (request);
+            manager->getClient()->handlePresetOverwriteRequest (request);
+            return true;
+        }
+
+        if (mode == 1)
+        {
+            // The other preset's item goes once its file has been replaced.
+            if (auto* parent = getParentItem())
+                for (int index = 0; index < parent->getNumSubItems(); ++index)
+                    if (auto* sibling = dynamic_cast<FileRepresentingItem*> (parent->getSubItem (index)))
+                        if (sibling != this && fs::isSameFile (sibling->getFile(), target))
+                            overwritten = sibling;
+
+            if (! fs::moveReplacing (file, target))
+                return false;
+        }
+        else
+        {
+            target = fs::freeSibling (target);
+            if (! fs::moveWithoutReplacing (file, target))
+                return false;
+        }
+    }
+    else
+    {
+        // A folder renamed to its own name in other letter case, or to the
+        // name of another folder, takes a free numbered name.
+        if (target.isDirectory() || (fs::existsAtAll (target) && ! (isOwnFile && isPreset())))
+            target = fs::freeSibling (target);
+
+        if (! fs::moveWithoutReplacing (file, target))
+            return false;
+    }
+
+    changeFileTo (target);
+
+    if (overwritten != nullptr)
+        overwritten->removeFromTree();
+
+    if (auto* parent = getParentItem())
+    {
+        sortChildren (*parent);
+        parent->treeHasChanged();
+    }
+    if (manager != nullptr)
+        manager->triggerAsyncUpdate();
+    return true;
+}
+
+void PresetManager::FileRepresentingItem::changeFileTo (const juce::File& target)
+{
+    file = target;
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* child = dynamic_cast<FileRepresentingItem*> (getSubItem (index)))
+            child->relocateTo (file);
+}
+
+void PresetManager::FileRepresentingItem::relocateTo (const juce::File& newParentFolder)
+{
+    changeFileTo (newParentFolder.getChildFile (file.getFileName()));
+}
+
+void PresetManager::FileRepresentingItem::removeFromTree()
+{
+    if (auto* manager = getPresetManager())
+    {
+        if (manager->getCurrentFolder() == this)
+            manager->setCurrentFolder (dynamic_cast<DirectoryItem*> (getParentItem()));
+
+        // The current preset (or this preset's current favourite entry) steps
+        // to the next one first; on the only preset none is left current.
+        auto* current = manager->getCurrentItem();
+        auto* entry = dynamic_cast<FavoriteItem*> (current);
+        if (current == this || (entry != nullptr && &entry->target == this))
+        {
+            manager->stepPreset (current, false);
+            if (manager->getCurrentItem() == current)
+                manager->clearCurrentItem();
+        }
+    }
+
+    auto* parent = getParentItem();
+    const int index = indexInParent (*this);
+    if (parent != nullptr && index >= 0)
+        parent->removeSubItem (index, true);
+}
+
+bool PresetManager::FileRepresentingItem::isTopLevel() const
+{
+    return dynamic_cast<PresetTreeRootItem*> (getParentItem()) != nullptr;
+}
+
+bool PresetManager::FileRepresentingItem::deleteItem()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (readOnly || isTopLevel())
+        return false;
+
+    // A folder that still holds anything on disk stays (the system refuses
+    // to remove it).
+    if (! file.deleteFile())
+        return false;
+
+    removeFromTree();
+    return true;
+}
+
+void PresetManager::FileRepresentingItem::showRenameEditor()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    scrollIntoView();
+
+    juce::Component* host = nullptr;
+    juce::Rectangle<int> area;
+    if (auto* row = getRowComponent(); row != nullptr && row->isShowing())
+    {
+        host = row;
+        int x = 0;
+        for (auto* child : row->getChildren())
+            if (dynamic_cast<juce::Button*> (child) != nullptr)
+            {
+                x = juce::jmin (child->getWidth(), row->getWidth());
+                break;
+            }
+        area = { x, 0, row->getWidth() - x, row->getHeight() };
+    }
+    else if (auto* manager = getPresetManager())
+    {
+        host = manager->getPresetNameLabel();
+    }
+
+    if (host != nullptr)
+        new GUI::InplaceTextEditor (new RenameTarget (*this), host, area); // both delete themselves
+}
+
+void PresetManager::FileRepresentingItem::prepareTextEditor (juce::TextEditor& editor)
+{
+    auto base = juce::Colours::white;
+    auto* manager = getPresetManager();
+    if (auto* row = getRowComponent(); row != nullptr && row->isShowing())
+        base = row->findColour (juce::TextEditor::backgroundColourId, true);
+    else if (manager != nullptr && manager->getPresetNameLabel() != nullptr)
+        base = manager->getPresetNameLabel()->findColour (juce::TextEditor::backgroundColourId, true);
+
+    editor.setInputRestrictions (0, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890 _().");
+    const auto contrast = base.contrasting (0.5f);
+    editor.setColour (juce::TextEditor::backgroundColourId, base);
+    editor.setColour (juce::TextEditor::highlightColourId, contrast);
+    editor.setColour (juce::TextEditor::textColourId, contrast);
+    editor.setColour (juce::TextEditor::highlightedTextColourId, base);
+    editor.setColour (juce::CaretComponent::caretColourId, contrast);
+}
+
+void PresetManager::FileRepresentingItem::showPopupMenu()
+{
+    if (readOnly)
+        return;
+
+    const bool isFolder = ! isPreset();
+    const bool belowTopLevel = dynamic_cast<PresetTreeItemBase*> (getParentItem()) != nullptr;
+
+    juce::PopupMenu menu;
+    if (isFolder)
+        menu.addItem (3, "Create new Folder");
+    if (belowTopLevel)
+    {
+        menu.addItem (1, "Rename");
+        menu.addItem (2, "Delete", isPreset() || getNumSubItems() == 0);
+    }
+    if (menu.getNumItems() == 0)
+        return;
+
+   #if JUCE_MODAL_LOOPS_PERMITTED
+    switch (menu.show())
+    {
+        case 1: showRenameEditor(); break;
+        case 2: deleteItem(); break;
+        case 3:
+            if (auto* folder = dynamic_cast<DirectoryItem*> (this))
+                folder->createSubFolder();
+            break;
+        default: break;
+    }
+   #endif
+}
+
+//==============================================================================
+PresetManager::FileRepresentingItem::PresetOverwriteRequest::PresetOverwriteRequest (const juce::String& name,
+                                                                                     FileRepresentingItem& asking)
+    : targetName (name), item (&asking)
+{
+}
+
+void PresetManager::FileRepresentingItem::PresetOverwriteRequest::answer (bool overwrite)
+{
+    if (answered)
+        return;
+    answered = true;
+
+    if (auto* asking = item.get())
+        asking->moveOrRename (targetName, overwrite ? 1 : 2);
+}
+} // namespace Korvalden::Misc

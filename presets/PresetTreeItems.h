@@ -1,0 +1,225 @@
+#pragma once
+
+#include "presets/PresetManager.h"
+
+// The items of the preset tree: folders and ".prs" files below the file-tree
+// root, and the favourites list with its entries.  Every item is owned by its
+// parent and deleted with it.  Message thread only.
+
+namespace Korvalden::Misc
+{
+/** The root of a tree ("PresetFiles", or the favourites list). */
+class PresetManager::PresetTreeRootItem : public juce::TreeViewItem
+{
+public:
+    PresetTreeRootItem (PresetManager& owner, const juce::String& uniqueName = "PresetFiles");
+
+    bool mightContainSubItems() override { return true; }
+    juce::String getUniqueName() const override { return name; }
+
+    PresetManager& manager;
+
+private:
+    juce::String name;
+};
+
+/** What every row below a root has in common. */
+class PresetManager::PresetTreeItemBase : public juce::TreeViewItem
+{
+public:
+    bool mightContainSubItems() override { return ! isPreset(); }
+    int getItemHeight() const override;
+    bool canBeSelected() const override { return isPreset(); }
+
+    virtual bool isPreset() const = 0;
+    /** A preset loads and becomes current; a folder becomes the active folder. */
+    virtual void activate() = 0;
+    virtual void showPopupMenu() {}
+    virtual bool isMovable() const { return false; }
+    virtual bool canAcceptItem (PresetTreeItemBase*) { return false; }
+    virtual void acceptItem (PresetTreeItemBase*) {}
+    /** The favourite flag of a preset; null for folders. */
+    virtual juce::Value* getFavoriteValue() { return nullptr; }
+
+    /** The manager of the tree that holds this item, or null outside one. */
+    PresetManager* getPresetManager() const;
+    /** The root of the tree that holds this item, or null. */
+    PresetTreeRootItem* getRootItem() const;
+    /** Opens every ancestor and asks the owner view to show the item. */
+    void scrollIntoView();
+    /** Folders before presets, then names by code point, case-sensitively. */
+    static int compareByName (juce::TreeViewItem* a, juce::TreeViewItem* b);
+    /** Inserts the item after every child that compares equal or smaller. */
+    static void insertSorted (juce::TreeViewItem& parent, PresetTreeItemBase* item);
+    /** Sorts the parent's children by compareByName. */
+    static void sortChildren (juce::TreeViewItem& parent);
+
+    /** The row component the tree view made for this item, while it exists. */
+    void setRowComponent (juce::Component* row) { rowComponent = row; }
+    juce::Component* getRowComponent() const { return rowComponent.getComponent(); }
+
+private:
+    juce::Component::SafePointer<juce::Component> rowComponent;
+};
+
+/** An item backed by a file or a folder. */
+class PresetManager::FileRepresentingItem : public PresetManager::PresetTreeItemBase
+{
+public:
+    FileRepresentingItem (const juce::File& file, bool readOnly);
+
+    juce::String getUniqueName() const override { return file.getFileNameWithoutExtension(); }
+    void showPopupMenu() override;
+    bool isMovable() const override;
+
+    /** Opens the in-place editor over the item's row (right of its first
+        button) when the row shows, else over the manager's name label; with
+        neither nothing opens.  A confirmed name goes to renameTo. */
+    void showRenameEditor();
+
+    /** The in-place editor's set-up: only letters, digits, space and "_().",
+        in colours derived from the row's (or the label's) text-editor
+        background. */
+    void prepareTextEditor (juce::TextEditor& editor);
+    /** The in-place editor's text and its confirmed name (overwrite mode 0). */
+    juce::String getEditText() const { return getUniqueName(); }
+    void renameTo (const juce::String& newName) { moveOrRename (newName, 0); }
+
+    /** Renames the file or folder in place.  Mode 0 asks the client when a
+        preset of that name exists, 1 overwrites it, 2 keeps both under a
+        numbered name.  Names that would leave the folder (".", "..", path
+        separators) are refused.  A failed rename changes nothing on disk
+        or in the tree.  Returns true when the item has its new name (or the
+        question was asked). */
+    bool moveOrRename (const juce::String& newName, int mode);
+    /** The item's file moves into the new parent folder; children follow. */
+    void relocateTo (const juce::File& newParentFolder);
+    /** The item now stands for this file (after a move); children follow. */
+    void changeFileTo (const juce::File& newFile);
+    /** Deletes the preset, or the folder when empty, and the item.  The
+        current preset steps forward first.  False when the file stays. */
+    bool deleteItem();
+
+    const juce::File& getFile() const noexcept { return file; }
+    bool isReadOnly() const noexcept { return readOnly; }
+    /** "Factory Presets" and "User Presets": never renamed, moved or deleted. */
+    bool isTopLevel() const;
+
+    class PresetOverwriteRequest;
+
+protected:
+    juce::File file;
+    const bool readOnly;
+
+private:
+    /** Takes the item out of the tree without touching its file. */
+    void removeFromTree();
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE (FileRepresentingItem)
+};
+
+/** The pending rename of an item: holds the target name and a weak pointer
+    to the item, so it never outlives what it points to.  Owned by the
+    manager; answered at most once. */
+class PresetManager::FileRepresentingItem::PresetOverwriteRequest : public PresetManager::PresetClient::PresetOverwriteRequest
+{
+public:
+    PresetOverwriteRequest (const juce::String& targetName, FileRepresentingItem& item);
+
+    juce::String getPresetName() const override { return targetName; }
+    void answer (bool overwrite) override;
+
+private:
+    juce::String targetName;
+    juce::WeakReference<FileRepresentingItem> item;
+    bool answered = false;
+};
+
+/** One ".prs" preset file with its favourite flag. */
+class PresetManager::FileItem : public PresetManager::FileRepresentingItem,
+                                private juce::Value::Listener
+{
+public:
+    FileItem (const juce::File& file, bool readOnly);
+    ~FileItem() override;
+
+    bool isPreset() const override { return true; }
+    void activate() override;
+    juce::Value* getFavoriteValue() override { return &favorite; }
+
+    /** Reads the file and hands it to the client; false changes nothing. */
+    bool loadPreset();
+    /** Sets the flag and delivers the change at once. */
+    void setFavorite (bool on);
+    bool isFavorite() const { return hasEntry; }
+
+private:
+    void valueChanged (juce::Value&) override;
+
+    friend class FavoriteList;
+    juce::Value favorite;
+    bool hasEntry = false;
+    /** The list that holds this preset's entry, while it has one. */
+    FavoriteList* favoriteList = nullptr;
+};
+
+/** A folder; reads its whole sub-tree when created. */
+class PresetManager::DirectoryItem : public PresetManager::FileRepresentingItem
+{
+public:
+    /** realAncestors: the resolved folders of the walk above this one; a
+        link that leads back to one of them is skipped. */
+    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName,
+                   const juce::StringArray& realAncestors = {});
+
+    juce::String getUniqueName() const override;
+    bool isPreset() const override { return false; }
+    void activate() override;
+    bool canAcceptItem (PresetTreeItemBase* item) override;
+    /** Moves the item's file into this folder; never overwrites, never asks. */
+    void acceptItem (PresetTreeItemBase* item) override;
+    /** A new folder "New Folder" ("New Folder(2)" ...) that becomes active; null when it cannot be made. */
+    DirectoryItem* createSubFolder();
+
+private:
+    juce::String displayName;
+};
+
+/** The favourites: a flat list of entries, sorted by name. */
+class PresetManager::FavoriteList : public PresetManager::PresetTreeRootItem
+{
+public:
+    explicit FavoriteList (PresetManager& owner) : PresetTreeRootItem (owner, "Favorites") {}
+
+    /** Applies the first list named "Default" of type "Presets"; ids that do
+        not resolve to a preset are dropped. */
+    void readFavorites (const juce::XmlElement& root);
+    /** Replaces the first such list's entries (or appends a new list); every
+        other child of the root stays. */
+    void writeFavorites (juce::XmlElement& root);
+    /** The tree paths of the entries' presets, in list order. */
+    juce::StringArray getFavoriteIds() const;
+
+    /** Called by a file item whose flag changed. */
+    void addEntry (FileItem& target);
+    void removeEntry (FileItem& target, bool reactivate);
+    FavoriteItem* findEntry (const FileItem& target) const;
+    /** Deletes every entry without touching the flags' listeners (the manager is going). */
+    void forgetAllEntries();
+};
+
+/** One favourite: stands for a file item of the folder tree. */
+class PresetManager::FavoriteItem : public PresetManager::PresetTreeItemBase
+{
+public:
+    explicit FavoriteItem (FileItem& target) : target (target) {}
+
+    juce::String getUniqueName() const override { return target.getUniqueName(); }
+    bool isPreset() const override { return true; }
+    /** Loads the target's preset and makes this entry current. */
+    void activate() override;
+    juce::Value* getFavoriteValue() override { return target.getFavoriteValue(); }
+
+    FileItem& target;
+};
+} // namespace Korvalden::Misc

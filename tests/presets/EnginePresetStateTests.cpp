@@ -1,0 +1,180 @@
+#include "engine/AudioEngine.h"
+#include "engine/XmlBinaryBlock.h"
+#include "platform/ApplicationSupport.h"
+#include "presets/PresetTreeItems.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+namespace
+{
+const juce::String userPath = "/PresetFiles/User Presets";
+
+class EnginePresets : public ::testing::Test
+{
+protected:
+    EnginePresets() { makerFolder.deleteRecursively(); }
+    ~EnginePresets() override { makerFolder.deleteRecursively(); }
+
+    static juce::String currentPath (AudioEngine& engine)
+    {
+        auto* item = engine.getPresetManager().getCurrentItem();
+        return item != nullptr ? item->getItemIdentifierString() : juce::String();
+    }
+
+    juce::File makerFolder = Korvalden::Platform::getUserMakerFolder();
+};
+} // namespace
+
+TEST_F (EnginePresets, aNewEngineHasNoPresetAndSavesItsSoundAsNewPreset)
+{
+    AudioEngine engine;
+    auto& manager = engine.getPresetManager();
+    EXPECT_EQ (manager.getCurrentItem(), nullptr);
+    EXPECT_EQ (manager.getDisplayName(), "*");
+    EXPECT_TRUE (engine.isPresetModified()); // the defaults went through the host path
+
+    engine.setParameter (7, 0.25f);
+    manager.savePreset();
+    auto file = makerFolder.getChildFile ("Presets/Kest/New Preset.prs");
+    ASSERT_TRUE (file.existsAsFile());
+    EXPECT_EQ (currentPath (engine), userPath + "/New Preset");
+    EXPECT_FALSE (engine.isPresetModified());
+
+    juce::MemoryBlock bytes;
+    file.loadFileAsData (bytes);
+    auto preset = XmlBinaryBlock::read (bytes);
+    ASSERT_NE (preset, nullptr);
+    EXPECT_EQ (preset->getTagName(), "KEST_Preset");
+    EXPECT_FLOAT_EQ ((float) preset->getDoubleAttribute ("Frequency_1"), 0.25f);
+
+    engine.setParameter (92, 0.5f); // the volume is no part of a preset
+    EXPECT_FALSE (engine.isPresetModified());
+    engine.setParameter (7, 0.75f);
+    EXPECT_TRUE (engine.isPresetModified());
+    engine.getPresetManager().getCurrentItem()->activate();
+    EXPECT_FLOAT_EQ (engine.getParameter (7), 0.25f);
+    EXPECT_FALSE (engine.isPresetModified());
+}
+
+TEST_F (EnginePresets, theStateCarriesTheFourPresetItemsAndTheUnsavedSound)
+{
+    juce::MemoryBlock state;
+    {
+        AudioEngine engine;
+        engine.setParameter (7, 0.25f);
+        engine.getPresetManager().getUserFolderItem()->createSubFolder()->moveOrRename ("Bass", 0);
+        engine.getPresetManager().savePreset();
+        engine.setParameter (7, 0.6f); // an edit not saved to the file
+        engine.getStateInformation (state);
+    }
+
+    auto xml = XmlBinaryBlock::read (state);
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getStringAttribute ("Preset"), userPath + "/Bass/New Preset");
+    EXPECT_EQ (xml->getStringAttribute ("ActiveUserFolder"), userPath + "/Bass");
+    EXPECT_EQ (xml->getIntAttribute ("PresetChangedState"), 1);
+    ASSERT_NE (xml->getChildByName ("BrowserState"), nullptr);
+    EXPECT_NE (xml->getChildByName ("BrowserState")->getFirstChildElement(), nullptr);
+
+    AudioEngine restored;
+    restored.setStateInformation (state.getData(), (int) state.getSize());
+    EXPECT_EQ (currentPath (restored), userPath + "/Bass/New Preset");
+    EXPECT_EQ (restored.getPresetManager().getCurrentFolder()->getItemIdentifierString(), userPath + "/Bass");
+    EXPECT_TRUE (restored.isPresetModified());
+    EXPECT_EQ (restored.getPresetManager().getDisplayName(), "*New Preset");
+    EXPECT_FLOAT_EQ (restored.getParameter (7), 0.6f);
+
+    // Without the flag the preset shows unmodified.
+    xml->removeAttribute ("PresetChangedState");
+    juce::MemoryBlock unchanged;
+    XmlBinaryBlock::write (*xml, unchanged);
+    restored.setStateInformation (unchanged.getData(), (int) unchanged.getSize());
+    EXPECT_FALSE (restored.isPresetModified());
+}
+
+TEST_F (EnginePresets, aStateWithoutPresetItemsStillLoadsAndAMissingPresetKeepsItsName)
+{
+    AudioEngine engine;
+    const juce::String oldState = "<KEST_Plugin_State MasterVolume=\"0.5\" NumberOfVoices=\"8\"><KEST_Preset Version=\"1\" Frequency_1=\"0.3\"/></KEST_Plugin_State>";
+    juce::MemoryBlock block;
+    XmlBinaryBlock::write (*juce::parseXML (oldState), block);
+    engine.setStateInformation (block.getData(), (int) block.getSize());
+    EXPECT_EQ (engine.getNumberOfVoices(), 8);
+    EXPECT_FLOAT_EQ (engine.getParameter (7), 0.3f);
+    EXPECT_EQ (engine.getPresetManager().getCurrentItem(), nullptr);
+    EXPECT_FALSE (engine.isPresetModified());
+
+    auto withGonePreset = juce::parseXML (oldState);
+    withGonePreset->setAttribute ("Preset", userPath + "/Lost Sound");
+    withGonePreset->setAttribute ("ActiveUserFolder", "/PresetFiles/Factory Presets");
+    XmlBinaryBlock::write (*withGonePreset, block);
+    engine.setStateInformation (block.getData(), (int) block.getSize());
+    EXPECT_EQ (engine.getPresetManager().getDisplayName(), "*Lost Sound");
+    EXPECT_EQ (engine.getPresetManager().getCurrentFolder(), engine.getPresetManager().getUserFolderItem());
+}
+
+TEST_F (EnginePresets, aStateRestoredOnAnotherThreadReachesTheTreeOnTheMessageThread)
+{
+    juce::MemoryBlock state;
+    {
+        AudioEngine engine;
+        engine.setParameter (7, 0.25f);
+        engine.getPresetManager().savePreset();
+        engine.setParameter (7, 0.6f);
+        engine.getStateInformation (state);
+    }
+
+    AudioEngine restored;
+    std::thread host ([&] { restored.setStateInformation (state.getData(), (int) state.getSize()); });
+    host.join();
+    EXPECT_EQ (restored.getPresetManager().getCurrentItem(), nullptr); // not yet
+    EXPECT_FLOAT_EQ (restored.getParameter (7), 0.6f);
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (currentPath (restored), userPath + "/New Preset");
+    EXPECT_TRUE (restored.isPresetModified());
+    EXPECT_FLOAT_EQ (restored.getParameter (7), 0.6f); // the file did not override the state's sound
+
+    // Saved from another thread, the state names what the message thread shows.
+    juce::MemoryBlock saved;
+    std::thread saver ([&] { restored.getStateInformation (saved); });
+    saver.join();
+    auto xml = XmlBinaryBlock::read (saved);
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getStringAttribute ("Preset"), userPath + "/New Preset");
+    EXPECT_EQ (xml->getStringAttribute ("ActiveUserFolder"), userPath);
+}
+
+TEST_F (EnginePresets, favouritesAreReadAtConstructionAndWrittenAtDestruction)
+{
+    {
+        AudioEngine engine;
+        engine.getPresetManager().savePreset();
+        dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (engine.getPresetManager().getCurrentItem())->setFavorite (true);
+    }
+    auto favorites = makerFolder.getChildFile ("Kest.Favorites.xml");
+    ASSERT_TRUE (favorites.existsAsFile());
+
+    AudioEngine engine;
+    EXPECT_EQ (engine.getPresetManager().getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/New Preset"));
+}
+
+TEST_F (EnginePresets, anOverwriteQuestionWithoutAnEditorKeepsBoth)
+{
+    AudioEngine engine;
+    auto& manager = engine.getPresetManager();
+    manager.savePreset();
+    manager.savePreset();
+    auto* second = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (manager.getCurrentItem());
+    second->renameTo ("New Preset");
+    auto folder = makerFolder.getChildFile ("Presets/Kest");
+    EXPECT_TRUE (folder.getChildFile ("New Preset.prs").existsAsFile());
+    EXPECT_TRUE (folder.getChildFile ("New Preset(3).prs").existsAsFile());
+    EXPECT_FALSE (folder.getChildFile ("New Preset(2).prs").existsAsFile());
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -1,0 +1,129 @@
+#include "PresetTestSupport.h"
+
+using namespace PresetTestSupport;
+
+namespace
+{
+class Favorites : public PresetFolders
+{
+protected:
+    Favorites()
+    {
+        addPreset (factory, "Bass/Deep", "deep");
+        addPreset (user, "Round", "round");
+        addPreset (user, "Warm", "warm");
+        file = base.getChildFile ("Kest.Favorites.xml");
+    }
+
+    juce::File file;
+};
+} // namespace
+
+TEST_F (Favorites, theFileKeepsOtherListsAndDropsIdsThatNoLongerResolve)
+{
+    file.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<MYROOT keep=\"1\">\n"
+                          "  <Something else=\"yes\"/>\n"
+                          "  <FAVLIST name=\"Other\" type=\"Presets\"><Preset id=\"/x\"/></FAVLIST>\n"
+                          "  <favlist name=\"Default\" type=\"Presets\">\n"
+                          "    <Preset id=\"" + factoryPath + "/Bass/Deep\"/>\n"
+                          "    <preset id=\"" + userPath + "/Gone\"/>\n"
+                          "    <Preset id=\"" + userPath + "/round\"/>\n"
+                          "    <Preset/>\n"
+                          "  </favlist>\n"
+                          "  <FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Warm\"/></FAVLIST>\n"
+                          "</MYROOT>\n");
+    {
+        auto manager = makeManager();
+        manager->loadFavorites (file);
+        // Only the first list counts; a factory preset can be a favourite.
+        EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (factoryPath + "/Bass/Deep"));
+        EXPECT_TRUE (fileItem (*manager, factoryPath + "/Bass/Deep")->isFavorite());
+        EXPECT_FALSE (fileItem (*manager, userPath + "/Warm")->isFavorite());
+
+        fileItem (*manager, userPath + "/Round")->setFavorite (true);
+        ASSERT_TRUE (manager->saveFavorites (file));
+    }
+
+    auto root = juce::parseXML (file);
+    ASSERT_NE (root, nullptr);
+    EXPECT_EQ (root->getTagName(), "MYROOT");
+    EXPECT_EQ (root->getStringAttribute ("keep"), "1");
+    ASSERT_EQ (root->getNumChildElements(), 4);
+    EXPECT_EQ (root->getChildElement (0)->getTagName(), "Something");
+    EXPECT_EQ (root->getChildElement (1)->getStringAttribute ("name"), "Other");
+    EXPECT_EQ (root->getChildElement (1)->getChildElement (0)->getStringAttribute ("id"), "/x");
+
+    auto* list = root->getChildElement (2);
+    ASSERT_EQ (list->getNumChildElements(), 2);
+    EXPECT_EQ (list->getChildElement (0)->getStringAttribute ("id"), factoryPath + "/Bass/Deep");
+    EXPECT_EQ (list->getChildElement (1)->getStringAttribute ("id"), userPath + "/Round");
+    EXPECT_EQ (root->getChildElement (3)->getChildElement (0)->getStringAttribute ("id"), userPath + "/Warm");
+}
+
+TEST_F (Favorites, aMissingOrBrokenFileMeansNoneAndAnUnchangedListIsNotWritten)
+{
+    auto manager = makeManager();
+    manager->loadFavorites (file);
+    EXPECT_TRUE (manager->saveFavorites (file));
+    EXPECT_FALSE (file.exists()); // nothing to say
+
+    file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Warm\"/></FAVLIST></FAVORITES>");
+    const auto written = file.loadFileAsString();
+    auto second = makeManager();
+    second->loadFavorites (file);
+    EXPECT_TRUE (fileItem (*second, userPath + "/Warm")->isFavorite());
+    EXPECT_TRUE (second->saveFavorites (file));
+    EXPECT_EQ (file.loadFileAsString(), written);
+
+    file.replaceWithText ("not < xml");
+    auto third = makeManager();
+    third->loadFavorites (file);
+    EXPECT_EQ (third->getFavoriteList().getNumSubItems(), 0);
+    fileItem (*third, userPath + "/Round")->setFavorite (true);
+    EXPECT_TRUE (third->saveFavorites (file));
+    auto root = juce::parseXML (file);
+    ASSERT_NE (root, nullptr);
+    EXPECT_EQ (root->getTagName(), "FAVORITES");
+    EXPECT_EQ (root->getChildByName ("FAVLIST")->getStringAttribute ("type"), "Presets");
+}
+
+TEST_F (Favorites, anEntryAppearsOnlyOnAChangeFromOffToOnAndGoesWithItsPreset)
+{
+    auto manager = makeManager();
+    auto* warm = fileItem (*manager, userPath + "/Warm");
+    warm->setFavorite (true);
+    warm->setFavorite (true);
+    warm->getFavoriteValue()->setValue (1);
+    warm->getFavoriteValue()->getValueSource().sendChangeMessage (true);
+    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 1);
+
+    fileItem (*manager, userPath + "/Round")->setFavorite (true);
+    EXPECT_EQ (manager->getFavoriteList().getSubItem (0)->getUniqueName(), "Round");
+
+    // Switching off a loaded entry reloads the preset through its file item.
+    manager->findItemByPath ("/Favorites/Warm")->activate();
+    client.sound = "edited";
+    warm->setFavorite (false);
+    EXPECT_EQ (currentPath (*manager), userPath + "/Warm");
+    EXPECT_EQ (client.sound, "warm");
+    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 1);
+
+    // Deleting a preset whose entry is loaded steps on among the favourites.
+    warm->setFavorite (true);
+    manager->findItemByPath ("/Favorites/Round")->activate();
+    ASSERT_TRUE (fileItem (*manager, userPath + "/Round")->deleteItem());
+    EXPECT_EQ (currentPath (*manager), "/Favorites/Warm");
+    ASSERT_TRUE (warm->deleteItem());
+    EXPECT_EQ (manager->getCurrentItem(), nullptr);
+    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 0);
+}
+
+TEST_F (Favorites, aRenamedFavouriteKeepsItsEntryAndWritesItsNewPath)
+{
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/Warm")->setFavorite (true);
+    fileItem (*manager, userPath + "/Warm")->moveOrRename ("Hot", 0);
+    EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Hot"));
+    EXPECT_NE (manager->findItemByPath ("/Favorites/Hot"), nullptr);
+}

@@ -1,0 +1,256 @@
+#include "PresetTestSupport.h"
+
+#include "presets/PresetFileSystem.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace PresetTestSupport;
+namespace fs = Korvalden::Misc::PresetFileSystem;
+
+namespace
+{
+class PresetRename : public PresetFolders
+{
+protected:
+    PresetRename()
+    {
+        addPreset (user, "Deep", "deep bytes");
+        addPreset (user, "Other", "other bytes");
+    }
+};
+
+/** Files above the limit cannot grow: a disk that is full for this process. */
+class FullDisk
+{
+public:
+    explicit FullDisk (rlim_t bytes)
+    {
+        ::getrlimit (RLIMIT_FSIZE, &previous);
+        oldHandler = std::signal (SIGXFSZ, SIG_IGN);
+        rlimit limit { bytes, previous.rlim_max };
+        ::setrlimit (RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk()
+    {
+        ::setrlimit (RLIMIT_FSIZE, &previous);
+        std::signal (SIGXFSZ, oldHandler);
+    }
+
+private:
+    rlimit previous {};
+    void (*oldHandler) (int) = nullptr;
+};
+} // namespace
+
+TEST_F (PresetRename, askingKeepsEveryFileUntilTheAnswerThenOverwritesOnce)
+{
+    auto manager = makeManager();
+    auto* deep = fileItem (*manager, userPath + "/Deep");
+    ASSERT_TRUE (deep->moveOrRename ("Other", 0));
+    ASSERT_EQ (client.requests.size(), 1u);
+    EXPECT_EQ (client.requests[0]->getPresetName(), "Other");
+    EXPECT_EQ (user.getChildFile ("Deep.prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (user.getChildFile ("Other.prs").loadFileAsString(), "other bytes");
+
+    client.requests[0]->answer (true);
+    EXPECT_FALSE (user.getChildFile ("Deep.prs").exists());
+    EXPECT_EQ (user.getChildFile ("Other.prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (manager->getUserFolderItem()->getNumSubItems(), 1);
+    EXPECT_EQ (item (*manager, userPath + "/Other"), deep);
+
+    client.requests[0]->answer (false); // a second answer does nothing
+    EXPECT_EQ (snapshot (user).size(), 1u);
+}
+
+TEST_F (PresetRename, keepBothGivesANumberedNameAndOverwriteStepsAwayFromTheLoadedVictim)
+{
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/Deep")->moveOrRename ("Other", 2);
+    EXPECT_EQ (user.getChildFile ("Other(2).prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (user.getChildFile ("Other.prs").loadFileAsString(), "other bytes");
+    EXPECT_NE (item (*manager, userPath + "/Other(2)"), nullptr);
+
+    // The engine with no editor answers "keep both" at once.
+    client.answer = FakeClient::Answer::keepBoth;
+    fileItem (*manager, userPath + "/Other(2)")->renameTo ("Other");
+    EXPECT_EQ (user.getChildFile ("Other(3).prs").loadFileAsString(), "deep bytes");
+
+    manager->selectPresetByPath (userPath + "/Other");
+    fileItem (*manager, userPath + "/Other")->setFavorite (true);
+    fileItem (*manager, userPath + "/Other(3)")->moveOrRename ("Other", 1);
+    EXPECT_EQ (user.getChildFile ("Other.prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (snapshot (user).size(), 1u);
+    // The overwritten preset was loaded: the manager stepped to the next one,
+    // and its favourite went with it.
+    EXPECT_EQ (currentPath (*manager), userPath + "/Other");
+    EXPECT_EQ (client.sound, "deep bytes");
+    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 0);
+}
+
+TEST_F (PresetRename, caseRulesCompareFilesNotSpellings)
+{
+    addPreset (user, "deep", "lower deep bytes");
+    auto manager = makeManager();
+
+    // deep.prs is another file on this system: the question is asked.
+    client.answer = FakeClient::Answer::keepBoth;
+    fileItem (*manager, userPath + "/Deep")->renameTo ("deep");
+    EXPECT_EQ (client.requests.size(), 1u);
+    EXPECT_EQ (user.getChildFile ("deep.prs").loadFileAsString(), "lower deep bytes");
+    EXPECT_EQ (user.getChildFile ("deep(2).prs").loadFileAsString(), "deep bytes");
+
+    // A case-only rename of one file simply renames it.
+    fileItem (*manager, userPath + "/Other")->renameTo ("OTHER");
+    EXPECT_EQ (user.getChildFile ("OTHER.prs").loadFileAsString(), "other bytes");
+    EXPECT_FALSE (user.getChildFile ("Other.prs").exists());
+    EXPECT_EQ (client.requests.size(), 1u);
+
+    user.getChildFile ("Pads").createDirectory();
+    auto manager2 = makeManager();
+    auto* pads = dynamic_cast<PresetManager::DirectoryItem*> (item (*manager2, userPath + "/Pads"));
+    ASSERT_TRUE (pads->moveOrRename ("pads", 0));
+    EXPECT_TRUE (user.getChildFile ("pads").isDirectory());
+    EXPECT_FALSE (user.getChildFile ("Pads").exists());
+}
+
+TEST_F (PresetRename, namesThatLeaveTheFolderAreRefused)
+{
+    auto manager = makeManager();
+    const auto before = snapshot (base);
+    auto* deep = fileItem (*manager, userPath + "/Deep");
+    for (auto name : { "", "  ", ".", "..", "../Deep", "a/b", "a\\b", ".prs" })
+        EXPECT_FALSE (deep->moveOrRename (name, 2)) << name;
+    EXPECT_EQ (snapshot (base), before);
+
+    // The extension rule cuts at the last dot: "Pad 1.2" gives "Pad 1.prs".
+    EXPECT_TRUE (deep->moveOrRename ("Pad 1.2", 2));
+    EXPECT_EQ (user.getChildFile ("Pad 1.prs").loadFileAsString(), "deep bytes");
+}
+
+TEST_F (PresetRename, foldersMoveWithTheirPresetsAndNeverIntoThemselves)
+{
+    addPreset (user, "Pads/Air", "air");
+    addPreset (user, "Keep/Air", "other air");
+    auto manager = makeManager();
+    auto* pads = dynamic_cast<PresetManager::DirectoryItem*> (item (*manager, userPath + "/Pads"));
+    auto* keep = dynamic_cast<PresetManager::DirectoryItem*> (item (*manager, userPath + "/Keep"));
+    manager->setActiveFolderByPath (userPath + "/Pads");
+
+    ASSERT_TRUE (pads->moveOrRename ("Soft", 0));
+    EXPECT_EQ (fileItem (*manager, userPath + "/Soft/Air")->getFile(), user.getChildFile ("Soft/Air.prs"));
+    EXPECT_EQ (manager->getCurrentFolder(), pads);
+
+    // A folder never moves below itself; a drop never overwrites.
+    pads->acceptItem (pads);
+    fileItem (*manager, userPath + "/Soft/Air")->setFavorite (true);
+    keep->acceptItem (fileItem (*manager, userPath + "/Soft/Air"));
+    EXPECT_EQ (user.getChildFile ("Keep/Air.prs").loadFileAsString(), "other air");
+    EXPECT_EQ (user.getChildFile ("Keep/Air(2).prs").loadFileAsString(), "air");
+    EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Keep/Air(2)"));
+
+    keep->acceptItem (pads);
+    EXPECT_TRUE (user.getChildFile ("Keep/Soft").isDirectory());
+    EXPECT_EQ (pads->getParentItem(), keep);
+}
+
+TEST_F (PresetRename, deletingTheLoadedPresetLoadsTheNextAndTheOnlyOneLeavesNone)
+{
+    auto manager = makeManager();
+    manager->selectPresetByPath (userPath + "/Deep");
+    ASSERT_TRUE (fileItem (*manager, userPath + "/Deep")->deleteItem());
+    EXPECT_EQ (currentPath (*manager), userPath + "/Other");
+    ASSERT_TRUE (fileItem (*manager, userPath + "/Other")->deleteItem());
+    EXPECT_EQ (manager->getCurrentItem(), nullptr);
+    EXPECT_TRUE (snapshot (user).empty());
+
+    // A folder that still holds anything stays.
+    addPreset (user, "Full/Thing", "thing");
+    auto manager2 = makeManager();
+    auto* full = dynamic_cast<PresetManager::DirectoryItem*> (item (*manager2, userPath + "/Full"));
+    EXPECT_FALSE (full->deleteItem());
+    EXPECT_EQ (user.getChildFile ("Full/Thing.prs").loadFileAsString(), "thing");
+    auto* created = manager2->getUserFolderItem()->createSubFolder();
+    ASSERT_NE (created, nullptr);
+    EXPECT_EQ (manager2->getUserFolderItem()->createSubFolder()->getFile(), user.getChildFile ("New Folder(2)"));
+    EXPECT_TRUE (created->deleteItem());
+    EXPECT_FALSE (user.getChildFile ("New Folder").exists());
+}
+
+TEST_F (PresetRename, aQuestionWhoseItemHasGoneChangesNothing)
+{
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/Deep")->renameTo ("Other");
+    ASSERT_EQ (client.requests.size(), 1u);
+    ASSERT_TRUE (fileItem (*manager, userPath + "/Deep")->deleteItem());
+    const auto before = snapshot (user);
+    client.requests[0]->answer (true);
+    EXPECT_EQ (snapshot (user), before);
+    EXPECT_EQ (user.getChildFile ("Other.prs").loadFileAsString(), "other bytes");
+}
+
+//==============================================================================
+TEST_F (PresetRename, aReadOnlyFolderKeepsEveryFileAndTheTreeAsItWas)
+{
+    auto manager = makeManager();
+    manager->selectPresetByPath (userPath + "/Deep");
+    const auto before = snapshot (user);
+    {
+        ReadOnlyFolder guard (user);
+        ASSERT_TRUE (guard.isEffective());
+
+        manager->savePreset();
+        auto* deep = fileItem (*manager, userPath + "/Deep");
+        EXPECT_FALSE (deep->moveOrRename ("Renamed", 2));
+        EXPECT_FALSE (deep->moveOrRename ("Other", 1));
+        EXPECT_FALSE (deep->deleteItem());
+        EXPECT_EQ (manager->getUserFolderItem()->createSubFolder(), nullptr);
+        EXPECT_EQ (snapshot (user), before);
+    }
+    EXPECT_EQ (manager->getUserFolderItem()->getNumSubItems(), 2);
+    EXPECT_EQ (currentPath (*manager), userPath + "/Deep");
+}
+
+TEST_F (PresetRename, aFullDiskLeavesTheOldBytesAndNoTemporaryFile)
+{
+    auto manager = makeManager();
+    const auto before = snapshot (user);
+    client.sound = juce::String::repeatedString ("x", 64 * 1024);
+    {
+        FullDisk full (4096);
+        manager->savePreset();
+        EXPECT_FALSE (fs::writeAtomically (user.getChildFile ("Deep.prs"), client.sound.toRawUTF8(), (size_t) client.sound.length()));
+    }
+    EXPECT_EQ (snapshot (user), before);
+    EXPECT_EQ (manager->getUserFolderItem()->getNumSubItems(), 2);
+}
+
+TEST_F (PresetRename, numberedNamesContinueAndALinkToNothingCountsAsTaken)
+{
+    ASSERT_TRUE (base.getChildFile ("nowhere").createSymbolicLink (user.getChildFile ("Dangling.prs"), false));
+    EXPECT_EQ (fs::freeSibling (user.getChildFile ("Dangling.prs")), user.getChildFile ("Dangling(2).prs"));
+    addPreset (user, "Deep(2)", "two");
+    EXPECT_EQ (fs::freeSibling (user.getChildFile ("Deep(2).prs")), user.getChildFile ("Deep(3).prs"));
+    EXPECT_EQ (fs::freeSibling (user.getChildFile ("Free.prs")), user.getChildFile ("Free.prs"));
+
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/Deep")->moveOrRename ("Dangling", 2);
+    EXPECT_EQ (user.getChildFile ("Dangling(2).prs").loadFileAsString(), "deep bytes");
+    EXPECT_TRUE (user.getChildFile ("Dangling.prs").isSymbolicLink());
+}
+
+TEST_F (PresetRename, aTargetThatIsAFolderIsNeverReplaced)
+{
+    user.getChildFile ("Taken.prs").createDirectory();
+    addPreset (user, "Taken.prs/Inside", "inside");
+    const auto before = snapshot (user);
+    EXPECT_FALSE (fs::writeAtomically (user.getChildFile ("Taken.prs"), "x", 1));
+    EXPECT_FALSE (fs::moveReplacing (user.getChildFile ("Deep.prs"), user.getChildFile ("Taken.prs")));
+    EXPECT_FALSE (fs::moveWithoutReplacing (user.getChildFile ("Deep.prs"), user.getChildFile ("Other.prs")));
+    EXPECT_EQ (snapshot (user), before);
+
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/Deep")->moveOrRename ("Taken", 1);
+    EXPECT_EQ (user.getChildFile ("Taken(2).prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (user.getChildFile ("Taken.prs/Inside.prs").loadFileAsString(), "inside");
+}

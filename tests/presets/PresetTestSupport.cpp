@@ -1,0 +1,101 @@
+#include "PresetTestSupport.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace PresetTestSupport
+{
+namespace
+{
+void setImmutable (const juce::File& folder, bool on)
+{
+    const int descriptor = ::open (folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY);
+    if (descriptor < 0)
+        return;
+    int flags = 0;
+    if (::ioctl (descriptor, FS_IOC_GETFLAGS, &flags) == 0)
+    {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ::ioctl (descriptor, FS_IOC_SETFLAGS, &flags);
+    }
+    ::close (descriptor);
+}
+} // namespace
+
+std::map<juce::String, juce::String> snapshot (const juce::File& folder)
+{
+    std::map<juce::String, juce::String> files;
+    for (auto& file : folder.findChildFiles (juce::File::findFilesAndDirectories, true, "*", juce::File::FollowSymlinks::no))
+        files[file.getRelativePathFrom (folder)] = file.isDirectory() ? "<folder>" : file.loadFileAsString();
+    return files;
+}
+
+ReadOnlyFolder::ReadOnlyFolder (const juce::File& f) : folder (f)
+{
+    ::chmod (folder.getFullPathName().toRawUTF8(), 0555);
+    setImmutable (folder, true);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    setImmutable (folder, false);
+    ::chmod (folder.getFullPathName().toRawUTF8(), 0755);
+}
+
+bool ReadOnlyFolder::isEffective() const
+{
+    auto probe = folder.getChildFile ("probe");
+    const int descriptor = ::open (probe.getFullPathName().toRawUTF8(), O_CREAT | O_WRONLY, 0644);
+    if (descriptor < 0)
+        return true;
+    ::close (descriptor);
+    ::unlink (probe.getFullPathName().toRawUTF8());
+    return false;
+}
+
+PresetFolders::PresetFolders()
+{
+    base = juce::File (juce::SystemStats::getEnvironmentVariable ("XDG_DATA_HOME", "/tmp"))
+               .getChildFile ("preset-test-" + juce::String::toHexString (juce::Random::getSystemRandom().nextInt64()));
+    factory = base.getChildFile ("factory");
+    user = base.getChildFile ("user");
+    user.createDirectory();
+}
+
+PresetFolders::~PresetFolders()
+{
+    base.deleteRecursively();
+}
+
+juce::File PresetFolders::addPreset (const juce::File& folder, const juce::String& relativePath, const juce::String& content)
+{
+    auto file = folder.getChildFile (relativePath + ".prs");
+    file.getParentDirectory().createDirectory();
+    file.replaceWithText (content);
+    return file;
+}
+
+std::unique_ptr<PresetManager> PresetFolders::makeManager()
+{
+    return std::make_unique<PresetManager> (&client, factory, user);
+}
+
+PresetManager::PresetTreeItemBase* PresetFolders::item (PresetManager& manager, const juce::String& path)
+{
+    return manager.findItemByPath (path);
+}
+
+PresetManager::FileItem* PresetFolders::fileItem (PresetManager& manager, const juce::String& path)
+{
+    return dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath (path));
+}
+
+juce::String PresetFolders::currentPath (PresetManager& manager)
+{
+    auto* current = manager.getCurrentItem();
+    return current != nullptr ? current->getItemIdentifierString() : juce::String();
+}
+} // namespace PresetTestSupport

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "presets/PresetManager.h"
+#include "presets/PresetTreeItems.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+// A client that stands for the engine (its "sound" is a string), scratch
+// preset folders below the test's own $XDG_DATA_HOME, and a picture of every
+// file's bytes for the data-safety checks.
+
+using Korvalden::Misc::PresetManager;
+
+namespace PresetTestSupport
+{
+const juce::String userPath = "/PresetFiles/User Presets";
+const juce::String factoryPath = "/PresetFiles/Factory Presets";
+
+struct FakeClient : public PresetManager::PresetClient
+{
+    enum class Answer { later, overwrite, keepBoth };
+
+    juce::String sound { "initial" };
+    juce::StringArray loaded;
+    Answer answer = Answer::later;
+    std::vector<PresetOverwriteRequest*> requests;
+
+    void writePresetState (juce::MemoryBlock& out) override
+    {
+        out.replaceAll (sound.toRawUTF8(), sound.getNumBytesAsUTF8());
+    }
+    void readPresetState (const juce::MemoryBlock& in) override
+    {
+        sound = in.toString();
+        loaded.add (sound);
+    }
+    juce::String getDefaultPresetName() override { return "New Preset"; }
+    void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override
+    {
+        requests.push_back (request);
+        if (answer != Answer::later)
+            request->answer (answer == Answer::overwrite);
+    }
+    void edit() { markCurrentPresetModified(); }
+};
+
+/** Every file below the folder (links not followed) with its bytes. */
+std::map<juce::String, juce::String> snapshot (const juce::File& folder);
+
+/** Makes a folder refuse new entries, also for root (immutable flag);
+    undone when the guard goes. */
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder (const juce::File& folder);
+    ~ReadOnlyFolder();
+    bool isEffective() const;
+
+private:
+    juce::File folder;
+};
+
+class PresetFolders : public ::testing::Test
+{
+protected:
+    PresetFolders();
+    ~PresetFolders() override;
+
+    /** Writes a preset file whose bytes are its content. */
+    juce::File addPreset (const juce::File& folder, const juce::String& relativePath, const juce::String& content);
+    std::unique_ptr<PresetManager> makeManager();
+    PresetManager::PresetTreeItemBase* item (PresetManager& manager, const juce::String& path);
+    PresetManager::FileItem* fileItem (PresetManager& manager, const juce::String& path);
+    juce::String currentPath (PresetManager& manager);
+
+    juce::File base, factory, user;
+    FakeClient client;
+};
+} // namespace PresetTestSupport
