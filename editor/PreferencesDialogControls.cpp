@@ -89,6 +89,7 @@ void PreferencesDialog::setUpGeneralPage (juce::Component& page)
 //==============================================================================
 void PreferencesDialog::comboBoxChanged (juce::ComboBox* combo)
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (combo == nullptr)
         return;
 
@@ -135,6 +136,7 @@ void PreferencesDialog::applyReceiveChannel (juce::ComboBox* combo, int slot)
 //==============================================================================
 void PreferencesDialog::buttonStateChanged (juce::Button* button)
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (button == nullptr || button->getName() != O::enableCpuWarning)
         return;
 
@@ -151,6 +153,7 @@ void PreferencesDialog::buttonStateChanged (juce::Button* button)
 
 void PreferencesDialog::sliderValueChanged (juce::Slider* slider)
 {
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (slider == nullptr || slider->getName() != O::numberOfVoices)
         return;
 

@@ -89,7 +89,7 @@ TEST_F (PreferencesDialogTest, aCorruptSettingsFileGivesDefaultsAndIsKeptUntilTh
     EXPECT_EQ (storedInFile ("MIDICC_Glide_1"), "5");
 
     // Written through a temporary file renamed over the target: nothing else is left beside it.
-    auto files = settingsFile.getParentDirectory().findChildFiles (juce::File::findFilesAndDirectories, false);
+    auto files = settingsFile.getParentDirectory().findChildFiles (juce::File::findFiles, false);
     ASSERT_EQ (files.size(), 1);
     EXPECT_EQ (files[0], settingsFile);
 }
