@@ -1,5 +1,7 @@
 #include "PreferencesDialogFixture.h"
 
+#include <thread>
+
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 TEST_F (PreferencesDialogTest, opensWithTheDefaultsWhenThereIsNoSettingsFileAndWritesNothing)
@@ -247,4 +249,48 @@ TEST_F (PreferencesDialogTest, anEditorThatGoesDeletesTheOpenDialogAndItsChanges
     EXPECT_TRUE (pumpUntil ([&] { return result != -99; }));
     EXPECT_EQ (result, 0);
     EXPECT_EQ (storedInFile ("MIDICC_Glide_1"), "12");
+}
+
+TEST_F (PreferencesDialogTest, whileAudioRunsTheVoicesStopOnTheAudioThreadBeforeTheChannelMoves)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 64);
+
+    struct Block { size_t voicesBefore; int channelBefore; size_t voicesAfter; };
+    std::vector<Block> blocks;
+    blocks.reserve (100000);
+    std::atomic<bool> running { true };
+    std::atomic<size_t> sounding { 0 };
+    std::thread audio ([&]
+    {
+        juce::AudioBuffer<float> buffer (2, 64);
+        while (running && blocks.size() < blocks.capacity())
+        {
+            juce::MidiBuffer midi;
+            const auto voicesBefore = voicesInUse (engine);
+            const auto channelBefore = engine.getReceiveChannel (3);
+            engine.processBlock (buffer, midi);
+            blocks.push_back ({ voicesBefore, channelBefore, voicesInUse (engine) });
+            sounding = blocks.back().voicesAfter;
+            std::this_thread::sleep_for (std::chrono::microseconds (200));
+        }
+    });
+
+    engine.getKeyboardState().noteOn (1, 60, 0.8f);
+    ASSERT_TRUE (pumpUntil ([&] { return sounding > 0; }));
+
+    {
+        PreferencesDialog dialog (engine);
+        choose (combo (dialog, O::channelCombo (3)), 7);
+        EXPECT_EQ (engine.getReceiveChannel (3), 7);
+    }
+    running = false;
+    audio.join();
+
+    // The block that stopped the voices began while the channel was still the old one.
+    auto stopping = std::find_if (blocks.begin(), blocks.end(),
+                                  [] (const Block& b) { return b.voicesBefore > 0 && b.voicesAfter == 0; });
+    ASSERT_NE (stopping, blocks.end());
+    EXPECT_EQ (stopping->channelBefore, 0);
+    EXPECT_EQ (blocks.back().voicesAfter, 0u);
 }
