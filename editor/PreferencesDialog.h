@@ -54,7 +54,9 @@ public:
         main display when null) and runs it modally without blocking.  The
         dialog deletes itself when it closes, after calling closed (may be
         empty) with the modal result; closed is also called, with 0, when the
-        dialog is deleted through the pointer.  Returns the dialog. */
+        dialog is deleted through the pointer.  closed runs after the dialog
+        is gone and possibly after its opener too: it must reach the opener
+        through a SafePointer, never a plain pointer.  Returns the dialog. */
     static juce::Component::SafePointer<PreferencesDialog> open (AudioEngine& engine,
                                                                  EditorCallbacks callbacks,
                                                                  juce::Component* centreAround,

@@ -185,7 +185,8 @@ public:
     /** Changes the number of voices: stops every voice, then resizes the pool
         under the callback lock.  The current count, 0, or a count above
         maxNumberOfVoices (also one that came from a negative number), does
-        nothing.  Owner thread, or the thread that restores the state. */
+        nothing.  Owner thread, the thread that restores the state, or the
+        engine's voice-count worker (requestNumberOfVoices). */
     void setNumberOfVoices (unsigned int count);
     int getNumberOfVoices() const noexcept { return numberOfVoices.load(); }
 
