@@ -1,4 +1,5 @@
 #include "engine/AudioEngine.h"
+#include "engine/LevelMeter.h"
 
 #include <cmath>
 
@@ -136,21 +137,9 @@ void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)
 
     for (int channel = 0; channel < channels; ++channel)
     {
-        const float* samples = buffer.getReadPointer (channel);
         float level = meterLevels[(size_t) channel].load (std::memory_order_relaxed);
         int hold = clipHoldSamples[(size_t) channel].load (std::memory_order_relaxed);
-
-        for (int i = 0; i < length; ++i)
-        {
-            const float squared = samples[i] * samples[i];
-            level = juce::jmax (squared, level * meterDecay);
-
-            if (squared >= 1.0f)
-                hold = clipHoldLength;
-            else if (hold != 0)
-                --hold;
-        }
-
+        LevelMeter::follow (buffer.getReadPointer (channel), length, meterDecay, clipHoldLength, level, hold);
         meterLevels[(size_t) channel].store (level, std::memory_order_relaxed);
         clipHoldSamples[(size_t) channel].store (hold, std::memory_order_relaxed);
     }

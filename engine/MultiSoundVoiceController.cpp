@@ -125,6 +125,33 @@ bool MultiSoundVoiceController::startVoice (Voice* voice, int note, bool legato,
     return true;
 }
 
+bool MultiSoundVoiceController::acceptsVoice (int note, unsigned slot)
+{
+    if (note < 0 || note >= numNotes)
+        return false;
+
+    switch (getAllocationMode())
+    {
+        case unison:
+            return isDeviceEnabled (slot);
+
+        case split:
+            return isDeviceEnabled (splitDevice (note));
+
+        case revolver:
+        case random:
+        case chordBlow:
+        case chordGrow:
+            break;
+    }
+
+    for (unsigned device = 0; device < numDevices; ++device)
+        if (isDeviceEnabled (device))
+            return true;
+
+    return false;
+}
+
 void MultiSoundVoiceController::releaseVoice (Voice* voice, bool fastRelease)
 {
     auto* synth = dynamic_cast<Synth404*> (voice);
@@ -174,18 +201,8 @@ int MultiSoundVoiceController::chooseDevice (tVoiceAllocationMode currentMode, i
 
         case split:
         {
-            unsigned device = numSplitPoints;
-
-            for (unsigned i = 0; i < numSplitPoints; ++i)
-            {
-                if (getSplitPoint (i) > note)
-                {
-                    device = i;
-                    break;
-                }
-            }
-
             // A disabled zone stays silent; no other device takes the note.
+            const unsigned device = splitDevice (note);
             return isDeviceEnabled (device) ? (int) device : -1;
         }
 
@@ -201,6 +218,17 @@ int MultiSoundVoiceController::chooseDevice (tVoiceAllocationMode currentMode, i
     }
 
     return -1;
+}
+
+unsigned MultiSoundVoiceController::splitDevice (int note) const noexcept
+{
+    // The zone of the first split point above the note; a note on a point
+    // belongs to the zone above it.
+    for (unsigned i = 0; i < numSplitPoints; ++i)
+        if (getSplitPoint (i) > note)
+            return i;
+
+    return numSplitPoints;
 }
 
 int MultiSoundVoiceController::chooseRevolverDevice (unsigned numCandidates) noexcept

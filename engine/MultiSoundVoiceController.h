@@ -79,11 +79,13 @@ protected:
     bool startVoice (Voice* voice, int note, bool legato, unsigned slot, float velocity, float glideFrom) override;
     void releaseVoice (Voice* voice, bool fastRelease) override;
     void stopVoice (Voice* voice) override;
+    bool acceptsVoice (int note, unsigned slot) override;
     unsigned getNumVoicesPerNote() override;
 
 private:
     unsigned buildCandidates (tVoiceAllocationMode currentMode) noexcept;
     int chooseDevice (tVoiceAllocationMode currentMode, int note, unsigned slot, unsigned numCandidates) noexcept;
+    unsigned splitDevice (int note) const noexcept;
     int chooseRevolverDevice (unsigned numCandidates) noexcept;
     int chooseRandomDevice (unsigned numCandidates) noexcept;
     int distributeChord (tVoiceAllocationMode currentMode, int note, unsigned numCandidates);

@@ -39,7 +39,13 @@ void OversampledDspProcessBase::prepare (int channels, float rate)
 
     const float internalRate = (float) factor * rate;
     upsamplers.assign (numChannels, ResamplerState { rate, internalRate, 0.0f, {} });
-    downsamplers.assign (numChannels, ResamplerState { internalRate, rate, 0.0f, {} });
+    // The down-sampler starts where every chunk leaves it: its output falls
+    // on the last of each group of factor inputs, so a chunk of n host
+    // samples consumes all of its factor x n inputs.  Started at phase 0 the
+    // first chunk would end on an output with factor - 1 inputs left over,
+    // dropping them and shifting what follows by a fraction of a sample,
+    // depending on where the host's first block happens to end.
+    downsamplers.assign (numChannels, ResamplerState { internalRate, rate, internalRate - rate, {} });
 
     inner->prepare ((int) numChannels, internalRate);
     work.setSize ((int) numChannels, maxChunk * (int) factor, false, false, false);

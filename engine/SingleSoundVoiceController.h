@@ -30,6 +30,7 @@ protected:
     bool startVoice (Voice* voice, int note, bool legato, unsigned slot, float velocity, float glideFrom) override;
     void releaseVoice (Voice* voice, bool fastRelease) override;
     void stopVoice (Voice* voice) override;
+    bool acceptsVoice (int, unsigned) override { return isEnabled(); }
 
 private:
     Synth404::Sound& sound;

@@ -66,6 +66,9 @@ void VoiceManager::noteOn (int note, float velocity)
                 continue;
         }
 
+        if (! acceptsVoice (note, slot))
+            continue;
+
         auto* voice = takeVoice();
 
         if (voice == nullptr)

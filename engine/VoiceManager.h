@@ -98,6 +98,11 @@ protected:
         to glide from in semitones, -1 for none.  False: the voice was refused. */
     virtual bool startVoice (Voice* voice, int note, bool legato, unsigned slot, float velocity, float glideFrom) = 0;
     virtual void releaseVoice (Voice* voice, bool fastRelease) = 0;
+    /** Whether startVoice() could take a new voice for the note in the slot
+        now; asked before a voice is taken or stolen, so a slot that would be
+        refused (a switched-off device) never costs a held note its voice.
+        Must not change anything. */
+    virtual bool acceptsVoice (int note, unsigned slot) { return true; }
     /** Detaches the voice from whatever it plays on. */
     virtual void stopVoice (Voice* voice) = 0;
     virtual unsigned getNumVoicesPerNote() { return 1; }

@@ -9,6 +9,7 @@
 #include "host/HostUnknown.h"
 #include "host/PluginBundle.h"
 #include "host/PluginInstance.h"
+#include "tests/support/SignalMeasures.h"
 
 #include <gtest/gtest.h>
 
@@ -370,4 +371,47 @@ TEST_F (ProcessorInstance, ChunksRestoreTheSameSoundInANewInstanceInEitherOrder)
     auto fresh = makeInstance();
     render (*fresh, 1);
     EXPECT_FALSE (sameAudio (render (*fresh, 24, chord), expected)) << "without the chunks the sound differs";
+}
+
+TEST_F (ProcessorInstance, ANoteSoundsFromItsSampleOnAndBesideEveryEngineBlockSplit)
+{
+    // The wrapper hands the engine blocks of at most 1024 samples.  A note at
+    // stream sample N, in host buffers of any size, must sound exactly like
+    // the note at sample 0, N samples later.
+    constexpr int heard = 6000;
+    const auto& description = static_cast<HostPluginDefinition*> (definition)->collection();
+    auto playAt = [&] (int start, int bufferSize) {
+        PluginInstance instance (description, 48000.0f, 1, bufferSize);
+        auto& context = instance.context();
+        std::vector<float> out;
+        for (int position = 0; position < start + heard; position += bufferSize)
+        {
+            const int n = std::min (bufferSize, start + heard - position);
+            context.midiNode().clear();
+            if (start >= position && start < position + n)
+                context.midiNode().add (midiPacket ((uint32_t) (start - position), 0x90, 57, 100));
+            if (start + 3000 >= position && start + 3000 < position + n)
+                context.midiNode().add (midiPacket ((uint32_t) (start + 3000 - position), 0x80, 57, 0));
+            context.process (n);
+            out.insert (out.end(), context.output (0), context.output (0) + n);
+        }
+        return out;
+    };
+
+    const auto reference = playAt (0, 64);
+    const double loudest = SignalMeasures::peak (reference, 0, heard);
+    ASSERT_GT (loudest, 0.05);
+    const double tolerance = 1e-4 * loudest; // float noise, far below one sample of shift
+    ASSERT_GT (SignalMeasures::maxDifference (reference, 1, reference, 0, heard), 100 * tolerance);
+
+    for (int start : { 1, 1023, 1024, 1025, 2048, 3071, 3072, 4095, 4096, 5000 })
+    {
+        for (int bufferSize : { 4096, 3000, 1024, 1 })
+        {
+            const auto out = playAt (start, bufferSize);
+            EXPECT_EQ (SignalMeasures::peak (out, 0, start), 0.0) << "sound before the note at " << start << ", buffers of " << bufferSize;
+            EXPECT_LE (SignalMeasures::maxDifference (out, start, reference, 0, heard), tolerance)
+                << "note at " << start << ", buffers of " << bufferSize;
+        }
+    }
 }
