@@ -186,7 +186,8 @@ public:
         under the callback lock.  The current count, 0, or a count above
         maxNumberOfVoices (also one that came from a negative number), does
         nothing.  Owner thread, the thread that restores the state, or the
-        engine's voice-count worker (requestNumberOfVoices). */
+        engine's voice-count worker (requestNumberOfVoices); a call waits
+        for a change that another thread is making. */
     void setNumberOfVoices (unsigned int count);
     int getNumberOfVoices() const noexcept { return numberOfVoices.load(); }
 
@@ -330,6 +331,8 @@ private:
     /** The host rate given by the last prepare; 0 until then. */
     std::atomic<float> sampleRate { 0.0f };
 
+    /** Held through a voice-count change: changes never overlap. */
+    juce::CriticalSection voiceCountChangeLock;
     // Last, so it finishes a running change before anything else goes.
     VoiceCountChanger voiceCountChanger { [this] (unsigned int count) { setNumberOfVoices (count); } };
 

@@ -131,6 +131,8 @@ void AudioEngine::stopAllVoices()
 
 void AudioEngine::setNumberOfVoices (unsigned int count)
 {
+    // The state's reader and the voice-count worker may both get here.
+    const juce::ScopedLock oneChangeAtATime (voiceCountChangeLock);
     if (count == 0 || count > maxNumberOfVoices || (int) count == numberOfVoices.load())
         return;
 
