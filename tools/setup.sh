@@ -30,6 +30,8 @@ packages=(
     xauth
     ccache
     fonts-dejavu-core
+    clang
+    libclang-rt-dev
 )
 
 say() { echo "tools/setup.sh: $*"; }
