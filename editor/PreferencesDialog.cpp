@@ -44,7 +44,7 @@ PreferencesDialog::PreferencesDialog (AudioEngine& engineToUse, EditorCallbacks 
 
             for (int index = 0; index < ParameterTable::numParameters; ++index)
                 fillControllerCombo (midiPage, O::controllerCombo (index), controllerKey (index),
-                                     ParameterTable::defaultControllerNumber (index));
+                                     ParameterTable::getEntry (index).defaultController);
 
             fillControllerCombo (midiPage, O::sustainPedal, "MIDICC_SustainPedal",
                                  ParameterTable::defaultSustainPedalController);

@@ -15,6 +15,7 @@ constexpr unsigned int fullRange = 16383;
 
 void AudioEngine::readSettings()
 {
+    jassert (isOwnerThread());
     Korvalden::Misc::ApplicationPropertiesUser settings (getName());
 
     sustainPedalCC = (unsigned int) settings.getIntValue ("MIDICC_SustainPedal", ParameterTable::defaultSustainPedalController);
@@ -25,7 +26,7 @@ void AudioEngine::readSettings()
     for (int index = 0; index < ParameterTable::numParameters; ++index)
         setParameterCC ((unsigned int) index,
                         (unsigned int) settings.getIntValue ("MIDICC_" + parameters[(size_t) index]->name,
-                                                             ParameterTable::defaultControllerNumber (index)));
+                                                             ParameterTable::getEntry (index).defaultController));
 }
 
 bool AudioEngine::isReceiveSlotActive (unsigned int slot) const noexcept
@@ -57,6 +58,7 @@ void AudioEngine::removeAllMappings()
 
 void AudioEngine::setReceiveChannel (unsigned int slot, int channel, bool rebuild)
 {
+    jassert (isOwnerThread());
     if (slot >= ParameterTable::numReceiveSlots)
         return;
 
@@ -82,6 +84,7 @@ void AudioEngine::setReceiveChannel (unsigned int slot, int channel, bool rebuil
 
 void AudioEngine::setParameterCC (unsigned int index, unsigned int controllerNumber)
 {
+    jassert (isOwnerThread());
     if (index >= ParameterTable::numParameters)
         return;
 
@@ -94,6 +97,7 @@ void AudioEngine::setParameterCC (unsigned int index, unsigned int controllerNum
 
 void AudioEngine::setSustainPedalCC (unsigned int controllerNumber)
 {
+    jassert (isOwnerThread());
     sustainPedalCC = controllerNumber;
 
     for (unsigned int slot = 0; slot < ParameterTable::numReceiveSlots; ++slot)

@@ -141,7 +141,7 @@ TEST_F (PreferencesDialogTest, aReceiveChannelIsStoredThenTheVoicesStopThenTheEn
     AudioEngine engine;
     engine.getKeyboardState().noteOn (1, 60, 0.8f);
     engine.getKeyboardState().noteOn (1, 64, 0.8f);
-    ASSERT_GT (voicesInUse (engine), 0u);
+    ASSERT_GT (busyVoices (engine), 0u);
 
     struct Seen { int channel, stored, engineChannel; size_t voices; };
     std::vector<Seen> seen;
@@ -150,7 +150,7 @@ TEST_F (PreferencesDialogTest, aReceiveChannelIsStoredThenTheVoicesStopThenTheEn
     callbacks.receiveChannelChosen = [&] (int channel)
     {
         seen.push_back ({ channel, dialogPointer->getSettings().getIntValue ("MIDIReceiveChannel2", 99),
-                          engine.getReceiveChannel (2), voicesInUse (engine) });
+                          engine.getReceiveChannel (2), busyVoices (engine) });
     };
     PreferencesDialog dialog (engine, callbacks);
     dialogPointer = &dialog;
@@ -267,10 +267,10 @@ TEST_F (PreferencesDialogTest, whileAudioRunsTheVoicesStopOnTheAudioThreadBefore
         while (running && blocks.size() < blocks.capacity())
         {
             juce::MidiBuffer midi;
-            const auto voicesBefore = voicesInUse (engine);
+            const auto voicesBefore = busyVoices (engine);
             const auto channelBefore = engine.getReceiveChannel (3);
             engine.processBlock (buffer, midi);
-            blocks.push_back ({ voicesBefore, channelBefore, voicesInUse (engine) });
+            blocks.push_back ({ voicesBefore, channelBefore, busyVoices (engine) });
             sounding = blocks.back().voicesAfter;
             std::this_thread::sleep_for (std::chrono::microseconds (200));
         }

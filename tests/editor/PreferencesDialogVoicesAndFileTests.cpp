@@ -10,7 +10,7 @@ TEST_F (PreferencesDialogTest, theVoiceSliderSetsTheEngineTruncatingAndRefusesCo
     EXPECT_EQ (engine.getRequestedNumberOfVoices(), 24);
     ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 24);
-    EXPECT_EQ (voicesInPool (engine), 24u);
+    EXPECT_EQ (totalVoices (engine), 24u);
 
     // A value between steps (typed, or from a finer slider) is truncated.
     juce::Slider fine;
@@ -30,7 +30,7 @@ TEST_F (PreferencesDialogTest, theVoiceSliderSetsTheEngineTruncatingAndRefusesCo
     }
     ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 23);
-    EXPECT_EQ (voicesInPool (engine), 23u);
+    EXPECT_EQ (totalVoices (engine), 23u);
 
     // Another control's name does nothing.
     fine.setName ("SomethingElse");
@@ -56,7 +56,7 @@ TEST_F (PreferencesDialogTest, closingWhileTheVoicesCannotStopYetNeitherWaitsNor
     busyAudio.release();
     ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 32);
-    EXPECT_EQ (voicesInPool (engine), 32u);
+    EXPECT_EQ (totalVoices (engine), 32u);
 
     // Reopened, the dialog shows it.
     PreferencesDialog reopened (engine);

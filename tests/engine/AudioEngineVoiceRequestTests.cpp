@@ -17,7 +17,7 @@ TEST (AudioEngineVoiceRequests, aCountBelowOneOrAbove1024IsRefusedAndTheOldCount
     engine.setNumberOfVoices (0);
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (1000));
     EXPECT_EQ (engine.getNumberOfVoices(), 16);
-    EXPECT_EQ (voicesInPool (engine), 16u);
+    EXPECT_EQ (totalVoices (engine), 16u);
 
     for (const char* stored : { "0", "-3", "1025", "99999999999" })
     {
@@ -29,10 +29,10 @@ TEST (AudioEngineVoiceRequests, aCountBelowOneOrAbove1024IsRefusedAndTheOldCount
 
     EXPECT_TRUE (engine.requestNumberOfVoices (1024));
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
-    EXPECT_EQ (voicesInPool (engine), 1024u);
+    EXPECT_EQ (totalVoices (engine), 1024u);
     EXPECT_TRUE (engine.requestNumberOfVoices (1));
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
-    EXPECT_EQ (voicesInPool (engine), 1u);
+    EXPECT_EQ (totalVoices (engine), 1u);
 }
 
 TEST (AudioEngineVoiceRequests, aRequestReturnsAtOnceWhileTheAudioSideIsBusyAndTheLatestCountLands)
@@ -56,5 +56,5 @@ TEST (AudioEngineVoiceRequests, aRequestReturnsAtOnceWhileTheAudioSideIsBusyAndT
     }
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 40);
-    EXPECT_EQ (voicesInPool (engine), 40u);
+    EXPECT_EQ (totalVoices (engine), 40u);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AudioEngine.h"
+#include "tests/engine/EngineProbes.h"
 
 #include <initializer_list>
 #include <thread>
@@ -14,21 +15,6 @@ inline void playOneBlock (AudioEngine& engine, std::initializer_list<juce::MidiM
     for (auto& message : messages)
         midi.addEvent (message, position++);
     engine.processBlock (buffer, midi);
-}
-
-/** The voices that the global and the four device controllers hold. */
-inline size_t voicesInUse (AudioEngine& engine)
-{
-    size_t count = engine.getGlobalController().getVoices().size();
-    for (int d = 0; d < 4; ++d)
-        count += engine.getDeviceController (d).getVoices().size();
-    return count;
-}
-
-/** Every voice of the pool, held or free. */
-inline size_t voicesInPool (AudioEngine& engine)
-{
-    return voicesInUse (engine) + engine.getVoicePool().getNumFreeVoices();
 }
 
 /** Holds the engine's callback lock on a thread of its own, as a long audio
