@@ -75,6 +75,8 @@ public:
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
     bool producesMidi() const override;
+    /** Owner thread.  The editor panel, already sent the view commands of the
+        five view switches. */
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override;
 
@@ -263,8 +265,20 @@ public:
     std::atomic<bool> showKeyboard { true };
     std::atomic<bool> showPresetManager { true };
 
+    /** Commands posted to the editor: re-read the voice settings; the view
+        switches from 3 on, two per switch in the order above (the first of
+        each pair for on). */
+    static constexpr int editorResyncVoiceSettings = 2;
+    static constexpr int editorFirstViewCommand = 3;
+
+    /** Posts the five view commands for the current switches.  Any thread. */
+    void postViewCommands (juce::Component& editor) const;
+
 
 private:
+    /** Posts a command to the open editor, if any.  Any thread. */
+    void postToEditor (int command);
+    void postViewCommandsToEditor();
     void markPresetModified();
     /** The preset items of the plug-in state: "BrowserState", "Preset" and
         "ActiveUserFolder" written; all four restored. */

@@ -67,6 +67,7 @@ void AudioEngine::readPresetState (const juce::MemoryBlock& in)
     {
         applySound (*element, *element);
         updateHostDisplay();
+        postToEditor (editorResyncVoiceSettings);
     }
 }
 
@@ -89,6 +90,7 @@ void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElem
                                                                       defaultSplitPoints[point]));
 
     applyParameterChanges();
+    postToEditor (editorResyncVoiceSettings);
 }
 
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
@@ -121,6 +123,8 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     {
         applySound (*state, *state);
         updateHostDisplay();
+        postToEditor (editorResyncVoiceSettings);
+        postViewCommandsToEditor();
         return;
     }
 
@@ -146,4 +150,29 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     const auto* preset = findChild (*state, presetTag);
     applySound (preset != nullptr ? *preset : *state, *state);
     updateHostDisplay();
+    postToEditor (editorResyncVoiceSettings);
+    postViewCommandsToEditor();
+}
+
+void AudioEngine::postViewCommands (juce::Component& editor) const
+{
+    const bool switches[] { showTooltips, showParameterLinks, showValueLabels, showKeyboard, showPresetManager };
+    int command = editorFirstViewCommand;
+    for (bool on : switches)
+    {
+        editor.postCommandMessage (on ? command : command + 1);
+        command += 2;
+    }
+}
+
+void AudioEngine::postToEditor (int command)
+{
+    if (auto* editor = getActiveEditor())
+        editor->postCommandMessage (command);
+}
+
+void AudioEngine::postViewCommandsToEditor()
+{
+    if (auto* editor = getActiveEditor())
+        postViewCommands (*editor);
 }

@@ -119,8 +119,7 @@ namespace
             }
 
             case G::Record::logoButton:
-                writeLogoButton (out, head, control.image,
-                                 control.name == N::logoButtonMaker ? "about this instrument" : "opens the options");
+                writeLogoButton (out, head, control.image, "about this instrument");
                 break;
 
             case G::Record::hiddenGroup:

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "gui/ParameterGUILinker.h"
+#include "gui/AlphaFader.h"
+#include "gui/ImageStrip.h"
+#include "gui/KESTLookAndFeel.h"
+#include "gui/LevelMeterDisplay.h"
+#include "linking/ParameterClipboard.h"
+#include "linking/ParameterLinkEditor.h"
+#include "presets/PresetManager.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class AudioEngine;
+class MultiColoredMidiKeyboard;
+
+namespace Korvalden::GUI
+{
+class AlphaMaskImageButton;
+}
+
+/** The plug-in's editor: the one window in which the instrument is played
+    and edited.
+
+    The constructor builds the whole panel in one pass: it creates every
+    child that needs code of its own under its component name (knobs,
+    switches, keyboard, LEDs, meters, image buttons), applies the layout
+    "MainControlPanel", which sizes the panel, places those children by name
+    and creates the plain widgets, and then finds the plain widgets by name
+    and wires them.  A child the layout lacks skips only the step that needs it.
+
+    The work is split by concern over several files: construction, bindings
+    of knobs and switches, indicators and tool buttons, link targets, and the
+    handlers of the controls.
+
+    Everything here runs on the message thread; the engine outlives the panel.
+*/
+class MainControlPanel : public juce::AudioProcessorEditor,
+                         public juce::Button::Listener,
+                         public juce::ComboBox::Listener,
+                         public juce::Slider::Listener,
+                         public juce::Label::Listener,
+                         public Korvalden::Misc::PresetManager::ControlButtonSet,
+                         public Korvalden::Parameter::ParameterGUILinker::ParameterChangeCallback,
+                         public juce::Timer
+{
+public:
+    /** Builds the panel for the engine.  Message thread. */
+    explicit MainControlPanel (AudioEngine& engine);
+    /** Stops the timer, deletes the faders, then the children, then the
+        owned look-and-feels.  Message thread. */
+    ~MainControlPanel() override;
+
+    /** The first direct child named name, as a T; null when there is none or
+        it is not a T.  Never looks below the direct children.  Message thread. */
+    template <typename T>
+    static T* findChildAs (juce::Component* parent, const juce::String& name)
+    {
+        if (parent == nullptr)
+            return nullptr;
+        for (auto* child : parent->getChildren())
+            if (child->getName() == name)
+                return dynamic_cast<T*> (child);
+        return nullptr;
+    }
+
+    template <typename T>
+    T* findChildAs (const juce::String& name)   { return findChildAs<T> (this, name); }
+
+    /** Sets the on-screen keyboard's channel: 1..16 plays and shows that
+        channel, anything else plays channel 1 and shows all sixteen.
+        Nothing happens without a keyboard child.  Message thread. */
+    void setKeyboardMidiChannel (int channel);
+
+    /** The value labels' faders, one per label; owned by the panel. */
+    const std::map<juce::Label*, Korvalden::GUI::AlphaFader*>& getValueLabelFaders() const noexcept { return valueLabelFaders; }
+
+    /** The link overlay, with the panel's knobs, devices and modules as its targets. */
+    ParameterLinkEditor& getLinkEditor() noexcept { return linkEditor; }
+
+    /** The binding of the panel's controls to the engine's parameters. */
+    Korvalden::Parameter::ParameterGUILinker& getParameterLinker() noexcept { return parameterLinker; }
+
+    /** Whether the settings ask for the CPU warning (read at construction). */
+    bool isCpuWarningEnabled() const noexcept { return cpuWarningEnabled; }
+
+    /** The panel's own timer interval: the LEDs. */
+    static constexpr int ledTimerIntervalMs = 50;
+
+    /** The voice parameters the panel follows itself (mode, direction, fill, monophonic). */
+    static constexpr int firstVoiceParameter = 88;
+    static constexpr int numVoiceParameters = 4;
+
+    //==============================================================================
+    // Handlers of the controls (the panel listens to its own buttons, labels,
+    // the voice-mode combo and the split slider).  Message thread.
+    void buttonClicked (juce::Button*) override;
+    void buttonStateChanged (juce::Button*) override;
+    void comboBoxChanged (juce::ComboBox*) override;
+    void sliderValueChanged (juce::Slider*) override;
+    void labelTextChanged (juce::Label*) override;
+    void handleCommandMessage (int commandId) override;
+    /** The preset bar lent to the preset manager: 0 reload, 1 previous,
+        2 next; null for any other index (the manager's save slot stays empty). */
+    juce::Button* getControlButton (int index) override;
+    /** The label that shows the current preset's name; null when the layout has none. */
+    juce::Label* getPresetNameLabel() override;
+    void timerCallback() override;
+    /** Registered for the voice parameters only: posts the resync command.
+        Any thread the binding layer calls from; posting is its only effect. */
+    void parameterChanged (int index, float value) override;
+
+private:
+    /** One use of the resource manager for the panel's lifetime. */
+    struct ResourceUse
+    {
+        ResourceUse();
+        ~ResourceUse();
+        JUCE_DECLARE_NON_COPYABLE (ResourceUse)
+    };
+
+    // Construction steps, in the order the constructor runs them.
+    void createKeyboard();
+    void createKnobs();
+    void createMasterVolume();
+    void createSwitchGroups();
+    void createMidiOnButtons();
+    void createLeds();
+    void createPresetTree();
+    void createMeters();
+    void createToolButtons();
+    void applyLayout();
+    void wireLayoutChildren();
+    void setPresetTreeHeaders();
+    void registerLinkTargets();
+    void registerVoiceParameterCallbacks();
+    void hideUnusedLayoutChildren();
+
+    // Helpers of the construction.
+    /** What every knob of the panel shares. */
+    struct KnobContext
+    {
+        MainControlPanel* panel;
+        ParameterLinkManager* linkManager;
+        juce::Image linkBackground;
+    };
+
+    void addKnobWithValueLabel (const KnobContext& context, const juce::String& name, int parameterIndex,
+                                Korvalden::GUI::ImageStrip& strip, juce::Colour colour, const juce::String& tooltip);
+    /** Takes the bounds of a link-target placeholder and deletes it; false when there is none. */
+    bool takePlaceholder (const juce::String& name, juce::Rectangle<int>& bounds);
+    void addMidiOnButton (const juce::String& name, int parameterIndex, juce::Colour colour, const juce::String& tooltip);
+    Korvalden::GUI::AlphaMaskImageButton* addAlphaImageButton (const juce::String& name, juce::Colour colour, bool togglesOnClick);
+    void addValueLabelFader (juce::Label& label);
+    void addOnTop (juce::Component& child);
+
+    AudioEngine& engine;
+    ResourceUse resourceUse;
+    Korvalden::Parameter::ParameterGUILinker parameterLinker;
+    std::unique_ptr<juce::TooltipWindow> tooltipWindow;
+    KESTLookAndFeel::Ptr sharedLookAndFeel;
+    juce::Component* cpuWarnDisplay = nullptr;
+    juce::Component* cpuOverDisplay = nullptr;
+    bool cpuWarningEnabled = true;
+    bool messageBoxOpen = false;
+    juce::Component* presetTree = nullptr;
+    MultiColoredMidiKeyboard* keyboard = nullptr;
+    ParameterLinkEditor linkEditor;
+    std::vector<Korvalden::GUI::ImageStrip> deviceKnobStrips;
+    std::unique_ptr<Korvalden::GUI::ImageStrip> macroKnobStrip;
+    std::vector<std::unique_ptr<juce::LookAndFeel>> ownedLookAndFeels;
+    std::map<juce::Label*, Korvalden::GUI::AlphaFader*> valueLabelFaders;
+    ParameterClipboard clipboard;
+    Korvalden::GUI::LevelMeterDisplay::SourceOf<AudioEngine> meterLevels;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainControlPanel)
+};
