@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FindChildAs.h"
 #include "engine/AudioEngine.h"
 #include "gui/ParameterGUILinker.h"
 #include "gui/AlphaFader.h"
@@ -63,15 +64,7 @@ public:
     /** The first direct child named name, as a T; null when there is none or
         it is not a T.  Never looks below the direct children.  Message thread. */
     template <typename T>
-    static T* findChildAs (juce::Component* parent, const juce::String& name)
-    {
-        if (parent == nullptr)
-            return nullptr;
-        for (auto* child : parent->getChildren())
-            if (child->getName() == name)
-                return dynamic_cast<T*> (child);
-        return nullptr;
-    }
+    static T* findChildAs (juce::Component* parent, const juce::String& name)   { return ::findChildAs<T> (parent, name); }
 
     template <typename T>
     T* findChildAs (const juce::String& name)   { return findChildAs<T> (this, name); }

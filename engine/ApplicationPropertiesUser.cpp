@@ -5,6 +5,9 @@
 
 #include <map>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace Korvalden::Misc
 {
 namespace
@@ -13,6 +16,14 @@ const juce::Identifier fileTag ("PROPERTIES");
 const juce::Identifier valueTag ("VALUE");
 const juce::Identifier nameAttribute ("name");
 const juce::Identifier valueAttribute ("val");
+
+bool isRegularFileOrMissing (const juce::File& file)
+{
+    struct stat info;
+    if (lstat (file.getFullPathName().toRawUTF8(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG (info.st_mode);
+}
 } // namespace
 
 juce::File ApplicationPropertiesUser::getSettingsFile (const juce::String& applicationName)
@@ -77,7 +88,13 @@ bool ApplicationPropertiesUser::save()
 {
     stopTimer();
 
-    if (! loadedOk || file.isDirectory() || ! file.getParentDirectory().createDirectory())
+    if (file.isDirectory() || ! file.getParentDirectory().createDirectory())
+        return false;
+
+    // A file that could not be read stays as it is until the user changes a
+    // setting; then a regular file gives way to a sound one.  A FIFO, device
+    // or link at the path is never replaced.
+    if (! loadedOk && (! needsWriting || ! isRegularFileOrMissing (file)))
         return false;
 
     juce::XmlElement root (fileTag);
@@ -95,6 +112,7 @@ bool ApplicationPropertiesUser::save()
     if (! root.writeTo (file))
         return false;
     needsWriting = false;
+    loadedOk = true;
     return true;
 }
 } // namespace Korvalden::Misc

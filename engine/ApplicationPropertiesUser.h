@@ -14,9 +14,11 @@ namespace Korvalden::Misc
     It is loaded when constructed, through the bounded reader for untrusted
     XML, in time linear in its size.  A missing file gives an empty set.  A
     file that cannot be used (not a regular file, too large, not such XML) also
-    gives an empty set, so every read takes its default, and it is never
-    written over: changes are then kept for this session only.  Saving writes
-    a temporary file beside the target and renames it over the target.
+    gives an empty set, so every read takes its default, and it is left as it
+    is until the user changes a setting: then a regular file is replaced by
+    the settings of this object, while a FIFO, device or link is never written
+    over (changes are then kept for this session only).  Saving writes a
+    temporary file beside the target and renames it over the target.
 
     Message thread only (its save timer runs there).
 */
@@ -35,8 +37,8 @@ public:
     /** Saves when there are unsaved changes; true when nothing is left unsaved. */
     bool saveIfNeeded();
 
-    /** Writes every key; false when the file could not be written or is one
-        that could not be read. */
+    /** Writes every key; false when the file could not be written, or when
+        it could not be read and nothing was changed or it is not a regular file. */
     bool save();
 
     /** True when a change has not been saved yet. */

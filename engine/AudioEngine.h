@@ -12,6 +12,7 @@
 #include "engine/SingleSoundVoiceController.h"
 #include "engine/Synth404.h"
 #include "engine/SynthVoicePool.h"
+#include "engine/VoiceCountChanger.h"
 #include "linking/ParameterLinkManager.h"
 #include "presets/PresetManager.h"
 
@@ -195,12 +196,26 @@ public:
 
     /** Changes the number of voices: builds the new voices first, stops every
         voice, swaps the voices in under a short hold of the callback lock and
-        deletes the old ones afterwards.  The current count, or a count above
-        maxNumberOfVoices (also one that came from a negative number), does
-        nothing.  Any thread but the audio thread (the owner thread, or the
-        host's thread that restores the state); calls must not overlap. */
+        deletes the old ones afterwards.  The current count, 0, or a count
+        above maxNumberOfVoices (also one that came from a negative number),
+        does nothing.  Any thread but the audio thread (the owner thread, the
+        host's thread that restores the state, or the engine's voice-count
+        worker, see requestNumberOfVoices); a call waits for a change that
+        another thread is making. */
     void setNumberOfVoices (unsigned int count);
     int getNumberOfVoices() const noexcept { return numberOfVoices.load(); }
+
+    /** Asks for a number of voices without waiting for the voices to stop:
+        setNumberOfVoices runs on a worker thread of the engine, so the
+        change completes even when the asker goes away first.  Requests made
+        while one runs are merged into the latest.  A count below 1 or above
+        maxNumberOfVoices is refused: false, and nothing changes.  Owner thread. */
+    bool requestNumberOfVoices (int count);
+    /** The count last asked for while it waits, else the current count.  Any thread. */
+    int getRequestedNumberOfVoices() const noexcept;
+    /** Waits until every requested count is in effect, at most timeoutMs;
+        true when none is left.  Any thread but the audio thread. */
+    bool waitForNumberOfVoicesRequests (int timeoutMs) const { return voiceCountChanger.waitUntilIdle (timeoutMs); }
 
     /** Stops every voice.  While the host processes in real time the audio
         thread does it at the start of its next block (waited for at most
@@ -429,6 +444,11 @@ private:
     // Written on the message thread, copied by any thread that posts.
     juce::SpinLock commandTargetLock;
     juce::Component::SafePointer<juce::Component> commandTarget;
+
+    /** Held through a voice-count change: changes never overlap. */
+    juce::CriticalSection voiceCountChangeLock;
+    // Last, so it finishes a running change before anything else goes.
+    VoiceCountChanger voiceCountChanger { [this] (unsigned int count) { setNumberOfVoices (count); } };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioEngine)
 };

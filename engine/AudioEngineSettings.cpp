@@ -11,7 +11,6 @@ using Korvalden::Parameter::MidiMapping;
 namespace
 {
 constexpr unsigned int fullRange = 16383;
-
 } // namespace
 
 void AudioEngine::readSettings()
@@ -19,7 +18,7 @@ void AudioEngine::readSettings()
     jassert (isOwnerThread());
     Korvalden::Misc::ApplicationPropertiesUser settings (getName());
 
-    sustainPedalCC = (unsigned int) settings.getIntValue ("MIDICC_SustainPedal", 64);
+    sustainPedalCC = (unsigned int) settings.getIntValue ("MIDICC_SustainPedal", ParameterTable::defaultSustainPedalController);
     setReceiveChannel (0, settings.getIntValue ("MIDIReceiveChannel", -1), false);
     for (unsigned int slot = 1; slot < ParameterTable::numReceiveSlots; ++slot)
         setReceiveChannel (slot, settings.getIntValue ("MIDIReceiveChannel" + juce::String (slot), -1), false);

@@ -103,7 +103,7 @@ void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
     juce::XmlElement state (stateTag);
     writePresetStateItems (state);
     state.setAttribute (parameters[ParameterTable::masterVolume]->name, (double) parameters[ParameterTable::masterVolume]->getValue());
-    state.setAttribute ("NumberOfVoices", numberOfVoices.load());
+    state.setAttribute ("NumberOfVoices", getRequestedNumberOfVoices());
     state.setAttribute ("ShowTooltips", showTooltips ? 1 : 0);
     state.setAttribute ("ShowParameterLinks", showParameterLinks ? 1 : 0);
     state.setAttribute ("ShowValueLabels", showValueLabels ? 1 : 0);
@@ -137,7 +137,7 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
     applyParameterChanges();
 
-    // A count outside 0..maxNumberOfVoices (a negative one included) is ignored.
+    // A count outside 1..maxNumberOfVoices (a negative one included) is ignored.
     setNumberOfVoices ((unsigned int) state->getIntAttribute ("NumberOfVoices", numberOfVoices.load()));
 
     showTooltips = readBool (*state, "ShowTooltips", showTooltips.load());

@@ -127,7 +127,10 @@ void AudioEngine::stopAllVoices()
 void AudioEngine::setNumberOfVoices (unsigned int count)
 {
     jassert (! isInsideAudioCallback());
-    if (count > maxNumberOfVoices || (int) count == numberOfVoices.load())
+
+    // The state's reader and the voice-count worker may both get here.
+    const juce::ScopedLock oneChangeAtATime (voiceCountChangeLock);
+    if (count == 0 || count > maxNumberOfVoices || (int) count == numberOfVoices.load())
         return;
 
     numberOfVoices = (int) count;
@@ -144,6 +147,23 @@ void AudioEngine::setNumberOfVoices (unsigned int count)
     }
 
     VoiceManager::VoicePool::deleteVoices (spare);
+}
+
+bool AudioEngine::requestNumberOfVoices (int count)
+{
+    jassert (isOwnerThread());
+    if (count < 1 || (unsigned int) count > maxNumberOfVoices)
+        return false;
+
+    if (count != getRequestedNumberOfVoices())
+        voiceCountChanger.request ((unsigned int) count);
+    return true;
+}
+
+int AudioEngine::getRequestedNumberOfVoices() const noexcept
+{
+    const auto pending = voiceCountChanger.getPendingCount();
+    return pending > 0 ? pending : numberOfVoices.load();
 }
 
 //==============================================================================

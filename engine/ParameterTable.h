@@ -55,6 +55,9 @@ struct Entry
 /** The entry of a parameter index 0..92; the index must be valid.  Any thread. */
 Entry getEntry (int index);
 
+/** The sustain pedal's controller when the user's settings name none. */
+constexpr int defaultSustainPedalController = 64;
+
 /** The record of index 0..92, whose setter applies the value to the engine. */
 std::unique_ptr<ParameterRecord> createRecord (int index, AudioEngine& engine);
 } // namespace ParameterTable

@@ -77,7 +77,7 @@ TEST (ApplicationPropertiesUser, manyKeysReadInLinearTimeAndALaterDuplicateWins)
     EXPECT_EQ (settings.getAllProperties().size(), 80001);
 }
 
-TEST (ApplicationPropertiesUser, hostileOrSpecialFilesGiveDefaultsAndAreLeftUntouched)
+TEST (ApplicationPropertiesUser, hostileFilesGiveDefaultsAndGiveWayOnlyToAChangeAndSpecialFilesNever)
 {
     auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
     ASSERT_TRUE (file.getParentDirectory().createDirectory());
@@ -95,10 +95,17 @@ TEST (ApplicationPropertiesUser, hostileOrSpecialFilesGiveDefaultsAndAreLeftUnto
             ApplicationPropertiesUser settings ("Kest");
             EXPECT_FALSE (settings.isValidFile());
             EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), -1);
-            settings.setValue ("MIDIReceiveChannel", 5); // kept for the session, never written over the file
-            EXPECT_FALSE (settings.save());
+            EXPECT_FALSE (settings.save());     // nothing changed: the file stays
         }
         EXPECT_EQ (file.loadFileAsString(), text);
+
+        {
+            ApplicationPropertiesUser settings ("Kest");
+            settings.setValue ("MIDIReceiveChannel", 5);
+        }
+        ApplicationPropertiesUser reread ("Kest");
+        EXPECT_TRUE (reread.isValidFile());
+        EXPECT_EQ (reread.getIntValue ("MIDIReceiveChannel", -1), 5);
     }
 
     // A FIFO at the path: nobody writes to it, so opening it for reading in
@@ -112,4 +119,7 @@ TEST (ApplicationPropertiesUser, hostileOrSpecialFilesGiveDefaultsAndAreLeftUnto
         settings.setValue ("MIDICC_SustainPedal", 1);
     }
     EXPECT_FALSE (file.existsAsFile() && ! file.isDirectory() && file.getSize() > 0);
+    struct stat info;
+    ASSERT_EQ (lstat (file.getFullPathName().toRawUTF8(), &info), 0);
+    EXPECT_TRUE (S_ISFIFO (info.st_mode));      // a change never replaces it
 }

@@ -1,5 +1,6 @@
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
+#include "tests/support/EngineBlocks.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,7 @@ struct HostListener : juce::AudioProcessorListener
     int changes = 0;
 };
 
-void play (AudioEngine& engine, std::initializer_list<juce::MidiMessage> messages)
-{
-    juce::AudioBuffer<float> buffer (2, 64);
-    juce::MidiBuffer midi;
-    int position = 0;
-    for (auto& message : messages)
-        midi.addEvent (message, position++);
-    engine.processBlock (buffer, midi);
-}
+void play (AudioEngine& engine, std::initializer_list<juce::MidiMessage> messages) { playOneBlock (engine, messages); }
 } // namespace
 
 TEST (AudioEngineMidi, withoutASettingsFileEveryParameterHasItsDefaultController)

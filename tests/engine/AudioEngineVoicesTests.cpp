@@ -27,8 +27,6 @@ juce::MidiBuffer events (std::initializer_list<std::pair<juce::MidiMessage, int>
     return midi;
 }
 
-size_t totalVoices (AudioEngine& engine) { return busyVoices (engine) + engine.getVoicePool().getNumFreeVoices(); }
-
 bool isCleanSample (float x)
 {
     return std::isfinite (x) && (x == 0.0f || std::abs (x) >= std::numeric_limits<float>::min());

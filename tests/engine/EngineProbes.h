@@ -10,3 +10,9 @@ inline size_t busyVoices (AudioEngine& engine)
         count += engine.getDeviceController (d).getVoices().size();
     return count;
 }
+
+/** Every voice of the pool, held or free. */
+inline size_t totalVoices (AudioEngine& engine)
+{
+    return busyVoices (engine) + engine.getVoicePool().getNumFreeVoices();
+}

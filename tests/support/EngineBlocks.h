@@ -1,0 +1,46 @@
+#pragma once
+
+#include "engine/AudioEngine.h"
+#include "tests/engine/EngineProbes.h"
+
+#include <initializer_list>
+#include <thread>
+
+/** Runs one 64-sample block with the messages at samples 0, 1, 2, ... */
+inline void playOneBlock (AudioEngine& engine, std::initializer_list<juce::MidiMessage> messages)
+{
+    juce::AudioBuffer<float> buffer (2, 64);
+    juce::MidiBuffer midi;
+    int position = 0;
+    for (auto& message : messages)
+        midi.addEvent (message, position++);
+    engine.processBlock (buffer, midi);
+}
+
+/** Holds the engine's callback lock on a thread of its own, as a long audio
+    block would, until release(). */
+struct CallbackLockHolder
+{
+    explicit CallbackLockHolder (AudioEngine& engine)
+        : holder ([this, &engine]
+          {
+              const juce::ScopedLock lock (engine.getCallbackLock());
+              held.signal();
+              releaseNow.wait (-1);
+          })
+    {
+        held.wait (-1);
+    }
+
+    ~CallbackLockHolder() { release(); }
+
+    void release()
+    {
+        releaseNow.signal();
+        if (holder.joinable())
+            holder.join();
+    }
+
+    juce::WaitableEvent held, releaseNow;
+    std::thread holder;
+};
