@@ -11,6 +11,7 @@
 #include "gui/ParameterRadioButton.h"
 #include "linking/LinkableParameterKnob.h"
 #include "presets/PresetTreeComponent.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <functional>
 
@@ -331,10 +332,9 @@ TEST_F (EditorFixture, CreatedEditorHearsTheViewSwitchesFromTheEngine)
 TEST_F (EditorFixture, BuildsWithoutItsLayoutAndImages)
 {
     // An empty resource folder: no layout, no images, no typeface.
-    const auto empty = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                           .getChildFile ("kest-no-resources-" + juce::Uuid().toString());
-    ASSERT_TRUE (empty.createDirectory());
-    Korvalden::Platform::setResourceFolderForTesting (empty);
+    const ScratchFolder empty ("kest-no-resources");
+    ASSERT_TRUE (empty.wasCreated());
+    Korvalden::Platform::setResourceFolderForTesting (empty.getFile());
 
     auto& editor = openEditor();
     EXPECT_NE (child<LinkableParameterKnob> ("4_Drive"), nullptr);
@@ -350,7 +350,6 @@ TEST_F (EditorFixture, BuildsWithoutItsLayoutAndImages)
     EXPECT_FALSE (child<juce::Button> (N::midiOnButton (2))->getToggleState());
 
     closeEditor();
-    empty.deleteRecursively();
 }
 
 TEST_F (EditorFixture, StateAndPresetReadersPostTheirCommandsToTheOpenEditor)

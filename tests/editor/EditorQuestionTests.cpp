@@ -9,6 +9,7 @@
 #include "gui/KestMessageBox.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 #include "tests/support/MouseEvents.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <thread>
 
@@ -163,9 +164,9 @@ TEST_F (EditorFixture, MakerLogoOpensTheAboutBoxWhichHidesTheLinkOverlayAndClose
 
 TEST_F (EditorFixture, AboutBoxWithoutItsBackgroundIsABlankPlateOfTheDefaultSize)
 {
-    const auto empty = juce::File::createTempFile ("resources");
-    ASSERT_TRUE (empty.createDirectory());
-    Korvalden::Platform::setResourceFolderForTesting (empty);
+    const ScratchFolder empty ("kest-resources");
+    ASSERT_TRUE (empty.wasCreated());
+    Korvalden::Platform::setResourceFolderForTesting (empty.getFile());
     {
         AboutBox box;
         EXPECT_EQ (box.getWidth(), 606);
@@ -173,7 +174,6 @@ TEST_F (EditorFixture, AboutBoxWithoutItsBackgroundIsABlankPlateOfTheDefaultSize
         EXPECT_TRUE (box.getImage().isValid());
     }
     Korvalden::Platform::setResourceFolderForTesting (folder);
-    empty.deleteRecursively();
     EXPECT_TRUE (AboutBox::getVersionText().matchesWildcard ("*.*.*", false));
 }
 

@@ -1,4 +1,5 @@
 #include "engine/UntrustedXml.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -129,8 +130,9 @@ TEST (UntrustedXml, refusesWhatWouldGrowWithoutBound)
 
 TEST (UntrustedXml, fileReaderReadsOnlyRegularFilesAndNeverBlocks)
 {
-    auto folder = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("untrusted");
-    ASSERT_TRUE (folder.createDirectory());
+    const ScratchFolder scratch ("kest-untrusted");
+    ASSERT_TRUE (scratch.wasCreated());
+    const auto& folder = scratch.getFile();
 
     auto good = folder.getChildFile ("good.xml");
     ASSERT_TRUE (good.replaceWithText ("<r a=\"1\"/>"));

@@ -2,6 +2,7 @@
 
 #include "gui/ResourceManager.h"
 #include "platform/BundleResources.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,7 @@ class ResourceFolderFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // Test processes run in parallel: each needs a folder of its own.
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getChildFile ("kest-resources-" + juce::Uuid().toString());
-        ASSERT_FALSE (folder.exists());
-        ASSERT_TRUE (folder.createDirectory());
+        ASSERT_TRUE (scratch.wasCreated());
         Korvalden::Platform::setResourceFolderForTesting (folder);
         Korvalden::Resources::ResourceManager::acquire();
     }
@@ -25,7 +22,6 @@ protected:
     {
         Korvalden::Resources::ResourceManager::release();
         Korvalden::Platform::setResourceFolderForTesting ({});
-        folder.deleteRecursively();
     }
 
     juce::File resourceFile (const juce::String& name, const juce::String& type) const
@@ -45,5 +41,6 @@ protected:
         writeBytes (name, "IMAGE", out.getMemoryBlock());
     }
 
-    juce::File folder;
+    ScratchFolder scratch { "kest-resources" };
+    juce::File folder = scratch.getFile();
 };

@@ -4,6 +4,8 @@
 // own, and keeps what it printed on each stream; writes the MIDI files the
 // tests play.
 
+#include "tests/support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -161,13 +163,7 @@ inline juce::AudioBuffer<float> readWav (const juce::File& wav)
 class FolderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        folder = juce::File::createTempFile ("kest-host-test");
-        ASSERT_TRUE (folder.createDirectory());
-    }
-
-    void TearDown() override { folder.deleteRecursively(); }
+    void SetUp() override { ASSERT_TRUE (scratch.wasCreated()); }
 
     juce::File file (const juce::String& name) const { return folder.getChildFile (name); }
 
@@ -179,6 +175,7 @@ protected:
         return host (std::move (arguments));
     }
 
-    juce::File folder;
+    ScratchFolder scratch { "kest-host-test" };
+    juce::File folder = scratch.getFile();
 };
 } // namespace HostProgram

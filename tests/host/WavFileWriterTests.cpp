@@ -3,6 +3,7 @@
 
 #include "HostProgram.h"
 #include "host/WavFileWriter.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,9 @@
 
 TEST (WavFileWriter, CountsClippedSamplesWritesNonNumbersAsSilenceAndAppearsOnlyWhenFinished)
 {
-    const auto folder = juce::File::createTempFile ("kest-wav-writer");
-    ASSERT_TRUE (folder.createDirectory());
+    const ScratchFolder scratch ("kest-wav-writer");
+    ASSERT_TRUE (scratch.wasCreated());
+    const auto& folder = scratch.getFile();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
     const float left[] = { 0.5f, nan, 2.0f, -3.0f, infinity };
@@ -49,5 +51,4 @@ TEST (WavFileWriter, CountsClippedSamplesWritesNonNumbersAsSilenceAndAppearsOnly
     }
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles, "*"), 2);
     EXPECT_FALSE (folder.getChildFile ("abandoned.wav").exists());
-    folder.deleteRecursively();
 }

@@ -1,4 +1,5 @@
 #include "platform/ApplicationSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,8 @@ TEST (ApplicationSupport, userFolderFollowsXdgDataHomeElseHome)
 
 TEST (ApplicationSupport, computerFolderIsFirstEntryHoldingThePresetsElseFirstEntry)
 {
-    auto root = juce::File::createTempFile ("kest-dirs");
+    const ScratchFolder scratch ("kest-dirs");
+    const auto& root = scratch.getFile();
     auto first = root.getChildFile ("first");
     auto second = root.getChildFile ("second");
     ASSERT_TRUE (first.createDirectory());
@@ -78,7 +80,6 @@ TEST (ApplicationSupport, computerFolderIsFirstEntryHoldingThePresetsElseFirstEn
         ScopedEnvironment unset ("XDG_DATA_DIRS", nullptr);
         EXPECT_EQ (getComputerApplicationSupportFolder().getFullPathName(), "/usr/local/share");
     }
-    root.deleteRecursively();
 }
 
 TEST (ApplicationSupport, testsRunWithAnIsolatedHome)
