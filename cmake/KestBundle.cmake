@@ -27,7 +27,9 @@ set_target_properties(kest_bundle PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
     LINK_DEPENDS ${KEST_BUNDLE_MAP})
+# The about box opens the README and the licence from the bundle itself.
 add_custom_command(TARGET kest_bundle POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${KEST_BUNDLE_RESOURCES_DIR})
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KEST_BUNDLE_RESOURCES_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KEST_ROOT}/README.md ${KEST_ROOT}/LICENSE ${KEST_BUNDLE_RESOURCES_DIR})
 
 set(KEST_BUNDLE_FILE ${KEST_BUNDLE_BINARY_DIR}/Kest.so)

@@ -1,8 +1,10 @@
 #include "editor/AboutBox.h"
+#include "platform/BundleResources.h"
 
 #include "editor/EditorComponentNames.h"
 #include "gui/ImageURLButton.h"
 #include "gui/ResourceManager.h"
+#include "platform/BundleResources.h"
 
 namespace
 {
@@ -32,8 +34,8 @@ namespace
 }
 
 juce::String AboutBox::getVersionText()   { return KEST_VERSION_STRING; }
-juce::File AboutBox::getReadmeFile()      { return juce::File (KEST_REPOSITORY_DIR).getChildFile ("README.md"); }
-juce::File AboutBox::getLicenceFile()     { return juce::File (KEST_REPOSITORY_DIR).getChildFile ("LICENSE"); }
+juce::File AboutBox::getReadmeFile()      { return Korvalden::Platform::getBundleResourceFolder().getChildFile ("README.md"); }
+juce::File AboutBox::getLicenceFile()     { return Korvalden::Platform::getBundleResourceFolder().getChildFile ("LICENSE"); }
 
 juce::Image AboutBox::drawBackground()
 {

@@ -18,7 +18,7 @@ public:
 
     /** "1.0.3": the project's version. */
     static juce::String getVersionText();
-    /** The README and the licence text of the project. */
+    /** The README and the licence text the bundle carries in its resources. */
     static juce::File getReadmeFile();
     static juce::File getLicenceFile();
 
