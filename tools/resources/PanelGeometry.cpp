@@ -65,14 +65,16 @@ namespace
             geometry.controls.push_back ({ name, record, bounds, image });
         }
 
-        // A knob with its caption and value label in the column starting at x.
+        // A knob with its caption (when it has a printed one) and value label
+        // in the column starting at x.
         void knob (const juce::String& name, const juce::String& caption, int x, int stripY)
         {
             const Rect box (x, stripY + knobTop, G::knobWidth, G::knobHeight);
             add (name, G::Record::placed, box);
             add (N::valueLabel (name), G::Record::placed, { x, stripY + valueTop, G::knobWidth, valueHeight });
             geometry.knobs.push_back (box);
-            geometry.captions.push_back ({ { x, stripY + captionTop, G::knobWidth, captionHeight }, caption });
+            if (caption.isNotEmpty())
+                geometry.captions.push_back ({ { x, stripY + captionTop, G::knobWidth, captionHeight }, caption });
         }
 
         // A column of switch buttons in a dark well; a caption under a well that leaves room.
@@ -135,10 +137,11 @@ namespace
     {
         const int y = globalRowY;
 
-        // Macros
+        // Macros.  A macro's caption is its group name, which the link overlay
+        // draws on the macro's target (see planLinkTargets): nothing printed.
         g.sections.push_back ({ { 8, y, 392, stripHeight }, { { "MACROS", { 12, 396 } } } });
         for (int m = 1; m <= N::numMacros; ++m)
-            p.knob (N::macroKnob (m), "MACRO " + juce::String (m), 12 + (m - 1) * G::knobWidth, y);
+            p.knob (N::macroKnob (m), {}, 12 + (m - 1) * G::knobWidth, y);
 
         // Voices: allocation mode, its three switches and the split points.
         g.sections.push_back ({ { vcfX, y, vcfWidth, stripHeight }, { { "VOICES", { vcfX + 4, vcfX + vcfWidth - 4 } } } });
@@ -248,8 +251,18 @@ namespace
             for (auto& kind : N::deviceKnobs)
                 knobTarget (N::deviceKnob (device, kind), N::linkTarget (device, kind));
 
+        // The overlay writes a group name centred on its target, and every macro
+        // starts named.  So a macro's target sits low, centred on the caption
+        // line, where the name reads as the macro's caption instead of
+        // covering its cap; it keeps the knob's lower edge for dragging links.
         for (int m = 1; m <= N::numMacros; ++m)
-            knobTarget (N::macroKnob (m), N::macroLinkTarget (m));
+            if (auto* knob = g.find (N::macroKnob (m)))
+            {
+                const int captionCentre = knob->bounds.getY() - knobTop + captionTop + captionHeight / 2;
+                const int height = 2 * (knob->bounds.getY() - knobTop + stripHeight - captionCentre);
+                p.add (N::macroLinkTarget (m), G::Record::placeholder,
+                       Rect (40, height).withCentre ({ knob->bounds.getCentreX(), captionCentre }));
+            }
 
         for (int device = 1; device <= N::numDevices; ++device)
             p.add (N::deviceGroupTarget (device), G::Record::placeholder, g.deviceBands[(size_t) device - 1].plate);
