@@ -15,7 +15,8 @@ namespace
     constexpr int knobTop = 17;
     constexpr int captionTop = 69, captionHeight = 10;
     constexpr int valueTop = 79, valueHeight = 12;
-    constexpr int wellTop = 18;
+    constexpr int wellTop = 16;
+    constexpr int wellPadding = 3;      // around the switches in a well
     constexpr int switchPitch = 16;
 
     constexpr int globalRowY = 52;
@@ -81,12 +82,13 @@ namespace
         template <size_t n>
         void switchColumn (int device, const N::SwitchButton (&buttons)[n], int x, int stripY, const juce::String& caption)
         {
-            const int wellHeight = (int) n * switchPitch + 6;
+            // A well of three ends above the caption line.
+            const int wellHeight = 2 * wellPadding + ((int) n - 1) * switchPitch + G::switchHeight;
             geometry.wells.push_back ({ x + 2, stripY + wellTop, wellWidth - 4, wellHeight });
 
             for (size_t i = 0; i < n; ++i)
                 add (N::switchButton (device, buttons[i]), G::Record::placed,
-                     { x + (wellWidth - G::switchWidth) / 2, stripY + wellTop + 4 + (int) i * switchPitch, G::switchWidth, G::switchHeight });
+                     { x + (wellWidth - G::switchWidth) / 2, stripY + wellTop + wellPadding + (int) i * switchPitch, G::switchWidth, G::switchHeight });
 
             if (caption.isNotEmpty())
                 geometry.captions.push_back ({ { x, stripY + captionTop, wellWidth, captionHeight }, caption });
