@@ -114,10 +114,13 @@ namespace
         p.add (N::logoButtonProduct, G::Record::logoButton, { 16, 8, 104, 32 }, G::productLogoImage);
 
         const int buttonY = 12, size = G::toolButtonSize;
+
+        // The preset bar is one dark strip: its buttons are drawn grey and go
+        // darker still when disabled, which only reads as "off" on dark.
+        g.wells.push_back ({ 240, 8, 392, 32 });
         p.add (N::previousButton, G::Record::placed, { 248, buttonY, size, size });
         p.add (N::nextButton, G::Record::placed, { 276, buttonY, size, size });
         p.add (N::presetNameLabel, G::Record::presetNameLabel, { 308, 10, 256, 28 });
-        g.wells.push_back ({ 308, 10, 256, 28 });       // the name's dark display
         p.add (N::reloadButton, G::Record::placed, { 572, buttonY, size, size });
         p.add (N::saveButton, G::Record::placed, { 600, buttonY, size, size });
 
