@@ -43,6 +43,22 @@ void MultiColoredMidiKeyboard::colourChanged()
         BeepFreeMidiKeyboard::colourChanged();
 }
 
+juce::String MultiColoredMidiKeyboard::getWhiteNoteText (int midiNoteNumber)
+{
+    if (getOrientation() != horizontalKeyboard)
+        return BeepFreeMidiKeyboard::getWhiteNoteText (midiNoteNumber);
+
+    // The only children are the two scroll buttons.
+    const auto keyStart = getKeyStartPosition (midiNoteNumber);
+    const juce::Range<float> key (keyStart, keyStart + getKeyWidth());
+    for (auto* button : getChildren())
+        if (button->isVisible()
+            && key.intersects ({ (float) button->getX(), (float) button->getRight() }))
+            return {};
+
+    return BeepFreeMidiKeyboard::getWhiteNoteText (midiNoteNumber);
+}
+
 void MultiColoredMidiKeyboard::drawWhiteNote (int midiNoteNumber, juce::Graphics& g, juce::Rectangle<float> area,
                                               bool isDown, bool isOver, juce::Colour lineColour, juce::Colour textColour)
 {

@@ -34,6 +34,9 @@ public:
     void drawBlackNote (int midiNoteNumber, juce::Graphics&, juce::Rectangle<float> area,
                         bool isDown, bool isOver, juce::Colour noteFillColour) override;
     void colourChanged() override;
+    /** The octave label, except on a key whose start a scroll button covers:
+        the button would leave a cut-off fragment of it showing. */
+    juce::String getWhiteNoteText (int midiNoteNumber) override;
 
 private:
     void useColourOfNote (int midiNoteNumber);

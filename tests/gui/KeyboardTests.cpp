@@ -145,3 +145,25 @@ TEST (BeepFreeMidiKeyboard, claimsOnlyTheKeysThatPlayNotes)
     EXPECT_FALSE (keyboard.keyPressed (juce::KeyPress ('a', juce::ModifierKeys::commandModifier, 0)));
     EXPECT_FALSE (keyboard.keyPressed (juce::KeyPress (juce::KeyPress::spaceKey)));
 }
+
+TEST (MultiColoredMidiKeyboard, noOctaveLabelIsCutByAScrollButton)
+{
+    AudioEngine engine;
+    MultiColoredMidiKeyboard keyboard (engine.getKeyboardState(), juce::MidiKeyboardComponent::horizontalKeyboard,
+                                       &engine.getGlobalController());
+    keyboard.setKeyWidth (16.0f);
+    keyboard.setAvailableRange (0, 127);
+    keyboard.setScrollButtonsVisible (true);
+    keyboard.setSize (752, 76);
+    keyboard.setLowestVisibleKey (48);
+
+    // The lower scroll button covers the start of the first key.
+    ASSERT_EQ (keyboard.getLowestVisibleKey(), 48);
+    EXPECT_EQ (keyboard.getWhiteNoteText (48), juce::String());
+    EXPECT_EQ (keyboard.getWhiteNoteText (60), "C3");
+
+    // Scrolled to the bottom, that button goes and the first label with it comes back.
+    keyboard.setLowestVisibleKey (0);
+    EXPECT_EQ (keyboard.getWhiteNoteText (0), "C-2");
+    EXPECT_EQ (keyboard.getWhiteNoteText (12), "C-1");
+}

@@ -220,6 +220,18 @@ TEST_F (MainControlPanelLayoutTest, NoControlsOverlapExceptTheLinkTargets)
             EXPECT_EQ (target.getCentre(), knob.getCentre()) << N::linkTarget (d, kind);
             EXPECT_TRUE (knob.contains (target)) << N::linkTarget (d, kind);
         }
+
+    // Every macro starts named, and a name is written centred on its target:
+    // a macro's target is centred under the knob, where the name is its
+    // caption, and still reaches into the knob so a drag can start there.
+    for (int m = 1; m <= N::numMacros; ++m)
+    {
+        const auto knob = boundsOf (N::macroKnob (m));
+        const auto target = boundsOf (N::macroLinkTarget (m));
+        EXPECT_EQ (target.getCentreX(), knob.getCentreX()) << N::macroLinkTarget (m);
+        EXPECT_GE (target.getCentreY(), knob.getBottom()) << N::macroLinkTarget (m);
+        EXPECT_TRUE (target.intersects (knob)) << N::macroLinkTarget (m);
+    }
 }
 
 TEST_F (MainControlPanelLayoutTest, KnobsLineUpInColumnsAcrossTheDeviceStripsWithLabelsCentredUnderThem)

@@ -58,8 +58,9 @@ namespace
         body.mouseOverOverlayColour = juce::Colour (0x2600AFDB);
         body.keyDownOverlayColour = ResourceStyle::accent;
         body.textLabelsColour = juce::Colour (0xFF77736D);
-        body.scrollButtonBackgroundColour = juce::Colour (0xFFC9C5BF);
-        body.scrollButtonArrowsColour = juce::Colour (0xFF4A4845);
+        // The scroll buttons read as part of the dark end cheeks beside them.
+        body.scrollButtonBackgroundColour = ResourceStyle::wellFill;
+        body.scrollButtonArrowsColour = juce::Colour (0xFFF8F7F4);  // drawn at 40 % until pointed at
         L::writeKeyboard (out, head, body);
     }
 

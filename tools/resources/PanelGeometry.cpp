@@ -15,7 +15,8 @@ namespace
     constexpr int knobTop = 17;
     constexpr int captionTop = 69, captionHeight = 10;
     constexpr int valueTop = 79, valueHeight = 12;
-    constexpr int wellTop = 18;
+    constexpr int wellTop = 16;
+    constexpr int wellPadding = 3;      // around the switches in a well
     constexpr int switchPitch = 16;
 
     constexpr int globalRowY = 52;
@@ -65,26 +66,29 @@ namespace
             geometry.controls.push_back ({ name, record, bounds, image });
         }
 
-        // A knob with its caption and value label in the column starting at x.
+        // A knob with its caption (when it has a printed one) and value label
+        // in the column starting at x.
         void knob (const juce::String& name, const juce::String& caption, int x, int stripY)
         {
             const Rect box (x, stripY + knobTop, G::knobWidth, G::knobHeight);
             add (name, G::Record::placed, box);
             add (N::valueLabel (name), G::Record::placed, { x, stripY + valueTop, G::knobWidth, valueHeight });
             geometry.knobs.push_back (box);
-            geometry.captions.push_back ({ { x, stripY + captionTop, G::knobWidth, captionHeight }, caption });
+            if (caption.isNotEmpty())
+                geometry.captions.push_back ({ { x, stripY + captionTop, G::knobWidth, captionHeight }, caption });
         }
 
         // A column of switch buttons in a dark well; a caption under a well that leaves room.
         template <size_t n>
         void switchColumn (int device, const N::SwitchButton (&buttons)[n], int x, int stripY, const juce::String& caption)
         {
-            const int wellHeight = (int) n * switchPitch + 6;
+            // A well of three ends above the caption line.
+            const int wellHeight = 2 * wellPadding + ((int) n - 1) * switchPitch + G::switchHeight;
             geometry.wells.push_back ({ x + 2, stripY + wellTop, wellWidth - 4, wellHeight });
 
             for (size_t i = 0; i < n; ++i)
                 add (N::switchButton (device, buttons[i]), G::Record::placed,
-                     { x + (wellWidth - G::switchWidth) / 2, stripY + wellTop + 4 + (int) i * switchPitch, G::switchWidth, G::switchHeight });
+                     { x + (wellWidth - G::switchWidth) / 2, stripY + wellTop + wellPadding + (int) i * switchPitch, G::switchWidth, G::switchHeight });
 
             if (caption.isNotEmpty())
                 geometry.captions.push_back ({ { x, stripY + captionTop, wellWidth, captionHeight }, caption });
@@ -110,10 +114,13 @@ namespace
         p.add (N::logoButtonProduct, G::Record::logoButton, { 16, 8, 104, 32 }, G::productLogoImage);
 
         const int buttonY = 12, size = G::toolButtonSize;
+
+        // The preset bar is one dark strip: its buttons are drawn grey and go
+        // darker still when disabled, which only reads as "off" on dark.
+        g.wells.push_back ({ 240, 8, 392, 32 });
         p.add (N::previousButton, G::Record::placed, { 248, buttonY, size, size });
         p.add (N::nextButton, G::Record::placed, { 276, buttonY, size, size });
         p.add (N::presetNameLabel, G::Record::presetNameLabel, { 308, 10, 256, 28 });
-        g.wells.push_back ({ 308, 10, 256, 28 });       // the name's dark display
         p.add (N::reloadButton, G::Record::placed, { 572, buttonY, size, size });
         p.add (N::saveButton, G::Record::placed, { 600, buttonY, size, size });
 
@@ -135,10 +142,11 @@ namespace
     {
         const int y = globalRowY;
 
-        // Macros
+        // Macros.  A macro's caption is its group name, which the link overlay
+        // draws on the macro's target (see planLinkTargets): nothing printed.
         g.sections.push_back ({ { 8, y, 392, stripHeight }, { { "MACROS", { 12, 396 } } } });
         for (int m = 1; m <= N::numMacros; ++m)
-            p.knob (N::macroKnob (m), "MACRO " + juce::String (m), 12 + (m - 1) * G::knobWidth, y);
+            p.knob (N::macroKnob (m), {}, 12 + (m - 1) * G::knobWidth, y);
 
         // Voices: allocation mode, its three switches and the split points.
         g.sections.push_back ({ { vcfX, y, vcfWidth, stripHeight }, { { "VOICES", { vcfX + 4, vcfX + vcfWidth - 4 } } } });
@@ -248,8 +256,18 @@ namespace
             for (auto& kind : N::deviceKnobs)
                 knobTarget (N::deviceKnob (device, kind), N::linkTarget (device, kind));
 
+        // The overlay writes a group name centred on its target, and every macro
+        // starts named.  So a macro's target sits low, centred on the caption
+        // line, where the name reads as the macro's caption instead of
+        // covering its cap; it keeps the knob's lower edge for dragging links.
         for (int m = 1; m <= N::numMacros; ++m)
-            knobTarget (N::macroKnob (m), N::macroLinkTarget (m));
+            if (auto* knob = g.find (N::macroKnob (m)))
+            {
+                const int captionCentre = knob->bounds.getY() - knobTop + captionTop + captionHeight / 2;
+                const int height = 2 * (knob->bounds.getY() - knobTop + stripHeight - captionCentre);
+                p.add (N::macroLinkTarget (m), G::Record::placeholder,
+                       Rect (40, height).withCentre ({ knob->bounds.getCentreX(), captionCentre }));
+            }
 
         for (int device = 1; device <= N::numDevices; ++device)
             p.add (N::deviceGroupTarget (device), G::Record::placeholder, g.deviceBands[(size_t) device - 1].plate);
