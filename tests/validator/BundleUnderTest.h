@@ -8,6 +8,7 @@
 #include "host/HostCollection.h"
 #include "host/LoadedPlugIn.h"
 #include "host/PluginInstance.h"
+#include "tests/support/SignalMeasures.h"
 
 #include <gtest/gtest.h>
 
@@ -106,20 +107,12 @@ inline ::testing::AssertionResult cleanAudio (const std::vector<float>& samples)
 
 inline double rms (const std::vector<float>& samples, size_t from = 0, size_t to = SIZE_MAX)
 {
-    to = std::min (to, samples.size());
-    double sum = 0.0;
-    for (auto i = from; i < to; ++i)
-        sum += (double) samples[i] * samples[i];
-    return to > from ? std::sqrt (sum / (double) (to - from)) : 0.0;
+    return SignalMeasures::rms (samples, (int) from, (int) std::min (to, samples.size()));
 }
 
 inline float peak (const std::vector<float>& samples, size_t from = 0, size_t to = SIZE_MAX)
 {
-    to = std::min (to, samples.size());
-    float highest = 0.0f;
-    for (auto i = from; i < to; ++i)
-        highest = std::max (highest, std::abs (samples[i]));
-    return highest;
+    return (float) SignalMeasures::peak (samples, (int) from, (int) std::min (to, samples.size()));
 }
 
 /** The bundle loaded for a whole test suite. */
