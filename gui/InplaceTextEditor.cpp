@@ -27,10 +27,10 @@ InplaceTextEditor::InplaceTextEditor (Target* targetToUse, juce::Component* host
     field->addListener (this);
     field->setSelectAllWhenFocused (true);
 
-    if (target != nullptr)
+    if (auto* t = target.get())
     {
-        target->prepareTextEditor (*field);
-        field->setText (target->getEditText(), true);
+        t->prepareTextEditor (*field);
+        field->setText (t->getEditText(), true);
     }
 
     hostToUse->addAndMakeVisible (field, -1);
@@ -59,10 +59,10 @@ void InplaceTextEditor::textEditorReturnKeyPressed (juce::TextEditor& field)
     // The close is requested before the rename, which may delete the host.
     hideAndClose();
     const auto text = field.getText();
-    if (target != nullptr)
+    if (auto* t = target.get())
     {
         ++callbackDepth;
-        target->renameTo (text);
+        t->renameTo (text);
         --callbackDepth;
     }
 }
@@ -121,8 +121,8 @@ void InplaceTextEditor::notifyClosed()
     if (closedNotified)
         return;
     closedNotified = true;
-    if (target != nullptr)
-        target->editorClosed();
+    if (auto* t = target.get())
+        t->editorClosed();
 }
 
 void InplaceTextEditor::detachFromHost()

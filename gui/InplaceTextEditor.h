@@ -16,6 +16,9 @@ namespace Korvalden::GUI
     hears renameTo at most once, always before editorClosed, and editorClosed
     exactly once however editing ends, also when renameTo deletes the host.
 
+    A target destroyed while the field is open (its window closing) is not
+    called again.
+
     The field lives on the heap: a host that deletes all its children may
     delete it, which ends the editing like a loss of focus.  Message thread only.
 */
@@ -37,11 +40,15 @@ public:
         /** The text the user confirmed with Return. */
         virtual void renameTo (const juce::String& newName) = 0;
 
-        /** Editing has ended; called exactly once. */
+        /** Editing has ended; called exactly once, unless the target is
+            destroyed first (it then hears nothing more). */
         virtual void editorClosed() {}
 
     protected:
         ~Target() = default;
+
+    private:
+        JUCE_DECLARE_WEAK_REFERENCEABLE (Target)
     };
 
     /** Shows the field over area of host (host coordinates).  An area without
@@ -65,7 +72,7 @@ private:
 
     juce::TextEditor* editor = nullptr; // owned; nulled when someone else deletes it
     juce::Component::SafePointer<juce::Component> host;
-    Target* target;
+    juce::WeakReference<Target> target; // a window may destroy its target before the field has gone
     bool renamed = false;
     bool closedNotified = false;
     int callbackDepth = 0;

@@ -68,6 +68,39 @@ ParameterLinkManager::LinkEntry& ParameterLinkManager::getLinkEntry (int index)
     return entryFor (index);
 }
 
+std::optional<ParameterLinkManager::LinkEntry> ParameterLinkManager::findLinkEntry (int index) const
+{
+    const juce::ScopedLock sl (lock);
+    const auto found = entries.find (index);
+    if (found == entries.end())
+        return std::nullopt;
+    return found->second;
+}
+
+bool ParameterLinkManager::isLinked (int index) const
+{
+    const juce::ScopedLock sl (lock);
+    const auto found = entries.find (index);
+    return found != entries.end() && ! found->second.links.empty();
+}
+
+std::vector<std::pair<int, int>> ParameterLinkManager::getLinkPairs() const
+{
+    const juce::ScopedLock sl (lock);
+    std::vector<std::pair<int, int>> pairs;
+    for (const auto& [index, entry] : entries)
+        for (const int partner : entry.links)
+            if (partner > index)
+                pairs.emplace_back (index, partner);
+    return pairs;
+}
+
+bool ParameterLinkManager::hasController (int index) const
+{
+    const juce::ScopedLock sl (lock);
+    return controllerFor (index) != nullptr;
+}
+
 void ParameterLinkManager::link (int a, int b)
 {
     if (a == b)
@@ -101,6 +134,27 @@ void ParameterLinkManager::freeParameter (int index)
 
         if (auto* controller = controllerFor (index))
             collectPropagation (controller, true, controller->value, moves);
+    }
+    applyMoves (moves);
+    notifyListeners();
+}
+
+void ParameterLinkManager::unlink (int a, int b)
+{
+    JUCE_ASSERT_MESSAGE_THREAD
+    if (a == b)
+        return;
+
+    std::vector<PendingMove> moves;
+    {
+        const juce::ScopedLock sl (lock);
+        entryFor (a).links.erase (b);
+        entryFor (b).links.erase (a);
+
+        // Each side's remaining group settles back into range, as after freeing.
+        for (const int side : { a, b })
+            if (auto* controller = controllerFor (side))
+                collectPropagation (controller, true, controller->value, moves);
     }
     applyMoves (moves);
     notifyListeners();
@@ -185,7 +239,10 @@ void ParameterLinkManager::setValue (int index, float value)
 float ParameterLinkManager::getRatio (int index)
 {
     const juce::ScopedLock sl (lock);
-    return controllerFor (index) != nullptr ? entryFor (index).ratio : 1.0f;
+    if (controllerFor (index) == nullptr)
+        return 1.0f;
+    const auto found = entries.find (index);
+    return found != entries.end() ? found->second.ratio : 1.0f;
 }
 
 void ParameterLinkManager::setRatio (int index, float ratio)
@@ -217,13 +274,15 @@ void ParameterLinkManager::propagateValue (ParameterController* controller, bool
     applyMoves (moves);
 }
 
-void ParameterLinkManager::beginGroupGesture (ParameterController* controller)
+std::vector<int> ParameterLinkManager::beginGroupGesture (ParameterController* controller)
 {
     JUCE_ASSERT_MESSAGE_THREAD
     const int hostParameters = processor->getNumParameters();
-    for (const int member : markGroupBusy (controller, true))
+    auto members = markGroupBusy (controller, true);
+    for (const int member : members)
         if (juce::isPositiveAndBelow (member, hostParameters))
             processor->beginParameterChangeGesture (member);
+    return members;
 }
 
 void ParameterLinkManager::endGroupGesture (ParameterController* controller)
@@ -345,6 +404,22 @@ void ParameterLinkManager::applyMoves (const std::vector<PendingMove>& moves)
         if (! (move.clampedValue == processor->getParameter (move.index)))
             processor->setParameterNotifyingHost (move.index, move.clampedValue);
     }
+}
+
+void ParameterLinkManager::endGroupGesture (const std::vector<int>& members)
+{
+    JUCE_ASSERT_MESSAGE_THREAD
+    {
+        const juce::ScopedLock sl (lock);
+        for (const int member : members)
+            if (auto* memberController = controllerFor (member))
+                memberController->busy = false;
+    }
+
+    const int hostParameters = processor->getNumParameters();
+    for (const int member : members)
+        if (juce::isPositiveAndBelow (member, hostParameters))
+            processor->endParameterChangeGesture (member);
 }
 
 std::vector<int> ParameterLinkManager::markGroupBusy (ParameterController* controller, bool isBusy)

@@ -3,7 +3,9 @@
 #include "engine/ParameterGUILinker.h"
 
 #include <map>
+#include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 /** The model behind parameter linking.
@@ -85,8 +87,26 @@ public:
         changing it when another thread may read the model.  Any thread but audio. */
     LinkEntry& getLinkEntry (int index);
 
+    /** A copy of the entry of an index, or nothing when it has none; creates
+        no entry, so drawing and menus can ask freely.  Any thread but audio. */
+    std::optional<LinkEntry> findLinkEntry (int index) const;
+
+    /** True when the index has an entry with at least one link; creates nothing.  Any thread but audio. */
+    bool isLinked (int index) const;
+
+    /** Every link once, as (lower, higher) pairs in ascending order.  Any thread but audio. */
+    std::vector<std::pair<int, int>> getLinkPairs() const;
+
+    /** True while a control of the index is registered.  Any thread but audio. */
+    bool hasController (int index) const;
+
     /** Links a and b both ways and notifies; nothing when a == b.  Any thread but audio. */
     void link (int a, int b);
+
+    /** Cuts the one link between a and b, settles both remaining groups back
+        into range (without gestures) and notifies; nothing when a == b.
+        Message thread. */
+    void unlink (int a, int b);
 
     /** Removes every link of a parameter, re-settles the groups it leaves and notifies.  Message thread. */
     void freeParameter (int index);
@@ -110,7 +130,7 @@ public:
     /** Sets one parameter without moving its group.  A NaN value is ignored.  Message thread. */
     void setValue (int index, float value);
 
-    /** The entry's ratio while the index has a controller, else 1.  Any thread but audio. */
+    /** The entry's ratio while the index has a controller, else 1; creates no entry.  Any thread but audio. */
     float getRatio (int index);
 
     /** Stores a finite ratio and notifies while the index has a controller; else nothing.  Message thread. */
@@ -122,11 +142,20 @@ public:
     void propagateValue (ParameterController* controller, bool propagate, float value);
 
     /** Opens the host's change gesture on every member of the controller's
-        group and marks their controllers busy.  Message thread. */
-    void beginGroupGesture (ParameterController* controller);
+        group and marks their controllers busy.  Returns the members, so that
+        a gesture held open across events can be closed on exactly them even
+        when the links change meanwhile.  Message thread. */
+    std::vector<int> beginGroupGesture (ParameterController* controller);
 
-    /** Closes what beginGroupGesture opened.  Message thread. */
+    /** Closes what beginGroupGesture opened, on the group as it is now.  Message thread. */
     void endGroupGesture (ParameterController* controller);
+
+    /** Closes the gestures of the members that beginGroupGesture returned and
+        clears their controllers' busy flags.  Message thread. */
+    void endGroupGesture (const std::vector<int>& members);
+
+    /** The processor, for value texts and defaults.  Any thread but audio. */
+    juce::AudioProcessor& getProcessor() const noexcept { return *processor; }
 
     /** Appends the "PARAMETERLINKING" element to parent.  Any thread but audio. */
     void writeXml (juce::XmlElement& parent);

@@ -248,27 +248,38 @@ void PresetManager::FileRepresentingItem::showPopupMenu()
 
     juce::PopupMenu menu;
     if (isFolder)
-        menu.addItem (3, "Create new Folder");
+        menu.addItem (newFolderChoice, "Create new Folder");
     if (belowTopLevel)
     {
-        menu.addItem (1, "Rename");
-        menu.addItem (2, "Delete", isPreset() || getNumSubItems() == 0);
+        menu.addItem (renameChoice, "Rename");
+        menu.addItem (deleteChoice, "Delete", isPreset() || getNumSubItems() == 0);
     }
     if (menu.getNumItems() == 0)
         return;
 
-   #if JUCE_MODAL_LOOPS_PERMITTED
-    switch (menu.show())
+    // Asynchronous: no nested message loop runs while the host processes a
+    // block.  The item may be gone by the time a choice arrives.
+    auto options = juce::PopupMenu::Options();
+    if (auto* row = getRowComponent())
+        options = options.withTargetComponent (row).withMousePosition();
+    menu.showMenuAsync (options, [weakItem = juce::WeakReference<FileRepresentingItem> (this)] (int choice) {
+        if (auto* item = weakItem.get())
+            item->handleMenuChoice (choice);
+    });
+}
+
+void PresetManager::FileRepresentingItem::handleMenuChoice (int choice)
+{
+    switch (choice)
     {
-        case 1: showRenameEditor(); break;
-        case 2: deleteItem(); break;
-        case 3:
+        case renameChoice: showRenameEditor(); break;
+        case deleteChoice: deleteItem(); break;
+        case newFolderChoice:
             if (auto* folder = dynamic_cast<DirectoryItem*> (this))
                 folder->createSubFolder();
             break;
         default: break;
     }
-   #endif
 }
 
 //==============================================================================

@@ -4,6 +4,7 @@
 #include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
 #include "presets/PresetFileSystem.h"
+#include "presets/PresetTreeComponent.h"
 #include "presets/PresetTreeItems.h"
 
 namespace Korvalden::Misc
@@ -111,6 +112,9 @@ PresetManager::~PresetManager()
         if (button != nullptr)
             button->removeListener (this);
 
+    // A panel still open shows the trees that go now; it goes first.
+    delete treeComponent.getComponent();
+
     // Pending questions lose their item with the tree; they go first.
     overwriteRequests.clear();
     favorites->forgetAllEntries();
@@ -216,6 +220,26 @@ void PresetManager::selectItem (PresetTreeItemBase* item)
     currentItem = item;
     modified = false;
     triggerAsyncUpdate();
+    if (auto* tree = getTreeComponent())
+        tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+}
+
+PresetManager::PresetTreeComponent* PresetManager::createTreeComponent()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (auto* existing = getTreeComponent())
+        return existing;
+
+    auto* tree = new PresetTreeComponent (*this);
+    treeComponent = tree;
+    if (currentItem != nullptr)
+        tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+    return tree;
+}
+
+PresetManager::PresetTreeComponent* PresetManager::getTreeComponent() const noexcept
+{
+    return dynamic_cast<PresetTreeComponent*> (treeComponent.getComponent());
 }
 
 void PresetManager::selectPresetByPath (const juce::String& path, bool loadFile)

@@ -40,6 +40,7 @@ public:
     class DirectoryItem;
     class FavoriteList;
     class FavoriteItem;
+    class PresetTreeComponent;
 
     /** What the manager needs of the engine. */
     class PresetClient
@@ -163,6 +164,12 @@ public:
     void loadFavorites (const juce::File& file);
     bool saveFavorites (const juce::File& file);
 
+    /** The browser panel over the trees: the one that exists, else a new one.
+        The caller adds it to its window, which owns it; the manager deletes
+        it only if it still exists when the manager goes. */
+    PresetTreeComponent* createTreeComponent();
+    PresetTreeComponent* getTreeComponent() const noexcept;
+
     //==============================================================================
     PresetClient* getClient() const noexcept { return client; }
     PresetTreeRootItem& getFileTreeRoot() noexcept;
@@ -209,6 +216,7 @@ private:
     juce::String pendingPresetName;
     juce::Component::SafePointer<juce::Button> reloadButton, previousButton, nextButton, saveButton;
     juce::Component::SafePointer<juce::Label> nameLabel;
+    juce::Component::SafePointer<juce::Component> treeComponent;
     int itemHeight = 20;
     juce::StringArray favoritesAsRead;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;

@@ -30,6 +30,11 @@ public:
     bool mightContainSubItems() override { return ! isPreset(); }
     int getItemHeight() const override;
     bool canBeSelected() const override { return isPreset(); }
+    /** The row of a tree view: PresetTreeComponent::ItemComponent. */
+    std::unique_ptr<juce::Component> createItemComponent() override;
+    /** The selection shows the loaded preset: a selection made any other way
+        (a click beside the row, in the framework's indent) is put back. */
+    void itemSelectionChanged (bool isNowSelected) override;
 
     virtual bool isPreset() const = 0;
     /** A preset loads and becomes current; a folder becomes the active folder. */
@@ -104,6 +109,16 @@ public:
     bool isReadOnly() const noexcept { return readOnly; }
     /** "Factory Presets" and "User Presets": never renamed, moved or deleted. */
     bool isTopLevel() const;
+
+    /** The entries of the item's popup menu. */
+    enum MenuChoice
+    {
+        renameChoice = 1,
+        deleteChoice = 2,
+        newFolderChoice = 3
+    };
+    /** Carries out a choice of the popup menu; 0 (dismissed) does nothing. */
+    void handleMenuChoice (int choice);
 
     class PresetOverwriteRequest;
 

@@ -187,3 +187,31 @@ TEST_F (InplaceTextEditorTest, HostDeletingItsChildrenEndsTheEditing)
     pumpMessages (target);
     EXPECT_EQ (target.events.joinIntoString (","), "closed");
 }
+
+TEST_F (InplaceTextEditorTest, ATargetDestroyedWhileTheFieldIsOpenIsNotCalledAgain)
+{
+    // A window destroys its own members (the target) before its component base
+    // lets go of the field: the field's end must not reach the dead target.
+    struct LoggingTarget final : InplaceTextEditor::Target
+    {
+        explicit LoggingTarget (juce::StringArray& logToUse) : log (logToUse) {}
+        void prepareTextEditor (juce::TextEditor&) override { log.add ("prepared"); }
+        juce::String getEditText() override { return {}; }
+        void renameTo (const juce::String&) override { log.add ("rename"); }
+        void editorClosed() override { log.add ("closed"); }
+        juce::StringArray& log;
+    };
+
+    juce::StringArray log;
+    {
+        juce::Component window;
+        window.setSize (100, 20);
+        auto renamer = std::make_unique<LoggingTarget> (log);
+        juce::Rectangle<int> area;
+        new InplaceTextEditor (renamer.get(), &window, area);
+        renamer.reset();
+    } // the host goes here and takes the editing with it
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (30);
+    EXPECT_EQ (log.joinIntoString (","), "prepared");
+}

@@ -1,6 +1,7 @@
 #include "gui/ParameterRadioButton.h"
 #include "gui/SliderWithFineRightDrag.h"
 #include "tests/support/EventFilters.h"
+#include "tests/support/MouseEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +18,6 @@ juce::Image opaqueMask()
     juce::Image mask (juce::Image::RGB, 6, 6, false);
     mask.clear (mask.getBounds(), juce::Colours::white);
     return mask;
-}
-
-juce::MouseEvent mouseAt (juce::Component& c, juce::Point<float> position, juce::Point<float> downPosition,
-                          juce::ModifierKeys mods, bool dragged)
-{
-    const auto now = juce::Time::getCurrentTime();
-    return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), position, mods,
-                             juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                             juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
-                             juce::MouseInputSource::defaultTiltY, &c, &c, now, downPosition, now, 1, dragged);
 }
 
 /** Presses at the middle, drags up by the steps (pixels), releases; the value at the end. */

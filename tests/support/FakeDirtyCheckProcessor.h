@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ParameterGUILinker.h"
+#include "tests/support/SilentProcessor.h"
 
 #include <array>
 #include <atomic>
@@ -12,7 +13,7 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 /** A processor with 92 host parameters and one more record (index 92) that
     the host never sees, as the engine has.  It records what the host would
     hear (gestures and notified values) and every direct setParameter call. */
-class FakeDirtyCheckProcessor final : public Korvalden::Parameter::ParameterGUILinker::AudioProcessorWithParameterDirtyCheck,
+class FakeDirtyCheckProcessor final : public SilentProcessor<Korvalden::Parameter::ParameterGUILinker::AudioProcessorWithParameterDirtyCheck>,
                                       private juce::AudioProcessorListener
 {
 public:
@@ -100,24 +101,6 @@ public:
     {
         return juce::isPositiveAndBelow (index, numRecords) && dirty[(size_t) index].exchange (false);
     }
-
-    // The rest of the processor is not used here.
-    const juce::String getName() const override { return "Fake"; }
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
-    double getTailLengthSeconds() const override { return 0.0; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
 
 private:
     void record (Event e)

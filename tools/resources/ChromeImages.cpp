@@ -60,8 +60,15 @@ namespace ResourceImages
             juce::Path path;
             path.addStar (box.getCentre(), 5, box.getWidth() * 0.2f, box.getWidth() * 0.46f);
             g.setColour (colour);
-            if (filled) g.fillPath (path);
-            else        g.strokePath (path, juce::PathStrokeType (1.3f, juce::PathStrokeType::curved));
+            if (! filled)
+            {
+                g.strokePath (path, juce::PathStrokeType (1.3f, juce::PathStrokeType::curved));
+                return;
+            }
+            // A dark rim keeps the star readable on the selected row's accent fill.
+            g.fillPath (path);
+            g.setColour (juce::Colour (0xFF2E4A54));
+            g.strokePath (path, juce::PathStrokeType (0.9f, juce::PathStrokeType::curved));
         }
 
         void disclosure (juce::Graphics& g, R box, bool open)
