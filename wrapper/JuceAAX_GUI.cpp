@@ -9,11 +9,6 @@
 
 namespace AAXClasses
 {
-namespace
-{
-constexpr int messagesPerWakeup = 256;
-}
-
 /** The component the host's window holds: the editor at its own size, which
     it follows. */
 class JuceAAX_GUI::ViewContents final : public juce::Component
@@ -92,6 +87,7 @@ juce::Component* JuceAAX_GUI::getEditorComponent() const noexcept
 
 void JuceAAX_GUI::CreateViewContents()
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     if (contents != nullptr)
         return;
     if (auto* processor = JuceAAX_Processor::fromEffectParameters (GetEffectParameters()))
@@ -119,6 +115,7 @@ void JuceAAX_GUI::DeleteViewContainer()
 
 void JuceAAX_GUI::takeDownView()
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     if (contents == nullptr)
         return;
 
@@ -127,7 +124,7 @@ void JuceAAX_GUI::takeDownView()
     juce::PopupMenu::dismissAllActiveMenus();
     if (auto* modal = juce::ModalComponentManager::getInstanceWithoutCreating())
         modal->cancelAllModalComponents();
-    PluginMessagePump::deliverPendingMessages (messagesPerWakeup);
+    PluginMessagePump::deliverPendingMessages (PluginMessagePump::messagesPerIdleCall);
 
     if (contents->isOnDesktop())
         contents->removeFromDesktop();
@@ -158,7 +155,7 @@ AAX_Result JuceAAX_GUI::TimerWakeup()
 {
     return AAXGuardHostCall ([&]
     {
-        PluginMessagePump::deliverPendingMessages (messagesPerWakeup);
+        PluginMessagePump::deliverPendingMessages (PluginMessagePump::messagesPerIdleCall);
         return AAX_SUCCESS;
     });
 }
