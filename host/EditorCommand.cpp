@@ -202,6 +202,7 @@ int runEditor (const EditorOptions& options, std::ostream& out, std::ostream& er
         if (viewSize.horz <= 0.0f || viewSize.vert <= 0.0f)
             errors << "kest-host editor: warning: the plug-in shows an empty view\n";
         window.showViewSize ((int) viewSize.horz, (int) viewSize.vert);
+        window.centreWithSize (window.getWidth(), window.getHeight());
 
         player.start (instance, loop.get());
         out << "MIDI inputs: " << (player.midiInputs().empty() ? std::string ("none") : joined (player.midiInputs())) << "\n";

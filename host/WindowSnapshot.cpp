@@ -67,6 +67,18 @@ juce::Image WindowSnapshot::capture (unsigned long window)
     if (XGetWindowAttributes (display.get(), (Window) window, &attributes) == 0 || attributes.width <= 0 || attributes.height <= 0)
         throw std::runtime_error ("the window cannot be read");
 
+    // Only what is on the screen can be read back, in true colour.
+    int left = 0, top = 0;
+    Window child {};
+    XTranslateCoordinates (display.get(), (Window) window, attributes.root, 0, 0, &left, &top, &child);
+    const auto* screen = attributes.screen;
+    if (left < 0 || top < 0 || left + attributes.width > WidthOfScreen (screen) || top + attributes.height > HeightOfScreen (screen))
+        throw std::runtime_error ("the window (" + std::to_string (attributes.width) + "x" + std::to_string (attributes.height)
+                                  + ") does not fit on the screen (" + std::to_string (WidthOfScreen (screen)) + "x"
+                                  + std::to_string (HeightOfScreen (screen)) + "); give the display a larger screen");
+    if (attributes.depth < 24)
+        throw std::runtime_error ("the screen has " + std::to_string (attributes.depth) + "-bit colour; give the display 24-bit colour");
+
     const std::unique_ptr<XImage, ImageDestroyer> pixels (
         XGetImage (display.get(), (Window) window, 0, 0, (unsigned) attributes.width, (unsigned) attributes.height, AllPlanes, ZPixmap));
     if (pixels == nullptr)

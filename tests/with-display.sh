@@ -22,7 +22,7 @@ for attempt in 1 2 3 4 5 6 7 8 9 10; do
     candidate=$((200 + RANDOM % 800))
     rm -f "$scratch/ready"
     mkfifo "$scratch/ready"
-    Xvfb ":$candidate" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/ready" 2>"$scratch/xvfb.log" &
+    Xvfb ":$candidate" -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$scratch/ready" 2>"$scratch/xvfb.log" &
     server=$!
     read -r number < "$scratch/ready"
     [ -n "$number" ] && break
