@@ -128,13 +128,20 @@ private:
 TEST_F (Editor, OpensAndClosesTwentyTimesColdAndWarm)
 {
     HostWindow window;
-    for (int opening = 0; opening < openings / 4; ++opening)
+    AAX_Point first {};
+    for (int opening = 0; opening < openings; ++opening)
     {
+        SCOPED_TRACE (opening);
         auto instance = makeInstance();
-        openRepeatedly (*instance, window, true);
+        KestHost::PluginView view (*instance, plugIn->description());
+        const auto size = openAndClose (*instance, view, window);
+        if (opening == 0)
+            first = size;
+        EXPECT_EQ (size.horz, first.horz);
+        EXPECT_EQ (size.vert, first.vert);
     }
+
     auto instance = makeInstance();
-    openRepeatedly (*instance, window, true);
     openRepeatedly (*instance, window, false);
 }
 
