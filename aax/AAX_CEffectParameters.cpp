@@ -33,7 +33,9 @@ AAX_Result AAX_CEffectParameters::Initialize (IACFUnknown* hostUnknown)
         mAutomationDelegate = std::make_unique<AAX_VAutomationDelegate> (hostUnknown);
         mTransport = std::make_unique<AAX_VTransport> (hostUnknown);
 
-        mParameterManager.Initialize (mAutomationDelegate.get());
+        // Without the host's automation the parameter objects store values at
+        // once; with an empty wrapper they would wait for a host that never answers.
+        mParameterManager.Initialize (mAutomationDelegate->IsValid() ? mAutomationDelegate.get() : nullptr);
         mPacketDispatcher.Initialize (mController.get(), this);
 
         const auto initialised = EffectInit();

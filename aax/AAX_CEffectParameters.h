@@ -21,7 +21,10 @@ class AAX_VTransport;
 
     A subclass creates its parameters in EffectInit and may replace any of
     the host-visible operations; an override must not let an exception reach
-    the host (wrap its body in AAXGuardHostCall, as every operation here does).
+    the host (wrap its body in AAXGuardHostCall, as every operation here does),
+    and a null out pointer is answered with AAX_ERROR_NULL_OBJECT before
+    anything is changed.  Without the host's automation delegate the
+    parameter objects get none and store set values at once.
 
     Threads: the host creates, initialises, uninitialises and releases the
     object on its main thread; parameter, chunk, notification and coefficient
@@ -48,7 +51,8 @@ public:
     // Lifecycle and notifications (host's main thread)
 
     /** Makes the controller, automation and transport wrappers, hands them
-        to the parameter manager and the dispatcher, runs EffectInit and then
+        to the parameter manager (the automation only when the host offers it)
+        and the dispatcher, runs EffectInit and then
         leaves the master bypass out of the default chunk.  Returns
         EffectInit's result. */
     AAX_Result Initialize (IACFUnknown* hostUnknown) override;

@@ -78,12 +78,16 @@ void AAX_CEffectParameters::BuildChunkData()
 
 AAX_Result AAX_CEffectParameters::GetNumberOfChunks (int32_t* outCount) const
 {
+    if (AAXAnyNull (outCount))
+        return AAX_ERROR_NULL_OBJECT;
     *outCount = 1;
     return AAX_SUCCESS;
 }
 
 AAX_Result AAX_CEffectParameters::GetChunkIDFromIndex (int32_t index, AAX_CTypeID* outChunkId) const
 {
+    if (AAXAnyNull (outChunkId))
+        return AAX_ERROR_NULL_OBJECT;
     *outChunkId = index == 0 ? kDefaultChunkID : 0;
     return index == 0 ? AAX_SUCCESS : AAX_ERROR_INVALID_CHUNK_INDEX;
 }
@@ -92,6 +96,8 @@ AAX_Result AAX_CEffectParameters::GetChunkSize (AAX_CTypeID chunkId, uint32_t* o
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outSize))
+            return AAX_ERROR_NULL_OBJECT;
         if (chunkId != kDefaultChunkID)
         {
             *outSize = 0;
@@ -108,10 +114,10 @@ AAX_Result AAX_CEffectParameters::GetChunk (AAX_CTypeID chunkId, AAX_SPlugInChun
 {
     return AAXGuardHostCall ([&]
     {
-        if (chunkId != kDefaultChunkID)
-            return AAX_ERROR_INVALID_CHUNK_ID;
         if (outChunk == nullptr)
             return AAX_ERROR_NULL_OBJECT;
+        if (chunkId != kDefaultChunkID)
+            return AAX_ERROR_INVALID_CHUNK_ID;
 
         BuildChunkData();
         const auto size = static_cast<uint32_t> (mChunkParser.GetChunkDataSize());
@@ -175,6 +181,8 @@ AAX_Result AAX_CEffectParameters::CompareActiveChunk (const AAX_SPlugInChunk* ch
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outIsEqual))
+            return AAX_ERROR_NULL_OBJECT;
         if (chunk == nullptr || chunk->fChunkID != kDefaultChunkID)
         {
             *outIsEqual = 1;
@@ -210,6 +218,8 @@ AAX_Result AAX_CEffectParameters::CompareActiveChunk (const AAX_SPlugInChunk* ch
 
 AAX_Result AAX_CEffectParameters::GetNumberOfChanges (int32_t* outCount) const
 {
+    if (AAXAnyNull (outCount))
+        return AAX_ERROR_NULL_OBJECT;
     if (mNumPlugInChanges >= 0)
         *outCount = mNumPlugInChanges;
     return AAX_SUCCESS;

@@ -35,8 +35,12 @@ std::string longestFittingLine (const std::string& text, int32_t length)
 }
 } // namespace
 
-#define KEST_WITH_PARAMETER(body)                      \
+// The body runs with the identifier's parameter; out is the operation's out
+// pointer (null answers AAX_ERROR_NULL_OBJECT before anything else).
+#define KEST_WITH_PARAMETER(out, body)                 \
     return AAXGuardHostCall ([&]() -> AAX_Result {     \
+        if (AAXAnyNull (out))                          \
+            return AAX_ERROR_NULL_OBJECT;              \
         auto* parameter = findParameter (id);          \
         if (parameter == nullptr)                      \
             return AAX_ERROR_INVALID_PARAMETER_ID;     \
@@ -44,8 +48,15 @@ std::string longestFittingLine (const std::string& text, int32_t length)
         return AAX_SUCCESS;                            \
     })
 
+namespace
+{
+const void* const noOut = "";
+}
+
 AAX_Result AAX_CEffectParameters::GetNumberOfParameters (int32_t* outCount) const
 {
+    if (AAXAnyNull (outCount))
+        return AAX_ERROR_NULL_OBJECT;
     *outCount = mParameterManager.NumParameters();
     return AAX_SUCCESS;
 }
@@ -54,6 +65,8 @@ AAX_Result AAX_CEffectParameters::GetMasterBypassParameter (AAX_IString* outId) 
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outId))
+            return AAX_ERROR_NULL_OBJECT;
         outId->Set (findParameter (kMasterBypassID) != nullptr ? kMasterBypassID : "");
         return AAX_SUCCESS;
     });
@@ -61,19 +74,22 @@ AAX_Result AAX_CEffectParameters::GetMasterBypassParameter (AAX_IString* outId) 
 
 AAX_Result AAX_CEffectParameters::GetParameterIsAutomatable (AAX_CParamID id, AAX_CBoolean* outAutomatable) const
 {
-    *outAutomatable = 0;
-    KEST_WITH_PARAMETER (*outAutomatable = parameter->Automatable() ? 1 : 0);
+    if (outAutomatable != nullptr)
+        *outAutomatable = 0;
+    KEST_WITH_PARAMETER (outAutomatable, *outAutomatable = parameter->Automatable() ? 1 : 0);
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterNumberOfSteps (AAX_CParamID id, int32_t* outSteps) const
 {
-    KEST_WITH_PARAMETER (*outSteps = static_cast<int32_t> (parameter->GetNumberOfSteps()));
+    KEST_WITH_PARAMETER (outSteps, *outSteps = static_cast<int32_t> (parameter->GetNumberOfSteps()));
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterName (AAX_CParamID id, AAX_IString* outName) const
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outName))
+            return AAX_ERROR_NULL_OBJECT;
         const auto* parameter = findParameter (id);
         *outName = parameter != nullptr ? parameter->Name().Get() : "";
         return AAX_SUCCESS;
@@ -84,6 +100,8 @@ AAX_Result AAX_CEffectParameters::GetParameterNameOfLength (AAX_CParamID id, AAX
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outName))
+            return AAX_ERROR_NULL_OBJECT;
         const auto* parameter = findParameter (id);
         if (parameter == nullptr)
         {
@@ -104,32 +122,35 @@ AAX_Result AAX_CEffectParameters::GetParameterNameOfLength (AAX_CParamID id, AAX
 
 AAX_Result AAX_CEffectParameters::GetParameterDefaultNormalizedValue (AAX_CParamID id, double* outValue) const
 {
-    KEST_WITH_PARAMETER (*outValue = parameter->GetNormalizedDefaultValue());
+    KEST_WITH_PARAMETER (outValue, *outValue = parameter->GetNormalizedDefaultValue());
 }
 
 AAX_Result AAX_CEffectParameters::SetParameterDefaultNormalizedValue (AAX_CParamID id, double value)
 {
-    KEST_WITH_PARAMETER (parameter->SetNormalizedDefaultValue (value));
+    KEST_WITH_PARAMETER (noOut, parameter->SetNormalizedDefaultValue (value));
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterType (AAX_CParamID id, int32_t* outType) const
 {
-    KEST_WITH_PARAMETER (*outType = parameter->GetType());
+    KEST_WITH_PARAMETER (outType, *outType = parameter->GetType());
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterOrientation (AAX_CParamID id, int32_t* outOrientation) const
 {
-    KEST_WITH_PARAMETER (*outOrientation = parameter->GetOrientation());
+    KEST_WITH_PARAMETER (outOrientation, *outOrientation = parameter->GetOrientation());
 }
 
 AAX_Result AAX_CEffectParameters::GetParameter (AAX_CParamID id, AAX_IParameter** outParameter)
 {
-    *outParameter = nullptr;
-    KEST_WITH_PARAMETER (*outParameter = parameter);
+    if (outParameter != nullptr)
+        *outParameter = nullptr;
+    KEST_WITH_PARAMETER (outParameter, *outParameter = parameter);
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterIndex (AAX_CParamID id, int32_t* outIndex) const
 {
+    if (AAXAnyNull (outIndex))
+        return AAX_ERROR_NULL_OBJECT;
     *outIndex = mParameterManager.GetParameterIndex (id);
     return *outIndex < 0 ? AAX_ERROR_INVALID_PARAMETER_ID : AAX_SUCCESS;
 }
@@ -138,6 +159,8 @@ AAX_Result AAX_CEffectParameters::GetParameterIDFromIndex (int32_t index, AAX_IS
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outId))
+            return AAX_ERROR_NULL_OBJECT;
         const auto* parameter = mParameterManager.GetParameter (index);
         *outId = parameter != nullptr ? parameter->Identifier() : "";
         return parameter != nullptr ? AAX_SUCCESS : AAX_ERROR_INVALID_PARAMETER_ID;
@@ -146,13 +169,15 @@ AAX_Result AAX_CEffectParameters::GetParameterIDFromIndex (int32_t index, AAX_IS
 
 AAX_Result AAX_CEffectParameters::GetParameterValueInfo (AAX_CParamID, int32_t, int32_t* outValue) const
 {
+    if (AAXAnyNull (outValue))
+        return AAX_ERROR_NULL_OBJECT;
     *outValue = 0;
     return AAX_ERROR_UNIMPLEMENTED;
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterValueFromString (AAX_CParamID id, double* outValue, const AAX_IString& text) const
 {
-    KEST_WITH_PARAMETER ({
+    KEST_WITH_PARAMETER (outValue, {
         double value = 0.0;
         if (! parameter->GetNormalizedValueFromString (AAX_CString (text), &value))
             return AAX_ERROR_INVALID_STRING_CONVERSION;
@@ -162,7 +187,7 @@ AAX_Result AAX_CEffectParameters::GetParameterValueFromString (AAX_CParamID id, 
 
 AAX_Result AAX_CEffectParameters::GetParameterStringFromValue (AAX_CParamID id, double value, AAX_IString* outText, int32_t maxLength) const
 {
-    KEST_WITH_PARAMETER ({
+    KEST_WITH_PARAMETER (outText, {
         AAX_CString text;
         if (! parameter->GetStringFromNormalizedValueOfLength (value, maxLength, text))
             return AAX_ERROR_INVALID_STRING_CONVERSION;
@@ -172,7 +197,7 @@ AAX_Result AAX_CEffectParameters::GetParameterStringFromValue (AAX_CParamID id, 
 
 AAX_Result AAX_CEffectParameters::GetParameterValueString (AAX_CParamID id, AAX_IString* outText, int32_t maxLength) const
 {
-    KEST_WITH_PARAMETER ({
+    KEST_WITH_PARAMETER (outText, {
         AAX_CString text;
         parameter->GetValueStringOfLength (maxLength, &text);
         *outText = text.Get();
@@ -181,12 +206,12 @@ AAX_Result AAX_CEffectParameters::GetParameterValueString (AAX_CParamID id, AAX_
 
 AAX_Result AAX_CEffectParameters::GetParameterNormalizedValue (AAX_CParamID id, double* outValue) const
 {
-    KEST_WITH_PARAMETER (*outValue = parameter->GetNormalizedValue());
+    KEST_WITH_PARAMETER (outValue, *outValue = parameter->GetNormalizedValue());
 }
 
 AAX_Result AAX_CEffectParameters::SetParameterNormalizedValue (AAX_CParamID id, double value)
 {
-    KEST_WITH_PARAMETER (parameter->SetNormalizedValue (value));
+    KEST_WITH_PARAMETER (noOut, parameter->SetNormalizedValue (value));
 }
 
 AAX_Result AAX_CEffectParameters::SetParameterNormalizedRelative (AAX_CParamID id, double delta)
@@ -203,12 +228,12 @@ AAX_Result AAX_CEffectParameters::SetParameterNormalizedRelative (AAX_CParamID i
 
 AAX_Result AAX_CEffectParameters::TouchParameter (AAX_CParamID id)
 {
-    KEST_WITH_PARAMETER (parameter->Touch());
+    KEST_WITH_PARAMETER (noOut, parameter->Touch());
 }
 
 AAX_Result AAX_CEffectParameters::ReleaseParameter (AAX_CParamID id)
 {
-    KEST_WITH_PARAMETER (parameter->Release());
+    KEST_WITH_PARAMETER (noOut, parameter->Release());
 }
 
 AAX_Result AAX_CEffectParameters::UpdateParameterTouch (AAX_CParamID, AAX_CBoolean)

@@ -41,29 +41,32 @@ bool parseLeading (const std::string& text, Number* outValue)
     *outValue = Number {};
     return false;
 }
+
+/** Null, from the host or another string class, reads as the empty text. */
+const char* orEmpty (const char* source) noexcept
+{
+    return source != nullptr ? source : "";
+}
 } // namespace
 
-AAX_CString::AAX_CString (const char* source)
-    : text (source != nullptr ? source : "")
-{
-}
+AAX_CString::AAX_CString (const char* source) : text (orEmpty (source)) {}
 
-AAX_CString::AAX_CString (const AAX_IString& other) : text (other.Get()) {}
+AAX_CString::AAX_CString (const AAX_IString& other) : text (orEmpty (other.Get())) {}
 
 uint32_t AAX_CString::Length() const { return static_cast<uint32_t> (text.size()); }
 uint32_t AAX_CString::MaxLength() const { return kMaxLength; }
 const char* AAX_CString::Get() const { return text.c_str(); }
-void AAX_CString::Set (const char* source) { text = source; }
+void AAX_CString::Set (const char* source) { text = orEmpty (source); }
 
 AAX_IString& AAX_CString::operator= (const AAX_IString& other)
 {
-    text = other.Get();
+    text = orEmpty (other.Get());
     return *this;
 }
 
 AAX_IString& AAX_CString::operator= (const char* source)
 {
-    text = source;
+    text = orEmpty (source);
     return *this;
 }
 
@@ -150,7 +153,7 @@ bool AAX_CString::ToDouble (double* outValue) const { return parseLeading (text,
 bool AAX_CString::ToInteger (int32_t* outValue) const { return parseLeading (text, outValue); }
 
 bool AAX_CString::operator== (const AAX_CString& other) const { return std::strcmp (CString(), other.CString()) == 0; }
-bool AAX_CString::operator== (const char* source) const { return std::strcmp (CString(), source) == 0; }
+bool AAX_CString::operator== (const char* source) const { return std::strcmp (CString(), orEmpty (source)) == 0; }
 bool AAX_CString::operator!= (const AAX_CString& other) const { return ! (*this == other); }
 bool AAX_CString::operator!= (const char* source) const { return ! (*this == source); }
 bool AAX_CString::operator< (const AAX_CString& other) const { return std::strcmp (CString(), other.CString()) < 0; }

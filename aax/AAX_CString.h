@@ -10,8 +10,9 @@
     the process locale is.
 
     Positions above Length are refused with std::out_of_range and leave the
-    text unchanged.  Text arguments must not be null, except in the
-    constructor from a C string.
+    text unchanged.  A null text given to the constructors, Set, assignment
+    or comparison reads as the empty text; other text arguments must not be
+    null.
 
     One thread at a time; copies are independent values.
 */

@@ -2,8 +2,9 @@
 
 AAX_VAutomationDelegate::AAX_VAutomationDelegate (IACFUnknown* hostUnknown)
 {
-    if (hostUnknown != nullptr)
-        hostUnknown->QueryInterface (IID_IAAXAutomationDelegateV1, automationDelegate.outArgument());
+    void** out = automationDelegate.outArgument();
+    if (hostUnknown != nullptr && hostUnknown->QueryInterface (IID_IAAXAutomationDelegateV1, out) != AAX_SUCCESS)
+        *out = nullptr; // whatever the host wrote with its refusal is not kept
 }
 
 AAX_VAutomationDelegate::~AAX_VAutomationDelegate()

@@ -24,6 +24,9 @@ public:
     AAX_Result PostReleaseRequest (AAX_CParamID id) override;
     AAX_Result GetTouchState (AAX_CParamID id, AAX_CBoolean* outTouched) override;
 
+    /** True when the host offered its automation delegate. */
+    bool IsValid() const noexcept { return static_cast<bool> (automationDelegate); }
+
 private:
     ACFPtr<AAX_IACFAutomationDelegate> automationDelegate;
 };

@@ -12,8 +12,8 @@ AAX_VComponentDescriptor::AAX_VComponentDescriptor (IACFUnknown* unknown)
 {
     hostUnknown.holdAddingReference (unknown);
 
-    AAXCreateHostObject (hostUnknown.get(), AAXCompID_ComponentDescriptor, IID_IAAXComponentDescriptorV1, componentDescriptor);
-    AAXQueryLaterVersion (componentDescriptor, IID_IAAXComponentDescriptorV2, componentDescriptorV2);
+    AAXCreateHostObject (hostUnknown.get(), AAXCompID_ComponentDescriptor, IID_IAAXComponentDescriptorV1, componentDescriptor,
+                         IID_IAAXComponentDescriptorV2, componentDescriptorV2);
 }
 
 AAX_VComponentDescriptor::~AAX_VComponentDescriptor()

@@ -15,8 +15,8 @@ AAX_VEffectDescriptor::AAX_VEffectDescriptor (IACFUnknown* unknown)
 {
     hostUnknown.holdAddingReference (unknown);
 
-    AAXCreateHostObject (hostUnknown.get(), AAXCompID_EffectDescriptor, IID_IAAXEffectDescriptorV1, effectDescriptor);
-    AAXQueryLaterVersion (effectDescriptor, IID_IAAXEffectDescriptorV2, effectDescriptorV2);
+    AAXCreateHostObject (hostUnknown.get(), AAXCompID_EffectDescriptor, IID_IAAXEffectDescriptorV1, effectDescriptor,
+                         IID_IAAXEffectDescriptorV2, effectDescriptorV2);
 }
 
 AAX_VEffectDescriptor::~AAX_VEffectDescriptor()

@@ -4,8 +4,8 @@
 
 AAX_VPropertyMap::AAX_VPropertyMap (IACFUnknown* hostUnknown)
 {
-    AAXCreateHostObject (hostUnknown, AAXCompID_PropertyMap, IID_IAAXPropertyMapV1, propertyMap);
-    AAXQueryLaterVersion (propertyMap, IID_IAAXPropertyMapV2, propertyMapV2);
+    AAXCreateHostObject (hostUnknown, AAXCompID_PropertyMap, IID_IAAXPropertyMapV1, propertyMap,
+                         IID_IAAXPropertyMapV2, propertyMapV2);
 }
 
 AAX_VPropertyMap::~AAX_VPropertyMap()

@@ -3,56 +3,42 @@
 // ACF_E_UNEXPECTED.
 
 #include "aax/AAXEntryPointBodies.h"
+#include "aax/AAXHostCallGuard.h"
 
 #define KEST_ACF_EXPORT extern "C" __attribute__ ((visibility ("default")))
 
-namespace
-{
-template <typename Body>
-AAX_Result guarded (Body&& body) noexcept
-{
-    try
-    {
-        return body();
-    }
-    catch (...)
-    {
-        return ACF_E_UNEXPECTED;
-    }
-}
-} // namespace
 
 KEST_ACF_EXPORT AAX_Result ACFRegisterPlugin (IACFUnknown* hostUnknown, IACFPluginDefinition** outDefinition)
 {
-    return guarded ([&] { return AAXRegisterPlugin (hostUnknown, outDefinition); });
+    return AAXGuardHostCall ([&] { return AAXRegisterPlugin (hostUnknown, outDefinition); });
 }
 
 KEST_ACF_EXPORT AAX_Result ACFRegisterComponent (IACFUnknown* hostUnknown, const acfUID* componentId, IACFComponentDefinition** outDefinition)
 {
-    return guarded ([&] { return AAXRegisterComponent (hostUnknown, componentId, outDefinition); });
+    return AAXGuardHostCall ([&] { return AAXRegisterComponent (hostUnknown, componentId, outDefinition); });
 }
 
 KEST_ACF_EXPORT AAX_Result ACFGetClassFactory (IACFUnknown* hostUnknown, const acfUID* classId, const acfUID* interfaceId, void** outFactory)
 {
-    return guarded ([&] { return AAXGetClassFactory (hostUnknown, classId, interfaceId, outFactory); });
+    return AAXGuardHostCall ([&] { return AAXGetClassFactory (hostUnknown, classId, interfaceId, outFactory); });
 }
 
 KEST_ACF_EXPORT AAX_Result ACFCanUnloadNow()
 {
-    return guarded ([] { return AAXCanUnloadNow(); });
+    return AAXGuardHostCall ([] { return AAXCanUnloadNow(); });
 }
 
 KEST_ACF_EXPORT AAX_Result ACFStartup (IACFUnknown* hostUnknown)
 {
-    return guarded ([&] { return AAXStartup (hostUnknown); });
+    return AAXGuardHostCall ([&] { return AAXStartup (hostUnknown); });
 }
 
 KEST_ACF_EXPORT AAX_Result ACFShutdown (IACFUnknown* hostUnknown)
 {
-    return guarded ([&] { return AAXShutdown (hostUnknown); });
+    return AAXGuardHostCall ([&] { return AAXShutdown (hostUnknown); });
 }
 
 KEST_ACF_EXPORT AAX_Result ACFGetSDKVersion (uint64_t* outVersion)
 {
-    return guarded ([&] { return AAXGetSDKVersion (outVersion); });
+    return AAXGuardHostCall ([&] { return AAXGetSDKVersion (outVersion); });
 }

@@ -12,8 +12,12 @@ target_link_libraries(kest_bundle PRIVATE kest_core)
 target_compile_options(kest_bundle PRIVATE -Wall -Wextra)
 target_link_options(kest_bundle PRIVATE
     -Wl,--version-script=${KEST_BUNDLE_MAP}
-    -Wl,--exclude-libs,ALL
-    -Wl,-z,defs)
+    -Wl,--exclude-libs,ALL)
+# clang's sanitizer runtimes live in the executable, so a sanitized bundle
+# leaves their symbols for the host to provide.
+if (NOT (CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND CMAKE_CXX_FLAGS MATCHES "-fsanitize="))
+    target_link_options(kest_bundle PRIVATE -Wl,-z,defs)
+endif()
 set_target_properties(kest_bundle PROPERTIES
     OUTPUT_NAME Kest
     PREFIX ""

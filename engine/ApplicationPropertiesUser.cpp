@@ -1,24 +1,19 @@
 #include "engine/ApplicationPropertiesUser.h"
 
+#include "engine/UntrustedXml.h"
 #include "platform/ApplicationSupport.h"
+
+#include <map>
 
 namespace Korvalden::Misc
 {
-juce::PropertiesFile::Options ApplicationPropertiesUser::getOptions (const juce::String& applicationName)
+namespace
 {
-    juce::PropertiesFile::Options options;
-    options.applicationName = applicationName;
-    options.folderName = "Korvalden";
-    options.filenameSuffix = "prop";
-    options.osxLibrarySubFolder = "Application Support";
-    options.commonToAllUsers = false;
-    options.ignoreCaseOfKeyNames = false;
-    options.doNotSave = false;
-    options.millisecondsBeforeSaving = 10000;
-    options.storageFormat = juce::PropertiesFile::storeAsXML;
-    options.processLock = nullptr;
-    return options;
-}
+const juce::Identifier fileTag ("PROPERTIES");
+const juce::Identifier valueTag ("VALUE");
+const juce::Identifier nameAttribute ("name");
+const juce::Identifier valueAttribute ("val");
+} // namespace
 
 juce::File ApplicationPropertiesUser::getSettingsFile (const juce::String& applicationName)
 {
@@ -28,7 +23,78 @@ juce::File ApplicationPropertiesUser::getSettingsFile (const juce::String& appli
 }
 
 ApplicationPropertiesUser::ApplicationPropertiesUser (const juce::String& applicationName)
-    : juce::PropertiesFile (getSettingsFile (applicationName), getOptions (applicationName))
+    : juce::PropertySet (false), file (getSettingsFile (applicationName))
 {
+    loadedOk = load();
+}
+
+ApplicationPropertiesUser::~ApplicationPropertiesUser()
+{
+    saveIfNeeded();
+}
+
+bool ApplicationPropertiesUser::load()
+{
+    if (! file.exists() && ! file.isSymbolicLink())
+        return true;
+
+    auto root = parseUntrustedXmlFile (file);
+    if (root == nullptr || ! root->hasTagName (fileTag.toString()))
+        return false;
+
+    // Gathered in a map first: adding keys one by one to the property set
+    // searches all earlier keys each time.  A later duplicate wins.
+    std::map<juce::String, juce::String> values;
+    for (auto* element : root->getChildWithTagNameIterator (valueTag.toString()))
+    {
+        const auto name = element->getStringAttribute (nameAttribute);
+        if (name.isNotEmpty())
+            values[name] = element->getStringAttribute (valueAttribute);
+    }
+
+    const juce::ScopedLock sl (getLock());
+    getAllProperties().addMap (values);
+    return true;
+}
+
+void ApplicationPropertiesUser::propertyChanged()
+{
+    needsWriting = true;
+    startTimer (millisecondsBeforeSaving);
+}
+
+void ApplicationPropertiesUser::timerCallback()
+{
+    saveIfNeeded();
+}
+
+bool ApplicationPropertiesUser::saveIfNeeded()
+{
+    return ! needsWriting || save();
+}
+
+bool ApplicationPropertiesUser::save()
+{
+    stopTimer();
+
+    if (! loadedOk || file.isDirectory() || ! file.getParentDirectory().createDirectory())
+        return false;
+
+    juce::XmlElement root (fileTag);
+    {
+        const juce::ScopedLock sl (getLock());
+        const auto& properties = getAllProperties();
+        for (int i = 0; i < properties.size(); ++i)
+        {
+            auto* element = root.createNewChildElement (valueTag);
+            element->setAttribute (nameAttribute, properties.getAllKeys()[i]);
+            element->setAttribute (valueAttribute, properties.getAllValues()[i]);
+        }
+    }
+
+    if (! root.writeTo (file))
+        return false;
+    needsWriting = false;
+    return true;
 }
 } // namespace Korvalden::Misc

@@ -246,6 +246,9 @@ private:
     /** A link changed: the preset is marked modified.  Any thread that changes links. */
     void parameterLinksChanged() override;
     std::unique_ptr<juce::XmlElement> createPresetElement();
+    /** Applies a preset element (or the links and split points of another
+        root); the links come from linkFallback when sound has none. */
+    void applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback);
     /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
     void storeValueFromFile (int index, double value);
     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> createSetter (int index);

@@ -11,6 +11,7 @@ namespace
 {
 const juce::Identifier presetTag ("KEST_Preset");
 const juce::Identifier stateTag ("KEST_Plugin_State");
+const juce::Identifier linkingTag ("PARAMETERLINKING");
 
 bool hasTag (const juce::XmlElement& element, const juce::Identifier& tag)
 {
@@ -63,28 +64,30 @@ void AudioEngine::writePresetState (juce::MemoryBlock& out)
 
 void AudioEngine::readPresetState (const juce::MemoryBlock& in)
 {
-    auto element = XmlBinaryBlock::read (in);
-    if (element == nullptr)
-        return;
+    if (auto element = XmlBinaryBlock::read (in))
+    {
+        applySound (*element, *element);
+        updateHostDisplay();
+    }
+}
 
-    if (hasTag (*element, presetTag))
+void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
+{
+    if (hasTag (sound, presetTag))
     {
         for (int index = 0; index < ParameterTable::numHostParameters; ++index)
         {
             auto& record = *parameters[(size_t) index];
-            storeValueFromFile (index, element->getDoubleAttribute (record.name, (double) record.getValue()));
+            storeValueFromFile (index, sound.getDoubleAttribute (record.name, (double) record.getValue()));
         }
     }
 
     // Whatever the root's tag, its links and split points are applied.
-    linkManager.readXml (*element);
+    linkManager.readXml (findChild (sound, linkingTag) != nullptr ? sound : linkFallback);
     static constexpr int defaultSplitPoints[] = { 32, 64, 96 };
     for (unsigned int point = 0; point < MultiSoundVoiceController::numSplitPoints; ++point)
-        globalController.setSplitPoint (point, element->getIntAttribute ("SplitPoint" + juce::String (point + 1),
-                                                                        defaultSplitPoints[point]));
-
-    element.reset();
-    updateHostDisplay();
+        globalController.setSplitPoint (point, sound.getIntAttribute ("SplitPoint" + juce::String (point + 1),
+                                                                      defaultSplitPoints[point]));
 }
 
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
@@ -108,12 +111,17 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    juce::MemoryBlock block (data, (size_t) sizeInBytes);
-    readPresetState (block);
-
-    auto state = XmlBinaryBlock::read (block);
-    if (state == nullptr || ! hasTag (*state, stateTag))
+    // Parsed once; a block that is refused changes nothing.
+    auto state = XmlBinaryBlock::read (data, (size_t) sizeInBytes);
+    if (state == nullptr)
         return;
+
+    if (! hasTag (*state, stateTag))
+    {
+        applySound (*state, *state);
+        updateHostDisplay();
+        return;
+    }
 
     restorePresetStateItems (*state, readBool (*state, "PresetChangedState", false), findChild (*state, presetTag) != nullptr);
 
@@ -129,10 +137,11 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     showKeyboard = readBool (*state, "ShowKeyboard", showKeyboard.load());
     showPresetManager = readBool (*state, "ShowPresetManager", showPresetManager.load());
 
-    if (auto* preset = findChild (*state, presetTag))
-    {
-        juce::MemoryBlock presetBlock;
-        XmlBinaryBlock::write (*preset, presetBlock);
-        readPresetState (presetBlock);
-    }
+    // The embedded preset is the sound, read straight from the parsed tree.
+    // The split points are set once, to their final values, as the audio
+    // thread may be reading them; links the state root itself carries apply
+    // when the preset has none.
+    const auto* preset = findChild (*state, presetTag);
+    applySound (preset != nullptr ? *preset : *state, *state);
+    updateHostDisplay();
 }

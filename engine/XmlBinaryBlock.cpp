@@ -1,5 +1,7 @@
 #include "engine/XmlBinaryBlock.h"
 
+#include "engine/UntrustedXml.h"
+
 namespace XmlBinaryBlock
 {
 namespace
@@ -36,7 +38,7 @@ std::unique_ptr<juce::XmlElement> read (const void* data, size_t sizeInBytes)
     if (length == 0 || length > sizeInBytes - 8)
         return nullptr;
 
-    return juce::parseXML (juce::String::fromUTF8 (bytes + 8, (int) length));
+    return Korvalden::Misc::parseUntrustedXml (bytes + 8, length);
 }
 
 std::unique_ptr<juce::XmlElement> read (const juce::MemoryBlock& block)

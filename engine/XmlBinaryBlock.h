@@ -20,7 +20,8 @@ void write (const juce::XmlElement& element, juce::MemoryBlock& destination);
 
 /** The element of a binary block, or null when the block is not one: shorter
     than 9 bytes, another magic, a length of 0 or one that runs past the data,
-    or text that does not parse.  A declaration in the text is accepted. */
+    or text that the untrusted-XML reader refuses.  A declaration in the text
+    is accepted. */
 std::unique_ptr<juce::XmlElement> read (const void* data, size_t sizeInBytes);
 std::unique_ptr<juce::XmlElement> read (const juce::MemoryBlock& block);
 } // namespace XmlBinaryBlock

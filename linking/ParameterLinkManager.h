@@ -161,7 +161,9 @@ public:
     void writeXml (juce::XmlElement& parent);
 
     /** Replaces the links from parent's "PARAMETERLINKING" child, if it has
-        one; ratios that are not finite are ignored.  Any thread but audio. */
+        one; ratios that are not finite and indexes outside the processor's
+        parameters are ignored.  Listeners hear once when connections were
+        read.  Any thread but audio. */
     void readXml (const juce::XmlElement& parent);
 
     /** The lock that guards the model (re-entrant). */

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
 // The "PARAMETERLINKING" element: one PARAMETER per entry in index order
 // (Index, Ratio, Name when set), each followed by a CONNECTION (From, To) for
 // every partner with a greater index, so each link is written once.
@@ -34,6 +36,12 @@ void ParameterLinkManager::readXml (const juce::XmlElement& parent)
 {
     int connectionsRead = 0;
     {
+        // Entries for indexes the instrument does not have would only pile up
+        // from one restore to the next.
+        const int numIndexes = processor->getNumParameters();
+        const auto isKnown = [numIndexes] (int index) { return juce::isPositiveAndBelow (index, numIndexes); };
+
+
         const juce::ScopedLock sl (lock);
 
         const juce::XmlElement* linking = nullptr;
@@ -57,7 +65,10 @@ void ParameterLinkManager::readXml (const juce::XmlElement& parent)
 
             if (tag.equalsIgnoreCase ("PARAMETER") && child->hasAttribute ("Index") && child->hasAttribute ("Ratio"))
             {
-                auto& entry = entryFor (child->getIntAttribute ("Index"));
+                const int index = child->getIntAttribute ("Index");
+                if (! isKnown (index))
+                    continue;
+                auto& entry = entryFor (index);
 
                 // A ratio that is not a finite float would poison every move of its group.
                 const auto ratio = (float) child->getDoubleAttribute ("Ratio");
@@ -72,7 +83,7 @@ void ParameterLinkManager::readXml (const juce::XmlElement& parent)
             {
                 const int from = child->getIntAttribute ("From");
                 const int to = child->getIntAttribute ("To");
-                if (from == to)
+                if (from == to || ! isKnown (from) || ! isKnown (to))
                     continue;
 
                 entryFor (from).links.insert (to);
@@ -82,8 +93,10 @@ void ParameterLinkManager::readXml (const juce::XmlElement& parent)
         }
     }
 
-    // Listeners hear of each connection as link() would tell them, once the
-    // whole element has been read and the lock released.
-    for (int i = 0; i < connectionsRead; ++i)
+    // Listeners hear of the new connections once, after the whole element has
+    // been read and the lock released.
+    if (connectionsRead > 0)
         notifyListeners();
 }
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -31,6 +31,8 @@ packages=(
     xauth
     ccache
     fonts-dejavu-core
+    clang
+    libclang-rt-dev
 )
 
 say() { echo "tools/setup.sh: $*"; }

@@ -59,16 +59,14 @@ JuceAAX_Processor* JuceAAX_Processor::fromEffectParameters (const AAX_IACFEffect
 
 IACFUnknown* JuceAAX_Processor::Create()
 {
-    // No exception may reach the host: an instance that cannot be built is none.
-    try
+    // An instance that cannot be built is none.
+    IACFUnknown* created = nullptr;
+    AAXGuardHostCall ([&]
     {
-        auto* processor = new JuceAAX_Processor();
-        return static_cast<AAX_IACFEffectParameters_V2*> (processor);
-    }
-    catch (...)
-    {
-        return nullptr;
-    }
+        created = static_cast<AAX_IACFEffectParameters_V2*> (new JuceAAX_Processor());
+        return AAX_SUCCESS;
+    });
+    return created;
 }
 
 JuceAAX_Processor::JuceAAX_Processor()
@@ -94,6 +92,12 @@ JuceAAX_Processor::~JuceAAX_Processor()
     // The parameter objects go before the engine whose values they mirror.
     mParameterManager.RemoveAllParameters();
     engine.reset();
+}
+
+bool JuceAAX_Processor::hasParameterObject (AAX_CParamID id) const
+{
+    // The objects exist from Initialize to Uninitialize only.
+    return mParameterManager.GetParameterByID (id) != nullptr;
 }
 
 int JuceAAX_Processor::indexFromID (AAX_CParamID id) noexcept
@@ -201,6 +205,8 @@ AAX_Result JuceAAX_Processor::GetParameterName (AAX_CParamID id, AAX_IString* ou
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::GetParameterName (id, outName);
+        if (AAXAnyNull (outName) || ! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         outName->Set (engine->getParameterName (index).toRawUTF8());
         return AAX_SUCCESS;
     });
@@ -213,6 +219,8 @@ AAX_Result JuceAAX_Processor::GetParameterNameOfLength (AAX_CParamID id, AAX_ISt
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::GetParameterNameOfLength (id, outName, length);
+        if (AAXAnyNull (outName) || ! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         outName->Set (cutToLength (engine->getParameterName (index), length).toRawUTF8());
         return AAX_SUCCESS;
     });
@@ -225,6 +233,8 @@ AAX_Result JuceAAX_Processor::GetParameterDefaultNormalizedValue (AAX_CParamID i
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::GetParameterDefaultNormalizedValue (id, outValue);
+        if (AAXAnyNull (outValue) || ! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         *outValue = engine->getParameterDefaultValue (index);
         return AAX_SUCCESS;
     });
@@ -237,6 +247,8 @@ AAX_Result JuceAAX_Processor::GetParameterStringFromValue (AAX_CParamID id, doub
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::GetParameterStringFromValue (id, value, outText, maxLength);
+        if (AAXAnyNull (outText) || ! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         const auto text = ParameterTable::getEntry (index).text (clampUnit (value));
         outText->Set (cutToLength (text, maxLength).toRawUTF8());
         return AAX_SUCCESS;
@@ -250,6 +262,8 @@ AAX_Result JuceAAX_Processor::GetParameterNormalizedValue (AAX_CParamID id, doub
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::GetParameterNormalizedValue (id, outValue);
+        if (AAXAnyNull (outValue) || ! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         *outValue = engine->getParameter (index);
         return AAX_SUCCESS;
     });
@@ -262,9 +276,10 @@ AAX_Result JuceAAX_Processor::SetParameterNormalizedValue (AAX_CParamID id, doub
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::SetParameterNormalizedValue (id, value);
+        if (! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         const auto newValue = clampUnit (value);
-        if (auto* parameter = mParameterManager.GetParameterByID (id))
-            parameter->SetValueWithFloat (newValue);
+        mParameterManager.GetParameterByID (id)->SetValueWithFloat (newValue);
         setEngineParameter (index, newValue);
         return AAX_SUCCESS;
     });
@@ -277,6 +292,8 @@ AAX_Result JuceAAX_Processor::SetParameterNormalizedRelative (AAX_CParamID id, d
         const auto index = indexFromID (id);
         if (index < 0)
             return AAX_CEffectParameters::SetParameterNormalizedRelative (id, delta);
+        if (! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
         return SetParameterNormalizedValue (id, (double) engine->getParameter (index) + delta);
     });
 }
@@ -285,8 +302,10 @@ AAX_Result JuceAAX_Processor::UpdateParameterNormalizedValue (AAX_CParamID id, d
 {
     return AAXGuardHostCall ([&]
     {
-        const auto result = AAX_CEffectParameters::UpdateParameterNormalizedValue (id, value, source);
         const auto index = indexFromID (id);
+        if (index >= 0 && ! hasParameterObject (id))
+            return AAX_ERROR_NULL_OBJECT;
+        const auto result = AAX_CEffectParameters::UpdateParameterNormalizedValue (id, value, source);
         if (result == AAX_SUCCESS && index >= 0)
             setEngineParameter (index, clampUnit (value));
         return result;

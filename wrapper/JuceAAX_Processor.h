@@ -59,9 +59,11 @@ public:
         processed in several blocks. */
     static constexpr int maximumBlockSize = 1024;
 
-    /** The largest number of MIDI bytes one engine block takes; packets
-        beyond it in the same block are dropped rather than allocate. */
-    static constexpr int midiCapacityBytes = 32768;
+    /** The MIDI bytes one engine block takes, reserved when the instance is
+        initialised (room for four three-byte messages per sample of the
+        longest block).  When a host block brings more, the engine block is
+        split so that every packet is played. */
+    static constexpr int midiCapacityBytes = 4 * maximumBlockSize * (int) (sizeof (int32_t) + sizeof (uint16_t) + 3);
 
     /** The creation procedure: a new processor with no references yet.
         Host's main thread. */
@@ -69,7 +71,7 @@ public:
 
     /** The process procedure of every variant: processes each context from
         instances up to instancesEnd.  Host's audio thread. */
-    static void algorithmProcessCallback (void* const instances[], const void* instancesEnd);
+    static void algorithmProcessCallback (void* const instances[], const void* instancesEnd) noexcept;
 
     /** The processor behind an effect-parameters interface that a host
         handed out, when it is one of this bundle's live processors; null for
@@ -124,7 +126,9 @@ public:
     /** For the default chunk the parameter objects first take the engine's
         values, so both chunks carry the same sound. */
     AAX_Result GetChunkSize (AAX_CTypeID chunkId, uint32_t* outSize) override;
-    /** The state chunk needs the size asked just before (AAX_ERROR_INCORRECT_CHUNK_SIZE otherwise). */
+    /** The state chunk needs its size asked first, and the state unchanged
+        since (AAX_ERROR_INCORRECT_CHUNK_SIZE otherwise); after one size
+        request it may be fetched any number of times. */
     AAX_Result GetChunk (AAX_CTypeID chunkId, AAX_SPlugInChunk* outChunk) override;
     /** The state chunk restores the engine and then gives every parameter
         object the engine's value. */
@@ -144,6 +148,9 @@ private:
 
     /** The engine index of a processor parameter identifier, or -1. */
     static int indexFromID (AAX_CParamID id) noexcept;
+    /** False before Initialize and after Uninitialize: the operations by
+        engine index then answer AAX_ERROR_NULL_OBJECT and change nothing. */
+    bool hasParameterObject (AAX_CParamID id) const;
     void setEngineParameter (int index, float value);
 
     /** Gives every parameter object the engine's value (stored and posted to
@@ -165,7 +172,7 @@ private:
     std::array<std::array<float, maximumBlockSize>, 2> bypassScratch {};
     juce::MidiBuffer midiBuffer;
 
-    /** The engine's state between GetChunkSize and GetChunk. */
+    /** The engine's state as it was when its size was last asked. */
     juce::MemoryBlock pendingState;
     bool pendingStateValid = false;
 };

@@ -21,6 +21,8 @@ AAX_Result JuceAAX_Processor::GetNumberOfChunks (int32_t* outCount) const
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outCount))
+            return AAX_ERROR_NULL_OBJECT;
         int32_t baseCount = 0;
         AAX_CEffectParameters::GetNumberOfChunks (&baseCount);
         *outCount = baseCount + 1;
@@ -32,6 +34,8 @@ AAX_Result JuceAAX_Processor::GetChunkIDFromIndex (int32_t index, AAX_CTypeID* o
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outChunkId))
+            return AAX_ERROR_NULL_OBJECT;
         int32_t baseCount = 0;
         AAX_CEffectParameters::GetNumberOfChunks (&baseCount);
         if (index != baseCount)
@@ -52,6 +56,8 @@ AAX_Result JuceAAX_Processor::GetChunkSize (AAX_CTypeID chunkId, uint32_t* outSi
             return AAX_CEffectParameters::GetChunkSize (chunkId, outSize);
         }
 
+        if (AAXAnyNull (outSize))
+            return AAX_ERROR_NULL_OBJECT;
         pendingState.reset();
         engine->getStateInformation (pendingState);
         pendingStateValid = true;
@@ -76,14 +82,19 @@ AAX_Result JuceAAX_Processor::GetChunk (AAX_CTypeID chunkId, AAX_SPlugInChunk* o
         if (! pendingStateValid)
             return AAX_ERROR_INCORRECT_CHUNK_SIZE;
 
-        outChunk->fSize = static_cast<int32_t> (pendingState.getSize());
+        // The host's record holds exactly the size it was told: a state that
+        // changed since then is refused until the size is asked again.  The
+        // size told stays valid, so the chunk may be fetched any number of times.
+        juce::MemoryBlock current;
+        engine->getStateInformation (current);
+        if (current != pendingState)
+            return AAX_ERROR_INCORRECT_CHUNK_SIZE;
+
+        outChunk->fSize = static_cast<int32_t> (current.getSize());
         outChunk->fVersion = stateChunkVersion;
         std::memset (outChunk->fName, 0, sizeof (outChunk->fName));
         std::strncpy (outChunk->fName, kStateChunkName, sizeof (outChunk->fName) - 1);
-        pendingState.copyTo (outChunk->fData, 0, pendingState.getSize());
-
-        pendingStateValid = false;
-        pendingState.reset();
+        current.copyTo (outChunk->fData, 0, current.getSize());
         return AAX_SUCCESS;
     });
 }
@@ -111,6 +122,8 @@ AAX_Result JuceAAX_Processor::CompareActiveChunk (const AAX_SPlugInChunk* chunk,
 {
     return AAXGuardHostCall ([&]
     {
+        if (AAXAnyNull (outIsEqual))
+            return AAX_ERROR_NULL_OBJECT;
         publishEngineParameters();
         return AAX_CEffectParameters::CompareActiveChunk (chunk, outIsEqual);
     });

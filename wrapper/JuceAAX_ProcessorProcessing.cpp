@@ -17,15 +17,22 @@ namespace
 constexpr int midiEventOverhead = (int) (sizeof (int32_t) + sizeof (uint16_t));
 } // namespace
 
-void JuceAAX_Processor::algorithmProcessCallback (void* const instances[], const void* instancesEnd)
+void JuceAAX_Processor::algorithmProcessCallback (void* const instances[], const void* instancesEnd) noexcept
 {
-    for (auto* iterator = instances; static_cast<const void*> (iterator) < instancesEnd; ++iterator)
+    if (instances == nullptr)
+        return;
+
+    AAXGuardHostCall ([&]
     {
-        const auto* context = static_cast<const AlgorithmContext*> (*iterator);
-        if (context == nullptr || context->instance == nullptr || *context->instance == nullptr)
-            continue;
-        (*context->instance)->process (*context);
-    }
+        for (auto* iterator = instances; static_cast<const void*> (iterator) < instancesEnd; ++iterator)
+        {
+            const auto* context = static_cast<const AlgorithmContext*> (*iterator);
+            if (context == nullptr || context->instance == nullptr || *context->instance == nullptr)
+                continue;
+            (*context->instance)->process (*context);
+        }
+        return AAX_SUCCESS;
+    });
 }
 
 void JuceAAX_Processor::process (const AlgorithmContext& context)
@@ -63,22 +70,40 @@ void JuceAAX_Processor::renderEngineBlocks (float* const* outputs, int channels,
     const uint32_t packetCount = midi != nullptr && midi->mBuffer != nullptr ? midi->mBufferSize : 0;
     uint32_t next = 0;
 
-    for (int start = 0; start < numSamples; start += maximumBlockSize)
+    for (int start = 0, length = 0; start < numSamples; start += length)
     {
-        const int length = std::min (maximumBlockSize, numSamples - start);
-        const bool lastBlock = start + length >= numSamples;
+        length = std::min (maximumBlockSize, numSamples - start);
 
+        // The packets up to the block's end go into its MIDI buffer.  When
+        // they fill the buffer, the block ends just after the sample of the
+        // packet that did not fit, and that packet starts the next block:
+        // late by at most a sample, never dropped, and nothing allocated.
         midiBuffer.clear();
         int bytesUsed = 0;
-        while (next < packetCount && (lastBlock || (int) midi->mBuffer[next].timestamp < start + length))
+        while (next < packetCount)
         {
-            const auto& packet = midi->mBuffer[next++];
+            const auto& packet = midi->mBuffer[next];
+            const auto timestamp = (int64_t) packet.timestamp;
+            const bool lastBlock = start + length >= numSamples;
+            if (! lastBlock && timestamp >= start + length)
+                break;
+
             const int size = (int) packet.length;
-            if (size < 1 || size > (int) sizeof (packet.data) || bytesUsed + midiEventOverhead + size > midiCapacityBytes)
+            if (size < 1 || size > (int) sizeof (packet.data))
+            {
+                ++next; // not a MIDI message
                 continue;
-            const int position = std::clamp ((int) packet.timestamp - start, 0, length - 1);
+            }
+            if (bytesUsed + midiEventOverhead + size > midiCapacityBytes)
+            {
+                length = (int) std::clamp<int64_t> (timestamp + 1 - start, 1, length);
+                break;
+            }
+
+            const int position = (int) std::clamp<int64_t> (timestamp - start, 0, length - 1);
             midiBuffer.addEvent (packet.data, size, position);
             bytesUsed += midiEventOverhead + size;
+            ++next;
         }
 
         float* blockChannels[2] {};

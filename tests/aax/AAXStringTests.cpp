@@ -147,3 +147,29 @@ TEST (AAXString, ReadsOneWordFromAStream)
     in >> word;
     EXPECT_STREQ (word.Get(), "Korvalden");
 }
+
+TEST (AAXString, NullTextReadsAsEmptyWhereverItIsGiven)
+{
+    AAX_CString text ("kept");
+    text.Set (nullptr);
+    EXPECT_STREQ (text.Get(), "");
+
+    text = "again";
+    text = static_cast<const char*> (nullptr);
+    EXPECT_STREQ (text.Get(), "");
+
+    struct NullString final : AAX_IString
+    {
+        uint32_t Length() const override { return 0; }
+        uint32_t MaxLength() const override { return 0; }
+        const char* Get() const override { return nullptr; }
+        void Set (const char*) override {}
+        AAX_IString& operator= (const AAX_IString&) override { return *this; }
+        AAX_IString& operator= (const char*) override { return *this; }
+    } hostString;
+    text = "again";
+    static_cast<AAX_IString&> (text) = hostString;
+    EXPECT_STREQ (text.Get(), "");
+    EXPECT_STREQ (AAX_CString (hostString).Get(), "");
+    EXPECT_TRUE (text == static_cast<const char*> (nullptr));
+}

@@ -2,6 +2,9 @@
 // slot, what happens without host objects, and what the wrappers own.
 
 #include "aax/AAX_VCollection.h"
+#include "aax/AAX_VComponentDescriptor.h"
+#include "aax/AAX_VEffectDescriptor.h"
+#include "aax/AAX_VPropertyMap.h"
 #include "host/HostComponentDescriptor.h"
 #include "host/HostEnvironment.h"
 #include "host/HostPropertyMap.h"
@@ -168,4 +171,84 @@ TEST (DescriptionWrappers, DestroyingTheCollectionReleasesEveryReferenceOnce)
     EXPECT_EQ (releasedToZero, 1 + 2 * 2 + 4 * 2 + 4 * 2 + 1);
     for (auto& line : environment.callLog())
         EXPECT_EQ (line.rfind ("over-release", 0), std::string::npos) << line;
+}
+
+namespace
+{
+/** A host whose factory makes one object, and which records the order of
+    creation, the later-version query and the factory's release. */
+struct OrderRecordingHost
+{
+    std::vector<std::string> events;
+
+    struct Object final : IACFUnknown
+    {
+        explicit Object (std::vector<std::string>& e) : events (e) {}
+        AAX_Result QueryInterface (const acfUID&, void** out) override
+        {
+            events.push_back ("later version asked");
+            *out = this;
+            return AAX_SUCCESS;
+        }
+        uint32_t AddRef() override { return 1; }
+        uint32_t Release() override { return 1; }
+        std::vector<std::string>& events;
+    } object { events };
+
+    struct Factory final : IACFComponentFactory
+    {
+        Factory (std::vector<std::string>& e, Object& o) : events (e), made (o) {}
+        AAX_Result QueryInterface (const acfUID&, void**) override { return ACF_E_NOINTERFACE; }
+        uint32_t AddRef() override { return 1; }
+        uint32_t Release() override
+        {
+            events.push_back ("factory released");
+            return 0;
+        }
+        AAX_Result CreateInstance (const acfUID&, IACFUnknown*, const acfUID&, void** out) override
+        {
+            events.push_back ("created");
+            *out = &made;
+            return AAX_SUCCESS;
+        }
+        std::vector<std::string>& events;
+        Object& made;
+    } factory { events, object };
+
+    struct Unknown final : IACFUnknown
+    {
+        explicit Unknown (Factory& f) : factoryToOffer (f) {}
+        AAX_Result QueryInterface (const acfUID& iid, void** out) override
+        {
+            *out = nullptr;
+            if (! (iid == IID_IACFComponentFactory))
+                return ACF_E_NOINTERFACE;
+            *out = &factoryToOffer;
+            return AAX_SUCCESS;
+        }
+        uint32_t AddRef() override { return 1; }
+        uint32_t Release() override { return 1; }
+        Factory& factoryToOffer;
+    } unknown { factory };
+};
+} // namespace
+
+TEST (DescriptionWrappers, TheFactoryIsReleasedOnlyAfterTheLaterVersionWasAskedFor)
+{
+    const std::vector<std::string> expected { "created", "later version asked", "factory released" };
+    {
+        OrderRecordingHost host;
+        AAX_VPropertyMap map (&host.unknown);
+        EXPECT_EQ (host.events, expected);
+    }
+    {
+        OrderRecordingHost host;
+        AAX_VEffectDescriptor effect (&host.unknown);
+        EXPECT_EQ (host.events, expected);
+    }
+    {
+        OrderRecordingHost host;
+        AAX_VComponentDescriptor component (&host.unknown);
+        EXPECT_EQ (host.events, expected);
+    }
 }

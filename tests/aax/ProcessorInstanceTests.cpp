@@ -9,6 +9,7 @@
 #include "host/HostUnknown.h"
 #include "host/PluginBundle.h"
 #include "host/PluginInstance.h"
+#include "tests/support/MidiPacket.h"
 #include "tests/support/SignalMeasures.h"
 
 #include <gtest/gtest.h>
@@ -27,17 +28,6 @@ namespace
 constexpr AAX_CTypeID defaultChunkId = 0x656C636B;
 constexpr AAX_CTypeID stateChunkId = 0x4B657374;
 constexpr int blockSize = 512;
-
-AAX_CMidiPacket midiPacket (uint32_t timestamp, uint8_t status, uint8_t data1, uint8_t data2)
-{
-    AAX_CMidiPacket packet {};
-    packet.timestamp = timestamp;
-    packet.length = 3;
-    packet.data[0] = status;
-    packet.data[1] = data1;
-    packet.data[2] = data2;
-    return packet;
-}
 
 /** The default controller of a host parameter, as the engine maps them. */
 uint8_t controllerOf (int index)
