@@ -30,7 +30,7 @@ AudioEngine::AudioEngine()
 
     parameters.reserve (numParameters);
     for (int index = 0; index < numParameters; ++index)
-        parameters.push_back (createRecord (index, createSetter (index)));
+        parameters.push_back (createRecord (index, *this));
 
     auto bipolar = [] (float v) { return ParameterFunctions::toBipolar (v); };
     auto toBool = [] (float v) { return ParameterFunctions::toBool (v); };
@@ -71,89 +71,26 @@ AudioEngine::AudioEngine()
 
 AudioEngine::~AudioEngine()
 {
+    jassert (isOwnerThread());
     linkManager.removeListener (this);
     keyboardState.removeListener (this);
     presetManager.saveFavorites (getFavoritesFile());
     removeAllMappings();
 }
 
-std::unique_ptr<Korvalden::Parameter::SetValueFunctor> AudioEngine::createSetter (int index)
-{
-    using Korvalden::Parameter::makeAdaptor;
-    using namespace ParameterFunctions;
-
-    using Sound = Synth404::Sound;
-    using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
-
-    if (index < firstMacro)
-    {
-        const int device = index / numParametersPerDevice;
-        auto* sound = &sounds[(size_t) device];
-
-        switch ((DeviceParameter) (index % numParametersPerDevice))
-        {
-            case Glide: return makeAdaptor (sound, &Sound::setGlide, toGlideTime);
-            case Tune: return makeAdaptor (sound, &Sound::setTune, toSemitones);
-            case PulseWidth: return makeAdaptor (sound, &Sound::setPulseWidth, passThrough);
-            case OscillatorMode:
-                return makeAdaptor (sound, &Sound::setOscillatorMode,
-                                    +[] (float v) { return (Synth404::tOscillatorMode) toOscillatorMode (v); });
-            case OscillatorModulationMode:
-                return makeAdaptor (sound, &Sound::setOscillatorModulationMode,
-                                    +[] (float v) { return (Synth404::tOscillatorModulationMode) toOscillatorModulationMode (v); });
-            case LFO1_Level: return makeAdaptor (sound, &Sound::setLfo1Level, passThrough);
-            case LFO1_Time: return makeAdaptor (sound, &Sound::setLfo1Time, toLfoTime);
-            case Frequency: return makeAdaptor (sound, &Sound::setFrequency, passThrough);
-            case Tracking:
-                return makeAdaptor (sound, &Sound::setTracking,
-                                    +[] (float v) { return (Synth404::tTrackingMode) toTrackingMode (v); });
-            case Envelope: return makeAdaptor (sound, &Sound::setEnvelope, passThrough);
-            case LFO2_Level: return makeAdaptor (sound, &Sound::setLfo2Level, passThrough);
-            case LFO2_Time: return makeAdaptor (sound, &Sound::setLfo2Time, toLfoTime);
-            case Emphasis: return makeAdaptor (sound, &Sound::setEmphasis, passThrough);
-            case Accent: return makeAdaptor (sound, &Sound::setAccent, passThrough);
-            case Attack: return makeAdaptor (sound, &Sound::setAttack, toAttackTime);
-            case Decay: return makeAdaptor (sound, &Sound::setDecay, passThrough);
-            case Sustain: return makeAdaptor (sound, &Sound::setSustain, passThrough);
-            case Release: return makeAdaptor (sound, &Sound::setRelease, toReleaseTime);
-            case Drive: return makeAdaptor (sound, &Sound::setDrive, passThrough);
-            case MidiOn:
-            {
-                static constexpr void (AudioEngine::*midiOnSetters[])(bool) = {
-                    &AudioEngine::setMidiOn1, &AudioEngine::setMidiOn2, &AudioEngine::setMidiOn3, &AudioEngine::setMidiOn4
-                };
-                return makeAdaptor (this, midiOnSetters[device], toBool);
-            }
-        }
-    }
-
-    if (index < voiceMode)
-        return makeAdaptor (this, &AudioEngine::setMacroValue, passThrough);
-
-    switch (index)
-    {
-        case voiceMode:
-            return makeAdaptor (this, &AudioEngine::setVoiceAllocationMode,
-                                +[] (float v) { return (Mode) toVoiceAllocationMode (v); });
-        case voiceDirection:
-            return std::make_unique<Korvalden::Parameter::AudioEngineAdaptor<AudioEngine, bool, bool>> (this, &AudioEngine::setVoiceDirection, toBool);
-        case voiceFill:
-            return std::make_unique<Korvalden::Parameter::AudioEngineAdaptor<AudioEngine, bool, bool>> (this, &AudioEngine::setVoiceFill, toBool);
-        case monophon: return makeAdaptor (this, &AudioEngine::setMonophonic, toBool);
-        default: return makeAdaptor (this, &AudioEngine::setMasterVolume, toDecibels);
-    }
-}
-
 //==============================================================================
 const juce::String AudioEngine::getName() const { return "Kest"; }
-void AudioEngine::releaseResources() {}
 double AudioEngine::getTailLengthSeconds() const { return 0.0; }
 bool AudioEngine::acceptsMidi() const { return true; }
 bool AudioEngine::producesMidi() const { return false; }
 bool AudioEngine::silenceInProducesSilenceOut() const { return false; }
 
 // The editor is built by the editor subsystem; until then the engine offers none.
-juce::AudioProcessorEditor* AudioEngine::createEditor() { return nullptr; }
+juce::AudioProcessorEditor* AudioEngine::createEditor()
+{
+    jassert (isOwnerThread());
+    return nullptr;
+}
 bool AudioEngine::hasEditor() const { return false; }
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -190,7 +127,8 @@ void AudioEngine::setParameter (int index, float value)
     if (! isParameterIndex (index) || ! std::isfinite (value))
         return;
 
-    parameters[(size_t) index]->store (value);
+    storeParameter (index, value);
+    applyParameterChanges();
 
     if (index < numHostParameters)
         markPresetModified();
@@ -222,7 +160,32 @@ void AudioEngine::markPresetModified()
 }
 
 //==============================================================================
-void AudioEngine::setMacroValue (float) {}
+void AudioEngine::storeParameter (int index, float value)
+{
+    parameters[(size_t) index]->storeForLater (value);
+}
+
+void AudioEngine::applyPendingParameters()
+{
+    for (auto& record : parameters)
+        record->applyPending();
+}
+
+void AudioEngine::applyParameterChanges()
+{
+    if (isInsideAudioCallback())
+    {
+        applyPendingParameters();
+        return;
+    }
+
+    // The audio thread applies them at the start of its next block.
+    if (isProcessingInRealTime())
+        return;
+
+    const juce::ScopedLock lock (getCallbackLock());
+    applyPendingParameters();
+}
 
 void AudioEngine::setMasterVolume (float decibels)
 {

@@ -6,7 +6,7 @@
 #include "engine/MidiMappingRegistry.h"
 #include "engine/MultiSoundVoiceController.h"
 #include "engine/OversampledDspProcess.h"
-#include "engine/ParameterGUILinker.h"
+#include "engine/AudioProcessorWithParameterDirtyCheck.h"
 #include "engine/ParameterRecord.h"
 #include "engine/ParameterTable.h"
 #include "engine/SingleSoundVoiceController.h"
@@ -32,10 +32,15 @@
     processing starts or resumes; processBlock runs on the audio thread under
     the processor's callback lock.
 
+    Parameter changes keep their value in the record at once; what they do
+    to the sounds and voices happens on the audio thread at the start of its
+    next block.  While no audio runs (see isProcessingInRealTime) the caller
+    applies them itself, under the callback lock.
+
     The index-based parameter calls are the framework's legacy interface,
     which the host layer drives.
 */
-class AudioEngine : public Korvalden::Parameter::ParameterGUILinker::AudioProcessorWithParameterDirtyCheck,
+class AudioEngine : public Korvalden::Parameter::AudioProcessorWithParameterDirtyCheck,
                     public juce::MidiKeyboardStateListener,
                     private Korvalden::Misc::PresetManager::PresetClient,
                     private ParameterLinkManager::Listener
@@ -55,8 +60,12 @@ public:
     //==============================================================================
     // juce::AudioProcessor
     const juce::String getName() const override;
-    /** Before processing starts or resumes.  A sample rate of 0 or less is ignored. */
+    /** Before processing starts or resumes.  A sample rate that is not a
+        positive finite number is ignored.  Stops every voice: after a
+        prepare no key is held, so no voice may sound on. */
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    /** After processing has stopped: the engine no longer counts as
+        processing in real time, and pending parameter changes apply at once. */
     void releaseResources() override;
     /** Audio thread. */
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
@@ -84,9 +93,11 @@ public:
     const juce::String getParameterText (int index) override;
     /** Any thread.  0.0 outside 0..92. */
     float getParameterDefaultValue (int index) override;
-    /** Any thread but the audio thread.  Stores the value as given, sets the
-        dirty flag, runs the setter and marks the preset modified (0..91 only).
-        Ignored outside 0..92 and for a value that is not a finite number. */
+    /** Any thread.  Stores the value as given, sets the dirty flag and marks
+        the preset modified (0..91 only); the setter gets the value limited to
+        0..1 on the audio thread at the start of the next block, or at once
+        while no audio runs or when called from the audio thread.  Ignored
+        outside 0..92 and for a value that is not a finite number. */
     void setParameter (int index, float value) override;
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
@@ -107,8 +118,8 @@ public:
     void writePresetState (juce::MemoryBlock& out) override;
     /** Applies a preset block; a block that is not XML changes nothing.  Values
         are clamped to 0..1 and a value that is not a finite number keeps the
-        current one.  No preset mark, no host notification per parameter.
-        Message thread. */
+        current one; they reach the voices as setParameter's do.  No preset
+        mark, no host notification per parameter.  Message thread. */
     void readPresetState (const juce::MemoryBlock& in) override;
     /** "New Preset". */
     juce::String getDefaultPresetName() override;
@@ -151,19 +162,16 @@ public:
     ParameterLinkManager& getLinkManager() noexcept { return linkManager; }
 
     //==============================================================================
-    // Setters that the parameter records call.
-    /** Voice settings of the global controller.  Any thread that sets parameters. */
+    // Setters that the parameter records call (through the parameter table):
+    // on the audio thread, or under the callback lock while no audio runs.
+    /** Voice settings of the global controller. */
     void setVoiceAllocationMode (MultiSoundVoiceController::tVoiceAllocationMode mode);
     void setMonophonic (bool on);
     bool setVoiceDirection (bool down);
     bool setVoiceFill (bool on);
-    void setMidiOn1 (bool on);
-    void setMidiOn2 (bool on);
-    void setMidiOn3 (bool on);
-    void setMidiOn4 (bool on);
+    /** Whether a device (0..3) plays notes. */
+    void setMidiOn (int device, bool on);
 
-    /** The macros have no sound of their own: nothing happens. */
-    void setMacroValue (float value);
     /** The master volume in dB; the gain ramps to it over 10 ms. */
     void setMasterVolume (float decibels);
 
@@ -181,16 +189,19 @@ public:
     /** The sustain-pedal controller of every receive slot. */
     void setSustainPedalCC (unsigned int controllerNumber);
 
-    /** Changes the number of voices: stops every voice, then resizes the pool
-        under the callback lock.  The current count, or a count above
+    /** Changes the number of voices: builds the new voices first, stops every
+        voice, swaps the voices in under a short hold of the callback lock and
+        deletes the old ones afterwards.  The current count, or a count above
         maxNumberOfVoices (also one that came from a negative number), does
-        nothing.  Owner thread, or the thread that restores the state. */
+        nothing.  Any thread but the audio thread (the owner thread, or the
+        host's thread that restores the state); calls must not overlap. */
     void setNumberOfVoices (unsigned int count);
     int getNumberOfVoices() const noexcept { return numberOfVoices.load(); }
 
-    /** Stops every voice.  From the owner thread while the host processes in
-        real time the audio thread does it at the start of its next block,
-        waited for at most 5000 ms; otherwise it happens at once. */
+    /** Stops every voice.  While the host processes in real time the audio
+        thread does it at the start of its next block (waited for at most
+        5000 ms, or until blocks stop arriving); otherwise it happens at once
+        under the callback lock.  Any thread. */
     void stopAllVoices();
 
     /** The receive channel of a slot (0 = omni or off). Any thread. */
@@ -203,10 +214,20 @@ public:
     /** Whether the current preset is marked as modified.  Any thread. */
     bool isPresetModified() const noexcept { return presetManager.isPresetModified(); }
     /** Clears the modified mark (a preset was loaded or saved).  Owner thread. */
-    void clearPresetModified() { presetManager.setPresetUnmodified (true); }
+    void clearPresetModified()
+    {
+        jassert (isOwnerThread());
+        presetManager.setPresetUnmodified (true);
+    }
 
     /** The thread that constructed the engine. */
     juce::Thread::ThreadID getOwnerThread() const noexcept { return ownerThread; }
+    bool isOwnerThread() const noexcept { return juce::Thread::getCurrentThreadId() == ownerThread; }
+
+    /** Whether the host processes in real time: prepared, not released, not
+        suspended, not rendering offline, and a block arrived within the last
+        four block lengths (50 to 90 ms).  Any thread. */
+    bool isProcessingInRealTime() const noexcept;
 
     /** The level meters: squared peak level of each output channel, decaying
         over 150 ms, and the remaining samples of each clip indicator.  Written
@@ -234,13 +255,24 @@ private:
         "ActiveUserFolder" written; all four restored. */
     void writePresetStateItems (juce::XmlElement& state);
     void restorePresetStateItems (const juce::XmlElement& state, bool modified, bool hasOwnSound);
-    bool isProcessingInRealTime() const noexcept;
+    /** Whether the calling thread runs this or another engine's processBlock. */
+    static bool isInsideAudioCallback() noexcept;
+    /** Marks the time of a block's start.  Audio thread. */
+    void noteBlockArrived() noexcept;
     /** Whether a call must go through the postponer: it comes from the owner
         thread, outside the audio callback, while the host processes in real time. */
     bool mustDeferToAudioThread() const noexcept;
+    /** Makes the pending parameter setters run: at once on the audio thread,
+        left to the next block while the host processes in real time, at
+        once under the callback lock otherwise. */
+    void applyParameterChanges();
+    /** Runs every pending parameter setter.  Audio thread, or under the callback lock. */
+    void applyPendingParameters();
+    /** Stores a value for the voices the way applyParameterChanges() applies it. */
+    void storeParameter (int index, float value);
     void applyEffectiveMonophonic();
-    void setMidiOn (int device, bool on);
-    void stopAllVoicesNow();
+    /** Serves a stop request, if any.  Audio thread, or under the callback lock. */
+    void serveStopRequest();
     template <typename Call>
     void routeNote (int midiChannel, Call&& call);
     /** A link changed: the preset is marked modified.  Any thread that changes links. */
@@ -251,7 +283,6 @@ private:
     void applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback);
     /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
     void storeValueFromFile (int index, double value);
-    std::unique_ptr<Korvalden::Parameter::SetValueFunctor> createSetter (int index);
     void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void updateMeters (const juce::AudioBuffer<float>& buffer);
@@ -313,8 +344,16 @@ private:
     Korvalden::Misc::PresetManager presetManager { this, getName() };
     juce::Thread::ThreadID ownerThread = nullptr;
     Korvalden::Misc::FunctionCallPostponer postponer;
+    std::atomic<bool> stopRequested { false };
     juce::WaitableEvent voicesStopped;
     std::atomic<bool> prepared { false };
+
+    /** When the last block began or ended (steady clock, ns; 0: none since
+        the last prepare or release) and for how long no block may arrive
+        before the engine counts as not processing (ms): four block lengths,
+        50 to 90 ms. */
+    std::atomic<std::int64_t> lastBlockTime { 0 };
+    std::atomic<double> idleAfterMs { 20.0 };
 
     /** The host rate given by the last prepare; 0 until then. */
     std::atomic<float> sampleRate { 0.0f };

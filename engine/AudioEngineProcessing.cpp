@@ -1,19 +1,43 @@
 #include "engine/AudioEngine.h"
 #include "engine/LevelMeter.h"
 
+#include <chrono>
 #include <cmath>
 
 // The audio side of the engine: preparing for a rate, rendering a block
 // between its MIDI events, the master gain ramp, note routing and the meters.
 
-void AudioEngine::prepareToPlay (double newSampleRate, int)
+namespace
 {
-    if (! (newSampleRate > 0.0))
+std::int64_t steadyNanoseconds() noexcept
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds> (std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+void AudioEngine::prepareToPlay (double newSampleRate, int maximumExpectedSamplesPerBlock)
+{
+    const auto rate = (float) newSampleRate;
+    if (! (rate > 0.0f && std::isfinite (rate)))
         return;
 
-    keyboardState.reset();
+    // No block has arrived since this prepare.
+    lastBlockTime = 0;
+    const int blockLength = maximumExpectedSamplesPerBlock > 0 ? maximumExpectedSamplesPerBlock : 512;
+    idleAfterMs = juce::jlimit (50.0, 90.0, 4000.0 * blockLength / (double) rate);
 
-    auto rate = (float) newSampleRate;
+    // The host does not process while it prepares; the short holds of the
+    // callback lock keep a late block out all the same.
+    {
+        // The held keys are forgotten, so every voice stops: none may be
+        // left that no key can release.
+        const juce::ScopedLock lock (getCallbackLock());
+        keyboardState.reset();
+        voicePool.getInner().stopAllVoices();
+        stopRequested = false;
+        voicesStopped.signal();
+    }
+
     sampleRate.store (rate);
 
     voicePool.prepare (juce::jmax (1, getTotalNumOutputChannels()), rate);
@@ -21,10 +45,13 @@ void AudioEngine::prepareToPlay (double newSampleRate, int)
         sound.setSampleRate (rate);
     prepared = true;
 
-    // Rate-dependent coefficients are recomputed; values, dirty flags and
-    // the preset mark stay as they are.
-    for (auto& record : parameters)
-        record->reapply();
+    {
+        // Rate-dependent coefficients are recomputed, pending changes
+        // applied; values, dirty flags and the preset mark stay as they are.
+        const juce::ScopedLock lock (getCallbackLock());
+        for (auto& record : parameters)
+            record->reapply();
+    }
 
     meterDecay = (float) std::exp ((double) (-1.0f / (0.15f * rate)));
     clipHoldLength = (int) (2.0f * rate);
@@ -33,6 +60,35 @@ void AudioEngine::prepareToPlay (double newSampleRate, int)
         meterLevels[(size_t) channel].store (0.0f);
         clipHoldSamples[(size_t) channel].store (0);
     }
+}
+
+void AudioEngine::releaseResources()
+{
+    prepared = false;
+    lastBlockTime = 0;
+
+    const juce::ScopedLock lock (getCallbackLock());
+    applyPendingParameters();
+    serveStopRequest();
+}
+
+bool AudioEngine::isProcessingInRealTime() const noexcept
+{
+    // Before the first prepare, and after a release, the host cannot be processing.
+    if (! prepared.load() || isSuspended() || isNonRealtime())
+        return false;
+
+    const auto last = lastBlockTime.load (std::memory_order_relaxed);
+    if (last == 0)
+        return false;
+
+    const double sinceLastBlockMs = (double) (steadyNanoseconds() - last) * 1.0e-6;
+    return sinceLastBlockMs < idleAfterMs.load (std::memory_order_relaxed);
+}
+
+void AudioEngine::noteBlockArrived() noexcept
+{
+    lastBlockTime.store (steadyNanoseconds(), std::memory_order_relaxed);
 }
 
 namespace
@@ -48,6 +104,11 @@ struct AudioCallbackScope
 };
 } // namespace
 
+bool AudioEngine::isInsideAudioCallback() noexcept
+{
+    return insideAudioCallback;
+}
+
 bool AudioEngine::mustDeferToAudioThread() const noexcept
 {
     // A host that runs the callback on its main thread gets its notes at
@@ -59,11 +120,16 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 {
     juce::ScopedNoDenormals noDenormals;
     const AudioCallbackScope callbackScope;
+    noteBlockArrived();
 
-    // A mono switch requested since the last block applies before the notes
-    // that were queued after it.
+    // Parameter changes since the last block reach the sounds and voices
+    // first; a mono switch requested since then applies before the notes
+    // that were queued after it; a stop request comes after every call
+    // queued before it.
+    applyPendingParameters();
     voicePool.getInner().applyMonophonicRequests();
     postponer.executePendingCalls();
+    serveStopRequest();
     buffer.clear();
 
     const int length = buffer.getNumSamples();
@@ -89,6 +155,9 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 
     midi.clear();
     updateMeters (buffer);
+
+    // A long block counts as arriving until it ends.
+    noteBlockArrived();
 }
 
 void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)

@@ -12,19 +12,11 @@ namespace
 {
 constexpr unsigned int fullRange = 16383;
 
-/** The controller that drives a parameter when the settings file has none. */
-int defaultControllerNumber (int index)
-{
-    if (index < 88)
-        return index + 1;
-    if (index < ParameterTable::masterVolume)
-        return index + 2;
-    return 89;
-}
 } // namespace
 
 void AudioEngine::readSettings()
 {
+    jassert (isOwnerThread());
     Korvalden::Misc::ApplicationPropertiesUser settings (getName());
 
     sustainPedalCC = (unsigned int) settings.getIntValue ("MIDICC_SustainPedal", 64);
@@ -35,7 +27,7 @@ void AudioEngine::readSettings()
     for (int index = 0; index < ParameterTable::numParameters; ++index)
         setParameterCC ((unsigned int) index,
                         (unsigned int) settings.getIntValue ("MIDICC_" + parameters[(size_t) index]->name,
-                                                             defaultControllerNumber (index)));
+                                                             ParameterTable::getEntry (index).defaultController));
 }
 
 bool AudioEngine::isReceiveSlotActive (unsigned int slot) const noexcept
@@ -67,6 +59,7 @@ void AudioEngine::removeAllMappings()
 
 void AudioEngine::setReceiveChannel (unsigned int slot, int channel, bool rebuild)
 {
+    jassert (isOwnerThread());
     if (slot >= ParameterTable::numReceiveSlots)
         return;
 
@@ -92,6 +85,7 @@ void AudioEngine::setReceiveChannel (unsigned int slot, int channel, bool rebuil
 
 void AudioEngine::setParameterCC (unsigned int index, unsigned int controllerNumber)
 {
+    jassert (isOwnerThread());
     if (index >= ParameterTable::numParameters)
         return;
 
@@ -104,6 +98,7 @@ void AudioEngine::setParameterCC (unsigned int index, unsigned int controllerNum
 
 void AudioEngine::setSustainPedalCC (unsigned int controllerNumber)
 {
+    jassert (isOwnerThread());
     sustainPedalCC = controllerNumber;
 
     for (unsigned int slot = 0; slot < ParameterTable::numReceiveSlots; ++slot)

@@ -1,5 +1,6 @@
 #include "engine/AudioEngine.h"
 
+#include "engine/ParameterFunctions.h"
 #include "engine/XmlBinaryBlock.h"
 
 #include <cmath>
@@ -38,11 +39,8 @@ bool readBool (const juce::XmlElement& element, const char* name, bool current)
 
 void AudioEngine::storeValueFromFile (int index, double value)
 {
-    auto& record = *parameters[(size_t) index];
-    float newValue = record.getValue();
     if (std::isfinite (value))
-        newValue = juce::jlimit (0.0f, 1.0f, (float) value);
-    record.store (newValue);
+        storeParameter (index, ParameterFunctions::toUnit ((float) value));
 }
 
 std::unique_ptr<juce::XmlElement> AudioEngine::createPresetElement()
@@ -59,6 +57,7 @@ std::unique_ptr<juce::XmlElement> AudioEngine::createPresetElement()
 
 void AudioEngine::writePresetState (juce::MemoryBlock& out)
 {
+    jassert (isOwnerThread());
     XmlBinaryBlock::write (*createPresetElement(), out);
 }
 
@@ -88,6 +87,8 @@ void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElem
     for (unsigned int point = 0; point < MultiSoundVoiceController::numSplitPoints; ++point)
         globalController.setSplitPoint (point, sound.getIntAttribute ("SplitPoint" + juce::String (point + 1),
                                                                       defaultSplitPoints[point]));
+
+    applyParameterChanges();
 }
 
 void AudioEngine::getStateInformation (juce::MemoryBlock& destData)
@@ -127,6 +128,7 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
 
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
+    applyParameterChanges();
 
     // A count outside 0..maxNumberOfVoices (a negative one included) is ignored.
     setNumberOfVoices ((unsigned int) state->getIntAttribute ("NumberOfVoices", numberOfVoices.load()));

@@ -8,12 +8,6 @@
 
 using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
 
-bool AudioEngine::isProcessingInRealTime() const noexcept
-{
-    // Before the first prepare the host cannot be processing.
-    return prepared.load() && ! isSuspended() && ! isNonRealtime();
-}
-
 //==============================================================================
 template <typename Call>
 void AudioEngine::routeNote (int midiChannel, Call&& call)
@@ -96,50 +90,60 @@ void AudioEngine::setMidiOn (int device, bool on)
     deviceControllers[(size_t) device]->setEnabled (on);
 }
 
-void AudioEngine::setMidiOn1 (bool on) { setMidiOn (0, on); }
-void AudioEngine::setMidiOn2 (bool on) { setMidiOn (1, on); }
-void AudioEngine::setMidiOn3 (bool on) { setMidiOn (2, on); }
-void AudioEngine::setMidiOn4 (bool on) { setMidiOn (3, on); }
-
 //==============================================================================
-void AudioEngine::stopAllVoicesNow()
+void AudioEngine::serveStopRequest()
 {
-    // The audio thread never renders a pool whose voices are being moved.
-    const juce::ScopedLock lock (getCallbackLock());
-    voicePool.getInner().stopAllVoices();
+    if (stopRequested.exchange (false))
+    {
+        voicePool.getInner().stopAllVoices();
+        voicesStopped.signal();
+    }
 }
 
 void AudioEngine::stopAllVoices()
 {
-    if (mustDeferToAudioThread())
+    if (isInsideAudioCallback())
     {
-        voicesStopped.reset();
-        postponer.addMethodCall (this, &AudioEngine::stopAllVoices);
-
-        // The callback lock is not held while waiting: the audio thread
-        // needs it to run the stop.
-        if (voicesStopped.wait (5000))
-            return;
-
-        stopAllVoicesNow();
+        voicePool.getInner().stopAllVoices();
         return;
     }
 
-    stopAllVoicesNow();
-    voicesStopped.signal();
+    voicesStopped.reset();
+    stopRequested = true;
+
+    // While blocks keep arriving the audio thread serves the request at the
+    // start of its next one.  The callback lock is not held while waiting:
+    // the audio thread needs it to render.
+    constexpr int pollMs = 2;
+    for (int waited = 0; waited < 5000 && isProcessingInRealTime(); waited += pollMs)
+        if (voicesStopped.wait (pollMs))
+            return;
+
+    // No audio runs (or it stalls): the voices stop here.
+    const juce::ScopedLock lock (getCallbackLock());
+    serveStopRequest();
 }
 
 void AudioEngine::setNumberOfVoices (unsigned int count)
 {
+    jassert (! isInsideAudioCallback());
     if (count > maxNumberOfVoices || (int) count == numberOfVoices.load())
         return;
 
     numberOfVoices = (int) count;
+
+    // New voices are built, and old ones deleted, outside the lock the
+    // audio thread waits on.
+    auto& pool = voicePool.getInner();
+    auto spare = pool.createVoices (count);
     stopAllVoices();
 
-    const juce::ScopedLock lock (getCallbackLock());
-    voicePool.getInner().stopAllVoices();
-    voicePool.getInner().setNumberOfVoices (count);
+    {
+        const juce::ScopedLock lock (getCallbackLock());
+        pool.exchangeVoices (count, spare);
+    }
+
+    VoiceManager::VoicePool::deleteVoices (spare);
 }
 
 //==============================================================================

@@ -17,5 +17,11 @@ public:
 
     virtual void prepare (int numChannels, float sampleRate) = 0;
     virtual void process (juce::AudioBuffer<float>& buffer, int startSample, int endSample) = 0;
+
+    /** Audio thread, between process() calls: true when the next process()
+        would add nothing to the buffer (whatever it holds), so a caller may
+        hand it any buffer and skip the work around it.  False unless a
+        process knows better. */
+    virtual bool addsNothing() const noexcept { return false; }
 };
 } // namespace Korvalden::DSP

@@ -22,6 +22,8 @@ class OversampledDspProcessBase : public DspProcessBase
 {
 public:
     static constexpr int maxChunk = 128;
+    /** Channels whose silent input is recognised (the rest always resample). */
+    static constexpr int maxChannelsSkipped = 8;
 
     /** Takes ownership of inner. */
     explicit OversampledDspProcessBase (std::unique_ptr<DspProcessBase> inner);

@@ -1,5 +1,6 @@
 #include "engine/ParameterFunctions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -25,35 +26,53 @@ juce::String timeText (float seconds)
 
 float decibelTime (float v, float span, float offset)
 {
-    return std::pow (10.0f, (v * span + offset) * 0.05f - 3.0f);
+    return std::pow (10.0f, (toUnit (v) * span + offset) * 0.05f - 3.0f);
 }
 } // namespace
 
-float passThrough (float v) noexcept { return v; }
+float toUnit (float v) noexcept
+{
+    return v >= 0.0f ? (v <= 1.0f ? v : 1.0f) : 0.0f;
+}
+
+float passThrough (float v) noexcept { return toUnit (v); }
 
 float toGlideTime (float v) noexcept
 {
-    return (float) std::exp ((double) (v * 5.0106354f - 4.6051702f));
+    return (float) std::exp ((double) (toUnit (v) * 5.0106354f - 4.6051702f));
 }
 
 float toSemitones (float v) noexcept
 {
-    return (float) (int) (v * 4800.0f - 2400.0f) * 0.01f;
+    return (float) (int) (toUnit (v) * 4800.0f - 2400.0f) * 0.01f;
 }
 
 float toLfoTime (float v) noexcept
 {
-    return (float) std::exp ((double) (v * 14.508657f - 5.2983174f));
+    return (float) std::exp ((double) (toUnit (v) * 14.508657f - 5.2983174f));
 }
 
 float toAttackTime (float v) noexcept { return decibelTime (v, 70.15081f, 9.84919f); }
 float toReleaseTime (float v) noexcept { return decibelTime (v, 71.32691f, 9.84919f); }
-bool toBool (float v) noexcept { return v >= 0.5f; }
-float toBipolar (float v) noexcept { return 2.0f * v - 1.0f; }
-float toDecibels (float v) noexcept { return 70.0f * v - 60.0f; }
+bool toBool (float v) noexcept { return toUnit (v) >= 0.5f; }
+float toBipolar (float v) noexcept { return 2.0f * toUnit (v) - 1.0f; }
+float toDecibels (float v) noexcept { return 70.0f * toUnit (v) - 60.0f; }
+
+float toCutoffHz (float v) noexcept
+{
+    return (float) std::pow (10.0, (double) (3.058f * toUnit (v) + 1.3222f));
+}
+
+double toDecayTime (float knob, float sustain) noexcept
+{
+    const double s = std::max (0.5f, toUnit (sustain));
+    const double d = toUnit (knob);
+    return std::pow (10.0, ((-41.74303 * s + 77.03873) * d + (41.74303 * s + 3.35897)) * 0.05 - 3.0);
+}
 
 int toOscillatorMode (float v) noexcept
 {
+    v = toUnit (v);
     if (v < 1.0f / 6.0f) return 0;
     if (v < 0.5f) return 3;
     if (v < 5.0f / 6.0f) return 1;
@@ -62,6 +81,7 @@ int toOscillatorMode (float v) noexcept
 
 int toOscillatorModulationMode (float v) noexcept
 {
+    v = toUnit (v);
     if (v < 0.25f) return 0;
     if (v < 0.75f) return 2;
     return 1;
@@ -69,6 +89,7 @@ int toOscillatorModulationMode (float v) noexcept
 
 int toTrackingMode (float v) noexcept
 {
+    v = toUnit (v);
     if (v < 0.25f) return 0;
     if (v < 0.75f) return 1;
     return 2;
@@ -76,6 +97,7 @@ int toTrackingMode (float v) noexcept
 
 int toVoiceAllocationMode (float v) noexcept
 {
+    v = toUnit (v);
     if (v < 0.1f) return 0;
     if (v < 0.3f) return 1;
     if (v < 0.5f) return 2;
@@ -99,7 +121,7 @@ juce::String glideTimeText (float v)
 
 juce::String semitoneText (float v) { return format ("%+.2f  st", (double) toSemitones (v)); }
 
-juce::String percentText (float v) { return format ("%i%%", (int) (v * 100.0f + 0.5f)); }
+juce::String percentText (float v) { return format ("%i%%", (int) (toUnit (v) * 100.0f + 0.5f)); }
 
 juce::String lfoTimeText (float v)
 {
@@ -113,14 +135,14 @@ juce::String lfoTimeText (float v)
 
 juce::String frequencyText (float v)
 {
-    auto f = std::pow (10.0f, v * 3.058f + 1.3222f);
+    auto f = toCutoffHz (v);
     if (f >= 1000.0f)
         return format ("%.1f  kHz", (double) (f * 0.001f));
     return format ("%.2f  Hz", (double) f);
 }
 
 juce::String attackTimeText (float v) { return timeText (toAttackTime (v)); }
-juce::String decayTimeText (float v) { return timeText (decibelTime (v, 56.167213f, 24.230486f)); }
+juce::String decayTimeText (float v) { return timeText ((float) toDecayTime (v, 0.5f)); }
 juce::String releaseTimeText (float v) { return timeText (toReleaseTime (v)); }
 juce::String onOffText (float v) { return toBool (v) ? "On" : "Off"; }
 

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "engine/ParameterFunctions.h"
+
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
 namespace Korvalden::Parameter
 {
-/** The setter behind a parameter record: called with the normalised value.
-    Runs on whichever thread stores the value (host, editor, audio thread for
-    mapped MIDI); implementations only store values that the audio thread reads.
+/** The setter behind a parameter record: called with the normalised value,
+    limited to 0..1.  Runs on the audio thread, or while no audio runs (see
+    ParameterRecord).
 */
 class SetValueFunctor
 {
@@ -51,9 +54,13 @@ std::unique_ptr<SetValueFunctor> makeAdaptor (Target* target, void (Target::*set
 
 /** One value that the host, the editor, presets or MIDI can change.
 
-    value and dirty are atomics: the host, the editor, the audio thread (mapped
-    MIDI) and the state reader store values, the editor's poll reads and clears
-    the dirty flag.  The value is stored first, the flag set after it.
+    value, dirty and pending are atomics.  The value is stored as given (a
+    finite number; NaN is never stored), the dirty flag set after it; the
+    editor's poll reads and clears the dirty flag.  The setter touches what
+    the audio thread renders, so it runs only on the audio thread or while no
+    audio runs: store() calls it at once (mapped MIDI on the audio thread),
+    storeForLater() leaves it to the next applyPending().  The setter always
+    receives the value limited to 0..1.
 */
 struct ParameterRecord
 {
@@ -65,20 +72,40 @@ struct ParameterRecord
     {
     }
 
-    /** Stores the value, sets the dirty flag and calls the setter (if any). */
+    /** Stores the value, sets the dirty flag and calls the setter (if any).
+        NaN changes nothing.  The audio thread, or while no audio runs. */
     void store (float newValue)
     {
-        value.store (newValue, std::memory_order_relaxed);
-        dirty.store (1, std::memory_order_release);
-        if (setter != nullptr)
-            (*setter) (newValue);
+        if (std::isnan (newValue))
+            return;
+        storeValue (newValue);
+        callSetter (newValue);
     }
 
-    /** Calls the setter with the current value without touching value or flag. */
+    /** Stores the value, sets the dirty flag and marks the setter call as
+        pending for applyPending().  NaN changes nothing.  Any thread. */
+    void storeForLater (float newValue)
+    {
+        if (std::isnan (newValue))
+            return;
+        storeValue (newValue);
+        pending.store (1, std::memory_order_release);
+    }
+
+    /** Calls the setter with the current value if a call is pending.  The
+        audio thread, or while no audio runs.  Allocation-free. */
+    void applyPending()
+    {
+        if (pending.load (std::memory_order_relaxed) != 0 && pending.exchange (0, std::memory_order_acq_rel) != 0)
+            callSetter (getValue());
+    }
+
+    /** Calls the setter with the current value without touching value or
+        flags.  The audio thread, or while no audio runs. */
     void reapply()
     {
-        if (setter != nullptr)
-            (*setter) (value.load (std::memory_order_relaxed));
+        pending.store (0, std::memory_order_relaxed);
+        callSetter (getValue());
     }
 
     float getValue() const noexcept { return value.load (std::memory_order_relaxed); }
@@ -93,6 +120,20 @@ struct ParameterRecord
     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setter;
     const TextFunction text;
     std::atomic<std::uint8_t> dirty { 0 };
+    std::atomic<std::uint8_t> pending { 0 };
+
+private:
+    void storeValue (float newValue) noexcept
+    {
+        value.store (newValue, std::memory_order_relaxed);
+        dirty.store (1, std::memory_order_release);
+    }
+
+    void callSetter (float newValue)
+    {
+        if (setter != nullptr)
+            (*setter) (ParameterFunctions::toUnit (newValue));
+    }
 
     JUCE_DECLARE_NON_COPYABLE (ParameterRecord)
 };

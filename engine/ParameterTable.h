@@ -2,12 +2,15 @@
 
 #include "engine/ParameterRecord.h"
 
-/** The parameter index layout, names, value texts and defaults.
+class AudioEngine;
+
+/** The parameter index layout and, for every index, the facts of its
+    parameter: name, default, value text, what it sets in the engine (with
+    its mapping) and the controller that drives it by default.
 
     Device d (0..3) owns indexes 20d .. 20d + 19 in the order of DeviceParameter;
     80..87 are the macros, 88..91 the voice settings, 92 the master volume
-    (not shown to the host).  This table is the one place these facts live;
-    the engine adds the setters that bind each index to its target.
+    (not shown to the host).  This table is the one place these facts live.
 */
 namespace ParameterTable
 {
@@ -36,14 +39,22 @@ constexpr int deviceIndex (int device, DeviceParameter k) noexcept { return devi
 
 struct Entry
 {
+    /** Maps a value (0..1) and hands it to its target in the engine; device
+        is the parameter's device (0..3), or -1 outside the device blocks.
+        Runs where parameter setters run (see ParameterRecord). */
+    using Apply = void (*) (AudioEngine& engine, int device, float value);
+
     juce::String name;
     float defaultValue;
     ParameterRecord::TextFunction text;
+    Apply apply;
+    /** The controller number on the global channel when the settings file names none. */
+    int defaultController;
 };
 
 /** The entry of a parameter index 0..92; the index must be valid.  Any thread. */
 Entry getEntry (int index);
 
-/** The record's name, default and text for index 0..92, without a setter. */
-std::unique_ptr<ParameterRecord> createRecord (int index, std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setter);
+/** The record of index 0..92, whose setter applies the value to the engine. */
+std::unique_ptr<ParameterRecord> createRecord (int index, AudioEngine& engine);
 } // namespace ParameterTable

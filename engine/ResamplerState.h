@@ -27,4 +27,16 @@ struct ResamplerState
     consumed in inCount and the samples written in outCount. */
 void resampleCubic (ResamplerState& state, const float* input, float* output,
                     unsigned& inCount, unsigned& outCount) noexcept;
+
+/** Audio thread, allocation-free: whether the state's history is all zero,
+    so that silent input gives silent output. */
+bool hasSilentHistory (const ResamplerState& state) noexcept;
+
+/** Audio thread, allocation-free: resampleCubic for inCount silent input
+    samples into a state with a silent history, without the arithmetic on
+    samples: the phase and the counts come out as resampleCubic gives them,
+    the output samples (when output is not null) are zero.  Once the phase
+    returns to where it started, the whole periods that follow are skipped
+    at once. */
+void resampleSilence (ResamplerState& state, float* output, unsigned& inCount, unsigned& outCount) noexcept;
 } // namespace Korvalden::DSP

@@ -1,6 +1,7 @@
 #include "engine/Synth404.h"
 
 #include "engine/BandlimitedWavetableSet.h"
+#include "engine/ParameterFunctions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -223,7 +224,7 @@ void Synth404::updateCutoff()
 {
     const float fr = sound->frequency;
     const float e = sound->emphasis;
-    const float hz = (float) std::pow (10.0, (double) (3.058f * fr + 1.3222f));
+    const float hz = ParameterFunctions::toCutoffHz (fr);
     const float b0 = 1.0f - 0.3f * fr;
     const float comp = b0 != 1.0f ? 1.0f + (-0.07f * fr) * (std::max (e, b0) - b0) / (1.0f - b0) : 1.0f;
     const float note = 69.0f + (float) (12.0 * std::log2 ((double) (hz * comp / 440.0f)));
@@ -241,9 +242,7 @@ void Synth404::updateAccent()
 
 void Synth404::updateDecaySustain()
 {
-    const double s = std::max (0.5f, sound->sustain);
-    const double d = sound->decay;
-    const double time = std::pow (10.0, ((-41.74303 * s + 77.03873) * d + (41.74303 * s + 3.35897)) * 0.05 - 3.0);
+    const double time = ParameterFunctions::toDecayTime (sound->decay, sound->sustain);
     decayCoef = 1.0 - std::exp (-1.0 / (time * (double) sampleRate));
 }
 

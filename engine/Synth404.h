@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LadderFilter.h"
+#include "engine/VoiceLanes.h"
 #include "engine/VoiceManager.h"
 
 #include <array>
@@ -30,12 +31,20 @@ struct BandlimitedWavetable;
     their note values change, the emphasis coefficients only when the smoothed
     emphasis changes, the table only when its length changes.
 
+    render() is the reference, one voice at a time.  renderAdding() runs the
+    same arithmetic for eight voices per vector register (VoiceLanes,
+    VoiceLaneKernel.h) and gives the same samples: to the bit, except that
+    a moving oscillator pitch (glide, FM, bend) takes its frequency from an
+    exp2 within a unit in the last place of the library's.
+
     Threads: render, startNote, release and setSound run on the thread that
     processes audio (or the owner thread when the engine runs those calls
-    directly), never on two threads at once.  The Sound setters may run on any
-    thread that sets parameters; they retarget voices without a lock.
+    directly), never on two threads at once.  The Sound setters retarget the
+    attached voices, so they run on those threads too (the engine applies
+    parameter changes at the start of a block, or under its callback lock
+    while no audio runs).
 */
-class Synth404 : public VoiceManager::Voice
+class Synth404 : public VoiceManager::Voice, private VoiceSmoothedIndex
 {
 public:
     /** Values as stored; the knob order differs. */
@@ -91,10 +100,13 @@ public:
     /** Audio thread: renders numVoices voices for count samples and adds each
         voice's output, voice by voice in the order given, to left and (when
         not null) right: the same sums as rendering every voice with render()
-        and adding it in turn.  Up to four voices share one SIMD register
-        for the filter and the resampling; sixteen at a time are in flight.
-        Allocation-free. */
-    static void renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count);
+        and adding it in turn.  The voices run in lanes of eight (see
+        VoiceLanes), sixteen at a time, on the instruction set path names
+        (choose it with chooseVoiceLanesPath(); AVX2 is taken only where the
+        processor has it).
+        The bend is read once per call.  Allocation-free. */
+    static void renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
+                              VoiceLanes::Path path = VoiceLanes::Path::sse2);
 
     //==========================================================================
     // Operations of the voice controllers and the pool (audio thread)
@@ -149,7 +161,8 @@ public:
         Sound& operator= (const Sound&) = delete;
 
         // Setters: each takes the mapped parameter value, stores it and
-        // updates every attached voice.  Any thread that sets parameters.
+        // updates every attached voice.  The thread that renders the voices
+        // (see the class comment).  Levels and knobs are limited to 0..1.
         void setGlide (float seconds);
         void setTune (float semitones);
         void setPulseWidth (float width);
@@ -244,13 +257,6 @@ public:
 private:
     friend class Sound;
 
-    enum SmoothedIndex
-    {
-        sawLevel, pulseLevel, noiseLevel, driveIn, driveOut, accentGain, envAmount,
-        lfo1Amount, lfo2Amount, pulseWidthIndex, cutoffNote, emphasisIndex,
-        numSmoothed
-    };
-
     /** What render carries from sample to sample within one call: the
         Sound's LFO phases copied at its start and the caches of the
         pitch-to-frequency conversions (empty at its start). */
@@ -279,6 +285,20 @@ private:
     /** History, up-sampling, filter, output saturator, down-sampling, output
         follower and output gain of one sample. */
     float stepAudio (const SampleControls& controls) noexcept;
+
+    /** A new oscillator pitch: frequency, table and the pulse's slopes. */
+    void setOscillatorPitch (RenderLocals& locals, double oscPitch) noexcept;
+    /** A new smoothed emphasis: the feedback path's coefficients. */
+    void setEmphasisCoefficients (float emphasis) noexcept;
+
+    /** renderAdding's moves between the voice and its lane. */
+    void copyToLane (VoiceLanes& lanes, int lane) const noexcept;
+    void copyFromLane (const VoiceLanes& lanes, int lane, int lastRow) noexcept;
+    static void fillSilentLane (VoiceLanes& lanes, int lane) noexcept;
+    static constexpr int maxAloneSamples = 512;
+    static void renderAddingAlone (Synth404& voice, float* left, float* right, int count) noexcept;
+    static void refreshLaneOscillator (VoiceLanes& lanes, int lane, double oscPitch) noexcept;
+    static void refreshLaneEmphasis (VoiceLanes& lanes, int lane, float emphasis) noexcept;
 
     void retarget (int index, float value);
     void stepRamp() noexcept;

@@ -1,370 +1,283 @@
-// Synth404::renderAdding: many voices at once.  Each voice runs its own
-// control stage (stepControls, scalar), sixteen samples at a time; the audio
-// stage then runs four voices per SIMD register with exactly the operations of
-// stepAudio() and LadderFilter in the same order.  Every lane operation is a
-// correctly rounded IEEE single-precision operation (add, multiply, divide,
-// square root, sign bits), so each lane computes what the plain render
-// computes for its voice.  Up to four registers (sixteen voices) are in flight
-// together: the ladder is one long dependent chain per voice, so independent
-// voices are what keeps the processor busy.
+// Synth404::renderAdding: many voices at once.  The voices' state is copied
+// into lanes (VoiceLanes), a kernel runs the control, cutoff and audio stages
+// of up to sixteen voices for sixteen samples at a time, the lanes' outputs
+// are added voice by voice to the channels and the state goes back into the
+// voices.  The kernel hands a lane back to its voice for what it does not
+// compute in lanes: a new oscillator table or emphasis.  A lone voice is one
+// dependent chain, which the plain render runs faster than a register of
+// lanes: it renders plainly.
 
 #include "engine/Synth404.h"
 
-#include "engine/CatmullRomCoefficients.h"
+#include "engine/BandlimitedWavetableSet.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
-#if defined(__SSE2__) || defined(_M_X64)
- #include <emmintrin.h>
- #define KEST_SYNTH404_SSE 1
-#else
- #define KEST_SYNTH404_SSE 0
-#endif
+void Synth404::copyToLane (VoiceLanes& lanes, int lane) const noexcept
+{
+    RenderLocals locals;
+    beginRender (locals);
+
+    for (int k = 0; k < numSmoothed; ++k)
+    {
+        lanes.current[k][lane] = current[(size_t) k];
+        lanes.increment[k][lane] = increment[(size_t) k];
+        lanes.target[k][lane] = target[(size_t) k];
+    }
+    lanes.rampLeft[lane] = (int32_t) rampLeft;
+
+    lanes.envState[lane] = (int32_t) envState;
+    lanes.level[lane] = level;
+    lanes.sustainLevel[lane] = sustainLevel;
+    lanes.decayCoef[lane] = decayCoef;
+    switch (envState)
+    {
+        case 0:  lanes.envGoal[lane] = 1.468; lanes.envCoef[lane] = attackCoef; break;
+        case 1:  lanes.envGoal[lane] = sustainLevel; lanes.envCoef[lane] = decayCoef; break;
+        default: lanes.envGoal[lane] = 0.0; lanes.envCoef[lane] = fastRelease ? fastReleaseCoef : releaseCoef; break;
+    }
+
+    lanes.lfo1Phase[lane] = locals.lfo1Phase;
+    lanes.lfo1Increment[lane] = locals.lfo1Increment;
+    lanes.lfo2Phase[lane] = locals.lfo2Phase;
+    lanes.lfo2Increment[lane] = locals.lfo2Increment;
+
+    const double bend = pitchBend != nullptr ? (double) pitchBend->load (std::memory_order_relaxed) : 0.0;
+    lanes.pitch[lane] = pitch;
+    lanes.pitchGoal[lane] = playedNote + (double) tune + 2.0 * bend;
+    lanes.glideCoef[lane] = glideCoef;
+    const bool fm = modulationMode == modulationFM;
+    lanes.fmDepth[lane] = fm ? 28.0 : 0.0;
+    lanes.fmMask[lane] = fm ? ~(uint64_t) 0 : 0;
+    lanes.pwm[lane] = modulationMode == modulationPWM ? -1 : 0;
+    lanes.lastOscPitch[lane] = locals.lastOscPitch;
+
+    lanes.oscHz[lane] = locals.oscHz;
+    lanes.tableIncrement[lane] = tableIncrement;
+    lanes.tablePhase[lane] = tablePhase;
+    lanes.pulsePhase[lane] = pulsePhase;
+    lanes.pulseIncrement[lane] = locals.oscHz / sampleRate;
+    lanes.pulseRisingHalf[lane] = locals.pulseRisingHalf;
+    lanes.pulseFallingHalf[lane] = locals.pulseFallingHalf;
+    lanes.sampleRate[lane] = sampleRate;
+    lanes.tableLength[lane] = (float) table->length;
+    lanes.tableMask[lane] = (int32_t) table->mask;
+    lanes.tableData[lane] = table->data.data();
+
+    lanes.noiseState[lane] = noiseState;
+    lanes.noiseG[lane] = noiseG;
+    lanes.noiseInv[lane] = noiseInv;
+    lanes.noiseG2[lane] = noiseG2;
+    lanes.noiseZ[lane] = noiseZ;
+
+    lanes.trackFactor[lane] = trackFactor;
+    lanes.satInGain[lane] = satInGain;
+    lanes.overRate[lane] = overRate;
+    lanes.lastEmphasis[lane] = lastEmphasis;
+    lanes.cutoffHz[lane] = cutoffHz;
+    lanes.feedbackGain[lane] = filter.feedbackGain;
+    lanes.hpG[lane] = filter.hpG;
+    lanes.shelfG[lane] = filter.shelfG;
+    lanes.shelfA[lane] = filter.shelfA;
+    lanes.shelfB[lane] = filter.shelfB;
+
+    for (int i = 0; i < 4; ++i)
+    {
+        lanes.ladder[i][lane] = filter.ladderState[(size_t) i];
+        lanes.history[i][lane] = history[(size_t) i];
+        lanes.decimator[i][lane] = decimator[(size_t) i];
+    }
+    lanes.hp[lane] = filter.hpState;
+    lanes.shelf[lane] = filter.shelfState;
+    lanes.follower[lane] = outputFollower;
+    lanes.followerCoef[lane] = outputFollowerCoef;
+    lanes.satOutGain[lane] = satOutGain;
+}
+
+void Synth404::copyFromLane (const VoiceLanes& lanes, int lane, int lastRow) noexcept
+{
+    for (int k = 0; k < numSmoothed; ++k)
+    {
+        current[(size_t) k] = lanes.current[k][lane];
+        increment[(size_t) k] = lanes.increment[k][lane];
+    }
+    rampLeft = (uint32_t) lanes.rampLeft[lane];
+
+    envState = (uint32_t) lanes.envState[lane];
+    level = lanes.level[lane];
+    pitch = lanes.pitch[lane];
+    tablePhase = lanes.tablePhase[lane];
+    tableIncrement = lanes.tableIncrement[lane];
+    pulsePhase = lanes.pulsePhase[lane];
+    noiseState = lanes.noiseState[lane];
+    noiseZ = lanes.noiseZ[lane];
+
+    if (lastRow >= 0)
+    {
+        cutoffHz = lanes.cutoffHz[lane];
+        filter.ladderG = lanes.rows.ladderG[lastRow][lane];
+    }
+
+    for (int i = 0; i < 4; ++i)
+    {
+        filter.ladderState[(size_t) i] = lanes.ladder[i][lane];
+        history[(size_t) i] = lanes.history[i][lane];
+        decimator[(size_t) i] = lanes.decimator[i][lane];
+    }
+    filter.hpState = lanes.hp[lane];
+    filter.shelfState = lanes.shelf[lane];
+    outputFollower = lanes.follower[lane];
+    outputFollowerShared.store (outputFollower, std::memory_order_relaxed);
+}
+
+void Synth404::fillSilentLane (VoiceLanes& lanes, int lane) noexcept
+{
+    // Finite values that never call back: the pitch stays on a value the
+    // glide's epsilon cannot move, the emphasis on its cached value, the
+    // cutoff angle far below pi / 4.
+    for (int k = 0; k < numSmoothed; ++k)
+    {
+        const float value = k == driveIn || k == driveOut ? 1.0f : 0.0f;
+        lanes.current[k][lane] = value;
+        lanes.increment[k][lane] = 0.0f;
+        lanes.target[k][lane] = value;
+    }
+    lanes.rampLeft[lane] = 0;
+    lanes.envState[lane] = 2;
+    lanes.level[lane] = lanes.envGoal[lane] = lanes.envCoef[lane] = 0.0;
+    lanes.sustainLevel[lane] = lanes.decayCoef[lane] = 0.0;
+    lanes.lfo1Phase[lane] = lanes.lfo1Increment[lane] = lanes.lfo2Phase[lane] = lanes.lfo2Increment[lane] = 0.0f;
+    lanes.pitch[lane] = lanes.pitchGoal[lane] = lanes.lastOscPitch[lane] = 64.0;
+    lanes.glideCoef[lane] = lanes.fmDepth[lane] = 0.0;
+    lanes.fmMask[lane] = 0;
+    lanes.pwm[lane] = 0;
+    lanes.oscHz[lane] = lanes.tableIncrement[lane] = lanes.tablePhase[lane] = 0.0f;
+    lanes.pulsePhase[lane] = lanes.pulseIncrement[lane] = 0.0f;
+    lanes.pulseRisingHalf[lane] = lanes.pulseFallingHalf[lane] = 1.0f;
+    lanes.sampleRate[lane] = 1.0f;
+    lanes.tableLength[lane] = lanes.tableLength[0];
+    lanes.tableMask[lane] = lanes.tableMask[0];
+    lanes.tableData[lane] = lanes.tableData[0];
+    lanes.noiseState[lane] = 1;
+    lanes.noiseG[lane] = lanes.noiseInv[lane] = lanes.noiseG2[lane] = lanes.noiseZ[lane] = 0.0f;
+    lanes.trackFactor[lane] = lanes.satInGain[lane] = 0.0f;
+    lanes.overRate[lane] = 1.0e9f;
+    lanes.lastEmphasis[lane] = lanes.cutoffHz[lane] = 0.0f;
+    lanes.feedbackGain[lane] = lanes.hpG[lane] = lanes.shelfG[lane] = lanes.shelfA[lane] = lanes.shelfB[lane] = 0.0f;
+    for (int i = 0; i < 4; ++i)
+        lanes.ladder[i][lane] = lanes.history[i][lane] = lanes.decimator[i][lane] = 0.0f;
+    lanes.hp[lane] = lanes.shelf[lane] = lanes.follower[lane] = lanes.followerCoef[lane] = lanes.satOutGain[lane] = 0.0f;
+}
+
+void Synth404::refreshLaneOscillator (VoiceLanes& lanes, int lane, double oscPitch) noexcept
+{
+    auto& voice = *lanes.voices[lane];
+    RenderLocals locals;
+    voice.setOscillatorPitch (locals, oscPitch);
+    lanes.lastOscPitch[lane] = oscPitch;
+    lanes.oscHz[lane] = locals.oscHz;
+    lanes.tableIncrement[lane] = voice.tableIncrement;
+    lanes.pulseIncrement[lane] = locals.oscHz / voice.sampleRate;
+    lanes.pulseRisingHalf[lane] = locals.pulseRisingHalf;
+    lanes.pulseFallingHalf[lane] = locals.pulseFallingHalf;
+    lanes.tableLength[lane] = (float) voice.table->length;
+    lanes.tableMask[lane] = (int32_t) voice.table->mask;
+    lanes.tableData[lane] = voice.table->data.data();
+}
+
+void Synth404::refreshLaneEmphasis (VoiceLanes& lanes, int lane, float emphasis) noexcept
+{
+    auto& voice = *lanes.voices[lane];
+    voice.setEmphasisCoefficients (emphasis);
+    lanes.lastEmphasis[lane] = emphasis;
+    lanes.feedbackGain[lane] = voice.filter.feedbackGain;
+    lanes.hpG[lane] = voice.filter.hpG;
+    lanes.shelfG[lane] = voice.filter.shelfG;
+    lanes.shelfA[lane] = voice.filter.shelfA;
+    lanes.shelfB[lane] = voice.filter.shelfB;
+}
 
 namespace
 {
-#if KEST_SYNTH404_SSE
-/** Four floats in one SSE register. */
-struct Lanes
+float exactTanOfAngle (float angle) noexcept
 {
-    __m128 v;
-
-    static Lanes load (const float* p) noexcept      { return { _mm_load_ps (p) }; }
-    static Lanes broadcast (float x) noexcept        { return { _mm_set1_ps (x) }; }
-    void store (float* p) const noexcept             { _mm_store_ps (p, v); }
-
-    friend Lanes operator+ (Lanes a, Lanes b) noexcept { return { _mm_add_ps (a.v, b.v) }; }
-    friend Lanes operator- (Lanes a, Lanes b) noexcept { return { _mm_sub_ps (a.v, b.v) }; }
-    friend Lanes operator* (Lanes a, Lanes b) noexcept { return { _mm_mul_ps (a.v, b.v) }; }
-    friend Lanes operator/ (Lanes a, Lanes b) noexcept { return { _mm_div_ps (a.v, b.v) }; }
-
-    static Lanes sqrt (Lanes a) noexcept             { return { _mm_sqrt_ps (a.v) }; }
-    static Lanes signMask() noexcept                 { return { _mm_set1_ps (-0.0f) }; }
-    static Lanes abs (Lanes a) noexcept              { return { _mm_andnot_ps (signMask().v, a.v) }; }
-    /** |magnitude| with the sign of sign (std::copysign). */
-    static Lanes copySign (Lanes magnitude, Lanes sign) noexcept
-    {
-        const __m128 m = signMask().v;
-        return { _mm_or_ps (_mm_andnot_ps (m, magnitude.v), _mm_and_ps (m, sign.v)) };
-    }
-    /** -copysign (magnitude, sign). */
-    static Lanes negatedCopySign (Lanes magnitude, Lanes sign) noexcept
-    {
-        const __m128 m = signMask().v;
-        return { _mm_xor_ps (copySign (magnitude, sign).v, m) };
-    }
-};
-#else
-/** Four floats, one after the other (targets without SSE). */
-struct Lanes
-{
-    float v[4];
-
-    template <typename Function>
-    static Lanes map (Function f) noexcept
-    {
-        Lanes r;
-        for (int i = 0; i < 4; ++i)
-            r.v[i] = f (i);
-        return r;
-    }
-
-    static Lanes load (const float* p) noexcept      { return map ([p] (int i) { return p[i]; }); }
-    static Lanes broadcast (float x) noexcept        { return map ([x] (int) { return x; }); }
-    void store (float* p) const noexcept             { std::copy (v, v + 4, p); }
-
-    friend Lanes operator+ (Lanes a, Lanes b) noexcept { return map ([&] (int i) { return a.v[i] + b.v[i]; }); }
-    friend Lanes operator- (Lanes a, Lanes b) noexcept { return map ([&] (int i) { return a.v[i] - b.v[i]; }); }
-    friend Lanes operator* (Lanes a, Lanes b) noexcept { return map ([&] (int i) { return a.v[i] * b.v[i]; }); }
-    friend Lanes operator/ (Lanes a, Lanes b) noexcept { return map ([&] (int i) { return a.v[i] / b.v[i]; }); }
-
-    static Lanes sqrt (Lanes a) noexcept             { return map ([&] (int i) { return std::sqrt (a.v[i]); }); }
-    static Lanes abs (Lanes a) noexcept              { return map ([&] (int i) { return std::fabs (a.v[i]); }); }
-    static Lanes copySign (Lanes m, Lanes s) noexcept { return map ([&] (int i) { return std::copysign (m.v[i], s.v[i]); }); }
-    static Lanes negatedCopySign (Lanes m, Lanes s) noexcept { return map ([&] (int i) { return -std::copysign (m.v[i], s.v[i]); }); }
-};
-#endif
-
-constexpr int lanesPerRegister = 4;
-constexpr int maxRegisters = 4;
-constexpr int maxLanes = lanesPerRegister * maxRegisters;
-constexpr int subBlock = 16;
-
-/** The per-sample inputs of the audio stage, [sample][lane]. */
-struct alignas (16) LaneControls
-{
-    float mix[subBlock][maxLanes];
-    float ladderG[subBlock][maxLanes];
-    float hpG[subBlock][maxLanes];
-    float shelfG[subBlock][maxLanes];
-    float shelfA[subBlock][maxLanes];
-    float shelfB[subBlock][maxLanes];
-    float feedbackGain[subBlock][maxLanes];
-    float outGain[subBlock][maxLanes];
-    float ampGain[subBlock][maxLanes];
-    float driveOut[subBlock][maxLanes];
-};
-
-/** The audio stage's state of every lane, [lane]. */
-struct alignas (16) LaneStates
-{
-    float s[4][maxLanes];
-    float hp[maxLanes], shelf[maxLanes];
-    float history[4][maxLanes];
-    float decimator[4][maxLanes];
-    float follower[maxLanes], followerCoef[maxLanes];
-    float satOutGain[maxLanes];
-};
-
-/** The output saturator (see saturateOutput in Synth404Render.cpp). */
-inline Lanes saturateOutput (Lanes z) noexcept
-{
-    const Lanes a = Lanes::abs (z);
-    const Lanes r = Lanes::broadcast (0.5416388f)
-                  * ((Lanes::broadcast (1.0f) + a)
-                     - Lanes::sqrt (z * z - Lanes::broadcast (1.6924973f) * a + Lanes::broadcast (1.0f)));
-    return Lanes::negatedCopySign (r, z);
+    return LadderFilter::tanOfAngle (angle);
 }
 
-/** LadderFilter::saturate. */
-inline Lanes saturateInput (Lanes v) noexcept
+void addSamples (const float* samples, float* channel, int num) noexcept
 {
-    const Lanes a = Lanes::abs (v);
-    const Lanes onePlus = Lanes::broadcast (1.0f) + a;
-    const Lanes r = Lanes::broadcast (2.0f) * a
-                  / (onePlus + Lanes::sqrt (onePlus * onePlus - Lanes::broadcast (3.6817882f) * a));
-    return Lanes::copySign (r, v);
+    for (int n = 0; n < num; ++n)
+        channel[n] += samples[n];
 }
 
-/** The audio stage for numSamples samples of R registers of lanes; outputs
-    [sample][lane]. */
-template <int R>
-void runAudioStage (const LaneControls& c, LaneStates& st, int numSamples, float (*out)[maxLanes]) noexcept
+void addLanes (const VoiceLanes& lanes, int used, float* channel, int num) noexcept
 {
-    const auto& U = upsamplingTable();
-    const Lanes one = Lanes::broadcast (1.0f), two = Lanes::broadcast (2.0f);
-
-    Lanes s0[R], s1[R], s2[R], s3[R], hp[R], shelf[R], h[4][R], dec[4][R], follower[R];
-    for (int r = 0; r < R; ++r)
+    // Voice by voice, as the pool adds rendered voices.
+    for (int n = 0; n < num; ++n)
     {
-        const int l = r * lanesPerRegister;
-        s0[r] = Lanes::load (&st.s[0][l]);
-        s1[r] = Lanes::load (&st.s[1][l]);
-        s2[r] = Lanes::load (&st.s[2][l]);
-        s3[r] = Lanes::load (&st.s[3][l]);
-        hp[r] = Lanes::load (&st.hp[l]);
-        shelf[r] = Lanes::load (&st.shelf[l]);
-        for (int j = 0; j < 4; ++j)
-        {
-            h[j][r] = Lanes::load (&st.history[j][l]);
-            dec[j][r] = Lanes::load (&st.decimator[j][l]);
-        }
-        follower[r] = Lanes::load (&st.follower[l]);
-    }
-
-    for (int n = 0; n < numSamples; ++n)
-    {
-        Lanes G[R], hpG[R], shelfG[R], shelfA[R], shelfB[R], fbGain[R], x[4][R], o[4][R];
-
-        for (int r = 0; r < R; ++r)
-        {
-            const int l = r * lanesPerRegister;
-            G[r] = Lanes::load (&c.ladderG[n][l]);
-            hpG[r] = Lanes::load (&c.hpG[n][l]);
-            shelfG[r] = Lanes::load (&c.shelfG[n][l]);
-            shelfA[r] = Lanes::load (&c.shelfA[n][l]);
-            shelfB[r] = Lanes::load (&c.shelfB[n][l]);
-            fbGain[r] = Lanes::load (&c.feedbackGain[n][l]);
-
-            // 14. History, newest first.
-            h[3][r] = h[2][r];
-            h[2][r] = h[1][r];
-            h[1][r] = h[0][r];
-            h[0][r] = Lanes::load (&c.mix[n][l]);
-
-            // 15. Up-sampling.
-            for (int k = 0; k < 4; ++k)
-                x[k][r] = Lanes::broadcast (U[k][0]) * h[0][r] + Lanes::broadcast (U[k][1]) * h[1][r]
-                        + Lanes::broadcast (U[k][2]) * h[2][r] + Lanes::broadcast (U[k][3]) * h[3][r];
-        }
-
-        // 16. The ladder (LadderFilter::processOne), register by register so
-        // that the independent chains interleave.
-        for (int k = 0; k < 4; ++k)
-        {
-            for (int r = 0; r < R; ++r)
-            {
-                const Lanes g = G[r];
-                const Lanes S = ((s0[r] * g + s1[r]) * g + s2[r]) * g + s3[r];
-                const Lanes fb = fbGain[r] * (shelfA[r] * ((one - hpG[r]) * S - hp[r]) + shelfB[r] * shelf[r]);
-                const Lanes in = saturateInput (x[k][r] - fb);
-                const Lanes a1 = g * in + s0[r];
-                const Lanes a2 = g * a1 + s1[r];
-                const Lanes a3 = g * a2 + s2[r];
-                const Lanes y = g * a3 + s3[r];
-                const Lanes g2 = two * g;
-                s0[r] = s0[r] + g2 * (in - a1);
-                s1[r] = s1[r] + g2 * (a1 - a2);
-                s2[r] = s2[r] + g2 * (a2 - a3);
-                s3[r] = s3[r] + g2 * (a3 - y);
-                const Lanes lp = hpG[r] * y + hp[r];
-                const Lanes hpOut = y - lp;
-                hp[r] = hp[r] + two * hpG[r] * hpOut;
-                const Lanes lp2 = shelfG[r] * hpOut + shelf[r];
-                shelf[r] = shelf[r] + two * shelfG[r] * (hpOut - lp2);
-                o[k][r] = y;
-            }
-        }
-
-        for (int r = 0; r < R; ++r)
-        {
-            const int l = r * lanesPerRegister;
-            const Lanes outGain = Lanes::load (&c.outGain[n][l]);
-            for (int k = 0; k < 4; ++k)
-                o[k][r] = saturateOutput (o[k][r] * outGain);
-
-            // 17. Down-sampling.
-            for (int k = 0; k < 4; ++k)
-                for (int j = 0; j < 4; ++j)
-                    dec[j][r] = dec[j][r] + Lanes::broadcast (U[3 - k][j]) * o[k][r];
-            const Lanes y = dec[0][r] * Lanes::broadcast (0.25f);
-            dec[0][r] = dec[1][r];
-            dec[1][r] = dec[2][r];
-            dec[2][r] = dec[3][r];
-            dec[3][r] = Lanes::broadcast (0.0f);
-            follower[r] = follower[r] + ((Lanes::abs (y) - follower[r]) * Lanes::load (&st.followerCoef[l])
-                                         + Lanes::broadcast (1e-15f));
-
-            // 19.
-            const Lanes gainOut = Lanes::load (&c.driveOut[n][l]);
-            const Lanes result = y * Lanes::load (&c.ampGain[n][l]) * (gainOut + Lanes::broadcast (16.0f))
-                               / (Lanes::broadcast (17.0f) * gainOut) * Lanes::load (&st.satOutGain[l]);
-            result.store (&out[n][l]);
-        }
-    }
-
-    for (int r = 0; r < R; ++r)
-    {
-        const int l = r * lanesPerRegister;
-        s0[r].store (&st.s[0][l]);
-        s1[r].store (&st.s[1][l]);
-        s2[r].store (&st.s[2][l]);
-        s3[r].store (&st.s[3][l]);
-        hp[r].store (&st.hp[l]);
-        shelf[r].store (&st.shelf[l]);
-        for (int j = 0; j < 4; ++j)
-        {
-            h[j][r].store (&st.history[j][l]);
-            dec[j][r].store (&st.decimator[j][l]);
-        }
-        follower[r].store (&st.follower[l]);
+        float sum = channel[n];
+        for (int v = 0; v < used; ++v)
+            sum += lanes.rows.out[n][v];
+        channel[n] = sum;
     }
 }
 } // namespace
 
-void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count)
+void Synth404::renderAddingAlone (Synth404& voice, float* left, float* right, int count) noexcept
 {
-    for (int first = 0; first < numVoices; first += maxLanes)
+    // In one call: render() starts the LFOs from the Sound's phases.
+    float samples[maxAloneSamples];
+    voice.render (samples, count);
+    addSamples (samples, left, count);
+    if (right != nullptr)
+        addSamples (samples, right, count);
+}
+
+void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left, float* right, int count,
+                             VoiceLanes::Path path)
+{
+    // The AVX2 kernel never runs where the processor lacks it, whatever the caller asks.
+    const bool avx2 = path == VoiceLanes::Path::avx2 && voiceLanesAvx2Available();
+    auto* const kernel = avx2 ? &renderVoiceLanesAvx2 : &renderVoiceLanesSse2;
+
+    VoiceLanes lanes;
+    lanes.refreshOscillator = &refreshLaneOscillator;
+    lanes.refreshEmphasis = &refreshLaneEmphasis;
+    lanes.tanOfAngle = &exactTanOfAngle;
+
+    for (int first = 0; first < numVoices; first += VoiceLanes::maxLanes)
     {
-        const int used = std::min (maxLanes, numVoices - first);
-        const int registers = (used + lanesPerRegister - 1) / lanesPerRegister;
-        Synth404* const* group = voices + first;
-
-        // Unused lanes run on zero states and coefficients; their output is
-        // never read.
-        LaneStates st {};
-        LaneControls c {};
-        for (auto& row : c.driveOut)
-            std::fill (std::begin (row), std::end (row), 1.0f);
-
-        RenderLocals locals[maxLanes];
-        for (int v = 0; v < used; ++v)
+        const int used = std::min (VoiceLanes::maxLanes, numVoices - first);
+        if (used == 1 && count <= maxAloneSamples)
         {
-            const auto& voice = *group[v];
-            voice.beginRender (locals[v]);
-            for (int i = 0; i < 4; ++i)
-            {
-                st.s[i][v] = voice.filter.ladderState[(size_t) i];
-                st.history[i][v] = voice.history[(size_t) i];
-                st.decimator[i][v] = voice.decimator[(size_t) i];
-            }
-            st.hp[v] = voice.filter.hpState;
-            st.shelf[v] = voice.filter.shelfState;
-            st.follower[v] = voice.outputFollower;
-            st.followerCoef[v] = voice.outputFollowerCoef;
-            st.satOutGain[v] = voice.satOutGain;
+            // One voice is one dependent chain: the plain render runs it
+            // faster than a register of lanes would.
+            renderAddingAlone (*voices[first], left, right, count);
+            continue;
         }
+        const int groups = (used + VoiceLanes::lanesPerGroup - 1) / VoiceLanes::lanesPerGroup;
+        lanes.voices = voices + first;
+        lanes.numLanes = used;
 
-        alignas (16) float out[subBlock][maxLanes];
-        float cutoffNotes[subBlock];
+        for (int v = 0; v < used; ++v)
+            voices[first + v]->copyToLane (lanes, v);
+        for (int v = used; v < groups * VoiceLanes::lanesPerGroup; ++v)
+            fillSilentLane (lanes, v);
 
-        for (int done = 0; done < count; done += subBlock)
+        int lastRow = -1;
+        for (int done = 0; done < count; done += VoiceLanes::subBlock)
         {
-            const int num = std::min (subBlock, count - done);
-
-            for (int v = 0; v < used; ++v)
-            {
-                auto& voice = *group[v];
-                for (int n = 0; n < num; ++n)
-                {
-                    const SampleControls sc = voice.stepControls (locals[v]);
-                    c.mix[n][v] = sc.mix;
-                    c.outGain[n][v] = sc.outGain;
-                    c.ampGain[n][v] = sc.ampGain;
-                    c.driveOut[n][v] = sc.driveOut;
-                    cutoffNotes[n] = sc.cutoffNote;
-                    c.hpG[n][v] = voice.filter.hpG;
-                    c.shelfG[n][v] = voice.filter.shelfG;
-                    c.shelfA[n][v] = voice.filter.shelfA;
-                    c.shelfB[n][v] = voice.filter.shelfB;
-                    c.feedbackGain[n][v] = voice.filter.feedbackGain;
-                }
-                for (int n = 0; n < num; ++n)
-                    c.ladderG[n][v] = voice.stepCutoff (locals[v], cutoffNotes[n]);
-            }
-
-            switch (registers)
-            {
-                case 1:  runAudioStage<1> (c, st, num, out); break;
-                case 2:  runAudioStage<2> (c, st, num, out); break;
-                case 3:  runAudioStage<3> (c, st, num, out); break;
-                default: runAudioStage<4> (c, st, num, out); break;
-            }
-
-            // Added voice by voice, as the pool adds rendered voices.
-            for (int n = 0; n < num; ++n)
-            {
-                float sum = left[done + n];
-                for (int v = 0; v < used; ++v)
-                    sum += out[n][v];
-                left[done + n] = sum;
-            }
+            const int num = std::min (VoiceLanes::subBlock, count - done);
+            kernel (lanes, groups, num);
+            addLanes (lanes, used, left + done, num);
             if (right != nullptr)
-            {
-                for (int n = 0; n < num; ++n)
-                {
-                    float sum = right[done + n];
-                    for (int v = 0; v < used; ++v)
-                        sum += out[n][v];
-                    right[done + n] = sum;
-                }
-            }
+                addLanes (lanes, used, right + done, num);
+            lastRow = num - 1;
         }
 
         for (int v = 0; v < used; ++v)
-        {
-            auto& voice = *group[v];
-            for (int i = 0; i < 4; ++i)
-            {
-                voice.filter.ladderState[(size_t) i] = st.s[i][v];
-                voice.history[(size_t) i] = st.history[i][v];
-                voice.decimator[(size_t) i] = st.decimator[i][v];
-            }
-            voice.filter.hpState = st.hp[v];
-            voice.filter.shelfState = st.shelf[v];
-            voice.outputFollower = st.follower[v];
-            voice.outputFollowerShared.store (voice.outputFollower, std::memory_order_relaxed);
-        }
+            voices[first + v]->copyFromLane (lanes, v, lastRow);
     }
 }

@@ -1,9 +1,9 @@
 // The per-sample render loop of Synth404, in two stages: the control stage
 // (everything up to the filter coefficients and the amplifier curve) and the
 // audio stage (up-sampling, filter, saturator, down-sampling, output gain).
-// renderAdding() runs the same control stage and the audio stage in SIMD
-// lanes; the order of operations within a sample must match between the two
-// and must not change.
+// This is the reference: renderAdding() runs the same stages for eight voices
+// per vector register (VoiceLaneKernel.h); the order of operations within a
+// sample must match between the two and must not change.
 
 #include "engine/Synth404.h"
 
@@ -92,6 +92,39 @@ void Synth404::beginRender (RenderLocals& locals) const noexcept
     locals.pulseFallingHalf = 0.0f;
 }
 
+void Synth404::setOscillatorPitch (RenderLocals& locals, double oscPitch) noexcept
+{
+    locals.lastOscPitch = oscPitch;
+    locals.oscHz = (float) (440.0 * std::exp2 ((oscPitch - 69.0) / 12.0));
+    tableIncrement = std::min (24000.0f, locals.oscHz) / sampleRate;
+    selectTable (tableIncrement);
+    locals.pulseRisingHalf = locals.oscHz * 8.08e-6f * 0.5f;
+    locals.pulseFallingHalf = (float) (((oscPitch * 4.3667e-6 - 0.00015893) * oscPitch + 0.0069212) * 0.395898);
+    if (locals.pulseRisingHalf == 0.0f)
+        locals.pulseRisingHalf = 1e-10f;
+    if (locals.pulseFallingHalf == 0.0f)
+        locals.pulseFallingHalf = 1e-10f;
+}
+
+void Synth404::setEmphasisCoefficients (float e) noexcept
+{
+    lastEmphasis = e;
+    const float f2 = std::pow (10.0f, std::max (1.082f * e + 0.27973f, -5.4418f * e + 1.4572f));
+    float q;
+    if (e > 0.5833333f)
+        q = std::pow (10.0f, (22.92f * e - 23.02f) * 0.05f);
+    else if (e > 0.041666668f)
+        q = std::pow (10.0f, (44.4f * e - 35.55f) * 0.05f);
+    else
+        q = 0.49569118f * e;
+    filter.feedbackGain = q * 7.498942f;
+    const float shelfGain = std::pow (10.0f, std::min (109.84f * e + 8.1933f, -23.867f * e + 32.467f) * 0.05f);
+    filter.hpG = onePoleGain (74.0f, overRate);
+    filter.shelfG = onePoleGain (f2, overRate);
+    filter.shelfB = shelfGain - 1.0f;
+    filter.shelfA = filter.shelfB * filter.shelfG + 1.0f;
+}
+
 Synth404::SampleControls Synth404::stepControls (RenderLocals& locals) noexcept
 {
     const double eps = envelopeEpsilon;
@@ -135,18 +168,7 @@ Synth404::SampleControls Synth404::stepControls (RenderLocals& locals) noexcept
 
     // 6. Oscillator frequency and what depends on it alone.
     if (oscPitch != locals.lastOscPitch)
-    {
-        locals.lastOscPitch = oscPitch;
-        locals.oscHz = (float) (440.0 * std::exp2 ((oscPitch - 69.0) / 12.0));
-        tableIncrement = std::min (24000.0f, locals.oscHz) / sampleRate;
-        selectTable (tableIncrement);
-        locals.pulseRisingHalf = locals.oscHz * 8.08e-6f * 0.5f;
-        locals.pulseFallingHalf = (float) (((oscPitch * 4.3667e-6 - 0.00015893) * oscPitch + 0.0069212) * 0.395898);
-        if (locals.pulseRisingHalf == 0.0f)
-            locals.pulseRisingHalf = 1e-10f;
-        if (locals.pulseFallingHalf == 0.0f)
-            locals.pulseFallingHalf = 1e-10f;
-    }
+        setOscillatorPitch (locals, oscPitch);
     const float oscHz = locals.oscHz;
 
     // 7. Sawtooth: Catmull-Rom between entries i-1 (t = 0) and i (t = 1).
@@ -211,23 +233,7 @@ Synth404::SampleControls Synth404::stepControls (RenderLocals& locals) noexcept
     // 13. Emphasis.
     const float e = current[emphasisIndex];
     if (e != lastEmphasis)
-    {
-        lastEmphasis = e;
-        const float f2 = std::pow (10.0f, std::max (1.082f * e + 0.27973f, -5.4418f * e + 1.4572f));
-        float q;
-        if (e > 0.5833333f)
-            q = std::pow (10.0f, (22.92f * e - 23.02f) * 0.05f);
-        else if (e > 0.041666668f)
-            q = std::pow (10.0f, (44.4f * e - 35.55f) * 0.05f);
-        else
-            q = 0.49569118f * e;
-        filter.feedbackGain = q * 7.498942f;
-        const float shelfGain = std::pow (10.0f, std::min (109.84f * e + 8.1933f, -23.867f * e + 32.467f) * 0.05f);
-        filter.hpG = onePoleGain (74.0f, overRate);
-        filter.shelfG = onePoleGain (f2, overRate);
-        filter.shelfB = shelfGain - 1.0f;
-        filter.shelfA = filter.shelfB * filter.shelfG + 1.0f;
-    }
+        setEmphasisCoefficients (e);
 
     // Gain into the output saturator (step 16).
     controls.outGain = (gainIn + 3.0f) / (4.0f * gainIn) * current[driveOut] * satInGain;

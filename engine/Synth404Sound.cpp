@@ -1,5 +1,6 @@
 #include "engine/Synth404.h"
 
+#include "engine/ParameterFunctions.h"
 #include "engine/PhaseWrap.h"
 
 #include <cmath>
@@ -66,7 +67,7 @@ void Synth404::Sound::setTune (float semitones)
 
 void Synth404::Sound::setPulseWidth (float width)
 {
-    pulseWidth = width;
+    pulseWidth = ParameterFunctions::toUnit (width);
     forEachVoiceFromLast ([] (Synth404& v) { v.updatePulseWidth(); });
 }
 
@@ -84,7 +85,7 @@ void Synth404::Sound::setOscillatorModulationMode (tOscillatorModulationMode mod
 
 void Synth404::Sound::setLfo1Level (float level)
 {
-    lfo1Level = level;
+    lfo1Level = ParameterFunctions::toUnit (level);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateLfo1Level(); });
 }
 
@@ -95,7 +96,7 @@ void Synth404::Sound::setLfo1Time (float hertz)
 
 void Synth404::Sound::setFrequency (float knob)
 {
-    frequency = knob;
+    frequency = ParameterFunctions::toUnit (knob);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateCutoff(); });
 }
 
@@ -107,13 +108,13 @@ void Synth404::Sound::setTracking (tTrackingMode mode)
 
 void Synth404::Sound::setEnvelope (float amount)
 {
-    envelope = amount;
+    envelope = ParameterFunctions::toUnit (amount);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateEnvelopeAmount(); });
 }
 
 void Synth404::Sound::setLfo2Level (float level)
 {
-    lfo2Level = level;
+    lfo2Level = ParameterFunctions::toUnit (level);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateLfo2Level(); });
 }
 
@@ -124,13 +125,13 @@ void Synth404::Sound::setLfo2Time (float hertz)
 
 void Synth404::Sound::setEmphasis (float amount)
 {
-    emphasis = amount;
+    emphasis = ParameterFunctions::toUnit (amount);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateEmphasis(); });
 }
 
 void Synth404::Sound::setAccent (float amount)
 {
-    accent = amount;
+    accent = ParameterFunctions::toUnit (amount);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateAccent(); });
 }
 
@@ -142,13 +143,13 @@ void Synth404::Sound::setAttack (float seconds)
 
 void Synth404::Sound::setDecay (float knob)
 {
-    decay = knob;
+    decay = ParameterFunctions::toUnit (knob);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateDecaySustain(); });
 }
 
 void Synth404::Sound::setSustain (float level)
 {
-    sustain = level;
+    sustain = ParameterFunctions::toUnit (level);
     forEachVoiceFromLast ([] (Synth404& v) {
         v.updateSustainLevel();
         v.updateDecaySustain();
@@ -163,7 +164,7 @@ void Synth404::Sound::setRelease (float seconds)
 
 void Synth404::Sound::setDrive (float amount)
 {
-    drive = amount;
+    drive = ParameterFunctions::toUnit (amount);
     forEachVoiceFromLast ([] (Synth404& v) { v.updateDrive(); });
 }
 

@@ -5,6 +5,12 @@ std::unique_ptr<VoiceManager::Voice> SynthVoicePool::createVoice()
     return std::make_unique<Synth404>();
 }
 
+void SynthVoicePool::prepare (int numChannels, float sampleRate)
+{
+    VoiceManager::VoicePool::prepare (numChannels, sampleRate);
+    lanesPath = chooseVoiceLanesPath();
+}
+
 void SynthVoicePool::advance (unsigned numSamples)
 {
     for (int i = 0; i < numSounds; ++i)
@@ -20,5 +26,5 @@ void SynthVoicePool::renderVoicesAdding (VoiceManager::Voice* const* voices, int
     for (int i = 0; i < numVoices; ++i)
         synths[i] = static_cast<Synth404*> (voices[i]);
 
-    Synth404::renderAdding (synths, numVoices, left, right, count);
+    Synth404::renderAdding (synths, numVoices, left, right, count, lanesPath);
 }

@@ -15,6 +15,20 @@ public:
         the pool.  Owner thread. */
     explicit SynthVoicePool (Synth404::Sound* sounds) noexcept : sounds (sounds) {}
 
+    /** Preparing thread: prepares the pool and chooses the instruction set
+        path of the voices' lanes (chooseVoiceLanesPath()). */
+    void prepare (int numChannels, float sampleRate) override;
+
+    /** Preparing thread, after prepare: overrides the chosen path (for
+        benchmarks and tests); AVX2 is taken only where available. */
+    void setLanesPath (VoiceLanes::Path path) noexcept
+    {
+        lanesPath = path == VoiceLanes::Path::avx2 && ! voiceLanesAvx2Available() ? VoiceLanes::Path::sse2 : path;
+    }
+
+    /** Any thread: the path chosen at the last prepare (SSE2 before). */
+    VoiceLanes::Path getLanesPath() const noexcept { return lanesPath; }
+
 protected:
     /** Owner thread.  Final: renderVoicesAdding() relies on every voice
         being a Synth404. */
@@ -28,4 +42,5 @@ protected:
 
 private:
     Synth404::Sound* const sounds;
+    VoiceLanes::Path lanesPath = VoiceLanes::Path::sse2;
 };

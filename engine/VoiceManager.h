@@ -167,9 +167,32 @@ public:
         Audio thread. */
     void process (juce::AudioBuffer<float>& buffer, int startSample, int endSample) override;
 
-    /** Stops all voices, then grows or shrinks the free list to n voices.
-        Owner thread, while the audio thread does not touch the voices. */
+    /** Audio thread: true while no manager holds a voice. */
+    bool addsNothing() const noexcept override;
+
+    /** Stops all voices, then grows or shrinks the free list to n voices:
+        createVoices(), exchangeVoices() and deleteVoices() in one.  Owner
+        thread, while the audio thread does not touch the voices. */
     void setNumberOfVoices (unsigned n);
+
+    /** The voices the pool lacks to hold n, new and at the pool's rate.
+        Allocates; call it outside any lock the audio thread waits on.  Any
+        thread but the audio thread, not concurrently with prepare(). */
+    VoiceList createVoices (unsigned n);
+
+    /** Stops all voices, then moves voices between the free list and spare
+        until the pool holds n (or spare runs out): surplus voices go to
+        spare, missing ones come from it.  Neither allocates nor frees.  The
+        audio thread, or any thread while the engine does not process (under
+        the callback lock). */
+    void exchangeVoices (unsigned n, VoiceList& spare);
+
+    /** Deletes the voices of the list and empties it.  Any thread but the
+        audio thread. */
+    static void deleteVoices (VoiceList& list);
+
+    /** Every voice the pool owns, playing or free.  The threads of exchangeVoices(). */
+    size_t getNumVoices() const noexcept { return numVoices; }
 
     /** Releases (fast) and detaches every voice and returns all of them to the
         free list; clears the managers' held notes.  Audio thread, or any
@@ -205,6 +228,7 @@ private:
     void unregisterManager (VoiceManager* manager);
 
     VoiceList freeVoices;
+    size_t numVoices = 0;
     std::vector<VoiceManager*> managers; // registration order
     float sampleRate = -1.0f;
 

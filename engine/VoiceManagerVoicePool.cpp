@@ -98,6 +98,14 @@ void VoiceManager::VoicePool::process (juce::AudioBuffer<float>& buffer, int sta
     }
 }
 
+bool VoiceManager::VoicePool::addsNothing() const noexcept
+{
+    for (const auto* manager : managers)
+        if (! manager->voices.empty())
+            return false;
+    return true;
+}
+
 void VoiceManager::VoicePool::renderVoicesAdding (Voice* const* voices, int numVoices, float* left, float* right, int count)
 {
     float scratch[maxChunk];
@@ -114,23 +122,46 @@ void VoiceManager::VoicePool::renderVoicesAdding (Voice* const* voices, int numV
 
 void VoiceManager::VoicePool::setNumberOfVoices (unsigned n)
 {
-    stopAllVoices();
+    auto spare = createVoices (n);
+    exchangeVoices (n, spare);
+    deleteVoices (spare);
+}
 
-    while (freeVoices.size() > n)
-    {
-        delete freeVoices.back();
-        freeVoices.pop_back();
-    }
+VoiceManager::VoiceList VoiceManager::VoicePool::createVoices (unsigned n)
+{
+    VoiceList created;
 
-    while (freeVoices.size() < n)
+    for (size_t count = numVoices; count < n; ++count)
     {
         auto voice = createVoice();
 
         if (sampleRate != -1.0f)
             voice->setSampleRate (sampleRate);
 
-        freeVoices.push_back (voice.release());
+        created.push_back (voice.release());
     }
+
+    return created;
+}
+
+void VoiceManager::VoicePool::exchangeVoices (unsigned n, VoiceList& spare)
+{
+    stopAllVoices();
+
+    while (freeVoices.size() > n)
+        spare.splice (spare.end(), freeVoices, std::prev (freeVoices.end()));
+
+    while (freeVoices.size() < n && ! spare.empty())
+        freeVoices.splice (freeVoices.end(), spare, spare.begin());
+
+    numVoices = freeVoices.size();
+}
+
+void VoiceManager::VoicePool::deleteVoices (VoiceList& list)
+{
+    for (auto* voice : list)
+        delete voice;
+    list.clear();
 }
 
 void VoiceManager::VoicePool::stopAllVoices()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ParameterGUILinker.h"
+#include "gui/ParameterGUILinker.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>

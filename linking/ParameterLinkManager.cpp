@@ -1,18 +1,11 @@
 #include "linking/ParameterLinkManager.h"
 
+#include "engine/ParameterFunctions.h"
+
 #include <cmath>
 
 // The processor is reached through the framework's index-based parameter API.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
-
-namespace
-{
-/** The value the host receives: 0..1, and 0 for a NaN. */
-float clampForHost (float value) noexcept
-{
-    return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
-}
-} // namespace
 
 //==============================================================================
 ParameterLinkManager::ParameterController::ParameterController (ParameterLinkManager* managerToUse, int indexToUse)
@@ -353,7 +346,7 @@ void ParameterLinkManager::collectPropagation (ParameterController* controller, 
 
     if (! propagate || ratio == 0.0f || entry.links.empty())
     {
-        const float clamped = clampForHost (value);
+        const float clamped = ParameterFunctions::toUnit (value);
         moves.push_back ({ controller, controller->index, clamped, false });
         controller->value = clamped;
         return;
@@ -390,7 +383,7 @@ void ParameterLinkManager::collectPropagation (ParameterController* controller, 
             continue;
 
         memberController->value += memberRatio * delta; // stored unclamped
-        moves.push_back ({ memberController, member, clampForHost (memberController->value), true });
+        moves.push_back ({ memberController, member, ParameterFunctions::toUnit (memberController->value), true });
     }
 }
 

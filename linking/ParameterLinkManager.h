@@ -1,6 +1,8 @@
 #pragma once
 
-#include "engine/ParameterGUILinker.h"
+#include "engine/ParameterChangeCallback.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
 
 #include <map>
 #include <optional>
@@ -45,7 +47,7 @@ public:
     /** The editor-side handle of one parameter: the base of every linkable knob.
         Registers itself under its index on construction (unless the index
         already has a controller) and leaves on destruction.  Message thread. */
-    class ParameterController : public Korvalden::Parameter::ParameterGUILinker::ParameterChangeCallback
+    class ParameterController : public Korvalden::Parameter::ParameterChangeCallback
     {
     public:
         ParameterController (ParameterLinkManager* managerToUse, int indexToUse);

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the suite with a sanitizer in a build folder of its own and runs it.
 #
+#   tools/sanitize.sh thread
+#       ThreadSanitizer (gcc) into build-sanitize-thread: data races between
+#       the host's, the message and the audio thread; any report fails.
 #   tools/sanitize.sh address [seconds]
 #       clang with AddressSanitizer and UndefinedBehaviorSanitizer into
 #       build-address (any report fails the run, except the framework's own
@@ -62,10 +65,23 @@ run_fuzzers() {
     done
 }
 
+build_and_test_thread() {
+    local flags="-fsanitize=thread -g1"
+    export TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+    cmake -S . -B build-sanitize-thread -DCMAKE_BUILD_TYPE=Release -DKEST_BUILD_BENCHMARKS=OFF \
+          -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+          -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags"
+    cmake --build build-sanitize-thread -j "$jobs"
+    ctest --test-dir build-sanitize-thread --output-on-failure -j "$jobs"
+}
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$PWD/tools/ubsan.supp
 
 case "$mode" in
+    thread)
+        build_and_test_thread
+        ;;
     address)
         build_address
         ctest --test-dir build-address --output-on-failure -j "$jobs"
@@ -76,7 +92,7 @@ case "$mode" in
         run_fuzzers "${2:-60}"
         ;;
     *)
-        echo "usage: tools/sanitize.sh address|fuzz [seconds per fuzz target]" >&2
+        echo "usage: tools/sanitize.sh thread|address|fuzz [seconds per fuzz target]" >&2
         exit 2
         ;;
 esac

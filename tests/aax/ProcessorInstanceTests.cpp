@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -404,4 +405,19 @@ TEST_F (ProcessorInstance, ANoteSoundsFromItsSampleOnAndBesideEveryEngineBlockSp
                 << "note at " << start << ", buffers of " << bufferSize;
         }
     }
+}
+
+TEST_F (ProcessorInstance, TextsOfValuesOutsideTheRangeAreTheTextsOfTheNearestEnd)
+{
+    auto instance = makeInstance();
+    auto& effect = instance->effect();
+    auto textOf = [&] (const char* id, double value)
+    {
+        return text ([&] (AAX_IString* s) { return effect.GetParameterStringFromValue (id, value, s, 32); });
+    };
+
+    EXPECT_EQ (textOf ("13", std::nan ("")), "0%");
+    EXPECT_EQ (textOf ("13", 1.0e300), "100%");
+    EXPECT_EQ (textOf ("1", -std::numeric_limits<double>::infinity()), "-24.00  st");
+    EXPECT_EQ (textOf ("88", std::nan ("")), "Unison");
 }

@@ -1,4 +1,4 @@
-#include "engine/ParameterGUILinker.h"
+#include "gui/ParameterGUILinker.h"
 #include "tests/support/EventFilters.h"
 
 #include <gtest/gtest.h>

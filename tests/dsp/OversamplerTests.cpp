@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -164,4 +165,134 @@ TEST (Resampler, stopsAtTheRoomGivenAndReportsTheCounts)
     Korvalden::DSP::resampleCubic (state, input, output, in, out);
     EXPECT_EQ (out, 5u);
     EXPECT_EQ (in, 2u);
+}
+
+namespace
+{
+/** Adds a mono tone to both channels while sounding, nothing otherwise. */
+struct MonoBurstProcess : Korvalden::DSP::DspProcessBase
+{
+    bool sounding = false;
+    double phase = 0.0;
+
+    void prepare (int, float) override {}
+
+    void process (juce::AudioBuffer<float>& buffer, int start, int end) override
+    {
+        if (! sounding)
+            return;
+        for (int i = start; i < end; ++i)
+        {
+            const auto x = (float) std::sin (phase);
+            phase += 0.05;
+            for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+                buffer.addSample (ch, i, x);
+        }
+    }
+
+    bool addsNothing() const noexcept override { return ! sounding; }
+};
+
+/** The oversampler's work done in full: every channel up, the inner
+    process, every channel down. */
+struct FullResampling
+{
+    Korvalden::DSP::ResamplerState up[2], down[2];
+    MonoBurstProcess inner;
+    juce::AudioBuffer<float> work { 2, 512 };
+
+    FullResampling (float rate, float internalRate)
+    {
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            up[ch] = { rate, internalRate, 0.0f, {} };
+            down[ch] = { internalRate, rate, internalRate - rate, {} };
+        }
+    }
+
+    void process (juce::AudioBuffer<float>& buffer, int start, int end, unsigned factor)
+    {
+        for (; start < end; start += 128)
+        {
+            const int chunk = std::min (128, end - start);
+            for (int ch = 0; ch < 2; ++ch)
+            {
+                unsigned in = (unsigned) chunk, out = (unsigned) chunk * factor;
+                Korvalden::DSP::resampleCubic (up[ch], buffer.getReadPointer (ch, start), work.getWritePointer (ch), in, out);
+            }
+            inner.process (work, 0, chunk * (int) factor);
+            for (int ch = 0; ch < 2; ++ch)
+            {
+                unsigned in = (unsigned) chunk * factor, out = (unsigned) chunk;
+                Korvalden::DSP::resampleCubic (down[ch], work.getReadPointer (ch), buffer.getWritePointer (ch, start), in, out);
+            }
+        }
+    }
+};
+} // namespace
+
+// Silence, a mono inner process and an idle inner process let the
+// oversampler skip work: the output must stay what the full resampling
+// gives, through bursts, their tails, silence and a host signal on one
+// channel only.
+TEST (Oversampler, skippedResamplingGivesTheFullResamplingsOutput)
+{
+    for (float rate : { 44100.0f, 48000.0f, 32000.0f })
+    {
+        Korvalden::DSP::OversampledDspProcess<MonoBurstProcess> oversampler;
+        oversampler.setMinimumSampleRate (88200.0f);
+        oversampler.prepare (2, rate);
+        const unsigned factor = oversampler.getFactor();
+        FullResampling full (rate, rate * (float) factor);
+
+        juce::AudioBuffer<float> skipped (2, 300), reference (2, 300);
+        for (int block = 0; block < 24; ++block)
+        {
+            skipped.clear();
+            if (block >= 16 && block < 19)
+                for (int i = 0; i < 300; i += 7)
+                    skipped.setSample (1, i, 0.125f);
+            reference.makeCopyOf (skipped);
+
+            const bool sounding = block % 8 == 2 || block % 8 == 3;
+            oversampler.getInner().sounding = full.inner.sounding = sounding;
+            oversampler.process (skipped, 0, 300);
+            full.process (reference, 0, 300, factor);
+
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < 300; ++i)
+                    ASSERT_EQ (skipped.getSample (ch, i), reference.getSample (ch, i))
+                        << rate << " block " << block << " channel " << ch << " sample " << i;
+        }
+    }
+}
+
+// resampleSilence follows resampleCubic's phase and counts for any rates,
+// room and starting phase, and writes zeros.
+TEST (Resampler, silenceAdvancesPhaseAndCountsAsTheCubicResamplerDoes)
+{
+    struct Case { float source, target, phase; unsigned in, out; };
+    const Case cases[] = {
+        { 44100.0f, 88200.0f, 0.0f, 128, 256 },     // up, whole periods
+        { 48000.0f, 144000.0f, 48000.0f, 100, 299 }, // up, room runs out first
+        { 44100.0f, 96000.0f, 1234.5f, 77, 500 },    // up, no exact period
+        { 88200.0f, 44100.0f, 44100.0f, 256, 128 },  // down, whole periods
+        { 96000.0f, 48000.0f, 0.0f, 255, 200 },      // down, odd input count
+        { 96000.0f, 44100.0f, 17.0f, 300, 300 },     // down, no exact period
+    };
+    for (const auto& c : cases)
+    {
+        Korvalden::DSP::ResamplerState cubic { c.source, c.target, c.phase, {} }, silent = cubic;
+        std::vector<float> zeros (c.in, 0.0f), cubicOut (c.out, 1.0f), silentOut (c.out, 1.0f);
+        unsigned cubicIn = c.in, cubicCount = c.out, silentIn = c.in, silentCount = c.out;
+        Korvalden::DSP::resampleCubic (cubic, zeros.data(), cubicOut.data(), cubicIn, cubicCount);
+        EXPECT_TRUE (Korvalden::DSP::hasSilentHistory (silent));
+        Korvalden::DSP::resampleSilence (silent, silentOut.data(), silentIn, silentCount);
+
+        SCOPED_TRACE (testing::Message() << c.source << " -> " << c.target << " from " << c.phase);
+        EXPECT_EQ (silentIn, cubicIn);
+        EXPECT_EQ (silentCount, cubicCount);
+        EXPECT_EQ (silent.phase, cubic.phase);
+        EXPECT_EQ (silentOut, cubicOut);
+    }
 }

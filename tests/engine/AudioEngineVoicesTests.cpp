@@ -1,4 +1,4 @@
-#include "engine/AudioEngine.h"
+#include "EngineProbes.h"
 #include "engine/XmlBinaryBlock.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +25,6 @@ juce::MidiBuffer events (std::initializer_list<std::pair<juce::MidiMessage, int>
     for (auto& [message, position] : list)
         midi.addEvent (message, position);
     return midi;
-}
-
-size_t busyVoices (AudioEngine& engine)
-{
-    size_t count = engine.getGlobalController().getVoices().size();
-    for (int d = 0; d < 4; ++d)
-        count += engine.getDeviceController (d).getVoices().size();
-    return count;
 }
 
 size_t totalVoices (AudioEngine& engine) { return busyVoices (engine) + engine.getVoicePool().getNumFreeVoices(); }
@@ -195,6 +187,8 @@ TEST (AudioEngineVoices, keyboardNotesFromTheOwnerThreadAreDeferredWhileProcessi
     engine.getKeyboardState().noteOff (1, 60, 0.0f);
 
     engine.prepareToPlay (48000.0, 256); // stops every voice
+    EXPECT_EQ (busyVoices (engine), 0u);
+    render (engine, 256); // blocks arrive: the host processes
     engine.getKeyboardState().noteOn (1, 62, 0.8f);
     EXPECT_EQ (busyVoices (engine), 0u);
     auto block = render (engine, 256);

@@ -101,3 +101,40 @@ TEST (ParameterMappings, timeCurvesMeetTheirEnds)
     EXPECT_NEAR (toBipolar (8192.0f / 16383.0f), 0.00006f, 0.00001f);
     EXPECT_NEAR (decibelsToGain (toDecibels (6.0f / 7.0f)), 1.0f, 1e-6f);
 }
+
+TEST (ParameterMappings, valuesOutsideTheRangeMapLikeTheNearestEndAndNaNLikeZero)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+
+    // Huge values cast to int were undefined; they now give the ends.
+    EXPECT_FLOAT_EQ (toSemitones (3.0e38f), 24.0f);
+    EXPECT_FLOAT_EQ (toSemitones (-inf), -24.0f);
+    EXPECT_FLOAT_EQ (toSemitones (nan), -24.0f);
+    EXPECT_FLOAT_EQ (toDecibels (1000.0f), 10.0f);
+    EXPECT_FLOAT_EQ (passThrough (1.366f), 1.0f);
+    EXPECT_FLOAT_EQ (passThrough (-2.0f), 0.0f);
+    EXPECT_FLOAT_EQ (toGlideTime (inf), toGlideTime (1.0f));
+    EXPECT_FLOAT_EQ (toLfoTime (-1.0e30f), toLfoTime (0.0f));
+    EXPECT_EQ (toOscillatorMode (nan), 0);
+    EXPECT_EQ (toVoiceAllocationMode (7.0f), 5);
+    EXPECT_FALSE (toBool (nan));
+    EXPECT_TRUE (toBool (inf));
+}
+
+TEST (ParameterTexts, valuesOutsideTheRangeShowTheTextOfTheNearestEnd)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+
+    EXPECT_EQ (decibelText (1000.0f), "10.0 dB");
+    EXPECT_EQ (percentText (nan), "0%");
+    EXPECT_EQ (percentText (1.366f), "100%");
+    EXPECT_EQ (percentText (-3.0e38f), "0%");
+    EXPECT_EQ (semitoneText (3.0e38f), "+24.00  st");
+    EXPECT_EQ (frequencyText (12.0f), "24.0  kHz");
+    EXPECT_EQ (lfoTimeText (nan), "200.00  s");
+    EXPECT_EQ (glideTimeText (-5.0f), "10.00  ms");
+    EXPECT_EQ (decayTimeText (2.0f), "10.47  s");
+    EXPECT_EQ (attackTimeText (std::numeric_limits<float>::infinity()), "10.00  s");
+    EXPECT_EQ (voiceAllocationModeText (nan), "Unison");
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ParameterGUILinker.h"
+#include "gui/ParameterGUILinker.h"
 #include "tests/support/SilentProcessor.h"
 
 #include <array>

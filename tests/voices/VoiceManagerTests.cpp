@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace
 {
 bool contains (const std::vector<FakeVoice*>& list, FakeVoice* voice)
@@ -324,4 +326,43 @@ TEST (VoicePool, StopAllAndResizingReleaseFastDetachAndFreeEveryVoice)
 
     pool.setNumberOfVoices (1);
     EXPECT_EQ (pool.getNumFreeVoices(), 1u);
+}
+
+TEST (VoicePool, ResizingBuildsAndDeletesVoicesOutsideTheSwap)
+{
+    FakePool pool;
+    pool.prepare (2, 48000.0f);
+    pool.setNumberOfVoices (2);
+    FakeManager manager (pool);
+    manager.noteOn (60, 1.0f);
+
+    // Building the voices leaves the pool as it is; they come at its rate.
+    auto spare = pool.createVoices (5);
+    ASSERT_EQ (spare.size(), 3u);
+    EXPECT_EQ (manager.getVoices().size(), 1u);
+    EXPECT_EQ (pool.getNumVoices(), 2u);
+    for (auto* voice : spare)
+        EXPECT_EQ (static_cast<FakeVoice*> (voice)->sampleRate, 48000.0f);
+
+    // The swap stops every voice and takes exactly the voices built before.
+    const std::set<VoiceManager::Voice*> built (spare.begin(), spare.end());
+    const auto createdBefore = pool.created.size();
+    pool.exchangeVoices (5, spare);
+    EXPECT_EQ (pool.created.size(), createdBefore);
+    EXPECT_TRUE (spare.empty());
+    EXPECT_TRUE (manager.getVoices().empty());
+    EXPECT_EQ (pool.getNumFreeVoices(), 5u);
+    EXPECT_EQ (pool.getNumVoices(), 5u);
+    EXPECT_TRUE (pool.createVoices (5).empty());
+
+    // Shrinking hands the surplus voices over instead of deleting them.
+    pool.exchangeVoices (2, spare);
+    EXPECT_EQ (spare.size(), 3u);
+    EXPECT_EQ (pool.getNumFreeVoices(), 2u);
+    size_t handedOver = 0;
+    for (auto* voice : spare)
+        handedOver += built.count (voice);
+    EXPECT_EQ (handedOver, 3u); // the newest voices leave first
+    VoiceManager::VoicePool::deleteVoices (spare);
+    EXPECT_TRUE (spare.empty());
 }

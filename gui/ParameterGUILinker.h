@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/AudioProcessorWithParameterDirtyCheck.h"
+#include "engine/ParameterChangeCallback.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -23,27 +26,8 @@ class ParameterGUILinker : public juce::Slider::Listener,
                            public juce::Timer
 {
 public:
-    /** Hears of a parameter change (index, normalised value). */
-    class ParameterChangeCallback
-    {
-    public:
-        virtual ~ParameterChangeCallback() = default;
-        virtual void parameterChanged (int index, float value) = 0;
-    };
-
-    /** The processor base that the linker polls: a test-and-clear of each
-        parameter's dirty flag and the number of records that have one. */
-    class AudioProcessorWithParameterDirtyCheck : public juce::AudioProcessor
-    {
-    public:
-        using juce::AudioProcessor::AudioProcessor;
-
-        /** Returns the parameter's dirty flag and clears it; false outside.  Any thread. */
-        virtual bool isParameterDirty (int index) = 0;
-
-        /** The number of parameter indexes that have a value and a dirty flag. */
-        virtual int getTotalNumParameters() = 0;
-    };
+    using ParameterChangeCallback = Korvalden::Parameter::ParameterChangeCallback;
+    using AudioProcessorWithParameterDirtyCheck = Korvalden::Parameter::AudioProcessorWithParameterDirtyCheck;
 
     /** Keeps the processor (not owned) and starts the 25 ms poll.  Message thread. */
     explicit ParameterGUILinker (AudioProcessorWithParameterDirtyCheck* processorToUse);

@@ -1,4 +1,4 @@
-#include "engine/ParameterGUILinker.h"
+#include "gui/ParameterGUILinker.h"
 
 // The processor is reached through the framework's index-based parameter API.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -22,6 +22,7 @@ float valueOfControl (juce::Component* control)
 ParameterGUILinker::ParameterGUILinker (AudioProcessorWithParameterDirtyCheck* processorToUse)
     : processor (processorToUse)
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     jassert (processor != nullptr);
     startTimer (pollIntervalMs);
 }
@@ -68,6 +69,7 @@ void ParameterGUILinker::addCallback (ParameterChangeCallback* callback, int ind
 
 void ParameterGUILinker::updateControl (juce::Component* control, int index)
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     if (auto* slider = dynamic_cast<juce::Slider*> (control))
         slider->setValue (processor->getParameter (index), juce::dontSendNotification);
     else if (auto* button = dynamic_cast<juce::Button*> (control))
@@ -78,6 +80,7 @@ void ParameterGUILinker::updateControl (juce::Component* control, int index)
 
 void ParameterGUILinker::controlValueChanged (juce::Component* control)
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     const auto found = controls.find (control);
     if (found == controls.end())
         return;
@@ -139,6 +142,7 @@ void ParameterGUILinker::buttonClicked (juce::Button* button)
 
 void ParameterGUILinker::timerCallback()
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     const int count = processor->getTotalNumParameters();
 
     for (int index = 0; index < count; ++index)

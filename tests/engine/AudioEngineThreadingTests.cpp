@@ -1,0 +1,333 @@
+#include "EngineProbes.h"
+#include "engine/XmlBinaryBlock.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <thread>
+
+// Which thread changes what: parameter effects reach the voices on the audio
+// thread, the engine knows when no audio runs, and a prepare leaves no voice
+// behind that no key can release.
+
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+namespace
+{
+constexpr int frequency1 = 7;  // Frequency_1
+constexpr int emphasis2 = 32;  // Emphasis_2
+
+juce::AudioBuffer<float> render (AudioEngine& engine, int numSamples, juce::MidiBuffer midi = {})
+{
+    juce::AudioBuffer<float> buffer (2, numSamples);
+    engine.processBlock (buffer, midi);
+    return buffer;
+}
+
+juce::MidiBuffer oneEvent (const juce::MidiMessage& message)
+{
+    juce::MidiBuffer midi;
+    midi.addEvent (message, 0);
+    return midi;
+}
+
+juce::MemoryBlock stateWithVoices (int count)
+{
+    juce::MemoryBlock data;
+    XmlBinaryBlock::write (*juce::parseXML ("<KEST_Plugin_State NumberOfVoices=\"" + juce::String (count) + "\"/>"), data);
+    return data;
+}
+
+double millisecondsSince (std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli> (std::chrono::steady_clock::now() - start).count();
+}
+
+/** Plays blocks of 256 samples with a held chord on a thread of its own,
+    under the callback lock as a host does, until stopped. */
+class AudioThread
+{
+public:
+    explicit AudioThread (AudioEngine& engineToUse) : engine (engineToUse)
+    {
+        thread = std::thread ([this]
+        {
+            juce::AudioBuffer<float> buffer (2, 256);
+            juce::MidiBuffer midi;
+            for (int note : { 48, 55, 60, 64 })
+                midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 110), 0);
+
+            while (running)
+            {
+                {
+                    const juce::ScopedLock lock (engine.getCallbackLock());
+                    engine.processBlock (buffer, midi);
+                }
+                midi.clear();
+
+                for (int c = 0; c < 2; ++c)
+                    for (int i = 0; i < 256; ++i)
+                        if (! std::isfinite (buffer.getSample (c, i)))
+                            ++nonFiniteSamples;
+
+                ++blocks;
+                std::this_thread::sleep_for (std::chrono::microseconds (500));
+            }
+        });
+
+        while (blocks.load() == 0)
+            std::this_thread::yield();
+    }
+
+    ~AudioThread() { stop(); }
+
+    void stop()
+    {
+        running = false;
+        if (thread.joinable())
+            thread.join();
+    }
+
+    std::atomic<int> blocks { 0 };
+    std::atomic<int> nonFiniteSamples { 0 };
+
+private:
+    AudioEngine& engine;
+    std::atomic<bool> running { true };
+    std::thread thread;
+};
+} // namespace
+
+//==============================================================================
+TEST (AudioEngineThreading, aParameterChangeWhileProcessingReachesTheSoundAtTheNextBlock)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    render (engine, 256, oneEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)));
+
+    // The record holds the value at once; the sound does not change behind
+    // the audio thread's back.
+    engine.setParameter (frequency1, 0.25f);
+    EXPECT_FLOAT_EQ (engine.getParameter (frequency1), 0.25f);
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), 0.5f);
+    render (engine, 256);
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), 0.25f);
+
+    // Preset loads take the same way.
+    juce::MemoryBlock preset;
+    engine.writePresetState (preset);
+    engine.setParameter (emphasis2, 0.75f);
+    render (engine, 256);
+    engine.readPresetState (preset);
+    EXPECT_FLOAT_EQ (engine.getParameter (emphasis2), 0.0f);
+    EXPECT_FLOAT_EQ (engine.getSound (1).getEmphasis(), 0.75f);
+    render (engine, 256);
+    EXPECT_FLOAT_EQ (engine.getSound (1).getEmphasis(), 0.0f);
+}
+
+TEST (AudioEngineThreading, changesApplyAtOnceWhenNoAudioRuns)
+{
+    AudioEngine engine;
+    engine.setParameter (frequency1, 0.3f); // never prepared
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), 0.3f);
+
+    engine.prepareToPlay (48000.0, 256);
+    engine.setParameter (frequency1, 0.4f); // prepared, no block yet
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), 0.4f);
+
+    render (engine, 256);
+    engine.releaseResources();
+    engine.setParameter (frequency1, 0.6f);
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), 0.6f);
+
+    // A change left for a block that never came is applied by the release.
+    engine.prepareToPlay (48000.0, 256);
+    render (engine, 256);
+    engine.setParameter (frequency1, 0.7f);
+    engine.releaseResources();
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), 0.7f);
+}
+
+TEST (AudioEngineThreading, processingInRealTimeEndsWithTheReleaseOrWhenBlocksStop)
+{
+    AudioEngine engine;
+    EXPECT_FALSE (engine.isProcessingInRealTime());
+    engine.prepareToPlay (48000.0, 256);
+    EXPECT_FALSE (engine.isProcessingInRealTime()); // no block yet
+
+    render (engine, 256);
+    EXPECT_TRUE (engine.isProcessingInRealTime());
+    engine.releaseResources();
+    EXPECT_FALSE (engine.isProcessingInRealTime());
+
+    engine.prepareToPlay (48000.0, 256);
+    render (engine, 256);
+    std::this_thread::sleep_for (std::chrono::milliseconds (150)); // longer than four blocks and 90 ms
+    EXPECT_FALSE (engine.isProcessingInRealTime());
+}
+
+TEST (AudioEngineThreading, aVoiceCountChangeWithoutAudioDoesNotWait)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 512);
+
+    // Prepared, but the host sends no blocks (it has not started yet).
+    auto start = std::chrono::steady_clock::now();
+    engine.setNumberOfVoices (8);
+    EXPECT_LT (millisecondsSince (start), 1000.0);
+    EXPECT_EQ (engine.getVoicePool().getNumVoices(), 8u);
+
+    // The same for a state restore with another count.
+    const auto state = stateWithVoices (12);
+    start = std::chrono::steady_clock::now();
+    engine.setStateInformation (state.getData(), (int) state.getSize());
+    EXPECT_LT (millisecondsSince (start), 1000.0);
+    EXPECT_EQ (engine.getNumberOfVoices(), 12);
+
+    // Blocks came and stopped without a release: the wait ends with them.
+    render (engine, 512, oneEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)));
+    ASSERT_GT (busyVoices (engine), 0u);
+    start = std::chrono::steady_clock::now();
+    engine.setNumberOfVoices (6);
+    EXPECT_LT (millisecondsSince (start), 1000.0);
+    EXPECT_EQ (busyVoices (engine), 0u);
+    EXPECT_EQ (engine.getVoicePool().getNumFreeVoices(), 6u);
+}
+
+TEST (AudioEngineThreading, aSecondPrepareLeavesNoVoiceThatNoKeyCanRelease)
+{
+    for (double secondRate : { 48000.0, 44100.0 })
+    {
+        AudioEngine engine;
+        engine.prepareToPlay (48000.0, 256);
+        render (engine, 256, oneEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)));
+        ASSERT_GT (busyVoices (engine), 0u);
+
+        engine.prepareToPlay (secondRate, 256);
+        render (engine, 256, oneEvent (juce::MidiMessage::noteOff (1, 60)));
+        for (int block = 0; block < 20; ++block)
+            render (engine, 256);
+
+        EXPECT_EQ (busyVoices (engine), 0u) << secondRate;
+        EXPECT_LT (render (engine, 256).getMagnitude (0, 0, 256), 1e-6f) << secondRate;
+    }
+}
+
+TEST (AudioEngineThreading, aPrepareWithAnInfiniteOrNaNRateIsIgnored)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (44100.0, 512);
+
+    for (double rate : { std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 1.0e300 })
+    {
+        engine.prepareToPlay (rate, 512);
+        EXPECT_FLOAT_EQ (engine.getSound (0).getSampleRate(), 44100.0f) << rate;
+    }
+
+    auto block = render (engine, 512, oneEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)));
+    EXPECT_GT (block.getRMSLevel (0, 0, 512), 1e-3f);
+    for (int i = 0; i < 512; ++i)
+        ASSERT_TRUE (std::isfinite (block.getSample (0, i)));
+}
+
+//==============================================================================
+TEST (AudioEngineThreading, theHostsThreadAndTheAudioThreadShareNoVoiceState)
+{
+    // The host automates every device parameter and the voice settings while
+    // the audio thread plays; under ThreadSanitizer any write of the setters
+    // to a voice outside the audio thread is reported.
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    AudioThread audio (engine);
+
+    for (int round = 0; round < 40; ++round)
+        for (int index = 0; index < ParameterTable::numParameters; ++index)
+            if (index % ParameterTable::numParametersPerDevice != ParameterTable::MidiOn)
+                engine.setParameter (index, (float) ((round * 7 + index) % 11) / 10.0f);
+
+    const int blocksSoFar = audio.blocks.load();
+    while (audio.blocks.load() < blocksSoFar + 2)
+        std::this_thread::yield();
+    audio.stop();
+
+    // The last value of every parameter reached its sound.
+    const float last = (float) ((39 * 7 + frequency1) % 11) / 10.0f;
+    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), last);
+    EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+}
+
+TEST (AudioEngineThreading, randomValuesOnEveryIndexWhileAnotherThreadPlaysKeepOutputAndTextsSane)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    AudioThread audio (engine);
+
+    const float specials[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                               -std::numeric_limits<float>::infinity(), -1.0f, -1.0e-30f, 1.000001f, 1.366f, 10.0f,
+                               1000.0f, 3.0e38f, -3.0e38f, std::numeric_limits<float>::denorm_min() };
+    std::mt19937 random (1234);
+    std::uniform_int_distribution<int> pick (0, (int) std::size (specials));
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+
+    auto isSane = [] (const juce::String& text)
+    {
+        return text.isNotEmpty() && text.length() < 16 && ! text.containsIgnoreCase ("nan")
+               && ! text.containsIgnoreCase ("inf") && ! text.contains ("2147483648");
+    };
+
+    for (int round = 0; round < 30; ++round)
+    {
+        for (int index = 0; index < ParameterTable::numParameters; ++index)
+        {
+            const int choice = pick (random);
+            const float value = choice < (int) std::size (specials) ? specials[choice] : unit (random);
+            engine.setParameter (index, value);
+
+            const auto text = engine.getParameterText (index);
+            ASSERT_TRUE (isSane (text)) << index << " " << value << " " << text;
+            const auto textOfValue = ParameterTable::getEntry (index).text (value);
+            ASSERT_TRUE (isSane (textOfValue)) << index << " " << value << " " << textOfValue;
+        }
+    }
+
+    const int blocksSoFar = audio.blocks.load();
+    while (audio.blocks.load() < blocksSoFar + 20)
+        std::this_thread::yield();
+    audio.stop();
+    EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+
+    // Texts of the bounds: the master volume never shows more than +10 dB.
+    engine.setParameter (ParameterTable::masterVolume, 1000.0f);
+    EXPECT_EQ (engine.getParameterText (ParameterTable::masterVolume), "10.0 dB");
+    EXPECT_FLOAT_EQ (engine.getParameter (ParameterTable::masterVolume), 1000.0f); // stored as given
+}
+
+TEST (AudioEngineThreading, valuesOutsideTheRangeSoundAsTheirBound)
+{
+    // Out-of-range values of the master volume, Accent and Drive sound
+    // exactly like the end of the range.
+    auto play = [] (int index, float value)
+    {
+        AudioEngine engine;
+        engine.prepareToPlay (48000.0, 512);
+        engine.setParameter (index, value);
+        auto block = render (engine, 512, oneEvent (juce::MidiMessage::noteOn (1, 48, (juce::uint8) 127)));
+        auto more = render (engine, 512);
+        return std::pair<float, float> (block.getMagnitude (0, 0, 512), more.getMagnitude (0, 0, 512));
+    };
+
+    for (auto [index, value, bound] : { std::tuple<int, float, float> { 92, 1000.0f, 1.0f }, { 13, 1.366f, 1.0f },
+                                        { 13, -4.0f, 0.0f }, { 18, 10.0f, 1.0f }, { 1, 3.0e38f, 1.0f } })
+    {
+        const auto out = play (index, value);
+        const auto expected = play (index, bound);
+        EXPECT_TRUE (std::isfinite (out.first) && std::isfinite (out.second)) << index << " " << value;
+        EXPECT_FLOAT_EQ (out.first, expected.first) << index << " " << value;
+        EXPECT_FLOAT_EQ (out.second, expected.second) << index << " " << value;
+    }
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
