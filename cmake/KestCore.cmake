@@ -23,3 +23,8 @@ set_target_properties(kest_core PROPERTIES
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
+
+# The about box shows the project's version and opens the repository's README
+# and LICENSE as local files.
+set_source_files_properties(${KEST_ROOT}/editor/AboutBox.cpp PROPERTIES COMPILE_DEFINITIONS
+    "KEST_VERSION_STRING=\"${PROJECT_VERSION}\";KEST_REPOSITORY_DIR=\"${KEST_ROOT}\"")

@@ -27,6 +27,7 @@ AudioEngine::AudioEngine()
     ownerThread = juce::Thread::getCurrentThreadId();
     voicePool.getInner().setNumberOfVoices ((unsigned int) numberOfVoices.load());
     keyboardState.addListener (this);
+    keyboardEvent.ensureSize (256);
 
     parameters.reserve (numParameters);
     for (int index = 0; index < numParameters; ++index)
@@ -85,13 +86,7 @@ bool AudioEngine::acceptsMidi() const { return true; }
 bool AudioEngine::producesMidi() const { return false; }
 bool AudioEngine::silenceInProducesSilenceOut() const { return false; }
 
-// The editor is built by the editor subsystem; until then the engine offers none.
-juce::AudioProcessorEditor* AudioEngine::createEditor()
-{
-    jassert (isOwnerThread());
-    return nullptr;
-}
-bool AudioEngine::hasEditor() const { return false; }
+// createEditor and hasEditor live with the editor (editor/AudioEngineEditor.cpp).
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 

@@ -74,6 +74,8 @@ public:
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
     bool producesMidi() const override;
+    /** Owner thread.  The editor panel, already sent the view commands of the
+        five view switches. */
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override;
 
@@ -145,8 +147,8 @@ public:
     void handleNoteOff (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
 
     //==============================================================================
-    /** The editor's LEDs (message thread; reads voice fields without a lock).
-        Whether a voice of the device still glides towards its note. */
+    /** Whether a voice of the device still glides towards its note.  Audio
+        thread, or any thread while nothing processes (it walks the voices). */
     bool isGliding (int device) const;
     /** The mean of the device's first or second LFO over the last 0.1 s. */
     float getLfoDisplayValue (int device, bool second) const;
@@ -167,6 +169,8 @@ public:
     /** Voice settings of the global controller. */
     void setVoiceAllocationMode (MultiSoundVoiceController::tVoiceAllocationMode mode);
     void setMonophonic (bool on);
+    /** The Monophon switch as set (the chord modes play polyphonically whatever it says).  Any thread. */
+    bool isMonophonic() const noexcept { return monophonic.load(); }
     bool setVoiceDirection (bool down);
     bool setVoiceFill (bool on);
     /** Whether a device (0..3) plays notes. */
@@ -248,8 +252,58 @@ public:
     std::atomic<bool> showKeyboard { true };
     std::atomic<bool> showPresetManager { true };
 
+    /** Commands posted to the editor: re-read the voice settings; the view
+        switches from 3 on, two per switch in the order above (the first of
+        each pair for on). */
+    static constexpr int editorResyncVoiceSettings = 2;
+    static constexpr int editorFirstViewCommand = 3;
+
+    /** Posts the five view commands for the current switches to the editor.
+        Message thread. */
+    void postViewCommands (juce::Component& editor) const;
+
+    //==============================================================================
+    // The open editor
+    /** An editor that can ask the user whether a preset may be overwritten.
+        The engine hands it each request; the editor answers it exactly once. */
+    class OverwriteQuestion
+    {
+    public:
+        virtual ~OverwriteQuestion() = default;
+        /** Message thread. */
+        virtual void askOverwritePreset (Korvalden::Misc::PresetManager::PresetClient::PresetOverwriteRequest* request) = 0;
+    };
+
+    /** The component that receives the engine's commands (the open editor),
+        or null; the message thread's posts refresh it from the framework's
+        active editor.  Commands reach it on the message thread through a
+        safe pointer, so one posted while it goes is dropped.  Message thread. */
+    void setCommandTarget (juce::Component* editor);
+
+    /** What a device's LEDs show besides its LFOs. */
+    struct DeviceIndicators
+    {
+        bool gate = false;          ///< some voice of the device plays a held note
+        bool gliding = false;       ///< some voice of the device still glides
+        float driveLevel = 0.0f;    ///< the largest level entering a voice's drive stage
+    };
+    /** As the audio thread published them at the end of its last block; all
+        clear outside 0..3 and before the first block.  Any thread. */
+    DeviceIndicators getDeviceIndicators (int device) const noexcept;
+
 
 private:
+    /** Posts a command to the open editor, if any, through the message
+        queue and the editor's safe pointer.  Any thread. */
+    void postToEditor (int command);
+    /** The same for the five view commands of the current switches. */
+    void postViewCommandsToEditor();
+    /** The editor to post to, as a safe pointer.  Any thread. */
+    juce::Component::SafePointer<juce::Component> getCommandTarget();
+    /** Audio thread, at the end of each block: each device's gate, glide and
+        drive state for the editor's LEDs. */
+    void publishDeviceIndicators() noexcept;
+    void clearDeviceIndicators() noexcept;
     void markPresetModified();
     /** The preset items of the plug-in state: "BrowserState", "Preset" and
         "ActiveUserFolder" written; all four restored. */
@@ -281,8 +335,13 @@ private:
     /** Applies a preset element (or the links and split points of another
         root); the links come from linkFallback when sound has none. */
     void applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback);
+    /** applySound, then the editor's resyncs around the host's update.  The
+        thread that reads the preset or state. */
+    void applySoundAndTellEditor (const juce::XmlElement& sound, const juce::XmlElement& linkFallback);
     /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
     void storeValueFromFile (int index, double value);
+    /** Audio thread: one event to the keyboard state, under its lock. */
+    void passToKeyboardState (const juce::MidiMessage& message);
     void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void updateMeters (const juce::AudioBuffer<float>& buffer);
@@ -295,6 +354,8 @@ private:
     void removeAllMappings();
 
     juce::MidiKeyboardState keyboardState;
+    /** One event at a time for the keyboard state; sized once, never grown. */
+    juce::MidiBuffer keyboardEvent;
     MidiMappingRegistry midiMappings;
     MidiControlProcessor::RpnStates rpnStates {};
     MidiControlProcessor midiControl { midiMappings, rpnStates };
@@ -357,6 +418,17 @@ private:
 
     /** The host rate given by the last prepare; 0 until then. */
     std::atomic<float> sampleRate { 0.0f };
+
+    struct PublishedIndicators
+    {
+        std::atomic<bool> gate { false }, gliding { false };
+        std::atomic<float> driveLevel { 0.0f };
+    };
+    std::array<PublishedIndicators, ParameterTable::numDevices> deviceIndicators;
+
+    // Written on the message thread, copied by any thread that posts.
+    juce::SpinLock commandTargetLock;
+    juce::Component::SafePointer<juce::Component> commandTarget;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioEngine)
 };

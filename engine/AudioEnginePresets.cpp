@@ -7,13 +7,6 @@
 
 juce::String AudioEngine::getDefaultPresetName() { return "New Preset"; }
 
-void AudioEngine::handlePresetOverwriteRequest (PresetOverwriteRequest* request)
-{
-    // The editor that asks the user is not built yet: keep both presets.
-    if (request != nullptr)
-        request->answer (false);
-}
-
 juce::File AudioEngine::getFavoritesFile()
 {
     return Korvalden::Platform::getUserMakerFolder().getChildFile ("Kest.Favorites.xml");

@@ -37,6 +37,7 @@ void AudioEngine::prepareToPlay (double newSampleRate, int maximumExpectedSample
         stopRequested = false;
         voicesStopped.signal();
     }
+    clearDeviceIndicators();
 
     sampleRate.store (rate);
 
@@ -70,6 +71,7 @@ void AudioEngine::releaseResources()
     const juce::ScopedLock lock (getCallbackLock());
     applyPendingParameters();
     serveStopRequest();
+    clearDeviceIndicators();
 }
 
 bool AudioEngine::isProcessingInRealTime() const noexcept
@@ -146,7 +148,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
             position = time;
         }
 
-        keyboardState.processNextMidiEvent (metadata.getMessage());
+        passToKeyboardState (metadata.getMessage());
         midiControl.handleMidiEvent (metadata.data, metadata.numBytes);
     }
 
@@ -155,6 +157,8 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 
     midi.clear();
     updateMeters (buffer);
+
+    publishDeviceIndicators();
 
     // A long block counts as arriving until it ends.
     noteBlockArrived();
@@ -214,3 +218,15 @@ void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)
     }
 }
 
+void AudioEngine::passToKeyboardState (const juce::MidiMessage& message)
+{
+    // The keyboard state's single-event call takes no lock, while the
+    // on-screen keyboard adds and removes its listener on the message thread;
+    // the buffer call holds the state's lock around its listeners.
+    // Only notes concern it (and they always fit the buffer).
+    if (! (message.isNoteOnOrOff() || message.isAllNotesOff()))
+        return;
+    keyboardEvent.clear();
+    keyboardEvent.addEvent (message, 0);
+    keyboardState.processNextMidiBuffer (keyboardEvent, 0, 1, false);
+}

@@ -64,10 +64,17 @@ void AudioEngine::writePresetState (juce::MemoryBlock& out)
 void AudioEngine::readPresetState (const juce::MemoryBlock& in)
 {
     if (auto element = XmlBinaryBlock::read (in))
-    {
-        applySound (*element, *element);
-        updateHostDisplay();
-    }
+        applySoundAndTellEditor (*element, *element);
+}
+
+void AudioEngine::applySoundAndTellEditor (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
+{
+    // The editor re-reads the voice settings once the sound is in, and again
+    // after the host has been told.
+    applySound (sound, linkFallback);
+    postToEditor (editorResyncVoiceSettings);
+    updateHostDisplay();
+    postToEditor (editorResyncVoiceSettings);
 }
 
 void AudioEngine::applySound (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
@@ -119,8 +126,8 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
 
     if (! hasTag (*state, stateTag))
     {
-        applySound (*state, *state);
-        updateHostDisplay();
+        applySoundAndTellEditor (*state, *state);
+        postViewCommandsToEditor();
         return;
     }
 
@@ -144,6 +151,6 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     // thread may be reading them; links the state root itself carries apply
     // when the preset has none.
     const auto* preset = findChild (*state, presetTag);
-    applySound (preset != nullptr ? *preset : *state, *state);
-    updateHostDisplay();
+    applySoundAndTellEditor (preset != nullptr ? *preset : *state, *state);
+    postViewCommandsToEditor();
 }

@@ -119,8 +119,9 @@ namespace
             }
 
             case G::Record::logoButton:
+                // The maker's logo opens the about box, the product's the options.
                 writeLogoButton (out, head, control.image,
-                                 control.name == N::logoButtonMaker ? "about this instrument" : "opens the options");
+                                 head.name == N::logoButtonMaker ? "about this instrument" : "opens the options");
                 break;
 
             case G::Record::hiddenGroup:

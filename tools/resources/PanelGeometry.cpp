@@ -272,7 +272,7 @@ namespace
         for (int device = 1; device <= N::numDevices; ++device)
             planDeviceRow (g, p, device);
 
-        p.add (N::keyboard, G::Record::keyboard, { 0, G::keyboardY, G::treeX, G::keyboardHeight });
+        p.add (N::keyboard, G::Record::keyboard, { G::keyboardX, G::keyboardY, G::keyboardWidth, G::keyboardHeight });
         p.add (N::keyboardOverlay, G::Record::keyboardOverlay, { 0, G::keyboardY, G::treeX, 8 }, G::keyboardShadowImage);
         p.add (N::presetTree, G::Record::placed, { G::treeX, 0, G::width - G::treeX, G::height });
 

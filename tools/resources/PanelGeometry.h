@@ -18,6 +18,11 @@ struct PanelGeometry
     static constexpr int treeX = 1008;                  // the preset tree fills the right edge
     static constexpr int keyboardY = 552;               // the keyboard spans the bottom edge
     static constexpr int keyboardHeight = height - keyboardY;
+    // With keys 16 wide over the whole MIDI range, the framework keeps the
+    // editor's first visible key 48 only while the keys from 48 up fill the
+    // keyboard: 47 white keys, 752 pixels.  Dark end cheeks take the rest.
+    static constexpr int keyboardWidth = 752;
+    static constexpr int keyboardX = (treeX - keyboardWidth) / 2;
 
     static constexpr int knobWidth = 48, knobHeight = 52;   // a knob component
     static constexpr int knobFrame = 36;                    // one frame of a knob strip

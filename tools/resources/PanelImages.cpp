@@ -101,6 +101,25 @@ namespace ResourceImages
             g.fillRect (area.getX(), area.getBottom() - 1.0f, area.getWidth(), 1.0f);
         }
 
+        // The end cheeks beside the keyboard, as on a keyboard instrument's case.
+        void drawKeyboardCheeks (juce::Graphics& g)
+        {
+            const juce::Rectangle<float> cheeks[] {
+                { 0.0f, (float) G::keyboardY, (float) G::keyboardX, (float) G::keyboardHeight },
+                { (float) (G::keyboardX + G::keyboardWidth), (float) G::keyboardY,
+                  (float) (G::treeX - G::keyboardX - G::keyboardWidth), (float) G::keyboardHeight },
+            };
+            for (auto& cheek : cheeks)
+            {
+                g.setGradientFill (juce::ColourGradient (S::wellFill.brighter (0.15f), 0.0f, cheek.getY(),
+                                                         S::wellEdge, 0.0f, cheek.getBottom(), false));
+                g.fillRect (cheek);
+            }
+            g.setColour (juce::Colours::black.withAlpha (0.5f));
+            g.fillRect ((float) G::keyboardX - 1.0f, (float) G::keyboardY, 1.0f, (float) G::keyboardHeight);
+            g.fillRect ((float) (G::keyboardX + G::keyboardWidth), (float) G::keyboardY, 1.0f, (float) G::keyboardHeight);
+        }
+
         void drawPanel (juce::Graphics& g, int width)
         {
             auto& geometry = mainPanelGeometry();
@@ -116,6 +135,7 @@ namespace ResourceImages
                 drawWell (g, well.toFloat());
             for (auto& groove : geometry.grooves)
                 drawGroove (g, groove);
+            drawKeyboardCheeks (g);
 
             g.setFont (S::regularFont (8.5f).withExtraKerningFactor (0.04f));
             g.setColour (S::captionText);

@@ -1,0 +1,151 @@
+#include "EditorFixture.h"
+
+#include "editor/EditorTooltips.h"
+#include "linking/LinkableParameterKnob.h"
+#include "tests/support/MouseEvents.h"
+
+namespace N = EditorNames;
+
+namespace
+{
+    void poll (MainControlPanel& panel)   { panel.getParameterLinker().timerCallback(); }
+
+    /** Drags a knob's cap upward by pixels. */
+    void dragUp (LinkableParameterKnob& knob, float pixels)
+    {
+        const auto centre = knob.getKnobArea().getCentre().toFloat();
+        const juce::ModifierKeys left (juce::ModifierKeys::leftButtonModifier);
+        knob.mouseDown (mouseAt (knob, centre, centre, left, false));
+        knob.mouseDrag (mouseAt (knob, centre.translated (0.0f, -pixels), centre, left, true));
+        knob.mouseUp (mouseAt (knob, centre.translated (0.0f, -pixels), centre, {}, true));
+    }
+
+    const ParameterLinkEditor::LinkTarget* findTarget (ParameterLinkEditor& links, const std::vector<int>& indexes)
+    {
+        for (auto& target : links.getTargets())
+            if (target->indexes == indexes)
+                return target.get();
+        return nullptr;
+    }
+}
+
+TEST_F (EditorFixture, KnobsCarryTheirNamesTooltipsAndValueLabels)
+{
+    auto& editor = openEditor();
+    for (int d = 1; d <= N::numDevices; ++d)
+        for (int i = 0; i < N::numDeviceKnobs; ++i)
+        {
+            const auto name = N::deviceKnob (d, N::deviceKnobs[i]);
+            auto* knob = child<LinkableParameterKnob> (name);
+            ASSERT_NE (knob, nullptr) << name;
+            EXPECT_EQ (knob->getIndex(), 20 * (d - 1) + N::deviceKnobs[i].offset);
+            EXPECT_EQ (knob->getTooltip(), EditorTooltips::deviceTooltip (EditorTooltips::deviceKnobs[i], d));
+            EXPECT_EQ (knob->findColour (0), juce::Colour (N::deviceColours[d - 1]));
+
+            auto* label = child<juce::Label> (N::valueLabel (name));
+            ASSERT_NE (label, nullptr);
+            EXPECT_EQ (knob->getValueLabel(), label);
+            EXPECT_EQ (label->getText(), engine->getParameterText (knob->getIndex())) << name;
+            EXPECT_EQ (editor.getValueLabelFaders().count (label), 1u);
+        }
+
+    EXPECT_EQ (child<LinkableParameterKnob> ("3_Release")->getTooltip(), "changes the envelope release time for Device MUNE");
+    for (int m = 1; m <= N::numMacros; ++m)
+    {
+        auto* macro = child<LinkableParameterKnob> (N::macroKnob (m));
+        ASSERT_NE (macro, nullptr);
+        EXPECT_EQ (macro->getIndex(), 79 + m);
+        EXPECT_EQ (macro->getTooltip(), "a control that can be linked to other parameters");
+        EXPECT_EQ (macro->findColour (0), juce::Colour (0xFF7D7D7D));
+    }
+    // 72 knob labels and the master volume's.
+    EXPECT_EQ (editor.getValueLabelFaders().size(), 73u);
+}
+
+TEST_F (EditorFixture, KnobsMoveTheEngineAndFollowTheHostWithinOnePoll)
+{
+    auto& editor = openEditor();
+    auto* glide = child<LinkableParameterKnob> ("2_Glide");
+    ASSERT_NE (glide, nullptr);
+
+    engine->setParameter (20, 0.0f);
+    poll (editor);
+    EXPECT_FLOAT_EQ (glide->getValue(), 0.0f);
+    dragUp (*glide, 75.0f);                     // 150 pixels per unit of the stretched -1..1 range
+    EXPECT_NEAR (engine->getParameter (20), 0.25f, 1.0e-4f);
+    EXPECT_EQ (child<juce::Label> ("Value_2_Glide")->getText(), engine->getParameterText (20));
+
+    engine->setParameter (20, 0.8f);
+    poll (editor);
+    EXPECT_FLOAT_EQ (glide->getValue(), 0.8f);
+    EXPECT_EQ (child<juce::Label> ("Value_2_Glide")->getText(), engine->getParameterText (20));
+
+    // The Tune knobs move in 48 steps; the Glide knob beside them does not.
+    auto* tune = child<LinkableParameterKnob> ("2_Tune");
+    ASSERT_NE (tune, nullptr);
+    engine->setParameter (21, 0.5f);
+    poll (editor);
+    dragUp (*tune, 10.0f);
+    const float steps = engine->getParameter (21) * 48.0f;
+    EXPECT_NEAR (steps, std::round (steps), 1.0e-3f);
+    EXPECT_GT (engine->getParameter (21), 0.5f);
+}
+
+TEST_F (EditorFixture, LinkTargetsReplaceEveryPlaceholder)
+{
+    auto& editor = openEditor();
+    for (auto* c : editor.getChildren())
+        EXPECT_FALSE (c->getName().startsWith ("LinkerPar_") || c->getName().startsWith ("LinkerGrp_")) << c->getName();
+
+    auto& links = editor.getLinkEditor();
+    ASSERT_EQ (links.getTargets().size(), 72u + 16u);
+
+    int renamable = 0;
+    for (auto& target : links.getTargets())
+        renamable += target->renamable ? 1 : 0;
+    EXPECT_EQ (renamable, 8);
+
+    // Decay of MUNE: its knob's bounds, device colour and the Decay column (the 13th).
+    auto* decay = findTarget (links, { 55 });
+    ASSERT_NE (decay, nullptr);
+    EXPECT_EQ (decay->column, 12);
+    EXPECT_EQ (decay->colour, juce::Colour (0xFFFD17CA));
+    EXPECT_TRUE (decay->area.intersects (child<juce::Component> ("3_Decay")->getBounds()));
+    EXPECT_EQ (decay->copyGroup->getName(), "SingleParameter");
+
+    auto* macro = findTarget (links, { 84 });
+    ASSERT_NE (macro, nullptr);
+    EXPECT_TRUE (macro->renamable);
+    EXPECT_EQ (macro->colour, juce::Colour (0xFF5F6062));
+    EXPECT_EQ (macro->column, -1);
+
+    // The VCF of KEST shows five knobs and copies six values, Tracking included.
+    auto* vcf = findTarget (links, { 67, 69, 72, 70, 71 });
+    ASSERT_NE (vcf, nullptr);
+    EXPECT_EQ (vcf->copyGroup->getName(), "VCF");
+    EXPECT_EQ (vcf->copyGroup->getIndexes(), (std::vector<int> { 67, 68, 69, 72, 70, 71 }));
+
+    auto* device = findTarget (links, { 20, 21, 22, 25, 26, 27, 29, 32, 30, 31, 33, 34, 35, 36, 37, 38 });
+    ASSERT_NE (device, nullptr);
+    EXPECT_EQ (device->copyGroup->getName(), "Device");
+    EXPECT_EQ (device->copyGroup->getIndexes().size(), 19u);
+}
+
+TEST_F (EditorFixture, CopyAndPasteBetweenModulesOfTwoDevices)
+{
+    auto& editor = openEditor();
+    auto& links = editor.getLinkEditor();
+    auto* from = findTarget (links, { 7, 9, 12, 10, 11 });
+    auto* to = findTarget (links, { 67, 69, 72, 70, 71 });
+    ASSERT_NE (from, nullptr);
+    ASSERT_NE (to, nullptr);
+
+    const int source[] { 7, 8, 9, 12, 10, 11 };
+    for (int i = 0; i < 6; ++i)
+        engine->setParameter (source[i], 0.1f * (float) (i + 1));
+    poll (editor);
+    from->copyGroup->copy (0);
+    to->copyGroup->paste();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR (engine->getParameter (source[i] + 60), 0.1f * (float) (i + 1), 1.0e-6f) << source[i] + 60;
+}
