@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace
 {
 class EditorProgram : public ::testing::Test
@@ -42,6 +44,13 @@ TEST_F (EditorProgram, SnapshotWhileAMidiFileLoopsKeepsTheStateItWasGiven)
 
     const auto picture = juce::ImageFileFormat::loadFrom (folder.getChildFile ("second.png"));
     ASSERT_TRUE (picture.isValid());
+
+    // The editor, not an empty window: many colours, not one.
+    std::set<juce::uint32> colours;
+    for (int y = 0; y < picture.getHeight(); y += 4)
+        for (int x = 0; x < picture.getWidth(); x += 4)
+            colours.insert (picture.getPixelAt (x, y).getARGB());
+    EXPECT_GT (colours.size(), 100u);
     EXPECT_TRUE (second.out.contains ("wrote " + juce::String (path ("second.png")) + ": " + juce::String (picture.getWidth()) + "x"
                                       + juce::String (picture.getHeight())));
 }

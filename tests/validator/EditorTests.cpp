@@ -55,6 +55,8 @@ protected:
             juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
         }
         const auto size = view.size();
+        EXPECT_GT (size.horz, 0.0f) << "the view shows no editor";
+        EXPECT_GT (size.vert, 0.0f) << "the view shows no editor";
         view.close();
         EXPECT_EQ (view.container().referenceCount(), 0u) << "the view keeps the host's container after closing";
         return size;
