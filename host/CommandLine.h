@@ -47,5 +47,26 @@ public:
 
     /** A finite decimal number within [lowest, highest]. */
     static bool number (const std::string& text, double lowest, double highest, double& value);
+
+    /** Rules for option rows: any non-empty text; a whole number within
+        [lowest, highest]; one of the numbers allowed. */
+    static std::function<bool (const std::string&)> pathInto (std::string& target);
+    static std::function<bool (const std::string&)> wholeNumberInto (int& target, int lowest, int highest);
+    static std::function<bool (const std::string&)> oneOf (int& target, std::vector<int> allowed);
+
+    /** A file a run reads or writes, as its option named it (empty: none). */
+    struct NamedFile
+    {
+        const char* option;
+        std::string path;
+        const char* role;               // "the state file this run reads"
+        bool checkedByItsLoader = false; // its own loader says what is wrong with it
+    };
+
+    /** What is wrong with the files a run names, or empty: an input that is
+        not a readable file, an output that exists but is not a regular file,
+        whose folder is missing, or that is an input or another output of the
+        run.  Main thread. */
+    static std::string checkFiles (const std::vector<NamedFile>& inputs, const std::vector<NamedFile>& outputs);
 };
 } // namespace KestHost

@@ -12,6 +12,17 @@ namespace KestHost
 {
 namespace
 {
+/** What a host makes with a creation procedure of the given identifier. */
+std::string procedureRole (uint32_t procId)
+{
+    switch (procId)
+    {
+        case 0: return " (creates the effect parameters)";
+        case 1: return " (creates the view)";
+        default: return "";
+    }
+}
+
 std::string hex (uint32_t value, int digits)
 {
     char text[16];
@@ -77,7 +88,8 @@ std::string printDescription (const HostCollection& collection)
         for (auto category : effect->categories())
             out << "  category: " << category << " (" << hex (category, 3) << ")\n";
         for (auto& procedure : effect->procedures())
-            out << "  procedure " << procedure.procId << ": " << (procedure.procedure != nullptr ? "set" : "none") << "\n";
+            out << "  procedure " << procedure.procId << procedureRole (procedure.procId) << ": "
+                << (procedure.procedure != nullptr ? "set" : "none") << "\n";
         for (auto& other : effect->otherDeclarations())
             out << "  " << other << "\n";
 

@@ -54,6 +54,9 @@ IACFUnknown* HostUnknown::answerQuery (const acfUID& iid)
     if (iid == IID_IAAXViewContainerV1)
         return companionAnswer (viewContainer, options.offerViewContainer);
 
+    if (iid == IID_IAAXEffectParametersV1 || iid == IID_IAAXEffectParametersV2)
+        return effectParameters;
+
     return nullptr;
 }
 } // namespace KestHost

@@ -21,6 +21,11 @@ public:
 
     AAX_Result QueryInterface (const acfUID& iid, void** outInterface) override;
 
+    /** From now on the effect-parameters identifiers are answered with the
+        instance's own interface (null: refused), as a host answers a view
+        object of that instance.  The instance must outlive the answers. */
+    void offerEffectParameters (AAX_IACFEffectParameters* instance) noexcept { effectParameters = instance; }
+
 protected:
     IACFUnknown* answerQuery (const acfUID& iid) override;
 
@@ -30,5 +35,6 @@ private:
     HostTransport* transport = nullptr;
     HostAutomationDelegate* automationDelegate = nullptr;
     HostViewContainer* viewContainer = nullptr;
+    AAX_IACFEffectParameters* effectParameters = nullptr;
 };
 } // namespace KestHost

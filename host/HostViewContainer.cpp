@@ -12,16 +12,23 @@ HostViewContainer::HostViewContainer (HostEnvironment& env)
 {
 }
 
+void HostViewContainer::showIn (int32_t type, void* window, std::function<void (int, int)> resized)
+{
+    containerType = type;
+    nativeWindow = window;
+    onResize = std::move (resized);
+}
+
 int32_t HostViewContainer::GetType()
 {
     KEST_RECORD (GetType, "");
-    return 0;
+    return containerType;
 }
 
 void* HostViewContainer::GetPtr()
 {
     KEST_RECORD (GetPtr, "");
-    return nullptr;
+    return nativeWindow;
 }
 
 AAX_Result HostViewContainer::GetModifiers (uint32_t* outModifiers)
@@ -35,6 +42,8 @@ AAX_Result HostViewContainer::SetViewSize (AAX_Point& newSize)
 {
     KEST_RECORD (SetViewSize, " " + std::to_string (static_cast<int> (newSize.horz)) + "x" + std::to_string (static_cast<int> (newSize.vert)));
     size = newSize;
+    if (onResize)
+        onResize ((int) newSize.horz, (int) newSize.vert);
     return AAX_SUCCESS;
 }
 

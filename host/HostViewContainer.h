@@ -2,10 +2,13 @@
 
 #include "host/HostInterfaceObject.h"
 
+#include <functional>
+
 namespace KestHost
 {
 /** The host's view container: no native view behind it (type 0, null
-    pointer); keeps the last size it was asked for.  One thread at a time. */
+    pointer) until a window is given; keeps the last size it was asked for
+    and tells it on.  One thread at a time. */
 class HostViewContainer final : public HostInterfaceObject<AAX_IACFViewContainer>
 {
 public:
@@ -21,7 +24,14 @@ public:
 
     AAX_Point viewSize() const noexcept { return size; }
 
+    /** From now on GetType answers type and GetPtr window; resized hears
+        each size the plug-in sets (width, height). */
+    void showIn (int32_t type, void* window, std::function<void (int width, int height)> resized);
+
 private:
     AAX_Point size { 0.0f, 0.0f };
+    int32_t containerType = AAX_eViewContainer_Type_NULL;
+    void* nativeWindow = nullptr;
+    std::function<void (int, int)> onResize;
 };
 } // namespace KestHost

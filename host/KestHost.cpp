@@ -3,6 +3,7 @@
 // in the table below, and each command's options are a table of their own.
 
 #include "host/DescribeCommand.h"
+#include "host/EditorCommand.h"
 #include "host/PresetCommands.h"
 #include "host/RenderCommand.h"
 
@@ -82,6 +83,26 @@ int render (const std::vector<std::string>& arguments)
     return KestHost::renderToFile (options, std::cout, std::cerr);
 }
 
+int editor (const std::vector<std::string>& arguments)
+{
+    KestHost::EditorOptions options;
+    options.bundle = defaultBundle();
+    std::string error;
+    const bool parsed = options.parse (arguments, error);
+    if (options.helpAsked && parsed)
+    {
+        std::cout << options.usage();
+        return 0;
+    }
+    if (! parsed)
+    {
+        std::cerr << "kest-host editor: " << error << "\n"
+                  << "\"kest-host editor --help\" lists the options\n";
+        return 2;
+    }
+    return KestHost::runEditor (options, std::cout, std::cerr);
+}
+
 struct Command
 {
     const char* name;
@@ -94,6 +115,7 @@ const std::vector<Command>& commands()
     static const std::vector<Command> table {
         { "describe", "describe [BUNDLE]   register the plug-in and print its description", describe },
         { "render", "render [OPTIONS]    play MIDI (or the demo) through the plug-in into a WAV file", render },
+        { "editor", "editor [OPTIONS]    open the plug-in's editor in a window and play it live", editor },
         { "presets", "presets [BUNDLE]    list the favourites and the preset folders",
           [] (const std::vector<std::string>& arguments) { return KestHost::listPresets (arguments, defaultBundle(), std::cout, std::cerr); } },
     };

@@ -2,6 +2,7 @@
 
 #include "host/HostCollection.h"
 #include "host/HostUnknown.h"
+#include "host/LoadedPlugIn.h"
 #include "host/PluginBundle.h"
 #include "host/PluginInstance.h"
 #include "host/RenderProgress.h"
@@ -37,77 +38,6 @@ std::string decibels (float level)
     return (value > 0.0 ? "+" : "") + fixed (value, 1) + " dBFS";
 }
 
-/** A chunk identifier as its four characters where they are printable. */
-std::string chunkName (AAX_CTypeID id)
-{
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8)
-    {
-        const auto character = (char) ((id >> shift) & 0xff);
-        if (character < 0x20 || character > 0x7e)
-        {
-            char hex[16];
-            std::snprintf (hex, sizeof (hex), "0x%08X", (unsigned) id);
-            return hex;
-        }
-        text += character;
-    }
-    return "'" + text + "'";
-}
-
-/** The plug-in's side of one run: the loaded bundle, started and registered
-    with a host of its own, shut down again in reverse order. */
-class LoadedPlugIn
-{
-public:
-    explicit LoadedPlugIn (const std::string& path) : bundle (path)
-    {
-        const auto& entries = bundle.entryPoints();
-        entries.startup (&registration.hostUnknown());
-        started = true;
-        const auto registered = entries.registerPlugin (&registration.hostUnknown(), &definition);
-        if (registered != AAX_SUCCESS || definition == nullptr)
-            throw std::runtime_error ("the plug-in refused to register: " + std::to_string (registered));
-    }
-
-    ~LoadedPlugIn()
-    {
-        if (definition != nullptr)
-            definition->Release();
-        if (started)
-            bundle.entryPoints().shutdown (&registration.hostUnknown());
-    }
-
-    const HostCollection& description() const { return static_cast<HostPluginDefinition*> (definition)->collection(); }
-
-private:
-    PluginBundle bundle;
-    HostEnvironment registration;
-    IACFPluginDefinition* definition = nullptr;
-    bool started = false;
-};
-
-/** Restores a state file's chunks, each of which the instance must keep. */
-void restoreState (PluginInstance& instance, const std::vector<PluginInstance::Chunk>& state, const std::string& path)
-{
-    std::vector<AAX_CTypeID> known;
-    std::string knownNames;
-    for (auto& chunk : instance.saveChunks())
-    {
-        known.push_back (chunk.id);
-        knownNames += (knownNames.empty() ? "" : ", ") + chunkName (chunk.id);
-    }
-
-    const auto failure = [&path] (const std::string& why) { return std::runtime_error ("cannot use state file " + path + ": " + why); };
-    for (auto& chunk : state)
-        if (std::find (known.begin(), known.end(), chunk.id) == known.end())
-            throw failure ("its chunk " + chunkName (chunk.id) + " is not one this plug-in keeps (" + knownNames + ")");
-
-    for (auto& chunk : state)
-        if (const auto restored = instance.restoreChunk (chunk); restored != AAX_SUCCESS)
-            throw failure ("the plug-in refused its chunk " + chunkName (chunk.id) + " as damaged or not its own (result "
-                           + std::to_string (restored) + ")");
-}
 } // namespace
 
 int renderToFile (const RenderOptions& options, std::ostream& out, std::ostream& errors)
@@ -138,7 +68,7 @@ int renderToFile (const RenderOptions& options, std::ostream& out, std::ostream&
         LoadedPlugIn plugIn (options.bundle);
         PluginInstance instance (plugIn.description(), (float) sampleRate, options.channels, options.blockSize);
         if (! options.loadState.empty())
-            restoreState (instance, state, options.loadState);
+            StateFile::restore (instance, state, options.loadState);
 
         // Both files are opened before the render, so that a folder that
         // cannot be written is found before the time is spent.

@@ -4,7 +4,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -16,6 +18,23 @@ constexpr int magic = 0x7473484B; // "KHst" as little-endian bytes
 constexpr int formatVersion = 1;
 constexpr int maximumChunks = 64;
 constexpr juce::int64 maximumFileBytes = 64 * 1024 * 1024;
+/** A chunk identifier as its four characters where they are printable. */
+std::string chunkName (AAX_CTypeID id)
+{
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        const auto character = (char) ((id >> shift) & 0xff);
+        if (character < 0x20 || character > 0x7e)
+        {
+            char hex[16];
+            std::snprintf (hex, sizeof (hex), "0x%08X", (unsigned) id);
+            return hex;
+        }
+        text += character;
+    }
+    return "'" + text + "'";
+}
 } // namespace
 
 void StateFile::write (ReplacingFile& file, const std::vector<PluginInstance::Chunk>& chunks)
@@ -86,5 +105,25 @@ std::vector<PluginInstance::Chunk> StateFile::read (const std::string& path)
     if (in.getNumBytesRemaining() > 0)
         throw failure ("it holds " + std::to_string (in.getNumBytesRemaining()) + " bytes after its last chunk");
     return chunks;
+}
+void StateFile::restore (PluginInstance& instance, const std::vector<PluginInstance::Chunk>& state, const std::string& path)
+{
+    std::vector<AAX_CTypeID> known;
+    std::string knownNames;
+    for (auto& chunk : instance.saveChunks())
+    {
+        known.push_back (chunk.id);
+        knownNames += (knownNames.empty() ? "" : ", ") + chunkName (chunk.id);
+    }
+
+    const auto failure = [&path] (const std::string& why) { return std::runtime_error ("cannot use state file " + path + ": " + why); };
+    for (auto& chunk : state)
+        if (std::find (known.begin(), known.end(), chunk.id) == known.end())
+            throw failure ("its chunk " + chunkName (chunk.id) + " is not one this plug-in keeps (" + knownNames + ")");
+
+    for (auto& chunk : state)
+        if (const auto restored = instance.restoreChunk (chunk); restored != AAX_SUCCESS)
+            throw failure ("the plug-in refused its chunk " + chunkName (chunk.id) + " as damaged or not its own (result "
+                           + std::to_string (restored) + ")");
 }
 } // namespace KestHost

@@ -28,5 +28,10 @@ public:
         size that does not match, a chunk identifier given twice); never
         reads past its end. */
     static std::vector<PluginInstance::Chunk> read (const std::string& path);
+
+    /** Restores chunks read from the file at path, each of which the
+        instance must keep.  Throws std::runtime_error naming the file and the
+        chunk that is not the instance's or that it refused. */
+    static void restore (PluginInstance& instance, const std::vector<PluginInstance::Chunk>& chunks, const std::string& path);
 };
 } // namespace KestHost

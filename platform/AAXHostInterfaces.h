@@ -86,6 +86,7 @@ constexpr acfUID IID_IAAXViewContainerV1 { 0x22DA0BBC, 0xD550, 0x4D5E, { 0x8C, 0
 // Interfaces an instance offers the host
 constexpr acfUID IID_IAAXEffectParametersV1 { 0x964E333D, 0x334C, 0x533F, { 0xC2, 0xC7, 0x38, 0x34, 0xC3, 0xC2, 0x3E, 0x3E } };
 constexpr acfUID IID_IAAXEffectParametersV2 { 0xF1F47D06, 0x308F, 0x4CC5, { 0x9C, 0x7C, 0x50, 0xA8, 0x3F, 0x8A, 0xB8, 0x13 } };
+constexpr acfUID IID_IAAXEffectGUIV1 { 0x964E323D, 0x424C, 0x5E1A, { 0x22, 0x27, 0x28, 0x24, 0x23, 0x22, 0x2E, 0x1E } };
 
 //==============================================================================
 // Small value types that cross the interfaces
@@ -142,6 +143,22 @@ struct AAX_Point
     float vert;
     float horz;
 };
+
+/** A rectangle of a view, in pixels. */
+struct AAX_Rect
+{
+    float top;
+    float left;
+    float width;
+    float height;
+};
+
+/** What a view container holds, as its GetType answers.  The native view of
+    a macOS host, or (on this platform) an X11 window whose identifier GetPtr
+    answers. */
+constexpr int32_t AAX_eViewContainer_Type_NULL = 0;
+constexpr int32_t AAX_eViewContainer_Type_NSView = 1;
+constexpr int32_t AAX_eViewContainer_Type_X11Window = 4;
 
 using AAX_CreateObjectProc = IACFUnknown* (*)();
 using AAX_ProcessProc = void (*) (void* const instances[], const void* instancesEnd);
@@ -393,6 +410,24 @@ public:
     virtual AAX_Result RenderAudio_Hybrid (void* renderInfo) = 0;
     virtual AAX_Result UpdateMIDINodes (AAX_CFieldIndex field, AAX_CMidiPacket& packet) = 0;
     virtual AAX_Result UpdateControlMIDINodes (AAX_CTypeID nodeId, AAX_CMidiPacket& packet) = 0;
+};
+
+/** The instance's view as the host sees it: made by the description's
+    create-GUI procedure, initialised with the host unknown, given the host's
+    view container while the view is open. */
+class AAX_IACFEffectGUI : public IACFUnknown
+{
+public:
+    virtual AAX_Result Initialize (IACFUnknown* hostUnknown) = 0;
+    virtual AAX_Result Uninitialize() = 0;
+    virtual AAX_Result NotificationReceived (AAX_CTypeID type, const void* data, uint32_t size) = 0;
+    virtual AAX_Result SetViewContainer (IACFUnknown* viewContainer) = 0;
+    virtual AAX_Result GetViewSize (AAX_Point* outSize) const = 0;
+    virtual AAX_Result Draw (AAX_Rect* area) = 0;
+    virtual AAX_Result TimerWakeup() = 0;
+    virtual AAX_Result ParameterUpdated (AAX_CParamID id) = 0;
+    virtual AAX_Result GetCustomLabel (int32_t selector, AAX_IString* outLabel) const = 0;
+    virtual AAX_Result SetControlHighlightInfo (AAX_CParamID id, AAX_CBoolean highlighted, int32_t colour) = 0;
 };
 
 //==============================================================================

@@ -26,6 +26,7 @@ packages=(
     libxext-dev
     libxcomposite-dev
     libasound2-dev
+    libjack-jackd2-dev
     xvfb
     xauth
     ccache

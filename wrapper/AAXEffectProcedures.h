@@ -6,9 +6,8 @@
     procedures of the effect-parameters object (procedure identifier 0) and of
     the GUI object (identifier 1), and the process procedure of every variant.
 
-    This is the one place where they are joined to the description; each stays
-    null until its class exists (AAXEffectProcedures.cpp): the GUI procedure
-    is still null.
+    This is the one place where they are joined to the description
+    (AAXEffectProcedures.cpp).
 */
 struct AAXEffectProcedures
 {

@@ -12,6 +12,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
+#include <mutex>
+#include <vector>
 
 // Construction, initialisation and the parameter operations.  The engine's
 // legacy index parameters are reached through their decimal identifiers.
@@ -37,7 +39,23 @@ juce::String cutToLength (const juce::String& text, int32_t length)
 {
     return length > 0 ? text.substring (0, length) : text;
 }
+
+// Every live processor of this bundle, so that an interface pointer handed
+// back by a host is recognised before it is used as one.
+std::mutex liveProcessorsLock;
+std::vector<JuceAAX_Processor*> liveProcessors;
 } // namespace
+
+JuceAAX_Processor* JuceAAX_Processor::fromEffectParameters (const AAX_IACFEffectParameters* parameters)
+{
+    if (parameters == nullptr)
+        return nullptr;
+    const std::lock_guard<std::mutex> lock (liveProcessorsLock);
+    for (auto* processor : liveProcessors)
+        if (static_cast<const AAX_IACFEffectParameters*> (processor) == parameters)
+            return processor;
+    return nullptr;
+}
 
 IACFUnknown* JuceAAX_Processor::Create()
 {
@@ -56,10 +74,18 @@ JuceAAX_Processor::JuceAAX_Processor()
     juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
     engine = std::make_unique<AudioEngine>();
     midiBuffer.ensureSize ((size_t) midiCapacityBytes);
+
+    const std::lock_guard<std::mutex> lock (liveProcessorsLock);
+    liveProcessors.push_back (this);
 }
 
 JuceAAX_Processor::~JuceAAX_Processor()
 {
+    {
+        const std::lock_guard<std::mutex> lock (liveProcessorsLock);
+        liveProcessors.erase (std::remove (liveProcessors.begin(), liveProcessors.end(), this), liveProcessors.end());
+    }
+
     if (listening)
         engine->removeListener (this);
 

@@ -73,6 +73,12 @@ public:
         instances up to instancesEnd.  Host's audio thread. */
     static void algorithmProcessCallback (void* const instances[], const void* instancesEnd) noexcept;
 
+    /** The processor behind an effect-parameters interface that a host
+        handed out, when it is one of this bundle's live processors; null for
+        anything else (another plug-in's object, or null).  Any thread; the
+        answer stays valid while the caller holds a reference. */
+    static JuceAAX_Processor* fromEffectParameters (const AAX_IACFEffectParameters* parameters);
+
     /** Host's main thread: makes the engine. */
     JuceAAX_Processor();
     /** Host's main thread (the last Release). */

@@ -13,10 +13,6 @@ namespace AAXClasses
 {
 namespace
 {
-/** Messages delivered per idle call, so a message that posts itself again
-    cannot hold the host's main thread. */
-constexpr int messagesPerWakeup = 256;
-
 /** Bytes one event takes in a MidiBuffer: time, size, data. */
 constexpr int midiEventOverhead = (int) (sizeof (int32_t) + sizeof (uint16_t));
 } // namespace
@@ -153,7 +149,7 @@ AAX_Result JuceAAX_Processor::TimerWakeup()
 {
     return AAXGuardHostCall ([&]
     {
-        PluginMessagePump::deliverPendingMessages (messagesPerWakeup);
+        PluginMessagePump::deliverPendingMessages (PluginMessagePump::messagesPerIdleCall);
         return AAX_SUCCESS;
     });
 }

@@ -14,6 +14,10 @@ class PluginMessagePump
 public:
     PluginMessagePump() = delete;
 
+    /** Messages delivered per idle call, so that a message that posts itself
+        again cannot hold the host's main thread. */
+    static constexpr int messagesPerIdleCall = 256;
+
     /** Delivers waiting messages, at most maximumMessages, without ever
         waiting for one.  Answers how many were delivered.  Message thread
         only: from any other thread it delivers nothing. */

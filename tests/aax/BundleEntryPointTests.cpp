@@ -57,7 +57,7 @@ const std::vector<std::string> expectedDescription {
     "effect 1 [4] AddName \"Korvalden Kest\"",
     "effect 1 [4] AddName \"Kest\"",
     "effect 1 [5] AddCategory 2048",
-    "effect 1 [7] AddProcPtr 1 none",
+    "effect 1 [7] AddProcPtr 1 set",
     "effect 1 [7] AddProcPtr 0 set",
     "component 1 [5] field 0: audio in",
     "component 1 [6] field 1: audio out",

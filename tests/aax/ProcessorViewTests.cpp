@@ -1,0 +1,109 @@
+// The wrapper's view object built into this test program (not the bundle),
+// so that the framework's modal boxes and message queue it takes down are
+// the ones this test can open and post to.
+
+#include "host/HostEnvironment.h"
+#include "host/HostUnknown.h"
+#include "host/HostViewContainer.h"
+#include "wrapper/JuceAAX_GUI.h"
+#include "wrapper/JuceAAX_Processor.h"
+
+#include <gtest/gtest.h>
+
+using namespace KestHost;
+
+namespace
+{
+/** A processor and a view of it, as a host makes them on this thread. */
+struct ProcessorWithView
+{
+    ProcessorWithView()
+    {
+        AAXClasses::JuceAAX_Processor::Create()->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&effect));
+        effect->Initialize (&host.hostUnknown());
+        host.hostUnknown().offerEffectParameters (effect);
+        AAXClasses::JuceAAX_GUI::Create()->QueryInterface (IID_IAAXEffectGUIV1, reinterpret_cast<void**> (&view));
+        view->Initialize (&host.hostUnknown());
+        container = &host.make<HostViewContainer>();
+    }
+
+    ~ProcessorWithView()
+    {
+        if (view != nullptr)
+            view->Release();
+        effect->Uninitialize();
+        effect->Release();
+    }
+
+    HostEnvironment host;
+    AAX_IACFEffectParameters_V2* effect = nullptr;
+    AAX_IACFEffectGUI* view = nullptr;
+    HostViewContainer* container = nullptr;
+};
+} // namespace
+
+TEST (ProcessorView, OnlyThisBundlesProcessorsAreRecognisedBehindAnInterface)
+{
+    ProcessorWithView both;
+    EXPECT_EQ (AAXClasses::JuceAAX_Processor::fromEffectParameters (both.effect), static_cast<AAXClasses::JuceAAX_Processor*> (both.effect));
+    EXPECT_EQ (AAXClasses::JuceAAX_Processor::fromEffectParameters (nullptr), nullptr);
+
+    const auto* gone = both.effect;
+    {
+        ProcessorWithView other;
+        gone = other.effect;
+        EXPECT_NE (AAXClasses::JuceAAX_Processor::fromEffectParameters (gone), nullptr);
+    }
+    EXPECT_EQ (AAXClasses::JuceAAX_Processor::fromEffectParameters (gone), nullptr);
+}
+
+TEST (ProcessorView, ClosingTheViewDismissesModalBoxesAndRunsTheirClosingFirst)
+{
+    ProcessorWithView instance;
+    instance.view->SetViewContainer (instance.container);
+
+    // A box the editor left open, deleted by the framework once dismissed.
+    auto* box = new juce::Component ("Overwrite?");
+    box->setSize (300, 120);
+    juce::Component::SafePointer<juce::Component> watched (box);
+    bool answered = false;
+    box->enterModalState (false, juce::ModalCallbackFunction::create ([&answered] (int) { answered = true; }), true);
+    ASSERT_TRUE (box->isCurrentlyModal());
+
+    EXPECT_EQ (instance.view->SetViewContainer (nullptr), AAX_SUCCESS);
+    EXPECT_TRUE (answered) << "the box's answer did not run before the view went";
+    EXPECT_EQ (watched.getComponent(), nullptr) << "the box outlived the view";
+    EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0);
+}
+
+TEST (ProcessorView, TheLastReleaseOfAnOpenViewTakesItDownAndLetsTheContainerGo)
+{
+    ProcessorWithView instance;
+    instance.view->SetViewContainer (instance.container);
+    EXPECT_EQ (instance.container->referenceCount(), 1u);
+
+    instance.view->Uninitialize();
+    instance.view->Release();
+    instance.view = nullptr;
+    EXPECT_EQ (instance.container->referenceCount(), 0u);
+}
+
+TEST (ProcessorView, AViewOfAnotherPluginsObjectShowsNothingAndReportsNoSize)
+{
+    HostEnvironment host;
+    AAX_IACFEffectGUI* view = nullptr;
+    AAXClasses::JuceAAX_GUI::Create()->QueryInterface (IID_IAAXEffectGUIV1, reinterpret_cast<void**> (&view));
+    ASSERT_EQ (view->Initialize (&host.hostUnknown()), AAX_SUCCESS); // the host answers no effect parameters
+    auto& container = host.make<HostViewContainer>();
+    view->SetViewContainer (&container);
+
+    AAX_Point size { -1.0f, -1.0f };
+    EXPECT_EQ (view->GetViewSize (&size), AAX_SUCCESS);
+    EXPECT_EQ (size.horz, 0.0f);
+    EXPECT_EQ (size.vert, 0.0f);
+    EXPECT_EQ (view->GetViewSize (nullptr), AAX_ERROR_NULL_OBJECT);
+
+    view->SetViewContainer (nullptr);
+    view->Uninitialize();
+    view->Release();
+}
