@@ -146,7 +146,8 @@ int AudioEngine::getTotalNumParameters() { return numParameters; }
 
 void AudioEngine::parameterLinksChanged()
 {
-    markPresetModified();
+    if (! restoringStateLinks)
+        markPresetModified();
 }
 
 void AudioEngine::markPresetModified()

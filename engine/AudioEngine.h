@@ -320,6 +320,9 @@ private:
     void publishDeviceIndicators() noexcept;
     void clearDeviceIndicators() noexcept;
     void markPresetModified();
+    /** True while a plug-in state's own links are read: its saved modified
+        mark stands. */
+    std::atomic<bool> restoringStateLinks { false };
     /** The preset items of the plug-in state: "BrowserState", "Preset" and
         "ActiveUserFolder" written; all four restored. */
     void writePresetStateItems (juce::XmlElement& state);

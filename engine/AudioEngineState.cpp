@@ -150,7 +150,11 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     // The split points are set once, to their final values, as the audio
     // thread may be reading them; links the state root itself carries apply
     // when the preset has none.
+    // The state says itself whether its sound was modified: the links read
+    // with it do not mark it again, so a state restores as it was saved.
     const auto* preset = findChild (*state, presetTag);
+    restoringStateLinks = true;
     applySoundAndTellEditor (preset != nullptr ? *preset : *state, *state);
+    restoringStateLinks = false;
     postViewCommandsToEditor();
 }

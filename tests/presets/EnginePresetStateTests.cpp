@@ -96,6 +96,34 @@ TEST_F (EnginePresets, theStateCarriesTheFourPresetItemsAndTheUnsavedSound)
     EXPECT_FALSE (restored.isPresetModified());
 }
 
+TEST_F (EnginePresets, linksThatComeWithAStateOrPresetDoNotMarkItModified)
+{
+    // Linked knobs in an unmodified sound: restoring it keeps it unmodified,
+    // and saving it again gives the same state.
+    const juce::String text = "<KEST_Plugin_State PresetChangedState=\"0\"><KEST_Preset Version=\"1\">"
+                              "<PARAMETERLINKING><PARAMETER Index=\"0\" Ratio=\"1.0\" Name=\"Glides\"/>"
+                              "<CONNECTION From=\"0\" To=\"20\"/><PARAMETER Index=\"20\" Ratio=\"0.5\"/>"
+                              "</PARAMETERLINKING></KEST_Preset></KEST_Plugin_State>";
+    juce::MemoryBlock block;
+    XmlBinaryBlock::write (*juce::parseXML (text), block);
+
+    AudioEngine engine;
+    engine.setStateInformation (block.getData(), (int) block.getSize());
+    EXPECT_FALSE (engine.isPresetModified());
+
+    juce::MemoryBlock first, second;
+    engine.getStateInformation (first);
+    engine.setStateInformation (first.getData(), (int) first.getSize());
+    engine.getStateInformation (second);
+    EXPECT_EQ (first, second);
+    EXPECT_EQ (XmlBinaryBlock::read (second)->getIntAttribute ("PresetChangedState"), 0);
+
+
+    // A link the user makes still marks the sound.
+    engine.getLinkManager().readXml (*juce::parseXML ("<KEST_Preset><PARAMETERLINKING><CONNECTION From=\"40\" To=\"60\"/></PARAMETERLINKING></KEST_Preset>"));
+    EXPECT_TRUE (engine.isPresetModified());
+}
+
 TEST_F (EnginePresets, aStateWithoutPresetItemsStillLoadsAndAMissingPresetKeepsItsName)
 {
     AudioEngine engine;
