@@ -87,6 +87,13 @@ MainControlPanel::~MainControlPanel()
         delete fader;
     valueLabelFaders.clear();
 
+    // Likewise the keyboard stays a listener until its base's destructor.
+    if (keyboard != nullptr)
+    {
+        const juce::ScopedLock lock (engine.getCallbackLock());
+        delete keyboard;
+    }
+
     // Last child first.
     while (getNumChildComponents() > 0)
         delete getChildComponent (getNumChildComponents() - 1);
@@ -104,8 +111,15 @@ void MainControlPanel::addOnTop (juce::Component& child)
 //==============================================================================
 void MainControlPanel::createKeyboard()
 {
-    auto* kb = new MultiColoredMidiKeyboard (engine.getKeyboardState(), juce::MidiKeyboardComponent::horizontalKeyboard,
-                                             &engine.getGlobalController());
+    // The keyboard becomes a listener of the engine's keyboard state inside
+    // its base's constructor; the audio thread must not call it while the
+    // rest of it is still being built.
+    MultiColoredMidiKeyboard* kb = nullptr;
+    {
+        const juce::ScopedLock lock (engine.getCallbackLock());
+        kb = new MultiColoredMidiKeyboard (engine.getKeyboardState(), juce::MidiKeyboardComponent::horizontalKeyboard,
+                                           &engine.getGlobalController());
+    }
     kb->setKeyWidth ((float) keyWidth);
     kb->setAvailableRange (0, 127);
     kb->setLowestVisibleKey (firstVisibleKey);

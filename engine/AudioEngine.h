@@ -320,6 +320,9 @@ private:
     void publishDeviceIndicators() noexcept;
     void clearDeviceIndicators() noexcept;
     void markPresetModified();
+    /** Whether a keyboard note may reach the voices at once, with the
+        callback lock as tried by the caller. */
+    bool playNoteAtOnce (const juce::ScopedTryLock& callbackLock) const noexcept;
     /** True while a plug-in state's own links are read: its saved modified
         mark stands. */
     std::atomic<bool> restoringStateLinks { false };

@@ -13,9 +13,11 @@
 
 namespace
 {
+    // The safe pointer is only copied here: whether its editor still exists
+    // is asked on the message thread, where the editor is deleted.
     void deliverAsync (juce::Component::SafePointer<juce::Component> target, std::vector<int> commands)
     {
-        if (target == nullptr || commands.empty())
+        if (commands.empty())
             return;
 
         juce::MessageManager::callAsync ([target, commands = std::move (commands)] {

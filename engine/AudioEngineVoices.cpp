@@ -25,29 +25,45 @@ void AudioEngine::routeNote (int midiChannel, Call&& call)
             call (static_cast<VoiceManager&> (*deviceControllers[slot - 1]));
 }
 
+// A note reaches the voices at once only where no block can be rendering at
+// the same time: on the audio thread, or holding the callback lock.  The
+// lock is only tried, never waited for, because the keyboard's own lock is
+// held here and the audio thread takes the two the other way round; when it
+// is busy, the owner thread posts the note for the audio thread instead.
+bool AudioEngine::playNoteAtOnce (const juce::ScopedTryLock& callbackLock) const noexcept
+{
+    if (isInsideAudioCallback())
+        return true;
+    if (mustDeferToAudioThread())
+        return false;
+    return callbackLock.isLocked() || juce::Thread::getCurrentThreadId() != ownerThread;
+}
+
 void AudioEngine::handleNoteOn (juce::MidiKeyboardState*, int midiChannel, int note, float velocity)
 {
-    const bool defer = mustDeferToAudioThread();
+    const juce::ScopedTryLock lock (getCallbackLock());
+    const bool atOnce = playNoteAtOnce (lock);
 
     routeNote (midiChannel, [&] (VoiceManager& target)
     {
-        if (defer)
-            postponer.addMethodCall (&target, &VoiceManager::noteOn, note, velocity);
-        else
+        if (atOnce)
             target.noteOn (note, velocity);
+        else
+            postponer.addMethodCall (&target, &VoiceManager::noteOn, note, velocity);
     });
 }
 
 void AudioEngine::handleNoteOff (juce::MidiKeyboardState*, int midiChannel, int note, float)
 {
-    const bool defer = mustDeferToAudioThread();
+    const juce::ScopedTryLock lock (getCallbackLock());
+    const bool atOnce = playNoteAtOnce (lock);
 
     routeNote (midiChannel, [&] (VoiceManager& target)
     {
-        if (defer)
-            postponer.addMethodCall (&target, &VoiceManager::noteOff, note);
-        else
+        if (atOnce)
             target.noteOff (note);
+        else
+            postponer.addMethodCall (&target, &VoiceManager::noteOff, note);
     });
 }
 
