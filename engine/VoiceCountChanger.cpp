@@ -26,11 +26,17 @@ void VoiceCountChanger::request (unsigned int count)
     notify();
 }
 
+int VoiceCountChanger::getPendingCount() const noexcept
+{
+    // The worker publishes a count in applying before it clears pending, so
+    // a count on its way from one to the other is never missed.
+    const int waiting = pending.load();
+    return waiting >= 0 ? waiting : applying.load();
+}
+
 bool VoiceCountChanger::isIdle() const noexcept
 {
-    // The worker raises applying before it takes the pending count, so a
-    // count that has left pending is still seen as work in progress.
-    return pending.load() < 0 && ! applying.load();
+    return getPendingCount() < 0;
 }
 
 bool VoiceCountChanger::waitUntilIdle (int timeoutMs) const
@@ -50,11 +56,18 @@ void VoiceCountChanger::run()
 {
     while (! threadShouldExit())
     {
-        applying = true;
-        const int count = pending.exchange (-1);
+        int count = pending.load();
         if (count >= 0)
+        {
+            applying = count;
+            // A newer request that came in meanwhile is taken up instead.
+            if (! pending.compare_exchange_strong (count, -1))
+                continue;
+
+            // The count applied is in place before applying is cleared.
             apply ((unsigned int) count);
-        applying = false;
+            applying = -1;
+        }
 
         if (pending.load() < 0)
             wait (-1);

@@ -28,8 +28,9 @@ public:
     /** Asks for a count and returns at once.  Message thread. */
     void request (unsigned int count);
 
-    /** The latest count asked for and not yet taken up by the worker, or -1.  Any thread. */
-    int getPendingCount() const noexcept { return pending.load(); }
+    /** The latest count asked for and not yet in place: waiting, or being
+        applied by the worker; -1 when there is none.  Any thread. */
+    int getPendingCount() const noexcept;
 
     /** Whether nothing is waiting and nothing is being applied.  Any thread. */
     bool isIdle() const noexcept;
@@ -43,7 +44,7 @@ private:
 
     Apply apply;
     std::atomic<int> pending { -1 };
-    std::atomic<bool> applying { false };
+    std::atomic<int> applying { -1 };
 
     JUCE_DECLARE_NON_COPYABLE (VoiceCountChanger)
 };

@@ -1,4 +1,5 @@
 #include "engine/AudioEngine.h"
+#include "engine/VoiceCountChanger.h"
 #include "engine/XmlBinaryBlock.h"
 #include "tests/support/EngineBlocks.h"
 
@@ -57,4 +58,49 @@ TEST (AudioEngineVoiceRequests, aRequestReturnsAtOnceWhileTheAudioSideIsBusyAndT
     EXPECT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
     EXPECT_EQ (engine.getNumberOfVoices(), 40);
     EXPECT_EQ (totalVoices (engine), 40u);
+}
+
+TEST (VoiceCountChangerTests, aCountIsPendingUntilItHasBeenAppliedAndOnlyTheLatestWaitingCountIsApplied)
+{
+    juce::ScopedJuceInitialiser_GUI messageThread;
+    std::atomic<int> applied { 0 };
+    std::atomic<int> calls { 0 };
+    juce::WaitableEvent release;
+    std::atomic<bool> holdFirst { true };
+
+    VoiceCountChanger changer ([&] (unsigned int count)
+    {
+        if (holdFirst.exchange (false))
+            release.wait (20000);
+        applied = (int) count;
+        ++calls;
+    });
+
+    // While the worker applies one count, newer requests merge into one.
+    changer.request (20);
+    for (int spins = 0; applied.load() == 0 && calls.load() == 0 && spins < 100; ++spins)
+        juce::Thread::sleep (1);
+    EXPECT_EQ (changer.getPendingCount(), 20);
+    changer.request (30);
+    changer.request (40);
+    EXPECT_EQ (changer.getPendingCount(), 40);
+    release.signal();
+    ASSERT_TRUE (changer.waitUntilIdle (20000));
+    EXPECT_EQ (applied.load(), 40);
+    EXPECT_EQ (calls.load(), 2);
+
+    // A count on its way to the worker is never reported as gone before it lands.
+    for (int count = 1; count <= 2000; ++count)
+    {
+        changer.request ((unsigned int) count);
+        while (! changer.isIdle())
+        {
+            const int seen = changer.getPendingCount();
+            if (seen < 0)
+                EXPECT_EQ (applied.load(), count);
+            else
+                EXPECT_EQ (seen, count);
+        }
+        ASSERT_EQ (applied.load(), count);
+    }
 }
