@@ -65,21 +65,23 @@ TEST (VoiceCountChangerTests, aCountIsPendingUntilItHasBeenAppliedAndOnlyTheLate
     juce::ScopedJuceInitialiser_GUI messageThread;
     std::atomic<int> applied { 0 };
     std::atomic<int> calls { 0 };
-    juce::WaitableEvent release;
+    juce::WaitableEvent entered, release;
     std::atomic<bool> holdFirst { true };
 
     VoiceCountChanger changer ([&] (unsigned int count)
     {
         if (holdFirst.exchange (false))
+        {
+            entered.signal();
             release.wait (20000);
+        }
         applied = (int) count;
         ++calls;
     });
 
     // While the worker applies one count, newer requests merge into one.
     changer.request (20);
-    for (int spins = 0; applied.load() == 0 && calls.load() == 0 && spins < 100; ++spins)
-        juce::Thread::sleep (1);
+    ASSERT_TRUE (entered.wait (20000));
     EXPECT_EQ (changer.getPendingCount(), 20);
     changer.request (30);
     changer.request (40);

@@ -208,7 +208,7 @@ TEST (AudioEngineVoices, stopRequestWhileSuspendedStopsAtOnce)
     engine.suspendProcessing (true);
     const auto start = juce::Time::getMillisecondCounter();
     engine.stopAllVoices();
-    EXPECT_LT (juce::Time::getMillisecondCounter() - start, 1000u);
+    EXPECT_LT (juce::Time::getMillisecondCounter() - start, 2500u); // not the 5 s wait for audio
     EXPECT_EQ (busyVoices (engine), 0u);
 }
 
