@@ -33,6 +33,7 @@ void Synth404::setSampleRate (float rate)
     jumpToTargets();
     fastReleaseCoef = 1.0 - std::exp (-1.0 / ((double) rate * 0.005));
     overRate = 4.0f * rate;
+    piOverRate = 3.14159265358979f / overRate;
     filter.clearStates();
     // The ladder and emphasis coefficients depend on the rate: empty their
     // caches so the next sample recomputes them even when the cutoff and the

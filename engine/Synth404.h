@@ -348,6 +348,7 @@ private:
     float trackFactor = 0;
     float cutoffHz = -1.0f, lastEmphasis = -1.0f;
     float overRate = 1.0f;
+    float piOverRate = 3.14159265358979f; // pi / overRate: the cutoff angle per hertz
     LadderFilter filter;
     std::array<float, 4> history {}, decimator {};
     float satInGain = 0.35481337f, satOutGain = 2.3173945f;

@@ -74,9 +74,11 @@ void Synth404::copyToLane (VoiceLanes& lanes, int lane) const noexcept
 
     lanes.trackFactor[lane] = trackFactor;
     lanes.satInGain[lane] = satInGain;
-    lanes.overRate[lane] = overRate;
+    lanes.piOverRate[lane] = piOverRate;
     lanes.lastEmphasis[lane] = lastEmphasis;
     lanes.cutoffHz[lane] = cutoffHz;
+    lanes.lastCutoffNote[lane] = std::numeric_limits<float>::quiet_NaN();
+    lanes.ladderG[lane] = filter.ladderG;
     lanes.feedbackGain[lane] = filter.feedbackGain;
     lanes.hpG[lane] = filter.hpG;
     lanes.shelfG[lane] = filter.shelfG;
@@ -163,8 +165,9 @@ void Synth404::fillSilentLane (VoiceLanes& lanes, int lane) noexcept
     lanes.noiseState[lane] = 1;
     lanes.noiseG[lane] = lanes.noiseInv[lane] = lanes.noiseG2[lane] = lanes.noiseZ[lane] = 0.0f;
     lanes.trackFactor[lane] = lanes.satInGain[lane] = 0.0f;
-    lanes.overRate[lane] = 1.0e9f;
-    lanes.lastEmphasis[lane] = lanes.cutoffHz[lane] = 0.0f;
+    lanes.piOverRate[lane] = 1.0e-9f;
+    lanes.lastEmphasis[lane] = lanes.cutoffHz[lane] = lanes.ladderG[lane] = 0.0f;
+    lanes.lastCutoffNote[lane] = std::numeric_limits<float>::quiet_NaN();
     lanes.feedbackGain[lane] = lanes.hpG[lane] = lanes.shelfG[lane] = lanes.shelfA[lane] = lanes.shelfB[lane] = 0.0f;
     for (int i = 0; i < 4; ++i)
         lanes.ladder[i][lane] = lanes.history[i][lane] = lanes.decimator[i][lane] = 0.0f;
@@ -201,9 +204,9 @@ void Synth404::refreshLaneEmphasis (VoiceLanes& lanes, int lane, float emphasis)
 
 namespace
 {
-float exactTanOfAngle (float angle) noexcept
+float exactLadderCoefficient (float angle) noexcept
 {
-    return LadderFilter::tanOfAngle (angle);
+    return LadderFilter::coefficientOf (angle);
 }
 
 void addSamples (const float* samples, float* channel, int num) noexcept
@@ -245,7 +248,7 @@ void Synth404::renderAdding (Synth404* const* voices, int numVoices, float* left
     VoiceLanes lanes;
     lanes.refreshOscillator = &refreshLaneOscillator;
     lanes.refreshEmphasis = &refreshLaneEmphasis;
-    lanes.tanOfAngle = &exactTanOfAngle;
+    lanes.ladderCoefficient = &exactLadderCoefficient;
 
     for (int first = 0; first < numVoices; first += VoiceLanes::maxLanes)
     {

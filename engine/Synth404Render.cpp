@@ -252,13 +252,12 @@ float Synth404::stepCutoff (RenderLocals& locals, float cNote) noexcept
     if (cNote != locals.lastCNote)
     {
         locals.lastCNote = cNote;
-        locals.cHz = std::min (16000.0f, 440.0f * std::exp2 ((cNote - 69.0f) / 12.0f));
+        locals.cHz = std::min (16000.0f, 440.0f * std::exp2 ((cNote - 69.0f) * (1.0f / 12.0f)));
     }
     if (locals.cHz != cutoffHz)
     {
         cutoffHz = locals.cHz;
-        const float g = LadderFilter::tanOfAngle (pi * locals.cHz / overRate);
-        filter.ladderG = g / (g + 1.0f);
+        filter.ladderG = LadderFilter::coefficientOf (locals.cHz * piOverRate);
     }
     return filter.ladderG;
 }
@@ -277,8 +276,7 @@ float Synth404::stepAudio (const SampleControls& controls) noexcept
     float x[4], o[4];
     for (int k = 0; k < 4; ++k)
         x[k] = U[k][0] * history[0] + U[k][1] * history[1] + U[k][2] * history[2] + U[k][3] * history[3];
-    for (int k = 0; k < 4; ++k)
-        o[k] = filter.processOne (x[k]);
+    filter.processFour (x, o);
     for (int k = 0; k < 4; ++k)
         o[k] = saturateOutput (o[k] * controls.outGain);
 

@@ -3,9 +3,9 @@
 // VoiceLanesAvx2.cpp after each has defined the lane types for its
 // instruction set:
 //   F8  eight floats     D8  eight doubles     I8  eight 32-bit integers
-// and exp2Lanes (F8), so each translation unit has its own copy of every
-// function here, built for its own instructions: nothing the linker could
-// pick from the wrong one.
+// with exp2Lanes (F8) and groupsInFlight (1 or 2).  So each translation unit
+// has its own copy of every function here, built for its own instructions:
+// nothing the linker could pick from the wrong one.
 //
 // Per sample and group the control stage steps the smoothing ramps, the
 // envelope, both LFOs, the glide, the oscillators, the mix, the cutoff note,
@@ -37,7 +37,6 @@ inline D8 maskedBy (D8 a, const uint64_t* mask) noexcept
 }
 
 constexpr int groupLanes = VoiceLanes::lanesPerGroup;
-constexpr float kernelPi = 3.14159265358979f;
 
 /** The lane fields of one group. */
 struct Group
@@ -340,28 +339,36 @@ inline void stepCutoff (const Group& g, int n) noexcept
 {
     auto& L = g.L;
     const F8 note = F8::load (L.rows.cutoffNote[n] + g.base);
-    const F8 hz = minOf (F8::broadcast (440.0f) * exp2Lanes ((note - F8::broadcast (69.0f)) / F8::broadcast (12.0f)),
+    if (bitsOf (notEqual (note, g.f (L.lastCutoffNote))) == 0)
+    {
+        g.f (L.ladderG).store (L.rows.ladderG[n] + g.base);
+        return;
+    }
+    g.put (L.lastCutoffNote, note);
+
+    const F8 hz = minOf (F8::broadcast (440.0f) * exp2Lanes ((note - F8::broadcast (69.0f)) * F8::broadcast (1.0f / 12.0f)),
                          F8::broadcast (16000.0f));
     g.put (L.cutoffHz, hz);
 
-    // LadderFilter::tanOfAngle: the Pade approximant in double precision.
-    const F8 angle = F8::broadcast (kernelPi) * hz / g.f (L.overRate);
+    // LadderFilter::coefficientOf: the Pade approximant in double precision.
+    const F8 angle = hz * g.f (L.piOverRate);
     const D8 x = toDouble (angle);
     const D8 z = x * x;
-    F8 t = toFloat (x * (D8::broadcast (945.0) - z * (D8::broadcast (105.0) - z))
-                    / (D8::broadcast (945.0) - z * (D8::broadcast (420.0) - D8::broadcast (15.0) * z)));
+    const D8 numerator = x * (D8::broadcast (945.0) - z * (D8::broadcast (105.0) - z));
+    F8 G = toFloat (numerator / (numerator + (D8::broadcast (945.0) - z * (D8::broadcast (420.0) - D8::broadcast (15.0) * z))));
     const int inRange = bitsOf (lessEqual (absOf (angle), F8::broadcast (0.785398163f)));
     if (inRange != (1 << groupLanes) - 1)
     {
-        alignas (32) float angles[groupLanes], tangents[groupLanes];
+        alignas (32) float angles[groupLanes], coefficients[groupLanes];
         angle.store (angles);
-        t.store (tangents);
+        G.store (coefficients);
         for (int i = 0; i < groupLanes; ++i)
             if ((inRange >> i & 1) == 0)
-                tangents[i] = L.tanOfAngle (angles[i]);
-        t = F8::load (tangents);
+                coefficients[i] = L.ladderCoefficient (angles[i]);
+        G = F8::load (coefficients);
     }
-    (t / (t + F8::broadcast (1.0f))).store (L.rows.ladderG[n] + g.base);
+    g.put (L.ladderG, G);
+    G.store (L.rows.ladderG[n] + g.base);
 }
 
 /** The output saturator (Synth404Render.cpp). */
@@ -382,23 +389,54 @@ inline F8 saturateInputLanes (F8 v) noexcept
     return copySign (r, v);
 }
 
-/** numSamples samples of R groups: the control and cutoff steps into row n,
-    then steps 14 to 17 and 19 from it.  The ladder is one long dependent
-    chain per voice: the groups' chains interleave, and the next sample's
-    control steps, independent of the chains, run between the ladder's
-    sub-samples (group 0 after the first, group 1 after the third), where
-    the processor has room for them. */
+/** LadderFilter::coefficients, the same operations in the same order. */
+struct LadderLanes
+{
+    F8 G, G3, hpTwoG, hpKeep, shelfKeep, shelfTake, kS, kH, kL, cS, cT, cH, cL, m;
+
+    LadderLanes() = default;
+    LadderLanes (F8 g, F8 hpG, F8 shelfG, F8 shelfA, F8 shelfB, F8 feedbackGain) noexcept
+    {
+        const F8 one = F8::broadcast (1.0f), two = F8::broadcast (2.0f);
+        const F8 oneMinusG = one - g;
+        hpKeep = one - hpG;
+        const F8 hpMix = two * hpG * hpKeep;
+        shelfTake = two * shelfG * (one - shelfG);
+        kH = feedbackGain * shelfA;
+        kS = kH * hpKeep;
+        kL = feedbackGain * shelfB;
+        const F8 G2 = g * g;
+        G = g;
+        G3 = F8::broadcast (3.0f) * g;
+        hpTwoG = two * hpG;
+        shelfKeep = one - two * shelfG;
+        cS = (kS * (one - two * g) - kH * hpMix) + kL * shelfTake * hpKeep;
+        cT = kS * (two * g) * oneMinusG;
+        cH = xorLanes (kH * (one - two * hpG) + kL * shelfTake, signBits());
+        cL = kL * shelfKeep;
+        m = G2 * G2 * ((F8::broadcast (8.0f) * oneMinusG * kS - hpMix * kH) + shelfTake * hpKeep * kL);
+    }
+
+    F8 estimate (F8 s0, F8 s1, F8 s2, F8 s3) const noexcept { return ((s0 * G + s1) * G + s2) * G + s3; }
+};
+
+/** numSamples samples of R groups from firstGroup on: the control and cutoff
+    steps into row n, then steps 14 to 17 and 19 from it.  The ladder is one
+    long dependent chain per voice: the groups' chains interleave, and the
+    next sample's control steps, independent of the chains, run between the
+    ladder's sub-samples (group 0 after the first, group 1 after the third),
+    where the processor has room for them. */
 template <int R>
-void runLanes (VoiceLanes& L, int numSamples) noexcept
+void runLanes (VoiceLanes& L, int numSamples, int firstGroup = 0) noexcept
 {
     const auto& U = upsamplingTable();
-    const F8 one = F8::broadcast (1.0f), two = F8::broadcast (2.0f);
+    const F8 two = F8::broadcast (2.0f);
     auto& rows = L.rows;
 
     F8 s0[R], s1[R], s2[R], s3[R], hp[R], shelf[R], h[4][R], dec[4][R], follower[R];
     for (int r = 0; r < R; ++r)
     {
-        const int l = r * groupLanes;
+        const int l = (firstGroup + r) * groupLanes;
         s0[r] = F8::load (L.ladder[0] + l);
         s1[r] = F8::load (L.ladder[1] + l);
         s2[r] = F8::load (L.ladder[2] + l);
@@ -415,9 +453,9 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
 
     // The control steps of the next sample run between the ladder's
     // sub-samples, where the processor has room beside the chains.
-    auto controlsOf = [&L] (int r, int n)
+    auto controlsOf = [&L, firstGroup] (int r, int n)
     {
-        const Group group { L, r * groupLanes };
+        const Group group { L, (firstGroup + r) * groupLanes };
         stepControls (group, n);
         stepCutoff (group, n);
     };
@@ -428,17 +466,17 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
     for (int n = 0; n < numSamples; ++n)
     {
 
-        F8 G[R], hpG[R], shelfG[R], shelfA[R], shelfB[R], fbGain[R], x[4][R], o[4][R];
+        F8 x[4][R], o[4][R], S[R], fb[R];
+        LadderLanes lad[R];
 
         for (int r = 0; r < R; ++r)
         {
-            const int l = r * groupLanes;
-            G[r] = F8::load (rows.ladderG[n] + l);
-            hpG[r] = F8::load (rows.hpG[n] + l);
-            shelfG[r] = F8::load (rows.shelfG[n] + l);
-            shelfA[r] = F8::load (rows.shelfA[n] + l);
-            shelfB[r] = F8::load (rows.shelfB[n] + l);
-            fbGain[r] = F8::load (rows.feedbackGain[n] + l);
+            const int l = (firstGroup + r) * groupLanes;
+            lad[r] = LadderLanes (F8::load (rows.ladderG[n] + l), F8::load (rows.hpG[n] + l),
+                                  F8::load (rows.shelfG[n] + l), F8::load (rows.shelfA[n] + l),
+                                  F8::load (rows.shelfB[n] + l), F8::load (rows.feedbackGain[n] + l));
+            S[r] = lad[r].estimate (s0[r], s1[r], s2[r], s3[r]);
+            fb[r] = (lad[r].kS * S[r] - lad[r].kH * hp[r]) + lad[r].kL * shelf[r];
 
             // 14. History, newest first.
             h[3][r] = h[2][r];
@@ -452,15 +490,16 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
                         + F8::broadcast (U[k][2]) * h[2][r] + F8::broadcast (U[k][3]) * h[3][r];
         }
 
-        // 16. The ladder (LadderFilter::processOne).
+        // 16. The ladder (LadderFilter::processFour).
         for (int k = 0; k < 4; ++k)
         {
             for (int r = 0; r < R; ++r)
             {
-                const F8 g = G[r];
-                const F8 S = ((s0[r] * g + s1[r]) * g + s2[r]) * g + s3[r];
-                const F8 fb = fbGain[r] * (shelfA[r] * ((one - hpG[r]) * S - hp[r]) + shelfB[r] * shelf[r]);
-                const F8 in = saturateInputLanes (x[k][r] - fb);
+                const LadderLanes& c = lad[r];
+                const F8 in = saturateInputLanes (x[k][r] - fb[r]);
+                const F8 T = (s0[r] * c.G3 + s1[r] * two) * c.G + s2[r];
+                fb[r] = ((c.cS * S[r] + c.cT * T) + c.cH * hp[r]) + c.cL * shelf[r] + c.m * in;
+                const F8 g = c.G;
                 const F8 a1 = g * in + s0[r];
                 const F8 a2 = g * a1 + s1[r];
                 const F8 a3 = g * a2 + s2[r];
@@ -470,11 +509,10 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
                 s1[r] = s1[r] + g2 * (a1 - a2);
                 s2[r] = s2[r] + g2 * (a2 - a3);
                 s3[r] = s3[r] + g2 * (a3 - y);
-                const F8 lp = hpG[r] * y + hp[r];
-                const F8 hpOut = y - lp;
-                hp[r] = hp[r] + two * hpG[r] * hpOut;
-                const F8 lp2 = shelfG[r] * hpOut + shelf[r];
-                shelf[r] = shelf[r] + two * shelfG[r] * (hpOut - lp2);
+                const F8 h = c.hpKeep * y - hp[r];
+                hp[r] = hp[r] + c.hpTwoG * h;
+                shelf[r] = c.shelfKeep * shelf[r] + c.shelfTake * h;
+                S[r] = c.estimate (s0[r], s1[r], s2[r], s3[r]);
                 o[k][r] = y;
             }
             if ((k & 1) == 0 && k / 2 < R && n + 1 < numSamples)
@@ -483,7 +521,7 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
 
         for (int r = 0; r < R; ++r)
         {
-            const int l = r * groupLanes;
+            const int l = (firstGroup + r) * groupLanes;
             const F8 outGain = F8::load (rows.outGain[n] + l);
             for (int k = 0; k < 4; ++k)
                 o[k][r] = saturateOutputLanes (o[k][r] * outGain);
@@ -510,7 +548,7 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
 
     for (int r = 0; r < R; ++r)
     {
-        const int l = r * groupLanes;
+        const int l = (firstGroup + r) * groupLanes;
         s0[r].store (L.ladder[0] + l);
         s1[r].store (L.ladder[1] + l);
         s2[r].store (L.ladder[2] + l);
@@ -526,10 +564,14 @@ void runLanes (VoiceLanes& L, int numSamples) noexcept
     }
 }
 
+/** Two groups interleave where the instruction set has the registers for
+    both (groupsInFlight, set by the including file); otherwise one group
+    runs after the other. */
 inline void renderLanes (VoiceLanes& L, int numGroups, int numSamples) noexcept
 {
-    if (numGroups == 1)
-        runLanes<1> (L, numSamples);
-    else
+    if (numGroups == 2 && groupsInFlight == 2)
         runLanes<2> (L, numSamples);
+    else
+        for (int group = 0; group < numGroups; ++group)
+            runLanes<1> (L, numSamples, group);
 }

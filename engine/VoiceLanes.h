@@ -74,9 +74,12 @@ struct VoiceLanes : VoiceSmoothedIndex
     alignas (32) uint32_t noiseState[maxLanes];
     alignas (32) float noiseG[maxLanes], noiseInv[maxLanes], noiseG2[maxLanes], noiseZ[maxLanes];
 
-    alignas (32) float trackFactor[maxLanes], satInGain[maxLanes], overRate[maxLanes];
+    alignas (32) float trackFactor[maxLanes], satInGain[maxLanes], piOverRate[maxLanes];
     alignas (32) float lastEmphasis[maxLanes];
     alignas (32) float cutoffHz[maxLanes];
+    // The cutoff note the ladder coefficient was last computed from (NaN: none
+    // yet) and that coefficient: an unchanged note reuses it.
+    alignas (32) float lastCutoffNote[maxLanes], ladderG[maxLanes];
     alignas (32) float feedbackGain[maxLanes], hpG[maxLanes], shelfG[maxLanes], shelfA[maxLanes], shelfB[maxLanes];
 
     // Audio stage --------------------------------------------------------------
@@ -114,8 +117,8 @@ struct VoiceLanes : VoiceSmoothedIndex
     /** A new emphasis for a lane: sets the feedback coefficients and
         lastEmphasis. */
     void (*refreshEmphasis) (VoiceLanes&, int lane, float emphasis) noexcept = nullptr;
-    /** LadderFilter::tanOfAngle for angles beyond its fast range. */
-    float (*tanOfAngle) (float angle) noexcept = nullptr;
+    /** LadderFilter::coefficientOf for angles beyond its fast range. */
+    float (*ladderCoefficient) (float angle) noexcept = nullptr;
 };
 
 /** The kernels: numSamples (at most subBlock) samples of numGroups groups,

@@ -166,6 +166,8 @@ inline F8 select (F8 mask, F8 a, F8 b) noexcept { return { _mm256_blendv_ps (b.v
 inline I8 select (I8 mask, I8 a, I8 b) noexcept { return { _mm256_blendv_epi8 (b.v, a.v, mask.v) }; }
 
 
+constexpr int groupsInFlight = 2; // sixteen registers hold most of two groups' ladders
+
 #include "engine/ExpTwoLanesKernel.h"
 #include "engine/VoiceLaneKernel.h"
 } // namespace

@@ -180,6 +180,8 @@ inline F8 floorOf (F8 a) noexcept
     return select (lessThan (andNotLanes (sign, a), F8::broadcast (8388608.0f)), t, a);
 }
 
+constexpr int groupsInFlight = 1; // two registers per eight lanes: one group's ladder fills them
+
 #include "engine/ExpTwoLanesKernel.h"
 #include "engine/VoiceLaneKernel.h"
 } // namespace
