@@ -16,10 +16,15 @@ namespace
 {
     bool writePng (const juce::Image& image, const juce::File& file)
     {
-        juce::MemoryOutputStream out;
-        if (! juce::PNGImageFormat().writeImageToStream (image, out))
-            return false;
-        return file.replaceWithData (out.getData(), out.getDataSize());
+        // Written beside the target and renamed over it: a failure leaves
+        // an earlier snapshot as it was.
+        juce::TemporaryFile temporary (file);
+        {
+            juce::FileOutputStream out (temporary.getFile());
+            if (! out.openedOk() || ! juce::PNGImageFormat().writeImageToStream (image, out))
+                return false;
+        }
+        return temporary.overwriteTargetFileWithTemporary();
     }
 
     // Lets the posted commands and the first timer ticks run.
