@@ -99,13 +99,26 @@ inline void stepRamps (const Group& g) noexcept
     g.put (L.rampLeft, left);
 }
 
+/** (pitch - 69) / 12, the octaves from A4, as a product with 1 / 12: within
+    a unit in the last place of the quotient, so the float frequency made from
+    it stays within a unit in the last place of the voice's own. */
+inline D8 octavesFromA4 (D8 pitch) noexcept
+{
+    return (pitch - D8::broadcast (69.0)) * D8::broadcast (1.0 / 12.0);
+}
+
+/** (float) (440 exp2 (x)) for x within +-1000 octaves (zero elsewhere). */
+inline F8 oscillatorHzFromOctaves (D8 x) noexcept
+{
+    const D8 safeX = andLanes (x, lessEqual (absOf (x), D8::broadcast (1000.0)));
+    return toFloat (D8::broadcast (440.0) * exp2DoubleLanes (safeX));
+}
+
 /** (float) (440 exp2 ((pitch - 69) / 12)) for pitches within +-12000
     semitones of 69 (zero elsewhere). */
 inline F8 oscillatorHzLanes (D8 pitch) noexcept
 {
-    const D8 x = (pitch - D8::broadcast (69.0)) / D8::broadcast (12.0);
-    const D8 safeX = andLanes (x, lessEqual (absOf (x), D8::broadcast (1000.0)));
-    return toFloat (D8::broadcast (440.0) * exp2DoubleLanes (safeX));
+    return oscillatorHzFromOctaves (octavesFromA4 (pitch));
 }
 
 /** Synth404::setOscillatorPitch for the changed lanes of a group.  In lanes
@@ -115,9 +128,9 @@ inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexce
 {
     auto& L = g.L;
     const F8 half = F8::broadcast (0.5f);
-    const D8 x = (oscPitch - D8::broadcast (69.0)) / D8::broadcast (12.0);
+    const D8 x = octavesFromA4 (oscPitch);
     const int finite = bitsOf (lessEqual (absOf (x), D8::broadcast (1000.0)));
-    const F8 hz = oscillatorHzLanes (oscPitch);
+    const F8 hz = oscillatorHzFromOctaves (x);
     const F8 sampleRate = g.f (L.sampleRate);
     const F8 increment = minOf (hz, F8::broadcast (24000.0f)) / sampleRate;
     const F8 pulseIncrement = hz / sampleRate;
@@ -168,7 +181,7 @@ inline void refreshOscillators (const Group& g, D8 oscPitch, int changed) noexce
 }
 
 /** Steps 1 to 13 and 18 of one sample of one group into row n. */
-inline void stepControls (const Group& g, int n) noexcept
+__attribute__ ((always_inline)) inline void stepControls (const Group& g, int n) noexcept
 {
     auto& L = g.L;
     auto& rows = L.rows;
@@ -335,7 +348,7 @@ inline void stepControls (const Group& g, int n) noexcept
 }
 
 /** The cutoff frequency and ladder coefficient of row n of one group. */
-inline void stepCutoff (const Group& g, int n) noexcept
+__attribute__ ((always_inline)) inline void stepCutoff (const Group& g, int n) noexcept
 {
     auto& L = g.L;
     const F8 note = F8::load (L.rows.cutoffNote[n] + g.base);
