@@ -25,11 +25,6 @@
 inline F8 signBits() noexcept    { return F8::broadcast (-0.0f); }
 inline F8 absOf (F8 a) noexcept  { return andNotLanes (signBits(), a); }
 inline D8 absOf (D8 a) noexcept  { return andNotLanes (D8::broadcast (-0.0), a); }
-inline F8 copySign (F8 magnitude, F8 sign) noexcept
-{
-    return orLanes (andNotLanes (signBits(), magnitude), andLanes (signBits(), sign));
-}
-inline F8 negatedCopySign (F8 magnitude, F8 sign) noexcept { return xorLanes (copySign (magnitude, sign), signBits()); }
 
 inline D8 maskedBy (D8 a, const uint64_t* mask) noexcept
 {
@@ -390,7 +385,8 @@ inline F8 saturateOutputLanes (F8 z) noexcept
     const F8 a = absOf (z);
     const F8 r = F8::broadcast (0.5416388f)
                * ((F8::broadcast (1.0f) + a) - sqrtOf (z * z - F8::broadcast (1.6924973f) * a + F8::broadcast (1.0f)));
-    return negatedCopySign (r, z);
+    // r >= 0, so the sign opposite to z's is or-ed in.
+    return orLanes (r, andNotLanes (z, signBits()));
 }
 
 /** LadderFilter::saturate. */
@@ -399,7 +395,8 @@ inline F8 saturateInputLanes (F8 v) noexcept
     const F8 a = absOf (v);
     const F8 onePlus = F8::broadcast (1.0f) + a;
     const F8 r = F8::broadcast (2.0f) * a / (onePlus + sqrtOf (onePlus * onePlus - F8::broadcast (3.6817882f) * a));
-    return copySign (r, v);
+    // r >= 0, so v's sign is or-ed in.
+    return orLanes (r, andLanes (signBits(), v));
 }
 
 /** LadderFilter::coefficients, the same operations in the same order. */
