@@ -342,7 +342,8 @@ __attribute__ ((always_inline)) inline void stepControls (const Group& g, int n)
     driveOut.store (rows.driveOut[n] + base);
 }
 
-/** The cutoff frequency and ladder coefficient of row n of one group. */
+/** The cutoff frequency and ladder coefficient of row n of one group; a
+    group whose lanes all keep their cutoff note keeps their coefficients. */
 __attribute__ ((always_inline)) inline void stepCutoff (const Group& g, int n) noexcept
 {
     auto& L = g.L;
