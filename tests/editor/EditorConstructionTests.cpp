@@ -13,6 +13,7 @@
 #include "presets/PresetTreeComponent.h"
 #include "tests/support/ScratchFolder.h"
 
+#include <cmath>
 #include <functional>
 
 using Korvalden::Resources::ResourceManager;
@@ -210,6 +211,70 @@ TEST_F (EditorFixture, StartsWithLedsDarkTreeCpuDisplaysAndRandomGroupHidden)
     EXPECT_TRUE (panel->isCpuWarningEnabled());
 }
 
+namespace
+{
+    /** Relative luminance of an opaque colour, as contrast guidelines define it. */
+    double luminance (juce::Colour colour)
+    {
+        auto linear = [] (juce::uint8 value)
+        {
+            const double v = value / 255.0;
+            return v <= 0.03928 ? v / 12.92 : std::pow ((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear (colour.getRed()) + 0.7152 * linear (colour.getGreen()) + 0.0722 * linear (colour.getBlue());
+    }
+
+    /** 1 for equal luminance up to 21 for black on white; 3 is the least a symbol needs. */
+    double contrast (juce::Colour a, juce::Colour b)
+    {
+        const double la = luminance (a), lb = luminance (b);
+        return (std::max (la, lb) + 0.05) / (std::min (la, lb) + 0.05);
+    }
+}
+
+TEST_F (EditorFixture, AFavouriteStarReadsFilledOnTheSelectedRowAndOnAPlainOne)
+{
+    auto& editor = openEditor();
+    editor.handleCommandMessage (11);
+    auto* tree = child<Korvalden::Misc::PresetManager::PresetTreeComponent> (N::presetTree);
+    ASSERT_TRUE (tree != nullptr && tree->getTreeLookAndFeel() != nullptr);
+    ASSERT_TRUE (tree->isVisible());
+
+    // A plain row paints nothing of its own: it shows what lies under the
+    // tree, as at the tree's empty bottom.
+    const auto picture = editor.createComponentSnapshot (editor.getLocalBounds());
+    const auto plain = picture.getPixelAt (tree->getX() + tree->getWidth() / 2, tree->getBottom() - 4);
+    const auto selected = tree->findColour (juce::TreeView::selectedItemBackgroundColourId);
+
+    const int row = 17;
+    for (auto [background, rowName] : { std::pair { selected, "selected" }, std::pair { plain, "plain" } })
+        for (bool over : { false, true })
+        {
+            SCOPED_TRACE (juce::String (rowName) + (over ? ", under the mouse" : ""));
+            juce::Image image (juce::Image::ARGB, row, row, true);
+            {
+                juce::Graphics g (image);
+                g.fillAll (background);
+                tree->getTreeLookAndFeel()->drawFavoriteButton (g, image.getBounds(), true, over);
+            }
+            // The star's middle, not only its rim, stands out from the row.
+            double least = 21.0;
+            for (int y = row / 2 - 1; y <= row / 2 + 1; ++y)
+                for (int x = row / 2 - 1; x <= row / 2 + 1; ++x)
+                    least = std::min (least, contrast (image.getPixelAt (x, y), background));
+            EXPECT_GE (least, 3.0);
+        }
+
+    // A star that is not a favourite stays hollow.
+    juce::Image hollow (juce::Image::ARGB, row, row, true);
+    {
+        juce::Graphics g (hollow);
+        g.fillAll (selected);
+        tree->getTreeLookAndFeel()->drawFavoriteButton (g, hollow.getBounds(), false, false);
+    }
+    EXPECT_EQ (hollow.getPixelAt (row / 2, row / 2), selected);
+}
+
 TEST_F (EditorFixture, ToolButtonsAndSwitchesTakeTheirStateColours)
 {
     openEditor();
@@ -266,6 +331,7 @@ TEST_F (EditorFixture, KeyboardStartsAtKey48AndFollowsTheGlobalReceiveChannel)
     auto* keyboard = child<MultiColoredMidiKeyboard> (N::keyboard);
     ASSERT_NE (keyboard, nullptr);
     EXPECT_FLOAT_EQ (keyboard->getKeyWidth(), 16.0f);
+
     EXPECT_EQ (keyboard->getLowestVisibleKey(), 48);
     EXPECT_EQ (keyboard->getMidiChannel(), 5);
     EXPECT_EQ (keyboard->getMidiChannelsToDisplay(), 1 << 4);
