@@ -332,7 +332,22 @@ TEST_F (EditorFixture, KeyboardStartsAtKey48AndFollowsTheGlobalReceiveChannel)
     ASSERT_NE (keyboard, nullptr);
     EXPECT_FLOAT_EQ (keyboard->getKeyWidth(), 16.0f);
 
-    EXPECT_EQ (keyboard->getLowestVisibleKey(), 48);
+    // The first key a player sees is 48: whole, right of the lower scroll
+    // button, labelled like every C; no part of a lower key shows beside the
+    // button, and the top key ends at the keyboard's right edge.
+    juce::Component* scrollDown = nullptr;
+    for (auto* button : keyboard->getChildren())
+        if (button->isVisible() && button->getX() == 0)
+            scrollDown = button;
+    ASSERT_NE (scrollDown, nullptr);
+    const auto first = keyboard->getRectangleForKey (48);
+    EXPECT_GE (first.getX(), (float) scrollDown->getRight());
+    EXPECT_FLOAT_EQ (first.getWidth(), keyboard->getRectangleForKey (50).getWidth());
+    EXPECT_FALSE (keyboard->getWhiteNoteText (48).isEmpty());
+    for (int note = 0; note < 48; ++note)
+        EXPECT_LE (keyboard->getRectangleForKey (note).getRight(), (float) scrollDown->getRight()) << note;
+    EXPECT_LE (keyboard->getRectangleForKey (127).getRight(), (float) keyboard->getWidth());
+    EXPECT_LE (keyboard->getRight(), panel->getWidth());
     EXPECT_EQ (keyboard->getMidiChannel(), 5);
     EXPECT_EQ (keyboard->getMidiChannelsToDisplay(), 1 << 4);
     ASSERT_TRUE (keyboard->findKeyColour (2).has_value());
