@@ -96,8 +96,7 @@ namespace ResourceImages
         void messageButton (juce::Graphics& g, juce::Colour fill)
         {
             // The text of the program's message buttons is centred in (6, 3, 118, 28):
-            // the plate is centred there too, a little narrower, so the right-hand
-            // button stays inside the 606-wide box.
+            // the plate is centred there too, a little narrower.
             const R plate (9.0f, 3.0f, 112.0f, 28.0f);
             g.setColour (juce::Colours::black.withAlpha (0.12f));
             g.fillRoundedRectangle (plate.translated (0.0f, 2.0f), S::cornerRadius);
@@ -105,9 +104,14 @@ namespace ResourceImages
             g.fillRoundedRectangle (plate, S::cornerRadius);
         }
 
+        // The program places the message buttons (128 x 43) at x 225, 353 and
+        // 481, y 290, and the box takes this image's size: wide and high enough
+        // to hold the last one with a margin as wide as the plates' own.
+        constexpr int messageWidth = 624, messageHeight = 344;
+
         juce::Image messageBackground()
         {
-            return canvas (606, 330, [] (juce::Graphics& g, R area) {
+            return canvas (messageWidth, messageHeight, [] (juce::Graphics& g, R area) {
                 const auto plate = area.reduced (1.0f);
                 g.setGradientFill (juce::ColourGradient (juce::Colour (0xFFF4F2EE), 0.0f, 0.0f,
                                                          juce::Colour (0xFFE8E5E0), 0.0f, area.getBottom(), false));
