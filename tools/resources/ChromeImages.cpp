@@ -106,7 +106,7 @@ namespace ResourceImages
 
         // The program places the message buttons (128 x 43) at x 225, 353 and
         // 481, y 290, and the box takes this image's size: wide and high enough
-        // to hold the last one with a margin as wide as the plates' own.
+        // to hold every button with a margin.
         constexpr int messageWidth = 624, messageHeight = 344;
 
         juce::Image messageBackground()
