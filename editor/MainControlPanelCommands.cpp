@@ -74,7 +74,7 @@ void MainControlPanel::resyncVoiceControls()
     if (auto* split = findChildAs<juce::Slider> (N::splitPointSlider))
     {
         split->setVisible (mode == Mode::split);
-        SplitPointSlider::show (*split, controller.getSplitPoint (0), controller.getSplitPoint (1), controller.getSplitPoint (2));
+        SplitPointSlider::showAndApply (*split, controller);
     }
 
     refreshLinkOverlay();

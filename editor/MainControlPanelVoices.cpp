@@ -39,10 +39,7 @@ void MainControlPanel::sliderValueChanged (juce::Slider* slider)
 
     // Lower, middle, upper: the slider keeps them in order, so the engine's
     // points stay ordered too.
-    const auto points = SplitPointSlider::read (*slider);
-    auto& controller = engine.getGlobalController();
-    for (unsigned int i = 0; i < MultiSoundVoiceController::numSplitPoints; ++i)
-        controller.setSplitPoint (i, points[i]);
+    SplitPointSlider::apply (*slider, engine.getGlobalController());
 }
 
 void MainControlPanel::parameterChanged (int, float)

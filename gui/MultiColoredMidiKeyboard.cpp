@@ -43,6 +43,16 @@ void MultiColoredMidiKeyboard::colourChanged()
         BeepFreeMidiKeyboard::colourChanged();
 }
 
+void MultiColoredMidiKeyboard::resized()
+{
+    // Setting the width lays the keyboard out again, through this same call.
+    const int keyWide = juce::jmax (1, juce::roundToInt (getKeyWidth()));
+    if (getScrollButtonWidth() != keyWide)
+        setScrollButtonWidth (keyWide);
+    else
+        BeepFreeMidiKeyboard::resized();
+}
+
 juce::String MultiColoredMidiKeyboard::getWhiteNoteText (int midiNoteNumber)
 {
     if (getOrientation() != horizontalKeyboard)

@@ -13,6 +13,11 @@ class MultiSoundVoiceController;
     owner.  A held key whose device has no colour keeps the key-down overlay
     colour last used.
 
+    Its scroll buttons are one key wide.  The framework lays the lowest
+    visible key under the lower button; a button of the key's width hides
+    that key whole instead of leaving a sliver of it, and the next key
+    starts at the button's edge.
+
     Message thread only.  The note table is read without a lock while the
     audio thread writes it.
 */
@@ -34,6 +39,8 @@ public:
     void drawBlackNote (int midiNoteNumber, juce::Graphics&, juce::Rectangle<float> area,
                         bool isDown, bool isOver, juce::Colour noteFillColour) override;
     void colourChanged() override;
+    /** Keeps the scroll buttons as wide as a key, then lays the keys out. */
+    void resized() override;
     /** The octave label, except on a key whose start a scroll button covers:
         the button would leave a cut-off fragment of it showing. */
     juce::String getWhiteNoteText (int midiNoteNumber) override;

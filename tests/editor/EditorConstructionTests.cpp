@@ -13,6 +13,7 @@
 #include "presets/PresetTreeComponent.h"
 #include "tests/support/ScratchFolder.h"
 
+#include <cmath>
 #include <functional>
 
 using Korvalden::Resources::ResourceManager;
@@ -210,6 +211,70 @@ TEST_F (EditorFixture, StartsWithLedsDarkTreeCpuDisplaysAndRandomGroupHidden)
     EXPECT_TRUE (panel->isCpuWarningEnabled());
 }
 
+namespace
+{
+    /** Relative luminance of an opaque colour, as contrast guidelines define it. */
+    double luminance (juce::Colour colour)
+    {
+        auto linear = [] (juce::uint8 value)
+        {
+            const double v = value / 255.0;
+            return v <= 0.03928 ? v / 12.92 : std::pow ((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear (colour.getRed()) + 0.7152 * linear (colour.getGreen()) + 0.0722 * linear (colour.getBlue());
+    }
+
+    /** 1 for equal luminance up to 21 for black on white; 3 is the least a symbol needs. */
+    double contrast (juce::Colour a, juce::Colour b)
+    {
+        const double la = luminance (a), lb = luminance (b);
+        return (std::max (la, lb) + 0.05) / (std::min (la, lb) + 0.05);
+    }
+}
+
+TEST_F (EditorFixture, AFavouriteStarReadsFilledOnTheSelectedRowAndOnAPlainOne)
+{
+    auto& editor = openEditor();
+    editor.handleCommandMessage (11);
+    auto* tree = child<Korvalden::Misc::PresetManager::PresetTreeComponent> (N::presetTree);
+    ASSERT_TRUE (tree != nullptr && tree->getTreeLookAndFeel() != nullptr);
+    ASSERT_TRUE (tree->isVisible());
+
+    // A plain row paints nothing of its own: it shows what lies under the
+    // tree, as at the tree's empty bottom.
+    const auto picture = editor.createComponentSnapshot (editor.getLocalBounds());
+    const auto plain = picture.getPixelAt (tree->getX() + tree->getWidth() / 2, tree->getBottom() - 4);
+    const auto selected = tree->findColour (juce::TreeView::selectedItemBackgroundColourId);
+
+    const int row = 17;
+    for (auto [background, rowName] : { std::pair { selected, "selected" }, std::pair { plain, "plain" } })
+        for (bool over : { false, true })
+        {
+            SCOPED_TRACE (juce::String (rowName) + (over ? ", under the mouse" : ""));
+            juce::Image image (juce::Image::ARGB, row, row, true);
+            {
+                juce::Graphics g (image);
+                g.fillAll (background);
+                tree->getTreeLookAndFeel()->drawFavoriteButton (g, image.getBounds(), true, over);
+            }
+            // The star's middle, not only its rim, stands out from the row.
+            double least = 21.0;
+            for (int y = row / 2 - 1; y <= row / 2 + 1; ++y)
+                for (int x = row / 2 - 1; x <= row / 2 + 1; ++x)
+                    least = std::min (least, contrast (image.getPixelAt (x, y), background));
+            EXPECT_GE (least, 3.0);
+        }
+
+    // A star that is not a favourite stays hollow.
+    juce::Image hollow (juce::Image::ARGB, row, row, true);
+    {
+        juce::Graphics g (hollow);
+        g.fillAll (selected);
+        tree->getTreeLookAndFeel()->drawFavoriteButton (g, hollow.getBounds(), false, false);
+    }
+    EXPECT_EQ (hollow.getPixelAt (row / 2, row / 2), selected);
+}
+
 TEST_F (EditorFixture, ToolButtonsAndSwitchesTakeTheirStateColours)
 {
     openEditor();
@@ -266,7 +331,23 @@ TEST_F (EditorFixture, KeyboardStartsAtKey48AndFollowsTheGlobalReceiveChannel)
     auto* keyboard = child<MultiColoredMidiKeyboard> (N::keyboard);
     ASSERT_NE (keyboard, nullptr);
     EXPECT_FLOAT_EQ (keyboard->getKeyWidth(), 16.0f);
-    EXPECT_EQ (keyboard->getLowestVisibleKey(), 48);
+
+    // The first key a player sees is 48: whole, right of the lower scroll
+    // button, labelled like every C; no part of a lower key shows beside the
+    // button, and the top key ends at the keyboard's right edge.
+    juce::Component* scrollDown = nullptr;
+    for (auto* button : keyboard->getChildren())
+        if (button->isVisible() && button->getX() == 0)
+            scrollDown = button;
+    ASSERT_NE (scrollDown, nullptr);
+    const auto first = keyboard->getRectangleForKey (48);
+    EXPECT_GE (first.getX(), (float) scrollDown->getRight());
+    EXPECT_FLOAT_EQ (first.getWidth(), keyboard->getRectangleForKey (50).getWidth());
+    EXPECT_FALSE (keyboard->getWhiteNoteText (48).isEmpty());
+    for (int note = 0; note < 48; ++note)
+        EXPECT_LE (keyboard->getRectangleForKey (note).getRight(), (float) scrollDown->getRight()) << note;
+    EXPECT_LE (keyboard->getRectangleForKey (127).getRight(), (float) keyboard->getWidth());
+    EXPECT_LE (keyboard->getRight(), panel->getWidth());
     EXPECT_EQ (keyboard->getMidiChannel(), 5);
     EXPECT_EQ (keyboard->getMidiChannelsToDisplay(), 1 << 4);
     ASSERT_TRUE (keyboard->findKeyColour (2).has_value());

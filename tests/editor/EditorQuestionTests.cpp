@@ -106,6 +106,28 @@ TEST_F (EditorFixture, OverwriteQuestionAsksInTheGivenWordsAndAnswersOnceByButto
     EXPECT_EQ (empty.answers, std::vector<bool> { false });
 }
 
+TEST_F (EditorFixture, EveryButtonOfTheQuestionSitsInsideTheBoxWithAMargin)
+{
+    auto& editor = openEditor();
+    RecordingRequest request ("Lead");
+    editor.askOverwritePreset (&request);
+    auto* box = findBox<KestMessageBox> (editor);
+    ASSERT_NE (box, nullptr);
+    box->addButton (2, "Middle");   // the place the question leaves empty, for a box that uses it
+
+    const int margin = 8;
+    const auto inside = box->getLocalBounds().reduced (margin);
+    for (int number = 1; number <= 3; ++number)
+    {
+        auto* button = boxButton (*box, number);
+        ASSERT_NE (button, nullptr) << number;
+        EXPECT_TRUE (inside.contains (button->getBounds())) << number << ": " << button->getBounds().toString()
+                                                            << " in a box of " << box->getLocalBounds().toString();
+    }
+    box->exitModalState (0);
+    pump (50);
+}
+
 TEST_F (EditorFixture, ClosingTheEditorAnswersAnOpenQuestionFalseAtOnceAndOnlyOnce)
 {
     auto& editor = openEditor();

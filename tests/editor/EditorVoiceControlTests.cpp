@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 
 #include "editor/SplitPointSlider.h"
+#include "engine/XmlBinaryBlock.h"
 
 namespace N = EditorNames;
 
@@ -97,7 +98,42 @@ TEST_F (EditorFixture, VoiceSwitchClicksSendOneGestureWithTheNewToggleState)
     engine->removeListener (&host);
 }
 
-TEST_F (EditorFixture, SplitSliderWritesAllThreePointsOnlyWhenTheUserMovesIt)
+TEST_F (EditorFixture, AfterAResyncTheEngineHoldsTheSplitPointsTheSliderShows)
+{
+    openEditor();
+    engine->setParameter (88, 0.2f);
+    pump (80);
+    auto* split = child<juce::Slider> (N::splitPointSlider);
+    ASSERT_NE (split, nullptr);
+
+    // Each sound comes in as a preset does: read by the engine, which then
+    // asks the editor to resync.  The last one finds the thumbs already where
+    // it would put them, so no thumb moves.
+    struct Case { std::array<int, 3> stored, shown; };
+    const Case cases[] { { { 80, 64, 20 }, { 20, 64, 80 } },      // out of order
+                         { { 10, 200, 300 }, { 10, 127, 127 } },  // beyond the keyboard
+                         { { 40, 50, 60 }, { 40, 50, 60 } },
+                         { { 80, 64, 20 }, { 20, 64, 80 } },
+                         { { 80, 64, 20 }, { 20, 64, 80 } } };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.stored[0]) + " " + juce::String (c.stored[1]) + " " + juce::String (c.stored[2]));
+        juce::MemoryBlock sound;
+        engine->writePresetState (sound);
+        auto xml = XmlBinaryBlock::read (sound);
+        ASSERT_NE (xml, nullptr);
+        for (int i = 0; i < 3; ++i)
+            xml->setAttribute ("SplitPoint" + juce::String (i + 1), c.stored[(size_t) i]);
+        XmlBinaryBlock::write (*xml, sound);
+        engine->readPresetState (sound);
+        pump (50);
+
+        EXPECT_EQ (SplitPointSlider::read (*split), c.shown);
+        EXPECT_EQ (splitPoints (*engine), c.shown) << "the engine plays what the slider shows";
+    }
+}
+
+TEST_F (EditorFixture, MovingASplitThumbWritesAllThreePoints)
 {
     auto& editor = openEditor();
     engine->setParameter (88, 0.2f);
@@ -105,17 +141,8 @@ TEST_F (EditorFixture, SplitSliderWritesAllThreePointsOnlyWhenTheUserMovesIt)
     auto* split = child<juce::Slider> (N::splitPointSlider);
     ASSERT_NE (split, nullptr);
     ASSERT_TRUE (split->isVisible());
-
-    // The engine holds points out of order: a resync shows them sorted but
-    // writes nothing back, so the points the user did not touch stay as they are.
-    auto& controller = engine->getGlobalController();
-    controller.setSplitPoint (0, 80);
-    controller.setSplitPoint (1, 64);
-    controller.setSplitPoint (2, 20);
-    editor.handleCommandMessage (2);
-    pump (30);
-    EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 80, 64, 20 }));
-    EXPECT_EQ (SplitPointSlider::read (*split), (std::array<int, 3> { 20, 64, 80 }));
+    split->setMinAndMaxValues (20.0, 80.0, juce::dontSendNotification);
+    split->setValue (64.0, juce::dontSendNotification);
 
     // A user's move of the middle thumb writes lower, middle and upper: the
     // engine's points are in order from then on.

@@ -60,15 +60,10 @@ namespace ResourceImages
             juce::Path path;
             path.addStar (box.getCentre(), 5, box.getWidth() * 0.2f, box.getWidth() * 0.46f);
             g.setColour (colour);
-            if (! filled)
-            {
+            if (filled)
+                g.fillPath (path);
+            else
                 g.strokePath (path, juce::PathStrokeType (1.3f, juce::PathStrokeType::curved));
-                return;
-            }
-            // A dark rim keeps the star readable on the selected row's accent fill.
-            g.fillPath (path);
-            g.setColour (juce::Colour (0xFF2E4A54));
-            g.strokePath (path, juce::PathStrokeType (0.9f, juce::PathStrokeType::curved));
         }
 
         void disclosure (juce::Graphics& g, R box, bool open)
@@ -101,8 +96,7 @@ namespace ResourceImages
         void messageButton (juce::Graphics& g, juce::Colour fill)
         {
             // The text of the program's message buttons is centred in (6, 3, 118, 28):
-            // the plate is centred there too, a little narrower, so the right-hand
-            // button stays inside the 606-wide box.
+            // the plate is centred there too, a little narrower.
             const R plate (9.0f, 3.0f, 112.0f, 28.0f);
             g.setColour (juce::Colours::black.withAlpha (0.12f));
             g.fillRoundedRectangle (plate.translated (0.0f, 2.0f), S::cornerRadius);
@@ -110,9 +104,14 @@ namespace ResourceImages
             g.fillRoundedRectangle (plate, S::cornerRadius);
         }
 
+        // The program places the message buttons (128 x 43) at x 225, 353 and
+        // 481, y 290, and the box takes this image's size: wide and high enough
+        // to hold every button with a margin.
+        constexpr int messageWidth = 624, messageHeight = 344;
+
         juce::Image messageBackground()
         {
-            return canvas (606, 330, [] (juce::Graphics& g, R area) {
+            return canvas (messageWidth, messageHeight, [] (juce::Graphics& g, R area) {
                 const auto plate = area.reduced (1.0f);
                 g.setGradientFill (juce::ColourGradient (juce::Colour (0xFFF4F2EE), 0.0f, 0.0f,
                                                          juce::Colour (0xFFE8E5E0), 0.0f, area.getBottom(), false));
@@ -187,8 +186,11 @@ namespace ResourceImages
         add (PanelGeometry::productLogoImage, [] { return canvas (104, 32, [] (auto& g, R b) { productMark (g, b.reduced (0.0f, 3.0f), 20.0f); }); });
         add (PanelGeometry::makerLogoImage, [] { return canvas (88, 20, [] (auto& g, R b) { makerMark (g, b, juce::Colour (0xFF3E3C39), 9.5f); }); });
 
-        // Preset tree
-        const std::pair<juce::Colour, bool> stars[] { { S::accent, true }, { S::accent.brighter (0.3f), true },
+        // Preset tree.  A favourite is a solid dark star: it stands out both on
+        // the grey of a plain row and on the bright blue of the selected one,
+        // where a star in the accent colour would vanish.  Hollow grey stars
+        // mark the others.
+        const std::pair<juce::Colour, bool> stars[] { { ink, true }, { juce::Colour (0xFF4A4845), true },
                                                       { juce::Colour (0xFF8A8680), false }, { juce::Colour (0xFF55524D), false } };
         for (int i = 0; i < 4; ++i)
             add (N::Images::favouriteButtons[i], [s = stars[i]] { return canvas (16, 16, [s] (auto& g, R b) { star (g, b.reduced (1.0f), s.first, s.second); }); });

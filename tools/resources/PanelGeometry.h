@@ -18,10 +18,13 @@ struct PanelGeometry
     static constexpr int treeX = 1008;                  // the preset tree fills the right edge
     static constexpr int keyboardY = 552;               // the keyboard spans the bottom edge
     static constexpr int keyboardHeight = height - keyboardY;
-    // With keys 16 wide over the whole MIDI range, the framework keeps the
-    // editor's first visible key 48 only while the keys from 48 up fill the
-    // keyboard: 47 white keys, 752 pixels.  Dark end cheeks take the rest.
-    static constexpr int keyboardWidth = 752;
+    // Keys 16 wide over the whole MIDI range, the top one at the right edge.
+    // The framework lays its lowest visible key under the lower scroll
+    // button, which is one key wide: 48 white keys, 768 pixels, from 47 up
+    // put 47 under the button and the editor's first key 48 whole beside
+    // it.  (On a wider keyboard the framework would scroll further down.)
+    // Dark end cheeks take the rest.
+    static constexpr int keyboardWidth = 768;
     static constexpr int keyboardX = (treeX - keyboardWidth) / 2;
 
     static constexpr int knobWidth = 48, knobHeight = 52;   // a knob component
