@@ -343,7 +343,9 @@ TEST_F (EditorFixture, KeyboardStartsAtKey48AndFollowsTheGlobalReceiveChannel)
     const auto first = keyboard->getRectangleForKey (48);
     EXPECT_GE (first.getX(), (float) scrollDown->getRight());
     EXPECT_FLOAT_EQ (first.getWidth(), keyboard->getRectangleForKey (50).getWidth());
-    EXPECT_FALSE (keyboard->getWhiteNoteText (48).isEmpty());
+    // Middle C (60) is C4, so the key under "a" reads C3.
+    EXPECT_EQ (keyboard->getWhiteNoteText (48), "C3");
+    EXPECT_EQ (keyboard->getWhiteNoteText (60), "C4");
     for (int note = 0; note < 48; ++note)
         EXPECT_LE (keyboard->getRectangleForKey (note).getRight(), (float) scrollDown->getRight()) << note;
     EXPECT_LE (keyboard->getRectangleForKey (127).getRight(), (float) keyboard->getWidth());

@@ -51,7 +51,9 @@ namespace
         body.lowestNote = 0;
         body.highestNote = 127;
         body.scrollButtonsVisible = true;
-        body.octaveForMiddleC = 3;
+        // Middle C is C4, the naming most keyboards print: the key under
+        // the computer key "a" (48) reads C3.
+        body.octaveForMiddleC = 4;
         body.whiteKeysColour = juce::Colour (0xFFF8F7F4);
         body.blackKeysColour = juce::Colour (0xFF292826);
         body.keySeparatorsColour = juce::Colour (0x59000000);
