@@ -83,10 +83,17 @@ public:
     /** The binding of the panel's controls to the engine's parameters. */
     Korvalden::Parameter::ParameterGUILinker& getParameterLinker() noexcept { return parameterLinker; }
 
-    /** Whether the settings ask for the CPU warning (read at construction). */
+    /** Whether the settings ask for the CPU warning: read at construction,
+        switched by the options dialog.  Message thread. */
     bool isCpuWarningEnabled() const noexcept { return cpuWarningEnabled; }
 
-    /** The panel's own timer interval: the LEDs. */
+    /** The audio thread's load from which "CPUWarnDisplay" shows, and below
+        which it goes again; likewise "CPUOverDisplay".  The gaps keep a load
+        that hovers at a threshold from making the icons flicker. */
+    static constexpr float cpuWarnShowLoad = 0.70f, cpuWarnHideLoad = 0.65f;
+    static constexpr float cpuOverShowLoad = 0.90f, cpuOverHideLoad = 0.85f;
+
+    /** The panel's own timer interval: the LEDs and the CPU displays. */
     static constexpr int ledTimerIntervalMs = 50;
 
     /** The voice parameters the panel follows itself (mode, direction, fill, monophonic). */
@@ -226,6 +233,11 @@ private:
     void showAboutBox();
     void openOptionsDialog();
     void updateLeds();
+    /** Shows the CPU displays for the engine's load while the warning is on;
+        hides both while it is off. */
+    void updateCpuDisplays();
+    /** The options dialog switched the warning: takes effect at once. */
+    void setCpuWarningEnabled (bool on);
     // The link overlay.
     void setLinksVisible (bool visible);
     void paintLinkOverlay (juce::Graphics&);

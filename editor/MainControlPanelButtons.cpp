@@ -79,7 +79,7 @@ void MainControlPanel::openOptionsDialog()
     juce::Component::SafePointer<MainControlPanel> self (this);
     OptionsDialogOpener::Request request { engine, *this,
         [self] (int channel) { if (self != nullptr) self->setKeyboardMidiChannel (channel); },
-        [self] (bool on) { if (self != nullptr) self->cpuWarningEnabled = on; } };
+        [self] (bool on) { if (self != nullptr) self->setCpuWarningEnabled (on); } };
     optionsDialog = OptionsDialogOpener::open (request);
 }
 

@@ -12,7 +12,8 @@
 #include "presets/PresetTreeComponent.h"
 
 // Indicators and tool buttons: MIDI-on switches, LEDs, meters, the preset
-// bar, the view switches and the voice switches.
+// bar, the view switches and the voice switches; and the two CPU displays,
+// which the panel's timer shows from the engine's measured load.
 namespace
 {
     namespace N = EditorNames;
@@ -184,4 +185,28 @@ juce::Button* MainControlPanel::getControlButton (int index)
 juce::Label* MainControlPanel::getPresetNameLabel()
 {
     return findChildAs<juce::Label> (N::presetNameLabel);
+}
+
+//==============================================================================
+void MainControlPanel::setCpuWarningEnabled (bool on)
+{
+    cpuWarningEnabled = on;
+    updateCpuDisplays();
+}
+
+void MainControlPanel::updateCpuDisplays()
+{
+    // Each display's visibility is its state: it goes above its show load
+    // and stays until the load falls below its hide load.
+    const float load = engine.getAudioThreadLoad();
+    auto update = [this, load] (juce::Component* display, float showLoad, float hideLoad) {
+        if (display == nullptr)
+            return;
+        const bool shown = display->isVisible();
+        const bool show = cpuWarningEnabled && (shown ? load >= hideLoad : load > showLoad);
+        if (show != shown)
+            display->setVisible (show);
+    };
+    update (cpuWarnDisplay, cpuWarnShowLoad, cpuWarnHideLoad);
+    update (cpuOverDisplay, cpuOverShowLoad, cpuOverHideLoad);
 }

@@ -15,6 +15,7 @@ namespace
 void MainControlPanel::timerCallback()
 {
     updateLeds();
+    updateCpuDisplays();
 }
 
 void MainControlPanel::updateLeds()

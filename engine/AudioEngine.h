@@ -7,6 +7,7 @@
 #include "engine/MultiSoundVoiceController.h"
 #include "engine/OversampledDspProcess.h"
 #include "engine/AudioProcessorWithParameterDirtyCheck.h"
+#include "engine/AudioThreadLoad.h"
 #include "engine/ParameterRecord.h"
 #include "engine/ParameterTable.h"
 #include "engine/SingleSoundVoiceController.h"
@@ -306,6 +307,14 @@ public:
         clear outside 0..3 and before the first block.  Any thread. */
     DeviceIndicators getDeviceIndicators (int device) const noexcept;
 
+    /** How busy the audio thread is: the time processBlock takes against the
+        block's duration, smoothed over about 0.3 s; 0..1, and 0 after a
+        prepare or a release.  Any thread. */
+    float getAudioThreadLoad() const noexcept { return audioThreadLoad.get(); }
+    /** Makes the measured load read load until the next block moves it, so
+        a test can show the editor a load without spending the time.  Any thread. */
+    void setAudioThreadLoadForTesting (float load) noexcept { audioThreadLoad.reset (load); }
+
 
 private:
     /** Posts a command to the open editor, if any, through the message
@@ -332,8 +341,8 @@ private:
     void restorePresetStateItems (const juce::XmlElement& state, bool modified, bool hasOwnSound);
     /** Whether the calling thread runs this or another engine's processBlock. */
     static bool isInsideAudioCallback() noexcept;
-    /** Marks the time of a block's start.  Audio thread. */
-    void noteBlockArrived() noexcept;
+    /** Marks the time of a block's start or end, and returns it.  Audio thread. */
+    std::int64_t noteBlockArrived() noexcept;
     /** Whether a call must go through the postponer: it comes from the owner
         thread, outside the audio callback, while the host processes in real time. */
     bool mustDeferToAudioThread() const noexcept;
@@ -446,6 +455,8 @@ private:
         std::atomic<float> driveLevel { 0.0f };
     };
     std::array<PublishedIndicators, ParameterTable::numDevices> deviceIndicators;
+
+    AudioThreadLoad audioThreadLoad;
 
     // Written on the message thread, copied by any thread that posts.
     juce::SpinLock commandTargetLock;

@@ -23,6 +23,7 @@ void AudioEngine::prepareToPlay (double newSampleRate, int maximumExpectedSample
 
     // No block has arrived since this prepare.
     lastBlockTime = 0;
+    audioThreadLoad.reset();
     const int blockLength = maximumExpectedSamplesPerBlock > 0 ? maximumExpectedSamplesPerBlock : 512;
     idleAfterMs = juce::jlimit (50.0, 90.0, 4000.0 * blockLength / (double) rate);
 
@@ -67,6 +68,7 @@ void AudioEngine::releaseResources()
 {
     prepared = false;
     lastBlockTime = 0;
+    audioThreadLoad.reset();
 
     const juce::ScopedLock lock (getCallbackLock());
     applyPendingParameters();
@@ -88,9 +90,11 @@ bool AudioEngine::isProcessingInRealTime() const noexcept
     return sinceLastBlockMs < idleAfterMs.load (std::memory_order_relaxed);
 }
 
-void AudioEngine::noteBlockArrived() noexcept
+std::int64_t AudioEngine::noteBlockArrived() noexcept
 {
-    lastBlockTime.store (steadyNanoseconds(), std::memory_order_relaxed);
+    const auto now = steadyNanoseconds();
+    lastBlockTime.store (now, std::memory_order_relaxed);
+    return now;
 }
 
 namespace
@@ -122,7 +126,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 {
     juce::ScopedNoDenormals noDenormals;
     const AudioCallbackScope callbackScope;
-    noteBlockArrived();
+    const auto blockStart = noteBlockArrived();
 
     // Parameter changes since the last block reach the sounds and voices
     // first; a mono switch requested since then applies before the notes
@@ -160,8 +164,10 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 
     publishDeviceIndicators();
 
-    // A long block counts as arriving until it ends.
-    noteBlockArrived();
+    // A long block counts as arriving until it ends; its two times are all
+    // the load measure costs.
+    const auto blockEnd = noteBlockArrived();
+    audioThreadLoad.addBlock (blockEnd - blockStart, buffer.getNumSamples(), (double) sampleRate.load (std::memory_order_relaxed));
 }
 
 void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)

@@ -1,87 +1,70 @@
-#include "PreviewRegistry.h"
+#include "PreviewEditor.h"
 
-#include "editor/MainControlPanel.h"
-#include "engine/AudioEngine.h"
+#include "editor/EditorComponentNames.h"
 
 // The real editor in the states its behaviour gives it: each voice
-// allocation mode (the split slider only in Split), the about box and the
-// overwrite question open, and the value labels pinned.
+// allocation mode with a chord held in each split zone (the keys in the
+// colours of the devices that play them, the split slider only in Split),
+// the about box and the overwrite question open, and the value labels pinned.
 namespace
 {
+    namespace N = EditorNames;
+
     struct NamedRequest : MainControlPanel::PresetOverwriteRequest
     {
-        juce::String getPresetName() const override { return "Warm Bass"; }
+        juce::String getPresetName() const override { return "Warm Strings"; }
         void answer (bool) override {}
     };
 
-    /** A fresh instrument's editor after its first commands and LED ticks. */
-    struct OpenEditor
-    {
-        OpenEditor()
-        {
-            engine.prepareToPlay (48000.0, 256);
-            panel.reset (dynamic_cast<MainControlPanel*> (engine.createEditorIfNeeded()));
-            run (150);
-        }
-
-        static void run (int ms)   { juce::MessageManager::getInstance()->runDispatchLoopUntil (ms); }
-
-        bool write (const PreviewContext& context, const juce::String& name)
-        {
-            if (panel == nullptr)
-                return false;
-            return context.writePng (name, panel->createComponentSnapshot (panel->getLocalBounds(), true, context.scale));
-        }
-
-        AudioEngine engine;
-        std::unique_ptr<MainControlPanel> panel;
-    };
-
-    const PreviewRegistration modes ("editor-modes", "the editor in each of the six voice allocation modes",
+    const PreviewRegistration modes ("editor-modes", "the editor in each of the six voice allocation modes (editor-mode-*.png)",
         [] (const PreviewContext& context) {
             const char* names[] { "unison", "split", "revolver", "random", "chord-blow", "chord-grow" };
             bool ok = true;
             for (int mode = 0; mode < 6; ++mode)
             {
-                OpenEditor editor;
+                PreviewEditor editor;
+                const int splitPoints[] { 60, 72, 84 };
+                for (unsigned point = 0; point < 3; ++point)
+                    editor.engine.getGlobalController().setSplitPoint (point, splitPoints[point]);
                 editor.engine.setParameter (88, (float) mode / 5.0f);
-                OpenEditor::run (100);
+                editor.hold ({ 48, 52, 55, 62, 65, 69, 74, 78, 81, 86, 90, 93 });
+                PreviewEditor::run (150);
                 ok = editor.write (context, juce::String ("editor-mode-") + names[mode]) && ok;
             }
             return ok;
         });
 
-    const PreviewRegistration about ("editor-about", "the editor with the about box open",
+    const PreviewRegistration about ("editor-about", "the editor with the about box open (editor-about.png)",
         [] (const PreviewContext& context) {
-            OpenEditor editor;
-            if (editor.panel == nullptr)
+            PreviewEditor editor;
+            auto* logo = editor.child<juce::Button> (N::logoButtonMaker);
+            if (logo == nullptr)
                 return false;
-            if (auto* logo = editor.panel->findChildAs<juce::Button> ("LogoButtonKorvalden"))
-                logo->triggerClick();
-            OpenEditor::run (100);
+            logo->triggerClick();
+            PreviewEditor::run (100);
             return editor.write (context, "editor-about");
         });
 
-    const PreviewRegistration question ("editor-overwrite", "the editor asking whether to overwrite a preset",
+    const PreviewRegistration question ("editor-overwrite", "the editor asking whether to overwrite a preset (editor-overwrite.png)",
         [] (const PreviewContext& context) {
-            OpenEditor editor;
+            PreviewEditor editor;
             if (editor.panel == nullptr)
                 return false;
             NamedRequest request;
             editor.panel->askOverwritePreset (&request);
-            OpenEditor::run (50);
+            PreviewEditor::run (50);
             const bool ok = editor.write (context, "editor-overwrite");
             editor.panel.reset();   // answers the request before it goes
             return ok;
         });
 
-    const PreviewRegistration pinned ("editor-labels-pinned", "the editor with the value labels pinned",
+    const PreviewRegistration pinned ("editor-labels-pinned", "the editor with the value labels pinned (editor-labels-pinned.png)",
         [] (const PreviewContext& context) {
-            OpenEditor editor;
+            PreviewEditor editor;
             if (editor.panel == nullptr)
                 return false;
-            editor.panel->handleCommandMessage (7);
-            OpenEditor::run (50);
+            editor.panel->handleCommandMessage (AudioEngine::editorFirstViewCommand + 4);   // value labels on
+            PreviewEditor::run (50);
             return editor.write (context, "editor-labels-pinned");
         });
 }

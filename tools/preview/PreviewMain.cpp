@@ -1,6 +1,8 @@
 // kest_preview: renders the bundle's resources to PNG files for a person to
 // look at: a contact sheet of the images, each layout with its records' boxes
-// and names, and the editor as the resources make it look.
+// and names, and the real editor and options dialog in the states a user
+// meets them in.  Every window in the pictures is the product's own
+// component; each render runs a fresh instrument over an empty data folder.
 //
 //     build/tools/kest_preview OUTDIR [--resources DIR] [--scale 2] [--only NAME]
 //

@@ -8,8 +8,7 @@ juce::Rectangle<int> LaidOutPanel::boundsInRoot (const juce::Component& child) c
     return root.getLocalArea (&child, child.getLocalBounds());
 }
 
-std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName,
-                                           const std::function<void (juce::Component&)>& beforeLayout)
+std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName)
 {
     auto panel = std::make_unique<LaidOutPanel>();
     if (layoutName == EditorNames::mainLayout)
@@ -19,8 +18,6 @@ std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName,
         panel->keyboard->setName (EditorNames::keyboard);
         panel->root.addAndMakeVisible (*panel->keyboard);
     }
-    if (beforeLayout)
-        beforeLayout (panel->root);
     panel->applied = Korvalden::Resources::ResourceManager::applyComponentLayout (&panel->root, layoutName);
     return panel;
 }

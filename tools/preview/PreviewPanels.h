@@ -2,14 +2,13 @@
 
 #include <juce_audio_utils/juce_audio_utils.h>
 
-#include <functional>
 #include <memory>
 
 /** A root component with a layout of the resource folder applied to it, for
-    the renders to walk.  The editor's layout places a keyboard that only the
-    editor makes, so one is made here first; every other child the layout
-    names is created by the layout loader (plain components for the children
-    the editor makes in code). */
+    the layout sheets to walk.  The editor's layout places a keyboard that
+    only the editor makes, so one is made here first; every other child the
+    layout names is created by the layout loader (plain components for the
+    children the editor makes in code). */
 struct LaidOutPanel
 {
     juce::MidiKeyboardState keyboardState;
@@ -21,6 +20,4 @@ struct LaidOutPanel
     juce::Rectangle<int> boundsInRoot (const juce::Component& child) const;
 };
 
-/** beforeLayout may add the children the owner makes in code, as the editor does. */
-std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName,
-                                           const std::function<void (juce::Component&)>& beforeLayout = {});
+std::unique_ptr<LaidOutPanel> layOutPanel (const juce::String& layoutName);

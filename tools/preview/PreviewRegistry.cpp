@@ -1,5 +1,6 @@
 #include "PreviewRegistry.h"
 
+#include <cmath>
 
 std::vector<PreviewRender>& previewRenders()
 {
@@ -13,6 +14,13 @@ PreviewRegistration::PreviewRegistration (const juce::String& name, const juce::
     auto& renders = previewRenders();
     auto position = std::find_if (renders.begin(), renders.end(), [&] (auto& r) { return r.name > name; });
     renders.insert (position, { name, description, std::move (render) });
+}
+
+juce::String PreviewContext::scaledName (const juce::String& name) const
+{
+    if (scale <= 1.0f)
+        return name;
+    return name + "@" + (scale == std::floor (scale) ? juce::String ((int) scale) : juce::String (scale, 2)) + "x";
 }
 
 bool PreviewContext::writePng (const juce::String& name, const juce::Image& image) const

@@ -18,6 +18,9 @@ struct PreviewContext
     float scale = 1.0f;             // 2 renders the editor at twice its size
     juce::Typeface::Ptr typeface;   // the bundle's typeface, when it has one
 
+    /** name, with "@2x" appended at scale 2 (and so on), for a render drawn at the scale. */
+    juce::String scaledName (const juce::String& name) const;
+
     /** Writes the image as <name>.png into the output folder; false on failure. */
     bool writePng (const juce::String& name, const juce::Image& image) const;
 

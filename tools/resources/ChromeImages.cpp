@@ -218,7 +218,7 @@ namespace ResourceImages
         // Link overlay
         add (N::Images::cutLinkCursor, [] { return canvas (24, 24, [] (auto& g, R) { scissors (g); }); });
 
-        // CPU indicators (hidden by the program, present for a later load display).
+        // CPU indicators: the editor shows them while the audio thread's load is high.
         add (PanelGeometry::cpuWarnImage, [] { return canvas (16, 16, [] (auto& g, R b) {
             juce::Path t;
             t.addTriangle (b.getCentreX(), 1.5f, b.getRight() - 1.0f, b.getBottom() - 1.5f, 1.0f, b.getBottom() - 1.5f);
