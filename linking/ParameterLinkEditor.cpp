@@ -44,6 +44,7 @@ ParameterLinkEditor::ParameterLinkEditor (juce::Component* panelToUse, Parameter
     panelToUse->setColour (connectionColourId, juce::Colour (0xFFF5F5F5));
     panelToUse->setColour (dragColourId, juce::Colour (0xFF555555));
     panelToUse->setColour (highlightColourId, juce::Colour (0xFFFFFF00));
+    panelToUse->setColour (connectionCasingColourId, juce::Colour (0xFF3C3C3C));
 
     fader.addTarget (panelToUse, connectionColourId);
     fader.alpha = 0.0f;

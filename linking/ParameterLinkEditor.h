@@ -36,10 +36,12 @@
 
     The lines show at full strength while the link view is on, and otherwise
     flash up for each action and fade out in half a second; every line is
-    drawn at the overlay's alpha.  Panel colours: 1000 connection lines (the
-    alpha the fader writes), 1001 drag line and drop highlights, 1002 the
-    highlighted group.  Drawing, the menu and copying create no link entries.
-    Message thread only.
+    drawn at the overlay's alpha.  Each line lies on a darker, wider casing,
+    so the light line stands out from the light panel as well as from the
+    dark knob caps.  Panel colours: 1000 connection lines (the alpha the
+    fader writes), 1001 drag line and drop highlights, 1002 the highlighted
+    group, 1003 the lines' casing.  Drawing, the menu and copying create no
+    link entries.  Message thread only.
 */
 class ParameterLinkEditor : public juce::MouseListener,
                             private juce::Timer,
@@ -50,7 +52,8 @@ public:
     {
         connectionColourId = 1000,
         dragColourId = 1001,
-        highlightColourId = 1002
+        highlightColourId = 1002,
+        connectionCasingColourId = 1003
     };
 
     enum MenuItems

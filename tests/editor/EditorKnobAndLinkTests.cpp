@@ -61,6 +61,22 @@ namespace
     constexpr int linkViewOff = linkViewOn + 1;
 
     juce::Point<int> centreOf (juce::Component* c)   { return c != nullptr ? c->getBounds().getCentre() : juce::Point<int>(); }
+
+    /** WCAG contrast ratio of two opaque colours, 1..21. */
+    double contrast (juce::Colour a, juce::Colour b)
+    {
+        const auto luminance = [] (juce::Colour c)
+        {
+            const auto linear = [] (juce::uint8 v)
+            {
+                const double s = v / 255.0;
+                return s <= 0.03928 ? s / 12.92 : std::pow ((s + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear (c.getRed()) + 0.7152 * linear (c.getGreen()) + 0.0722 * linear (c.getBlue());
+        };
+        const double la = luminance (a), lb = luminance (b);
+        return (juce::jmax (la, lb) + 0.05) / (juce::jmin (la, lb) + 0.05);
+    }
 }
 
 TEST_F (EditorFixture, KnobsCarryTheirNamesTooltipsAndValueLabels)
@@ -235,4 +251,39 @@ TEST_F (EditorFixture, DraggingOneKnobOntoAnotherLinksThemInTheLinkViewAndTurnsI
     editor.handleCommandMessage (linkViewOff);
     dragAcross (editor, centreOf (freq1), centreOf (freq2));
     EXPECT_LT (engine->getParameter (7), 0.8f);
+}
+
+TEST_F (EditorFixture, LinkLinesStandOutFromThePanelTheyCross)
+{
+    auto& editor = openEditor();
+    auto& overlay = editor.getLinkEditor();
+    editor.handleCommandMessage (linkViewOn);
+
+    // Emphasis and Envelope of ORVA sit side by side: the line between them
+    // crosses bare panel.  Across it, the line must show against the panel
+    // it covers with the contrast asked of graphics (3:1), plain or highlighted.
+    const auto from = findTarget (overlay, { 12 })->centre(), to = findTarget (overlay, { 9 })->centre();
+    ASSERT_EQ (from.y, to.y);
+    const auto middle = (from + to) / 2;
+    const auto bare = editor.createComponentSnapshot (editor.getLocalBounds());
+
+    const auto strongestContrast = [&]
+    {
+        const auto image = editor.createComponentSnapshot (editor.getLocalBounds());
+        double strongest = 1.0;
+        for (int y = middle.y - 10; y <= middle.y + 10; ++y)
+            strongest = juce::jmax (strongest, contrast (image.getPixelAt (middle.x, y), bare.getPixelAt (middle.x, y)));
+        return strongest;
+    };
+
+    engine->getLinkManager().link (12, 9);
+    overlay.updateConnections();
+    EXPECT_GE (strongestContrast(), 3.0);
+    // The line itself keeps its colour.
+    EXPECT_EQ (editor.createComponentSnapshot (editor.getLocalBounds()).getPixelAt (middle.x, middle.y), juce::Colour (0xFFF5F5F5));
+
+    overlay.mouseMove (mouseAt (editor, from.toFloat(), from.toFloat(), {}, false));
+    overlay.showHighlight();
+    ASSERT_EQ (overlay.getHighlightSet(), (std::set<int> { 9, 12 }));
+    EXPECT_GE (strongestContrast(), 3.0);
 }
