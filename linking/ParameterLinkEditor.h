@@ -16,7 +16,8 @@
     right on the panel.
 
     It listens to every mouse event of the panel and its children and draws
-    over the children (paintOverlay, called by the panel): a tinted background
+    over the panel's controls (paintOverlay, which the panel calls from a
+    layer above its controls and below any message box): a tinted background
     on each linked knob, the connection lines between linked knobs, each group
     name on a light plate over its knob and the lines (the knob caps are
     dark), and during a drag a line from the source to the mouse.
@@ -111,7 +112,8 @@ public:
     void setLinksVisible (bool visible);
     bool areLinksVisible() const noexcept { return fader.pinned; }
 
-    /** Draws the overlay; the panel calls it after painting its children. */
+    /** Draws the overlay in panel coordinates; the panel calls it from a layer
+        over its controls. */
     void paintOverlay (juce::Graphics& g);
 
     /** Rebuilds the connection lines from the link model and repaints. */
