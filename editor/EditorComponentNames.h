@@ -111,6 +111,7 @@ namespace EditorNames
     constexpr const char* keyboard = "Keyboard";
     constexpr const char* keyboardOverlay = "KeyboardOverlay";
     constexpr const char* background = "Background";
+    constexpr const char* linkOverlay = "LinkOverlay";     // the layer the link overlay paints on; made by the editor
     constexpr const char* meterLeft = "MeterL";
     constexpr const char* meterRight = "MeterR";
     constexpr const char* logoButtonMaker = "LogoButtonKorvalden";

@@ -174,9 +174,6 @@ public:
 
     //==============================================================================
     void paint (juce::Graphics&) override;
-    /** The link overlay, unless a message box is open. */
-    void paintOverChildren (juce::Graphics&) override;
-    void childrenChanged() override;
     /** The preset tree first, then the keyboard. */
     bool keyPressed (const juce::KeyPress&) override;
     bool keyStateChanged (bool isKeyDown) override;
@@ -240,7 +237,8 @@ private:
     void setCpuWarningEnabled (bool on);
     // The link overlay.
     void setLinksVisible (bool visible);
-    void paintLinkOverlay (juce::Graphics&);
+    /** The layer the overlay paints on, over every child made so far. */
+    void addLinkOverlayLayer();
     void refreshLinkOverlay();
 
     AudioEngine& engine;

@@ -3,8 +3,7 @@
 #include "gui/MessageBox.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 
-// Value labels that flash and fade, painting, the link overlay's place in
-// it, and the keys typed into the panel.
+// Value labels that flash and fade, painting, and the keys typed into the panel.
 namespace
 {
     constexpr juce::uint32 backgroundColour = 0xFFCECECE;
@@ -31,13 +30,6 @@ void MainControlPanel::paint (juce::Graphics& g)
     g.fillAll (juce::Colour (backgroundColour));
 }
 
-void MainControlPanel::paintOverChildren (juce::Graphics& g)
-{
-    // No link overlay over an open message box.
-    if (! isMessageBoxShown())
-        paintLinkOverlay (g);
-}
-
 bool MainControlPanel::isMessageBoxShown() const
 {
     // Walked each time: the framework reports a removed child only while the
@@ -46,13 +38,6 @@ bool MainControlPanel::isMessageBoxShown() const
         if (dynamic_cast<Korvalden::GUI::MessageBox*> (child) != nullptr)
             return true;
     return false;
-}
-
-void MainControlPanel::childrenChanged()
-{
-    // A box that opens or closes changes what goes over the children.
-    if (areLinksShown())
-        repaint();
 }
 
 bool MainControlPanel::keyPressed (const juce::KeyPress& key)

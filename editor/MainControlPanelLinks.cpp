@@ -104,4 +104,6 @@ void MainControlPanel::registerLinkTargets()
             column.push_back (N::parametersPerDevice * d + kind);
         linkEditor.addColumn (column);
     }
+
+    addLinkOverlayLayer();
 }

@@ -72,9 +72,13 @@ void LinkableParameterKnob::resized()
     handleArea = { knobArea.getX() + fw / 2 - margin / 2, 0, margin, margin };
 }
 
-bool LinkableParameterKnob::usesPressAt (juce::Point<int> position) const
+void LinkableParameterKnob::setDragsLinks (bool on)
 {
-    return isEnabled() && (knobArea.contains (position) || handleArea.contains (position));
+    JUCE_ASSERT_MESSAGE_THREAD
+    if (on == pressesDragLinks)
+        return;
+    endDrag();
+    pressesDragLinks = on;
 }
 
 float LinkableParameterKnob::currentRatio() const
@@ -143,6 +147,10 @@ void LinkableParameterKnob::mouseDown (const juce::MouseEvent& e)
 
     dragStartY = lastDragY = e.y;
     fineDrag = isFine (e.mods);
+
+    // In the link view the press drags a link, never also the knob.
+    if (pressesDragLinks)
+        return;
 
     if (knobArea.contains (e.getPosition()))
     {

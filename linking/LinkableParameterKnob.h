@@ -16,6 +16,11 @@
     ratio shows as an arc around the knob and as a signed percentage in the
     value label.  Colour id 0 is the handle and arc colour.
 
+    While the editor's link view is on (setDragsLinks), a press and drag on
+    the knob belongs to the link overlay, which drags a link from it: the
+    knob then starts neither a turn nor a ratio drag, so the two gestures
+    never mix.  The wheel and a double click act as always.
+
     Dragging maps the value into a space where 0..1 is stretched to -1..1 and
     the parts beyond grow logarithmically (mapDragToValue): 150 pixels per
     unit, 1500 with ctrl or the right button.  Message thread only.
@@ -54,9 +59,11 @@ public:
         gesture (for a press that something else takes over). */
     void endDrag();
 
-    /** True when a press at the position (component coordinates) would start
-        a knob or handle drag. */
-    bool usesPressAt (juce::Point<int> position) const;
+    /** On: presses start no knob or handle drag (the link overlay drags a
+        link from them); off: presses turn the knob or its ratio as usual.
+        Switching ends a running drag.  Message thread. */
+    void setDragsLinks (bool on);
+    bool dragsLinks() const noexcept { return pressesDragLinks; }
 
     /** The value reached by moving delta from start in the stretched space,
         quantised to 1/steps inside 0..1 when steps is not 0.  Values beyond
@@ -97,6 +104,7 @@ private:
     bool draggingKnob = false;
     bool draggingHandle = false;
     bool fineDrag = false;
+    bool pressesDragLinks = false;
     int dragStartY = 0;
     int lastDragY = 0;
     float dragStartValue = 0.0f;

@@ -44,6 +44,7 @@ ParameterLinkEditor::ParameterLinkEditor (juce::Component* panelToUse, Parameter
     panelToUse->setColour (connectionColourId, juce::Colour (0xFFF5F5F5));
     panelToUse->setColour (dragColourId, juce::Colour (0xFF555555));
     panelToUse->setColour (highlightColourId, juce::Colour (0xFFFFFF00));
+    panelToUse->setColour (connectionCasingColourId, juce::Colour (0xFF3C3C3C));
 
     fader.addTarget (panelToUse, connectionColourId);
     fader.alpha = 0.0f;
@@ -113,6 +114,7 @@ void ParameterLinkEditor::setLinksVisible (bool visible)
     fader.stopTimer();
     fader.alpha = visible ? 1.0f : 0.0f;
     fader.applyAlpha();
+    setKnobsDragLinks (visible);
 
     if (! visible)
     {
@@ -120,6 +122,24 @@ void ParameterLinkEditor::setLinksVisible (bool visible)
         stopTimer();
         highlightShown = false;
         highlightSet.clear();
+    }
+}
+
+void ParameterLinkEditor::setKnobsDragLinks (bool on)
+{
+    // Every knob on the panel, however deep it sits.
+    auto* p = panel.getComponent();
+    if (p == nullptr)
+        return;
+
+    std::vector<juce::Component*> pending (p->getChildren().begin(), p->getChildren().end());
+    while (! pending.empty())
+    {
+        auto* c = pending.back();
+        pending.pop_back();
+        if (auto* knob = dynamic_cast<LinkableParameterKnob*> (c))
+            knob->setDragsLinks (on);
+        pending.insert (pending.end(), c->getChildren().begin(), c->getChildren().end());
     }
 }
 
@@ -251,14 +271,15 @@ void ParameterLinkEditor::showHighlight()
         p->repaint();
 }
 
-bool ParameterLinkEditor::pressBelongsToKnob (const juce::MouseEvent& e) const
+bool ParameterLinkEditor::pressMayDragLink (const juce::MouseEvent& e) const
 {
     // The rename field over a target selects text by dragging.
     if (dynamic_cast<juce::TextEditor*> (e.originalComponent) != nullptr)
-        return true;
+        return false;
 
+    // A knob's press either turns the knob or drags a link, as the knob was told.
     auto* knob = dynamic_cast<LinkableParameterKnob*> (e.originalComponent);
-    return knob != nullptr && knob->usesPressAt (e.getEventRelativeTo (knob).getPosition());
+    return knob == nullptr || knob->dragsLinks();
 }
 
 void ParameterLinkEditor::mouseDown (const juce::MouseEvent& e)
@@ -286,9 +307,7 @@ void ParameterLinkEditor::mouseDown (const juce::MouseEvent& e)
         return;
     }
 
-    // A press on a knob's strip or handle turns the knob (and one in the rename
-    // field edits text); only the rest of the target starts a link.
-    pressMayStartLinkDrag = ! pressBelongsToKnob (e);
+    pressMayStartLinkDrag = pressMayDragLink (e);
 }
 
 void ParameterLinkEditor::mouseDrag (const juce::MouseEvent& e)

@@ -16,23 +16,33 @@
     right on the panel.
 
     It listens to every mouse event of the panel and its children and draws
-    over the children (paintOverlay, called by the panel): a tinted background
+    over the panel's controls (paintOverlay, which the panel calls from a
+    layer above its controls and below any message box): a tinted background
     on each linked knob, the connection lines between linked knobs, each group
     name on a light plate over its knob and the lines (the knob caps are
     dark), and during a drag a line from the source to the mouse.
-    Dragging from a knob's or section's target (outside the knob's own strip
-    and handle, which turn the knob) onto another of the same size links them
-    position by position; clicking a line cuts that one link; resting the
-    mouse 700 ms on a knob or line highlights its whole group; ctrl-click or a
-    right click on a target opens a menu to link or free a column, free a
-    parameter or group, rename a group, and copy or paste values and ratios.
+    Dragging from a knob's or section's target onto another of the same size
+    links them position by position; clicking a line cuts that one link;
+    resting the mouse 700 ms on a knob or line highlights its whole group;
+    ctrl-click or a right click on a target opens a menu to link or free a
+    column, free a parameter or group, rename a group, and copy or paste
+    values and ratios.
+
+    A press on a knob either turns it or drags a link, never both: while the
+    link view is on, the panel's knobs leave their presses to the overlay
+    (LinkableParameterKnob::setDragsLinks) and a drag from anywhere on a
+    knob's target links; while it is off, the knobs turn and no link drag
+    starts from a knob.  Targets beside the knobs (macro captions, section
+    plates) start link drags in both.
 
     The lines show at full strength while the link view is on, and otherwise
     flash up for each action and fade out in half a second; every line is
-    drawn at the overlay's alpha.  Panel colours: 1000 connection lines (the
-    alpha the fader writes), 1001 drag line and drop highlights, 1002 the
-    highlighted group.  Drawing, the menu and copying create no link entries.
-    Message thread only.
+    drawn at the overlay's alpha.  Each line lies on a darker, wider casing,
+    so the light line stands out from the light panel as well as from the
+    dark knob caps.  Panel colours: 1000 connection lines (the alpha the
+    fader writes), 1001 drag line and drop highlights, 1002 the highlighted
+    group, 1003 the lines' casing.  Drawing, the menu and copying create no
+    link entries.  Message thread only.
 */
 class ParameterLinkEditor : public juce::MouseListener,
                             private juce::Timer,
@@ -43,7 +53,8 @@ public:
     {
         connectionColourId = 1000,
         dragColourId = 1001,
-        highlightColourId = 1002
+        highlightColourId = 1002,
+        connectionCasingColourId = 1003
     };
 
     enum MenuItems
@@ -96,11 +107,13 @@ public:
     void addColumn (const std::vector<int>& indexes);
 
     /** The link view switch: on shows the lines at full strength and keeps
-        them; off hides them at once. */
+        them; off hides them at once.  The panel's knobs drag links while it
+        is on and turn while it is off. */
     void setLinksVisible (bool visible);
     bool areLinksVisible() const noexcept { return fader.pinned; }
 
-    /** Draws the overlay; the panel calls it after painting its children. */
+    /** Draws the overlay in panel coordinates; the panel calls it from a layer
+        over its controls. */
     void paintOverlay (juce::Graphics& g);
 
     /** Rebuilds the connection lines from the link model and repaints. */
@@ -149,7 +162,8 @@ private:
     void clearHighlight();
     void showMenu (LinkTarget& target);
     void createDragImage (const LinkTarget& source, juce::Point<int> screenPosition);
-    bool pressBelongsToKnob (const juce::MouseEvent& e) const;
+    bool pressMayDragLink (const juce::MouseEvent& e) const;
+    void setKnobsDragLinks (bool on);
 
     ParameterLinkManager* manager;
     juce::Component::SafePointer<juce::Component> panel;

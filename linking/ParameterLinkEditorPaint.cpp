@@ -4,6 +4,8 @@ namespace
 {
 constexpr float targetCornerSize = 5.0f;
 constexpr float lineThickness = 5.0f;
+// The casing shows 1.5 pixels on each side of a line.
+constexpr float casingThickness = lineThickness + 3.0f;
 constexpr juce::uint8 dropTargetAlpha = 0x7F;
 constexpr juce::uint8 linkedBackgroundAlpha = 0x4C;
 
@@ -59,7 +61,8 @@ void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
             names.emplace_back (entry->name, target->area);
     }
 
-    // The lines carry the overlay's alpha, the highlighted group's too.
+    // The lines, casings and all, fade as one with the overlay's alpha, so a
+    // fading line never shows its dark casing through its light middle.
     const auto lineColour = p->findColour (connectionColourId);
     if (lineColour.getAlpha() != 0)
     {
@@ -75,11 +78,24 @@ void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
             path.addLineSegment (juce::Line<float> (from->centre().toFloat(), to->centre().toFloat()), 1.0f);
         }
 
+        const bool fading = lineColour.getAlpha() != 0xFF;
+        if (fading)
+            g.beginTransparencyLayer (lineColour.getFloatAlpha());
+
+        // All casings first: where lines cross, no casing cuts across a line.
+        const juce::PathStrokeType casing (casingThickness, juce::PathStrokeType::curved, juce::PathStrokeType::rounded);
+        g.setColour (p->findColour (connectionCasingColourId));
+        g.strokePath (normal, casing);
+        g.strokePath (highlighted, casing);
+
         const juce::PathStrokeType stroke (lineThickness, juce::PathStrokeType::curved, juce::PathStrokeType::rounded);
-        g.setColour (lineColour);
+        g.setColour (lineColour.withAlpha ((juce::uint8) 0xFF));
         g.strokePath (normal, stroke);
-        g.setColour (p->findColour (highlightColourId).withMultipliedAlpha (lineColour.getFloatAlpha()));
+        g.setColour (p->findColour (highlightColourId));
         g.strokePath (highlighted, stroke);
+
+        if (fading)
+            g.endTransparencyLayer();
     }
 
     for (const auto& [name, area] : names)

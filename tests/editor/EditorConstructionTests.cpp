@@ -95,11 +95,11 @@ namespace
         }
     };
 
-    /** What lies over other controls on purpose: the backdrop and the shade
-        over the keyboard's top edge. */
+    /** What lies over other controls on purpose: the backdrop, the shade
+        over the keyboard's top edge and the link overlay's layer. */
     bool mayOverlap (const juce::String& name)
     {
-        return name == N::background || name == N::keyboardOverlay;
+        return name == N::background || name == N::keyboardOverlay || name == N::linkOverlay;
     }
 }
 

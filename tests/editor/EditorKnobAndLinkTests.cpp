@@ -27,6 +27,56 @@ namespace
                 return target.get();
         return nullptr;
     }
+
+    /** A left-button drag on the panel from one point to another (panel
+        coordinates), delivered as the framework delivers it: every event goes
+        to the component pressed (the one the panel finds under the press),
+        then to the panel's mouse listener, the link overlay. */
+    void dragAcross (MainControlPanel& panel, juce::Point<int> from, juce::Point<int> to)
+    {
+        panel.setVisible (true); // as in the host's window
+        auto* pressed = panel.getComponentAt (from);
+        ASSERT_NE (pressed, nullptr);
+        auto& overlay = panel.getLinkEditor();
+        const auto local = [&] (juce::Point<int> p) { return pressed->getLocalPoint (&panel, p).toFloat(); };
+        const auto down = local (from);
+        const juce::ModifierKeys left (juce::ModifierKeys::leftButtonModifier);
+
+        const auto pressEvent = mouseAt (*pressed, down, down, left, false);
+        pressed->mouseDown (pressEvent);
+        overlay.mouseDown (pressEvent);
+        for (auto p : { from + juce::Point<int> (0, 4), (from + to) / 2, to })
+        {
+            const auto dragEvent = mouseAt (*pressed, local (p), down, left, true);
+            pressed->mouseDrag (dragEvent);
+            overlay.mouseDrag (dragEvent);
+        }
+        const auto releaseEvent = mouseAt (*pressed, local (to), down, {}, true);
+        pressed->mouseUp (releaseEvent);
+        overlay.mouseUp (releaseEvent);
+    }
+
+    // The link view's commands: the second view switch, on then off.
+    constexpr int linkViewOn = AudioEngine::editorFirstViewCommand + 2;
+    constexpr int linkViewOff = linkViewOn + 1;
+
+    juce::Point<int> centreOf (juce::Component* c)   { return c != nullptr ? c->getBounds().getCentre() : juce::Point<int>(); }
+
+    /** WCAG contrast ratio of two opaque colours, 1..21. */
+    double contrast (juce::Colour a, juce::Colour b)
+    {
+        const auto luminance = [] (juce::Colour c)
+        {
+            const auto linear = [] (juce::uint8 v)
+            {
+                const double s = v / 255.0;
+                return s <= 0.03928 ? s / 12.92 : std::pow ((s + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear (c.getRed()) + 0.7152 * linear (c.getGreen()) + 0.0722 * linear (c.getBlue());
+        };
+        const double la = luminance (a), lb = luminance (b);
+        return (juce::jmax (la, lb) + 0.05) / (juce::jmin (la, lb) + 0.05);
+    }
 }
 
 TEST_F (EditorFixture, KnobsCarryTheirNamesTooltipsAndValueLabels)
@@ -148,4 +198,92 @@ TEST_F (EditorFixture, CopyAndPasteBetweenModulesOfTwoDevices)
     to->copyGroup->paste();
     for (int i = 0; i < 6; ++i)
         EXPECT_NEAR (engine->getParameter (source[i] + 60), 0.1f * (float) (i + 1), 1.0e-6f) << source[i] + 60;
+}
+
+TEST_F (EditorFixture, DraggingOneKnobOntoAnotherLinksThemInTheLinkViewAndTurnsItOtherwise)
+{
+    auto& editor = openEditor();
+    auto* freq1 = child<LinkableParameterKnob> ("1_Freq");
+    auto* freq2 = child<LinkableParameterKnob> ("2_Freq");
+    ASSERT_TRUE (freq1 != nullptr && freq2 != nullptr);
+    auto& links = engine->getLinkManager();
+    const auto unlinked = [&] { return links.getLinkPairs().empty(); };
+
+    engine->setParameter (7, 0.8f);
+    engine->setParameter (27, 0.3f);
+    poll (editor);
+
+    // Link view off: the drag turns 1_Freq down by a third and links nothing.
+    // From the rim of the knob's target, beside the cap, it does neither.
+    editor.handleCommandMessage (linkViewOff);
+    dragAcross (editor, centreOf (freq1), centreOf (freq2));
+    EXPECT_NEAR (engine->getParameter (7), 0.8f - 1.0f / 3.0f, 1.0e-4f);
+    EXPECT_TRUE (unlinked());
+    const auto rim = findTarget (editor.getLinkEditor(), { 7 })->area.getBottomLeft() + juce::Point<int> (20, -1);
+    editor.setVisible (true);
+    ASSERT_EQ (editor.getComponentAt (rim), freq1);
+    engine->setParameter (7, 0.8f);
+    poll (editor);
+    dragAcross (editor, rim, centreOf (freq2));
+    EXPECT_FLOAT_EQ (engine->getParameter (7), 0.8f);
+    EXPECT_TRUE (unlinked());
+    EXPECT_FALSE (editor.getLinkEditor().isDragging());
+
+    // A macro's caption beside its knob drags a link all the same.
+    const auto caption = findTarget (editor.getLinkEditor(), { 80 })->area.getCentre() + juce::Point<int> (0, 6);
+    ASSERT_EQ (dynamic_cast<LinkableParameterKnob*> (editor.getComponentAt (caption)), nullptr);
+    dragAcross (editor, caption, centreOf (freq2));
+    EXPECT_EQ (links.getLinkPairs(), (std::vector<std::pair<int, int>> { { 27, 80 } }));
+    links.freeParameter (80);
+    editor.getLinkEditor().updateConnections();
+
+    // Link view on: the same drag links the two and turns neither.
+    engine->setParameter (7, 0.8f);
+    poll (editor);
+    editor.handleCommandMessage (linkViewOn);
+    dragAcross (editor, centreOf (freq1), centreOf (freq2));
+    EXPECT_EQ (links.getLinkPairs(), (std::vector<std::pair<int, int>> { { 7, 27 } }));
+    EXPECT_FLOAT_EQ (engine->getParameter (7), 0.8f);
+    EXPECT_FLOAT_EQ (engine->getParameter (27), 0.3f);
+    EXPECT_FALSE (editor.getLinkEditor().isDragging());
+
+    // Switched off again, the knob turns once more.
+    editor.handleCommandMessage (linkViewOff);
+    dragAcross (editor, centreOf (freq1), centreOf (freq2));
+    EXPECT_LT (engine->getParameter (7), 0.8f);
+}
+
+TEST_F (EditorFixture, LinkLinesStandOutFromThePanelTheyCross)
+{
+    auto& editor = openEditor();
+    auto& overlay = editor.getLinkEditor();
+    editor.handleCommandMessage (linkViewOn);
+
+    // Emphasis and Envelope of ORVA sit side by side: the line between them
+    // crosses bare panel.  Across it, the line must show against the panel
+    // it covers with the contrast asked of graphics (3:1), plain or highlighted.
+    const auto from = findTarget (overlay, { 12 })->centre(), to = findTarget (overlay, { 9 })->centre();
+    ASSERT_EQ (from.y, to.y);
+    const auto middle = (from + to) / 2;
+    const auto bare = editor.createComponentSnapshot (editor.getLocalBounds());
+
+    const auto strongestContrast = [&]
+    {
+        const auto image = editor.createComponentSnapshot (editor.getLocalBounds());
+        double strongest = 1.0;
+        for (int y = middle.y - 10; y <= middle.y + 10; ++y)
+            strongest = juce::jmax (strongest, contrast (image.getPixelAt (middle.x, y), bare.getPixelAt (middle.x, y)));
+        return strongest;
+    };
+
+    engine->getLinkManager().link (12, 9);
+    overlay.updateConnections();
+    EXPECT_GE (strongestContrast(), 3.0);
+    // The line itself keeps its colour.
+    EXPECT_EQ (editor.createComponentSnapshot (editor.getLocalBounds()).getPixelAt (middle.x, middle.y), juce::Colour (0xFFF5F5F5));
+
+    overlay.mouseMove (mouseAt (editor, from.toFloat(), from.toFloat(), {}, false));
+    overlay.showHighlight();
+    ASSERT_EQ (overlay.getHighlightSet(), (std::set<int> { 9, 12 }));
+    EXPECT_GE (strongestContrast(), 3.0);
 }

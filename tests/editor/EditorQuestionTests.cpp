@@ -158,7 +158,7 @@ TEST_F (EditorFixture, EngineAsksTheOpenEditorOrAnswersNoItself)
     EXPECT_EQ (asked.answers, std::vector<bool> { true });
 }
 
-TEST_F (EditorFixture, MakerLogoOpensTheAboutBoxWhichHidesTheLinkOverlayAndClosesOnAClick)
+TEST_F (EditorFixture, MakerLogoOpensTheAboutBoxWhichClosesOnAClick)
 {
     auto& editor = openEditor();
     child<juce::Button> (N::logoButtonMaker)->triggerClick();
@@ -289,4 +289,69 @@ TEST_F (EditorFixture, TakenApartWhileTheEngineProcessesAndTheHostRestoresStates
     EXPECT_GT (blocks.load(), 0);
     EXPECT_GT (restores.load(), 0);
     EXPECT_EQ (Korvalden::Resources::ResourceManager::getUserCount(), 0u);
+}
+
+TEST_F (EditorFixture, MacroNamesAndLinksStayUnderAnOpenMessageBoxAndNeverShowOverIt)
+{
+    auto& editor = openEditor();
+    auto& links = engine->getLinkManager();
+    editor.handleCommandMessage (AudioEngine::editorFirstViewCommand + 2); // link view on
+    juce::Rectangle<int> caption; // macro 1's target, where its name "MAKRO 1" is its caption
+    for (auto& target : editor.getLinkEditor().getTargets())
+        if (target->indexes == std::vector<int> { 80 })
+            caption = target->area;
+    ASSERT_FALSE (caption.isEmpty());
+
+    const auto snapshot = [&] { return editor.createComponentSnapshot (editor.getLocalBounds()); };
+    const auto differences = [] (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+    {
+        int count = 0;
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+        return count;
+    };
+    const auto setLinked = [&] (bool linked)
+    {
+        // 1_Freq to 4_Decay: a line right across the middle of the panel.
+        if (linked)
+            links.link (7, 75);
+        else
+            links.unlink (7, 75);
+        editor.getLinkEditor().updateConnections();
+    };
+
+    RecordingRequest question ("Pad");
+    const std::function<void()> openers[] {
+        [&] { child<juce::Button> (N::logoButtonMaker)->triggerClick(); },
+        [&] { editor.askOverwritePreset (&question); },
+    };
+    for (auto& open : openers)
+    {
+        setLinked (true);
+        open();
+        pump (30);
+        ASSERT_TRUE (editor.isMessageBoxShown());
+        juce::Component* box = findBox<Korvalden::GUI::MessageBox> (editor);
+        ASSERT_NE (box, nullptr);
+        ASSERT_FALSE (box->getBounds().intersects (caption));
+        const auto shown = snapshot();
+
+        // The macro's name is still drawn on its caption, under the box's cover.
+        links.getLinkEntry (80).name = {};
+        EXPECT_GT (differences (shown, snapshot(), caption), 20);
+        links.getLinkEntry (80).name = "MAKRO 1";
+
+        // The line shows beside the box, and nothing of it over the box.
+        setLinked (false);
+        const auto unlinked = snapshot();
+        EXPECT_GT (differences (shown, unlinked, editor.getLocalBounds()), 100);
+        // (The box's outermost pixels are its translucent border.)
+        EXPECT_EQ (differences (shown, unlinked, box->getBounds().reduced (1)), 0);
+
+        box->exitModalState (0);
+        pump (50);
+        ASSERT_FALSE (editor.isMessageBoxShown());
+    }
+    EXPECT_EQ (question.answers, std::vector<bool> { false });
 }

@@ -124,35 +124,60 @@ TEST_F (LinkEditorFixture, DraggingATargetOntoOneOfTheSameSizeLinksThemByPositio
     EXPECT_FALSE (manager.isLinked (7));
 }
 
-TEST_F (LinkEditorFixture, APressOnAKnobTurnsItAndNeverAlsoStartsALinkDrag)
+TEST_F (LinkEditorFixture, APressOnAKnobTurnsItOrDragsALinkAsTheLinkViewSaysNeverBoth)
 {
     auto& k = knobAt (0, 0);
-    const juce::Point<float> onStrip (30.0f, 30.0f), above (30.0f, -120.0f);
-    const auto knobMods = left();
+    const auto drop = linkSpot (0, 1).toFloat() - k.getPosition().toFloat();
 
-    k.mouseDown (mouseAt (k, onStrip, onStrip, knobMods, false));
-    overlay->mouseDown (mouseAt (k, onStrip, onStrip, knobMods, false));
-    for (auto* listener : { (juce::MouseListener*) &k, (juce::MouseListener*) overlay.get() })
-        listener->mouseDrag (mouseAt (k, above, onStrip, knobMods, true));
-    EXPECT_FALSE (overlay->isDragging());
-    for (auto* listener : { (juce::MouseListener*) &k, (juce::MouseListener*) overlay.get() })
-        listener->mouseUp (mouseAt (k, above, onStrip, {}, true));
+    // Press, drag and release on the knob, heard by the knob first and then
+    // by the overlay; answers whether a link drag was under way.
+    const auto dragOnKnob = [&] (juce::Point<float> from, juce::Point<float> to)
+    {
+        bool linkDragSeen = false;
+        const auto pressed = mouseAt (k, from, from, left(), false);
+        k.mouseDown (pressed);
+        overlay->mouseDown (pressed);
+        for (auto p : { from + juce::Point<float> (0.0f, -20.0f), to })
+        {
+            const auto moved = mouseAt (k, p, from, left(), true);
+            k.mouseDrag (moved);
+            overlay->mouseDrag (moved);
+            linkDragSeen = linkDragSeen || overlay->isDragging();
+        }
+        const auto released = mouseAt (k, to, from, {}, true);
+        k.mouseUp (released);
+        overlay->mouseUp (released);
+        return linkDragSeen;
+    };
 
+    const juce::Point<float> onStrip (30.0f, 30.0f), onHandle (30.0f, 5.0f), besideStrip (4.0f, 30.0f);
+
+    // Link view off: the strip turns the knob, the handle its ratio, and no
+    // press on the knob starts a link, not even beside the strip.
+    EXPECT_FALSE (dragOnKnob (onStrip, { 30.0f, -120.0f }));
     EXPECT_FLOAT_EQ (k.getValue(), 0.7f); // 0.2 + half the range
+    EXPECT_FALSE (dragOnKnob (onHandle, { 30.0f, -70.0f }));
+    EXPECT_FLOAT_EQ (manager.getRatio (0), 1.5f);
+    EXPECT_FALSE (dragOnKnob (besideStrip, drop));
     EXPECT_TRUE (manager.getLinkPairs().empty());
 
-    // The same knob's margin beside the strip belongs to its target: a link drag, and the knob stays.
-    const juce::Point<float> margin (4.0f, 30.0f);
-    k.mouseDown (mouseAt (k, margin, margin, knobMods, false));
-    overlay->mouseDown (mouseAt (k, margin, margin, knobMods, false));
-    overlay->mouseDrag (mouseAt (k, margin + juce::Point<float> (0.0f, 20.0f), margin, knobMods, true));
-    EXPECT_TRUE (overlay->isDragging());
-    const auto drop = linkSpot (0, 1).toFloat() - k.getPosition().toFloat();
-    overlay->mouseDrag (mouseAt (k, drop, margin, knobMods, true));
-    overlay->mouseUp (mouseAt (k, drop, margin, {}, true));
-    k.mouseUp (mouseAt (k, drop, margin, {}, true));
+    // Link view on: strip, handle and margin all drag links; value and ratio
+    // stay, and the host hears no touch of the knob.
+    overlay->setLinksVisible (true);
+    processor.takeEvents();
+    EXPECT_TRUE (dragOnKnob (onStrip, drop));
     EXPECT_EQ (manager.getLinkPairs(), (std::vector<std::pair<int, int>> { { 0, 1 } }));
+    EXPECT_TRUE (dragOnKnob (onHandle, linkSpot (1, 0).toFloat() - k.getPosition().toFloat()));
+    EXPECT_TRUE (dragOnKnob (besideStrip, linkSpot (0, 2).toFloat() - k.getPosition().toFloat()));
+    EXPECT_EQ (manager.getLinkPairs(), (std::vector<std::pair<int, int>> { { 0, 1 }, { 0, 2 }, { 0, 20 } }));
     EXPECT_FLOAT_EQ (k.getValue(), 0.7f);
+    EXPECT_FLOAT_EQ (manager.getRatio (0), 1.5f);
+    EXPECT_TRUE (hostEvents (processor).empty());
+
+    // Off again: the knob turns once more.
+    overlay->setLinksVisible (false);
+    EXPECT_FALSE (dragOnKnob (onStrip, { 30.0f, 120.0f }));
+    EXPECT_FLOAT_EQ (k.getValue(), 0.4f);
 }
 
 TEST_F (LinkEditorFixture, ClickingALineCutsExactlyThatLinkWhileTheLinkViewIsOn)

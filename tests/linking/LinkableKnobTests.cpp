@@ -28,10 +28,6 @@ TEST_F (KnobFixture, KnobAndHandleAreasFollowTheStripFrame)
     auto& k = knob (0, 0.0f);
     EXPECT_EQ (k.getKnobArea(), juce::Rectangle<int> (10, 10, 40, 40));
     EXPECT_EQ (k.getHandleArea(), juce::Rectangle<int> (25, 0, 10, 10));
-    EXPECT_TRUE (k.usesPressAt ({ 10, 10 }));
-    EXPECT_TRUE (k.usesPressAt ({ 30, 5 }));
-    EXPECT_FALSE (k.usesPressAt ({ 5, 30 }));
-    EXPECT_FALSE (k.usesPressAt ({ 50, 30 }));
 }
 
 TEST_F (KnobFixture, VerticalDragsSetTheValueWithNormalAndFineSensitivity)
