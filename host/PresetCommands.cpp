@@ -26,7 +26,7 @@ constexpr int32_t stateChunkVersion = 1;
 struct NoSound : public PresetManager::PresetClient
 {
     void writePresetState (juce::MemoryBlock&) override {}
-    void readPresetState (const juce::MemoryBlock&) override {}
+    bool readPresetState (const juce::MemoryBlock&) override { return false; }
     juce::String getDefaultPresetName() override { return "New Preset"; }
     void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
 };

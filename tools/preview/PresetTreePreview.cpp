@@ -19,7 +19,7 @@ namespace
     struct SilentClient : PresetManager::PresetClient
     {
         void writePresetState (juce::MemoryBlock& out) override { out.setSize (0); }
-        void readPresetState (const juce::MemoryBlock&) override {}
+        bool readPresetState (const juce::MemoryBlock&) override { return true; }
         juce::String getDefaultPresetName() override { return "New Preset"; }
         void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
     };
