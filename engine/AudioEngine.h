@@ -120,11 +120,12 @@ public:
     // Presets
     /** Fills the block with the current sound as a "KEST_Preset" element.  Message thread. */
     void writePresetState (juce::MemoryBlock& out) override;
-    /** Applies a preset block; a block that is not XML changes nothing.  Values
-        are clamped to 0..1 and a value that is not a finite number keeps the
-        current one; they reach the voices as setParameter's do.  No preset
-        mark, no host notification per parameter.  Message thread. */
-    void readPresetState (const juce::MemoryBlock& in) override;
+    /** Applies a preset block.  A block that is not XML, or whose root is
+        not a preset, changes nothing and answers false.  Values are clamped
+        to 0..1 and a value that is not a finite number keeps the current one;
+        they reach the voices as setParameter's do.  No preset mark, no host
+        notification per parameter.  Message thread. */
+    bool readPresetState (const juce::MemoryBlock& in) override;
     /** "New Preset". */
     juce::String getDefaultPresetName() override;
     /** Asked through the editor; with none open the answer is "no" at once

@@ -61,10 +61,16 @@ void AudioEngine::writePresetState (juce::MemoryBlock& out)
     XmlBinaryBlock::write (*createPresetElement(), out);
 }
 
-void AudioEngine::readPresetState (const juce::MemoryBlock& in)
+bool AudioEngine::readPresetState (const juce::MemoryBlock& in)
 {
-    if (auto element = XmlBinaryBlock::read (in))
-        applySoundAndTellEditor (*element, *element);
+    // Only a whole preset is a sound: a block cut short or damaged, or one
+    // whose root is something else, changes nothing.
+    auto element = XmlBinaryBlock::read (in);
+    if (element == nullptr || ! hasTag (*element, presetTag))
+        return false;
+
+    applySoundAndTellEditor (*element, *element);
+    return true;
 }
 
 void AudioEngine::applySoundAndTellEditor (const juce::XmlElement& sound, const juce::XmlElement& linkFallback)
@@ -131,7 +137,18 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
         return;
     }
 
-    restorePresetStateItems (*state, readBool (*state, "PresetChangedState", false), findChild (*state, presetTag) != nullptr);
+    // A state without a sound of its own takes its preset's file as the
+    // sound: the root's own links and split points (normally none and the
+    // defaults) come first, so that the file has the last word.
+    const auto* preset = findChild (*state, presetTag);
+    if (preset == nullptr)
+    {
+        restoringStateLinks = true;
+        applySoundAndTellEditor (*state, *state);
+        restoringStateLinks = false;
+    }
+
+    restorePresetStateItems (*state, readBool (*state, "PresetChangedState", false), preset != nullptr);
 
     auto& volume = *parameters[ParameterTable::masterVolume];
     storeValueFromFile (ParameterTable::masterVolume, state->getDoubleAttribute (volume.name, (double) volume.getValue()));
@@ -152,9 +169,11 @@ void AudioEngine::setStateInformation (const void* data, int sizeInBytes)
     // when the preset has none.
     // The state says itself whether its sound was modified: the links read
     // with it do not mark it again, so a state restores as it was saved.
-    const auto* preset = findChild (*state, presetTag);
-    restoringStateLinks = true;
-    applySoundAndTellEditor (preset != nullptr ? *preset : *state, *state);
-    restoringStateLinks = false;
+    if (preset != nullptr)
+    {
+        restoringStateLinks = true;
+        applySoundAndTellEditor (*preset, *state);
+        restoringStateLinks = false;
+    }
     postViewCommandsToEditor();
 }

@@ -74,11 +74,13 @@ int render (const std::vector<std::string>& arguments)
         return 0;
     }
     KestHost::RenderPreset preset (options.preset);
-    if (! parsed || ! preset.applyTo (options, std::cout, error))
+    const int status = parsed ? preset.applyTo (options, std::cout, error) : 2;
+    if (status != 0)
     {
-        std::cerr << "kest-host render: " << error << "\n"
-                  << "\"kest-host render --help\" lists the options\n";
-        return 2;
+        std::cerr << "kest-host render: " << error << "\n";
+        if (status == 2)
+            std::cerr << "\"kest-host render --help\" lists the options\n";
+        return status;
     }
     return KestHost::renderToFile (options, std::cout, std::cerr);
 }

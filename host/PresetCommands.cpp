@@ -1,16 +1,12 @@
 #include "host/PresetCommands.h"
-#include "host/ReplacingFile.h"
 
-#include "host/StateFile.h"
-#include "platform/AAXHostInterfaces.h"
+#include "engine/XmlBinaryBlock.h"
 #include "platform/ApplicationSupport.h"
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <ostream>
-#include <stdexcept>
 
 namespace KestHost
 {
@@ -19,14 +15,12 @@ namespace
 using Korvalden::Misc::PresetManager;
 
 const juce::String productFolder = "Kest";
-constexpr AAX_CTypeID stateChunkId = 0x4B657374; // 'Kest', the engine's state chunk
-constexpr int32_t stateChunkVersion = 1;
 
 /** Lists presets only: it never loads one. */
 struct NoSound : public PresetManager::PresetClient
 {
     void writePresetState (juce::MemoryBlock&) override {}
-    void readPresetState (const juce::MemoryBlock&) override {}
+    bool readPresetState (const juce::MemoryBlock&) override { return false; }
     juce::String getDefaultPresetName() override { return "New Preset"; }
     void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
 };
@@ -68,25 +62,42 @@ void collectPresets (juce::TreeViewItem& parent, juce::Array<PresetManager::File
     }
 }
 
-/** A file the user named, or the preset whose tree path is, or ends in, the text. */
-juce::File findPreset (const juce::String& wanted, std::string& error)
+struct FoundPreset
 {
-    const auto asFile = juce::File::getCurrentWorkingDirectory().getChildFile (wanted);
-    if (asFile.existsAsFile())
-        return asFile;
+    juce::File file;
+    juce::String treePath; // empty for a file outside the preset folders
+};
 
+FoundPreset foundAt (const PresetManager::FileItem& item)
+{
+    return { item.getFile(), item.getItemIdentifierString() };
+}
+
+/** A file the user named, or the preset whose tree path is, or ends in, the text. */
+FoundPreset findPreset (const juce::String& wanted, std::string& error)
+{
     PresetTree tree;
-    if (auto* item = dynamic_cast<PresetManager::FileItem*> (tree.manager.findItemByPath (wanted)))
-        return item->getFile();
-
     juce::Array<PresetManager::FileItem*> presets, matches;
     collectPresets (tree.manager.getFileTreeRoot(), presets);
+
+    const auto asFile = juce::File::getCurrentWorkingDirectory().getChildFile (wanted);
+    if (asFile.existsAsFile())
+    {
+        for (auto* preset : presets)
+            if (Korvalden::Misc::PresetFileSystem::isSameFile (preset->getFile(), asFile))
+                return foundAt (*preset);
+        return { asFile, {} };
+    }
+
+    if (auto* item = dynamic_cast<PresetManager::FileItem*> (tree.manager.findItemByPath (wanted)))
+        return foundAt (*item);
+
     for (auto* preset : presets)
         if (preset->getItemIdentifierString().endsWith ("/" + wanted))
             matches.add (preset);
 
     if (matches.size() == 1)
-        return matches.getFirst()->getFile();
+        return foundAt (*matches.getFirst());
 
     if (matches.isEmpty())
         error = "no preset named \"" + wanted.toStdString() + "\" (kest-host presets lists them)";
@@ -144,60 +155,49 @@ int listPresets (const std::vector<std::string>& arguments, const std::string& d
 }
 
 //==============================================================================
-RenderPreset::~RenderPreset()
-{
-    if (! stateFile.empty())
-        juce::File (stateFile).deleteFile();
-}
-
-bool RenderPreset::applyTo (RenderOptions& options, std::ostream& out, std::string& error)
+int RenderPreset::applyTo (RenderOptions& options, std::ostream& out, std::string& error)
 {
     // A state that names a factory preset finds it, with or without --preset.
     useBundleFactoryPresets (options.bundle);
     if (wanted.empty())
-        return true;
-    const auto file = findPreset (juce::String::fromUTF8 (wanted.c_str()), error);
-    if (file == juce::File())
-        return false;
+        return 0;
+    const auto found = findPreset (juce::String::fromUTF8 (wanted.c_str()), error);
+    if (found.file == juce::File())
+        return 2;
 
-    juce::MemoryBlock preset;
-    if (! Korvalden::Misc::PresetFileSystem::readWholeFile (file, preset))
+    juce::MemoryBlock state;
+    if (found.treePath.isNotEmpty())
     {
-        error = "cannot read the preset " + file.getFullPathName().toStdString();
-        return false;
+        // The plug-in's preset manager loads it, as a click in the editor
+        // does, so the plug-in names it as its preset from then on.
+        juce::XmlElement restore ("KEST_Plugin_State");
+        restore.setAttribute ("Preset", found.treePath);
+        restore.setAttribute ("PresetChangedState", 0);
+        XmlBinaryBlock::write (restore, state);
+    }
+    else
+    {
+        // A file outside the preset folders is a sound without a name: its
+        // bytes are a state the plug-in restores as a sound, once they are
+        // known to be a whole preset.
+        if (! Korvalden::Misc::PresetFileSystem::readWholeFile (found.file, state))
+        {
+            error = "cannot read the preset " + found.file.getFullPathName().toStdString();
+            return 1;
+        }
+        auto preset = XmlBinaryBlock::read (state);
+        if (preset == nullptr || ! preset->getTagName().equalsIgnoreCase ("KEST_Preset"))
+        {
+            error = "the preset " + found.file.getFullPathName().toStdString() + " is damaged or not a preset";
+            return 1;
+        }
     }
 
-    try
-    {
-        // The preset's bytes are a state the engine restores as a sound.
-        std::vector<PluginInstance::Chunk> chunks;
-        if (! options.loadState.empty())
-            chunks = StateFile::read (options.loadState);
-
-        PluginInstance::Chunk chunk;
-        chunk.id = stateChunkId;
-        chunk.record.assign (AAX_SPlugInChunkHeaderSize + preset.getSize(), 0);
-        AAX_SPlugInChunk header {};
-        header.fSize = (int32_t) preset.getSize();
-        header.fVersion = stateChunkVersion;
-        header.fChunkID = stateChunkId;
-        std::strncpy (header.fName, "Kest Plug-in State", sizeof (header.fName) - 1);
-        std::memcpy (chunk.record.data(), &header, AAX_SPlugInChunkHeaderSize);
-        std::memcpy (chunk.record.data() + AAX_SPlugInChunkHeaderSize, preset.getData(), preset.getSize());
-        chunks.push_back (std::move (chunk));
-
-        stateFile = juce::File::createTempFile (".kest-state").getFullPathName().toStdString();
-        ReplacingFile file (stateFile);
-        StateFile::write (file, chunks);
-    }
-    catch (const std::exception& failure)
-    {
-        error = failure.what();
-        return false;
-    }
-
-    options.loadState = stateFile;
-    out << "preset " << file.getFullPathName() << "\n";
-    return true;
+    const auto* bytes = static_cast<const uint8_t*> (state.getData());
+    options.presetState.assign (bytes, bytes + state.getSize());
+    options.presetFile = found.file.getFullPathName().toStdString();
+    options.presetPath = found.treePath.toStdString();
+    out << "preset " << found.file.getFullPathName() << "\n";
+    return 0;
 }
 } // namespace KestHost

@@ -21,23 +21,24 @@ void useBundleFactoryPresets (const std::string& bundlePath);
 int listPresets (const std::vector<std::string>& arguments, const std::string& defaultBundle,
                  std::ostream& out, std::ostream& errors);
 
-/** `render --preset NAME|FILE`: once the options are known, the preset (a ".prs" file, a tree path,
-    or a preset name with or without its folders) becomes a state file that
-    restores it before the notes play.  The temporary state file goes with
-    this object.  Main thread. */
+/** `render --preset NAME|FILE`: once the options are known, the preset (a
+    ".prs" file, a tree path, or a preset name with or without its folders)
+    becomes the state block that loads it after any state the user loads: one
+    that has the plug-in's preset manager load the preset, when the preset
+    folders hold it, else the file's own bytes.  Main thread. */
 class RenderPreset
 {
 public:
     /** wantedPreset: the value of --preset, empty when none was given. */
     explicit RenderPreset (std::string wantedPreset) : wanted (std::move (wantedPreset)) {}
-    ~RenderPreset();
     /** Shows the bundle's factory presets to the plug-in, resolves the
-        preset and points the options' state file at it (after any state the
-        user loads).  False with a reason. */
-    bool applyTo (RenderOptions& options, std::ostream& out, std::string& error);
+        preset and fills the options' preset items.  0 when done; with a
+        reason, 2 when no preset (or more than one) answers to the name, 1
+        when a file outside the preset folders cannot be read or is not a
+        whole preset. */
+    int applyTo (RenderOptions& options, std::ostream& out, std::string& error);
 
 private:
     std::string wanted;
-    std::string stateFile;
 };
 } // namespace KestHost

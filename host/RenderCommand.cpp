@@ -12,9 +12,12 @@
 #include "host/StateFile.h"
 #include "host/WavFileWriter.h"
 
+#include <juce_core/juce_core.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -38,6 +41,50 @@ std::string decibels (float level)
     return (value > 0.0 ? "+" : "") + fixed (value, 1) + " dBFS";
 }
 
+constexpr AAX_CTypeID engineStateChunk = 0x4B657374; // 'Kest'
+constexpr int32_t engineStateVersion = 1;
+
+/** The preset the plug-in's state names as loaded ("Preset"), or empty. */
+std::string presetNamedBy (PluginInstance& instance)
+{
+    for (auto& chunk : instance.saveChunks())
+    {
+        if (chunk.id != engineStateChunk || chunk.record.size() < AAX_SPlugInChunkHeaderSize + 8)
+            continue;
+
+        // The data is the plug-in's XML block: a magic number, the length of
+        // the text, the text.
+        const auto* data = chunk.record.data() + AAX_SPlugInChunkHeaderSize;
+        const auto available = chunk.record.size() - AAX_SPlugInChunkHeaderSize - 8;
+        const auto length = (size_t) juce::ByteOrder::littleEndianInt (data + 4);
+        if (length > available)
+            return {};
+        auto state = juce::parseXML (juce::String::fromUTF8 (reinterpret_cast<const char*> (data + 8), (int) length));
+        return state != nullptr ? state->getStringAttribute ("Preset").toStdString() : std::string();
+    }
+    return {};
+}
+
+/** Restores the preset's state block; throws when the plug-in refuses it or,
+    for a preset of its folders, does not name it as loaded afterwards. */
+void loadPreset (PluginInstance& instance, const RenderOptions& options)
+{
+    PluginInstance::Chunk chunk;
+    chunk.id = engineStateChunk;
+    chunk.record.assign (AAX_SPlugInChunkHeaderSize + options.presetState.size(), 0);
+    AAX_SPlugInChunk header {};
+    header.fSize = (int32_t) options.presetState.size();
+    header.fVersion = engineStateVersion;
+    header.fChunkID = engineStateChunk;
+    std::strncpy (header.fName, "Kest Plug-in State", sizeof (header.fName) - 1);
+    std::memcpy (chunk.record.data(), &header, AAX_SPlugInChunkHeaderSize);
+    std::memcpy (chunk.record.data() + AAX_SPlugInChunkHeaderSize, options.presetState.data(), options.presetState.size());
+
+    if (const auto result = instance.restoreChunk (chunk); result != AAX_SUCCESS)
+        throw std::runtime_error ("the plug-in refused the preset " + options.presetFile + " (" + std::to_string (result) + ")");
+    if (! options.presetPath.empty() && presetNamedBy (instance) != options.presetPath)
+        throw std::runtime_error ("the plug-in could not load the preset " + options.presetFile + ": it is damaged or not a preset");
+}
 } // namespace
 
 int renderToFile (const RenderOptions& options, std::ostream& out, std::ostream& errors)
@@ -69,6 +116,8 @@ int renderToFile (const RenderOptions& options, std::ostream& out, std::ostream&
         PluginInstance instance (plugIn.description(), (float) sampleRate, options.channels, options.blockSize);
         if (! options.loadState.empty())
             StateFile::restore (instance, state, options.loadState);
+        if (! options.presetState.empty())
+            loadPreset (instance, options);
 
         // Both files are opened before the render, so that a folder that
         // cannot be written is found before the time is spent.

@@ -2,6 +2,7 @@
 
 #include "host/CommandLine.h"
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -22,6 +23,14 @@ struct RenderOptions
     std::string loadState;
     std::string saveState;
     std::string preset;                    // a ".prs" file, a tree path or a preset name
+
+    // Filled from --preset once it is resolved: the state block that loads
+    // the preset (restored after any state loaded), its file, and its tree
+    // path when the plug-in's preset folders hold it.  The plug-in must then
+    // name that path as its loaded preset, or the run fails.
+    std::vector<uint8_t> presetState;
+    std::string presetFile;
+    std::string presetPath;
 
     bool helpAsked = false;
     /** Progress is one line rewritten in place (a terminal) rather than a
@@ -47,7 +56,8 @@ struct RenderOptions
 };
 
 /** Checks the files, reads the MIDI (or the demo) and the state file, loads
-    the bundle, creates and prepares an instance, restores the state, plays
+    the bundle, creates and prepares an instance, restores the state and the
+    preset (failing when the plug-in does not take the preset), plays
     the MIDI into a WAV file on an audio thread, printing progress and the
     realtime factor (and a warning when the file clipped), and writes the
     state file.  Each file is written beside its target and renamed over it

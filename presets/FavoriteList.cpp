@@ -21,6 +21,17 @@ juce::XmlElement* findDefaultList (const juce::XmlElement& root)
             return child;
     return nullptr;
 }
+
+juce::XmlElement& findOrAppendDefaultList (juce::XmlElement& root)
+{
+    if (auto* list = findDefaultList (root))
+        return *list;
+
+    auto* list = root.createNewChildElement (listTag);
+    list->setAttribute ("name", "Default");
+    list->setAttribute ("type", "Presets");
+    return *list;
+}
 } // namespace
 
 void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
@@ -52,20 +63,42 @@ void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
 
 void PresetManager::FavoriteList::writeFavorites (juce::XmlElement& root)
 {
-    auto* list = findDefaultList (root);
-    if (list != nullptr)
+    auto& list = findOrAppendDefaultList (root);
+    list.deleteAllChildElements();
+    for (auto& id : getFavoriteIds())
+        list.createNewChildElement (presetTag)->setAttribute ("id", id);
+}
+
+void PresetManager::FavoriteList::mergeFavorites (juce::XmlElement& root, const juce::StringArray& asRead)
+{
+    const auto now = getFavoriteIds();
+    juce::StringArray added, removed;
+    for (auto& id : now)
+        if (! asRead.contains (id))
+            added.add (id);
+    for (auto& id : asRead)
+        if (! now.contains (id))
+            removed.add (id);
+
+    // Every other entry stays as it is: those of other instances, and ids
+    // that name no preset here (a folder missing for a moment).
+    auto& list = findOrAppendDefaultList (root);
+    juce::StringArray kept;
+    for (int index = list.getNumChildElements(); --index >= 0;)
     {
-        list->deleteAllChildElements();
-    }
-    else
-    {
-        list = root.createNewChildElement (listTag);
-        list->setAttribute ("name", "Default");
-        list->setAttribute ("type", "Presets");
+        auto* child = list.getChildElement (index);
+        if (! child->getTagName().equalsIgnoreCase (presetTag))
+            continue;
+        const auto id = child->getStringAttribute ("id");
+        if (removed.contains (id))
+            list.removeChildElement (child, true);
+        else
+            kept.add (id);
     }
 
-    for (auto& id : getFavoriteIds())
-        list->createNewChildElement (presetTag)->setAttribute ("id", id);
+    for (auto& id : added)
+        if (! kept.contains (id))
+            list.createNewChildElement (presetTag)->setAttribute ("id", id);
 }
 
 juce::StringArray PresetManager::FavoriteList::getFavoriteIds() const

@@ -27,7 +27,9 @@ bool PresetManager::FileItem::loadPreset()
     if (! PresetFileSystem::readWholeFile (file, block))
         return false;
 
-    manager->getClient()->readPresetState (block);
+    // Bytes the client refuses (a file cut short, a damaged byte) load nothing.
+    if (! manager->getClient()->readPresetState (block))
+        return false;
 
     if (auto* folder = dynamic_cast<DirectoryItem*> (getParentItem()))
         folder->activate();

@@ -149,22 +149,9 @@ void PresetManager::FileRepresentingItem::relocateTo (const juce::File& newParen
 
 void PresetManager::FileRepresentingItem::removeFromTree()
 {
+    // The current preset and folder move on first, also from below a folder.
     if (auto* manager = getPresetManager())
-    {
-        if (manager->getCurrentFolder() == this)
-            manager->setCurrentFolder (dynamic_cast<DirectoryItem*> (getParentItem()));
-
-        // The current preset (or this preset's current favourite entry) steps
-        // to the next one first; on the only preset none is left current.
-        auto* current = manager->getCurrentItem();
-        auto* entry = dynamic_cast<FavoriteItem*> (current);
-        if (current == this || (entry != nullptr && &entry->target == this))
-        {
-            manager->stepPreset (current, false);
-            if (manager->getCurrentItem() == current)
-                manager->clearCurrentItem();
-        }
-    }
+        manager->itemWillBeRemoved (*this);
 
     auto* parent = getParentItem();
     const int index = indexInParent (*this);

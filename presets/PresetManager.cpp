@@ -19,17 +19,31 @@ struct PresetManager::DeferredRestore : public juce::AsyncUpdater
     {
         StateItems items;
         bool loadFile = false;
+        juce::uint32 count = 0;
         {
-            const juce::ScopedLock lock (pendingLock);
+            const juce::ScopedLock lock (manager.snapshotLock);
+            if (! manager.restorePending)
+                return;
             items = std::move (pending);
             loadFile = loadPresetFile;
+            count = manager.restoreCount;
         }
-        manager.applyStateItems (items, loadFile);
+
+        // The restoring thread set the modified flag already; edits made
+        // since then stand, unless a preset file is read now.
+        manager.applyStateItems (items, loadFile, loadFile);
+
+        {
+            const juce::ScopedLock lock (manager.snapshotLock);
+            if (manager.restoreCount != count)
+                return; // a newer restore waits; it is the one to be saved
+            manager.restorePending = false;
+        }
+        manager.updateStateSnapshot();
     }
 
     PresetManager& manager;
-    juce::CriticalSection pendingLock;
-    StateItems pending;
+    StateItems pending;       // guarded by the manager's snapshotLock
     bool loadPresetFile = false;
 };
 
@@ -90,6 +104,14 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     userFolder = new DirectoryItem (userRoot, false, "User Presets");
     fileTreeRoot->addSubItem (userFolder);
     currentFolder = userFolder;
+
+    failureAlert = [] (const juce::String& title, const juce::String& text)
+    {
+        if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+            return;
+        juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK");
+    };
 
     favorites->setOpen (true);
     updateStateSnapshot();
@@ -156,6 +178,7 @@ void PresetManager::setControlButtonSet (ControlButtonSet* set)
             button->addListener (this);
 
     triggerAsyncUpdate();
+    showPendingFavoritesFileProblem();
 }
 
 void PresetManager::buttonClicked (juce::Button* button)
@@ -206,22 +229,81 @@ void PresetManager::savePreset()
 
 void PresetManager::showWriteError() const
 {
-    // Only an open editor has someone to tell (and a screen to tell it on).
-    if (nameLabel == nullptr || juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
-        return;
+    showFailureAlert ("Write Error", "File could not be written!");
+}
 
-    juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
-    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "Write Error", "File could not be written!", "OK");
+bool PresetManager::showFailureAlert (const juce::String& title, const juce::String& text) const
+{
+    // Only an open editor has someone to tell.
+    if (nameLabel == nullptr || failureAlert == nullptr)
+        return false;
+
+    failureAlert (title, text);
+    return true;
+}
+
+void PresetManager::setFailureAlert (FailureAlert alert)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    failureAlert = std::move (alert);
 }
 
 //==============================================================================
 void PresetManager::selectItem (PresetTreeItemBase* item)
 {
     currentItem = item;
+    pendingPresetPath = {};
     modified = false;
     triggerAsyncUpdate();
     if (auto* tree = getTreeComponent())
         tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+}
+
+void PresetManager::clearCurrentItem()
+{
+    currentItem = nullptr;
+    pendingPresetPath = {};
+    triggerAsyncUpdate();
+}
+
+PresetManager::DirectoryItem* PresetManager::getCurrentFolder() const noexcept
+{
+    return dynamic_cast<DirectoryItem*> (currentFolder.get());
+}
+
+namespace
+{
+bool isWithin (const juce::TreeViewItem* item, const juce::TreeViewItem& ancestor)
+{
+    for (; item != nullptr; item = item->getParentItem())
+        if (item == &ancestor)
+            return true;
+    return false;
+}
+} // namespace
+
+void PresetManager::itemWillBeRemoved (PresetTreeItemBase& item)
+{
+    if (isWithin (getCurrentFolder(), item))
+        setCurrentFolder (dynamic_cast<DirectoryItem*> (item.getParentItem()));
+
+    // A favourite stands for a preset of the folder tree: it goes with it.
+    auto isGoing = [this, &item]
+    {
+        auto* current = getCurrentItem();
+        auto* entry = dynamic_cast<FavoriteItem*> (current);
+        return isWithin (current, item) || (entry != nullptr && isWithin (&entry->target, item));
+    };
+
+    if (! isGoing())
+        return;
+
+    // From an entry the walk goes on among the favourites, else from the
+    // item itself, past everything below it.
+    auto* current = getCurrentItem();
+    stepPreset (dynamic_cast<FavoriteItem*> (current) != nullptr ? current : &item, false);
+    if (isGoing())
+        clearCurrentItem();
 }
 
 PresetManager::PresetTreeComponent* PresetManager::createTreeComponent()
@@ -255,18 +337,35 @@ void PresetManager::selectPresetByPath (const juce::String& path, bool loadFile)
     }
 
     auto* item = findItemByPath (path);
+    const auto name = path.fromLastOccurrenceOf ("/", false, false);
+
     if (item != nullptr && item->isPreset())
     {
-        if (loadFile)
-            item->activate();
-        else
-            selectItem (item);
+        if (! loadFile)
+        {
+            currentItem = item;
+            pendingPresetPath = {};
+            triggerAsyncUpdate();
+            if (auto* tree = getTreeComponent())
+                tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+            return;
+        }
+
+        // A preset that cannot be loaded is not current: none is.
+        currentItem = nullptr;
+        item->activate();
+        if (getCurrentItem() == item)
+            return;
+        clearCurrentItem();
+        pendingPresetName = name;
         return;
     }
 
-    currentItem = nullptr;
-    pendingPresetName = path.fromLastOccurrenceOf ("/", false, false);
-    triggerAsyncUpdate();
+    // A preset the tree does not hold now (a folder missing for a moment, a
+    // file renamed outside) keeps its name, and its path for the next state.
+    clearCurrentItem();
+    pendingPresetName = name;
+    pendingPresetPath = path;
 }
 
 PresetManager::PresetTreeItemBase* PresetManager::findItemByPath (const juce::String& path)
@@ -341,7 +440,7 @@ void PresetManager::setCurrentFolder (DirectoryItem* folder)
 {
     if (folder == nullptr)
         folder = userFolder;
-    if (folder != nullptr && ! folder->isReadOnly() && folder != currentFolder)
+    if (folder != nullptr && ! folder->isReadOnly() && folder != getCurrentFolder())
     {
         currentFolder = folder;
         triggerAsyncUpdate();
@@ -470,9 +569,14 @@ void PresetManager::handleAsyncUpdate()
 PresetManager::StateItems PresetManager::getStateItems() const
 {
     // Off the message thread the tree may be changing: the items as the
-    // message thread last saw them are given instead.
+    // message thread last saw them are given instead.  The message thread
+    // first takes in a restore that waits for it.
     if (juce::MessageManager::existsAndIsCurrentThread())
+    {
+        if (deferredRestore != nullptr)
+            deferredRestore->handleUpdateNowIfNeeded();
         updateStateSnapshot();
+    }
 
     StateItems items;
     {
@@ -490,12 +594,16 @@ void PresetManager::updateStateSnapshot() const
 {
     StateItems items;
     items.openness = fileTreeRoot->getOpennessState();
-    if (currentItem != nullptr)
-        items.presetPath = currentItem->getItemIdentifierString();
-    if (currentFolder != nullptr)
-        items.folderPath = currentFolder->getItemIdentifierString();
+    if (auto* item = getCurrentItem())
+        items.presetPath = item->getItemIdentifierString();
+    else
+        items.presetPath = pendingPresetPath;
+    if (auto* folder = getCurrentFolder())
+        items.folderPath = folder->getItemIdentifierString();
 
     const juce::ScopedLock lock (snapshotLock);
+    if (restorePending)
+        return; // the restored items stand until the tree has them
     snapshot = std::move (items);
 }
 
@@ -503,30 +611,43 @@ void PresetManager::restoreStateItems (StateItems items, bool stateHasItsOwnSoun
 {
     if (juce::MessageManager::existsAndIsCurrentThread())
     {
-        applyStateItems (items, true);
+        if (deferredRestore != nullptr)
+            deferredRestore->handleUpdateNowIfNeeded(); // an earlier restore first
+        applyStateItems (items, ! stateHasItsOwnSound, true);
+        updateStateSnapshot();
         return;
     }
 
-    // The tree belongs to the message thread.  The sound the state brings
-    // was applied already, so the preset is then only selected, not read.
+    // The tree belongs to the message thread.  Until it takes the items in,
+    // a state saved from any thread carries them as restored.
     auto* restore = deferredRestore.get();
     if (restore == nullptr)
         return; // made on the message thread at construction
+
+    setPresetUnmodified (! items.modified);
     {
-        const juce::ScopedLock lock (restore->pendingLock);
+        const juce::ScopedLock lock (snapshotLock);
+        if (items.openness != nullptr)
+            snapshot.openness = std::make_unique<juce::XmlElement> (*items.openness);
+        snapshot.presetPath = items.presetPath;
+        if (items.folderPath.isNotEmpty())
+            snapshot.folderPath = items.folderPath;
         restore->pending = std::move (items);
         restore->loadPresetFile = ! stateHasItsOwnSound;
+        restorePending = true;
+        ++restoreCount;
     }
     restore->triggerAsyncUpdate();
 }
 
-void PresetManager::applyStateItems (const StateItems& items, bool loadPresetFile)
+void PresetManager::applyStateItems (const StateItems& items, bool loadPresetFile, bool restoreModifiedFlag)
 {
     if (items.openness != nullptr)
         fileTreeRoot->restoreOpennessState (*items.openness);
     selectPresetByPath (items.presetPath, loadPresetFile);
     setActiveFolderByPath (items.folderPath);
-    setPresetUnmodified (! items.modified);
+    if (restoreModifiedFlag)
+        setPresetUnmodified (! items.modified);
 }
 
 } // namespace Korvalden::Misc

@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace Korvalden::Misc
@@ -64,8 +65,10 @@ public:
 
         /** Replaces the block's content with the current sound as preset bytes. */
         virtual void writePresetState (juce::MemoryBlock& out) = 0;
-        /** Applies a sound from preset bytes. */
-        virtual void readPresetState (const juce::MemoryBlock& in) = 0;
+        /** Applies a sound from preset bytes.  True when they held a preset
+            and the sound is now that preset's; false when they were refused,
+            and then nothing changed. */
+        virtual bool readPresetState (const juce::MemoryBlock& in) = 0;
         /** The name a newly saved preset starts with. */
         virtual juce::String getDefaultPresetName() = 0;
         /** Decides whether an existing preset may be overwritten (see the request). */
@@ -129,7 +132,10 @@ public:
     void selectItem (PresetTreeItemBase* item);
     /** "*" loads the first preset of the tree; another path loads the preset
         there, or leaves no preset current with the path's last part as the
-        pending name.  Loads the file only when loadFile is set. */
+        pending name (also when the preset's file cannot be loaded).  Without
+        loadFile the preset there only becomes current (the sound is already
+        its own) and the modified flag stays.  A path the tree does not hold
+        is kept for the plug-in state until another preset becomes current. */
     void selectPresetByPath (const juce::String& path, bool loadFile = true);
     PresetTreeItemBase* findItemByPath (const juce::String& path);
     /** Makes the writable folder at the path active; whole components only. */
@@ -150,19 +156,30 @@ public:
 
     //==============================================================================
     /** The plug-in state's preset items of the current tree.  Any thread:
-        off the message thread, as the message thread last refreshed them. */
+        off the message thread, as the message thread last refreshed them, or
+        as a restore that the message thread has not reached yet left them. */
     StateItems getStateItems() const;
-    /** Restores them.  On the message thread at once, reading the preset's
-        file; from another thread on the message thread later, selecting the
-        preset without reading its file when the state brings its own sound
-        (already applied by then).  Any thread. */
+    /** Restores them: the modified flag at once, the tree on the message
+        thread (at once there, else later).  A state that brings its own sound
+        only selects its preset; one without loads the preset's file.  A state
+        saved at any moment afterwards carries the restored items.  Any thread. */
     void restoreStateItems (StateItems items, bool stateHasItsOwnSound);
 
-    /** Reads the favourites file (the first "Default" list) and, at
-        saveFavorites, writes it when the favourites differ from what was
-        read, keeping every other list in it. */
+    /** Reads the favourites file (the first "Default" list).  saveFavorites
+        writes only what this instance changed since (favourites added and
+        removed) into the file as it is now, keeping every other entry and
+        list: those of other instances and ids that name no preset here.  A
+        file that exists but cannot be read is never replaced: saving then
+        fails, and the user hears of it once per instance (when an editor is
+        open, else when the next one opens).  Message thread. */
     void loadFavorites (const juce::File& file);
     bool saveFavorites (const juce::File& file);
+
+    /** How a failure reaches the user (title, text).  The default shows a
+        native alert when there is a screen.  It is called only while an
+        editor has lent its name label.  Message thread. */
+    using FailureAlert = std::function<void (const juce::String& title, const juce::String& text)>;
+    void setFailureAlert (FailureAlert alert);
 
     /** The browser panel over the trees: the one that exists, else a new one.
         The caller adds it to its window, which owns it; the manager deletes
@@ -176,8 +193,9 @@ public:
     FavoriteList& getFavoriteList() noexcept { return *favorites; }
     DirectoryItem* getFactoryFolderItem() const noexcept { return factoryFolder; }
     DirectoryItem* getUserFolderItem() const noexcept { return userFolder; }
-    DirectoryItem* getCurrentFolder() const noexcept { return currentFolder; }
-    PresetTreeItemBase* getCurrentItem() const noexcept { return currentItem; }
+    /** Never an item that has left the tree. */
+    DirectoryItem* getCurrentFolder() const noexcept;
+    PresetTreeItemBase* getCurrentItem() const noexcept { return currentItem.get(); }
     const juce::String& getPendingPresetName() const noexcept { return pendingPresetName; }
     const juce::File& getFactoryRoot() const noexcept { return factoryRoot; }
     const juce::File& getUserRoot() const noexcept { return userRoot; }
@@ -192,7 +210,12 @@ public:
     /** For the items: the current folder changes (never to a read-only one);
         a request is kept alive until the manager goes. */
     void setCurrentFolder (DirectoryItem* folder);
-    void clearCurrentItem() noexcept { currentItem = nullptr; }
+    void clearCurrentItem();
+    /** An item and its sub-tree are about to leave the tree: the current
+        folder moves to the item's parent folder, and a current preset among
+        them (or a favourite standing for one) steps forwards from the item;
+        should the step end among them again, none is current. */
+    void itemWillBeRemoved (PresetTreeItemBase& item);
     void adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request);
     bool isClosing() const noexcept { return closing; }
 
@@ -200,9 +223,12 @@ private:
     struct DeferredRestore;
 
     void build();
-    void applyStateItems (const StateItems& items, bool loadPresetFile);
+    void applyStateItems (const StateItems& items, bool loadPresetFile, bool restoreModifiedFlag);
     void updateStateSnapshot() const;
     void showWriteError() const;
+    bool showFailureAlert (const juce::String& title, const juce::String& text) const;
+    void reportFavoritesFileProblem (const juce::File& file);
+    void showPendingFavoritesFileProblem();
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
@@ -210,19 +236,30 @@ private:
     juce::File factoryRoot, userRoot;
     DirectoryItem* factoryFolder = nullptr;
     DirectoryItem* userFolder = nullptr;
-    DirectoryItem* currentFolder = nullptr;
-    PresetTreeItemBase* currentItem = nullptr;
+    // Weak: an item deleted with its folder can never be reached through these.
+    juce::WeakReference<FileRepresentingItem> currentFolder;
+    juce::WeakReference<PresetTreeItemBase> currentItem;
     std::atomic<bool> modified { false };
     juce::String pendingPresetName;
+    /** A restored preset path that names no item here, while no item is current. */
+    juce::String pendingPresetPath;
     juce::Component::SafePointer<juce::Button> reloadButton, previousButton, nextButton, saveButton;
     juce::Component::SafePointer<juce::Label> nameLabel;
     juce::Component::SafePointer<juce::Component> treeComponent;
     int itemHeight = 20;
+    /** The favourites as this instance last read or wrote them. */
     juce::StringArray favoritesAsRead;
+    juce::File unreadableFavoritesFile;
+    bool favoritesProblemPending = false, favoritesProblemShown = false;
+    FailureAlert failureAlert;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;
     std::unique_ptr<DeferredRestore> deferredRestore;
     juce::CriticalSection snapshotLock;
     mutable StateItems snapshot;
+    /** Guarded by snapshotLock: a restore from another thread waits for the
+        message thread, and the snapshot holds what it restores meanwhile. */
+    bool restorePending = false;
+    juce::uint32 restoreCount = 0;
     bool closing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetManager)

@@ -4,29 +4,22 @@
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
 
-// The favourites file of the manager.
+// The favourites file of the manager.  Several instances share it: each one
+// writes back only what its own user changed, into the file as it is then.
 
 namespace Korvalden::Misc
 {
-//==============================================================================
 namespace
 {
-juce::StringArray defaultListIds (const juce::XmlElement* root)
+/** A file that holds something: what cannot be parsed of it is never replaced. */
+bool holdsSomething (const juce::File& file)
 {
-    juce::StringArray ids;
-    if (root == nullptr)
-        return ids;
+    return file.exists() && ! (file.existsAsFile() && file.getSize() == 0);
+}
 
-    for (auto* list : root->getChildIterator())
-    {
-        if (! list->getTagName().equalsIgnoreCase ("FAVLIST") || list->getStringAttribute ("name") != "Default"
-            || list->getStringAttribute ("type") != "Presets")
-            continue;
-        for (auto* preset : list->getChildIterator())
-            if (preset->getTagName().equalsIgnoreCase ("Preset"))
-                ids.add (preset->getStringAttribute ("id"));
-        break;
-    }
+juce::StringArray sorted (juce::StringArray ids)
+{
+    ids.sort (false);
     return ids;
 }
 } // namespace
@@ -38,7 +31,12 @@ void PresetManager::loadFavorites (const juce::File& file)
     auto root = parseUntrustedXmlFile (file);
     if (root != nullptr)
         favorites->readFavorites (*root);
-    favoritesAsRead = defaultListIds (root.get());
+    else if (holdsSomething (file))
+        reportFavoritesFileProblem (file);
+
+    // Ids that named no preset made no entry: they are not this instance's
+    // to keep or drop, so they stay in the file.
+    favoritesAsRead = favorites->getFavoriteIds();
 }
 
 bool PresetManager::saveFavorites (const juce::File& file)
@@ -46,13 +44,25 @@ bool PresetManager::saveFavorites (const juce::File& file)
     jassert (juce::MessageManager::existsAndIsCurrentThread());
 
     // An instance that changed nothing leaves the file to the others.
-    if (favorites->getFavoriteIds() == favoritesAsRead)
+    const auto now = favorites->getFavoriteIds();
+    if (sorted (now) == sorted (favoritesAsRead))
         return true;
 
-    auto root = parseUntrustedXmlFile (file);
-    if (root == nullptr)
+    std::unique_ptr<juce::XmlElement> root;
+    if (holdsSomething (file))
+    {
+        root = parseUntrustedXmlFile (file);
+        if (root == nullptr)
+        {
+            reportFavoritesFileProblem (file);
+            return false;
+        }
+    }
+    else
+    {
         root = std::make_unique<juce::XmlElement> ("FAVORITES");
-    favorites->writeFavorites (*root);
+    }
+    favorites->mergeFavorites (*root, favoritesAsRead);
 
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
@@ -61,7 +71,29 @@ bool PresetManager::saveFavorites (const juce::File& file)
         || ! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
         return false;
 
-    favoritesAsRead = favorites->getFavoriteIds();
+    favoritesAsRead = now;
     return true;
+}
+
+void PresetManager::reportFavoritesFileProblem (const juce::File& file)
+{
+    if (favoritesProblemShown)
+        return;
+    unreadableFavoritesFile = file;
+    favoritesProblemPending = true;
+    showPendingFavoritesFileProblem();
+}
+
+void PresetManager::showPendingFavoritesFileProblem()
+{
+    if (! favoritesProblemPending || favoritesProblemShown)
+        return;
+
+    if (showFailureAlert ("Read Error", "The favorites file could not be read:\n" + unreadableFavoritesFile.getFullPathName()
+                                            + "\n\nIt is left as it is, and favorites marked now are not saved while it cannot be read."))
+    {
+        favoritesProblemPending = false;
+        favoritesProblemShown = true;
+    }
 }
 } // namespace Korvalden::Misc

@@ -65,6 +65,8 @@ public:
 
 private:
     juce::Component::SafePointer<juce::Component> rowComponent;
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE (PresetTreeItemBase)
 };
 
 /** An item backed by a file or a folder. */
@@ -207,11 +209,15 @@ public:
     explicit FavoriteList (PresetManager& owner) : PresetTreeRootItem (owner, "Favorites") {}
 
     /** Applies the first list named "Default" of type "Presets"; ids that do
-        not resolve to a preset are dropped. */
+        not resolve to a preset make no entry. */
     void readFavorites (const juce::XmlElement& root);
     /** Replaces the first such list's entries (or appends a new list); every
         other child of the root stays. */
     void writeFavorites (juce::XmlElement& root);
+    /** Brings the first such list (a new one when there is none) up to date
+        with what changed here since asRead: ids removed here go, ids added
+        here are appended unless present; every other entry and child stays. */
+    void mergeFavorites (juce::XmlElement& root, const juce::StringArray& asRead);
     /** The tree paths of the entries' presets, in list order. */
     juce::StringArray getFavoriteIds() const;
 

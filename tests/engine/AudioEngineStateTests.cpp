@@ -194,23 +194,39 @@ TEST (AudioEngineState, linksRatiosAndNamesTravelWithThePresetAndState)
     EXPECT_EQ (target.getLinkManager().getLinkEntry (0).name, "Glides");
 }
 
-TEST (AudioEngineState, aRootWithAnotherTagStillAppliesItsLinks)
+TEST (AudioEngineState, aPresetBlockThatIsDamagedOrNotAPresetIsRefusedAndChangesNothing)
 {
     AudioEngine source;
     source.getLinkManager().link (3, 23);
+    source.setParameter (0, 0.75f);
     juce::MemoryBlock preset;
     source.writePresetState (preset);
+
+    juce::MemoryBlock otherRoot;
     auto xml = XmlBinaryBlock::read (preset);
     xml->setTagName ("OTHER");
-    xml->setAttribute ("Glide_1", 0.75);
-    XmlBinaryBlock::write (*xml, preset);
+    XmlBinaryBlock::write (*xml, otherRoot);
+
+    juce::MemoryBlock cutShort (preset.getData(), preset.getSize() / 2);
+    juce::MemoryBlock latin1 (preset);
+    static_cast<char*> (latin1.getData())[20] = (char) 0xE9; // a byte of another encoding inside the text
 
     AudioEngine target;
     target.clearPresetModified();
-    target.readPresetState (preset);
+    juce::MemoryBlock before;
+    target.getStateInformation (before);
+    for (auto* block : { &otherRoot, &cutShort, &latin1 })
+    {
+        EXPECT_FALSE (target.readPresetState (*block));
+        juce::MemoryBlock after;
+        target.getStateInformation (after);
+        EXPECT_EQ (after, before);
+    }
+    EXPECT_EQ (target.getLinkManager().getLinkEntry (3).links.count (23), 0u);
+
+    EXPECT_TRUE (target.readPresetState (preset));
     EXPECT_EQ (target.getLinkManager().getLinkEntry (3).links.count (23), 1u);
-    EXPECT_FLOAT_EQ (target.getParameter (0), 0.0f);
-    EXPECT_TRUE (target.isPresetModified()); // reading links notifies the engine
+    EXPECT_FLOAT_EQ (target.getParameter (0), 0.75f);
 }
 
 TEST (AudioEngineState, aChangedLinkMarksThePreset)

@@ -3,7 +3,10 @@
 
 #include "HostProgram.h"
 
+#include "host/StateFile.h"
+
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -44,6 +47,31 @@ protected:
         juce::FileOutputStream out (folder.getChildFile (name));
         file.writeTo (out);
         return path (name);
+    }
+
+    /** The plug-in's own state element inside a state file kest-host saved. */
+    static std::unique_ptr<juce::XmlElement> pluginState (const juce::String& stateFile)
+    {
+        for (auto& chunk : KestHost::StateFile::read (stateFile.toStdString()))
+        {
+            if (chunk.id != 0x4B657374 || chunk.record.size() < AAX_SPlugInChunkHeaderSize + 8)
+                continue;
+            const auto* data = chunk.record.data() + AAX_SPlugInChunkHeaderSize;
+            juce::uint32 length = 0;
+            std::memcpy (&length, data + 4, sizeof (length));
+            return juce::parseXML (juce::String::fromUTF8 (reinterpret_cast<const char*> (data + 8), (int) length));
+        }
+        return nullptr;
+    }
+
+    static juce::File userPresetFolder()
+    {
+        return juce::File (juce::SystemStats::getEnvironmentVariable ("XDG_DATA_HOME", {})).getChildFile ("Korvalden/Presets/Kest");
+    }
+
+    static juce::File factoryPreset (const char* relativePath)
+    {
+        return juce::File (KEST_BUNDLE_PATH).getChildFile ("Contents/Resources/Korvalden/Presets/Kest").getChildFile (relativePath);
     }
 };
 
@@ -117,4 +145,63 @@ TEST_F (KestHostRender, ASavedStateIsTheSoundOfTheNextRun)
         }
     EXPECT_GT (differenceFromFresh, 0.01f);
     EXPECT_EQ (differenceBetweenRestored, 0.0f);
+}
+
+TEST_F (KestHostRender, APresetPlayedByNameIsTheSoundAndTheNameOfTheSavedState)
+{
+    const auto midi = writeMidiFile ("chord.mid");
+    const auto state = path ("preset.kstate");
+    const auto run = runHost ({ "--midi", midi, "--preset", "Bass/Deep Round", "--out", path ("named.wav"), "--save-state", state });
+    ASSERT_EQ (run.exitCode, 0) << run.errors;
+
+    auto xml = pluginState (state);
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getStringAttribute ("Preset"), "/PresetFiles/Factory Presets/Bass/Deep Round");
+    EXPECT_EQ (xml->getIntAttribute ("PresetChangedState", -1), 0);
+
+    // The same sound as the file's bytes played from outside the preset
+    // folders, which have no name to give.
+    ASSERT_TRUE (factoryPreset ("Bass/Deep Round.prs").copyFileTo (file ("Copy.prs")));
+    const auto copy = runHost ({ "--midi", midi, "--preset", path ("Copy.prs"), "--out", path ("copy.wav"), "--save-state", path ("copy.kstate") });
+    ASSERT_EQ (copy.exitCode, 0) << copy.errors;
+    EXPECT_EQ (pluginState (path ("copy.kstate"))->getStringAttribute ("Preset"), "");
+    const auto named = readWav (path ("named.wav"));
+    const auto fromCopy = readWav (path ("copy.wav"));
+    ASSERT_EQ (named.getNumSamples(), fromCopy.getNumSamples());
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < named.getNumSamples(); ++i)
+            ASSERT_EQ (named.getSample (channel, i), fromCopy.getSample (channel, i)) << i;
+
+    // Reopened, the state still names it.
+    ASSERT_EQ (runHost ({ "--midi", midi, "--load-state", state, "--out", path ("again.wav"), "--save-state", path ("again.kstate") }).exitCode, 0);
+    EXPECT_EQ (pluginState (path ("again.kstate"))->getStringAttribute ("Preset"), "/PresetFiles/Factory Presets/Bass/Deep Round");
+}
+
+TEST_F (KestHostRender, ADamagedPresetFailsTheRunWithOneLineAndWritesNothing)
+{
+    juce::MemoryBlock good;
+    ASSERT_TRUE (factoryPreset ("Bass/Deep Round.prs").loadFileAsData (good));
+    auto damaged = [&good] (const juce::File& target, bool cutShort)
+    {
+        juce::MemoryBlock bytes (good);
+        if (cutShort)
+            bytes.setSize (bytes.getSize() / 2);
+        else
+            static_cast<char*> (bytes.getData())[30] = (char) 0xE9; // a byte of another encoding
+        target.getParentDirectory().createDirectory();
+        target.replaceWithData (bytes.getData(), bytes.getSize());
+    };
+    damaged (userPresetFolder().getChildFile ("Cut Short.prs"), true);
+    damaged (userPresetFolder().getChildFile ("Latin.prs"), false);
+    damaged (file ("Outside.prs"), true);
+
+    for (auto preset : { juce::String ("Cut Short"), juce::String ("User Presets/Latin"), path ("Outside.prs") })
+    {
+        const auto run = runHost ({ "--preset", preset, "--out", path ("out.wav"), "--save-state", path ("out.kstate") });
+        EXPECT_EQ (run.exitCode, 1) << preset;
+        EXPECT_EQ (juce::StringArray::fromLines (run.errors).size(), 1) << run.errors;
+        EXPECT_TRUE (run.errors.contains ("is damaged or not a preset")) << run.errors;
+        EXPECT_FALSE (file ("out.wav").exists()) << preset;
+        EXPECT_FALSE (file ("out.kstate").exists()) << preset;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -143,6 +144,11 @@ TEST_F (EnginePresets, aStateWithoutPresetItemsStillLoadsAndAMissingPresetKeepsI
     engine.setStateInformation (block.getData(), (int) block.getSize());
     EXPECT_EQ (engine.getPresetManager().getDisplayName(), "*Lost Sound");
     EXPECT_EQ (engine.getPresetManager().getCurrentFolder(), engine.getPresetManager().getUserFolderItem());
+
+    // Saved again, the state still names the preset it could not find.
+    juce::MemoryBlock saved;
+    engine.getStateInformation (saved);
+    EXPECT_EQ (XmlBinaryBlock::read (saved)->getStringAttribute ("Preset"), userPath + "/Lost Sound");
 }
 
 TEST_F (EnginePresets, aStateRestoredOnAnotherThreadReachesTheTreeOnTheMessageThread)
@@ -177,6 +183,104 @@ TEST_F (EnginePresets, aStateRestoredOnAnotherThreadReachesTheTreeOnTheMessageTh
     EXPECT_EQ (xml->getStringAttribute ("ActiveUserFolder"), userPath);
 }
 
+TEST_F (EnginePresets, aDamagedPresetFileIsNotLoadedAndChangesNeitherSoundNorState)
+{
+    auto folder = makerFolder.getChildFile ("Presets/Kest");
+    {
+        AudioEngine engine;
+        engine.setParameter (7, 0.25f);
+        engine.getPresetManager().savePreset();
+    }
+    juce::MemoryBlock good;
+    ASSERT_TRUE (folder.getChildFile ("New Preset.prs").loadFileAsData (good));
+
+    auto writeDamaged = [&] (const char* name, std::function<void (juce::MemoryBlock&)> damage)
+    {
+        juce::MemoryBlock bytes (good);
+        damage (bytes);
+        folder.getChildFile (juce::String (name) + ".prs").replaceWithData (bytes.getData(), bytes.getSize());
+    };
+    auto text = [] (juce::MemoryBlock& bytes) { return static_cast<char*> (bytes.getData()); };
+    writeDamaged ("Cut Short", [] (juce::MemoryBlock& bytes) { bytes.setSize (bytes.getSize() - 40); });
+    writeDamaged ("Latin", [&] (juce::MemoryBlock& bytes) { text (bytes)[30] = (char) 0xE9; });
+    writeDamaged ("Renamed Root", [&] (juce::MemoryBlock& bytes) { text (bytes)[14] = 'X'; }); // "<KEXT_Preset ..."
+    writeDamaged ("Bad Length", [&] (juce::MemoryBlock& bytes) { text (bytes)[7] = (char) 0x7F; });
+
+    AudioEngine engine;
+    auto& manager = engine.getPresetManager();
+    manager.selectPresetByPath (userPath + "/New Preset");
+    ASSERT_EQ (currentPath (engine), userPath + "/New Preset");
+    engine.setParameter (7, 0.5f);
+    juce::MemoryBlock before;
+    engine.getStateInformation (before);
+
+    for (auto name : { "Cut Short", "Latin", "Renamed Root", "Bad Length" })
+    {
+        auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (manager.findItemByPath (userPath + "/" + name));
+        ASSERT_NE (item, nullptr) << name;
+        EXPECT_FALSE (item->loadPreset()) << name;
+        item->activate();
+        juce::MemoryBlock after;
+        engine.getStateInformation (after);
+        EXPECT_EQ (after, before) << name;
+        EXPECT_EQ (currentPath (engine), userPath + "/New Preset") << name;
+        EXPECT_FLOAT_EQ (engine.getParameter (7), 0.5f) << name;
+    }
+}
+
+TEST_F (EnginePresets, aStateSavedRightAfterARestoreCarriesWhatWasRestoredOnAnyThread)
+{
+    juce::MemoryBlock state;
+    {
+        AudioEngine engine;
+        engine.setParameter (7, 0.25f);
+        engine.getPresetManager().getUserFolderItem()->createSubFolder()->moveOrRename ("Bass", 0);
+        engine.getPresetManager().savePreset();
+        engine.getStateInformation (state);
+    }
+    auto restoredItems = [] (const juce::MemoryBlock& block)
+    {
+        auto xml = XmlBinaryBlock::read (block);
+        return xml == nullptr ? juce::String ("not a state")
+                              : xml->getStringAttribute ("Preset") + " | " + xml->getStringAttribute ("ActiveUserFolder") + " | "
+                                    + xml->getStringAttribute ("PresetChangedState");
+    };
+    const auto expected = userPath + "/Bass/New Preset | " + userPath + "/Bass | 0";
+    ASSERT_EQ (restoredItems (state), expected);
+
+    // A host copying a track: restore and save on its own thread before the
+    // message thread has run.
+    {
+        AudioEngine copy;
+        ASSERT_TRUE (copy.isPresetModified());
+        juce::MemoryBlock saved;
+        std::thread host ([&] {
+            copy.setStateInformation (state.getData(), (int) state.getSize());
+            copy.getStateInformation (saved);
+        });
+        host.join();
+        EXPECT_EQ (restoredItems (saved), expected);
+
+        // On the message thread before the loop runs, and after it.
+        copy.getStateInformation (saved);
+        EXPECT_EQ (restoredItems (saved), expected);
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        copy.getStateInformation (saved);
+        EXPECT_EQ (restoredItems (saved), expected);
+        EXPECT_EQ (currentPath (copy), userPath + "/Bass/New Preset");
+    }
+
+    // The state brings its own sound: a preset file damaged meanwhile is
+    // still the one it names.
+    makerFolder.getChildFile ("Presets/Kest/Bass/New Preset.prs").replaceWithText ("damaged");
+    AudioEngine restored;
+    restored.setStateInformation (state.getData(), (int) state.getSize());
+    juce::MemoryBlock saved;
+    restored.getStateInformation (saved);
+    EXPECT_EQ (restoredItems (saved), expected);
+    EXPECT_FLOAT_EQ (restored.getParameter (7), 0.25f);
+}
+
 TEST_F (EnginePresets, favouritesAreReadAtConstructionAndWrittenAtDestruction)
 {
     {
@@ -189,6 +293,33 @@ TEST_F (EnginePresets, favouritesAreReadAtConstructionAndWrittenAtDestruction)
 
     AudioEngine engine;
     EXPECT_EQ (engine.getPresetManager().getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/New Preset"));
+}
+
+TEST_F (EnginePresets, twoInstancesThatEachMarkAFavouriteKeepBoth)
+{
+    auto folder = makerFolder.getChildFile ("Presets/Kest");
+    ASSERT_TRUE (folder.createDirectory().wasOk());
+    for (auto name : { "One", "Two" })
+        ASSERT_TRUE (folder.getChildFile (juce::String (name) + ".prs").replaceWithText ("any"));
+
+    auto mark = [] (AudioEngine& engine, const char* name)
+    {
+        auto* preset = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (
+            engine.getPresetManager().findItemByPath (userPath + "/" + name));
+        ASSERT_NE (preset, nullptr);
+        preset->setFavorite (true);
+    };
+    {
+        auto first = std::make_unique<AudioEngine>();
+        auto second = std::make_unique<AudioEngine>();
+        mark (*first, "One");
+        mark (*second, "Two");
+        first.reset();
+        second.reset();
+    }
+
+    AudioEngine next;
+    EXPECT_EQ (next.getPresetManager().getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/One", userPath + "/Two"));
 }
 
 TEST_F (EnginePresets, anOverwriteQuestionWithoutAnEditorKeepsBoth)

@@ -1,5 +1,7 @@
 #include "PresetTestSupport.h"
 
+#include <string>
+
 using namespace PresetTestSupport;
 
 namespace
@@ -19,7 +21,7 @@ protected:
 };
 } // namespace
 
-TEST_F (Favorites, theFileKeepsOtherListsAndDropsIdsThatNoLongerResolve)
+TEST_F (Favorites, theFileKeepsOtherListsAndIdsThatDoNotResolve)
 {
     file.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                           "<MYROOT keep=\"1\">\n"
@@ -29,18 +31,25 @@ TEST_F (Favorites, theFileKeepsOtherListsAndDropsIdsThatNoLongerResolve)
                           "    <Preset id=\"" + factoryPath + "/Bass/Deep\"/>\n"
                           "    <preset id=\"" + userPath + "/Gone\"/>\n"
                           "    <Preset id=\"" + userPath + "/round\"/>\n"
-                          "    <Preset/>\n"
                           "  </favlist>\n"
                           "  <FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Warm\"/></FAVLIST>\n"
                           "</MYROOT>\n");
+    const auto asWritten = file.loadFileAsString();
     {
+        // Only the first list counts; a factory preset can be a favourite.
+        // Ids that name no preset here are no entry, and an instance that
+        // changes nothing leaves the file alone.
         auto manager = makeManager();
         manager->loadFavorites (file);
-        // Only the first list counts; a factory preset can be a favourite.
         EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (factoryPath + "/Bass/Deep"));
         EXPECT_TRUE (fileItem (*manager, factoryPath + "/Bass/Deep")->isFavorite());
         EXPECT_FALSE (fileItem (*manager, userPath + "/Warm")->isFavorite());
-
+        EXPECT_TRUE (manager->saveFavorites (file));
+        EXPECT_EQ (file.loadFileAsString(), asWritten);
+    }
+    {
+        auto manager = makeManager();
+        manager->loadFavorites (file);
         fileItem (*manager, userPath + "/Round")->setFavorite (true);
         ASSERT_TRUE (manager->saveFavorites (file));
     }
@@ -54,14 +63,89 @@ TEST_F (Favorites, theFileKeepsOtherListsAndDropsIdsThatNoLongerResolve)
     EXPECT_EQ (root->getChildElement (1)->getStringAttribute ("name"), "Other");
     EXPECT_EQ (root->getChildElement (1)->getChildElement (0)->getStringAttribute ("id"), "/x");
 
+    // A folder missing for a moment or a name in other letter case keeps its id.
     auto* list = root->getChildElement (2);
-    ASSERT_EQ (list->getNumChildElements(), 2);
+    ASSERT_EQ (list->getNumChildElements(), 4);
     EXPECT_EQ (list->getChildElement (0)->getStringAttribute ("id"), factoryPath + "/Bass/Deep");
-    EXPECT_EQ (list->getChildElement (1)->getStringAttribute ("id"), userPath + "/Round");
+    EXPECT_EQ (list->getChildElement (1)->getStringAttribute ("id"), userPath + "/Gone");
+    EXPECT_EQ (list->getChildElement (2)->getStringAttribute ("id"), userPath + "/round");
+    EXPECT_EQ (list->getChildElement (3)->getStringAttribute ("id"), userPath + "/Round");
     EXPECT_EQ (root->getChildElement (3)->getChildElement (0)->getStringAttribute ("id"), userPath + "/Warm");
 }
 
-TEST_F (Favorites, aMissingOrBrokenFileMeansNoneAndAnUnchangedListIsNotWritten)
+TEST_F (Favorites, instancesSharingTheFileEachWriteOnlyWhatTheirUserChanged)
+{
+    file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\">"
+                          "<Preset id=\"" + userPath + "/Warm\"/><Preset id=\"/Favorites/Round\"/>"
+                          "<Preset id=\"" + factoryPath + "/Bass/Deep\"/></FAVLIST></FAVORITES>");
+    auto first = makeManager();
+    auto second = makeManager();
+    auto third = makeManager();
+    for (auto* manager : { first.get(), second.get(), third.get() })
+        manager->loadFavorites (file);
+    ASSERT_EQ (first->getFavoriteList().getNumSubItems(), 2); // "/Favorites/Round" names no file item
+
+    // One adds Round and drops Warm, another drops Deep and renames nothing,
+    // the third changes nothing; they close in that order.
+    fileItem (*first, userPath + "/Round")->setFavorite (true);
+    fileItem (*first, userPath + "/Warm")->setFavorite (false);
+    fileItem (*second, factoryPath + "/Bass/Deep")->setFavorite (false);
+    ASSERT_TRUE (first->saveFavorites (file));
+    ASSERT_TRUE (second->saveFavorites (file));
+    ASSERT_TRUE (third->saveFavorites (file));
+
+    auto next = makeManager();
+    next->loadFavorites (file);
+    EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round"));
+    // The id no instance could read stays as it was.
+    EXPECT_TRUE (file.loadFileAsString().contains ("\"/Favorites/Round\""));
+}
+
+TEST_F (Favorites, aFileThatCannotBeReadIsNeverReplacedAndTheUserHearsOfItOnce)
+{
+    struct LabelOnly : public PresetManager::ControlButtonSet
+    {
+        juce::Label label;
+        juce::Button* getControlButton (int) override { return nullptr; }
+        juce::Label* getPresetNameLabel() override { return &label; }
+    };
+
+    // A byte of another encoding: the file is not what any instance wrote.
+    const std::string latin1 = "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath.toStdString()
+                               + "/Warm\"/></FAVLIST><Other note=\"caf\xe9\"/></FAVORITES>";
+    file.replaceWithData (latin1.data(), latin1.size());
+    juce::MemoryBlock original;
+    file.loadFileAsData (original);
+
+    juce::StringArray alerts;
+    auto manager = makeManager();
+    manager->setFailureAlert ([&alerts] (const juce::String& title, const juce::String& message) { alerts.add (title + ": " + message); });
+    manager->loadFavorites (file);
+    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 0);
+    EXPECT_TRUE (alerts.isEmpty()); // no editor: nobody to tell yet
+
+    LabelOnly editor;
+    manager->setControlButtonSet (&editor);
+    ASSERT_EQ (alerts.size(), 1);
+    EXPECT_TRUE (alerts[0].contains (file.getFullPathName())) << alerts[0];
+
+    fileItem (*manager, userPath + "/Round")->setFavorite (true);
+    EXPECT_FALSE (manager->saveFavorites (file));
+    EXPECT_FALSE (manager->saveFavorites (file));
+    juce::MemoryBlock after;
+    file.loadFileAsData (after);
+    EXPECT_EQ (after, original);
+    EXPECT_EQ (alerts.size(), 1);
+
+    // Once the file can be read again, the change joins what it holds.
+    file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Warm\"/></FAVLIST></FAVORITES>");
+    ASSERT_TRUE (manager->saveFavorites (file));
+    auto next = makeManager();
+    next->loadFavorites (file);
+    EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round", userPath + "/Warm"));
+}
+
+TEST_F (Favorites, aMissingOrEmptyFileMeansNoneAndAnUnchangedListIsNotWritten)
 {
     auto manager = makeManager();
     manager->loadFavorites (file);
@@ -76,7 +160,8 @@ TEST_F (Favorites, aMissingOrBrokenFileMeansNoneAndAnUnchangedListIsNotWritten)
     EXPECT_TRUE (second->saveFavorites (file));
     EXPECT_EQ (file.loadFileAsString(), written);
 
-    file.replaceWithText ("not < xml");
+    // An empty file holds nothing to lose: it is written over.
+    file.replaceWithText ({});
     auto third = makeManager();
     third->loadFavorites (file);
     EXPECT_EQ (third->getFavoriteList().getNumSubItems(), 0);

@@ -351,3 +351,100 @@ TEST_F (PresetManagerTest, markingTheSameStateTwiceRequestsOneRefresh)
     client.edit();
     EXPECT_FALSE (manager->isUpdatePending());
 }
+
+namespace
+{
+bool holds (const juce::TreeViewItem& parent, const juce::TreeViewItem* wanted)
+{
+    for (int index = 0; index < parent.getNumSubItems(); ++index)
+        if (parent.getSubItem (index) == wanted || holds (*parent.getSubItem (index), wanted))
+            return true;
+    return false;
+}
+
+/** The current item is one the manager's trees still hold (or none). */
+bool currentIsInTheTrees (PresetManager& manager)
+{
+    auto* current = manager.getCurrentItem();
+    return current == nullptr || holds (manager.getFileTreeRoot(), current) || holds (manager.getFavoriteList(), current);
+}
+} // namespace
+
+TEST_F (PresetManagerTest, aPresetThatCannotBeLoadedLeavesTheSoundAndTheCurrentPresetAsTheyWere)
+{
+    struct LabelOnly : public PresetManager::ControlButtonSet
+    {
+        juce::Label label;
+        juce::Button* getControlButton (int) override { return nullptr; }
+        juce::Label* getPresetNameLabel() override { return &label; }
+    } editor;
+
+    addPreset (user, "Deep", "deep");
+    addPreset (user, "Pads/Broken", "broken bytes");
+    addPreset (user, "Pads/Gone", "gone");
+    auto manager = makeManager();
+    manager->setControlButtonSet (&editor);
+    fileItem (*manager, userPath + "/Pads/Broken")->setFavorite (true);
+    manager->selectPresetByPath (userPath + "/Deep");
+    client.edit();
+    manager->handleUpdateNowIfNeeded();
+    ASSERT_EQ (editor.label.getText(), "*Deep");
+    user.getChildFile ("Pads/Gone.prs").deleteFile();
+
+    // Refused bytes, a missing file, and the favourite of the refused one.
+    for (auto path : { userPath + "/Pads/Broken", userPath + "/Pads/Gone", juce::String ("/Favorites/Broken") })
+    {
+        auto* preset = item (*manager, path);
+        ASSERT_NE (preset, nullptr) << path;
+        preset->activate();
+        manager->handleUpdateNowIfNeeded();
+        EXPECT_EQ (currentPath (*manager), userPath + "/Deep") << path;
+        EXPECT_EQ (editor.label.getText(), "*Deep") << path;
+        EXPECT_TRUE (manager->isPresetModified()) << path;
+        EXPECT_EQ (client.sound, "deep") << path;
+        EXPECT_EQ (manager->getCurrentFolder(), manager->getUserFolderItem()) << path;
+    }
+    EXPECT_FALSE (fileItem (*manager, userPath + "/Pads/Broken")->loadPreset());
+
+    // A state naming it loads nothing and leaves no preset current, showing its name.
+    manager->selectPresetByPath (userPath + "/Pads/Broken");
+    EXPECT_EQ (manager->getCurrentItem(), nullptr);
+    EXPECT_EQ (manager->getDisplayName(), "*Broken");
+    EXPECT_EQ (client.sound, "deep");
+    EXPECT_EQ (manager->getStateItems().presetPath, "");
+}
+
+TEST_F (PresetManagerTest, removingAFolderTakesTheCurrentPresetAndFolderOutOfItFirst)
+{
+    addPreset (user, "Bass/Deep", "deep");
+    addPreset (user, "Bass/Sub/Low", "low");
+    addPreset (user, "Warm", "warm");
+    auto manager = makeManager();
+    manager->selectPresetByPath (userPath + "/Bass/Sub/Low");
+    ASSERT_EQ (manager->getCurrentFolder(), item (*manager, userPath + "/Bass/Sub"));
+
+    // The folder was emptied outside, so it can go with its items.
+    user.getChildFile ("Bass").deleteRecursively();
+    user.getChildFile ("Bass").createDirectory();
+    auto* bass = dynamic_cast<PresetManager::DirectoryItem*> (item (*manager, userPath + "/Bass"));
+    ASSERT_TRUE (bass->deleteItem());
+    ASSERT_TRUE (currentIsInTheTrees (*manager));
+    EXPECT_EQ (currentPath (*manager), userPath + "/Warm");
+    EXPECT_EQ (client.sound, "warm");
+    EXPECT_EQ (manager->getCurrentFolder(), manager->getUserFolderItem());
+    EXPECT_EQ (manager->getStateItems().presetPath, userPath + "/Warm");
+
+    // With every preset below the folder, and a favourite of one loaded,
+    // none is left current.
+    addPreset (user, "Pads/Air", "air");
+    user.getChildFile ("Warm.prs").deleteFile();
+    auto second = makeManager();
+    fileItem (*second, userPath + "/Pads/Air")->setFavorite (true);
+    second->findItemByPath ("/Favorites/Air")->activate();
+    ASSERT_EQ (currentPath (*second), "/Favorites/Air");
+    user.getChildFile ("Pads/Air.prs").deleteFile();
+    ASSERT_TRUE (dynamic_cast<PresetManager::DirectoryItem*> (item (*second, userPath + "/Pads"))->deleteItem());
+    ASSERT_TRUE (currentIsInTheTrees (*second));
+    EXPECT_EQ (second->getCurrentItem(), nullptr);
+    EXPECT_EQ (second->getStateItems().presetPath, "");
+}

@@ -32,10 +32,14 @@ struct FakeClient : public PresetManager::PresetClient
     {
         out.replaceAll (sound.toRawUTF8(), sound.getNumBytesAsUTF8());
     }
-    void readPresetState (const juce::MemoryBlock& in) override
+    /** Takes any bytes but those of a damaged preset (beginning "broken"). */
+    bool readPresetState (const juce::MemoryBlock& in) override
     {
+        if (in.toString().startsWith ("broken"))
+            return false;
         sound = in.toString();
         loaded.add (sound);
+        return true;
     }
     juce::String getDefaultPresetName() override { return "New Preset"; }
     void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override
