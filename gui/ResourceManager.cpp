@@ -10,8 +10,15 @@ namespace
 ResourceManager* sharedInstance = nullptr;
 juce::uint32 userCount = 0;
 
-// No resource of the bundle comes near this; a larger file is not read.
-constexpr juce::int64 maximumResourceBytes = 64 * 1024 * 1024;
+/** The largest file read as a resource of that type; a larger one is not
+    read.  The bundle's own come nowhere near: its layouts are a few
+    kilobytes, its images and its typeface well under a megabyte. */
+juce::int64 maximumBytesOfResource (const juce::String& type)
+{
+    if (type == "COMPONENT")
+        return 1024 * 1024;
+    return 16 * 1024 * 1024;
+}
 
 const juce::Image& sharedNullImage()
 {
@@ -78,12 +85,9 @@ std::unique_ptr<juce::MemoryInputStream> ResourceManager::loadResource (const ju
     auto found = instance->rawResources.find (key);
     if (found == instance->rawResources.end())
     {
-        auto file = Platform::getBundleResourceFile (name, type);
-        if (! file.existsAsFile() || file.getSize() > maximumResourceBytes)
-            return nullptr;
-
         auto block = std::make_unique<juce::MemoryBlock>();
-        if (! file.loadFileAsData (*block))
+        if (! Platform::readRegularFile (Platform::getBundleResourceFile (name, type), maximumBytesOfResource (type),
+                                         *block))
             return nullptr;
 
         found = instance->rawResources.emplace (std::move (key), std::move (block)).first;

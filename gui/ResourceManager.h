@@ -42,8 +42,10 @@ public:
 
     /** A stream over the cached bytes of the file <name>.<type> (read in
         place, no copy), or null when it cannot be found or read; failures are
-        not cached.  The stream must not outlive the caller's release.
-        Message thread. */
+        not cached.  Only a regular file is read (a link to one is followed):
+        a folder, device or pipe in its place, or a file larger than its type
+        allows (1 MiB for "COMPONENT", 16 MiB for the others), cannot be read.
+        The stream must not outlive the caller's release.  Message thread. */
     static std::unique_ptr<juce::MemoryInputStream> loadResource (const juce::String& name,
                                                                   const juce::String& type);
 

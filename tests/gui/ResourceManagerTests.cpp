@@ -1,5 +1,8 @@
 #include "ResourceFolderFixture.h"
 
+#include <filesystem>
+#include <sys/stat.h>
+
 using Korvalden::Resources::ResourceManager;
 using Korvalden::Resources::findChildComponentByName;
 using Korvalden::Resources::getOrCreateChildComponent;
@@ -90,6 +93,63 @@ TEST_F (ResourceManagerTest, ImagesDecodeOnceAndKeepTheirReference)
     writeBytes ("Garbage", "IMAGE", bytesOf ("not an image"));
     EXPECT_TRUE (ResourceManager::getImage ("Garbage").isNull());
     EXPECT_TRUE (ResourceManager::getImage ("").isNull());
+}
+
+TEST_F (ResourceManagerTest, OnlyRegularFilesAreRead)
+{
+    writeBytes ("Target", "BINARY", bytesOf ("target"));
+    ASSERT_TRUE (resourceFile ("Target", "BINARY").createSymbolicLink (resourceFile ("Linked", "BINARY"), false));
+    EXPECT_EQ (readAll (ResourceManager::getBinary ("Linked")), "target");
+
+    // A pipe would block the reader for ever, a device would never end and a
+    // folder has no bytes; each is a missing resource, of every type.
+    const char* types[] { "BINARY", "IMAGE", "COMPONENT" };
+    for (auto type : types)
+    {
+        ASSERT_EQ (mkfifo (resourceFile ("Pipe", type).getFullPathName().toRawUTF8(), 0600), 0);
+        ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (resourceFile ("Zeros", type), false));
+        ASSERT_TRUE (folder.createSymbolicLink (resourceFile ("Folder", type), false));
+        ASSERT_TRUE (resourceFile ("Nowhere", "X").createSymbolicLink (resourceFile ("Dangling", type), false));
+    }
+
+    for (auto name : { "Pipe", "Zeros", "Folder", "Dangling" })
+    {
+        for (auto type : types)
+            EXPECT_EQ (ResourceManager::loadResource (name, type), nullptr) << name << "." << type;
+
+        EXPECT_TRUE (ResourceManager::getImage (name).isNull()) << name;
+        juce::Component root;
+        root.setBounds (1, 2, 3, 4);
+        EXPECT_FALSE (ResourceManager::applyComponentLayout (&root, name)) << name;
+        EXPECT_EQ (root.getBounds(), juce::Rectangle<int> (1, 2, 3, 4)) << name;
+    }
+}
+
+TEST_F (ResourceManagerTest, ResourcesLargerThanTheirTypeAllowsAreNotRead)
+{
+    // Sparse files: large on paper, cheap to make.
+    auto sized = [this] (const juce::String& name, const juce::String& type, std::uintmax_t bytes) {
+        const auto path = resourceFile (name, type).getFullPathName().toStdString();
+        ASSERT_TRUE (resourceFile (name, type).create().wasOk());
+        std::filesystem::resize_file (path, bytes);
+    };
+
+    sized ("Layout", "COMPONENT", 1024 * 1024);
+    sized ("BigLayout", "COMPONENT", 1024 * 1024 + 1);
+    sized ("Picture", "IMAGE", 16 * 1024 * 1024);
+    sized ("BigPicture", "IMAGE", 16 * 1024 * 1024 + 1);
+    sized ("Data", "BINARY", 16 * 1024 * 1024);
+    sized ("BigData", "BINARY", 16 * 1024 * 1024 + 1);
+
+    auto sizeOf = [] (std::unique_ptr<juce::MemoryInputStream> stream) {
+        return stream == nullptr ? (juce::int64) -1 : stream->getTotalLength();
+    };
+    EXPECT_EQ (sizeOf (ResourceManager::loadResource ("Layout", "COMPONENT")), 1024 * 1024);
+    EXPECT_EQ (sizeOf (ResourceManager::loadResource ("BigLayout", "COMPONENT")), -1);
+    EXPECT_EQ (sizeOf (ResourceManager::loadResource ("Picture", "IMAGE")), 16 * 1024 * 1024);
+    EXPECT_EQ (sizeOf (ResourceManager::loadResource ("BigPicture", "IMAGE")), -1);
+    EXPECT_EQ (sizeOf (ResourceManager::getBinary ("Data")), 16 * 1024 * 1024);
+    EXPECT_EQ (sizeOf (ResourceManager::getBinary ("BigData")), -1);
 }
 
 TEST_F (ResourceManagerTest, TintedMaskTakesAlphaFromRedAndTintKeepsAlpha)
