@@ -1,6 +1,7 @@
 #include "gui/ResourceManager.h"
 
 #include "gui/CreatedChildOwnership.h"
+#include "gui/ImageResourceDecoder.h"
 #include "platform/BundleResources.h"
 
 namespace Korvalden::Resources
@@ -113,8 +114,7 @@ const juce::Image& ResourceManager::getImage (const juce::String& name)
 
     auto image = std::make_unique<juce::Image>();
     if (auto stream = loadResource (name, "IMAGE"))
-        if (auto* format = juce::ImageFileFormat::findImageFormatForStream (*stream))
-            *image = format->decodeImage (*stream);
+        *image = decodeImageResource (stream->getData(), stream->getDataSize());
 
     return *instance->images.emplace (name, std::move (image)).first->second;
 }

@@ -54,7 +54,9 @@ public:
 
     /** The cached image <name>.IMAGE.  Never fails: a missing or undecodable
         image is a null image, cached so that it is not looked for again; an
-        empty name gives a shared null image and caches nothing.  The reference
+        empty name gives a shared null image and caches nothing.  Undecodable
+        covers a cut or damaged file, one larger than the image bounds, and
+        anything but PNG and JPEG (see decodeImageResource).  The reference
         stays valid until the caller's release.  Message thread. */
     static const juce::Image& getImage (const juce::String& name);
 
