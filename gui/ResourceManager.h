@@ -74,7 +74,9 @@ public:
     /** Builds and configures root's children from the layout <name>.COMPONENT.
         True when the whole layout was read; false when it is missing or a
         record's child has another class (the records before it stay
-        applied).  Message thread. */
+        applied).  Every size and position the layout gives is brought within
+        what a window can be: no size beyond 16384, every rectangle within
+        -16384..16384 on both axes.  Message thread. */
     static bool applyComponentLayout (juce::Component* root, const juce::String& name);
 
 private:
