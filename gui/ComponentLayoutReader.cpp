@@ -24,6 +24,11 @@
     reads zeros and empty strings, so the last record is applied with those
     and the reading stops.  Types 7, 9 and 10 apply further layouts to new or
     existing components; that nesting stops at maximumNestingDepth.
+
+    Sizes and positions are brought within what a window can be before they
+    are used (see clampedBounds), so a damaged number gives an odd layout,
+    never a component of millions of pixels for a painter or a host to
+    allocate.
 */
 namespace Korvalden::Resources
 {
@@ -34,6 +39,24 @@ namespace
 // layout that nests itself several times over cannot grow without end.
 constexpr int maximumNestingDepth = 16;
 constexpr int maximumNestedLayouts = 256;
+
+// No window is larger than this, nor lies further out.
+constexpr int maximumWindowExtent = 16384;
+
+int clampedSize (int size)
+{
+    return juce::jlimit (0, maximumWindowExtent, size);
+}
+
+/** The rectangle moved and cut to lie within -maximumWindowExtent ..
+    maximumWindowExtent on both axes, no side longer than maximumWindowExtent. */
+juce::Rectangle<int> clampedBounds (int x, int y, int width, int height)
+{
+    const int left = juce::jlimit (-maximumWindowExtent, maximumWindowExtent, x);
+    const int top = juce::jlimit (-maximumWindowExtent, maximumWindowExtent, y);
+    return { left, top, juce::jlimit (0, juce::jmin (maximumWindowExtent, maximumWindowExtent - left), width),
+             juce::jlimit (0, juce::jmin (maximumWindowExtent, maximumWindowExtent - top), height) };
+}
 
 // Smallest tab entry in the stream: a colour and two empty strings.
 constexpr juce::int64 smallestTabEntryBytes = 4 + 1 + 1;
@@ -145,7 +168,7 @@ public:
     {
         const int width = readInt();
         const int height = readInt();
-        root.setBounds (0, 0, juce::jmax (0, width), juce::jmax (0, height));
+        root.setBounds (0, 0, clampedSize (width), clampedSize (height));
 
         while (! in.isExhausted())
             readRecord (root);
@@ -215,7 +238,7 @@ private:
 
         if (auto* component = readBodyAndConfigure (root, head))
         {
-            component->setBounds (head.x, head.y, juce::jmax (0, head.width), juce::jmax (0, head.height));
+            component->setBounds (clampedBounds (head.x, head.y, head.width, head.height));
             component->setExplicitFocusOrder (head.focusOrder);
         }
     }
@@ -311,7 +334,7 @@ private:
             slider.setSliderStyle ((juce::Slider::SliderStyle) style);
         if (textBoxPosition >= juce::Slider::NoTextBox && textBoxPosition <= juce::Slider::TextBoxBelow)
             slider.setTextBoxStyle ((juce::Slider::TextEntryBoxPosition) textBoxPosition, ! textBoxEditable,
-                                    juce::jmax (0, textBoxWidth), juce::jmax (0, textBoxHeight));
+                                    clampedSize (textBoxWidth), clampedSize (textBoxHeight));
         if (std::isfinite (skew) && skew > 0.0)
             slider.setSkewFactor (skew);
         slider.setTooltip (tooltip);
@@ -468,7 +491,7 @@ private:
             return new juce::TabbedComponent (juce::TabbedButtonBar::TabsAtTop);
         });
         tabs.setOrientation (tabOrientation (orientation));
-        tabs.setTabBarDepth (juce::jmax (0, depthOfTabBar));
+        tabs.setTabBarDepth (clampedSize (depthOfTabBar));
         tabs.clearTabs();
         for (int i = 0; i < count; ++i)
         {

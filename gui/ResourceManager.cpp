@@ -1,6 +1,7 @@
 #include "gui/ResourceManager.h"
 
 #include "gui/CreatedChildOwnership.h"
+#include "gui/ImageResourceDecoder.h"
 #include "platform/BundleResources.h"
 
 namespace Korvalden::Resources
@@ -10,8 +11,15 @@ namespace
 ResourceManager* sharedInstance = nullptr;
 juce::uint32 userCount = 0;
 
-// No resource of the bundle comes near this; a larger file is not read.
-constexpr juce::int64 maximumResourceBytes = 64 * 1024 * 1024;
+/** The largest file read as a resource of that type; a larger one is not
+    read.  The bundle's own come nowhere near: its layouts are a few
+    kilobytes, its images and its typeface well under a megabyte. */
+juce::int64 maximumBytesOfResource (const juce::String& type)
+{
+    if (type == "COMPONENT")
+        return 1024 * 1024;
+    return 16 * 1024 * 1024;
+}
 
 const juce::Image& sharedNullImage()
 {
@@ -78,12 +86,9 @@ std::unique_ptr<juce::MemoryInputStream> ResourceManager::loadResource (const ju
     auto found = instance->rawResources.find (key);
     if (found == instance->rawResources.end())
     {
-        auto file = Platform::getBundleResourceFile (name, type);
-        if (! file.existsAsFile() || file.getSize() > maximumResourceBytes)
-            return nullptr;
-
         auto block = std::make_unique<juce::MemoryBlock>();
-        if (! file.loadFileAsData (*block))
+        if (! Platform::readRegularFile (Platform::getBundleResourceFile (name, type), maximumBytesOfResource (type),
+                                         *block))
             return nullptr;
 
         found = instance->rawResources.emplace (std::move (key), std::move (block)).first;
@@ -109,8 +114,7 @@ const juce::Image& ResourceManager::getImage (const juce::String& name)
 
     auto image = std::make_unique<juce::Image>();
     if (auto stream = loadResource (name, "IMAGE"))
-        if (auto* format = juce::ImageFileFormat::findImageFormatForStream (*stream))
-            *image = format->decodeImage (*stream);
+        *image = decodeImageResource (stream->getData(), stream->getDataSize());
 
     return *instance->images.emplace (name, std::move (image)).first->second;
 }

@@ -42,8 +42,10 @@ public:
 
     /** A stream over the cached bytes of the file <name>.<type> (read in
         place, no copy), or null when it cannot be found or read; failures are
-        not cached.  The stream must not outlive the caller's release.
-        Message thread. */
+        not cached.  Only a regular file is read (a link to one is followed):
+        a folder, device or pipe in its place, or a file larger than its type
+        allows (1 MiB for "COMPONENT", 16 MiB for the others), cannot be read.
+        The stream must not outlive the caller's release.  Message thread. */
     static std::unique_ptr<juce::MemoryInputStream> loadResource (const juce::String& name,
                                                                   const juce::String& type);
 
@@ -52,7 +54,9 @@ public:
 
     /** The cached image <name>.IMAGE.  Never fails: a missing or undecodable
         image is a null image, cached so that it is not looked for again; an
-        empty name gives a shared null image and caches nothing.  The reference
+        empty name gives a shared null image and caches nothing.  Undecodable
+        covers a cut or damaged file, one larger than the image bounds, and
+        anything but PNG and JPEG (see decodeImageResource).  The reference
         stays valid until the caller's release.  Message thread. */
     static const juce::Image& getImage (const juce::String& name);
 
@@ -70,7 +74,9 @@ public:
     /** Builds and configures root's children from the layout <name>.COMPONENT.
         True when the whole layout was read; false when it is missing or a
         record's child has another class (the records before it stay
-        applied).  Message thread. */
+        applied).  Every size and position the layout gives is brought within
+        what a window can be: no size beyond 16384, every rectangle within
+        -16384..16384 on both axes.  Message thread. */
     static bool applyComponentLayout (juce::Component* root, const juce::String& name);
 
 private:

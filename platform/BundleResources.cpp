@@ -1,7 +1,12 @@
 #include "platform/BundleResources.h"
 
+#include <cerrno>
 #include <dlfcn.h>
+#include <limits>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Korvalden::Platform
 {
@@ -64,6 +69,67 @@ juce::File getBundleResourceFile (const juce::String& name, const juce::String& 
     if (folder == juce::File())
         return {};
     return folder.getChildFile (name + "." + type);
+}
+
+bool readRegularFile (const juce::File& file, juce::int64 maximumBytes, juce::MemoryBlock& destination)
+{
+    destination.reset();
+    if (file == juce::File() || maximumBytes < 0)
+        return false;
+
+    // Look before opening: opening a device can have effects of its own.
+    const auto* path = file.getFullPathName().toRawUTF8();
+    struct stat info {};
+    if (::stat (path, &info) != 0 || ! S_ISREG (info.st_mode))
+        return false;
+
+    // Without O_NONBLOCK, a pipe swapped in meanwhile would wait for a writer.
+    int descriptor;
+    do
+        descriptor = ::open (path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return false;
+
+    struct Closer
+    {
+        int descriptor;
+        ~Closer() { ::close (descriptor); }
+    } closer { descriptor };
+
+    // What was opened is what counts.
+    if (::fstat (descriptor, &info) != 0 || ! S_ISREG (info.st_mode) || info.st_size > maximumBytes)
+        return false;
+
+    // Room for one byte more than the file had, so that a file that grew
+    // meanwhile is noticed, and never more than the bound allows.
+    const auto bound = (size_t) juce::jmin (maximumBytes, (juce::int64) std::numeric_limits<ssize_t>::max() - 1);
+    juce::MemoryBlock bytes (juce::jmin ((size_t) info.st_size, bound) + 1);
+    size_t total = 0;
+    for (;;)
+    {
+        if (total == bytes.getSize())
+        {
+            if (total > bound)
+                return false;
+            bytes.setSize (juce::jmin (total * 2, bound + 1));
+        }
+
+        const auto count = ::read (descriptor, static_cast<char*> (bytes.getData()) + total, bytes.getSize() - total);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return false;
+        if (count == 0)
+            break;
+        total += (size_t) count;
+    }
+
+    if (total > bound)
+        return false;
+    bytes.setSize (total);
+    destination.swapWith (bytes);
+    return true;
 }
 
 void setResourceFolderForTesting (const juce::File& folder)

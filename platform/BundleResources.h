@@ -20,6 +20,14 @@ juce::File getBundleResourceFolder();
     separator or a zero) gives a non-existent File.  Any thread. */
 juce::File getBundleResourceFile (const juce::String& name, const juce::String& type);
 
+/** Reads the whole of file into destination when it is a regular file (a
+    link is followed) of at most maximumBytes, and returns true.  Anything
+    else leaves destination empty and returns false: a missing file, a
+    folder, a device, a pipe or socket (opened without waiting for a writer,
+    so the call never blocks on one), a file larger than maximumBytes (also
+    one that grows past it while being read) or a read error.  Any thread. */
+bool readRegularFile (const juce::File& file, juce::int64 maximumBytes, juce::MemoryBlock& destination);
+
 /** Points getBundleResourceFolder at another folder; a default File goes back
     to the bundle's own.  For test binaries, which have no bundle.  Any thread. */
 void setResourceFolderForTesting (const juce::File& folder);

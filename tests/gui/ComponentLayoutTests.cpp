@@ -686,3 +686,109 @@ TEST_F (ComponentLayoutTest, ChildrenOfNestedLayoutsAreDeletedWithTheirParents)
     EXPECT_EQ (grandchild, nullptr);
     EXPECT_EQ (viewportGrandchild, nullptr);
 }
+
+namespace
+{
+// No window is larger than this, nor lies further out.
+constexpr int windowLimit = 16384;
+
+/** Every component under root (nested layouts, viewport contents and tab
+    pages included) whose bounds reach past what a window can be. */
+juce::StringArray componentsOutsideWindowLimits (juce::Component& root)
+{
+    juce::StringArray outside;
+    std::function<void (juce::Component&)> visit = [&] (juce::Component& c) {
+        const auto b = c.getBounds();
+        if (b.getX() < -windowLimit || b.getY() < -windowLimit || b.getRight() > windowLimit
+            || b.getBottom() > windowLimit || b.getWidth() < 0 || b.getHeight() < 0)
+            outside.add (c.getName() + " " + b.toString());
+        for (auto* nested : c.getChildren())
+            visit (*nested);
+        if (auto* viewport = dynamic_cast<juce::Viewport*> (&c); viewport != nullptr && viewport->getViewedComponent() != nullptr)
+            visit (*viewport->getViewedComponent());
+        if (auto* tabs = dynamic_cast<juce::TabbedComponent*> (&c))
+            for (int i = 0; i < tabs->getNumTabs(); ++i)
+                if (auto* page = tabs->getTabContentComponent (i))
+                    visit (*page);
+    };
+    visit (root);
+    return outside;
+}
+} // namespace
+
+TEST_F (ComponentLayoutTest, SizesAndPositionsAreClampedToWhatAWindowCanBe)
+{
+    constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    writeLayout ("Vast", most, least, [] (auto&) {});
+    writeLayout ("Tall", 800, 507580608, [] (auto& out) {
+        L::writePlainComponent (out, { "Far", { least, most, most, most }, 0 });
+        L::writePlainComponent (out, { "Wide", { 100, 200, most, -5 }, 0 });
+        L::writePlainComponent (out, { "Edge", { 16000, -16000, 1000, 1000 }, 0 });
+        L::SliderBody slider;
+        slider.textBoxPosition = juce::Slider::TextBoxBelow;
+        slider.textBoxWidth = most;
+        slider.textBoxHeight = most;
+        L::writeSlider (out, head ("Knob"), slider);
+        L::writeTabbedComponent (out, head ("Tabs"), { 0, most, 0, {} });
+        L::writeViewport (out, head ("View"), { true, true, 8, "Vast" });
+    });
+
+    juce::Component root;
+    ASSERT_TRUE (ResourceManager::applyComponentLayout (&root, "Tall"));
+    EXPECT_EQ (root.getBounds(), juce::Rectangle<int> (0, 0, 800, windowLimit));
+    EXPECT_EQ (findChildComponentByName (&root, "Far")->getBounds(),
+               juce::Rectangle<int> (-windowLimit, windowLimit, windowLimit, 0));
+    EXPECT_EQ (findChildComponentByName (&root, "Wide")->getBounds(), juce::Rectangle<int> (100, 200, windowLimit - 100, 0));
+    EXPECT_EQ (findChildComponentByName (&root, "Edge")->getBounds(), juce::Rectangle<int> (16000, -16000, 384, 1000));
+    EXPECT_LE (child<juce::Slider> (root, "Knob")->getTextBoxWidth(), windowLimit);
+    EXPECT_LE (child<juce::Slider> (root, "Knob")->getTextBoxHeight(), windowLimit);
+    EXPECT_LE (child<juce::TabbedComponent> (root, "Tabs")->getTabBarDepth(), windowLimit);
+    EXPECT_EQ (child<juce::Viewport> (root, "View")->getViewedComponent()->getBounds(),
+               juce::Rectangle<int> (0, 0, windowLimit, 0));
+    EXPECT_TRUE (componentsOutsideWindowLimits (root).isEmpty())
+        << componentsOutsideWindowLimits (root).joinIntoString (", ");
+}
+
+TEST_F (ComponentLayoutTest, DamagedLayoutsKeepEveryComponentWithinWindowLimits)
+{
+    writeInnerLayout();
+    writeLayout ("Sound", 400, 300, [] (auto& out) {
+        L::writeTextButton (out, head ("Button", 1, 2, 30, 20), {});
+        L::SliderBody slider;
+        slider.maximum = 10.0;
+        slider.textBoxPosition = juce::Slider::TextBoxBelow;
+        slider.textBoxWidth = 40;
+        slider.textBoxHeight = 12;
+        L::writeSlider (out, head ("Knob", 40, 2, 50, 60), slider);
+        L::LabelBody label;
+        label.text = "Level";
+        L::writeLabel (out, head ("Label", 100, 2, 40, 12), label);
+        L::writeNestedLayout (out, head ("Nested", 10, 100, 50, 60), { "Inner" });
+        L::writeViewport (out, head ("View", 70, 100, 50, 60), { true, true, 8, "Inner" });
+        L::writeTabbedComponent (out, head ("Tabs", 130, 100, 80, 60),
+                                 { 0, 20, 0, { { juce::Colours::grey, "Page", "Inner" } } });
+        L::writePlainComponent (out, head ("Plain", 220, 100, 10, 10));
+    });
+    const auto sound = layoutBytes ("Sound");
+
+    // Whole numbers written over the stream at random places, repeatably.
+    juce::Random random (28);
+    const int values[] { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 507580608, -1, 1 << 20 };
+    for (int variant = 0; variant < 200; ++variant)
+    {
+        auto damaged = sound;
+        for (int i = random.nextInt ({ 1, 4 }); --i >= 0;)
+        {
+            const auto at = (size_t) random.nextInt ((int) damaged.getSize() - 4);
+            const auto value = random.nextBool() ? values[random.nextInt (5)] : random.nextInt();
+            std::memcpy (static_cast<char*> (damaged.getData()) + at, &value, 4);
+        }
+        const auto name = "Damaged" + juce::String (variant);
+        writeBytes (name, "COMPONENT", damaged);
+
+        juce::Component root;
+        ResourceManager::applyComponentLayout (&root, name);
+        const auto outside = componentsOutsideWindowLimits (root);
+        EXPECT_TRUE (outside.isEmpty()) << variant << ": " << outside.joinIntoString (", ");
+    }
+}
