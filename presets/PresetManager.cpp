@@ -187,11 +187,14 @@ void PresetManager::savePreset()
     if (! PresetFileSystem::isAcceptableName (name))
         name = "New Preset";
 
-    const auto target = PresetFileSystem::freeSibling (currentFolder->getFile().getChildFile (name + ".prs"));
-
+    // Another instance may save into the same folder at any moment: the name
+    // is chosen only as the finished file is put in place, and a name taken
+    // meanwhile gives way to the next free one.
     juce::MemoryBlock block;
     client->writePresetState (block);
-    if (! PresetFileSystem::writeAtomically (target, block.getData(), block.getSize()))
+    const auto target = PresetFileSystem::writeNewFile (currentFolder->getFile().getChildFile (name + ".prs"),
+                                                        block.getData(), block.getSize());
+    if (target == juce::File())
     {
         showWriteError();
         return;

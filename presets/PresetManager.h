@@ -121,8 +121,9 @@ public:
 
     /** Writes the current sound as a new preset into the active folder:
         "New Preset" (or the pending name while no preset is current), made
-        unique as "New Preset(2)" and so on.  Nothing happens in a read-only
-        folder.  A failed write leaves no item and shows "Write Error". */
+        unique as "New Preset(2)" and so on; no file is ever replaced, also
+        not one that another instance saves meanwhile.  Nothing happens in a
+        read-only folder.  A failed write leaves no item and shows "Write Error". */
     void savePreset();
 
     /** Makes an item current after its preset was loaded; clears the modified flag. */
