@@ -108,6 +108,38 @@ TEST_F (PresetFileSafety, everyNameThatFitsTheFileSystemSavesAndALongerOneLeaves
     EXPECT_EQ (namesIn (user).size(), 8);
 }
 
+TEST_F (PresetFileSafety, staleTemporaryFilesOfAKilledSaveGoWhenTheFolderIsNextReadOrWritten)
+{
+    constexpr juce::int64 hours = 60 * 60;
+    addPreset (user, "Deep", "deep");
+    addPreset (user, "Pads/Air", "air");
+    addPreset (factory, "Lead", "lead");
+
+    // What saves left that were killed long ago, in this version and earlier ones.
+    leaveFile (user.getChildFile (".kest-save-Ab12Cd"), 2 * hours);
+    leaveFile (user.getChildFile (".Deep.prs.x7Y8z9"), 2 * hours);
+    leaveFile (user.getChildFile ("Pads/.Air.prs.QwErT1"), 30 * hours);
+    // A save another instance is making right now.
+    leaveFile (user.getChildFile (".kest-save-Fresh1"), 5);
+    // The user's own files, however old, and the read-only factory folder.
+    for (auto name : { ".notes", "Deep.prs.x7Y8z9", ".kest-save-Ab12Cd.txt", ".kest-save-Ab1", ".Deep.prs.x7Y8z", "Deep_tempZZ.prop" })
+        leaveFile (user.getChildFile (name), 2 * hours);
+    leaveFile (factory.getChildFile (".kest-save-Ab12Cd"), 2 * hours);
+
+    auto manager = makeManager();
+    EXPECT_EQ (namesIn (user).joinIntoString (" "),
+               ".Deep.prs.x7Y8z .kest-save-Ab1 .kest-save-Ab12Cd.txt .kest-save-Fresh1 .notes Deep.prs Deep.prs.x7Y8z9 "
+               "Deep_tempZZ.prop Pads");
+    EXPECT_EQ (namesIn (user.getChildFile ("Pads")).joinIntoString (" "), "Air.prs");
+    EXPECT_TRUE (factory.getChildFile (".kest-save-Ab12Cd").existsAsFile());
+
+    // Left while this instance ran: gone at the next save into that folder.
+    leaveFile (user.getChildFile ("Pads/.kest-save-Later1"), 2 * hours);
+    manager->setActiveFolderByPath (userPath + "/Pads");
+    manager->savePreset();
+    EXPECT_EQ (namesIn (user.getChildFile ("Pads")).joinIntoString (" "), "Air.prs New Preset.prs");
+}
+
 TEST_F (PresetFileSafety, aFavouritesFileThatIsALinkStaysALinkAndOnlyItsTargetIsReplaced)
 {
     addPreset (user, "Round", "round");
