@@ -403,6 +403,28 @@ juce::TreeViewItem* descend (juce::TreeViewItem* item, bool last)
     }
     return item;
 }
+
+/** Loads the preset at a position of the walk and makes it current, as its
+    activation does; false when it did not load, however that failed. */
+bool loadAndSelect (PresetManager& manager, PresetManager::PresetTreeItemBase& item)
+{
+    if (auto* preset = dynamic_cast<PresetManager::FileItem*> (&item))
+    {
+        if (! preset->loadPreset())
+            return false;
+    }
+    else if (auto* entry = dynamic_cast<PresetManager::FavoriteItem*> (&item))
+    {
+        if (! entry->target.loadPreset())
+            return false;
+    }
+    else
+    {
+        return false;
+    }
+    manager.selectItem (&item);
+    return true;
+}
 } // namespace
 
 void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
@@ -414,7 +436,9 @@ void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
     if (root == nullptr)
         return;
 
-    // One full pass over the tree at most: a tree without presets ends the walk.
+    // A preset that does not load (a FIFO, a file too large or unreadable,
+    // bytes the client refuses) is passed by.  One full pass over the tree at
+    // most: a tree without a preset that loads ends the walk.
     juce::TreeViewItem* position = from;
     for (int steps = countItems (*root) + 1; steps > 0; --steps)
     {
@@ -424,10 +448,8 @@ void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
 
         position = descend (next, backwards);
         if (auto* item = dynamic_cast<PresetTreeItemBase*> (position); item != nullptr && item->isPreset())
-        {
-            item->activate();
-            return;
-        }
+            if (loadAndSelect (*this, *item))
+                return;
     }
 }
 
@@ -440,10 +462,9 @@ void PresetManager::activateFirstOrLastPreset (PresetTreeItemBase* item, bool la
     if (reached == nullptr)
         return;
 
-    if (reached->isPreset())
-        reached->activate();
-    else
-        stepPreset (reached, last); // an empty folder is a position in the walk
+    // An empty folder, or a preset that does not load, is a position in the walk.
+    if (! (reached->isPreset() && loadAndSelect (*this, *reached)))
+        stepPreset (reached, last);
 }
 
 //==============================================================================

@@ -137,7 +137,8 @@ public:
     void setActiveFolderByPath (const juce::String& path);
 
     /** Walks the tree in display order from the item and loads the next or
-        previous preset, wrapping around at the ends of its tree. */
+        previous preset, wrapping around at the ends of its tree; presets
+        that do not load are passed by. */
     void stepPreset (PresetTreeItemBase* from, bool backwards);
     void activateFirstOrLastPreset (PresetTreeItemBase* item, bool last);
 
