@@ -2,8 +2,7 @@
 
 #include "engine/UntrustedXml.h"
 #include "platform/ApplicationSupport.h"
-
-#include <map>
+#include "presets/PresetFileSystem.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -17,12 +16,34 @@ const juce::Identifier valueTag ("VALUE");
 const juce::Identifier nameAttribute ("name");
 const juce::Identifier valueAttribute ("val");
 
-bool isRegularFileOrMissing (const juce::File& file)
+using Values = std::map<juce::String, juce::String>;
+
+enum class FileState
 {
-    struct stat info;
-    if (lstat (file.getFullPathName().toRawUTF8(), &info) != 0)
-        return errno == ENOENT;
-    return S_ISREG (info.st_mode);
+    missing,
+    read,
+    refused
+};
+
+/** Reads the file's keys (a later duplicate wins).  A map, as adding keys one
+    by one to a property set searches all earlier keys each time. */
+FileState readSettingsFile (const juce::File& file, Values& values)
+{
+    struct stat info {};
+    if (::lstat (file.getFullPathName().toRawUTF8(), &info) != 0)
+        return errno == ENOENT ? FileState::missing : FileState::refused;
+
+    auto root = parseUntrustedXmlFile (file);
+    if (root == nullptr || ! root->hasTagName (fileTag.toString()))
+        return FileState::refused;
+
+    for (auto* element : root->getChildWithTagNameIterator (valueTag.toString()))
+    {
+        const auto name = element->getStringAttribute (nameAttribute);
+        if (name.isNotEmpty())
+            values[name] = element->getStringAttribute (valueAttribute);
+    }
+    return FileState::read;
 }
 } // namespace
 
@@ -36,36 +57,16 @@ juce::File ApplicationPropertiesUser::getSettingsFile (const juce::String& appli
 ApplicationPropertiesUser::ApplicationPropertiesUser (const juce::String& applicationName)
     : juce::PropertySet (false), file (getSettingsFile (applicationName))
 {
-    loadedOk = load();
+    PresetFileSystem::removeStaleTemporaryFiles (file.getParentDirectory());
+
+    loadedOk = readSettingsFile (file, asLastStored) != FileState::refused;
+    const juce::ScopedLock sl (getLock());
+    getAllProperties().addMap (asLastStored);
 }
 
 ApplicationPropertiesUser::~ApplicationPropertiesUser()
 {
     saveIfNeeded();
-}
-
-bool ApplicationPropertiesUser::load()
-{
-    if (! file.exists() && ! file.isSymbolicLink())
-        return true;
-
-    auto root = parseUntrustedXmlFile (file);
-    if (root == nullptr || ! root->hasTagName (fileTag.toString()))
-        return false;
-
-    // Gathered in a map first: adding keys one by one to the property set
-    // searches all earlier keys each time.  A later duplicate wins.
-    std::map<juce::String, juce::String> values;
-    for (auto* element : root->getChildWithTagNameIterator (valueTag.toString()))
-    {
-        const auto name = element->getStringAttribute (nameAttribute);
-        if (name.isNotEmpty())
-            values[name] = element->getStringAttribute (valueAttribute);
-    }
-
-    const juce::ScopedLock sl (getLock());
-    getAllProperties().addMap (values);
-    return true;
 }
 
 void ApplicationPropertiesUser::propertyChanged()
@@ -88,29 +89,46 @@ bool ApplicationPropertiesUser::save()
 {
     stopTimer();
 
-    if (file.isDirectory() || ! file.getParentDirectory().createDirectory())
+    // Another object or instance may have saved since this one read: only
+    // what this one changed goes onto the file as it is now.  A file that
+    // cannot be read is the user's and stays as it is.
+    Values merged;
+    if (readSettingsFile (file, merged) == FileState::refused)
         return false;
+    const auto onDisk = merged;
 
-    // A file that could not be read stays as it is until the user changes a
-    // setting; then a regular file gives way to a sound one.  A FIFO, device
-    // or link at the path is never replaced.
-    if (! loadedOk && (! needsWriting || ! isRegularFileOrMissing (file)))
-        return false;
-
-    juce::XmlElement root (fileTag);
+    Values current;
     {
         const juce::ScopedLock sl (getLock());
         const auto& properties = getAllProperties();
         for (int i = 0; i < properties.size(); ++i)
-        {
-            auto* element = root.createNewChildElement (valueTag);
-            element->setAttribute (nameAttribute, properties.getAllKeys()[i]);
-            element->setAttribute (valueAttribute, properties.getAllValues()[i]);
-        }
+            current[properties.getAllKeys()[i]] = properties.getAllValues()[i];
     }
 
-    if (! root.writeTo (file))
-        return false;
+    for (const auto& [key, value] : current)
+        if (auto stored = asLastStored.find (key); stored == asLastStored.end() || stored->second != value)
+            merged[key] = value;
+    for (const auto& [key, value] : asLastStored)
+        if (current.count (key) == 0)
+            merged.erase (key);
+
+    if (merged != onDisk)
+    {
+        juce::XmlElement root (fileTag);
+        for (const auto& [key, value] : merged)
+        {
+            auto* element = root.createNewChildElement (valueTag);
+            element->setAttribute (nameAttribute, key);
+            element->setAttribute (valueAttribute, value);
+        }
+
+        const auto text = root.toString();
+        if (! file.getParentDirectory().createDirectory().wasOk()
+            || ! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
+            return false;
+    }
+
+    asLastStored = std::move (current);
     needsWriting = false;
     loadedOk = true;
     return true;

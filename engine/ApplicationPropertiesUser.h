@@ -3,6 +3,8 @@
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_events/juce_events.h>
 
+#include <map>
+
 namespace Korvalden::Misc
 {
 /** The user's settings file: a properties file named after the application
@@ -11,14 +13,21 @@ namespace Korvalden::Misc
     (a "PROPERTIES" root with one "VALUE" element, "name" and "val", per key)
     and saved 10000 ms after the last change or on destruction.
 
+    Several objects share the file: the engine, the editor and the options
+    dialog each open their own, in every instance.  So a save merges: it
+    reads the file as it is on disk then and applies only the keys this object
+    changed (set or removed) since it last read or saved the file, leaving
+    what others wrote meanwhile.  It goes through a hidden temporary file of
+    ours beside the file, flushed to the disk before it is renamed over the
+    file; a file that is a symbolic link stays one and its target is replaced.
+
     It is loaded when constructed, through the bounded reader for untrusted
     XML, in time linear in its size.  A missing file gives an empty set.  A
-    file that cannot be used (not a regular file, too large, not such XML) also
-    gives an empty set, so every read takes its default, and it is left as it
-    is until the user changes a setting: then a regular file is replaced by
-    the settings of this object, while a FIFO, device or link is never written
-    over (changes are then kept for this session only).  Saving writes a
-    temporary file beside the target and renames it over the target.
+    file that cannot be used (not a regular file, too large, not such XML, a
+    link that leads nowhere) also gives an empty set, so every read takes its
+    default, and it is never written over: changes are then kept for this
+    object only.  Reading and saving remove stale temporary files that a
+    killed save left in the folder.
 
     Message thread only (its save timer runs there).
 */
@@ -37,8 +46,9 @@ public:
     /** Saves when there are unsaved changes; true when nothing is left unsaved. */
     bool saveIfNeeded();
 
-    /** Writes every key; false when the file could not be written, or when
-        it could not be read and nothing was changed or it is not a regular file. */
+    /** Merges this object's changes into the file on disk.  False when the
+        file could not be written, or when the file on disk cannot be read
+        (the changes then stay unsaved). */
     bool save();
 
     /** True when a change has not been saved yet. */
@@ -54,11 +64,13 @@ protected:
 
 private:
     void timerCallback() override;
-    bool load();
 
     static constexpr int millisecondsBeforeSaving = 10000;
 
     const juce::File file;
+    /** The values as this object last read or saved them: what it changed
+        since is what differs from them. */
+    std::map<juce::String, juce::String> asLastStored;
     bool loadedOk = false;
     bool needsWriting = false;
 

@@ -1,43 +1,193 @@
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
 
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <dirent.h>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
 namespace Korvalden::Misc
 {
 namespace
 {
-/** Deeper folders than this are not read: a guard against link loops the
-    ancestor test cannot see (bind mounts and the like). */
-constexpr int maxFolderDepth = 32;
-
-juce::Array<juce::File> listChildren (const juce::File& folder, int whatToLookFor, const juce::String& pattern)
+/** The name an item of this file or folder name shows (and is sorted by):
+    the name without its extension. */
+juce::String nameWithoutExtension (const juce::String& fileName)
 {
-    auto children = folder.findChildFiles (whatToLookFor, false, pattern, juce::File::FollowSymlinks::yes);
-    return children;
+    const int dot = fileName.lastIndexOfChar ('.');
+    return dot > 0 ? fileName.substring (0, dot) : fileName;
+}
+
+bool isPresetName (const juce::String& fileName)
+{
+    return juce::File::areFileNamesCaseSensitive() ? fileName.endsWith (".prs") : fileName.endsWithIgnoreCase (".prs");
+}
+
+/** One entry of a folder listing. */
+struct Entry
+{
+    juce::String fileName, shownName;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+/** The order of compareByName within one kind, then by file name so that
+    equal names always come in the same order. */
+void sortByShownName (std::vector<Entry>& entries)
+{
+    std::sort (entries.begin(), entries.end(), [] (const Entry& a, const Entry& b) {
+        const int order = a.shownName.compare (b.shownName);
+        return order != 0 ? order < 0 : a.fileName.compare (b.fileName) < 0;
+    });
 }
 } // namespace
 
-PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name,
-                                             const juce::StringArray& realAncestors)
-    : FileRepresentingItem (folder, isReadOnly), displayName (name)
+/** What one reading of a tree shares: the folders read so far (by device
+    and inode), the number of items made, and the links to folders that wait
+    until every folder lying in the tree has been read. */
+class PresetManager::DirectoryItem::Walk
 {
-    auto ancestors = realAncestors;
-    ancestors.add (PresetFileSystem::resolvedPath (folder));
+public:
+    explicit Walk (bool removesTemporaryFiles) : cleaning (removesTemporaryFiles) {}
 
-    if (ancestors.size() <= maxFolderDepth)
+    /** False when the folder was read already. */
+    bool claimFolder (dev_t device, ino_t inode) { return folders.insert ({ device, inode }).second; }
+    /** False when the tree is full. */
+    bool takeItem()
     {
-        for (auto& child : listChildren (folder, juce::File::findDirectories, "*"))
-        {
-            // A link back to a folder of this walk would make the tree endless.
-            if (ancestors.contains (PresetFileSystem::resolvedPath (child)))
-                continue;
-            addSubItem (new DirectoryItem (child, isReadOnly, {}, ancestors));
-        }
+        if (items >= maxItemsPerTree)
+            return false;
+        ++items;
+        return true;
     }
 
-    for (auto& child : listChildren (folder, juce::File::findFiles, "*.prs"))
-        addSubItem (new FileItem (child, isReadOnly));
+    struct PendingLink
+    {
+        DirectoryItem* parent;
+        juce::File link;
+        int depth;
+    };
+    std::deque<PendingLink> pendingLinks;
+    const bool cleaning;
 
-    sortChildren (*this);
+private:
+    std::set<std::pair<dev_t, ino_t>> folders;
+    int items = 0;
+};
+
+PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name)
+    : FileRepresentingItem (folder, isReadOnly), displayName (name)
+{
+    Walk walk (! isReadOnly);
+    struct stat info {};
+    if (::stat (folder.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISDIR (info.st_mode))
+        return;
+    walk.claimFolder (info.st_dev, info.st_ino);
+    readFolder (walk, 0);
+
+    // Links last: a folder that lies in the tree shows at its own place, and
+    // a folder that two links lead to is read once.
+    while (! walk.pendingLinks.empty())
+    {
+        const auto pending = walk.pendingLinks.front();
+        walk.pendingLinks.pop_front();
+
+        if (::stat (pending.link.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISDIR (info.st_mode)
+            || ! walk.claimFolder (info.st_dev, info.st_ino) || ! walk.takeItem())
+            continue;
+        insertSorted (*pending.parent, new DirectoryItem (pending.link, isReadOnly, walk, pending.depth));
+    }
+}
+
+PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, Walk& walk, int depth)
+    : FileRepresentingItem (folder, isReadOnly)
+{
+    readFolder (walk, depth);
+}
+
+void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
+{
+    auto* listing = ::opendir (file.getFullPathName().toRawUTF8());
+    if (listing == nullptr)
+        return;
+
+    const int descriptor = ::dirfd (listing);
+    std::vector<Entry> folders, links, presets;
+    while (auto* entry = ::readdir (listing))
+    {
+        const char* name = entry->d_name;
+        if (std::strcmp (name, ".") == 0 || std::strcmp (name, "..") == 0)
+            continue;
+        if (walk.cleaning && PresetFileSystem::removeIfStaleTemporaryFile (descriptor, name))
+            continue;
+
+        struct stat info {};
+        auto type = entry->d_type;
+        if (type == DT_UNKNOWN || type == DT_DIR)
+        {
+            if (::fstatat (descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR (info.st_mode) ? DT_DIR : S_ISLNK (info.st_mode) ? DT_LNK : DT_REG;
+        }
+
+        Entry found;
+        found.fileName = juce::String::fromUTF8 (name);
+        if (type == DT_DIR)
+        {
+            found.device = info.st_dev;
+            found.inode = info.st_ino;
+            folders.push_back (std::move (found));
+            continue;
+        }
+        // A link leads to a folder or stands for a preset (even one that
+        // leads nowhere, as any file of that name does).
+        if (type == DT_LNK && ::fstatat (descriptor, name, &info, 0) == 0 && S_ISDIR (info.st_mode))
+            links.push_back (std::move (found));
+        else if (isPresetName (found.fileName))
+            presets.push_back (std::move (found));
+    }
+    ::closedir (listing);
+
+    if (depth >= maxFolderDepth)
+    {
+        folders.clear();
+        links.clear();
+    }
+
+    for (auto* kind : { &folders, &links, &presets })
+    {
+        for (auto& entry : *kind)
+            entry.shownName = nameWithoutExtension (entry.fileName);
+        sortByShownName (*kind);
+    }
+
+    // This folder's own items are counted before any below it, so a full
+    // tree still shows the upper folders whole.
+    std::vector<const Entry*> subFolders;
+    for (auto& entry : folders)
+        if (walk.claimFolder (entry.device, entry.inode) && walk.takeItem())
+            subFolders.push_back (&entry);
+
+    const auto prefix = file.getFullPathName() + (file.getFullPathName().endsWithChar ('/') ? "" : "/");
+    for (auto& entry : presets)
+    {
+        if (! walk.takeItem())
+            break;
+        addSubItem (new FileItem (juce::File (prefix + entry.fileName), readOnly));
+    }
+
+    // Folders come before presets (compareByName).
+    int position = 0;
+    for (auto* entry : subFolders)
+        addSubItem (new DirectoryItem (juce::File (prefix + entry->fileName), readOnly, walk, depth + 1), position++);
+
+    for (auto& entry : links)
+        walk.pendingLinks.push_back ({ this, juce::File (prefix + entry.fileName), depth + 1 });
 }
 
 juce::String PresetManager::DirectoryItem::getUniqueName() const

@@ -2,10 +2,12 @@
 
 #include <juce_core/juce_core.h>
 
-/** The file operations of the preset tree, written so that no operation can
-    lose or corrupt a preset: a write goes to a hidden temporary file in the
-    target's folder and is renamed over the target only once it is complete;
-    a move never replaces anything unless asked to, and then atomically.
+/** The file operations of the preset tree, the favourites and the settings
+    file, written so that no operation can lose or corrupt a file: a write
+    goes to a hidden temporary file of our own in the target's folder, is
+    flushed to the disk and only then renamed over the target, and the folder
+    is flushed after it; a new file or a move never replaces anything unless
+    asked to, and then atomically.
 
     Any thread; each call is one system operation or a short sequence that
     leaves either the old or the new state on disk.
@@ -14,6 +16,11 @@ namespace Korvalden::Misc::PresetFileSystem
 {
 /** The largest preset or favourites file that is read (presets are a few kB). */
 constexpr juce::int64 maxFileBytes = 1024 * 1024;
+
+/** A temporary file of ours that is older than this was left by a process
+    that stopped during a save; a younger one may still be in use by another
+    instance. */
+constexpr juce::int64 staleTemporaryFileSeconds = 60 * 60;
 
 /** A name that stays inside its folder: not empty, not "." or "..", no path
     separator and no control character. */
@@ -27,9 +34,19 @@ bool isSameFile (const juce::File& a, const juce::File& b);
 bool existsAtAll (const juce::File& file);
 
 /** Writes the data to a temporary file beside the target, flushes it to the
-    disk and renames it over the target.  On failure the target keeps its old
-    bytes and no temporary file is left. */
+    disk and renames it over the target, keeping the target's permissions.  A
+    target that is a symbolic link stays one: the file it leads to is replaced,
+    in its own folder.  A target (or link target) that exists but is not a
+    plain file, and a link that leads nowhere, are refused.  On failure the
+    target keeps its old bytes and no temporary file is left. */
 bool writeAtomically (const juce::File& target, const void* data, size_t numBytes);
+
+/** Writes the data as a new file: at the wanted path when it is free, else at
+    its first free numbered sibling (freeSibling), also when another instance
+    takes a name meanwhile, for nothing is ever replaced.  Returns the file
+    written, or a default File when nothing could be written (nothing is then
+    left behind). */
+juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numBytes);
 
 /** Renames a file or folder to a path that must not exist yet; an existing
     target is never replaced.  A case-only rename of one file is allowed. */
@@ -49,4 +66,18 @@ juce::String resolvedPath (const juce::File& file);
     (the path itself when free); a dangling link counts as taken.  A default
     File when none is free. */
 juce::File freeSibling (const juce::File& wanted);
+
+/** Whether a folder entry of this name is one of the temporary files that
+    our saves make (or made in earlier versions): ".kest-save-XXXXXX",
+    ".NAME.prs.XXXXXX", ".NAME.Favorites.xml.XXXXXX" and "NAME_tempHEX.prop". */
+bool isOwnTemporaryName (const char* name);
+
+/** Removes the temporary files of ours in the folder (not below it) that are
+    older than staleTemporaryFileSeconds: what a process killed during a save
+    left behind. */
+void removeStaleTemporaryFiles (const juce::File& folder);
+
+/** The same for one entry of an open folder: removes it when its name is one
+    of ours and it is a stale plain file.  True when it was removed. */
+bool removeIfStaleTemporaryFile (int folderDescriptor, const char* name);
 } // namespace Korvalden::Misc::PresetFileSystem

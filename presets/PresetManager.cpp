@@ -210,11 +210,14 @@ void PresetManager::savePreset()
     if (! PresetFileSystem::isAcceptableName (name))
         name = "New Preset";
 
-    const auto target = PresetFileSystem::freeSibling (currentFolder->getFile().getChildFile (name + ".prs"));
-
+    // Another instance may save into the same folder at any moment: the name
+    // is chosen only as the finished file is put in place, and a name taken
+    // meanwhile gives way to the next free one.
     juce::MemoryBlock block;
     client->writePresetState (block);
-    if (! PresetFileSystem::writeAtomically (target, block.getData(), block.getSize()))
+    const auto target = PresetFileSystem::writeNewFile (currentFolder->getFile().getChildFile (name + ".prs"),
+                                                        block.getData(), block.getSize());
+    if (target == juce::File())
     {
         showWriteError();
         return;
@@ -499,6 +502,28 @@ juce::TreeViewItem* descend (juce::TreeViewItem* item, bool last)
     }
     return item;
 }
+
+/** Loads the preset at a position of the walk and makes it current, as its
+    activation does; false when it did not load, however that failed. */
+bool loadAndSelect (PresetManager& manager, PresetManager::PresetTreeItemBase& item)
+{
+    if (auto* preset = dynamic_cast<PresetManager::FileItem*> (&item))
+    {
+        if (! preset->loadPreset())
+            return false;
+    }
+    else if (auto* entry = dynamic_cast<PresetManager::FavoriteItem*> (&item))
+    {
+        if (! entry->target.loadPreset())
+            return false;
+    }
+    else
+    {
+        return false;
+    }
+    manager.selectItem (&item);
+    return true;
+}
 } // namespace
 
 void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
@@ -510,7 +535,9 @@ void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
     if (root == nullptr)
         return;
 
-    // One full pass over the tree at most: a tree without presets ends the walk.
+    // A preset that does not load (a FIFO, a file too large or unreadable,
+    // bytes the client refuses) is passed by.  One full pass over the tree at
+    // most: a tree without a preset that loads ends the walk.
     juce::TreeViewItem* position = from;
     for (int steps = countItems (*root) + 1; steps > 0; --steps)
     {
@@ -520,10 +547,8 @@ void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
 
         position = descend (next, backwards);
         if (auto* item = dynamic_cast<PresetTreeItemBase*> (position); item != nullptr && item->isPreset())
-        {
-            item->activate();
-            return;
-        }
+            if (loadAndSelect (*this, *item))
+                return;
     }
 }
 
@@ -536,10 +561,9 @@ void PresetManager::activateFirstOrLastPreset (PresetTreeItemBase* item, bool la
     if (reached == nullptr)
         return;
 
-    if (reached->isPreset())
-        reached->activate();
-    else
-        stepPreset (reached, last); // an empty folder is a position in the walk
+    // An empty folder, or a preset that does not load, is a position in the walk.
+    if (! (reached->isPreset() && loadAndSelect (*this, *reached)))
+        stepPreset (reached, last);
 }
 
 //==============================================================================

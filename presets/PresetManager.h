@@ -124,8 +124,9 @@ public:
 
     /** Writes the current sound as a new preset into the active folder:
         "New Preset" (or the pending name while no preset is current), made
-        unique as "New Preset(2)" and so on.  Nothing happens in a read-only
-        folder.  A failed write leaves no item and shows "Write Error". */
+        unique as "New Preset(2)" and so on; no file is ever replaced, also
+        not one that another instance saves meanwhile.  Nothing happens in a
+        read-only folder.  A failed write leaves no item and shows "Write Error". */
     void savePreset();
 
     /** Makes an item current after its preset was loaded; clears the modified flag. */
@@ -142,7 +143,8 @@ public:
     void setActiveFolderByPath (const juce::String& path);
 
     /** Walks the tree in display order from the item and loads the next or
-        previous preset, wrapping around at the ends of its tree. */
+        previous preset, wrapping around at the ends of its tree; presets
+        that do not load are passed by. */
     void stepPreset (PresetTreeItemBase* from, bool backwards);
     void activateFirstOrLastPreset (PresetTreeItemBase* item, bool last);
 

@@ -184,10 +184,17 @@ private:
 class PresetManager::DirectoryItem : public PresetManager::FileRepresentingItem
 {
 public:
-    /** realAncestors: the resolved folders of the walk above this one; a
-        link that leads back to one of them is skipped. */
-    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName,
-                   const juce::StringArray& realAncestors = {});
+    /** The most folders and presets one tree shows; what lies beyond is not read. */
+    static constexpr int maxItemsPerTree = 150000;
+    /** Folders deeper below the tree's top than this are not read. */
+    static constexpr int maxFolderDepth = 32;
+
+    /** Reads the folder's whole sub-tree.  Every folder on disk (device and
+        inode) is read once, at its own place when it lies in the tree, and
+        links to folders are followed only after every folder that lies in
+        the tree was read; so links never repeat or hide a folder.  In a
+        writable tree, stale temporary files of ours are removed on the way. */
+    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName);
 
     juce::String getUniqueName() const override;
     bool isPreset() const override { return false; }
@@ -199,6 +206,12 @@ public:
     DirectoryItem* createSubFolder();
 
 private:
+    class Walk;
+    DirectoryItem (const juce::File& folder, bool readOnly, Walk& walk, int depth);
+    /** Lists the folder: its presets at once, its real sub-folders read
+        depth-first, its links to folders left to the walk. */
+    void readFolder (Walk& walk, int depth);
+
     juce::String displayName;
 };
 

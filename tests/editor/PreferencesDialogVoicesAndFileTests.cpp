@@ -63,7 +63,7 @@ TEST_F (PreferencesDialogTest, closingWhileTheVoicesCannotStopYetNeitherWaitsNor
     EXPECT_EQ (generalControl<juce::Slider> (reopened, O::numberOfVoices).getValue(), 32.0);
 }
 
-TEST_F (PreferencesDialogTest, aCorruptSettingsFileGivesDefaultsAndIsKeptUntilTheUserChangesASetting)
+TEST_F (PreferencesDialogTest, aCorruptSettingsFileGivesDefaultsAndIsKeptEvenWhenTheUserChangesASetting)
 {
     const char* corrupt = "<PROPERTIES><VALUE name=\"MIDICC_Glide_1\" val=\"40\"/><VAL";
     ASSERT_TRUE (settingsFile.getParentDirectory().createDirectory());
@@ -82,14 +82,28 @@ TEST_F (PreferencesDialogTest, aCorruptSettingsFileGivesDefaultsAndIsKeptUntilTh
     }
     EXPECT_EQ (settingsFile.loadFileAsString(), corrupt);
 
+    // The file is the user's to mend: a change acts in the engine for this
+    // session and leaves the file as it is.
     {
         PreferencesDialog dialog (engine);
         choose (combo (dialog, "Sec1_Glide"), 5 + 1);
     }
-    EXPECT_EQ (storedInFile ("MIDICC_Glide_1"), "5");
-
-    // Written through a temporary file renamed over the target: nothing else is left beside it.
+    EXPECT_EQ (engine.getParameterCC (0), 5);
+    EXPECT_EQ (settingsFile.loadFileAsString(), corrupt);
     auto files = settingsFile.getParentDirectory().findChildFiles (juce::File::findFiles, false);
+    ASSERT_EQ (files.size(), 1);
+    EXPECT_EQ (files[0], settingsFile);
+
+    // Mended, it takes the next change, written through a temporary file
+    // renamed over it: nothing else is left beside it.
+    writeSettings ({ { "MIDICC_Glide_2", "30" } });
+    {
+        PreferencesDialog dialog (engine);
+        choose (combo (dialog, "Sec1_Glide"), 6 + 1);
+    }
+    EXPECT_EQ (storedInFile ("MIDICC_Glide_1"), "6");
+    EXPECT_EQ (storedInFile ("MIDICC_Glide_2"), "30");
+    files = settingsFile.getParentDirectory().findChildFiles (juce::File::findFiles, false);
     ASSERT_EQ (files.size(), 1);
     EXPECT_EQ (files[0], settingsFile);
 }

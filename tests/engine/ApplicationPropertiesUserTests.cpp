@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <utime.h>
 
 using Korvalden::Misc::ApplicationPropertiesUser;
 
@@ -77,7 +78,7 @@ TEST (ApplicationPropertiesUser, manyKeysReadInLinearTimeAndALaterDuplicateWins)
     EXPECT_EQ (settings.getAllProperties().size(), 80001);
 }
 
-TEST (ApplicationPropertiesUser, hostileFilesGiveDefaultsAndGiveWayOnlyToAChangeAndSpecialFilesNever)
+TEST (ApplicationPropertiesUser, aFileThatCannotBeReadGivesDefaultsAndIsNeverWrittenOverEvenAfterAChange)
 {
     auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
     ASSERT_TRUE (file.getParentDirectory().createDirectory());
@@ -95,18 +96,27 @@ TEST (ApplicationPropertiesUser, hostileFilesGiveDefaultsAndGiveWayOnlyToAChange
             ApplicationPropertiesUser settings ("Kest");
             EXPECT_FALSE (settings.isValidFile());
             EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), -1);
-            EXPECT_FALSE (settings.save());     // nothing changed: the file stays
+            EXPECT_FALSE (settings.save());
+
+            // The user's change holds for this session only: the file is theirs.
+            settings.setValue ("MIDIReceiveChannel", 5);
+            EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 5);
+            EXPECT_FALSE (settings.save());
+            EXPECT_TRUE (settings.needsToBeSaved());
         }
         EXPECT_EQ (file.loadFileAsString(), text);
-
-        {
-            ApplicationPropertiesUser settings ("Kest");
-            settings.setValue ("MIDIReceiveChannel", 5);
-        }
-        ApplicationPropertiesUser reread ("Kest");
-        EXPECT_TRUE (reread.isValidFile());
-        EXPECT_EQ (reread.getIntValue ("MIDIReceiveChannel", -1), 5);
     }
+
+    // A file that could be read, spoilt by someone else before this object
+    // saves, is not written over either.
+    ASSERT_TRUE (file.replaceWithText ("<PROPERTIES><VALUE name=\"MIDIReceiveChannel\" val=\"3\"/></PROPERTIES>"));
+    {
+        ApplicationPropertiesUser settings ("Kest");
+        EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 3);
+        settings.setValue ("MIDIReceiveChannel", 5);
+        ASSERT_TRUE (file.replaceWithText (hostile[2]));
+    }
+    EXPECT_EQ (file.loadFileAsString(), hostile[2]);
 
     // A FIFO at the path: nobody writes to it, so opening it for reading in
     // the usual way would wait for ever.
@@ -118,8 +128,117 @@ TEST (ApplicationPropertiesUser, hostileFilesGiveDefaultsAndGiveWayOnlyToAChange
         EXPECT_EQ (settings.getIntValue ("MIDICC_SustainPedal", 64), 64);
         settings.setValue ("MIDICC_SustainPedal", 1);
     }
-    EXPECT_FALSE (file.existsAsFile() && ! file.isDirectory() && file.getSize() > 0);
     struct stat info;
     ASSERT_EQ (lstat (file.getFullPathName().toRawUTF8(), &info), 0);
     EXPECT_TRUE (S_ISFIFO (info.st_mode));      // a change never replaces it
+}
+
+TEST (ApplicationPropertiesUser, objectsOnOneFileSaveOnlyWhatEachChangedAndKeepWhatOthersWrote)
+{
+    {
+        ApplicationPropertiesUser first ("Kest");
+        for (auto key : { "Kept", "Removed", "ChangedElsewhere", "SetTwice" })
+            first.setValue (key, "0");
+    }
+
+    // The engine's, the editor's and the dialog's objects, of two instances.
+    ApplicationPropertiesUser dialog ("Kest");
+    ApplicationPropertiesUser otherInstance ("Kest");
+    ApplicationPropertiesUser editor ("Kest");
+
+    dialog.setValue ("MIDICC_Glide_1", 7);
+    dialog.removeValue ("Removed");
+    dialog.setValue ("SetTwice", "dialog");
+    otherInstance.setValue ("MIDIReceiveChannel", 4);
+    otherInstance.setValue ("ChangedElsewhere", "other");
+    otherInstance.setValue ("SetTwice", "other");
+
+    ASSERT_TRUE (otherInstance.save());
+    ASSERT_TRUE (dialog.save());
+    editor.setValue ("EnableCPUWarning", false);
+    ASSERT_TRUE (editor.save());
+
+    // A later save of the same object adds only what changed since.
+    dialog.setValue ("MIDICC_Glide_2", 9);
+    ASSERT_TRUE (dialog.save());
+
+    ApplicationPropertiesUser reread ("Kest");
+    const auto& stored = reread.getAllProperties();
+    EXPECT_EQ (stored.getAllKeys().joinIntoString (" "),
+               "ChangedElsewhere EnableCPUWarning Kept MIDICC_Glide_1 MIDICC_Glide_2 MIDIReceiveChannel SetTwice");
+    EXPECT_EQ (stored["ChangedElsewhere"], "other");
+    EXPECT_EQ (stored["EnableCPUWarning"], "0");
+    EXPECT_EQ (stored["Kept"], "0");
+    EXPECT_EQ (stored["MIDICC_Glide_1"], "7");
+    EXPECT_EQ (stored["MIDICC_Glide_2"], "9");
+    EXPECT_EQ (stored["MIDIReceiveChannel"], "4");
+    EXPECT_EQ (stored["SetTwice"], "dialog"); // the later save of a key wins
+}
+
+TEST (ApplicationPropertiesUser, aSettingsFileThatIsALinkStaysALinkAndItsTargetIsReplacedInPlace)
+{
+    auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    auto dotfiles = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("dotfiles");
+    auto target = dotfiles.getChildFile ("Kest.prop");
+    ASSERT_TRUE (dotfiles.createDirectory());
+    ASSERT_TRUE (target.replaceWithText ("<PROPERTIES><VALUE name=\"MIDIReceiveChannel\" val=\"3\"/></PROPERTIES>"));
+    ASSERT_EQ (chmod (target.getFullPathName().toRawUTF8(), 0600), 0);
+    ASSERT_TRUE (target.createSymbolicLink (file, false));
+
+    {
+        ApplicationPropertiesUser settings ("Kest");
+        EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 3);
+        settings.setValue ("MIDICC_SustainPedal", 11);
+    }
+
+    EXPECT_TRUE (file.isSymbolicLink());
+    EXPECT_EQ (file.getLinkedTarget(), target);
+    ApplicationPropertiesUser reread ("Kest");
+    EXPECT_EQ (reread.getIntValue ("MIDIReceiveChannel", -1), 3);
+    EXPECT_EQ (reread.getIntValue ("MIDICC_SustainPedal", 64), 11);
+    struct stat info;
+    ASSERT_EQ (stat (target.getFullPathName().toRawUTF8(), &info), 0);
+    EXPECT_EQ (info.st_mode & 0777, 0600u);
+    EXPECT_EQ (dotfiles.findChildFiles (juce::File::findFilesAndDirectories, false).size(), 1); // no temporary left
+
+    // A link that leads nowhere cannot be read, so it is not written through.
+    ASSERT_TRUE (target.deleteFile());
+    {
+        ApplicationPropertiesUser settings ("Kest");
+        EXPECT_FALSE (settings.isValidFile());
+        settings.setValue ("MIDICC_SustainPedal", 12);
+    }
+    EXPECT_TRUE (file.isSymbolicLink());
+    EXPECT_FALSE (target.exists());
+}
+
+TEST (ApplicationPropertiesUser, staleTemporaryFilesOfAKilledSaveGoWhenTheSettingsAreRead)
+{
+    auto folder = ApplicationPropertiesUser::getSettingsFile ("Kest").getParentDirectory();
+    ASSERT_TRUE (folder.createDirectory());
+    auto leave = [&folder] (const char* name, int secondsAgo) {
+        auto file = folder.getChildFile (name);
+        ASSERT_TRUE (file.replaceWithText ("half a file"));
+        const auto when = (time_t) (time (nullptr) - secondsAgo);
+        const utimbuf times { when, when };
+        ASSERT_EQ (utime (file.getFullPathName().toRawUTF8(), &times), 0);
+    };
+    constexpr int twoHours = 2 * 60 * 60;
+    // Left by this version's saves and by earlier ones (the framework's and our own).
+    leave (".kest-save-Zz9Yy8", twoHours);
+    leave ("Kest_temp1a2b3c4d.prop", twoHours);
+    leave (".Kest.Favorites.xml.AbCdEf", twoHours);
+    // Another instance's save in progress, and the user's own files.
+    leave (".kest-save-Fresh1", 3);
+    leave ("Kest_notes.prop", twoHours);
+    leave ("Kest.prop.bak", twoHours);
+
+    ApplicationPropertiesUser settings ("Kest");
+    auto names = folder.findChildFiles (juce::File::findFiles, false, "*");
+    juce::StringArray left;
+    for (auto& file : names)
+        left.add (file.getFileName());
+    left.sort (false);
+    EXPECT_EQ (left.joinIntoString (" "), ".kest-save-Fresh1 Kest.prop.bak Kest_notes.prop");
 }

@@ -2,8 +2,10 @@
 
 #include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
+#include "presets/PresetFileSystem.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using namespace PresetTestSupport;
 
@@ -176,6 +178,56 @@ TEST_F (PresetManagerTest, steppingInATreeWithoutPresetsDoesNothing)
     manager->selectPresetByPath ("*");
     EXPECT_TRUE (client.loaded.isEmpty());
     EXPECT_EQ (manager->getCurrentItem(), nullptr);
+}
+
+TEST_F (PresetManagerTest, steppingPassesPresetsThatDoNotLoad)
+{
+    addPreset (user, "A", "a");
+    ASSERT_EQ (::mkfifo (user.getChildFile ("B.prs").getFullPathName().toRawUTF8(), 0644), 0);
+    addPreset (user, "C", juce::String::repeatedString ("c", (int) Korvalden::Misc::PresetFileSystem::maxFileBytes + 1));
+    ASSERT_TRUE (base.getChildFile ("nowhere").createSymbolicLink (user.getChildFile ("D.prs"), false));
+    addPreset (user, "E", "e");
+    auto manager = makeManager();
+    fileItem (*manager, userPath + "/A")->setFavorite (true);
+    fileItem (*manager, userPath + "/B")->setFavorite (true);
+    fileItem (*manager, userPath + "/E")->setFavorite (true);
+
+    manager->selectPresetByPath (userPath + "/A");
+    manager->stepPreset (manager->getCurrentItem(), false);
+    EXPECT_EQ (currentPath (*manager), userPath + "/E");
+    manager->stepPreset (manager->getCurrentItem(), true);
+    EXPECT_EQ (currentPath (*manager), userPath + "/A");
+    manager->stepPreset (manager->getCurrentItem(), true); // wrapping round
+    EXPECT_EQ (currentPath (*manager), userPath + "/E");
+
+    manager->findItemByPath ("/Favorites/A")->activate();
+    manager->stepPreset (manager->getCurrentItem(), false);
+    EXPECT_EQ (currentPath (*manager), "/Favorites/E");
+    EXPECT_EQ (client.loaded.joinIntoString (" "), "a e a e a e");
+
+    // The first preset of the tree is found past them too.
+    ASSERT_TRUE (fileItem (*manager, userPath + "/A")->deleteItem());
+    client.loaded.clear();
+    manager->selectPresetByPath ("*");
+    EXPECT_EQ (currentPath (*manager), userPath + "/E");
+    EXPECT_EQ (client.loaded.joinIntoString (" "), "e");
+}
+
+TEST_F (PresetManagerTest, steppingPassesAPresetThatCannotBeOpened)
+{
+    addPreset (user, "A", "a");
+    auto locked = addPreset (user, "B", "b");
+    addPreset (user, "C", "c");
+    ASSERT_EQ (::chmod (locked.getFullPathName().toRawUTF8(), 0), 0);
+    if (juce::FileInputStream (locked).openedOk())
+        GTEST_SKIP() << "this user reads files without read permission (root), so none is unreadable";
+
+    auto manager = makeManager();
+    manager->selectPresetByPath (userPath + "/A");
+    manager->stepPreset (manager->getCurrentItem(), false);
+    EXPECT_EQ (currentPath (*manager), userPath + "/C");
+    manager->stepPreset (manager->getCurrentItem(), true);
+    EXPECT_EQ (currentPath (*manager), userPath + "/A");
 }
 
 TEST_F (PresetManagerTest, steppingFromAFavouriteStaysAmongTheFavouritesAndWraps)

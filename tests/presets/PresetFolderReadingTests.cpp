@@ -1,0 +1,102 @@
+#include "PresetTestSupport.h"
+
+#include "presets/PresetFileSystem.h"
+
+#include <unistd.h>
+
+using namespace PresetTestSupport;
+namespace fs = Korvalden::Misc::PresetFileSystem;
+
+namespace
+{
+class PresetFolderReading : public PresetFolders
+{
+protected:
+    /** How often each folder on disk (by its resolved path) is shown below the item. */
+    static void countFolders (const juce::TreeViewItem& item, std::map<juce::String, int>& counts)
+    {
+        for (int index = 0; index < item.getNumSubItems(); ++index)
+            if (auto* folder = dynamic_cast<PresetManager::DirectoryItem*> (item.getSubItem (index)))
+            {
+                ++counts[fs::resolvedPath (folder->getFile())];
+                countFolders (*folder, counts);
+            }
+    }
+
+    static int countItems (const juce::TreeViewItem& item)
+    {
+        int count = item.getNumSubItems();
+        for (int index = 0; index < item.getNumSubItems(); ++index)
+            count += countItems (*item.getSubItem (index));
+        return count;
+    }
+};
+} // namespace
+
+TEST_F (PresetFolderReading, eachFolderOnDiskIsReadOnceAndAtItsOwnPlaceWhateverLinksLeadToIt)
+{
+    // A pack of twelve levels, each with two links to the next: a walk that
+    // follows every link reads the last level 4096 times.
+    constexpr int levels = 12;
+    auto pack = base.getChildFile ("pack");
+    for (int level = 0; level <= levels; ++level)
+        addPreset (pack, "Level" + juce::String (level) + "/Sound " + juce::String (level), "level " + juce::String (level));
+    for (int level = 1; level <= levels; ++level)
+        for (auto name : { "A", "B" })
+        {
+            ASSERT_TRUE (pack.getChildFile ("Level" + juce::String (level))
+                             .createSymbolicLink (pack.getChildFile ("Level" + juce::String (level - 1) + "/" + name), false));
+        }
+    ASSERT_TRUE (pack.getChildFile ("Level0").createSymbolicLink (user.getChildFile ("Pack"), false));
+
+    // A folder of the tree itself, and a link to it that sorts before it.
+    addPreset (user, "Bass/Deep", "deep");
+    ASSERT_TRUE (user.getChildFile ("Bass").createSymbolicLink (user.getChildFile ("Alias"), false));
+
+    auto manager = makeManager();
+    std::map<juce::String, int> counts;
+    countFolders (manager->getFileTreeRoot(), counts);
+    EXPECT_EQ (counts.size(), (size_t) (levels + 3));
+    for (auto& [folder, count] : counts)
+        EXPECT_EQ (count, 1) << folder;
+
+    EXPECT_NE (fileItem (*manager, userPath + "/Bass/Deep"), nullptr);
+    EXPECT_EQ (item (*manager, userPath + "/Alias"), nullptr);
+    EXPECT_NE (fileItem (*manager, userPath + "/Pack/Sound 0"), nullptr);
+    EXPECT_NE (fileItem (*manager, userPath + "/Pack/A/Sound 1"), nullptr);
+    EXPECT_EQ (item (*manager, userPath + "/Pack/B"), nullptr);
+    EXPECT_EQ (countItems (*manager->getUserFolderItem()), 2 * (levels + 1) + 2);
+
+    // Stepping walks every preset once and comes back to the first.
+    manager->selectPresetByPath ("*");
+    for (int step = 0; step < levels + 2; ++step)
+        manager->stepPreset (manager->getCurrentItem(), false);
+    ASSERT_EQ (client.loaded.size(), levels + 3);
+    EXPECT_EQ (client.loaded[0], "deep");
+    EXPECT_EQ (client.loaded[1], "level " + juce::String (levels));
+    EXPECT_EQ (client.loaded[levels + 1], "level 0");
+    EXPECT_EQ (client.loaded[levels + 2], "deep");
+}
+
+TEST_F (PresetFolderReading, aTreeHoldsAtMostItsItemLimitAndShowsItsTopLevelWhole)
+{
+    // Many names for a few files cost no space (a file takes some 65000).
+    auto many = user.getChildFile ("Many");
+    constexpr int limit = PresetManager::DirectoryItem::maxItemsPerTree;
+    constexpr int namesPerFile = 50000;
+    juce::File original;
+    for (int i = 0; i < limit; ++i)
+    {
+        if (i % namesPerFile == 0)
+            original = addPreset (many, "Sound", "sound " + juce::String (i / namesPerFile));
+        ASSERT_EQ (::link (original.getFullPathName().toRawUTF8(),
+                           many.getChildFile ("Sound " + juce::String (i) + ".prs").getFullPathName().toRawUTF8()), 0);
+    }
+    addPreset (user, "Top", "top");
+    addPreset (user, "Zebra/Inside", "inside");
+
+    auto manager = makeManager();
+    EXPECT_EQ (countItems (*manager->getUserFolderItem()), limit);
+    EXPECT_NE (fileItem (*manager, userPath + "/Top"), nullptr);
+    EXPECT_NE (item (*manager, userPath + "/Zebra"), nullptr);
+}
