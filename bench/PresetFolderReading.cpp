@@ -18,7 +18,7 @@ using Korvalden::Misc::PresetManager;
 struct SilentClient : public PresetManager::PresetClient
 {
     void writePresetState (juce::MemoryBlock& out) override { out.reset(); }
-    void readPresetState (const juce::MemoryBlock&) override {}
+    bool readPresetState (const juce::MemoryBlock&) override { return true; }
     juce::String getDefaultPresetName() override { return "New Preset"; }
     void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
 };

@@ -27,7 +27,7 @@ struct Client : public PresetManager::PresetClient
     juce::String sound { "this instance's sound" };
 
     void writePresetState (juce::MemoryBlock& out) override { out.replaceAll (sound.toRawUTF8(), sound.getNumBytesAsUTF8()); }
-    void readPresetState (const juce::MemoryBlock&) override {}
+    bool readPresetState (const juce::MemoryBlock&) override { return true; }
     juce::String getDefaultPresetName() override { return "New Preset"; }
     void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
 };

@@ -1,4 +1,7 @@
 #include "PresetTestSupport.h"
+#include "tests/support/NoPermissionOverride.h"
+
+#include <sys/stat.h>
 
 #include <string>
 
@@ -143,6 +146,28 @@ TEST_F (Favorites, aFileThatCannotBeReadIsNeverReplacedAndTheUserHearsOfItOnce)
     auto next = makeManager();
     next->loadFavorites (file);
     EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round", userPath + "/Warm"));
+}
+
+TEST_F (Favorites, aFileWithoutReadPermissionIsNeverReplaced)
+{
+    file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Warm\"/></FAVLIST></FAVORITES>");
+    ASSERT_EQ (::chmod (file.getFullPathName().toRawUTF8(), 0), 0);
+
+    {
+        const NoPermissionOverride heldToPermissions;
+        ASSERT_FALSE (juce::FileInputStream (file).openedOk());
+        auto manager = makeManager();
+        manager->setFailureAlert ([] (const juce::String&, const juce::String&) {});
+        manager->loadFavorites (file);
+        fileItem (*manager, userPath + "/Round")->setFavorite (true);
+        EXPECT_FALSE (manager->saveFavorites (file));
+    }
+
+    // Readable again, the file still holds only what it held.
+    ASSERT_EQ (::chmod (file.getFullPathName().toRawUTF8(), 0644), 0);
+    auto next = makeManager();
+    next->loadFavorites (file);
+    EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Warm"));
 }
 
 TEST_F (Favorites, aMissingOrEmptyFileMeansNoneAndAnUnchangedListIsNotWritten)

@@ -3,6 +3,7 @@
 #include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
 #include "presets/PresetFileSystem.h"
+#include "tests/support/NoPermissionOverride.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -219,8 +220,8 @@ TEST_F (PresetManagerTest, steppingPassesAPresetThatCannotBeOpened)
     auto locked = addPreset (user, "B", "b");
     addPreset (user, "C", "c");
     ASSERT_EQ (::chmod (locked.getFullPathName().toRawUTF8(), 0), 0);
-    if (juce::FileInputStream (locked).openedOk())
-        GTEST_SKIP() << "this user reads files without read permission (root), so none is unreadable";
+    const NoPermissionOverride heldToPermissions;
+    ASSERT_FALSE (juce::FileInputStream (locked).openedOk());
 
     auto manager = makeManager();
     manager->selectPresetByPath (userPath + "/A");
