@@ -1,4 +1,5 @@
 #include "EngineProbes.h"
+#include "tests/support/EngineBlocks.h"
 #include "engine/XmlBinaryBlock.h"
 
 #include <gtest/gtest.h>
@@ -62,10 +63,7 @@ public:
 
             while (running)
             {
-                {
-                    const juce::ScopedLock lock (engine.getCallbackLock());
-                    engine.processBlock (buffer, midi);
-                }
+                playBlockAsHost (engine, buffer, midi);
                 midi.clear();
 
                 for (int c = 0; c < 2; ++c)

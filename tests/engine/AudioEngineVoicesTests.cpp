@@ -1,4 +1,5 @@
 #include "EngineProbes.h"
+#include "tests/support/EngineBlocks.h"
 #include "engine/XmlBinaryBlock.h"
 
 #include <gtest/gtest.h>
@@ -227,10 +228,7 @@ TEST (AudioEngineVoices, stopRequestWhileProcessingIsServedByTheAudioThread)
         juce::MidiBuffer midi;
         while (running)
         {
-            {
-                const juce::ScopedLock lock (engine.getCallbackLock());
-                engine.processBlock (buffer, midi);
-            }
+            playBlockAsHost (engine, buffer, midi);
             ++blocks;
             std::this_thread::sleep_for (std::chrono::milliseconds (1));
         }
