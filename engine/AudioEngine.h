@@ -68,7 +68,7 @@ public:
     /** After processing has stopped: the engine no longer counts as
         processing in real time, and pending parameter changes apply at once. */
     void releaseResources() override;
-    /** Audio thread. */
+    /** Audio thread.  Exact silence until a prepare has given a valid rate. */
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlock;
 
@@ -363,6 +363,8 @@ private:
     void storeValueFromFile (int index, double value);
     /** Audio thread: one event to the keyboard state, under its lock. */
     void passToKeyboardState (const juce::MidiMessage& message);
+    /** A block before any valid prepare: silence, with the block's parameter changes.  Audio thread. */
+    void processBlockWithoutRate (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi);
     void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void updateMeters (const juce::AudioBuffer<float>& buffer);

@@ -122,6 +122,13 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 {
     juce::ScopedNoDenormals noDenormals;
     const AudioCallbackScope callbackScope;
+
+    if (sampleRate.load() <= 0.0f)
+    {
+        processBlockWithoutRate (buffer, midi);
+        return;
+    }
+
     noteBlockArrived();
 
     // Parameter changes since the last block reach the sounds and voices
@@ -162,6 +169,19 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 
     // A long block counts as arriving until it ends.
     noteBlockArrived();
+}
+
+void AudioEngine::processBlockWithoutRate (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    // No prepare has given the voices a rate to run at, so nothing is
+    // rendered and no note is played; parameter changes and mapped
+    // controllers still reach their records.
+    applyPendingParameters();
+    for (const auto metadata : midi)
+        midiControl.handleMidiEvent (metadata.data, metadata.numBytes);
+
+    buffer.clear();
+    midi.clear();
 }
 
 void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)
