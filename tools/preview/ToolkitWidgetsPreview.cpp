@@ -68,6 +68,7 @@ namespace
             midi.addEvent (juce::MidiMessage::noteOn (global >= 1 && global <= 16 ? global : 1, note, (juce::uint8) 100), 0);
         juce::AudioBuffer<float> buffer (2, 64);
         engine.processBlock (buffer, midi);
+        engine.updateKeyboardDisplay(); // the host's notes onto the keyboard, as the engine's timer does
 
         Panel panel;
         const int width = 16 * 35; // five octaves of white keys from C3
