@@ -27,7 +27,6 @@ AudioEngine::AudioEngine()
     ownerThread = juce::Thread::getCurrentThreadId();
     voicePool.getInner().setNumberOfVoices ((unsigned int) numberOfVoices.load());
     keyboardState.addListener (this);
-    keyboardEvent.ensureSize (256);
 
     parameters.reserve (numParameters);
     for (int index = 0; index < numParameters; ++index)
@@ -68,11 +67,15 @@ AudioEngine::AudioEngine()
     presetManager.selectPresetByPath ({});
 
     linkManager.addListener (this);
+
+    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
+        keyboardDisplayTimer.startTimer (30);
 }
 
 AudioEngine::~AudioEngine()
 {
     jassert (isOwnerThread());
+    keyboardDisplayTimer.stopTimer();
     linkManager.removeListener (this);
     keyboardState.removeListener (this);
     presetManager.saveFavorites (getFavoritesFile());

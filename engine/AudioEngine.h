@@ -69,7 +69,9 @@ public:
     /** After processing has stopped: the engine no longer counts as
         processing in real time, and pending parameter changes apply at once. */
     void releaseResources() override;
-    /** Audio thread. */
+    /** Audio thread, under the callback lock (the host's wrapper holds it
+        around every block).  Takes no blocking lock and allocates nothing.
+        Exact silence until a prepare has given a valid rate. */
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlock;
 
@@ -145,9 +147,24 @@ public:
     int getTotalNumParameters() override;
 
     //==============================================================================
-    // juce::MidiKeyboardStateListener
+    // juce::MidiKeyboardStateListener: the notes of the on-screen keyboard.
+    // While the host processes in real time, notes from the owner thread
+    // reach the voices at the start of the next block, through a queue that
+    // allocates nothing and takes no lock; otherwise they play at once under
+    // the callback lock.  The host's own notes never pass through here.
     void handleNoteOn (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
     void handleNoteOff (juce::MidiKeyboardState* source, int midiChannel, int midiNoteNumber, float velocity) override;
+
+    /** Shows the notes the host holds on the keyboard state (for the
+        on-screen keyboard) without playing them again.  A timer of the
+        engine calls it every 30 ms.  Message thread. */
+    void updateKeyboardDisplay();
+
+    /** Keyboard notes that may wait for the audio thread at once without
+        allocating.  Notes wait only while blocks keep arriving (at most 90 ms
+        apart), far less time than a player needs for 512; more are kept all
+        the same, at the cost of an allocation on the owner thread. */
+    static constexpr int reservedDeferredCalls = 512;
 
     //==============================================================================
     /** Whether a voice of the device still glides towards its note.  Audio
@@ -160,6 +177,9 @@ public:
     Synth404::Sound& getSound (int device) noexcept { return sounds[(size_t) device]; }
     MultiSoundVoiceController& getGlobalController() noexcept { return globalController; }
     SingleSoundVoiceController& getDeviceController (int device) noexcept { return *deviceControllers[(size_t) device]; }
+    /** The on-screen keyboard's state: its notes, and the host's shown on
+        it (see updateKeyboardDisplay).  The audio thread never touches it.
+        Message thread. */
     juce::MidiKeyboardState& getKeyboardState() noexcept { return keyboardState; }
     VoicePool& getVoicePool() noexcept { return voicePool.getInner(); }
 
@@ -330,9 +350,13 @@ private:
     void publishDeviceIndicators() noexcept;
     void clearDeviceIndicators() noexcept;
     void markPresetModified();
-    /** Whether a keyboard note may reach the voices at once, with the
-        callback lock as tried by the caller. */
-    bool playNoteAtOnce (const juce::ScopedTryLock& callbackLock) const noexcept;
+    /** Has play run for a note of the on-screen keyboard: at once where no
+        block renders meanwhile, else queued for the audio thread. */
+    template <typename... Args>
+    void playKeyboardNote (void (AudioEngine::*play) (int, Args...), int midiChannel, Args... args);
+    /** A keyboard note reaches the voice controllers.  Audio thread, or under the callback lock. */
+    void playKeyboardNoteOn (int midiChannel, int note, float velocity);
+    void playKeyboardNoteOff (int midiChannel, int note);
     /** True while a plug-in state's own links are read: its saved modified
         mark stands. */
     std::atomic<bool> restoringStateLinks { false };
@@ -356,8 +380,10 @@ private:
     /** Stores a value for the voices the way applyParameterChanges() applies it. */
     void storeParameter (int index, float value);
     void applyEffectiveMonophonic();
-    /** Serves a stop request, if any.  Audio thread, or under the callback lock. */
+    /** Serves the stop requests made so far, if any.  Audio thread, or under the callback lock. */
     void serveStopRequest();
+    /** Whether the stop request with that number has been served.  Any thread. */
+    bool isStopServed (std::uint32_t request) const noexcept;
     template <typename Call>
     void routeNote (int midiChannel, Call&& call);
     /** A link changed: the preset is marked modified.  Any thread that changes links. */
@@ -371,8 +397,17 @@ private:
     void applySoundAndTellEditor (const juce::XmlElement& sound, const juce::XmlElement& linkFallback);
     /** Stores a value read from a preset or state: clamped to 0..1, ignored when not finite. */
     void storeValueFromFile (int index, double value);
-    /** Audio thread: one event to the keyboard state, under its lock. */
-    void passToKeyboardState (const juce::MidiMessage& message);
+    /** A note, or all notes off, from the host: straight to the voice
+        controllers, and noted for the keyboard display.  Audio thread. */
+    void playHostNote (const juce::uint8* data, int numBytes);
+    /** No note is on any more.  Under the callback lock. */
+    void forgetHeldNotes() noexcept;
+    /** The keyboard state keeps every note given to it for a host that asks
+        for them back, which this engine never does; they are dropped as they
+        come so that its storage never grows on the message thread. */
+    void dropKeptKeyboardEvents();
+    /** A block before any valid prepare: silence, with the block's parameter changes.  Audio thread. */
+    void processBlockWithoutRate (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi);
     void renderSegment (juce::AudioBuffer<float>& buffer, int start, int end);
     void applyMasterGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void updateMeters (const juce::AudioBuffer<float>& buffer);
@@ -385,8 +420,18 @@ private:
     void removeAllMappings();
 
     juce::MidiKeyboardState keyboardState;
-    /** One event at a time for the keyboard state; sized once, never grown. */
-    juce::MidiBuffer keyboardEvent;
+    juce::MidiBuffer noKeyboardEvents;
+
+    /** The notes that are on at the voices, from the host and from the
+        on-screen keyboard: one bit per channel for every note.  Written on
+        the audio thread or under the callback lock; the display reads the
+        host's.  hostNotesShown is what the keyboard state was last given of
+        them (message thread). */
+    static constexpr int numNotes = 128;
+    std::array<std::atomic<std::uint16_t>, numNotes> hostNotesHeld {};
+    std::array<std::atomic<std::uint16_t>, numNotes> keyboardNotesOn {};
+    std::array<std::uint16_t, numNotes> hostNotesShown {};
+
     MidiMappingRegistry midiMappings;
     MidiControlProcessor::RpnStates rpnStates {};
     MidiControlProcessor midiControl { midiMappings, rpnStates };
@@ -435,9 +480,9 @@ private:
 
     Korvalden::Misc::PresetManager presetManager { this, getName() };
     juce::Thread::ThreadID ownerThread = nullptr;
-    Korvalden::Misc::FunctionCallPostponer postponer;
-    std::atomic<bool> stopRequested { false };
-    juce::WaitableEvent voicesStopped;
+    Korvalden::Misc::FunctionCallPostponer postponer { reservedDeferredCalls };
+    /** Stop requests made, and the number of the last one served. */
+    std::atomic<std::uint32_t> stopRequests { 0 }, stopsServed { 0 };
     std::atomic<bool> prepared { false };
 
     /** When the last block began or ended (steady clock, ns; 0: none since
@@ -462,6 +507,15 @@ private:
     // Written on the message thread, copied by any thread that posts.
     juce::SpinLock commandTargetLock;
     juce::Component::SafePointer<juce::Component> commandTarget;
+
+    /** Calls updateKeyboardDisplay on the message thread. */
+    struct KeyboardDisplayTimer final : juce::Timer
+    {
+        explicit KeyboardDisplayTimer (AudioEngine& owner) : engine (owner) {}
+        void timerCallback() override { engine.updateKeyboardDisplay(); }
+        AudioEngine& engine;
+    };
+    KeyboardDisplayTimer keyboardDisplayTimer { *this };
 
     /** Held through a voice-count change: changes never overlap. */
     juce::CriticalSection voiceCountChangeLock;

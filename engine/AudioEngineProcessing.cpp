@@ -5,7 +5,7 @@
 #include <cmath>
 
 // The audio side of the engine: preparing for a rate, rendering a block
-// between its MIDI events, the master gain ramp, note routing and the meters.
+// between its MIDI events, the master gain ramp and the meters.
 
 namespace
 {
@@ -27,16 +27,20 @@ void AudioEngine::prepareToPlay (double newSampleRate, int maximumExpectedSample
     const int blockLength = maximumExpectedSamplesPerBlock > 0 ? maximumExpectedSamplesPerBlock : 512;
     idleAfterMs = juce::jlimit (50.0, 90.0, 4000.0 * blockLength / (double) rate);
 
+    // The held keys are forgotten, so every voice stops: none may be left
+    // that no key can release.  Keyboard notes still queued run first.  The
+    // keyboard state is reset under its own lock alone, never while holding
+    // the callback lock (a keyboard note takes the two the other way round).
+    keyboardState.reset();
+
     // The host does not process while it prepares; the short holds of the
     // callback lock keep a late block out all the same.
     {
-        // The held keys are forgotten, so every voice stops: none may be
-        // left that no key can release.
         const juce::ScopedLock lock (getCallbackLock());
-        keyboardState.reset();
+        postponer.executePendingCalls();
+        forgetHeldNotes();
         voicePool.getInner().stopAllVoices();
-        stopRequested = false;
-        voicesStopped.signal();
+        stopsServed.store (stopRequests.load());
     }
     clearDeviceIndicators();
 
@@ -72,6 +76,7 @@ void AudioEngine::releaseResources()
 
     const juce::ScopedLock lock (getCallbackLock());
     applyPendingParameters();
+    postponer.executePendingCalls();
     serveStopRequest();
     clearDeviceIndicators();
 }
@@ -126,6 +131,13 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
 {
     juce::ScopedNoDenormals noDenormals;
     const AudioCallbackScope callbackScope;
+
+    if (sampleRate.load() <= 0.0f)
+    {
+        processBlockWithoutRate (buffer, midi);
+        return;
+    }
+
     const auto blockStart = noteBlockArrived();
 
     // Parameter changes since the last block reach the sounds and voices
@@ -152,7 +164,7 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
             position = time;
         }
 
-        passToKeyboardState (metadata.getMessage());
+        playHostNote (metadata.data, metadata.numBytes);
         midiControl.handleMidiEvent (metadata.data, metadata.numBytes);
     }
 
@@ -168,6 +180,19 @@ void AudioEngine::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuff
     // the load measure costs.
     const auto blockEnd = noteBlockArrived();
     audioThreadLoad.addBlock (blockEnd - blockStart, buffer.getNumSamples(), (double) sampleRate.load (std::memory_order_relaxed));
+}
+
+void AudioEngine::processBlockWithoutRate (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    // No prepare has given the voices a rate to run at, so nothing is
+    // rendered and no note is played; parameter changes and mapped
+    // controllers still reach their records.
+    applyPendingParameters();
+    for (const auto metadata : midi)
+        midiControl.handleMidiEvent (metadata.data, metadata.numBytes);
+
+    buffer.clear();
+    midi.clear();
 }
 
 void AudioEngine::renderSegment (juce::AudioBuffer<float>& buffer, int start, int end)
@@ -222,17 +247,4 @@ void AudioEngine::updateMeters (const juce::AudioBuffer<float>& buffer)
         meterLevels[(size_t) channel].store (level, std::memory_order_relaxed);
         clipHoldSamples[(size_t) channel].store (hold, std::memory_order_relaxed);
     }
-}
-
-void AudioEngine::passToKeyboardState (const juce::MidiMessage& message)
-{
-    // The keyboard state's single-event call takes no lock, while the
-    // on-screen keyboard adds and removes its listener on the message thread;
-    // the buffer call holds the state's lock around its listeners.
-    // Only notes concern it (and they always fit the buffer).
-    if (! (message.isNoteOnOrOff() || message.isAllNotesOff()))
-        return;
-    keyboardEvent.clear();
-    keyboardEvent.addEvent (message, 0);
-    keyboardState.processNextMidiBuffer (keyboardEvent, 0, 1, false);
 }

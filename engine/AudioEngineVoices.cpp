@@ -1,6 +1,8 @@
 #include "engine/AudioEngine.h"
 
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 // The engine's side of the voices: note routing by receive channel, the
 // voice settings, the number of voices, stopping all voices and the queries
@@ -25,46 +27,162 @@ void AudioEngine::routeNote (int midiChannel, Call&& call)
             call (static_cast<VoiceManager&> (*deviceControllers[slot - 1]));
 }
 
-// A note reaches the voices at once only where no block can be rendering at
-// the same time: on the audio thread, or holding the callback lock.  The
-// lock is only tried, never waited for, because the keyboard's own lock is
-// held here and the audio thread takes the two the other way round; when it
-// is busy, the owner thread posts the note for the audio thread instead.
-bool AudioEngine::playNoteAtOnce (const juce::ScopedTryLock& callbackLock) const noexcept
+void AudioEngine::playHostNote (const juce::uint8* data, int numBytes)
 {
+    // Straight from the MIDI bytes: no message object, so nothing allocates.
+    if (data == nullptr || numBytes < 2)
+        return;
+
+    const int kind = data[0] & 0xf0;
+    const int channel = (data[0] & 0x0f) + 1;
+    const auto channelBit = (std::uint16_t) (1u << (channel - 1));
+    const int note = data[1] & 0x7f;
+    const int velocity = numBytes >= 3 ? (data[2] & 0x7f) : 0;
+
+    // A note off reaches the voices only for a note that is on, from the
+    // host or the on-screen keyboard (on the same channel); a note on always does.
+    auto release = [&] (int releasedNote)
+    {
+        auto& held = hostNotesHeld[(size_t) releasedNote];
+        const auto bits = held.load (std::memory_order_relaxed);
+        if (((bits | keyboardNotesOn[(size_t) releasedNote].load (std::memory_order_relaxed)) & channelBit) == 0)
+            return;
+        held.store ((std::uint16_t) (bits & ~channelBit), std::memory_order_relaxed);
+        routeNote (channel, [&] (VoiceManager& target) { target.noteOff (releasedNote); });
+    };
+
+    if (kind == 0x90 && numBytes >= 3 && velocity > 0)
+    {
+        auto& held = hostNotesHeld[(size_t) note];
+        held.store ((std::uint16_t) (held.load (std::memory_order_relaxed) | channelBit), std::memory_order_relaxed);
+        const float level = (float) velocity * (1.0f / 127.0f);
+        routeNote (channel, [&] (VoiceManager& target) { target.noteOn (note, level); });
+    }
+    else if (kind == 0x80 || (kind == 0x90 && numBytes >= 3))
+    {
+        release (note);
+    }
+    else if (kind == 0xb0 && note == 123)
+    {
+        for (int n = 0; n < numNotes; ++n)
+            release (n);
+    }
+}
+
+void AudioEngine::forgetHeldNotes() noexcept
+{
+    for (auto& held : hostNotesHeld)
+        held.store (0, std::memory_order_relaxed);
+    for (auto& on : keyboardNotesOn)
+        on.store (0, std::memory_order_relaxed);
+}
+
+void AudioEngine::playKeyboardNoteOn (int midiChannel, int note, float velocity)
+{
+    auto& on = keyboardNotesOn[(size_t) note];
+    on.store ((std::uint16_t) (on.load (std::memory_order_relaxed) | (1u << (midiChannel - 1))), std::memory_order_relaxed);
+    routeNote (midiChannel, [&] (VoiceManager& target) { target.noteOn (note, velocity); });
+}
+
+void AudioEngine::playKeyboardNoteOff (int midiChannel, int note)
+{
+    auto& on = keyboardNotesOn[(size_t) note];
+    on.store ((std::uint16_t) (on.load (std::memory_order_relaxed) & ~(1u << (midiChannel - 1))), std::memory_order_relaxed);
+    routeNote (midiChannel, [&] (VoiceManager& target) { target.noteOff (note); });
+}
+
+namespace
+{
+/** Set while the calling thread gives the host's notes to a keyboard state:
+    the notes it hears of then are shown only, not played again. */
+thread_local bool showingHostNotes = false;
+} // namespace
+
+// A keyboard note reaches the voices at once only where no block can be
+// rendering at the same time: on the audio thread, or holding the callback
+// lock.  While the host processes in real time the owner thread never waits
+// for that lock: it queues the note for the audio thread.  Otherwise the
+// lock is tried first, so that an offline render that holds it block after
+// block does not stall the owner thread; then the note is queued as well.
+// Whoever plays a note at once under the lock first runs the queued ones,
+// so notes never overtake each other.
+template <typename... Args>
+void AudioEngine::playKeyboardNote (void (AudioEngine::*play) (int, Args...), int midiChannel, Args... args)
+{
+    if (midiChannel < 1 || midiChannel > 16)
+        return;
+
     if (isInsideAudioCallback())
-        return true;
-    if (mustDeferToAudioThread())
-        return false;
-    return callbackLock.isLocked() || juce::Thread::getCurrentThreadId() != ownerThread;
+    {
+        (this->*play) (midiChannel, args...);
+        return;
+    }
+
+    if (! mustDeferToAudioThread())
+    {
+        const juce::ScopedTryLock tryLock (getCallbackLock());
+        if (tryLock.isLocked() || ! isOwnerThread())
+        {
+            // Only the owner thread may queue; another thread waits its turn.
+            const juce::ScopedLock lock (getCallbackLock());
+            postponer.executePendingCalls();
+            (this->*play) (midiChannel, args...);
+            return;
+        }
+    }
+
+    postponer.addMethodCall (this, play, midiChannel, args...);
+}
+
+void AudioEngine::dropKeptKeyboardEvents()
+{
+    // An empty buffer passes nothing to the listeners; the call only clears
+    // the events the state keeps, without freeing their storage.
+    keyboardState.processNextMidiBuffer (noKeyboardEvents, 0, 0, false);
 }
 
 void AudioEngine::handleNoteOn (juce::MidiKeyboardState*, int midiChannel, int note, float velocity)
 {
-    const juce::ScopedTryLock lock (getCallbackLock());
-    const bool atOnce = playNoteAtOnce (lock);
-
-    routeNote (midiChannel, [&] (VoiceManager& target)
-    {
-        if (atOnce)
-            target.noteOn (note, velocity);
-        else
-            postponer.addMethodCall (&target, &VoiceManager::noteOn, note, velocity);
-    });
+    dropKeptKeyboardEvents();
+    if (! showingHostNotes)
+        playKeyboardNote (&AudioEngine::playKeyboardNoteOn, midiChannel, note, velocity);
 }
 
 void AudioEngine::handleNoteOff (juce::MidiKeyboardState*, int midiChannel, int note, float)
 {
-    const juce::ScopedTryLock lock (getCallbackLock());
-    const bool atOnce = playNoteAtOnce (lock);
+    dropKeptKeyboardEvents();
+    if (! showingHostNotes)
+        playKeyboardNote (&AudioEngine::playKeyboardNoteOff, midiChannel, note);
+}
 
-    routeNote (midiChannel, [&] (VoiceManager& target)
+static_assert (Korvalden::Misc::FunctionCallPostponer::fitsInPlace<AudioEngine, int, int, float>,
+               "a queued keyboard note must not allocate");
+
+void AudioEngine::updateKeyboardDisplay()
+{
+    const bool wasShowing = std::exchange (showingHostNotes, true);
+
+    for (int note = 0; note < numNotes; ++note)
     {
-        if (atOnce)
-            target.noteOff (note);
-        else
-            postponer.addMethodCall (&target, &VoiceManager::noteOff, note);
-    });
+        const auto held = hostNotesHeld[(size_t) note].load (std::memory_order_relaxed);
+        const auto changed = (std::uint16_t) (held ^ hostNotesShown[(size_t) note]);
+        if (changed == 0)
+            continue;
+
+        for (int channel = 1; channel <= 16; ++channel)
+        {
+            const auto bit = (std::uint16_t) (1u << (channel - 1));
+            if ((changed & bit) == 0)
+                continue;
+            if ((held & bit) != 0)
+                keyboardState.noteOn (channel, note, 1.0f);
+            else
+                keyboardState.noteOff (channel, note, 0.0f);
+        }
+        hostNotesShown[(size_t) note] = held;
+    }
+
+    showingHostNotes = wasShowing;
 }
 
 //==============================================================================
@@ -77,8 +195,13 @@ void AudioEngine::applyEffectiveMonophonic()
     for (auto& controller : deviceControllers)
         controller->requestMonophonic (effective);
 
-    // Without real-time processing nobody else applies the request.
-    if (! isProcessingInRealTime())
+    // On the audio thread the request applies at once; without real-time
+    // processing nobody else applies it.
+    if (isInsideAudioCallback())
+    {
+        voicePool.getInner().applyMonophonicRequests();
+    }
+    else if (! isProcessingInRealTime())
     {
         const juce::ScopedLock lock (getCallbackLock());
         voicePool.getInner().applyMonophonicRequests();
@@ -109,11 +232,18 @@ void AudioEngine::setMidiOn (int device, bool on)
 //==============================================================================
 void AudioEngine::serveStopRequest()
 {
-    if (stopRequested.exchange (false))
+    const auto requested = stopRequests.load (std::memory_order_acquire);
+    if (requested != stopsServed.load (std::memory_order_relaxed))
     {
         voicePool.getInner().stopAllVoices();
-        voicesStopped.signal();
+        stopsServed.store (requested, std::memory_order_release);
     }
+}
+
+bool AudioEngine::isStopServed (std::uint32_t request) const noexcept
+{
+    // Wrapping counters: served at or after the request.
+    return (std::int32_t) (stopsServed.load (std::memory_order_acquire) - request) >= 0;
 }
 
 void AudioEngine::stopAllVoices()
@@ -124,16 +254,19 @@ void AudioEngine::stopAllVoices()
         return;
     }
 
-    voicesStopped.reset();
-    stopRequested = true;
+    const auto request = stopRequests.fetch_add (1, std::memory_order_acq_rel) + 1;
 
     // While blocks keep arriving the audio thread serves the request at the
-    // start of its next one.  The callback lock is not held while waiting:
-    // the audio thread needs it to render.
-    constexpr int pollMs = 2;
-    for (int waited = 0; waited < 5000 && isProcessingInRealTime(); waited += pollMs)
-        if (voicesStopped.wait (pollMs))
+    // start of its next one; it signals nothing, so this thread looks every
+    // millisecond.  The callback lock is not held while waiting: the audio
+    // thread needs it to render.
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+    while (isProcessingInRealTime() && juce::Time::getMillisecondCounterHiRes() - start < 5000.0)
+    {
+        if (isStopServed (request))
             return;
+        juce::Thread::sleep (1);
+    }
 
     // No audio runs (or it stalls): the voices stop here.
     const juce::ScopedLock lock (getCallbackLock());

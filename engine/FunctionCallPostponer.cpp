@@ -2,12 +2,29 @@
 
 namespace Korvalden::Misc
 {
-FunctionCallPostponer::FunctionCallPostponer()
+void FunctionCallPostponer::Node::destroyFunctor() noexcept
+{
+    if (functor == nullptr)
+        return;
+
+    if (inPlace)
+        functor->~PostponeFunctorBase();
+    else
+        delete functor;
+
+    functor = nullptr;
+    inPlace = false;
+}
+
+FunctionCallPostponer::FunctionCallPostponer (int reservedCalls)
 {
     auto* empty = new Node();
     head.store (empty, std::memory_order_relaxed);
     first = empty;
     tail = empty;
+
+    for (int i = 0; i < reservedCalls; ++i)
+        keepSpare (new Node());
 }
 
 FunctionCallPostponer::~FunctionCallPostponer()
@@ -18,6 +35,16 @@ FunctionCallPostponer::~FunctionCallPostponer()
         delete node;
         node = next;
     }
+
+    while (spare != nullptr)
+        delete std::exchange (spare, spare->nextSpare);
+}
+
+void FunctionCallPostponer::keepSpare (Node* node) noexcept
+{
+    node->destroyFunctor();
+    node->nextSpare = spare;
+    spare = node;
 }
 
 FunctionCallPostponer::Node* FunctionCallPostponer::takeFreeNode()
@@ -28,18 +55,32 @@ FunctionCallPostponer::Node* FunctionCallPostponer::takeFreeNode()
     // consumer reads no functor there any more (only head's link).
     for (auto* node = first;; node = node->next.load (std::memory_order_relaxed))
     {
-        node->functor.reset();
+        node->destroyFunctor();
         if (node == consumed)
             break;
     }
 
-    if (first == consumed)
-        return new Node();
+    if (first != consumed)
+    {
+        auto* node = first;
+        first = node->next.load (std::memory_order_relaxed);
+        node->next.store (nullptr, std::memory_order_relaxed);
+        return node;
+    }
 
-    auto* node = first;
-    first = node->next.load (std::memory_order_relaxed);
-    node->next.store (nullptr, std::memory_order_relaxed);
-    return node;
+    // Every node in the list is pending (or is head): a reserved one, or,
+    // with the reserve used up, one more.
+    if (spare != nullptr)
+        return std::exchange (spare, spare->nextSpare);
+
+    return new Node();
+}
+
+void FunctionCallPostponer::link (Node* node) noexcept
+{
+    node->nextSpare = nullptr;
+    tail->next.store (node, std::memory_order_release);
+    tail = node;
 }
 
 void FunctionCallPostponer::addFunctor (std::unique_ptr<PostponeFunctorBase> functor)
@@ -48,9 +89,9 @@ void FunctionCallPostponer::addFunctor (std::unique_ptr<PostponeFunctorBase> fun
         return;
 
     auto* node = takeFreeNode();
-    node->functor = std::move (functor);
-    tail->next.store (node, std::memory_order_release);
-    tail = node;
+    node->functor = functor.release();
+    node->inPlace = false;
+    link (node);
 }
 
 void FunctionCallPostponer::executePendingCalls() noexcept

@@ -12,6 +12,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -154,7 +155,7 @@ AAX_Result JuceAAX_Processor::EffectInit()
         if (auto* controller = Controller())
         {
             float hostRate = 0.0f;
-            if (controller->GetSampleRate (&hostRate) == AAX_SUCCESS && hostRate > 0.0f)
+            if (controller->GetSampleRate (&hostRate) == AAX_SUCCESS && hostRate > 0.0f && std::isfinite (hostRate))
                 sampleRate = hostRate;
             controller->GetOutputStemFormat (&stemFormat);
         }

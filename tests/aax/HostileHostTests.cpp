@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 using namespace KestHost;
@@ -160,6 +161,30 @@ TEST (HostileHost, OutsideInitializeTheOperationsByEngineIndexAnswerNullObjectAn
     EXPECT_EQ (e.GetParameterNormalizedValue ("5", &value), AAX_SUCCESS);
     ASSERT_EQ (e.Uninitialize(), AAX_SUCCESS);
     expectRefused();
+}
+
+TEST (HostileHost, BlocksBeforeInitializeAreSilentAndTheInstancePlaysOnceInitialised)
+{
+    Processor p ({}, false);
+    EXPECT_EQ (processBlock (p.processor, { midiPacket (0, 0x90, 60, 110) }), 0.0);
+    EXPECT_EQ (processBlock (p.processor, {}), 0.0);
+
+    ASSERT_EQ (p.effect->Initialize (&p.host.hostUnknown()), AAX_SUCCESS);
+    processBlock (p.processor, { midiPacket (0, 0x90, 60, 110) });
+    EXPECT_GT (processBlock (p.processor, {}), 0.01);
+}
+
+TEST (HostileHost, ASampleRateThatIsNotAPositiveNumberPlaysAtTheDefaultRate)
+{
+    for (float rate : { std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(), 0.0f, -44100.0f })
+    {
+        HostOptions options;
+        options.sampleRate = rate;
+        Processor p (options);
+        processBlock (p.processor, { midiPacket (0, 0x90, 60, 110) });
+        EXPECT_GT (processBlock (p.processor, {}), 0.01) << rate;
+        EXPECT_FLOAT_EQ (p.engine().getSound (0).getSampleRate(), 48000.0f) << rate;
+    }
 }
 
 TEST (HostileHost, WithoutTheHostsAutomationParameterObjectsStoreValuesAtOnce)

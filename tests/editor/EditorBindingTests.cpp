@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 
 #include "gui/ParameterRadioButton.h"
+#include "tests/support/EngineBlocks.h"
 #include "tests/support/MouseEvents.h"
 
 #include <atomic>
@@ -122,10 +123,7 @@ TEST_F (EditorFixture, OpenedAndClosed50TimesWhileTheEngineProcesses)
             midi.addEvent (juce::MidiMessage::noteOff (1, note == 48 ? 72 : note - 1), 128);
             note = note == 72 ? 48 : note + 1;
             buffer.clear();
-            {
-                const juce::ScopedLock lock (engine->getCallbackLock());
-                engine->processBlock (buffer, midi);
-            }
+            playBlockAsHost (*engine, buffer, midi);
             for (int ch = 0; ch < 2; ++ch)
                 for (int i = 0; i < buffer.getNumSamples(); ++i)
                     if (! std::isfinite (buffer.getSample (ch, i)))

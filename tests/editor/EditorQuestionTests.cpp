@@ -8,6 +8,7 @@
 #include "editor/OptionsDialogOpener.h"
 #include "gui/KestMessageBox.h"
 #include "gui/MultiColoredMidiKeyboard.h"
+#include "tests/support/EngineBlocks.h"
 #include "tests/support/MouseEvents.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -247,8 +248,7 @@ TEST_F (EditorFixture, TakenApartWhileTheEngineProcessesAndTheHostRestoresStates
             midi.addEvent (juce::MidiMessage::noteOn (1, note, 0.8f), 0);
             midi.addEvent (juce::MidiMessage::noteOff (1, note), 200);
             note = note == 80 ? 40 : note + 1;
-            const juce::ScopedLock lock (engine->getCallbackLock());
-            engine->processBlock (buffer, midi);
+            playBlockAsHost (*engine, buffer, midi);
             ++blocks;
         }
     });

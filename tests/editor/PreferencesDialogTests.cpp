@@ -267,10 +267,14 @@ TEST_F (PreferencesDialogTest, whileAudioRunsTheVoicesStopOnTheAudioThreadBefore
         while (running && blocks.size() < blocks.capacity())
         {
             juce::MidiBuffer midi;
-            const auto voicesBefore = busyVoices (engine);
-            const auto channelBefore = engine.getReceiveChannel (3);
-            engine.processBlock (buffer, midi);
-            blocks.push_back ({ voicesBefore, channelBefore, busyVoices (engine) });
+            // What the block saw and left, read within its own hold of the lock.
+            blocks.push_back (asTheAudioThread (engine, [&]
+            {
+                const auto voicesBefore = busyVoices (engine);
+                const auto channelBefore = engine.getReceiveChannel (3);
+                engine.processBlock (buffer, midi);
+                return Block { voicesBefore, channelBefore, busyVoices (engine) };
+            }));
             sounding = blocks.back().voicesAfter;
             std::this_thread::sleep_for (std::chrono::microseconds (200));
         }

@@ -1,5 +1,6 @@
 #include "engine/AudioEngine.h"
 #include "engine/XmlBinaryBlock.h"
+#include "tests/support/EngineBlocks.h"
 
 #include <gtest/gtest.h>
 
@@ -163,7 +164,7 @@ TEST (AudioEngineHostileState, aRestoreIsOneChangeForListenersAndNeverShowsDefau
     std::atomic<bool> running { true }, sawDefault { false };
     std::thread reader ([&] {
         while (running)
-            if (target.getGlobalController().getSplitPoint (0) == 32)
+            if (asTheAudioThread (target, [&] { return target.getGlobalController().getSplitPoint (0); }) == 32)
                 sawDefault = true;
     });
     for (int i = 0; i < 300; ++i)

@@ -1,4 +1,5 @@
 #include "engine/AudioEngine.h"
+#include "tests/support/EngineBlocks.h"
 
 #include <gtest/gtest.h>
 
@@ -185,8 +186,11 @@ TEST (AudioEngine, volumeChangesFromAnotherThreadAlwaysRampAndNeverJump)
 
     while (! done.load())
     {
-        engine.processBlock (buffer, midi);
-        const float gain = engine.getCurrentGain();
+        const float gain = asTheAudioThread (engine, [&]
+        {
+            engine.processBlock (buffer, midi);
+            return engine.getCurrentGain();
+        });
         largestMove = juce::jmax (largestMove, std::abs (gain - previous));
         previous = gain;
         ++samplesRendered;

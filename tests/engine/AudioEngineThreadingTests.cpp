@@ -1,4 +1,5 @@
 #include "EngineProbes.h"
+#include "tests/support/EngineBlocks.h"
 #include "engine/XmlBinaryBlock.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <random>
 #include <thread>
+#include <vector>
 
 // Which thread changes what: parameter effects reach the voices on the audio
 // thread, the engine knows when no audio runs, and a prepare leaves no voice
@@ -62,10 +64,7 @@ public:
 
             while (running)
             {
-                {
-                    const juce::ScopedLock lock (engine.getCallbackLock());
-                    engine.processBlock (buffer, midi);
-                }
+                playBlockAsHost (engine, buffer, midi);
                 midi.clear();
 
                 for (int c = 0; c < 2; ++c)
@@ -231,6 +230,42 @@ TEST (AudioEngineThreading, aPrepareWithAnInfiniteOrNaNRateIsIgnored)
     EXPECT_GT (block.getRMSLevel (0, 0, 512), 1e-3f);
     for (int i = 0; i < 512; ++i)
         ASSERT_TRUE (std::isfinite (block.getSample (0, i)));
+}
+
+TEST (AudioEngineThreading, anEngineWithoutAValidPrepareIsExactlySilentAndPlaysOnceItGetsOne)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+
+    // No prepare at all, then prepares with rates that are ignored.
+    for (const auto& rates : { std::vector<double> {}, { 0.0 }, { -48000.0 }, { nan }, { inf }, { 0.0, -1.0, nan, inf } })
+    {
+        AudioEngine engine;
+        for (double rate : rates)
+            engine.prepareToPlay (rate, 256);
+
+        // Notes from the host and the keyboard, a mapped controller (Frequency_1)
+        // and pitch bend meanwhile: nothing sounds, nothing is left behind.
+        engine.getKeyboardState().noteOn (1, 64, 0.8f);
+        juce::MidiBuffer midi;
+        midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), 0);
+        midi.addEvent (juce::MidiMessage::controllerEvent (1, 8, 127), 10);
+        midi.addEvent (juce::MidiMessage::pitchWheel (1, 12000), 20);
+        for (int block = 0; block < 4; ++block)
+        {
+            const auto out = render (engine, 256, block == 0 ? midi : juce::MidiBuffer());
+            for (int channel = 0; channel < 2; ++channel)
+                for (int i = 0; i < 256; ++i)
+                    ASSERT_EQ (out.getSample (channel, i), 0.0f) << rates.size() << " rates, block " << block;
+        }
+        EXPECT_FLOAT_EQ (engine.getParameter (frequency1), 1.0f) << "the controller still moves its parameter";
+        engine.getKeyboardState().noteOff (1, 64, 0.0f);
+
+        engine.prepareToPlay (48000.0, 256);
+        const auto played = render (engine, 512, oneEvent (juce::MidiMessage::noteOn (1, 48, (juce::uint8) 100)));
+        EXPECT_GT (played.getRMSLevel (0, 0, 512), 1e-3f) << rates.size() << " rates";
+        for (int i = 0; i < 512; ++i)
+            ASSERT_TRUE (std::isfinite (played.getSample (0, i)));
+    }
 }
 
 //==============================================================================

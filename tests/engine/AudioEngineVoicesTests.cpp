@@ -1,4 +1,5 @@
 #include "EngineProbes.h"
+#include "tests/support/EngineBlocks.h"
 #include "engine/XmlBinaryBlock.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,86 @@ TEST (AudioEngineVoices, keyboardNotesFromTheOwnerThreadAreDeferredWhileProcessi
     EXPECT_EQ (engine.getGlobalController().getVoices().size(), 8u);
 }
 
+TEST (AudioEngineVoices, theHostsNotesShowOnTheKeyboardWithoutBeingPlayedAgain)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    auto& keyboard = engine.getKeyboardState();
+    auto& global = engine.getGlobalController();
+
+    render (engine, 64, events ({ { juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), 0 },
+                                  { juce::MidiMessage::noteOn (3, 62, (juce::uint8) 100), 10 } }));
+    const auto voices = busyVoices (engine);
+    ASSERT_EQ (voices, 8u);
+
+    engine.updateKeyboardDisplay();
+    EXPECT_TRUE (keyboard.isNoteOn (1, 60));
+    EXPECT_TRUE (keyboard.isNoteOn (3, 62));
+    EXPECT_FALSE (keyboard.isNoteOn (3, 60));
+    render (engine, 64);
+    EXPECT_EQ (busyVoices (engine), voices) << "shown, not played a second time";
+
+    // A note off, and all notes off of a channel, let the keys go up.
+    render (engine, 64, events ({ { juce::MidiMessage::noteOff (1, 60), 0 },
+                                  { juce::MidiMessage::allNotesOff (3), 10 } }));
+    EXPECT_FALSE (global.isHeld (60));
+    EXPECT_FALSE (global.isHeld (62));
+    engine.updateKeyboardDisplay();
+    EXPECT_FALSE (keyboard.isNoteOn (1, 60));
+    EXPECT_FALSE (keyboard.isNoteOn (3, 62));
+
+    // A key the host presses and the user releases on screen stops the note.
+    render (engine, 64, events ({ { juce::MidiMessage::noteOn (1, 64, (juce::uint8) 100), 0 } }));
+    engine.updateKeyboardDisplay();
+    keyboard.noteOff (1, 64, 0.0f);
+    render (engine, 64);
+    EXPECT_FALSE (global.isHeld (64));
+}
+
+TEST (AudioEngineVoices, keyboardNotesBeyondTheQueuesReserveAllPlayInTheirOrder)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    engine.setParameter (88, revolver);
+    auto& keyboard = engine.getKeyboardState();
+    auto& global = engine.getGlobalController();
+
+    // Far more notes than the queue reserves before the next block; every
+    // note but the last is released again.  Whether they wait for the block
+    // or play at once, none is lost and none overtakes another.
+    render (engine, 256);
+    int posted = 0;
+    while (posted < 3 * AudioEngine::reservedDeferredCalls)
+        for (int note = 40; note < 80; ++note, posted += 2)
+        {
+            keyboard.noteOn (1, note, 0.8f);
+            keyboard.noteOff (1, note, 0.0f);
+        }
+    keyboard.noteOn (1, 90, 0.8f);
+    render (engine, 256);
+
+    for (int note = 0; note < 128; ++note)
+        EXPECT_EQ (global.isHeld (note), note == 90) << note;
+
+    keyboard.noteOff (1, 90, 0.0f);
+    for (int block = 0; block < 200; ++block)
+        render (engine, 256);
+    EXPECT_EQ (busyVoices (engine), 0u);
+}
+
+TEST (AudioEngineVoices, aKeyboardNoteStillQueuedAtAPrepareDoesNotSoundAfterIt)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    render (engine, 256);                       // the host processes: the note waits for a block
+    engine.getKeyboardState().noteOn (1, 60, 0.8f);
+
+    engine.prepareToPlay (44100.0, 256);        // which never comes: the host prepares again
+    EXPECT_FALSE (engine.getKeyboardState().isNoteOn (1, 60));
+    render (engine, 256);
+    EXPECT_EQ (busyVoices (engine), 0u) << "no key holds the note, so no voice may play it";
+}
+
 TEST (AudioEngineVoices, stopRequestWhileSuspendedStopsAtOnce)
 {
     AudioEngine engine;
@@ -227,10 +308,7 @@ TEST (AudioEngineVoices, stopRequestWhileProcessingIsServedByTheAudioThread)
         juce::MidiBuffer midi;
         while (running)
         {
-            {
-                const juce::ScopedLock lock (engine.getCallbackLock());
-                engine.processBlock (buffer, midi);
-            }
+            playBlockAsHost (engine, buffer, midi);
             ++blocks;
             std::this_thread::sleep_for (std::chrono::milliseconds (1));
         }

@@ -63,6 +63,7 @@ void play (AudioEngine& engine, std::initializer_list<int> notes)
         midi.addEvent (juce::MidiMessage::noteOn (globalPlayingChannel (engine), note, (juce::uint8) 100), 0);
     juce::AudioBuffer<float> buffer (2, 64);
     engine.processBlock (buffer, midi);
+    engine.updateKeyboardDisplay(); // as the engine's timer does on the message thread
 }
 } // namespace
 

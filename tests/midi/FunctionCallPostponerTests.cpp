@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -136,6 +138,39 @@ TEST (FunctionCallPostponer, FunctorsAreDeletedOnThePostingThread)
     EXPECT_EQ (tracking.deletedElsewhere, 0);
 }
 
+TEST (FunctionCallPostponer, CallsBeyondTheReserveOrTooLargeForANodeAreKeptAndRunInPostingOrder)
+{
+    struct Wide
+    {
+        void take (std::array<int, 40> values) { sums.push_back (std::accumulate (values.begin(), values.end(), 0)); }
+        std::vector<int> sums;
+    } wide;
+    static_assert (! FunctionCallPostponer::fitsInPlace<Wide, std::array<int, 40>>);
+    static_assert (FunctionCallPostponer::fitsInPlace<CallLog, int, float>);
+
+    FunctionCallPostponer postponer (4);
+    CallLog log;
+    std::vector<std::string> expected;
+
+    for (int round = 0; round < 3; ++round)
+    {
+        // Ten pending calls with four nodes reserved, then ten again with
+        // the nodes the first drain left behind.
+        for (int note = 0; note < 10; ++note)
+        {
+            postponer.addMethodCall (&log, &CallLog::noteOff, round * 10 + note);
+            expected.push_back ("off " + std::to_string (round * 10 + note));
+        }
+        std::array<int, 40> values {};
+        values.fill (round + 1);
+        postponer.addMethodCall (&wide, &Wide::take, values);
+        postponer.executePendingCalls();
+    }
+
+    EXPECT_EQ (log.calls, expected);
+    EXPECT_EQ (wide.sums, (std::vector<int> { 40, 80, 120 }));
+}
+
 TEST (FunctionCallPostponer, OneProducerOneConsumerKeepPostingOrder)
 {
     constexpr int numCalls = 50000;
@@ -158,7 +193,7 @@ TEST (FunctionCallPostponer, OneProducerOneConsumerKeepPostingOrder)
     std::atomic<bool> producerDone { false };
 
     {
-        FunctionCallPostponer postponer;
+        FunctionCallPostponer postponer (16); // some calls in reserved nodes, some in nodes added
 
         std::thread audio ([&] {
             while (sequence.received < numCalls && std::chrono::steady_clock::now() < deadline)

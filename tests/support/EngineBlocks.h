@@ -5,6 +5,24 @@
 
 #include <initializer_list>
 #include <thread>
+#include <utility>
+
+/** Runs work the way the host's audio thread runs the engine: holding the
+    engine's callback lock, which the host's wrapper holds around every
+    block.  A test thread that plays the engine, or reads what the audio
+    thread writes (voice lists, gains), does it through here. */
+template <typename Work>
+decltype (auto) asTheAudioThread (AudioEngine& engine, Work&& work)
+{
+    const juce::ScopedLock lock (engine.getCallbackLock());
+    return std::forward<Work> (work)();
+}
+
+/** Plays one block as the host's wrapper does. */
+inline void playBlockAsHost (AudioEngine& engine, juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    asTheAudioThread (engine, [&] { engine.processBlock (buffer, midi); });
+}
 
 /** Runs one 64-sample block with the messages at samples 0, 1, 2, ... */
 inline void playOneBlock (AudioEngine& engine, std::initializer_list<juce::MidiMessage> messages)
