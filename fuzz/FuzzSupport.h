@@ -19,6 +19,11 @@ inline void initialiseFuzzTarget()
         std::fprintf (stderr, "Run the fuzz targets through tests/isolate.sh: they write into the user's data folder.\n");
         std::abort();
     }
+    // The framework keeps the objects it deletes at shut-down (a timer's
+    // thread among them) in a list made on first use.  Made here, before the
+    // initialiser, the list outlives the initialiser, which empties it at exit.
+    struct FirstDeletedAtShutdown : juce::DeletedAtShutdown {};
+    delete new FirstDeletedAtShutdown();
     static juce::ScopedJuceInitialiser_GUI juce;
 }
 
