@@ -262,3 +262,22 @@ TEST (ChunkData, ANameLookedUpAgainIsFoundAgainWhereverItStands)
     EXPECT_TRUE (parser.FindInt32 ("first", &first));
     EXPECT_EQ (first, 1);
 }
+
+TEST (ChunkData, AKeyWhoseTerminatorEndsTheDataOffTheFourByteGridYieldsNoEntry)
+{
+    // Each key's NUL is the last byte of the data, and the next multiple of 4
+    // lies beyond it: no value can follow, and nothing past the data is read.
+    for (const Bytes& key : { Bytes { 'r', '_', 0 }, Bytes { 'r', '_', 'a', 'b', 0 }, Bytes { 'd', '_', 'a', 'b', 'c', 'd', 0 },
+                              Bytes { 's', '_', 0 }, Bytes { 'f', '_', 'x', 'y', 'z', 0 } })
+    {
+        const auto data = concat ({ head, doubleSevenHalf, key });
+        SCOPED_TRACE (std::string (key.begin(), key.end() - 1));
+        const GuardedChunk chunk (data, static_cast<int32_t> (data.size()));
+        AAX_CChunkDataParser parser;
+        parser.LoadChunk (chunk.get());
+        ASSERT_EQ (parser.GetEntries().size(), 1u);
+        double d = 0;
+        EXPECT_TRUE (parser.FindDouble ("7", &d));
+        EXPECT_EQ (d, 0.5);
+    }
+}
