@@ -433,3 +433,55 @@ TEST (EffectParameters, AFailureInsideAnOperationIsReturnedNotThrown)
     EXPECT_EQ (instance.host->GetParameterValueFromString ("1", &value, AAX_CString ("0.5")), ACF_E_UNEXPECTED);
     EXPECT_EQ (instance.host->GetParameterValueString ("2", &string, 0), AAX_SUCCESS) << "other parameters are unaffected";
 }
+
+namespace
+{
+/** Two float parameters "0" and "1"; the subclass may leave one out of the
+    default chunk at any time, which changes the chunk's size. */
+class ShrinkingEffect final : public AAX_CEffectParameters
+{
+public:
+    AAX_Result EffectInit() override
+    {
+        for (const char* id : { "0", "1" })
+            mParameterManager.AddParameter (new AAX_CParameter<float> (id, AAX_CString (id), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                                        AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true));
+        return AAX_SUCCESS;
+    }
+
+    void leaveOutOfChunk (const char* id) { FilterParameterIDOnSave (id); }
+};
+} // namespace
+
+TEST (EffectParameters, AChunkWhoseSizeChangedSinceItWasAskedIsRefusedUntilAskedAgainAndNothingIsWritten)
+{
+    HostEnvironment environment;
+    auto* effect = new ShrinkingEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+    effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+    ASSERT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+
+    uint32_t size = 0;
+    ASSERT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    EXPECT_EQ (size, 4u + 2u * 12u);
+
+    // The chunk shrank since its size was told: refused, the record untouched, as often as asked.
+    effect->leaveOutOfChunk ("1");
+    std::vector<char> record (AAX_SPlugInChunkHeaderSize + size, '\x5A');
+    const auto untouched = record;
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
+        EXPECT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, reinterpret_cast<AAX_SPlugInChunk*> (record.data())),
+                   AAX_ERROR_INCORRECT_CHUNK_SIZE);
+        EXPECT_EQ (record, untouched);
+    }
+
+    // Asked again, the new size is told and the chunk is written with it.
+    ASSERT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    EXPECT_EQ (size, 4u + 12u);
+    EXPECT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, reinterpret_cast<AAX_SPlugInChunk*> (record.data())), AAX_SUCCESS);
+    EXPECT_EQ (reinterpret_cast<AAX_SPlugInChunk*> (record.data())->fSize, 16);
+
+    host->Uninitialize();
+    host->Release();
+}
