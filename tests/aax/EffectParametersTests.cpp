@@ -485,3 +485,111 @@ TEST (EffectParameters, AChunkWhoseSizeChangedSinceItWasAskedIsRefusedUntilAsked
     host->Uninitialize();
     host->Release();
 }
+
+namespace
+{
+/** A float "f", a two-state "b" and a double "d" parameter, all in the default chunk. */
+class TypedEffect final : public AAX_CEffectParameters
+{
+public:
+    AAX_Result EffectInit() override
+    {
+        mParameterManager.AddParameter (new AAX_CParameter<float> ("f", AAX_CString ("f"), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                                    AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true));
+        mParameterManager.AddParameter (new AAX_CParameter<bool> ("b", AAX_CString ("b"), false, AAX_CBinaryTaperDelegate<bool>(),
+                                                                   AAX_CBinaryDisplayDelegate<bool> ("off", "on"), true));
+        mParameterManager.AddParameter (new AAX_CParameter<double> ("d", AAX_CString ("d"), 0.5, AAX_CLinearTaperDelegate<double, 0> (0.0, 1.0),
+                                                                     AAX_CNumberDisplayDelegate<double, 3u, 0u>(), true));
+        return AAX_SUCCESS;
+    }
+
+    void setChangeCount (int32_t count) { mNumPlugInChanges = count; }
+};
+
+/** The position of the value of the entry with this key in a chunk record. */
+size_t valueOffset (const std::vector<char>& record, const std::string& key)
+{
+    const std::string data (record.begin() + AAX_SPlugInChunkHeaderSize, record.end());
+    const auto at = data.find (key + '\0');
+    EXPECT_NE (at, std::string::npos) << key;
+    return AAX_SPlugInChunkHeaderSize + ((at + key.size() + 1 + 3) & ~size_t (3));
+}
+
+void putBigEndian (std::vector<char>& record, size_t offset, uint64_t bits, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        record[offset + (size_t) i] = (char) (bits >> (8 * (bytes - 1 - i)));
+}
+
+uint64_t doubleBits (double value)
+{
+    uint64_t bits = 0;
+    std::memcpy (&bits, &value, sizeof (bits));
+    return bits;
+}
+} // namespace
+
+TEST (EffectParameters, TwoStateEntriesReadAsNonZeroDoublesCompareAtFloatPrecisionAndANegativeCountIsNotReported)
+{
+    HostEnvironment environment;
+    auto* effect = new TypedEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+    effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+    ASSERT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+    ASSERT_EQ (host->UpdateParameterNormalizedValue ("b", 1.0, 0), AAX_SUCCESS);
+    ASSERT_EQ (host->UpdateParameterNormalizedValue ("d", 0.1, 0), AAX_SUCCESS);
+
+    uint32_t size = 0;
+    ASSERT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    std::vector<char> record (AAX_SPlugInChunkHeaderSize + size);
+    auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (record.data());
+    chunk->fChunkID = AAX_CEffectParameters::kDefaultChunkID;
+    ASSERT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_SUCCESS);
+    const auto twoState = valueOffset (record, "l_b");
+    const auto number = valueOffset (record, "d_d");
+    const auto compare = [&]
+    {
+        AAX_CBoolean equal = 7;
+        EXPECT_EQ (host->CompareActiveChunk (chunk, &equal), AAX_SUCCESS);
+        return equal;
+    };
+    EXPECT_EQ (compare(), 1);
+
+    // Any non-zero integer is on: it compares equal to on and sets on.
+    putBigEndian (record, twoState, 2, 4);
+    EXPECT_EQ (compare(), 1);
+    putBigEndian (record, twoState, 0xFFFFFFFF, 4);
+    EXPECT_EQ (compare(), 1);
+    putBigEndian (record, twoState, 0, 4);
+    EXPECT_EQ (compare(), 0);
+    putBigEndian (record, twoState, 2, 4);
+
+    // A double that differs only beyond float precision compares equal; one that differs within it does not.
+    putBigEndian (record, number, doubleBits (0.1 + 1.0e-12), 8);
+    EXPECT_EQ (compare(), 1);
+    putBigEndian (record, number, doubleBits (0.1001), 8);
+    EXPECT_EQ (compare(), 0);
+
+    // Restoring takes the two-state value as on and the double as written (the host confirms each request).
+    ASSERT_EQ (host->UpdateParameterNormalizedValue ("b", 0.0, 0), AAX_SUCCESS);
+    EXPECT_EQ (host->SetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_SUCCESS);
+    for (const auto& line : environment.callLog())
+        if (line.find ("PostSetValueRequest") != std::string::npos)
+        {
+            const auto first = line.find ('"') + 1;
+            const auto id = line.substr (first, line.find ('"', first) - first);
+            host->UpdateParameterNormalizedValue (id.c_str(), std::stod (line.substr (line.rfind (' ') + 1)), 0);
+        }
+    double value = -1.0;
+    EXPECT_EQ (host->GetParameterNormalizedValue ("b", &value), AAX_SUCCESS);
+    EXPECT_EQ (value, 1.0);
+
+    // A change count that went negative is not reported: the out value stays.
+    effect->setChangeCount (-3);
+    int32_t changes = 42;
+    EXPECT_EQ (host->GetNumberOfChanges (&changes), AAX_SUCCESS);
+    EXPECT_EQ (changes, 42);
+
+    host->Uninitialize();
+    host->Release();
+}
