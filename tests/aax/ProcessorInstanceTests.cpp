@@ -478,3 +478,28 @@ TEST_F (ProcessorInstance, RefusedChunkCallsAnswerTheirCodesAndChangeNothing)
     EXPECT_TRUE (unchanged());
     EXPECT_FLOAT_EQ ((float) instance->parameter ("5"), 0.3f);
 }
+
+// A controller moves a parameter without the host hearing of it: the
+// default chunk saved before then no longer matches the sound, and one
+// saved after it does.
+TEST_F (ProcessorInstance, TheDefaultChunkComparesAgainstTheSoundAsControllersLeftIt)
+{
+    auto instance = makeInstance();
+    auto& effect = instance->effect();
+    const auto before = instance->saveChunks();
+    const auto* savedBefore = reinterpret_cast<const AAX_SPlugInChunk*> (before[0].record.data());
+
+    AAX_CBoolean equal = 0;
+    ASSERT_EQ (effect.CompareActiveChunk (savedBefore, &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 1);
+
+    render (*instance, 1, { midiPacket (0, 0xB0, controllerOf (12), 100) }); // Emphasis_1
+    equal = 1;
+    ASSERT_EQ (effect.CompareActiveChunk (savedBefore, &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 0);
+
+    const auto after = instance->saveChunks();
+    equal = 0;
+    ASSERT_EQ (effect.CompareActiveChunk (reinterpret_cast<const AAX_SPlugInChunk*> (after[0].record.data()), &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 1);
+}
