@@ -2,6 +2,7 @@
 #include "host/ReplacingFile.h"
 
 #include "host/StateFile.h"
+#include "engine/XmlBinaryBlock.h"
 #include "platform/AAXHostInterfaces.h"
 #include "platform/ApplicationSupport.h"
 #include "presets/PresetFileSystem.h"
@@ -164,6 +165,15 @@ bool RenderPreset::applyTo (RenderOptions& options, std::ostream& out, std::stri
     if (! Korvalden::Misc::PresetFileSystem::readWholeFile (file, preset))
     {
         error = "cannot read the preset " + file.getFullPathName().toStdString();
+        return false;
+    }
+
+    // The engine would take bytes that are no preset as no change at all and
+    // play its own sound: such a file is refused rather than played.
+    const auto element = XmlBinaryBlock::read (preset);
+    if (element == nullptr || ! element->getTagName().equalsIgnoreCase ("KEST_Preset"))
+    {
+        error = "cannot use the preset " + file.getFullPathName().toStdString() + ": it is not a Kest preset";
         return false;
     }
 
