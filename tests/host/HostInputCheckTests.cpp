@@ -5,6 +5,7 @@
 // file appears and an existing target keeps its bytes.
 
 #include "HostProgram.h"
+#include "host/EditorCommand.h"
 #include "host/MidiFileCheck.h"
 #include "host/RenderCommand.h"
 #include "host/StateFile.h"
@@ -158,6 +159,36 @@ TEST (HostOptionRanges, BothEndsOfEveryRangeAreTakenAndAValueBeyondKeepsTheDefau
         EXPECT_EQ (parsed.options.bitsPerSample, 24);
         EXPECT_EQ (parsed.options.maxSeconds, 3600.0);
     }
+}
+
+TEST (HostOptionRanges, TheEditorsSnapshotDelayTakesBothEndsAndNeedsASnapshot)
+{
+    const auto parseEditor = [] (const std::vector<std::string>& arguments, EditorOptions& options)
+    {
+        std::string error;
+        options.parse (arguments, error);
+        return error;
+    };
+
+    for (const auto& [text, seconds] : { std::pair<const char*, double> { "0", 0.0 }, { "3600", 3600.0 }, { "0.25", 0.25 } })
+    {
+        SCOPED_TRACE (text);
+        EditorOptions options;
+        EXPECT_EQ (parseEditor ({ "--snapshot", "a.png", "--after", text }, options), "");
+        EXPECT_EQ (options.snapshotDelay, seconds);
+    }
+
+    for (const char* text : { "3600.5", "-1", "1e2", "", "nan" })
+    {
+        SCOPED_TRACE (text);
+        EditorOptions options;
+        EXPECT_EQ (parseEditor ({ "--snapshot", "a.png", "--after", text }, options),
+                   "--after \"" + std::string (text) + "\" is not allowed: give a number of seconds from 0 to 3600");
+        EXPECT_EQ (options.snapshotDelay, EditorOptions::defaultSnapshotDelay);
+    }
+
+    EditorOptions withoutSnapshot;
+    EXPECT_EQ (parseEditor ({ "--after", "2" }, withoutSnapshot), "--after needs --snapshot: it is how long the window plays before the snapshot");
 }
 
 TEST (MidiFileStructure, EveryDamageIsNamedAndWellFormedVariantsAreTaken)
