@@ -293,6 +293,8 @@ TEST (StateFileStructure, EveryDamageIsNamedAndAWellFormedFileIsReadWhole)
     shortSecond.insert (shortSecond.end(), { 1, 2, 3, 4, 5, 6, 7 });
     auto ownSize = stateFileHead (1);
     appendStateChunk (ownSize, stateChunk, 3, 4);
+    auto smallerOwnSize = stateFileHead (1);
+    appendStateChunk (smallerOwnSize, stateChunk, 3, 2);
     auto negativeOwnSize = stateFileHead (1);
     appendStateChunk (negativeOwnSize, stateChunk, 0, -1);
     auto headerless = stateFileHead (1);
@@ -315,6 +317,7 @@ TEST (StateFileStructure, EveryDamageIsNamedAndAWellFormedFileIsReadWhole)
         { stateFileHead (1), "it is truncated before chunk 1 of 1" },
         { shortSecond, "it is truncated before chunk 2 of 2" },
         { ownSize, "chunk 1 of 1 holds a record whose own size (4 bytes) does not match" },
+        { smallerOwnSize, "chunk 1 of 1 holds a record whose own size (2 bytes) does not match" },
         { negativeOwnSize, "chunk 1 of 1 holds a record whose own size (-1 bytes) does not match" },
         { headerless, "chunk 1 of 1 is truncated or has a size (" + std::to_string (AAX_SPlugInChunkHeaderSize - 1) + " bytes) that does not fit the file" },
         { repeated, "chunk 2 of 2 repeats the identifier of an earlier chunk" },
