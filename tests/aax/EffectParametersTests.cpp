@@ -593,3 +593,71 @@ TEST (EffectParameters, TwoStateEntriesReadAsNonZeroDoublesCompareAtFloatPrecisi
     host->Uninitialize();
     host->Release();
 }
+
+namespace
+{
+/** A parameter without a name and one whose shortened name offers two lines
+    of three letters; no master bypass. */
+class NamesEffect final : public AAX_CEffectParameters
+{
+public:
+    AAX_Result EffectInit() override
+    {
+        mParameterManager.AddParameter (new AAX_CParameter<float> ("e", AAX_CString (""), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                                    AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true));
+        auto* lines = new AAX_CParameter<float> ("t", AAX_CString ("Abcdefgh"), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                 AAX_CNumberDisplayDelegate<float, 3u, 0u>(), false);
+        lines->AddShortenedName (AAX_CString ("Abc\nXyz\nQ"));
+        mParameterManager.AddParameter (lines);
+        return AAX_SUCCESS;
+    }
+};
+} // namespace
+
+TEST (EffectParameters, UnknownIdentifiersAndUnansweredQuestionsGiveTheirCodesAndNeutralAnswers)
+{
+    HostEnvironment environment;
+    auto* effect = new NamesEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+    effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+    ASSERT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+
+    for (const char* unknown : { "x", "", "MasterBypassID", "0" })
+    {
+        SCOPED_TRACE (unknown);
+        AAX_CBoolean automatable = 1;
+        EXPECT_EQ (host->GetParameterIsAutomatable (unknown, &automatable), AAX_ERROR_INVALID_PARAMETER_ID);
+        EXPECT_EQ (automatable, 0);
+        AAX_IParameter* parameter = reinterpret_cast<AAX_IParameter*> (0x1);
+        EXPECT_EQ (effect->GetParameter (unknown, &parameter), AAX_ERROR_INVALID_PARAMETER_ID);
+        EXPECT_EQ (parameter, nullptr);
+    }
+
+    // Known, but not automatable: answered false, with success.
+    AAX_CBoolean automatable = 1;
+    EXPECT_EQ (host->GetParameterIsAutomatable ("t", &automatable), AAX_SUCCESS);
+    EXPECT_EQ (automatable, 0);
+
+    // No master bypass: its identifier is the empty text.
+    AAX_CString bypass ("unset");
+    EXPECT_EQ (host->GetMasterBypassParameter (&bypass), AAX_SUCCESS);
+    EXPECT_STREQ (bypass.Get(), "");
+
+    // Value information is never given: the out value is 0 all the same.
+    int32_t info = 99;
+    EXPECT_EQ (host->GetParameterValueInfo ("t", 0, &info), AAX_ERROR_UNIMPLEMENTED);
+    EXPECT_EQ (info, 0);
+
+    // Of two lines of the longest fitting length, the first; a name that is empty leaves the answer as it was.
+    AAX_CString name ("kept");
+    EXPECT_EQ (host->GetParameterNameOfLength ("t", &name, 3), AAX_SUCCESS);
+    EXPECT_STREQ (name.Get(), "Abc");
+    EXPECT_EQ (host->GetParameterNameOfLength ("t", &name, 1), AAX_SUCCESS);
+    EXPECT_STREQ (name.Get(), "Q");
+    name = "kept";
+    EXPECT_EQ (host->GetParameterNameOfLength ("e", &name, 3), AAX_SUCCESS);
+    EXPECT_STREQ (name.Get(), "kept");
+
+    host->Uninitialize();
+    host->Release();
+}
