@@ -230,3 +230,54 @@ TEST (ChunkData, LookupsContinueAfterTheLastFoundEntryCyclically)
     EXPECT_EQ (found, (std::vector<int32_t> { 1, 2, 1 }));
     EXPECT_EQ (parser.FindName (AAX_CString ("missing")), -1);
 }
+
+TEST (ChunkData, ANameLookedUpAgainIsFoundAgainWhereverItStands)
+{
+    AAX_CChunkDataParser parser;
+    parser.AddInt32 ("first", 1);
+    parser.AddDouble ("middle", 0.5);
+    parser.AddInt32 ("last", 3);
+
+    // The same name twice in a row, at the start, in the middle and at the end.
+    for (const char* name : { "first", "middle", "last", "middle", "first" })
+    {
+        SCOPED_TRACE (name);
+        const auto index = parser.FindName (AAX_CString (name));
+        EXPECT_GE (index, 0);
+        EXPECT_EQ (parser.FindName (AAX_CString (name)), index);
+    }
+
+    // A typed find that fails on the type still leaves the entry findable.
+    int32_t wrongType = -7;
+    double value = 0.0;
+    EXPECT_FALSE (parser.FindInt32 ("middle", &wrongType));
+    EXPECT_EQ (wrongType, -7);
+    EXPECT_TRUE (parser.FindDouble ("middle", &value));
+    EXPECT_EQ (value, 0.5);
+
+    // A missing name finds nothing and the next lookup still finds its entry.
+    EXPECT_EQ (parser.FindName (AAX_CString ("none")), -1);
+    int32_t first = 0;
+    EXPECT_TRUE (parser.FindInt32 ("first", &first));
+    EXPECT_TRUE (parser.FindInt32 ("first", &first));
+    EXPECT_EQ (first, 1);
+}
+
+TEST (ChunkData, AKeyWhoseTerminatorEndsTheDataOffTheFourByteGridYieldsNoEntry)
+{
+    // Each key's NUL is the last byte of the data, and the next multiple of 4
+    // lies beyond it: no value can follow, and nothing past the data is read.
+    for (const Bytes& key : { Bytes { 'r', '_', 0 }, Bytes { 'r', '_', 'a', 'b', 0 }, Bytes { 'd', '_', 'a', 'b', 'c', 'd', 0 },
+                              Bytes { 's', '_', 0 }, Bytes { 'f', '_', 'x', 'y', 'z', 0 } })
+    {
+        const auto data = concat ({ head, doubleSevenHalf, key });
+        SCOPED_TRACE (std::string (key.begin(), key.end() - 1));
+        const GuardedChunk chunk (data, static_cast<int32_t> (data.size()));
+        AAX_CChunkDataParser parser;
+        parser.LoadChunk (chunk.get());
+        ASSERT_EQ (parser.GetEntries().size(), 1u);
+        double d = 0;
+        EXPECT_TRUE (parser.FindDouble ("7", &d));
+        EXPECT_EQ (d, 0.5);
+    }
+}

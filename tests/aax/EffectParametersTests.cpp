@@ -433,3 +433,231 @@ TEST (EffectParameters, AFailureInsideAnOperationIsReturnedNotThrown)
     EXPECT_EQ (instance.host->GetParameterValueFromString ("1", &value, AAX_CString ("0.5")), ACF_E_UNEXPECTED);
     EXPECT_EQ (instance.host->GetParameterValueString ("2", &string, 0), AAX_SUCCESS) << "other parameters are unaffected";
 }
+
+namespace
+{
+/** Two float parameters "0" and "1"; the subclass may leave one out of the
+    default chunk at any time, which changes the chunk's size. */
+class ShrinkingEffect final : public AAX_CEffectParameters
+{
+public:
+    AAX_Result EffectInit() override
+    {
+        for (const char* id : { "0", "1" })
+            mParameterManager.AddParameter (new AAX_CParameter<float> (id, AAX_CString (id), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                                        AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true));
+        return AAX_SUCCESS;
+    }
+
+    void leaveOutOfChunk (const char* id) { FilterParameterIDOnSave (id); }
+};
+} // namespace
+
+TEST (EffectParameters, AChunkWhoseSizeChangedSinceItWasAskedIsRefusedUntilAskedAgainAndNothingIsWritten)
+{
+    HostEnvironment environment;
+    auto* effect = new ShrinkingEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+    effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+    ASSERT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+
+    uint32_t size = 0;
+    ASSERT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    EXPECT_EQ (size, 4u + 2u * 12u);
+
+    // The chunk shrank since its size was told: refused, the record untouched, as often as asked.
+    effect->leaveOutOfChunk ("1");
+    std::vector<char> record (AAX_SPlugInChunkHeaderSize + size, '\x5A');
+    const auto untouched = record;
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
+        EXPECT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, reinterpret_cast<AAX_SPlugInChunk*> (record.data())),
+                   AAX_ERROR_INCORRECT_CHUNK_SIZE);
+        EXPECT_EQ (record, untouched);
+    }
+
+    // Asked again, the new size is told and the chunk is written with it.
+    ASSERT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    EXPECT_EQ (size, 4u + 12u);
+    EXPECT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, reinterpret_cast<AAX_SPlugInChunk*> (record.data())), AAX_SUCCESS);
+    EXPECT_EQ (reinterpret_cast<AAX_SPlugInChunk*> (record.data())->fSize, 16);
+
+    host->Uninitialize();
+    host->Release();
+}
+
+namespace
+{
+/** A float "f", a two-state "b" and a double "d" parameter, all in the default chunk. */
+class TypedEffect final : public AAX_CEffectParameters
+{
+public:
+    AAX_Result EffectInit() override
+    {
+        mParameterManager.AddParameter (new AAX_CParameter<float> ("f", AAX_CString ("f"), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                                    AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true));
+        mParameterManager.AddParameter (new AAX_CParameter<bool> ("b", AAX_CString ("b"), false, AAX_CBinaryTaperDelegate<bool>(),
+                                                                   AAX_CBinaryDisplayDelegate<bool> ("off", "on"), true));
+        mParameterManager.AddParameter (new AAX_CParameter<double> ("d", AAX_CString ("d"), 0.5, AAX_CLinearTaperDelegate<double, 0> (0.0, 1.0),
+                                                                     AAX_CNumberDisplayDelegate<double, 3u, 0u>(), true));
+        return AAX_SUCCESS;
+    }
+
+    void setChangeCount (int32_t count) { mNumPlugInChanges = count; }
+};
+
+/** The position of the value of the entry with this key in a chunk record. */
+size_t valueOffset (const std::vector<char>& record, const std::string& key)
+{
+    const std::string data (record.begin() + AAX_SPlugInChunkHeaderSize, record.end());
+    const auto at = data.find (key + '\0');
+    EXPECT_NE (at, std::string::npos) << key;
+    return AAX_SPlugInChunkHeaderSize + ((at + key.size() + 1 + 3) & ~size_t (3));
+}
+
+void putBigEndian (std::vector<char>& record, size_t offset, uint64_t bits, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        record[offset + (size_t) i] = (char) (bits >> (8 * (bytes - 1 - i)));
+}
+
+uint64_t doubleBits (double value)
+{
+    uint64_t bits = 0;
+    std::memcpy (&bits, &value, sizeof (bits));
+    return bits;
+}
+} // namespace
+
+TEST (EffectParameters, TwoStateEntriesReadAsNonZeroDoublesCompareAtFloatPrecisionAndANegativeCountIsNotReported)
+{
+    HostEnvironment environment;
+    auto* effect = new TypedEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+    effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+    ASSERT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+    ASSERT_EQ (host->UpdateParameterNormalizedValue ("b", 1.0, 0), AAX_SUCCESS);
+    ASSERT_EQ (host->UpdateParameterNormalizedValue ("d", 0.1, 0), AAX_SUCCESS);
+
+    uint32_t size = 0;
+    ASSERT_EQ (host->GetChunkSize (AAX_CEffectParameters::kDefaultChunkID, &size), AAX_SUCCESS);
+    std::vector<char> record (AAX_SPlugInChunkHeaderSize + size);
+    auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (record.data());
+    chunk->fChunkID = AAX_CEffectParameters::kDefaultChunkID;
+    ASSERT_EQ (host->GetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_SUCCESS);
+    const auto twoState = valueOffset (record, "l_b");
+    const auto number = valueOffset (record, "d_d");
+    const auto compare = [&]
+    {
+        AAX_CBoolean equal = 7;
+        EXPECT_EQ (host->CompareActiveChunk (chunk, &equal), AAX_SUCCESS);
+        return equal;
+    };
+    EXPECT_EQ (compare(), 1);
+
+    // Any non-zero integer is on: it compares equal to on and sets on.
+    putBigEndian (record, twoState, 2, 4);
+    EXPECT_EQ (compare(), 1);
+    putBigEndian (record, twoState, 0xFFFFFFFF, 4);
+    EXPECT_EQ (compare(), 1);
+    putBigEndian (record, twoState, 0, 4);
+    EXPECT_EQ (compare(), 0);
+    putBigEndian (record, twoState, 2, 4);
+
+    // A double that differs only beyond float precision compares equal; one that differs within it does not.
+    putBigEndian (record, number, doubleBits (0.1 + 1.0e-12), 8);
+    EXPECT_EQ (compare(), 1);
+    putBigEndian (record, number, doubleBits (0.1001), 8);
+    EXPECT_EQ (compare(), 0);
+
+    // Restoring takes the two-state value as on and the double as written (the host confirms each request).
+    ASSERT_EQ (host->UpdateParameterNormalizedValue ("b", 0.0, 0), AAX_SUCCESS);
+    EXPECT_EQ (host->SetChunk (AAX_CEffectParameters::kDefaultChunkID, chunk), AAX_SUCCESS);
+    for (const auto& line : environment.callLog())
+        if (line.find ("PostSetValueRequest") != std::string::npos)
+        {
+            const auto first = line.find ('"') + 1;
+            const auto id = line.substr (first, line.find ('"', first) - first);
+            host->UpdateParameterNormalizedValue (id.c_str(), std::stod (line.substr (line.rfind (' ') + 1)), 0);
+        }
+    double value = -1.0;
+    EXPECT_EQ (host->GetParameterNormalizedValue ("b", &value), AAX_SUCCESS);
+    EXPECT_EQ (value, 1.0);
+
+    // A change count that went negative is not reported: the out value stays.
+    effect->setChangeCount (-3);
+    int32_t changes = 42;
+    EXPECT_EQ (host->GetNumberOfChanges (&changes), AAX_SUCCESS);
+    EXPECT_EQ (changes, 42);
+
+    host->Uninitialize();
+    host->Release();
+}
+
+namespace
+{
+/** A parameter without a name and one whose shortened name offers two lines
+    of three letters; no master bypass. */
+class NamesEffect final : public AAX_CEffectParameters
+{
+public:
+    AAX_Result EffectInit() override
+    {
+        mParameterManager.AddParameter (new AAX_CParameter<float> ("e", AAX_CString (""), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                                    AAX_CNumberDisplayDelegate<float, 3u, 0u>(), true));
+        auto* lines = new AAX_CParameter<float> ("t", AAX_CString ("Abcdefgh"), 0.5f, AAX_CLinearTaperDelegate<float, 0> (0.0f, 1.0f),
+                                                 AAX_CNumberDisplayDelegate<float, 3u, 0u>(), false);
+        lines->AddShortenedName (AAX_CString ("Abc\nXyz\nQ"));
+        mParameterManager.AddParameter (lines);
+        return AAX_SUCCESS;
+    }
+};
+} // namespace
+
+TEST (EffectParameters, UnknownIdentifiersAndUnansweredQuestionsGiveTheirCodesAndNeutralAnswers)
+{
+    HostEnvironment environment;
+    auto* effect = new NamesEffect;
+    AAX_IACFEffectParameters* host = nullptr;
+    effect->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&host));
+    ASSERT_EQ (host->Initialize (&environment.hostUnknown()), AAX_SUCCESS);
+
+    for (const char* unknown : { "x", "", "MasterBypassID", "0" })
+    {
+        SCOPED_TRACE (unknown);
+        AAX_CBoolean automatable = 1;
+        EXPECT_EQ (host->GetParameterIsAutomatable (unknown, &automatable), AAX_ERROR_INVALID_PARAMETER_ID);
+        EXPECT_EQ (automatable, 0);
+        AAX_IParameter* parameter = reinterpret_cast<AAX_IParameter*> (0x1);
+        EXPECT_EQ (effect->GetParameter (unknown, &parameter), AAX_ERROR_INVALID_PARAMETER_ID);
+        EXPECT_EQ (parameter, nullptr);
+    }
+
+    // Known, but not automatable: answered false, with success.
+    AAX_CBoolean automatable = 1;
+    EXPECT_EQ (host->GetParameterIsAutomatable ("t", &automatable), AAX_SUCCESS);
+    EXPECT_EQ (automatable, 0);
+
+    // No master bypass: its identifier is the empty text.
+    AAX_CString bypass ("unset");
+    EXPECT_EQ (host->GetMasterBypassParameter (&bypass), AAX_SUCCESS);
+    EXPECT_STREQ (bypass.Get(), "");
+
+    // Value information is never given: the out value is 0 all the same.
+    int32_t info = 99;
+    EXPECT_EQ (host->GetParameterValueInfo ("t", 0, &info), AAX_ERROR_UNIMPLEMENTED);
+    EXPECT_EQ (info, 0);
+
+    // Of two lines of the longest fitting length, the first; a name that is empty leaves the answer as it was.
+    AAX_CString name ("kept");
+    EXPECT_EQ (host->GetParameterNameOfLength ("t", &name, 3), AAX_SUCCESS);
+    EXPECT_STREQ (name.Get(), "Abc");
+    EXPECT_EQ (host->GetParameterNameOfLength ("t", &name, 1), AAX_SUCCESS);
+    EXPECT_STREQ (name.Get(), "Q");
+    name = "kept";
+    EXPECT_EQ (host->GetParameterNameOfLength ("e", &name, 3), AAX_SUCCESS);
+    EXPECT_STREQ (name.Get(), "kept");
+
+    host->Uninitialize();
+    host->Release();
+}

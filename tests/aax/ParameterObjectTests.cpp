@@ -185,3 +185,18 @@ TEST (ParameterObject, EachTypeAnswersOnlyItsOwnTypedAccessors)
     EXPECT_TRUE (bypass->GetValueAsBool (&flag));
     EXPECT_TRUE (flag);
 }
+
+TEST (ParameterObject, ATextBelowTheRangeIsRefusedLikeOneAboveItAndBothEndsAreTaken)
+{
+    auto parameter = makeFloat();
+    const std::tuple<const char*, bool, double> texts[] { { "-1", false, 0.0 },    { "-0.001", false, 0.0 }, { "0", true, 0.0 },
+                                                          { "1", true, 1.0 },      { "1.001", false, 1.0 },  { "0.25 dB", true, 0.25 } };
+    for (auto& [text, taken, normalized] : texts)
+    {
+        SCOPED_TRACE (text);
+        double out = -7.0;
+        EXPECT_EQ (parameter->GetNormalizedValueFromString (AAX_CString (text), &out), taken);
+        EXPECT_EQ (out, normalized);
+    }
+    EXPECT_EQ (parameter->GetNormalizedValue(), 0.5) << "reading a text sets nothing";
+}

@@ -421,3 +421,85 @@ TEST_F (ProcessorInstance, TextsOfValuesOutsideTheRangeAreTheTextsOfTheNearestEn
     EXPECT_EQ (textOf ("1", -std::numeric_limits<double>::infinity()), "-24.00  st");
     EXPECT_EQ (textOf ("88", std::nan ("")), "Unison");
 }
+
+// Every chunk call the instance refuses answers its code, writes nothing
+// into the host's record and leaves both chunks bit-identical.
+TEST_F (ProcessorInstance, RefusedChunkCallsAnswerTheirCodesAndChangeNothing)
+{
+    auto instance = makeInstance();
+    auto& effect = instance->effect();
+    ASSERT_EQ (instance->setParameter ("5", 0.3), AAX_SUCCESS);
+    ASSERT_EQ (instance->setParameter ("88", 0.45), AAX_SUCCESS);
+    const auto before = instance->saveChunks();
+    ASSERT_EQ (before.size(), 2u);
+    const auto unchanged = [&]
+    {
+        const auto now = instance->saveChunks();
+        return now.size() == before.size() && now[0].record == before[0].record && now[1].record == before[1].record;
+    };
+
+    for (const int32_t index : { -1, 2, 3, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max() })
+    {
+        SCOPED_TRACE (index);
+        AAX_CTypeID id = 0x11111111;
+        EXPECT_EQ (effect.GetChunkIDFromIndex (index, &id), AAX_ERROR_INVALID_CHUNK_INDEX);
+        EXPECT_EQ (id, 0u);
+    }
+
+    std::vector<uint8_t> memory (AAX_SPlugInChunkHeaderSize + 65536, 0x5A);
+    const auto untouched = memory;
+    auto* record = reinterpret_cast<AAX_SPlugInChunk*> (memory.data());
+    for (const AAX_CTypeID otherId : { 0u, 0x4B657375u, 0x656C636Au, 0xFFFFFFFFu })
+    {
+        SCOPED_TRACE (otherId);
+        uint32_t size = 77;
+        EXPECT_EQ (effect.GetChunkSize (otherId, &size), AAX_ERROR_INVALID_CHUNK_ID);
+        EXPECT_EQ (size, 0u);
+        EXPECT_EQ (effect.GetChunk (otherId, record), AAX_ERROR_INVALID_CHUNK_ID);
+        EXPECT_EQ (memory, untouched);
+
+        for (auto& chunk : before)
+        {
+            auto foreign = chunk;
+            reinterpret_cast<AAX_SPlugInChunk*> (foreign.record.data())->fChunkID = otherId;
+            EXPECT_EQ (effect.SetChunk (otherId, reinterpret_cast<const AAX_SPlugInChunk*> (foreign.record.data())), AAX_ERROR_INVALID_CHUNK_ID);
+        }
+        EXPECT_TRUE (unchanged());
+    }
+
+    // A state record whose size is negative is refused unseen.
+    ASSERT_EQ (instance->setParameter ("5", 0.9), AAX_SUCCESS);
+    const auto changed = instance->saveChunks();
+    ASSERT_EQ (instance->setParameter ("5", 0.3), AAX_SUCCESS);
+    ASSERT_TRUE (unchanged());
+    auto negative = changed[1];
+    reinterpret_cast<AAX_SPlugInChunk*> (negative.record.data())->fSize = -1;
+    EXPECT_EQ (effect.SetChunk (stateChunkId, reinterpret_cast<const AAX_SPlugInChunk*> (negative.record.data())), AAX_ERROR_INCORRECT_CHUNK_SIZE);
+    EXPECT_TRUE (unchanged());
+    EXPECT_FLOAT_EQ ((float) instance->parameter ("5"), 0.3f);
+}
+
+// A controller moves a parameter without the host hearing of it: the
+// default chunk saved before then no longer matches the sound, and one
+// saved after it does.
+TEST_F (ProcessorInstance, TheDefaultChunkComparesAgainstTheSoundAsControllersLeftIt)
+{
+    auto instance = makeInstance();
+    auto& effect = instance->effect();
+    const auto before = instance->saveChunks();
+    const auto* savedBefore = reinterpret_cast<const AAX_SPlugInChunk*> (before[0].record.data());
+
+    AAX_CBoolean equal = 0;
+    ASSERT_EQ (effect.CompareActiveChunk (savedBefore, &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 1);
+
+    render (*instance, 1, { midiPacket (0, 0xB0, controllerOf (12), 100) }); // Emphasis_1
+    equal = 1;
+    ASSERT_EQ (effect.CompareActiveChunk (savedBefore, &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 0);
+
+    const auto after = instance->saveChunks();
+    equal = 0;
+    ASSERT_EQ (effect.CompareActiveChunk (reinterpret_cast<const AAX_SPlugInChunk*> (after[0].record.data()), &equal), AAX_SUCCESS);
+    EXPECT_EQ (equal, 1);
+}

@@ -163,4 +163,38 @@ TEST (AudioEngineMidi, aDeviceOnTheGlobalChannelHasNoBendOrPedalOfItsOwn)
     EXPECT_FALSE (engine.getDeviceController (1).isSustained());
 }
 
+TEST (AudioEngineMidi, slotsThatAreOffOrOnTheGlobalChannelGetNoPedalWhenThePedalControllerChanges)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 64);
+    engine.setReceiveChannel (0, 5, true);
+    engine.setReceiveChannel (2, 5, false); // on the global channel: off
+    engine.setReceiveChannel (3, 7, false); // a channel of its own
+    engine.setSustainPedalCC (70);
+
+    play (engine, { juce::MidiMessage::controllerEvent (5, 70, 127), juce::MidiMessage::controllerEvent (1, 70, 127) });
+    EXPECT_TRUE (engine.getGlobalController().isSustained());
+    for (int device : { 0, 1, 2, 3 })
+        EXPECT_FALSE (engine.getDeviceController (device).isSustained()) << device;
+
+    play (engine, { juce::MidiMessage::controllerEvent (7, 70, 127) });
+    EXPECT_TRUE (engine.getDeviceController (2).isSustained());
+    EXPECT_FALSE (engine.getDeviceController (0).isSustained());
+    EXPECT_FALSE (engine.getDeviceController (1).isSustained());
+}
+
+TEST (AudioEngineMidi, controllerNumbersOutsideZeroTo127LeaveTheParameterWithoutAController)
+{
+    AudioEngine engine;
+    for (unsigned int number : { 128u, 129u, 1000u, 0xFFFFFFFFu, 0xFFFFFFFEu })
+    {
+        engine.setParameterCC (12, number);
+        EXPECT_EQ (engine.getParameterCC (12), -1) << number;
+    }
+    engine.setParameterCC (12, 127);
+    EXPECT_EQ (engine.getParameterCC (12), 127);
+    engine.setParameterCC (12, 0);
+    EXPECT_EQ (engine.getParameterCC (12), 0);
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -792,3 +792,160 @@ TEST_F (ComponentLayoutTest, DamagedLayoutsKeepEveryComponentWithinWindowLimits)
         EXPECT_TRUE (outside.isEmpty()) << variant << ": " << outside.joinIntoString (", ");
     }
 }
+
+// Field values no widget can take are refused field by field: the widget
+// keeps what it had (or takes the nearest value it can hold), and the fields
+// beside them are still applied.
+TEST_F (ComponentLayoutTest, FieldValuesAWidgetCannotTakeLeaveItsOwnSettings)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+
+    writeLayout ("Hostile", -20, -30, [&] (auto& out) {
+        const struct { double minimum, maximum, interval, skew; int style, textBox; } sliders[] {
+            { 5.0, 5.0, 0.0, 0.0, 99, 9 },   { nan, 8.0, 0.0, -1.0, -1, -1 }, { 2.0, infinity, 0.0, nan, 1000, 1000 },
+            { 8.0, 2.0, -1.0, infinity, -5, 7 }, { 2.0, 8.0, nan, 1.0e-300, 12, 4 },
+        };
+        int n = 0;
+        for (auto& s : sliders)
+        {
+            L::SliderBody body;
+            body.minimum = s.minimum;
+            body.maximum = s.maximum;
+            body.interval = s.interval;
+            body.skewFactor = s.skew;
+            body.style = s.style;
+            body.textBoxPosition = s.textBox;
+            body.textBoxWidth = -7;
+            body.textBoxHeight = -9;
+            L::writeSlider (out, head ("Slider" + juce::String (n++)), body);
+        }
+
+        for (float height : { -3.0f, 0.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(), 5000.0f })
+        {
+            L::LabelBody label;
+            label.fontHeight = height;
+            label.fontStyle = 0x7FFFFFFF;
+            L::writeLabel (out, head ("Label" + juce::String (n++)), label);
+        }
+
+        for (int mode : { -1, 3, 1, 2 })
+        {
+            L::TextEditorBody editor;
+            editor.lineMode = mode;
+            L::writeTextEditor (out, head ("Editor" + juce::String (mode)), editor);
+        }
+
+        for (int position : { -1, 0, 2, 5 })
+        {
+            L::GroupBoxBody group;
+            group.textPosition = position;
+            L::writeGroupBox (out, head ("Group" + juce::String (position)), group);
+        }
+
+        for (int thickness : { 0, -3, 100000 })
+        {
+            L::ViewportBody viewport;
+            viewport.scrollBarThickness = thickness;
+            L::writeViewport (out, head ("Viewport" + juce::String (thickness)), viewport);
+        }
+
+        L::TabbedComponentBody tabs;
+        tabs.tabBarDepth = -4;
+        L::writeTabbedComponent (out, head ("Tabs"), tabs);
+
+        const struct { float width; int lowest, highest, middleC; } keyboards[] {
+            { 0.0f, 100, 20, 99 }, { -1.0f, -5, 200, -3 }, { std::numeric_limits<float>::quiet_NaN(), 10, 10, 5 }, { 5000.0f, 30, 90, 4 },
+        };
+        n = 0;
+        for (auto& k : keyboards)
+        {
+            L::KeyboardBody keyboard;
+            keyboard.keyWidth = k.width;
+            keyboard.lowestNote = k.lowest;
+            keyboard.highestNote = k.highest;
+            keyboard.octaveForMiddleC = k.middleC;
+            L::writeKeyboard (out, head ("Keys" + juce::String (n++)), keyboard);
+        }
+
+        L::writePlainComponent (out, head ("Negative", 3, 4, -50, -60));
+    });
+
+    juce::MidiKeyboardState keyboardState;
+    std::vector<std::unique_ptr<juce::Component>> owned;
+    juce::Component root;
+    const auto made = [&] (juce::Component* c, const juce::String& name) { c->setName (name); root.addAndMakeVisible (c); owned.emplace_back (c); return c; };
+    for (int i = 0; i < 5; ++i)
+    {
+        auto* slider = static_cast<juce::Slider*> (made (new juce::Slider (juce::Slider::Rotary, juce::Slider::TextBoxBelow), "Slider" + juce::String (i)));
+        slider->setRange (0.0, 10.0, 0.0);
+        slider->setSkewFactor (0.25);
+    }
+    for (int thickness : { 0, -3, 100000 })
+        static_cast<juce::Viewport*> (made (new juce::Viewport(), "Viewport" + juce::String (thickness)))->setScrollBarThickness (12);
+    for (int i = 0; i < 4; ++i)
+    {
+        auto* keys = static_cast<juce::MidiKeyboardComponent*> (
+            made (new juce::MidiKeyboardComponent (keyboardState, juce::MidiKeyboardComponent::horizontalKeyboard), "Keys" + juce::String (i)));
+        keys->setKeyWidth (20.0f);
+        keys->setAvailableRange (36, 96);
+        keys->setOctaveForMiddleC (3);
+    }
+
+    ASSERT_TRUE (ResourceManager::applyComponentLayout (&root, "Hostile"));
+    EXPECT_EQ (root.getBounds(), juce::Rectangle<int> (0, 0, 0, 0));
+    EXPECT_EQ (findChildComponentByName (&root, "Negative")->getBounds(), juce::Rectangle<int> (3, 4, 0, 0));
+
+    for (int i = 0; i < 4; ++i)
+    {
+        SCOPED_TRACE ("Slider" + juce::String (i));
+        auto* slider = child<juce::Slider> (root, "Slider" + juce::String (i));
+        EXPECT_EQ (slider->getRange(), juce::Range<double> (0.0, 10.0));
+        EXPECT_EQ (slider->getSliderStyle(), juce::Slider::Rotary);
+        EXPECT_EQ (slider->getTextBoxPosition(), juce::Slider::TextBoxBelow);
+        EXPECT_EQ (slider->getSkewFactor(), 0.25);
+    }
+    // A valid range and style with a text box of no size and a skew too small to matter but above 0.
+    auto* valid = child<juce::Slider> (root, "Slider4");
+    EXPECT_EQ (valid->getRange(), juce::Range<double> (0.0, 10.0)) << "an interval that is not a number keeps the range";
+    EXPECT_EQ (valid->getSliderStyle(), juce::Slider::ThreeValueVertical);
+    EXPECT_EQ (valid->getTextBoxPosition(), juce::Slider::TextBoxBelow);
+    EXPECT_EQ (valid->getTextBoxWidth(), 0);
+    EXPECT_GT (valid->getSkewFactor(), 0.0);
+
+    for (int n = 5; n < 10; ++n)
+    {
+        auto* label = child<juce::Label> (root, "Label" + juce::String (n));
+        const auto height = label->getFont().getHeight();
+        EXPECT_EQ (height, n == 9 ? 1000.0f : 15.0f) << n;
+        EXPECT_TRUE (label->getFont().isBold() && label->getFont().isItalic() && label->getFont().isUnderlined()) << n;
+    }
+
+    for (int mode : { -1, 3 })
+        EXPECT_FALSE (child<juce::TextEditor> (root, "Editor" + juce::String (mode))->isMultiLine()) << mode;
+    EXPECT_TRUE (child<juce::TextEditor> (root, "Editor1")->isMultiLine());
+    EXPECT_FALSE (child<juce::TextEditor> (root, "Editor1")->getReturnKeyStartsNewLine());
+    EXPECT_TRUE (child<juce::TextEditor> (root, "Editor2")->isMultiLine());
+    EXPECT_TRUE (child<juce::TextEditor> (root, "Editor2")->getReturnKeyStartsNewLine());
+
+    EXPECT_EQ (child<juce::GroupComponent> (root, "Group-1")->getTextLabelPosition(), juce::Justification (juce::Justification::left));
+    EXPECT_EQ (child<juce::GroupComponent> (root, "Group0")->getTextLabelPosition(), juce::Justification (juce::Justification::horizontallyCentred));
+    EXPECT_EQ (child<juce::GroupComponent> (root, "Group2")->getTextLabelPosition(), juce::Justification (juce::Justification::right));
+    EXPECT_EQ (child<juce::GroupComponent> (root, "Group5")->getTextLabelPosition(), juce::Justification (juce::Justification::left));
+
+    EXPECT_EQ (child<juce::Viewport> (root, "Viewport0")->getScrollBarThickness(), 12);
+    EXPECT_EQ (child<juce::Viewport> (root, "Viewport-3")->getScrollBarThickness(), 12);
+    EXPECT_EQ (child<juce::Viewport> (root, "Viewport100000")->getScrollBarThickness(), 256);
+    EXPECT_EQ (child<juce::TabbedComponent> (root, "Tabs")->getTabBarDepth(), 0);
+
+    const struct { float width; int start, end, middleC; } keyboardsAfter[] { { 20.0f, 36, 96, 10 }, { 20.0f, 0, 127, 0 }, { 20.0f, 10, 10, 5 }, { 1000.0f, 30, 90, 4 } };
+    for (int i = 0; i < 4; ++i)
+    {
+        SCOPED_TRACE ("Keys" + juce::String (i));
+        auto* keys = child<juce::MidiKeyboardComponent> (root, "Keys" + juce::String (i));
+        EXPECT_EQ (keys->getKeyWidth(), keyboardsAfter[i].width);
+        EXPECT_EQ (keys->getRangeStart(), keyboardsAfter[i].start);
+        EXPECT_EQ (keys->getRangeEnd(), keyboardsAfter[i].end);
+        EXPECT_EQ (keys->getOctaveForMiddleC(), keyboardsAfter[i].middleC);
+    }
+}

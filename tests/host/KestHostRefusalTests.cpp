@@ -3,6 +3,8 @@
 // and the help it prints.
 
 #include "HostProgram.h"
+#include "engine/XmlBinaryBlock.h"
+#include "platform/ApplicationSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -306,4 +308,52 @@ TEST_F (KestHostRefusal, DescribeTakesRelativePathsAndPrefixesItsErrors)
     const auto option = host ({ "describe", "--verbose" });
     EXPECT_EQ (option.exitCode, 2);
     EXPECT_TRUE (option.errors.startsWith ("kest-host describe: unknown option \"--verbose\"")) << option.errors;
+}
+
+TEST_F (KestHostRefusal, APresetThatCannotBePlayedIsRefusedWithWhyAndNothingIsRendered)
+{
+    // A factory preset's bytes under the same name in the user's folder: the bare name then names two presets.
+    const juce::File factoryPreset (juce::String (KEST_BUNDLE_PATH) + "/Contents/Resources/Korvalden/Presets/Kest/Bass/Acid Line.prs");
+    ASSERT_TRUE (factoryPreset.existsAsFile());
+    const auto userFolder = Korvalden::Platform::getUserApplicationSupportFolder().getChildFile ("Korvalden/Presets/Kest");
+    ASSERT_TRUE (userFolder.createDirectory());
+    ASSERT_TRUE (factoryPreset.copyFileTo (userFolder.getChildFile ("Acid Line.prs")));
+
+    file ("junk.prs").replaceWithText ("not a preset");
+    juce::MemoryBlock stateBlock;
+    XmlBinaryBlock::write (juce::XmlElement ("KEST_Plugin_State"), stateBlock);
+    file ("state.prs").replaceWithData (stateBlock.getData(), stateBlock.getSize());
+    file ("empty.prs").create();
+
+    const struct
+    {
+        std::string preset;
+        juce::String problem;
+    } cases[] = {
+        { "Nope", "no preset named \"Nope\" (kest-host presets lists them)" },
+        { "", "--preset \"\" is not allowed: give a preset's name or the path of a .prs file" },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.problem);
+        expectRefusal (render ({ "--preset", c.preset }), "kest-host render: " + c.problem, 2);
+    }
+
+    // A file that holds no preset cannot be played: it is said why, as for
+    // any file that cannot be read.
+    for (auto name : { "junk.prs", "state.prs", "empty.prs" })
+    {
+        SCOPED_TRACE (name);
+        expectRefusal (render ({ "--preset", name }),
+                       "kest-host render: the preset " + file (name).getFullPathName() + " is damaged or not a preset", 1);
+    }
+
+    const auto twice = render ({ "--preset", "Acid Line" });
+    expectRefusal (twice, juce::StringArray::fromLines (twice.errors)[0], 2);
+    EXPECT_TRUE (twice.errors.startsWith ("kest-host render: \"Acid Line\" names 2 presets: ")) << twice.errors;
+
+    // The folders name the one meant, and it plays.
+    const auto named = render ({ "--preset", "User Presets/Acid Line", "--max-seconds", "100" });
+    EXPECT_EQ (named.exitCode, 0) << named.errors;
+    EXPECT_TRUE (file ("kest-demo.wav").existsAsFile());
 }

@@ -137,3 +137,27 @@ TEST_F (LinkFixture, ReadingReplacesLinksOnlyWhenTheElementIsThere)
     EXPECT_EQ (notified.size(), 1u);
     manager.removeListener (&counter);
 }
+
+TEST_F (LinkFixture, AnEntryWithoutItsIndexOrRatioIsSkippedWholeAndAnEmptyNameKeepsTheName)
+{
+    manager.getLinkEntry (0).ratio = 0.6f;
+    manager.getLinkEntry (6).name = "Six";
+    manager.getLinkEntry (7).ratio = 0.4f;
+    manager.getLinkEntry (7).name = "Seven";
+
+    manager.readXml (*parse ("<KEST_Preset><PARAMETERLINKING>"
+                             "<PARAMETER Index=\"7\" Name=\"Other\"/>"
+                             "<PARAMETER Ratio=\"0.2\" Name=\"Nobody\"/>"
+                             "<PARAMETER Index=\"6\" Ratio=\"-1\" Name=\"\"/>"
+                             "<CONNECTION To=\"7\"/>"
+                             "</PARAMETERLINKING></KEST_Preset>"));
+
+    EXPECT_EQ (manager.getLinkEntry (7).ratio, 0.4f);
+    EXPECT_EQ (manager.getLinkEntry (7).name, "Seven");
+    EXPECT_EQ (manager.getLinkEntry (0).ratio, 0.6f);
+    EXPECT_EQ (manager.getLinkEntry (0).name, "");
+    EXPECT_EQ (manager.getLinkEntry (6).ratio, -1.0f);
+    EXPECT_EQ (manager.getLinkEntry (6).name, "Six");
+    EXPECT_TRUE (manager.getLinkEntry (0).links.empty());
+    EXPECT_TRUE (manager.getLinkEntry (7).links.empty());
+}

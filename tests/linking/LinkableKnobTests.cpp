@@ -308,3 +308,30 @@ TEST_F (KnobFixture, PaintingShowsTheFrameOfTheValueAndTheRatioArcWithoutCreatin
     fresh.mouseExit (mouseAt (fresh, handle, handle, {}, false));
     EXPECT_FALSE (manager.findLinkEntry (9).has_value());
 }
+
+TEST_F (KnobFixture, TheRatioStopsAtMinusTwoAndPlusTwoByDragAndByWheel)
+{
+    auto& k = knob (5, 0.25f);
+    const juce::Point<float> handle (30.0f, 5.0f);
+
+    // Dragged 600 pixels down from 1.0 would be -3.0, and 600 up +5.0.
+    const std::pair<float, float> drags[] { { 605.0f, -2.0f }, { -595.0f, 2.0f }, { 155.0f, 0.0f }, { 305.0f, -1.0f } };
+    for (auto [y, expected] : drags)
+    {
+        manager.getLinkEntry (5).ratio = 1.0f;
+        k.mouseDown (mouseAt (k, handle, handle, left(), false));
+        k.mouseDrag (mouseAt (k, { 30.0f, y }, handle, left(), true));
+        EXPECT_FLOAT_EQ (manager.getLinkEntry (5).ratio, expected) << y;
+        k.mouseUp (mouseAt (k, { 30.0f, y }, handle, {}, true));
+    }
+
+    // The wheel stops at the same ends, each way.
+    juce::MouseWheelDetails wheel {};
+    for (auto [start, delta, expected] : { std::tuple<float, float, float> { -1.9f, -1.0f, -2.0f }, { 1.9f, 1.0f, 2.0f }, { -2.0f, -0.5f, -2.0f } })
+    {
+        manager.getLinkEntry (5).ratio = start;
+        wheel.deltaY = delta;
+        k.mouseWheelMove (mouseAt (k, handle, handle, {}, false), wheel);
+        EXPECT_FLOAT_EQ (manager.getLinkEntry (5).ratio, expected) << start;
+    }
+}

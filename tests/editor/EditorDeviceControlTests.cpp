@@ -1,0 +1,103 @@
+// Every knob, switch and key colour of the four devices as a musician meets
+// them: the control named after a device's parameter turns that parameter,
+// shows it selected, and wears the device's colour.  Names, indexes and
+// colours are written out as the panel's layout and manual know them.
+
+#include "EditorFixture.h"
+
+#include "gui/MultiColoredMidiKeyboard.h"
+#include "gui/ParameterRadioButton.h"
+#include "linking/LinkableParameterKnob.h"
+#include "tests/support/MouseEvents.h"
+
+namespace
+{
+const juce::uint32 deviceColours[] { 0xFFFFF000, 0xFF45A200, 0xFFFD17CA, 0xFF17A4DF };
+
+const struct
+{
+    const char* suffix;
+    int k;
+} knobs[] { { "Glide", 0 },      { "Tune", 1 },      { "PulseWidth", 2 }, { "Mod1_Level", 5 }, { "Mod1_Time", 6 },  { "Freq", 7 },
+            { "Envelope", 9 },   { "Mod2_Level", 10 }, { "Mod2_Time", 11 }, { "Emphasis", 12 },  { "Accent", 13 },    { "Attack", 14 },
+            { "Decay", 15 },     { "Sustain", 16 },  { "Release", 17 },   { "Drive", 18 } };
+
+const struct
+{
+    const char* suffix;
+    int k, positions, position;
+} switches[] { { "Btn_OscOff", 3, 4, 0 },   { "Btn_OscNoise", 3, 4, 1 },  { "Btn_OscSaw", 3, 4, 2 },    { "Btn_OscPulse", 3, 4, 3 },
+               { "Btn_LFO1_Off", 4, 3, 0 }, { "Btn_LFO1_PWM", 4, 3, 1 },  { "Btn_LFO1_FM", 4, 3, 2 },
+               { "Btn_TrackOff", 8, 3, 0 }, { "Btn_TrackHalf", 8, 3, 1 }, { "Btn_TrackFull", 8, 3, 2 } };
+
+void poll (MainControlPanel& panel) { panel.getParameterLinker().timerCallback(); }
+
+/** The colour of the most opaque pixel of an image: a tinted mask's icon. */
+juce::Colour iconColour (const juce::Image& image)
+{
+    juce::Colour strongest (0x00000000);
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            if (image.getPixelAt (x, y).getAlpha() > strongest.getAlpha())
+                strongest = image.getPixelAt (x, y);
+    return strongest;
+}
+} // namespace
+
+TEST_F (EditorFixture, EveryDeviceKnobTurnsItsOwnParameterAndWearsTheDeviceColour)
+{
+    openEditor();
+    for (int d = 1; d <= 4; ++d)
+        for (auto& knob : knobs)
+        {
+            const auto name = juce::String (d) + "_" + knob.suffix;
+            SCOPED_TRACE (name);
+            auto* control = child<LinkableParameterKnob> (name);
+            ASSERT_NE (control, nullptr);
+            EXPECT_EQ (control->getIndex(), 20 * (d - 1) + knob.k);
+            EXPECT_EQ (control->findColour (0), juce::Colour (deviceColours[d - 1]));
+        }
+}
+
+TEST_F (EditorFixture, EverySwitchSelectsAndSetsItsOwnPositionOfItsParameterInTheDeviceColour)
+{
+    auto& editor = openEditor();
+    for (int d = 1; d <= 4; ++d)
+        for (auto& button : switches)
+        {
+            const auto name = juce::String (d) + "_" + button.suffix;
+            SCOPED_TRACE (name);
+            const int index = 20 * (d - 1) + button.k;
+            const float value = (float) button.position / (float) (button.positions - 1);
+            auto* control = child<Korvalden::GUI::ParameterRadioButton> (name);
+            ASSERT_NE (control, nullptr);
+
+            // Shown: the parameter at this position selects this button alone in its group.
+            engine->setParameter (index, value);
+            poll (editor);
+            EXPECT_TRUE (control->isSelected());
+            for (auto& other : switches)
+                if (other.k == button.k && other.position != button.position)
+                    EXPECT_FALSE (child<Korvalden::GUI::ParameterRadioButton> (juce::String (d) + "_" + other.suffix)->isSelected()) << other.suffix;
+            EXPECT_EQ (iconColour (control->getTintedImage()), juce::Colour (deviceColours[d - 1]));
+
+            // Set: a click from another position moves the parameter here.
+            engine->setParameter (index, button.position == 0 ? 1.0f : 0.0f);
+            const auto centre = control->getLocalBounds().getCentre().toFloat();
+            control->mouseDown (mouseAt (*control, centre, centre, juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier), false));
+            EXPECT_FLOAT_EQ (engine->getParameter (index), value);
+        }
+}
+
+TEST_F (EditorFixture, TheKeyboardShowsEachDevicesHeldKeysInItsColour)
+{
+    openEditor();
+    auto* keyboard = child<MultiColoredMidiKeyboard> ("Keyboard");
+    ASSERT_NE (keyboard, nullptr);
+    for (int device = 0; device < 4; ++device)
+    {
+        ASSERT_TRUE (keyboard->findKeyColour (device).has_value()) << device;
+        EXPECT_EQ (*keyboard->findKeyColour (device), juce::Colour (deviceColours[device])) << device;
+    }
+    EXPECT_FALSE (keyboard->findKeyColour (4).has_value());
+}
