@@ -479,6 +479,33 @@ TEST (AudioEngineThreading, aPrepareWhileTheWorkerChangesTheVoiceCountKeepsThePo
     EXPECT_GT (block.getRMSLevel (0, 0, 512), 1e-3f);
 }
 
+TEST (AudioEngineThreading, aReleaseWhileLateBlocksStillArriveAppliesWhatWaitedAndWhatFollows)
+{
+    // The host releases the engine while its audio thread still delivers a
+    // few blocks: the changes left for the audio thread, and those made
+    // after the release, reach the sounds under the callback lock.
+    for (int round = 0; round < 4; ++round)
+    {
+        AudioEngine engine;
+        engine.prepareToPlay (48000.0, 256);
+        AudioThread audio (engine);
+        audio.waitForBlocks (2);
+
+        for (int index = 0; index < ParameterTable::numParameters; ++index)
+            if (index % ParameterTable::numParametersPerDevice != ParameterTable::MidiOn)
+                engine.setParameter (index, (float) ((round + index) % 10) / 10.0f);
+        engine.releaseResources();
+        engine.setParameter (emphasis2, 0.25f);
+        audio.waitForBlocks (2);
+        audio.stop();
+
+        EXPECT_FALSE (engine.isProcessingInRealTime());
+        EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), (float) ((round + frequency1) % 10) / 10.0f) << round;
+        EXPECT_FLOAT_EQ (engine.getSound (1).getEmphasis(), 0.25f) << round;
+        EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+    }
+}
+
 //==============================================================================
 TEST (AudioEngineThreading, keyboardNotesFromTheOwnerAndAnotherThreadWhileBlocksRenderLeaveNoKeyHeld)
 {
