@@ -403,10 +403,11 @@ TEST (AudioEngineThreading, valuesOutsideTheRangeSoundAsTheirBound)
 }
 
 //==============================================================================
-// Both sides at once: each test below runs the audio thread (as the host's
-// wrapper does, under the callback lock) against the thread that changes
-// what it plays, so that ThreadSanitizer sees every access that the guard
-// between them must order.
+// Both sides at once: each test below runs two of the engine's threads
+// together (the audio thread, under the callback lock as the host's wrapper
+// runs it; the host's thread; the message thread; the voice-count worker),
+// so that ThreadSanitizer sees every access that the guard between them
+// must order.
 
 TEST (AudioEngineThreading, voiceCountChangesFromTheWorkerAndTheHostsThreadWhileAudioPlaysLeaveOnePoolOfTheCountInForce)
 {
