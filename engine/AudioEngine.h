@@ -64,7 +64,8 @@ public:
     const juce::String getName() const override;
     /** Before processing starts or resumes.  A sample rate that is not a
         positive finite number is ignored.  Stops every voice: after a
-        prepare no key is held, so no voice may sound on. */
+        prepare no key is held, so no voice may sound on.  Waits for a
+        voice-count change that another thread is making. */
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
     /** After processing has stopped: the engine no longer counts as
         processing in real time, and pending parameter changes apply at once. */
@@ -517,7 +518,8 @@ private:
     };
     KeyboardDisplayTimer keyboardDisplayTimer { *this };
 
-    /** Held through a voice-count change: changes never overlap. */
+    /** Held through a voice-count change and through a prepare's work on
+        the voices: none of them overlaps another. */
     juce::CriticalSection voiceCountChangeLock;
     // Last, so it finishes a running change before anything else goes.
     VoiceCountChanger voiceCountChanger { [this] (unsigned int count) { setNumberOfVoices (count); } };

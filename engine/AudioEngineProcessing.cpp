@@ -33,20 +33,28 @@ void AudioEngine::prepareToPlay (double newSampleRate, int maximumExpectedSample
     // the callback lock (a keyboard note takes the two the other way round).
     keyboardState.reset();
 
-    // The host does not process while it prepares; the short holds of the
-    // callback lock keep a late block out all the same.
     {
-        const juce::ScopedLock lock (getCallbackLock());
-        postponer.executePendingCalls();
-        forgetHeldNotes();
-        voicePool.getInner().stopAllVoices();
-        stopsServed.store (stopRequests.load());
+        // A voice-count change running on the engine's worker finishes first
+        // (no block is awaited any more, so it does not wait for one), and
+        // one asked for meanwhile waits: voices are never built at the old
+        // rate while the pool moves to the new one.
+        const juce::ScopedLock noVoiceCountChange (voiceCountChangeLock);
+
+        // The host does not process while it prepares; the short holds of the
+        // callback lock keep a late block out all the same.
+        {
+            const juce::ScopedLock lock (getCallbackLock());
+            postponer.executePendingCalls();
+            forgetHeldNotes();
+            voicePool.getInner().stopAllVoices();
+            stopsServed.store (stopRequests.load());
+        }
+        clearDeviceIndicators();
+
+        sampleRate.store (rate);
+
+        voicePool.prepare (juce::jmax (1, getTotalNumOutputChannels()), rate);
     }
-    clearDeviceIndicators();
-
-    sampleRate.store (rate);
-
-    voicePool.prepare (juce::jmax (1, getTotalNumOutputChannels()), rate);
     for (auto& sound : sounds)
         sound.setSampleRate (rate);
     prepared = true;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -85,6 +86,40 @@ TEST (PacketDispatcher, PostsEachDirtyPacketOnceInIdentifierOrder)
     bench.dispatcher.SetDirty ("unknown", true);
     bench.dispatcher.Dispatch();
     EXPECT_EQ (bench.postedFields(), (std::vector<AAX_CFieldIndex> { 1, 2, 3, 1 }));
+}
+
+TEST (PacketDispatcher, MarksSetOnTheHostsParameterThreadWhileCoefficientsAreMadeAreNeverLost)
+{
+    Bench bench;
+    bench.registerPacket ("a", 1);
+    bench.registerPacket ("b", 2);
+    bench.dispatcher.Dispatch();
+    const auto initial = bench.postedFields().size();
+
+    // The host sets parameters on its own thread while its main thread asks
+    // for coefficients.
+    std::atomic<bool> setting { true };
+    std::thread parameters ([&]
+    {
+        for (int round = 0; round < 2000; ++round)
+            bench.dispatcher.SetDirty (round % 2 == 0 ? "a" : "b", true);
+        setting = false;
+    });
+    int dispatches = 0;
+    while (setting.load() || dispatches < 100)
+    {
+        bench.dispatcher.Dispatch();
+        ++dispatches;
+    }
+    parameters.join();
+
+    // The last marks are posted by the next request, and nothing after that.
+    bench.dispatcher.Dispatch();
+    auto fields = bench.postedFields();
+    ASSERT_GE (fields.size(), initial + 2);
+    EXPECT_EQ ((std::vector<AAX_CFieldIndex> (fields.end() - 2, fields.end())), (std::vector<AAX_CFieldIndex> { 1, 2 }));
+    bench.dispatcher.Dispatch();
+    EXPECT_EQ (bench.postedFields().size(), fields.size());
 }
 
 TEST (PacketDispatcher, AFailingHandlerPostsNothingAndClearsTheMark)

@@ -14,12 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace KestHost;
@@ -362,6 +364,61 @@ TEST_F (ProcessorInstance, ChunksRestoreTheSameSoundInANewInstanceInEitherOrder)
     auto fresh = makeInstance();
     render (*fresh, 1);
     EXPECT_FALSE (sameAudio (render (*fresh, 24, chord), expected)) << "without the chunks the sound differs";
+}
+
+// A host restores states on its own thread while its audio thread plays: the
+// voices a restore resizes are swapped between two blocks, never during one.
+TEST_F (ProcessorInstance, StatesRestoredWhileTheAudioThreadProcessesLeaveAnInstanceThatPlays)
+{
+    auto instance = makeInstance();
+    const auto chunks = instance->saveChunks();
+    ASSERT_EQ (chunks.size(), 2u);
+
+    // The state chunk with 8 voices or 16 (written as "08" to keep its length).
+    auto withVoices = [&] (const char* count)
+    {
+        auto record = chunks[1].record;
+        const std::string from = "NumberOfVoices=\"16\"";
+        const auto data = std::string (record.begin(), record.end());
+        const auto at = data.find (from);
+        EXPECT_NE (at, std::string::npos);
+        if (at != std::string::npos)
+            std::memcpy (record.data() + at + from.size() - 3, count, 2);
+        return record;
+    };
+    const std::vector<uint8_t> states[] { withVoices ("08"), withVoices ("16") };
+
+    std::atomic<bool> playing { true };
+    std::atomic<int> nonFinite { 0 };
+    std::thread audio ([&]
+    {
+        auto& context = instance->context();
+        for (int block = 0; playing.load(); ++block)
+        {
+            context.midiNode().clear();
+            if (block % 8 == 0)
+                for (auto& packet : chord)
+                    context.midiNode().add (packet);
+            context.process (blockSize);
+            for (int channel = 0; channel < context.channels(); ++channel)
+                for (int i = 0; i < blockSize; ++i)
+                    if (! std::isfinite (context.output (channel)[i]))
+                        ++nonFinite;
+        }
+    });
+
+    for (int round = 0; round < 10; ++round)
+        EXPECT_EQ (instance->effect().SetChunk (stateChunkId, reinterpret_cast<const AAX_SPlugInChunk*> (states[round % 2].data())),
+                   AAX_SUCCESS);
+    playing = false;
+    audio.join();
+
+    EXPECT_EQ (nonFinite.load(), 0);
+    const auto saved = instance->saveChunks();
+    ASSERT_EQ (saved.size(), 2u);
+    EXPECT_NE (std::string (saved[1].record.begin(), saved[1].record.end()).find ("NumberOfVoices=\"16\""), std::string::npos);
+    render (*instance, 8); // what was held fades
+    EXPECT_GT (rms (render (*instance, 4, chord)), 0.01);
 }
 
 TEST_F (ProcessorInstance, ANoteSoundsFromItsSampleOnAndBesideEveryEngineBlockSplit)

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace KestHost;
 
 namespace
@@ -55,6 +58,37 @@ TEST (ProcessorView, OnlyThisBundlesProcessorsAreRecognisedBehindAnInterface)
         EXPECT_NE (AAXClasses::JuceAAX_Processor::fromEffectParameters (gone), nullptr);
     }
     EXPECT_EQ (AAXClasses::JuceAAX_Processor::fromEffectParameters (gone), nullptr);
+}
+
+TEST (ProcessorView, ProcessorsAreRecognisedOnAnyThreadWhileTheHostMakesAndDropsOthers)
+{
+    ProcessorWithView kept;
+    std::atomic<bool> making { true };
+    std::atomic<int> wrongAnswers { 0 };
+    std::thread other ([&]
+    {
+        const AAX_IACFEffectParameters* notOne = reinterpret_cast<const AAX_IACFEffectParameters*> (&making);
+        while (making.load())
+        {
+            if (AAXClasses::JuceAAX_Processor::fromEffectParameters (kept.effect) != static_cast<AAXClasses::JuceAAX_Processor*> (kept.effect))
+                ++wrongAnswers;
+            if (AAXClasses::JuceAAX_Processor::fromEffectParameters (notOne) != nullptr)
+                ++wrongAnswers;
+        }
+    });
+
+    // The host's main thread makes instances and drops them meanwhile.
+    for (int round = 0; round < 12; ++round)
+    {
+        AAX_IACFEffectParameters_V2* effect = nullptr;
+        AAXClasses::JuceAAX_Processor::Create()->QueryInterface (IID_IAAXEffectParametersV2, reinterpret_cast<void**> (&effect));
+        ASSERT_NE (effect, nullptr);
+        EXPECT_NE (AAXClasses::JuceAAX_Processor::fromEffectParameters (effect), nullptr);
+        effect->Release();
+    }
+    making = false;
+    other.join();
+    EXPECT_EQ (wrongAnswers.load(), 0);
 }
 
 TEST (ProcessorView, ClosingTheViewDismissesModalBoxesAndRunsTheirClosingFirst)

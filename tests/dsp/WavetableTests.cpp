@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -110,6 +113,46 @@ TEST (BandlimitedWavetableSet, lastVoiceFreesTheSetAndTheNextRebuildsItIdentical
     auto again = std::make_unique<Synth404>();
     SetHolder holder;
     EXPECT_EQ (holder.set->find (64).data, first);
+}
+
+TEST (BandlimitedWavetableSet, voicesMadeAndDeletedOnSeveralThreadsAtOnceShareOneWholeSet)
+{
+    // Instances build and delete voices on the host's thread, the engine's
+    // voice-count worker and the message thread, each instance on its own,
+    // so the set is built, shared and freed from several threads at once.
+    const uint32_t before = BandlimitedWavetableSet::getReferenceCount();
+    std::vector<float> reference;
+    {
+        SetHolder holder;
+        reference = holder.set->find (64).data;
+    }
+
+    std::atomic<int> wrongTables { 0 };
+    auto makeAndDelete = [&]
+    {
+        for (int round = 0; round < 40; ++round)
+        {
+            std::vector<std::unique_ptr<Synth404>> voices;
+            for (int voice = 0; voice < 1 + round % 3; ++voice)
+                voices.push_back (std::make_unique<Synth404>());
+
+            SetHolder holder;
+            if (holder.set->find (64).data != reference)
+                ++wrongTables;
+        }
+    };
+
+    juce::WaitableEvent go (true);
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < 2; ++thread)
+        threads.emplace_back ([&] { go.wait (-1); makeAndDelete(); });
+    go.signal();
+    makeAndDelete();
+    for (auto& thread : threads)
+        thread.join();
+
+    EXPECT_EQ (wrongTables.load(), 0);
+    EXPECT_EQ (BandlimitedWavetableSet::getReferenceCount(), before);
 }
 
 TEST (BandlimitedWavetableSet, sawIsReadBetweenEntriesBeforeAndAtTheIndex)

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -48,22 +49,31 @@ double millisecondsSince (std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double, std::milli> (std::chrono::steady_clock::now() - start).count();
 }
 
-/** Plays blocks of 256 samples with a held chord on a thread of its own,
-    under the callback lock as a host does, until stopped. */
+/** Plays blocks of 256 samples on a thread of its own, under the callback
+    lock as a host does, until stopped: the first block holds a chord (unless
+    told not to), and every later one gets the MIDI that moreMidi (if any)
+    gives for its number. */
 class AudioThread
 {
 public:
-    explicit AudioThread (AudioEngine& engineToUse) : engine (engineToUse)
+    using MidiSource = std::function<void (juce::MidiBuffer&, int block)>;
+
+    explicit AudioThread (AudioEngine& engineToUse, MidiSource moreMidi = {}, bool holdChord = true)
+        : engine (engineToUse), midiSource (std::move (moreMidi))
     {
-        thread = std::thread ([this]
+        thread = std::thread ([this, holdChord]
         {
             juce::AudioBuffer<float> buffer (2, 256);
             juce::MidiBuffer midi;
-            for (int note : { 48, 55, 60, 64 })
-                midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 110), 0);
+            if (holdChord)
+                for (int note : { 48, 55, 60, 64 })
+                    midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 110), 0);
 
-            while (running)
+            for (int block = 0; running; ++block)
             {
+                if (block > 0 && midiSource)
+                    midiSource (midi, block);
+
                 playBlockAsHost (engine, buffer, midi);
                 midi.clear();
 
@@ -83,6 +93,19 @@ public:
 
     ~AudioThread() { stop(); }
 
+    /** The blocks played so far.  Read without ordering anything after the
+        audio thread's work, so that a test waiting for progress adds no
+        synchronisation that would hide a missing guard from ThreadSanitizer. */
+    int blocksPlayed() const noexcept { return blocks.load (std::memory_order_relaxed); }
+
+    /** Returns once the audio thread has played that many more blocks. */
+    void waitForBlocks (int count) const
+    {
+        const int target = blocksPlayed() + count;
+        while (blocksPlayed() < target)
+            std::this_thread::yield();
+    }
+
     void stop()
     {
         running = false;
@@ -95,9 +118,19 @@ public:
 
 private:
     AudioEngine& engine;
+    MidiSource midiSource;
     std::atomic<bool> running { true };
     std::thread thread;
 };
+
+/** Whether some voice of any device still holds its key down. */
+bool anyGateOpen (AudioEngine& engine)
+{
+    for (int device = 0; device < 4; ++device)
+        if (engine.getDeviceIndicators (device).gate)
+            return true;
+    return false;
+}
 } // namespace
 
 //==============================================================================
@@ -272,26 +305,30 @@ TEST (AudioEngineThreading, anEngineWithoutAValidPrepareIsExactlySilentAndPlaysO
 TEST (AudioEngineThreading, theHostsThreadAndTheAudioThreadShareNoVoiceState)
 {
     // The host automates every device parameter and the voice settings while
-    // the audio thread plays; under ThreadSanitizer any write of the setters
-    // to a voice outside the audio thread is reported.
-    AudioEngine engine;
-    engine.prepareToPlay (48000.0, 256);
-    AudioThread audio (engine);
+    // the audio thread plays, in real time (the audio thread applies them)
+    // and in an offline render (the host's thread applies them under the
+    // callback lock); under ThreadSanitizer any write of the setters to a
+    // voice outside the audio thread or that lock is reported.
+    for (bool offline : { false, true })
+    {
+        AudioEngine engine;
+        engine.setNonRealtime (offline);
+        engine.prepareToPlay (48000.0, 256);
+        AudioThread audio (engine);
 
-    for (int round = 0; round < 40; ++round)
-        for (int index = 0; index < ParameterTable::numParameters; ++index)
-            if (index % ParameterTable::numParametersPerDevice != ParameterTable::MidiOn)
-                engine.setParameter (index, (float) ((round * 7 + index) % 11) / 10.0f);
+        for (int round = 0; round < 40; ++round)
+            for (int index = 0; index < ParameterTable::numParameters; ++index)
+                if (index % ParameterTable::numParametersPerDevice != ParameterTable::MidiOn)
+                    engine.setParameter (index, (float) ((round * 7 + index) % 11) / 10.0f);
 
-    const int blocksSoFar = audio.blocks.load();
-    while (audio.blocks.load() < blocksSoFar + 2)
-        std::this_thread::yield();
-    audio.stop();
+        audio.waitForBlocks (2);
+        audio.stop();
 
-    // The last value of every parameter reached its sound.
-    const float last = (float) ((39 * 7 + frequency1) % 11) / 10.0f;
-    EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), last);
-    EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+        // The last value of every parameter reached its sound.
+        const float last = (float) ((39 * 7 + frequency1) % 11) / 10.0f;
+        EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), last) << (offline ? "offline" : "real time");
+        EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+    }
 }
 
 TEST (AudioEngineThreading, randomValuesOnEveryIndexWhileAnotherThreadPlaysKeepOutputAndTextsSane)
@@ -363,6 +400,328 @@ TEST (AudioEngineThreading, valuesOutsideTheRangeSoundAsTheirBound)
         EXPECT_FLOAT_EQ (out.first, expected.first) << index << " " << value;
         EXPECT_FLOAT_EQ (out.second, expected.second) << index << " " << value;
     }
+}
+
+//==============================================================================
+// Both sides at once: each test below runs two of the engine's threads
+// together (the audio thread, under the callback lock as the host's wrapper
+// runs it; the host's thread; the message thread; the voice-count worker),
+// so that ThreadSanitizer sees every access that the guard between them
+// must order.
+
+TEST (AudioEngineThreading, voiceCountChangesFromTheWorkerAndTheHostsThreadWhileAudioPlaysLeaveOnePoolOfTheCountInForce)
+{
+    // In real time the audio thread stops the voices for a change; in an
+    // offline render the changing thread does it under the callback lock.
+    for (bool offline : { false, true })
+    {
+        AudioEngine engine;
+        engine.setNonRealtime (offline);
+        engine.prepareToPlay (48000.0, 256);
+        AudioThread audio (engine, [] (juce::MidiBuffer& midi, int block)
+        {
+            // Notes come and go, so that every change has voices to stop.
+            const int note = 36 + (block / 4) % 48;
+            if (block % 4 == 0)
+                midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) 100), 0);
+            else if (block % 4 == 2)
+                midi.addEvent (juce::MidiMessage::noteOff (1, note), 0);
+        });
+
+        // The host restores states with their own counts on its thread while
+        // the options dialog's requests run on the engine's worker.
+        juce::WaitableEvent go;
+        std::thread host ([&]
+        {
+            go.wait (-1);
+            for (int round = 0; round < 12; ++round)
+            {
+                const auto state = stateWithVoices (round % 2 == 0 ? 9 + round : 30 - round);
+                engine.setStateInformation (state.getData(), (int) state.getSize());
+            }
+        });
+
+        go.signal();
+        for (int round = 0; round < 12; ++round)
+        {
+            EXPECT_TRUE (engine.requestNumberOfVoices (round % 2 == 0 ? 4 + round : 40 - round));
+            ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
+        }
+        host.join();
+        audio.stop();
+
+        // Whichever change came last, the pool holds exactly the count in force.
+        const int count = engine.getNumberOfVoices();
+        const char* mode = offline ? "offline" : "real time";
+        EXPECT_EQ (engine.getRequestedNumberOfVoices(), count) << mode;
+        EXPECT_EQ ((int) totalVoices (engine), count) << mode;
+        EXPECT_EQ ((int) engine.getVoicePool().getNumVoices(), count) << mode;
+        EXPECT_EQ (audio.nonFiniteSamples.load(), 0) << mode;
+    }
+}
+
+TEST (AudioEngineThreading, aPrepareWhileTheWorkerChangesTheVoiceCountKeepsThePoolWhole)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (44100.0, 256);
+
+    for (int round = 0; round < 8; ++round)
+    {
+        const int count = round % 2 == 0 ? 40 : 6;
+        ASSERT_TRUE (engine.requestNumberOfVoices (count));
+        engine.prepareToPlay (round % 2 == 0 ? 48000.0 : 44100.0, 256);
+        ASSERT_TRUE (engine.waitForNumberOfVoicesRequests (20000));
+        EXPECT_EQ ((int) totalVoices (engine), count) << round;
+    }
+
+    // The last prepare's rate is the pool's, and a note plays at it.
+    EXPECT_FLOAT_EQ (engine.getVoicePool().getSampleRate(), 88200.0f);
+    auto block = render (engine, 512, oneEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)));
+    EXPECT_GT (block.getRMSLevel (0, 0, 512), 1e-3f);
+}
+
+TEST (AudioEngineThreading, aReleaseWhileLateBlocksStillArriveAppliesWhatWaitedAndWhatFollows)
+{
+    // The host releases the engine while its audio thread still delivers a
+    // few blocks: the changes left for the audio thread, and those made
+    // after the release, reach the sounds under the callback lock.
+    for (int round = 0; round < 4; ++round)
+    {
+        AudioEngine engine;
+        engine.prepareToPlay (48000.0, 256);
+        AudioThread audio (engine);
+        audio.waitForBlocks (2);
+
+        for (int index = 0; index < ParameterTable::numParameters; ++index)
+            if (index % ParameterTable::numParametersPerDevice != ParameterTable::MidiOn)
+                engine.setParameter (index, (float) ((round + index) % 10) / 10.0f);
+        engine.releaseResources();
+        engine.setParameter (emphasis2, 0.25f);
+        audio.waitForBlocks (2);
+        audio.stop();
+
+        EXPECT_FALSE (engine.isProcessingInRealTime());
+        EXPECT_FLOAT_EQ (engine.getSound (0).getFrequency(), (float) ((round + frequency1) % 10) / 10.0f) << round;
+        EXPECT_FLOAT_EQ (engine.getSound (1).getEmphasis(), 0.25f) << round;
+        EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+    }
+}
+
+//==============================================================================
+TEST (AudioEngineThreading, keyboardNotesFromTheOwnerAndAnotherThreadWhileBlocksRenderLeaveNoKeyHeld)
+{
+    // In real time the owner thread's notes wait in the deferred queue; in
+    // an offline render they play under the callback lock when it is free
+    // and wait otherwise; another thread's always wait for the lock.
+    for (bool offline : { false, true })
+    {
+        AudioEngine engine;
+        engine.setNonRealtime (offline);
+        engine.prepareToPlay (48000.0, 256);
+        AudioThread audio (engine, {}, false);
+        auto& keyboard = engine.getKeyboardState();
+
+        // The other thread calls the engine as a listener of a keyboard
+        // state of its own would.
+        juce::WaitableEvent go;
+        std::thread other ([&]
+        {
+            go.wait (-1);
+            for (int round = 0; round < 150; ++round)
+            {
+                engine.handleNoteOn (nullptr, 2, 70 + round % 12, 0.7f);
+                engine.handleNoteOff (nullptr, 2, 70 + round % 12, 0.0f);
+            }
+        });
+
+        go.signal();
+        for (int round = 0; round < 150; ++round)
+        {
+            keyboard.noteOn (1, 40 + round % 24, 0.8f);
+            if (round % 3 == 2)
+                for (int back = 0; back < 3; ++back)
+                    keyboard.noteOff (1, 40 + (round - back) % 24, 0.0f);
+        }
+        other.join();
+
+        audio.waitForBlocks (2);
+        audio.stop();
+        EXPECT_FALSE (anyGateOpen (engine)) << (offline ? "offline" : "real time");
+        EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+    }
+}
+
+TEST (AudioEngineThreading, theHostsNotesReachTheKeyboardDisplayWhileTheAudioThreadPlaysThem)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+
+    // Each block holds one more note of the scale on channel 3 and lets the
+    // one before go; the last block ends holding note 72.
+    constexpr int lastBlock = 200;
+    std::atomic<bool> allPlayed { false };
+    AudioThread audio (engine, [&] (juce::MidiBuffer& midi, int block)
+    {
+        if (block > lastBlock)
+        {
+            allPlayed = true;
+            return;
+        }
+        midi.addEvent (juce::MidiMessage::noteOn (3, 60 + block % 13, (juce::uint8) 90), 0);
+        if (block > 1)
+            midi.addEvent (juce::MidiMessage::noteOff (3, 60 + (block - 1) % 13), 1);
+    });
+
+    auto& keyboard = engine.getKeyboardState();
+    while (! allPlayed.load())
+        engine.updateKeyboardDisplay();
+    audio.stop();
+    engine.updateKeyboardDisplay();
+
+    // The display shows what the host holds and no note it let go.
+    for (int note = 60; note <= 72; ++note)
+        EXPECT_EQ (keyboard.isNoteOn (3, note), note == 60 + lastBlock % 13) << note;
+    EXPECT_TRUE (keyboard.isNoteOn (1, 48)); // the chord of the first block
+    EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+}
+
+//==============================================================================
+TEST (AudioEngineThreading, controllerMappingsChangedWhileTheAudioThreadPlaysControllersStayWhole)
+{
+    constexpr int tune1 = 1; // CC 2 by default
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    AudioThread audio (engine, [] (juce::MidiBuffer& midi, int block)
+    {
+        // Controllers, pitch bend and the sustain pedal on every channel the
+        // mappings may move to.
+        for (int channel : { 1, 5 })
+        {
+            midi.addEvent (juce::MidiMessage::controllerEvent (channel, 2, block % 128), 0);
+            midi.addEvent (juce::MidiMessage::controllerEvent (channel, 20, (block * 3) % 128), 1);
+            midi.addEvent (juce::MidiMessage::pitchWheel (channel, (block * 97) % 16384), 2);
+            midi.addEvent (juce::MidiMessage::controllerEvent (channel, 64, block % 2 == 0 ? 127 : 0), 3);
+        }
+    });
+
+    // The options dialog moves the controllers, the global channel and the
+    // pedal meanwhile, for 60 blocks at least: every change removes
+    // mappings and deletes them.  The last round (an odd one) leaves the
+    // defaults (a round of 5 modulo 6).
+    const int firstBlock = audio.blocksPlayed();
+    for (int round = 0; round < 60 || round % 6 != 0 || audio.blocksPlayed() < firstBlock + 60; ++round)
+    {
+        engine.setParameterCC (tune1, round % 2 == 0 ? 20 : 2);
+        engine.setReceiveChannel (0, round % 3 == 0 ? 5 : -1, true);
+        engine.setReceiveChannel (2, round % 2 == 0 ? 5 : -1, false);
+        engine.setSustainPedalCC (round % 2 == 0 ? 65 : 64);
+    }
+    audio.stop();
+
+    // The last settings are the ones that map: CC 2 on any channel moves Tune_1.
+    EXPECT_EQ (engine.getParameterCC (tune1), 2);
+    EXPECT_EQ (engine.getReceiveChannel (0), 0);
+    juce::AudioBuffer<float> buffer (2, 64);
+    for (int value : { 0, 127 })
+    {
+        auto midi = oneEvent (juce::MidiMessage::controllerEvent (9, 2, value));
+        playBlockAsHost (engine, buffer, midi);
+        EXPECT_FLOAT_EQ (engine.getParameter (tune1), (float) value / 127.0f);
+    }
+    EXPECT_EQ (audio.nonFiniteSamples.load(), 0);
+}
+
+//==============================================================================
+namespace
+{
+/** Counts the engine's commands that reach it. */
+struct CommandCounter final : juce::Component
+{
+    void handleCommandMessage (int command) override
+    {
+        if (command == AudioEngine::editorResyncVoiceSettings)
+            ++resyncs;
+    }
+    int resyncs = 0;
+};
+} // namespace
+
+TEST (AudioEngineThreading, theEditorChangesWhileTheHostRestoresOnItsThreadAndOnlyTheEditorThenOpenHearsOfIt)
+{
+    AudioEngine engine;
+    juce::MemoryBlock state;
+    engine.getStateInformation (state);
+
+    // The message thread opens and closes editors while the host's thread
+    // restores states, each of which posts commands to the open editor.
+    auto closed = std::make_unique<CommandCounter>();
+    juce::WaitableEvent go;
+    std::atomic<bool> restoring { true };
+    std::thread host ([&]
+    {
+        go.wait (-1);
+        for (int round = 0; round < 150; ++round)
+            engine.setStateInformation (state.getData(), (int) state.getSize());
+        restoring = false;
+    });
+
+    go.signal();
+    for (int round = 0; restoring.load() || round < 150; ++round)
+    {
+        engine.setCommandTarget (round % 2 == 0 ? closed.get() : nullptr);
+        engine.setCommandTarget (round % 2 == 0 ? nullptr : closed.get());
+    }
+    host.join();
+    closed.reset();
+
+    // A restore posted while another editor is open reaches that one alone,
+    // once before and once after the host's update; none of the earlier
+    // posts reaches it.
+    CommandCounter open;
+    engine.setCommandTarget (&open);
+    std::thread last ([&] { engine.setStateInformation (state.getData(), (int) state.getSize()); });
+    last.join();
+    for (int wait = 0; wait < 2000 && open.resyncs < 2; ++wait)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    EXPECT_EQ (open.resyncs, 2);
+    engine.setCommandTarget (nullptr);
+}
+
+//==============================================================================
+TEST (AudioEngineThreading, whatTheEditorPollsWhileTheAudioThreadPlaysFollowsTheSound)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 256);
+    AudioThread audio (engine);
+
+    // The editor's timers read the meters, the LEDs and the load the audio
+    // thread publishes; the CPU warning may set the load meanwhile.
+    float loudest = 0.0f, heaviest = 0.0f;
+    bool gateSeen = false;
+    for (int poll = 0; poll < 400; ++poll)
+    {
+        for (int channel = 0; channel < AudioEngine::meterChannels; ++channel)
+            loudest = juce::jmax (loudest, engine.getMeterLevel (channel));
+        for (int device = 0; device < 4; ++device)
+        {
+            const auto leds = engine.getDeviceIndicators (device);
+            gateSeen = gateSeen || leds.gate;
+            EXPECT_TRUE (leds.driveLevel >= 0.0f && std::isfinite (leds.driveLevel));
+            EXPECT_LE (std::abs (engine.getLfoDisplayValue (device, poll % 2 == 0)), 1.001f);
+        }
+        heaviest = juce::jmax (heaviest, engine.getAudioThreadLoad());
+        if (poll == 200)
+            engine.setAudioThreadLoadForTesting (0.5f);
+        if (poll % 50 == 0)
+            audio.waitForBlocks (1);
+    }
+    audio.stop();
+
+    EXPECT_GT (loudest, 0.0f);
+    EXPECT_TRUE (gateSeen);
+    EXPECT_GT (heaviest, 0.0f);
+    EXPECT_LE (heaviest, 1.0f);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -342,6 +342,26 @@ TEST_F (LinkEditorFixture, RenamingNamesTheGroupWithLettersDigitsBlanksAndUnders
     EXPECT_EQ (manager.findLinkEntry (0)->name, "BassLine2_x");
 }
 
+TEST_F (LinkEditorFixture, AGroupRenamedWhileTheHostSavesTheLinksIsSavedWithOneOfItsNames)
+{
+    manager.link (0, 1);
+    overlay->menuItemChosen (targetAt (0, 0), ParameterLinkEditor::renameItem);
+    LinkSaver host (manager, 0);
+
+    for (int round = 0; round < 100; ++round)
+        overlay->renameTo ("Bass " + juce::String (round));
+    overlay->editorClosed();
+
+    const auto& saved = host.stop();
+    ASSERT_FALSE (saved.empty());
+    for (auto& ratioAndName : saved)
+    {
+        const auto name = ratioAndName.fromFirstOccurrenceOf ("|", false, false);
+        EXPECT_TRUE (name.isEmpty() || (name.startsWith ("Bass ") && name.getTrailingIntValue() < 100)) << ratioAndName;
+    }
+    EXPECT_EQ (manager.findLinkEntry (0)->name, "Bass 99");
+}
+
 TEST_F (LinkEditorFixture, TwoLinkedGroupsShowLinesTintsAndNames)
 {
     // Group one: the first three ORVA knobs in a chain, named.  Group two: ORVA's

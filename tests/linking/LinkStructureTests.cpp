@@ -1,5 +1,7 @@
 #include "tests/linking/LinkTestSupport.h"
 
+#include <atomic>
+#include <set>
 #include <thread>
 
 namespace
@@ -143,4 +145,116 @@ TEST_F (LinkFixture, StateCallsOnAnotherThreadLeaveTheModelConsistent)
     for (int index = 0; index < 40; ++index)
         for (const int partner : manager.getLinkEntry (index).links)
             EXPECT_EQ (manager.getLinkEntry (partner).links.count (index), 1u) << index << " - " << partner;
+}
+
+TEST_F (LinkFixture, TheEditorWorksTheLinksWhileTheHostRestoresAndSavesThem)
+{
+    for (int index = 0; index < 8; ++index)
+        control (index, 0.5f);
+
+    // Two saved link sets, as two presets would carry them.
+    auto saved = [this] (std::initializer_list<std::pair<int, int>> pairs)
+    {
+        manager.clearAllLinks();
+        for (auto [a, b] : pairs)
+            manager.link (a, b);
+        auto element = std::make_unique<juce::XmlElement> ("KEST_Preset");
+        manager.writeXml (*element);
+        return element;
+    };
+    const auto first = saved ({ { 0, 1 }, { 2, 3 } });
+    const auto second = saved ({ { 4, 5 }, { 6, 7 } });
+
+    struct CountingListener final : ParameterLinkManager::Listener
+    {
+        void parameterLinksChanged() override { ++calls; }
+        std::atomic<int> calls { 0 };
+    };
+    CountingListener editor;
+    manager.addListener (&editor);
+
+    // The host restores and saves sounds on its thread; what it saves has
+    // every link once.
+    constexpr int rounds = 200;
+    std::atomic<int> brokenSaves { 0 };
+    std::atomic<bool> restoring { true };
+    juce::WaitableEvent go;
+    std::thread host ([&]
+    {
+        go.wait (-1);
+        CountingListener own;
+        for (int round = 0; round < rounds; ++round)
+        {
+            manager.addListener (&own);
+            manager.readXml (round % 2 == 0 ? *first : *second);
+            manager.removeListener (&own);
+
+            juce::XmlElement out ("KEST_Preset");
+            manager.writeXml (out);
+            std::set<std::pair<int, int>> connections;
+            if (auto* linking = out.getChildByName ("PARAMETERLINKING"))
+                for (auto* connection : linking->getChildWithTagNameIterator ("CONNECTION"))
+                    if (! connections.emplace (connection->getIntAttribute ("From"), connection->getIntAttribute ("To")).second)
+                        ++brokenSaves;
+
+            // What a host's generic view asks, of the knobs the editor
+            // opens and closes meanwhile too.
+            for (int index = 0; index < 28; ++index)
+            {
+                manager.isLinked (index);
+                manager.hasController (index);
+                manager.getValue (index);
+                manager.getRatio (index);
+            }
+            manager.findLinkEntry (round % 8);
+        }
+        restoring = false;
+    });
+
+    // The editor meanwhile opens a page of knobs, draws the links, turns
+    // linked knobs, edits ratios, names and links, and closes the page.
+    go.signal();
+    for (int round = 0; restoring.load() || round < rounds; ++round)
+    {
+        std::vector<std::unique_ptr<CountingController>> page;
+        for (int index = 20; index < 28; ++index)
+            page.push_back (std::make_unique<CountingController> (&manager, index));
+
+        for (auto [a, b] : manager.getLinkPairs())
+            EXPECT_LT (a, b);
+        manager.hasController (round % 8);
+        manager.findLinkEntry (round % 8);
+
+        auto& knob = *controllers[(size_t) (round % 8)];
+        const auto members = manager.beginGroupGesture (&knob);
+        manager.propagateValue (&knob, true, (float) (round % 10) / 10.0f);
+        manager.endGroupGesture (members);
+        knob.parameterChanged (round % 8, 0.5f);
+
+        manager.setRatio (round % 8, round % 2 == 0 ? 1.0f : -1.0f);
+        {
+            const juce::ScopedLock sl (manager.getLock());
+            manager.getLinkEntry (round % 8).name = "MAKRO " + juce::String (round % 8);
+        }
+        if (round % 3 == 0)
+            manager.link (round % 8, (round + 3) % 8);
+        else if (round % 3 == 1)
+            manager.unlink (round % 8, (round + 2) % 8);
+        else
+            manager.freeParameter (round % 8);
+
+        page.clear();
+    }
+    host.join();
+    manager.removeListener (&editor);
+
+    EXPECT_EQ (brokenSaves.load(), 0);
+    EXPECT_GT (editor.calls.load(), 0);
+    for (int index = 0; index < 8; ++index)
+        for (const int partner : manager.getLinkEntry (index).links)
+            EXPECT_EQ (manager.getLinkEntry (partner).links.count (index), 1u) << index << " - " << partner;
+
+    // A restore after all that brings back exactly its links.
+    manager.readXml (*first);
+    EXPECT_EQ (manager.getLinkPairs(), (std::vector<std::pair<int, int>> { { 0, 1 }, { 2, 3 } }));
 }

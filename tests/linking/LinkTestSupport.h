@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 /** A linkable control without a component: counts valueChanged calls. */
 struct CountingController final : ParameterLinkManager::ParameterController
@@ -36,4 +39,42 @@ struct LinkFixture : ::testing::Test
         for (auto& c : controllers)
             c->valueChangedCalls = 0;
     }
+};
+
+/** Saves the links on a thread of its own, as a host saving its state does,
+    from construction until stop(), and keeps the ratio and name each save
+    gave one index (as "ratio|name"; nothing when it had no entry). */
+struct LinkSaver
+{
+    LinkSaver (ParameterLinkManager& manager, int index)
+        : saver ([this, &manager, index]
+          {
+              do
+              {
+                  juce::XmlElement preset ("KEST_Preset");
+                  manager.writeXml (preset);
+                  if (auto* linking = preset.getChildByName ("PARAMETERLINKING"))
+                      for (auto* parameter : linking->getChildWithTagNameIterator ("PARAMETER"))
+                          if (parameter->getIntAttribute ("Index") == index)
+                              saved.push_back (parameter->getStringAttribute ("Ratio") + "|" + parameter->getStringAttribute ("Name"));
+              } while (! stopNow.load());
+          })
+    {
+    }
+
+    ~LinkSaver() { stop(); }
+
+    /** Ends the saves and returns what they held. */
+    const std::vector<juce::String>& stop()
+    {
+        stopNow = true;
+        if (saver.joinable())
+            saver.join();
+        return saved;
+    }
+
+private:
+    std::atomic<bool> stopNow { false };
+    std::vector<juce::String> saved;
+    std::thread saver;
 };

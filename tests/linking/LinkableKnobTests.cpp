@@ -246,6 +246,31 @@ TEST_F (KnobFixture, WheelMovesByStepsOrByDeltaAndAZeroDeltaChangesNothing)
     EXPECT_FLOAT_EQ (plain.getValue(), 0.5375f);
 }
 
+TEST_F (KnobFixture, RatioChangesOnTheHandleWhileTheHostSavesTheLinksAreSavedWhole)
+{
+    auto& plain = knob (2, 0.5f);
+    LinkSaver host (manager, 2);
+
+    // Up to just below the limit and back: 13 steps of 0.075 each way.
+    juce::MouseWheelDetails wheel {};
+    wheel.deltaY = 0.5f;
+    const juce::Point<float> handle (30.0f, 5.0f);
+    for (int step = 0; step < 26; ++step)
+    {
+        wheel.isReversed = step >= 13;
+        plain.mouseWheelMove (mouseAt (plain, handle, handle, {}, false), wheel);
+    }
+
+    const auto& saved = host.stop();
+    ASSERT_FALSE (saved.empty());
+    for (auto& ratioAndName : saved)
+    {
+        const auto ratio = ratioAndName.upToFirstOccurrenceOf ("|", false, false).getFloatValue();
+        EXPECT_TRUE (ratio > 0.999f && ratio < 1.976f) << ratioAndName;
+    }
+    EXPECT_NEAR (manager.getLinkEntry (2).ratio, 1.0f, 1e-4f);
+}
+
 TEST_F (KnobFixture, DoubleClickResetsTheGroupOrWithAltOnlyItself)
 {
     auto& start = knob (0, 0.5f);

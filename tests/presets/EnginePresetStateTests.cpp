@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -279,6 +280,89 @@ TEST_F (EnginePresets, aStateSavedRightAfterARestoreCarriesWhatWasRestoredOnAnyT
     restored.getStateInformation (saved);
     EXPECT_EQ (restoredItems (saved), expected);
     EXPECT_FLOAT_EQ (restored.getParameter (7), 0.25f);
+}
+
+TEST_F (EnginePresets, statesRestoredAndSavedOnTheHostsThreadWhileTheMessageThreadTakesThemInKeepWhatWasRestored)
+{
+    juce::MemoryBlock inUser, inBass;
+    {
+        AudioEngine engine;
+        engine.setParameter (7, 0.25f);
+        engine.getPresetManager().savePreset();
+        engine.getStateInformation (inUser);
+        engine.getPresetManager().getUserFolderItem()->createSubFolder()->moveOrRename ("Bass", 0);
+        engine.setParameter (7, 0.5f);
+        engine.getPresetManager().savePreset();
+        engine.getStateInformation (inBass);
+    }
+    auto restoredItems = [] (const juce::MemoryBlock& block)
+    {
+        auto xml = XmlBinaryBlock::read (block);
+        return xml == nullptr ? juce::String ("not a state")
+                              : xml->getStringAttribute ("Preset") + " | " + xml->getStringAttribute ("ActiveUserFolder");
+    };
+    const juce::String expected[] { userPath + "/New Preset | " + userPath, userPath + "/Bass/New Preset | " + userPath + "/Bass" };
+    ASSERT_EQ (restoredItems (inUser), expected[0]);
+    ASSERT_EQ (restoredItems (inBass), expected[1]);
+
+    // Without a sound of their own, the states have the message thread read
+    // their presets' files as it takes them in.
+    for (auto* state : { &inUser, &inBass })
+    {
+        auto xml = XmlBinaryBlock::read (*state);
+        ASSERT_NE (xml, nullptr);
+        xml->deleteAllChildElementsWithTagName ("KEST_Preset");
+        XmlBinaryBlock::write (*xml, *state);
+    }
+
+    // The host restores one state after the other on its thread and saves
+    // each at once, while the message thread takes the restores into the
+    // tree and saves states of its own.
+    AudioEngine copy;
+    juce::MemoryBlock fresh;
+    copy.getStateInformation (fresh);
+    const auto before = restoredItems (fresh);
+    constexpr int rounds = 120;
+    juce::StringArray savedByHost;
+    juce::WaitableEvent go;
+    std::atomic<bool> restoring { true };
+    std::thread host ([&]
+    {
+        go.wait (-1);
+        for (int round = 0; round < rounds; ++round)
+        {
+            const auto& state = round % 2 == 0 ? inUser : inBass;
+            copy.setStateInformation (state.getData(), (int) state.getSize());
+            juce::MemoryBlock saved;
+            copy.getStateInformation (saved);
+            savedByHost.add (restoredItems (saved));
+        }
+        restoring = false;
+    });
+
+    go.signal();
+    juce::StringArray savedHere;
+    while (restoring.load())
+    {
+        juce::MemoryBlock saved;
+        copy.getStateInformation (saved);
+        savedHere.add (restoredItems (saved));
+    }
+    host.join();
+
+    // Each save on the host's thread carries the state just restored; each
+    // on the message thread one of the two (or the items it had before the
+    // first); the tree ends on the last.
+    ASSERT_EQ (savedByHost.size(), rounds);
+    for (int round = 0; round < rounds; ++round)
+        EXPECT_EQ (savedByHost[round], expected[round % 2]) << round;
+    for (auto& items : savedHere)
+        EXPECT_TRUE (items == expected[0] || items == expected[1] || items == before) << items;
+    juce::MemoryBlock saved;
+    copy.getStateInformation (saved);
+    EXPECT_EQ (restoredItems (saved), expected[1]);
+    EXPECT_EQ (currentPath (copy), userPath + "/Bass/New Preset");
+    EXPECT_FLOAT_EQ (copy.getParameter (7), 0.5f);
 }
 
 TEST_F (EnginePresets, favouritesAreReadAtConstructionAndWrittenAtDestruction)
