@@ -309,17 +309,21 @@ bool isOwnTemporaryName (const char* name)
     if (text.size() == 17 && text.compare (0, 11, ".kest-save-") == 0)
         return endsWithRandomPart (text, ".kest-save-", 0);
 
-    // Earlier versions: "." + the target's name + "." + six characters, and
-    // the framework's "NAME_tempHEX.prop" for the settings.
-    if (text[0] == '.' && (endsWithRandomPart (text, ".prs.", 2) || endsWithRandomPart (text, ".Favorites.xml.", 2)))
+    // Earlier versions: "." + a preset's name + ".prs." + six characters,
+    // the same for our favourites file, and the framework's
+    // "Kest_tempHEX.prop" for our settings.  Other products' files in the
+    // maker's folder are theirs, however they are named.
+    if (text[0] == '.' && endsWithRandomPart (text, ".prs.", 2))
         return true;
+    const std::string favourites = ".Kest.Favorites.xml.";
+    if (text.size() == favourites.size() + 6 && text.compare (0, favourites.size(), favourites) == 0)
+        return endsWithRandomPart (text, ".xml.", 0);
 
-    const auto suffix = std::string (".prop");
-    const auto marker = text.rfind ("_temp");
-    if (marker == std::string::npos || marker == 0 || text.size() <= marker + 5 + suffix.size()
+    const std::string prefix = "Kest_temp", suffix = ".prop";
+    if (text.size() <= prefix.size() + suffix.size() || text.compare (0, prefix.size(), prefix) != 0
         || text.compare (text.size() - suffix.size(), suffix.size(), suffix) != 0)
         return false;
-    for (auto i = marker + 5; i < text.size() - suffix.size(); ++i)
+    for (auto i = prefix.size(); i < text.size() - suffix.size(); ++i)
         if (! std::isxdigit ((unsigned char) text[i]))
             return false;
     return true;

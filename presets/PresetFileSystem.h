@@ -69,7 +69,7 @@ juce::File freeSibling (const juce::File& wanted);
 
 /** Whether a folder entry of this name is one of the temporary files that
     our saves make (or made in earlier versions): ".kest-save-XXXXXX",
-    ".NAME.prs.XXXXXX", ".NAME.Favorites.xml.XXXXXX" and "NAME_tempHEX.prop". */
+    ".NAME.prs.XXXXXX", ".Kest.Favorites.xml.XXXXXX" and "Kest_tempHEX.prop". */
 bool isOwnTemporaryName (const char* name);
 
 /** Removes the temporary files of ours in the folder (not below it) that are

@@ -233,6 +233,9 @@ TEST (ApplicationPropertiesUser, staleTemporaryFilesOfAKilledSaveGoWhenTheSettin
     leave (".kest-save-Fresh1", 3);
     leave ("Kest_notes.prop", twoHours);
     leave ("Kest.prop.bak", twoHours);
+    // Another product's in the maker's folder, named the same way.
+    leave ("Other_temp1a2b3c4d.prop", twoHours);
+    leave (".Other.Favorites.xml.AbCdEf", twoHours);
 
     ApplicationPropertiesUser settings ("Kest");
     auto names = folder.findChildFiles (juce::File::findFiles, false, "*");
@@ -240,5 +243,5 @@ TEST (ApplicationPropertiesUser, staleTemporaryFilesOfAKilledSaveGoWhenTheSettin
     for (auto& file : names)
         left.add (file.getFileName());
     left.sort (false);
-    EXPECT_EQ (left.joinIntoString (" "), ".kest-save-Fresh1 Kest.prop.bak Kest_notes.prop");
+    EXPECT_EQ (left.joinIntoString (" "), ".Other.Favorites.xml.AbCdEf .kest-save-Fresh1 Kest.prop.bak Kest_notes.prop Other_temp1a2b3c4d.prop");
 }
