@@ -195,14 +195,15 @@ juce::String PresetManager::DirectoryItem::getUniqueName() const
     return displayName.isNotEmpty() ? displayName : file.getFileNameWithoutExtension();
 }
 
-void PresetManager::DirectoryItem::activate()
+bool PresetManager::DirectoryItem::activate()
 {
     auto* manager = getPresetManager();
     if (manager == nullptr || readOnly)
-        return;
+        return false;
 
     manager->setCurrentFolder (this);
     treeHasChanged();
+    return false;
 }
 
 bool PresetManager::DirectoryItem::canAcceptItem (PresetTreeItemBase* item)

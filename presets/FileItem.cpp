@@ -36,11 +36,13 @@ bool PresetManager::FileItem::loadPreset()
     return true;
 }
 
-void PresetManager::FileItem::activate()
+bool PresetManager::FileItem::activate()
 {
-    if (loadPreset())
-        if (auto* manager = getPresetManager())
-            manager->selectItem (this);
+    if (! loadPreset())
+        return false;
+    if (auto* manager = getPresetManager())
+        manager->selectItem (this);
+    return true;
 }
 
 void PresetManager::FileItem::setFavorite (bool on)
@@ -67,10 +69,12 @@ void PresetManager::FileItem::valueChanged (juce::Value&)
 }
 
 //==============================================================================
-void PresetManager::FavoriteItem::activate()
+bool PresetManager::FavoriteItem::activate()
 {
-    if (target.loadPreset())
-        if (auto* manager = getPresetManager())
-            manager->selectItem (this);
+    if (! target.loadPreset())
+        return false;
+    if (auto* manager = getPresetManager())
+        manager->selectItem (this);
+    return true;
 }
 } // namespace Korvalden::Misc

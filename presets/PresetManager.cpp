@@ -502,28 +502,6 @@ juce::TreeViewItem* descend (juce::TreeViewItem* item, bool last)
     }
     return item;
 }
-
-/** Loads the preset at a position of the walk and makes it current, as its
-    activation does; false when it did not load, however that failed. */
-bool loadAndSelect (PresetManager& manager, PresetManager::PresetTreeItemBase& item)
-{
-    if (auto* preset = dynamic_cast<PresetManager::FileItem*> (&item))
-    {
-        if (! preset->loadPreset())
-            return false;
-    }
-    else if (auto* entry = dynamic_cast<PresetManager::FavoriteItem*> (&item))
-    {
-        if (! entry->target.loadPreset())
-            return false;
-    }
-    else
-    {
-        return false;
-    }
-    manager.selectItem (&item);
-    return true;
-}
 } // namespace
 
 void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
@@ -547,7 +525,7 @@ void PresetManager::stepPreset (PresetTreeItemBase* from, bool backwards)
 
         position = descend (next, backwards);
         if (auto* item = dynamic_cast<PresetTreeItemBase*> (position); item != nullptr && item->isPreset())
-            if (loadAndSelect (*this, *item))
+            if (item->activate())
                 return;
     }
 }
@@ -562,7 +540,7 @@ void PresetManager::activateFirstOrLastPreset (PresetTreeItemBase* item, bool la
         return;
 
     // An empty folder, or a preset that does not load, is a position in the walk.
-    if (! (reached->isPreset() && loadAndSelect (*this, *reached)))
+    if (! (reached->isPreset() && reached->activate()))
         stepPreset (reached, last);
 }
 

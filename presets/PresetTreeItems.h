@@ -37,8 +37,9 @@ public:
     void itemSelectionChanged (bool isNowSelected) override;
 
     virtual bool isPreset() const = 0;
-    /** A preset loads and becomes current; a folder becomes the active folder. */
-    virtual void activate() = 0;
+    /** A preset loads and becomes current; a folder becomes the active
+        folder.  True when a preset was loaded (never for a folder). */
+    virtual bool activate() = 0;
     virtual void showPopupMenu() {}
     virtual bool isMovable() const { return false; }
     virtual bool canAcceptItem (PresetTreeItemBase*) { return false; }
@@ -161,7 +162,7 @@ public:
     ~FileItem() override;
 
     bool isPreset() const override { return true; }
-    void activate() override;
+    bool activate() override;
     juce::Value* getFavoriteValue() override { return &favorite; }
 
     /** Reads the file and hands it to the client; false changes nothing. */
@@ -198,7 +199,7 @@ public:
 
     juce::String getUniqueName() const override;
     bool isPreset() const override { return false; }
-    void activate() override;
+    bool activate() override;
     bool canAcceptItem (PresetTreeItemBase* item) override;
     /** Moves the item's file into this folder; never overwrites, never asks. */
     void acceptItem (PresetTreeItemBase* item) override;
@@ -251,7 +252,7 @@ public:
     juce::String getUniqueName() const override { return target.getUniqueName(); }
     bool isPreset() const override { return true; }
     /** Loads the target's preset and makes this entry current. */
-    void activate() override;
+    bool activate() override;
     juce::Value* getFavoriteValue() override { return target.getFavoriteValue(); }
 
     FileItem& target;
