@@ -2,6 +2,7 @@
 
 #include "editor/EditorComponentNames.h"
 #include "engine/AudioEngine.h"
+#include "linking/LinkableParameterKnob.h"
 #include "linking/ParameterCopyGroup.h"
 
 #include <array>
@@ -73,12 +74,17 @@ void MainControlPanel::registerLinkTargets()
                                                new ParameterCopyGroup (&clipboard, links, index), false);
             }
 
+    // A macro's target is its caption, where its name shows; its knob's cap
+    // takes and starts link drags as every other knob does.
     for (int m = 1; m <= N::numMacros; ++m)
         if (takePlaceholder (N::macroLinkTarget (m), bounds))
         {
             const int index = N::firstMacroParameter + m - 1;
+            juce::Rectangle<int> cap;
+            if (auto* knob = findChildAs<LinkableParameterKnob> (N::macroKnob (m)))
+                cap = knob->getKnobArea() + knob->getPosition();
             linkEditor.addParameterTarget ("Macro " + juce::String (m), bounds, index, juce::Colour (N::macroLinkTargetColour),
-                                           new ParameterCopyGroup (&clipboard, links, index), true);
+                                           new ParameterCopyGroup (&clipboard, links, index), true, cap);
         }
 
     for (int d = 0; d < N::numDevices; ++d)

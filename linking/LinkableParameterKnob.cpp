@@ -148,12 +148,12 @@ void LinkableParameterKnob::mouseDown (const juce::MouseEvent& e)
     dragStartY = lastDragY = e.y;
     fineDrag = isFine (e.mods);
 
-    // In the link view the press drags a link, never also the knob.
-    if (pressesDragLinks)
-        return;
-
     if (knobArea.contains (e.getPosition()))
     {
+        // In the link view the press drags a link, never also the knob.
+        if (pressesDragLinks)
+            return;
+
         dragStartValue = value;
         draggingKnob = true;
         gestureMembers = manager->beginGroupGesture (this);

@@ -18,8 +18,9 @@
 
     While the editor's link view is on (setDragsLinks), a press and drag on
     the knob belongs to the link overlay, which drags a link from it: the
-    knob then starts neither a turn nor a ratio drag, so the two gestures
-    never mix.  The wheel and a double click act as always.
+    knob then starts no turn, so the two gestures never mix.  The ratio
+    handle keeps its presses in the link view, where ratios are set; the
+    wheel and a double click act as always.
 
     Dragging maps the value into a space where 0..1 is stretched to -1..1 and
     the parts beyond grow logarithmically (mapDragToValue): 150 pixels per
@@ -59,11 +60,19 @@ public:
         gesture (for a press that something else takes over). */
     void endDrag();
 
-    /** On: presses start no knob or handle drag (the link overlay drags a
-        link from them); off: presses turn the knob or its ratio as usual.
-        Switching ends a running drag.  Message thread. */
+    /** On: presses off the ratio handle start no knob drag (the link
+        overlay drags a link from them); off: presses turn the knob as
+        usual.  The handle sets the ratio in both.  Switching ends a running
+        drag.  Message thread. */
     void setDragsLinks (bool on);
     bool dragsLinks() const noexcept { return pressesDragLinks; }
+
+    /** Whether a press at position (the knob's coordinates) is the link
+        overlay's to drag a link from rather than the knob's own. */
+    bool pressDragsLink (juce::Point<int> position) const noexcept
+    {
+        return pressesDragLinks && ! handleArea.contains (position);
+    }
 
     /** The value reached by moving delta from start in the stretched space,
         quantised to 1/steps inside 0..1 when steps is not 0.  Values beyond

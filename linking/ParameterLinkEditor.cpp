@@ -66,6 +66,7 @@ ParameterLinkEditor::LinkTarget* ParameterLinkEditor::appendTarget (const juce::
     JUCE_ASSERT_MESSAGE_THREAD
     auto target = std::make_unique<LinkTarget>();
     target->area = area;
+    target->hitArea = area;
     target->colour = colour;
     target->renamable = renamable;
     target->indexes = std::move (indexes);
@@ -76,9 +77,12 @@ ParameterLinkEditor::LinkTarget* ParameterLinkEditor::appendTarget (const juce::
 }
 
 void ParameterLinkEditor::addParameterTarget (const juce::String& label, juce::Rectangle<int> area, int index,
-                                              juce::Colour colour, ParameterCopyGroup* copyGroup, bool renamable)
+                                              juce::Colour colour, ParameterCopyGroup* copyGroup, bool renamable,
+                                              juce::Rectangle<int> reach)
 {
     auto* target = appendTarget (label, area, { index }, colour, renamable, copyGroup);
+    if (! reach.isEmpty())
+        target->hitArea = area.getUnion (reach);
     singleTargets.emplace (index, target); // the first target of an index keeps it
 }
 
@@ -186,7 +190,7 @@ void ParameterLinkEditor::mouseMove (const juce::MouseEvent& e)
     hoverKind = hoverNothing;
     for (auto& target : targets)
     {
-        if (target->area.contains (position))
+        if (target->hitArea.contains (position))
         {
             hoveredTarget = target.get();
             hoverKind = hoverTarget;
@@ -278,8 +282,13 @@ bool ParameterLinkEditor::pressMayDragLink (const juce::MouseEvent& e) const
         return false;
 
     // A knob's press either turns the knob or drags a link, as the knob was told.
+    return ! knobTakesPress (e);
+}
+
+bool ParameterLinkEditor::knobTakesPress (const juce::MouseEvent& e)
+{
     auto* knob = dynamic_cast<LinkableParameterKnob*> (e.originalComponent);
-    return knob == nullptr || knob->dragsLinks();
+    return knob != nullptr && ! knob->pressDragsLink (e.getEventRelativeTo (knob).getPosition());
 }
 
 void ParameterLinkEditor::mouseDown (const juce::MouseEvent& e)
@@ -287,7 +296,8 @@ void ParameterLinkEditor::mouseDown (const juce::MouseEvent& e)
     mouseMove (e);
     pressMayStartLinkDrag = false;
 
-    if (hoverKind == hoverConnection && fader.pinned)
+    // A line across a knob's ratio handle stays: the press sets the ratio.
+    if (hoverKind == hoverConnection && fader.pinned && ! knobTakesPress (e))
     {
         manager->unlink (hoveredConnection.first, hoveredConnection.second);
         updateConnections();

@@ -31,9 +31,10 @@
     A press on a knob either turns it or drags a link, never both: while the
     link view is on, the panel's knobs leave their presses to the overlay
     (LinkableParameterKnob::setDragsLinks) and a drag from anywhere on a
-    knob's target links; while it is off, the knobs turn and no link drag
-    starts from a knob.  Targets beside the knobs (macro captions, section
-    plates) start link drags in both.
+    knob's target links, except from the ratio handle, which sets the ratio
+    in both views; while it is off, the knobs turn and no link drag starts
+    from a knob.  Targets beside the knobs (macro captions, section plates)
+    start link drags in both.
 
     The lines show at full strength while the link view is on, and otherwise
     flash up for each action and fade out in half a second; every line is
@@ -75,7 +76,8 @@ public:
     /** One registered knob or section. */
     struct LinkTarget
     {
-        juce::Rectangle<int> area;          ///< panel coordinates
+        juce::Rectangle<int> area;          ///< panel coordinates; the group name shows and is renamed here
+        juce::Rectangle<int> hitArea;       ///< where presses, drops and the tint find it: the area and any reach added
         juce::Colour colour;
         bool renamable = false;
         std::vector<int> indexes;
@@ -95,9 +97,10 @@ public:
     /** Stops listening to the panel; deletes the targets and their copy groups. */
     ~ParameterLinkEditor() override;
 
-    /** A target of one knob; copyGroup is owned from now on. */
+    /** A target of one knob; copyGroup is owned from now on.  Presses and
+        drops also find it over reach (a macro's knob cap beside its caption). */
     void addParameterTarget (const juce::String& label, juce::Rectangle<int> area, int index, juce::Colour colour,
-                             ParameterCopyGroup* copyGroup, bool renamable);
+                             ParameterCopyGroup* copyGroup, bool renamable, juce::Rectangle<int> reach = {});
 
     /** A section target of several indexes (the first count); copyGroup is owned from now on. */
     void addGroupTarget (const juce::String& label, juce::Rectangle<int> area, const int* indexes, int count,
@@ -163,6 +166,7 @@ private:
     void showMenu (LinkTarget& target);
     void createDragImage (const LinkTarget& source, juce::Point<int> screenPosition);
     bool pressMayDragLink (const juce::MouseEvent& e) const;
+    static bool knobTakesPress (const juce::MouseEvent& e);
     void setKnobsDragLinks (bool on);
 
     ParameterLinkManager* manager;

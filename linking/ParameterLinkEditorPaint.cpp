@@ -39,7 +39,7 @@ void ParameterLinkEditor::paintOverlay (juce::Graphics& g)
         if (target.get() == nameEditTarget)
             continue;
 
-        const auto area = target->area.toFloat();
+        const auto area = target->hitArea.toFloat();
         const bool single = target->count() == 1;
         const auto entry = single ? manager->findLinkEntry (target->indexes.front()) : std::nullopt;
 

@@ -391,11 +391,14 @@ void ParameterLinkManager::applyMoves (const std::vector<PendingMove>& moves)
 {
     for (const auto& move : moves)
     {
-        if (move.callValueChanged)
-            move.controller->valueChanged();
-
         if (! (move.clampedValue == processor->getParameter (move.index)))
             processor->setParameterNotifyingHost (move.index, move.clampedValue);
+
+        // After the processor holds the value: the controller shows its text.
+        // The poll may not bring it later, as a member's report is dropped
+        // while its group gesture is open.
+        if (move.callValueChanged)
+            move.controller->valueChanged();
     }
 }
 

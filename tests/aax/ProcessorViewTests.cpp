@@ -2,9 +2,14 @@
 // so that the framework's modal boxes and message queue it takes down are
 // the ones this test can open and post to.
 
+#include "editor/EditorComponentNames.h"
+#include "host/HostAutomationDelegate.h"
 #include "host/HostEnvironment.h"
 #include "host/HostUnknown.h"
 #include "host/HostViewContainer.h"
+#include "linking/LinkableParameterKnob.h"
+#include "platform/BundleResources.h"
+#include "tests/support/PanelMouse.h"
 #include "wrapper/JuceAAX_GUI.h"
 #include "wrapper/JuceAAX_Processor.h"
 
@@ -140,4 +145,68 @@ TEST (ProcessorView, AViewOfAnotherPluginsObjectShowsNothingAndReportsNoSize)
     view->SetViewContainer (nullptr);
     view->Uninitialize();
     view->Release();
+}
+
+TEST (ProcessorView, EveryLinkedMembersValueLabelFollowsADragThroughTheHost)
+{
+    Korvalden::Platform::setResourceFolderForTesting (juce::File (KEST_BUNDLE_PATH).getChildFile ("Contents/Resources"));
+    {
+        ProcessorWithView instance;
+        instance.view->SetViewContainer (instance.container);
+        auto* panel = dynamic_cast<MainControlPanel*> (static_cast<AAXClasses::JuceAAX_GUI*> (instance.view)->getEditorComponent());
+        ASSERT_NE (panel, nullptr);
+        auto& engine = static_cast<AAXClasses::JuceAAX_Processor*> (instance.effect)->getEngine();
+        auto* automation = dynamic_cast<HostAutomationDelegate*> (instance.host.find ("automation"));
+        ASSERT_NE (automation, nullptr);
+
+        // The host's idle turn: the view's messages, then the host writes back
+        // every value the plug-in reported; then the editor's 25 ms poll.
+        const auto idle = [&]
+        {
+            instance.view->TimerWakeup();
+            for (auto& request : automation->takeSetValueRequests())
+                instance.effect->UpdateParameterNormalizedValue (request.id.c_str(), request.value, 0);
+            panel->getParameterLinker().timerCallback();
+        };
+
+        // Macro 3 at 10 % turns 4_Glide with it, and 1_Freq after that.
+        engine.getLinkManager().link (82, 60);
+        engine.getLinkManager().link (60, 7);
+        for (auto [id, value] : { std::pair { "82", 0.1 }, std::pair { "60", 0.3 }, std::pair { "7", 0.5 } })
+            instance.effect->UpdateParameterNormalizedValue (id, value, 0);
+        idle();
+
+        const std::pair<int, const char*> members[] { { 82, "Macro3" }, { 60, "4_Glide" }, { 7, "1_Freq" } };
+        const auto labelsShowTheEngine = [&]
+        {
+            for (auto [index, name] : members)
+            {
+                auto* label = MainControlPanel::findChildAs<juce::Label> (panel, EditorNames::valueLabel (name));
+                ASSERT_NE (label, nullptr);
+                EXPECT_EQ (label->getText(), engine.getParameterText (index)) << name;
+            }
+        };
+
+        auto* macro = MainControlPanel::findChildAs<LinkableParameterKnob> (panel, "Macro3");
+        ASSERT_NE (macro, nullptr);
+        const auto cap = macro->getPosition() + macro->getKnobArea().getCentre();
+        PanelMouse mouse (*panel);
+        mouse.press (cap);
+        idle();
+        for (int step = 1; step <= 3; ++step)
+        {
+            mouse.dragTo (cap - juce::Point<int> (0, 10 * step)); // 10 % of the macro's range in 30 pixels
+            idle();
+            labelsShowTheEngine();
+        }
+        mouse.release();
+        for (int turn = 0; turn < 3; ++turn)
+        {
+            idle();
+            labelsShowTheEngine();
+        }
+        EXPECT_NEAR (engine.getParameter (82), 0.2f, 1.0e-4f);
+        EXPECT_NE (engine.getParameter (60), 0.3f) << "the group did not move";
+    }
+    Korvalden::Platform::setResourceFolderForTesting ({});
 }

@@ -2,6 +2,7 @@
 
 #include "editor/EditorTooltips.h"
 #include "linking/LinkableParameterKnob.h"
+#include "tests/support/Contrast.h"
 #include "tests/support/MouseEvents.h"
 
 namespace N = EditorNames;
@@ -61,22 +62,6 @@ namespace
     constexpr int linkViewOff = linkViewOn + 1;
 
     juce::Point<int> centreOf (juce::Component* c)   { return c != nullptr ? c->getBounds().getCentre() : juce::Point<int>(); }
-
-    /** WCAG contrast ratio of two opaque colours, 1..21. */
-    double contrast (juce::Colour a, juce::Colour b)
-    {
-        const auto luminance = [] (juce::Colour c)
-        {
-            const auto linear = [] (juce::uint8 v)
-            {
-                const double s = v / 255.0;
-                return s <= 0.03928 ? s / 12.92 : std::pow ((s + 0.055) / 1.055, 2.4);
-            };
-            return 0.2126 * linear (c.getRed()) + 0.7152 * linear (c.getGreen()) + 0.0722 * linear (c.getBlue());
-        };
-        const double la = luminance (a), lb = luminance (b);
-        return (juce::jmax (la, lb) + 0.05) / (juce::jmin (la, lb) + 0.05);
-    }
 }
 
 TEST_F (EditorFixture, KnobsCarryTheirNamesTooltipsAndValueLabels)

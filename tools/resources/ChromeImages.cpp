@@ -63,7 +63,7 @@ namespace ResourceImages
             if (filled)
                 g.fillPath (path);
             else
-                g.strokePath (path, juce::PathStrokeType (1.3f, juce::PathStrokeType::curved));
+                g.strokePath (path, juce::PathStrokeType (S::iconStroke, juce::PathStrokeType::curved));
         }
 
         void disclosure (juce::Graphics& g, R box, bool open)
@@ -188,10 +188,11 @@ namespace ResourceImages
 
         // Preset tree.  A favourite is a solid dark star: it stands out both on
         // the grey of a plain row and on the bright blue of the selected one,
-        // where a star in the accent colour would vanish.  Hollow grey stars
-        // mark the others.
+        // where a star in the accent colour would vanish.  Hollow stars in the
+        // captions' dark grey mark the others, dark enough to read on the blue
+        // too; under the mouse they darken towards the favourite's ink.
         const std::pair<juce::Colour, bool> stars[] { { ink, true }, { juce::Colour (0xFF4A4845), true },
-                                                      { juce::Colour (0xFF8A8680), false }, { juce::Colour (0xFF55524D), false } };
+                                                      { S::captionText, false }, { ink, false } };
         for (int i = 0; i < 4; ++i)
             add (N::Images::favouriteButtons[i], [s = stars[i]] { return canvas (16, 16, [s] (auto& g, R b) { star (g, b.reduced (1.0f), s.first, s.second); }); });
         add (N::Images::presetFolderOpen, [] { return canvas (12, 12, [] (auto& g, R b) { disclosure (g, b, true); }); });

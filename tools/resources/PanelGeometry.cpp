@@ -127,7 +127,10 @@ namespace
         p.add (N::cpuWarnDisplay, G::Record::cpuDisplay, { 640, 16, 16, 16 }, G::cpuWarnImage);
         p.add (N::cpuOverDisplay, G::Record::cpuDisplay, { 660, 16, 16, 16 }, G::cpuOverImage);
 
+        // The view switches draw dark when off and white when on: on a plate
+        // of middle grey both read alike, where the light bar hid "on".
         int x = 696;
+        g.switchPlates.push_back ({ x - 4, 8, 4 * 32 + size + 8, 32 });
         for (auto* name : { N::tooltipButton, N::valueLabelsButton, N::keyboardButton, N::linkButton, N::settingsButton })
         {
             p.add (name, G::Record::placed, { x, buttonY, size, size });
@@ -135,6 +138,7 @@ namespace
         }
 
         p.add (N::logoButtonMaker, G::Record::logoButton, { 864, 14, 88, 20 }, G::makerLogoImage);
+        g.switchPlates.push_back ({ 968 - 4, 8, G::treeButtonWidth + 8, 32 });
         p.add (N::presetTreeButton, G::Record::placed, { 968, buttonY, G::treeButtonWidth, size });
     }
 
@@ -260,13 +264,15 @@ namespace
         // starts named.  So a macro's target sits low, centred on the caption
         // line, where the name reads as the macro's caption instead of
         // covering its cap; it keeps the knob's lower edge for dragging links.
+        // It takes the knob's whole column, so that the rename field over it
+        // shows a default name whole.
         for (int m = 1; m <= N::numMacros; ++m)
             if (auto* knob = g.find (N::macroKnob (m)))
             {
                 const int captionCentre = knob->bounds.getY() - knobTop + captionTop + captionHeight / 2;
                 const int height = 2 * (knob->bounds.getY() - knobTop + stripHeight - captionCentre);
                 p.add (N::macroLinkTarget (m), G::Record::placeholder,
-                       Rect (40, height).withCentre ({ knob->bounds.getCentreX(), captionCentre }));
+                       Rect (G::knobWidth, height).withCentre ({ knob->bounds.getCentreX(), captionCentre }));
             }
 
         for (int device = 1; device <= N::numDevices; ++device)

@@ -102,6 +102,7 @@ struct PanelGeometry
     std::vector<DeviceBand> deviceBands;
     std::vector<Caption> captions;
     std::vector<juce::Rectangle<int>> wells;            // dark recesses behind icon buttons
+    std::vector<juce::Rectangle<int>> switchPlates;     // mid-grey recesses behind the view switches
     std::vector<juce::Rectangle<int>> knobs;            // every knob component, for the link rings
     std::vector<juce::Rectangle<int>> grooves;          // slider tracks painted into the background
     juce::Rectangle<int> toolBar;

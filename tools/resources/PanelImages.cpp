@@ -76,6 +76,18 @@ namespace ResourceImages
             g.drawRoundedRectangle (well.reduced (0.5f), S::cornerRadius, 1.0f);
         }
 
+        // A shallow recess in the tool bar, dark enough that a white icon on
+        // it reads at least as well as a dark one.
+        void drawSwitchPlate (juce::Graphics& g, juce::Rectangle<float> plate)
+        {
+            g.setColour (juce::Colours::white.withAlpha (0.35f));
+            g.fillRoundedRectangle (plate.translated (0.0f, 1.0f), S::cornerRadius);
+            g.setColour (S::switchPlate);
+            g.fillRoundedRectangle (plate, S::cornerRadius);
+            g.setColour (S::switchPlateEdge);
+            g.drawRoundedRectangle (plate.reduced (0.5f), S::cornerRadius, 1.0f);
+        }
+
         void drawGroove (juce::Graphics& g, juce::Rectangle<int> slider)
         {
             // The master slider's look-and-feel draws only its thumb: the track is ours.
@@ -127,6 +139,8 @@ namespace ResourceImages
             g.fillRect (0, 0, width, G::height);
 
             drawToolBar (g, geometry.toolBar);
+            for (auto& plate : geometry.switchPlates)
+                drawSwitchPlate (g, plate.toFloat());
             for (auto& section : geometry.sections)
                 drawSection (g, section);
             for (auto& band : geometry.deviceBands)

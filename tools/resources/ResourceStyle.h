@@ -16,6 +16,9 @@ namespace ResourceStyle
     const juce::Colour headerBarTop { 0xFFB9B5AF };
     const juce::Colour headerBarBottom { 0xFFA7A39D };
     const juce::Colour headerText { 0xFF4A4845 };
+    // Behind the view switches, whose icons are 0xFF383838 off and white on.
+    const juce::Colour switchPlate { 0xFF878580 };
+    const juce::Colour switchPlateEdge { 0xFF76736E };
     const juce::Colour captionText { 0xFF3E3C3A };
     const juce::Colour divider { 0xFFB3AEA7 };
     const juce::Colour wellFill { 0xFF34332F };
