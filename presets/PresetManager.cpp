@@ -113,6 +113,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK");
     };
 
+    treeLimitsPending = ! getTreeLimitsReached().isEmpty();
     favorites->setOpen (true);
     updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
@@ -179,6 +180,7 @@ void PresetManager::setControlButtonSet (ControlButtonSet* set)
 
     triggerAsyncUpdate();
     showPendingFavoritesFileProblem();
+    showPendingTreeLimits();
 }
 
 void PresetManager::buttonClicked (juce::Button* button)
