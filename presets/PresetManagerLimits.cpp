@@ -7,6 +7,27 @@
 
 namespace Korvalden::Misc
 {
+namespace
+{
+/** The folder as the browser names it: the tree's name and the folders
+    below it, the middle ones left out of a deep path so that it fits an
+    alert. */
+juce::String shownPath (const PresetManager::DirectoryItem& top, const juce::File& folder)
+{
+    juce::StringArray parts;
+    parts.add (top.getUniqueName());
+    parts.addTokens (folder.getRelativePathFrom (top.getFile()), "/", "");
+    parts.removeEmptyStrings();
+    parts.removeString (".");
+    if (parts.size() > 6)
+    {
+        parts.removeRange (2, parts.size() - 5);
+        parts.insert (2, "...");
+    }
+    return parts.joinIntoString ("/");
+}
+} // namespace
+
 juce::StringArray PresetManager::getTreeLimitsReached() const
 {
     juce::StringArray lines;
@@ -32,10 +53,21 @@ void PresetManager::showPendingTreeLimits()
     if (! treeLimitsPending)
         return;
 
-    auto lines = getTreeLimitsReached();
-    for (auto& line : lines)
-        line = line.substring (0, 1).toUpperCase() + line.substring (1) + ".";
-    if (showFailureAlert ("Presets Not Shown", lines.joinIntoString ("\n\n")))
+    juce::StringArray paragraphs;
+    for (auto* top : { factoryFolder, userFolder })
+    {
+        if (top == nullptr)
+            continue;
+        const auto& reached = top->getLimitsReached();
+        if (reached.itemLimitFolder != juce::File())
+            paragraphs.add ("The browser shows at most " + juce::String (DirectoryItem::maxItemsPerTree)
+                            + " presets and folders. It stopped in " + shownPath (*top, reached.itemLimitFolder)
+                            + "; the presets after that are not shown.");
+        if (reached.depthLimitFolder != juce::File())
+            paragraphs.add ("The browser reads folders at most " + juce::String (DirectoryItem::maxFolderDepth)
+                            + " levels deep. Folders below " + shownPath (*top, reached.depthLimitFolder) + " are not shown.");
+    }
+    if (showFailureAlert ("Presets Not Shown", paragraphs.joinIntoString ("\n\n")))
         treeLimitsPending = false;
 }
 } // namespace Korvalden::Misc

@@ -122,8 +122,8 @@ TEST_F (PresetFolderReading, aTreeHoldsAtMostItsItemLimitAndShowsItsTopLevelWhol
 
     // What is missing is told, naming the limit and the folder where it was
     // reached: to an editor once per instance, whenever one first opens.
-    EXPECT_EQ (alertsToEditors (*manager), "Presets Not Shown: The preset tree stops at 150000 presets and folders, reached in "
-                                               + many.getFullPathName() + ": the presets beyond are not shown.");
+    EXPECT_EQ (alertsToEditors (*manager), "Presets Not Shown: The browser shows at most 150000 presets and folders. "
+                                           "It stopped in User Presets/Many; the presets after that are not shown.");
 }
 
 TEST_F (PresetFolderReading, aFolderOneLevelBelowTheDepthLimitIsNotReadAndThatIsTold)
@@ -187,8 +187,11 @@ TEST_F (PresetFolderReading, aFolderOneLevelBelowTheDepthLimitIsNotReadAndThatIs
         EXPECT_EQ (item (*manager, levelPath (limit + 1)), nullptr);
         EXPECT_EQ (item (*manager, levelPath (limit) + "/Up"), nullptr);
 
-        const auto told = "Presets Not Shown: The preset tree stops at 32 folder levels, reached in "
-                          + levelsBelow (user, 1, limit).getFullPathName() + ": the folders below it are not read.";
-        EXPECT_EQ (alertsToEditors (*manager), c.deeperFolderExists ? told : juce::String());
+        const auto told = "Presets Not Shown: The browser reads folders at most 32 levels deep. "
+                          "Folders below User Presets/L1/.../L30/L31/L32 are not shown.";
+        EXPECT_EQ (alertsToEditors (*manager), c.deeperFolderExists ? told : "");
+        const auto line = "the preset tree stops at 32 folder levels, reached in " + levelsBelow (user, 1, limit).getFullPathName()
+                          + ": the folders below it are not read";
+        EXPECT_EQ (manager->getTreeLimitsReached().joinIntoString ("\n"), c.deeperFolderExists ? line : "") << "as kest-host tells it";
     }
 }
