@@ -62,8 +62,15 @@ public:
     //==============================================================================
     // juce::AudioProcessor
     const juce::String getName() const override;
-    /** Before processing starts or resumes.  A sample rate that is not a
-        positive finite number is ignored.  Stops every voice: after a
+    /** The sample rates a host can really use.  Below them the oversampling
+        factor (and its buffers) would grow without bound; above them no
+        audio interface runs. */
+    static constexpr double lowestSampleRate = 8000.0, highestSampleRate = 1.0e6;
+    /** Whether a prepare takes this rate.  Any thread. */
+    static bool isUsableSampleRate (double rate) noexcept { return rate >= lowestSampleRate && rate <= highestSampleRate; }
+
+    /** Before processing starts or resumes.  A sample rate that is not
+        usable (isUsableSampleRate) is ignored.  Stops every voice: after a
         prepare no key is held, so no voice may sound on.  Waits for a
         voice-count change that another thread is making. */
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;

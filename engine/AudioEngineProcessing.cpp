@@ -17,9 +17,9 @@ std::int64_t steadyNanoseconds() noexcept
 
 void AudioEngine::prepareToPlay (double newSampleRate, int maximumExpectedSamplesPerBlock)
 {
-    const auto rate = (float) newSampleRate;
-    if (! (rate > 0.0f && std::isfinite (rate)))
+    if (! isUsableSampleRate (newSampleRate))
         return;
+    const auto rate = (float) newSampleRate;
 
     // No block has arrived since this prepare.
     lastBlockTime = 0;

@@ -74,7 +74,7 @@ int render (const std::vector<std::string>& arguments)
         return 0;
     }
     KestHost::RenderPreset preset (options.preset);
-    const int status = parsed ? preset.applyTo (options, std::cout, error) : 2;
+    const int status = parsed ? preset.applyTo (options, std::cout, std::cerr, error) : 2;
     if (status != 0)
     {
         std::cerr << "kest-host render: " << error << "\n";

@@ -66,6 +66,7 @@ struct FoundPreset
 {
     juce::File file;
     juce::String treePath; // empty for a file outside the preset folders
+    bool mayLieBeyondLimit = false; // none found in a tree that stopped at a limit
 };
 
 FoundPreset foundAt (const PresetManager::FileItem& item)
@@ -73,10 +74,12 @@ FoundPreset foundAt (const PresetManager::FileItem& item)
     return { item.getFile(), item.getItemIdentifierString() };
 }
 
-/** A file the user named, or the preset whose tree path is, or ends in, the text. */
-FoundPreset findPreset (const juce::String& wanted, std::string& error)
+/** A file the user named, or the preset whose tree path is, or ends in, the
+    text.  Limits the tree reached are given in limits. */
+FoundPreset findPreset (const juce::String& wanted, juce::StringArray& limits, std::string& error)
 {
     PresetTree tree;
+    limits = tree.manager.getTreeLimitsReached();
     juce::Array<PresetManager::FileItem*> presets, matches;
     collectPresets (tree.manager.getFileTreeRoot(), presets);
 
@@ -99,6 +102,15 @@ FoundPreset findPreset (const juce::String& wanted, std::string& error)
     if (matches.size() == 1)
         return foundAt (*matches.getFirst());
 
+    if (matches.isEmpty() && ! limits.isEmpty())
+    {
+        // Not a wrong name, maybe: a preset where the tree stopped cannot be reached.
+        error = "no preset named \"" + wanted.toStdString() + "\" among the presets read; "
+                + limits.joinIntoString ("; ").toStdString();
+        FoundPreset none;
+        none.mayLieBeyondLimit = true;
+        return none;
+    }
     if (matches.isEmpty())
         error = "no preset named \"" + wanted.toStdString() + "\" (kest-host presets lists them)";
     else
@@ -151,17 +163,24 @@ int listPresets (const std::vector<std::string>& arguments, const std::string& d
     }
     if (tree.manager.getFactoryFolderItem() == nullptr)
         out << "(no factory presets: " << tree.manager.getFactoryRoot().getFullPathName() << " does not exist)\n";
+    for (auto& line : tree.manager.getTreeLimitsReached())
+        errors << "kest-host presets: warning: " << line << "\n";
     return 0;
 }
 
 //==============================================================================
-int RenderPreset::applyTo (RenderOptions& options, std::ostream& out, std::string& error)
+int RenderPreset::applyTo (RenderOptions& options, std::ostream& out, std::ostream& errors, std::string& error)
 {
     // A state that names a factory preset finds it, with or without --preset.
     useBundleFactoryPresets (options.bundle);
     if (wanted.empty())
         return 0;
-    const auto found = findPreset (juce::String::fromUTF8 (wanted.c_str()), error);
+    juce::StringArray limits;
+    const auto found = findPreset (juce::String::fromUTF8 (wanted.c_str()), limits, error);
+    if (found.mayLieBeyondLimit)
+        return 1; // the error names the limits
+    for (auto& line : limits)
+        errors << "kest-host render: warning: " << line << "\n";
     if (found.file == juce::File())
         return 2;
 

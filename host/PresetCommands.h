@@ -17,7 +17,8 @@ void useBundleFactoryPresets (const std::string& bundlePath);
 
 /** `kest-host presets [BUNDLE]`: prints the favourites and the preset folders
     as the plug-in's browser shows them, one preset per line, favourites
-    marked.  Reads only.  Main thread. */
+    marked, and a warning on errors for each limit the trees reached.  Reads
+    only.  Main thread. */
 int listPresets (const std::vector<std::string>& arguments, const std::string& defaultBundle,
                  std::ostream& out, std::ostream& errors);
 
@@ -35,8 +36,10 @@ public:
         preset and fills the options' preset items.  0 when done; with a
         reason, 2 when no preset (or more than one) answers to the name, 1
         when a file outside the preset folders cannot be read or is not a
-        whole preset. */
-    int applyTo (RenderOptions& options, std::ostream& out, std::string& error);
+        whole preset, or when no preset answers in a tree that stopped at a
+        limit (the preset may lie beyond it).  A limit reached is a warning
+        on errors. */
+    int applyTo (RenderOptions& options, std::ostream& out, std::ostream& errors, std::string& error);
 
 private:
     std::string wanted;

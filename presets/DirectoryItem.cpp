@@ -57,13 +57,24 @@ public:
 
     /** False when the folder was read already. */
     bool claimFolder (dev_t device, ino_t inode) { return folders.insert ({ device, inode }).second; }
-    /** False when the tree is full. */
-    bool takeItem()
+    bool isClaimed (dev_t device, ino_t inode) const { return folders.count ({ device, inode }) != 0; }
+    /** False when the tree is full: the folder's item is left out, and the
+        first such folder is kept to be told. */
+    bool takeItem (const juce::File& folder)
     {
         if (items >= maxItemsPerTree)
+        {
+            if (reached.itemLimitFolder == juce::File())
+                reached.itemLimitFolder = folder;
             return false;
+        }
         ++items;
         return true;
+    }
+    void noteDepthLimit (const juce::File& folder)
+    {
+        if (reached.depthLimitFolder == juce::File())
+            reached.depthLimitFolder = folder;
     }
 
     struct PendingLink
@@ -74,6 +85,7 @@ public:
     };
     std::deque<PendingLink> pendingLinks;
     const bool cleaning;
+    LimitsReached reached;
 
 private:
     std::set<std::pair<dev_t, ino_t>> folders;
@@ -98,10 +110,11 @@ PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isRe
         walk.pendingLinks.pop_front();
 
         if (::stat (pending.link.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISDIR (info.st_mode)
-            || ! walk.claimFolder (info.st_dev, info.st_ino) || ! walk.takeItem())
+            || ! walk.claimFolder (info.st_dev, info.st_ino) || ! walk.takeItem (pending.parent->getFile()))
             continue;
         insertSorted (*pending.parent, new DirectoryItem (pending.link, isReadOnly, walk, pending.depth));
     }
+    limitsReached = walk.reached;
 }
 
 PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, Walk& walk, int depth)
@@ -147,7 +160,11 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
         // A link leads to a folder or stands for a preset (even one that
         // leads nowhere, as any file of that name does).
         if (type == DT_LNK && ::fstatat (descriptor, name, &info, 0) == 0 && S_ISDIR (info.st_mode))
+        {
+            found.device = info.st_dev;
+            found.inode = info.st_ino;
             links.push_back (std::move (found));
+        }
         else if (isPresetName (found.fileName))
             presets.push_back (std::move (found));
     }
@@ -155,6 +172,12 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
 
     if (depth >= maxFolderDepth)
     {
+        // A link back to a folder read already hides nothing.
+        const bool hidesAFolder = ! folders.empty()
+                                  || std::any_of (links.begin(), links.end(), [&walk] (const Entry& link)
+                                                  { return ! walk.isClaimed (link.device, link.inode); });
+        if (hidesAFolder)
+            walk.noteDepthLimit (file);
         folders.clear();
         links.clear();
     }
@@ -170,13 +193,13 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
     // tree still shows the upper folders whole.
     std::vector<const Entry*> subFolders;
     for (auto& entry : folders)
-        if (walk.claimFolder (entry.device, entry.inode) && walk.takeItem())
+        if (walk.claimFolder (entry.device, entry.inode) && walk.takeItem (file))
             subFolders.push_back (&entry);
 
     const auto prefix = file.getFullPathName() + (file.getFullPathName().endsWithChar ('/') ? "" : "/");
     for (auto& entry : presets)
     {
-        if (! walk.takeItem())
+        if (! walk.takeItem (file))
             break;
         addSubItem (new FileItem (juce::File (prefix + entry.fileName), readOnly));
     }

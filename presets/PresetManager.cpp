@@ -113,6 +113,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK");
     };
 
+    treeLimitsPending = ! getTreeLimitsReached().isEmpty();
     favorites->setOpen (true);
     updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
@@ -179,6 +180,7 @@ void PresetManager::setControlButtonSet (ControlButtonSet* set)
 
     triggerAsyncUpdate();
     showPendingFavoritesFileProblem();
+    showPendingTreeLimits();
 }
 
 void PresetManager::buttonClicked (juce::Button* button)
@@ -210,12 +212,29 @@ void PresetManager::savePreset()
     if (! PresetFileSystem::isAcceptableName (name))
         name = "New Preset";
 
+    // A folder deleted outside gives way to the nearest one above it that
+    // still exists; the user folder itself is made again, as at start.
+    auto* folder = getCurrentFolder();
+    if (folder == nullptr)
+        return;
+    while (! folder->getFile().isDirectory())
+    {
+        auto* parent = dynamic_cast<DirectoryItem*> (folder->getParentItem());
+        if (parent == nullptr)
+        {
+            folder->getFile().createDirectory();
+            break;
+        }
+        folder = parent;
+    }
+    setCurrentFolder (folder);
+
     // Another instance may save into the same folder at any moment: the name
     // is chosen only as the finished file is put in place, and a name taken
     // meanwhile gives way to the next free one.
     juce::MemoryBlock block;
     client->writePresetState (block);
-    const auto target = PresetFileSystem::writeNewFile (currentFolder->getFile().getChildFile (name + ".prs"),
+    const auto target = PresetFileSystem::writeNewFile (folder->getFile().getChildFile (name + ".prs"),
                                                         block.getData(), block.getSize());
     if (target == juce::File())
     {
@@ -224,8 +243,8 @@ void PresetManager::savePreset()
     }
 
     auto* item = new FileItem (target, false);
-    PresetTreeItemBase::insertSorted (*currentFolder, item);
-    currentFolder->treeHasChanged();
+    PresetTreeItemBase::insertSorted (*folder, item);
+    folder->treeHasChanged();
     item->showRenameEditor();
     item->activate();
 }
@@ -629,6 +648,15 @@ void PresetManager::restoreStateItems (StateItems items, bool stateHasItsOwnSoun
     setPresetUnmodified (! items.modified);
     {
         const juce::ScopedLock lock (snapshotLock);
+        // One restore replaces another that still waits, as if both had been
+        // taken in: what this one does not bring stays as the other left it.
+        if (restorePending)
+        {
+            if (items.openness == nullptr)
+                items.openness = std::move (restore->pending.openness);
+            if (items.folderPath.isEmpty())
+                items.folderPath = restore->pending.folderPath;
+        }
         if (items.openness != nullptr)
             snapshot.openness = std::make_unique<juce::XmlElement> (*items.openness);
         snapshot.presetPath = items.presetPath;

@@ -177,6 +177,12 @@ public:
     void loadFavorites (const juce::File& file);
     bool saveFavorites (const juce::File& file);
 
+    /** One line for each limit at which reading a preset tree stopped,
+        naming the limit and the folder where it was reached; empty when
+        every preset was read.  An open editor hears of them once per
+        instance, through the failure alert.  Message thread. */
+    juce::StringArray getTreeLimitsReached() const;
+
     /** How a failure reaches the user (title, text).  The default shows a
         native alert when there is a screen.  It is called only while an
         editor has lent its name label.  Message thread. */
@@ -231,6 +237,7 @@ private:
     bool showFailureAlert (const juce::String& title, const juce::String& text) const;
     void reportFavoritesFileProblem (const juce::File& file);
     void showPendingFavoritesFileProblem();
+    void showPendingTreeLimits();
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
@@ -254,6 +261,7 @@ private:
     juce::File unreadableFavoritesFile;
     bool favoritesProblemPending = false, favoritesProblemShown = false;
     FailureAlert failureAlert;
+    bool treeLimitsPending = false;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;
     std::unique_ptr<DeferredRestore> deferredRestore;
     juce::CriticalSection snapshotLock;

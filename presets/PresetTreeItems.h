@@ -190,6 +190,14 @@ public:
     /** Folders deeper below the tree's top than this are not read. */
     static constexpr int maxFolderDepth = 32;
 
+    /** Where reading stopped at a limit: the first folder that had items
+        left out because the tree was full, and the first whose sub-folders
+        lay below the depth limit; a default File for a limit not reached. */
+    struct LimitsReached
+    {
+        juce::File itemLimitFolder, depthLimitFolder;
+    };
+
     /** Reads the folder's whole sub-tree.  Every folder on disk (device and
         inode) is read once, at its own place when it lies in the tree, and
         links to folders are followed only after every folder that lies in
@@ -205,6 +213,9 @@ public:
     void acceptItem (PresetTreeItemBase* item) override;
     /** A new folder "New Folder" ("New Folder(2)" ...) that becomes active; null when it cannot be made. */
     DirectoryItem* createSubFolder();
+    /** The limits reached while this folder read its tree (kept by the
+        folder that read it, the tree's top). */
+    const LimitsReached& getLimitsReached() const noexcept { return limitsReached; }
 
 private:
     class Walk;
@@ -214,6 +225,7 @@ private:
     void readFolder (Walk& walk, int depth);
 
     juce::String displayName;
+    LimitsReached limitsReached;
 };
 
 /** The favourites: a flat list of entries, sorted by name. */

@@ -12,7 +12,6 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
-#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -155,7 +154,8 @@ AAX_Result JuceAAX_Processor::EffectInit()
         if (auto* controller = Controller())
         {
             float hostRate = 0.0f;
-            if (controller->GetSampleRate (&hostRate) == AAX_SUCCESS && hostRate > 0.0f && std::isfinite (hostRate))
+            // A rate the engine would ignore plays at the default instead.
+            if (controller->GetSampleRate (&hostRate) == AAX_SUCCESS && AudioEngine::isUsableSampleRate (hostRate))
                 sampleRate = hostRate;
             controller->GetOutputStemFormat (&stemFormat);
         }

@@ -187,6 +187,25 @@ TEST (HostileHost, ASampleRateThatIsNotAPositiveNumberPlaysAtTheDefaultRate)
     }
 }
 
+TEST (HostileHost, ARateNoHostUsesPlaysAtTheDefaultRateAndTheRangeAHostUsesIsTaken)
+{
+    const struct
+    {
+        float hostRate, played;
+    } cases[] = { { 0.1f, 48000.0f }, { 0.001f, 48000.0f }, { 7999.0f, 48000.0f }, { 1.1e6f, 48000.0f },
+                  { 8000.0f, 8000.0f }, { 1.0e6f, 1.0e6f } };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.hostRate);
+        HostOptions options;
+        options.sampleRate = c.hostRate;
+        Processor p (options);
+        ASSERT_FLOAT_EQ (p.engine().getSound (0).getSampleRate(), c.played);
+        processBlock (p.processor, { midiPacket (0, 0x90, 60, 110) });
+        EXPECT_GT (processBlock (p.processor, {}), 0.01);
+    }
+}
+
 TEST (HostileHost, WithoutTheHostsAutomationParameterObjectsStoreValuesAtOnce)
 {
     HostOptions options;

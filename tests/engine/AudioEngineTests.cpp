@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <atomic>
 #include <cmath>
 #include <thread>
@@ -227,6 +229,62 @@ TEST (AudioEngine, aPrepareWithoutARateIsIgnored)
     engine.setParameter (92, 0.0f);
     // Still no rate: the gain jumps instead of ramping.
     EXPECT_NEAR (engine.getCurrentGain(), 0.001f, 1e-6f);
+}
+
+TEST (AudioEngine, aRateNoHostUsesIsIgnoredLikeAnInvalidOneWithoutAllocatingOrSounding)
+{
+    // Bytes the process holds from the heap, large blocks included.
+    auto heapBytes = [] { const auto info = ::mallinfo2(); return (long long) (info.uordblks + info.hblkhd); };
+    auto playNote = [] (AudioEngine& engine)
+    {
+        juce::AudioBuffer<float> all (2, 4 * 256);
+        for (int block = 0; block < 4; ++block)
+        {
+            juce::AudioBuffer<float> buffer (2, 256);
+            juce::MidiBuffer midi;
+            if (block == 0)
+                midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), 0);
+            playBlockAsHost (engine, buffer, midi);
+            for (int channel = 0; channel < 2; ++channel)
+                all.copyFrom (channel, block * 256, buffer, channel, 0, 256);
+        }
+        return all;
+    };
+
+    const struct
+    {
+        double rate;
+        bool taken;
+    } cases[] = {
+        { 0.1, false }, { 0.001, false }, { 1.0e-30, false }, { 7999.0, false },
+        { 1.0e6 + 1.0, false }, { 1.0e9, false }, { 8000.0, true }, { 1.0e6, true },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.rate);
+        AudioEngine engine;
+        const auto before = heapBytes();
+        engine.prepareToPlay (c.rate, 256);
+        ASSERT_LT (heapBytes() - before, 1 << 20) << "a usual prepare takes some ten kilobytes";
+
+        const auto played = playNote (engine);
+        if (c.taken)
+        {
+            EXPECT_FLOAT_EQ (engine.getSound (0).getSampleRate(), (float) c.rate);
+            EXPECT_GT (played.getRMSLevel (0, 0, played.getNumSamples()), 1e-3f);
+            for (int i = 0; i < played.getNumSamples(); ++i)
+                ASSERT_TRUE (std::isfinite (played.getSample (0, i))) << i;
+            continue;
+        }
+        for (int channel = 0; channel < 2; ++channel)
+            for (int i = 0; i < played.getNumSamples(); ++i)
+                ASSERT_EQ (played.getSample (channel, i), 0.0f) << i;
+
+        // After a valid prepare, such a rate leaves the valid one in place.
+        engine.prepareToPlay (48000.0, 256);
+        engine.prepareToPlay (c.rate, 256);
+        EXPECT_FLOAT_EQ (engine.getSound (0).getSampleRate(), 48000.0f);
+    }
 }
 
 TEST (AudioEngine, blocksClearTheHostsInputAndTheMidiAndKeepEventsInsideTheBlock)

@@ -2,6 +2,7 @@
 
 #include "presets/PresetFileSystem.h"
 
+#include <functional>
 #include <unistd.h>
 
 using namespace PresetTestSupport;
@@ -9,6 +10,14 @@ namespace fs = Korvalden::Misc::PresetFileSystem;
 
 namespace
 {
+/** An editor that lends only its name label. */
+struct LabelOnly : public PresetManager::ControlButtonSet
+{
+    juce::Label label;
+    juce::Button* getControlButton (int) override { return nullptr; }
+    juce::Label* getPresetNameLabel() override { return &label; }
+};
+
 class PresetFolderReading : public PresetFolders
 {
 protected:
@@ -21,6 +30,17 @@ protected:
                 ++counts[fs::resolvedPath (folder->getFile())];
                 countFolders (*folder, counts);
             }
+    }
+
+    /** What two editors opened one after the other are told, as "title: text" lines. */
+    static juce::String alertsToEditors (PresetManager& manager)
+    {
+        juce::StringArray alerts;
+        manager.setFailureAlert ([&alerts] (const juce::String& title, const juce::String& text) { alerts.add (title + ": " + text); });
+        LabelOnly editor, secondEditor;
+        manager.setControlButtonSet (&editor);
+        manager.setControlButtonSet (&secondEditor);
+        return alerts.joinIntoString ("\n");
     }
 
     static int countItems (const juce::TreeViewItem& item)
@@ -99,4 +119,79 @@ TEST_F (PresetFolderReading, aTreeHoldsAtMostItsItemLimitAndShowsItsTopLevelWhol
     EXPECT_EQ (countItems (*manager->getUserFolderItem()), limit);
     EXPECT_NE (fileItem (*manager, userPath + "/Top"), nullptr);
     EXPECT_NE (item (*manager, userPath + "/Zebra"), nullptr);
+
+    // What is missing is told, naming the limit and the folder where it was
+    // reached: to an editor once per instance, whenever one first opens.
+    EXPECT_EQ (alertsToEditors (*manager), "Presets Not Shown: The browser shows at most 150000 presets and folders. "
+                                           "It stopped in User Presets/Many; the presets after that are not shown.");
+}
+
+TEST_F (PresetFolderReading, aFolderOneLevelBelowTheDepthLimitIsNotReadAndThatIsTold)
+{
+    constexpr int limit = PresetManager::DirectoryItem::maxFolderDepth;
+    auto levelsBelow = [] (juce::File folder, int from, int to)
+    {
+        for (int level = from; level <= to; ++level)
+            folder = folder.getChildFile ("L" + juce::String (level));
+        return folder;
+    };
+    auto levelPath = [] (int to)
+    {
+        juce::String path = userPath;
+        for (int level = 1; level <= to; ++level)
+            path += "/L" + juce::String (level);
+        return path;
+    };
+
+    const struct
+    {
+        const char* name;
+        std::function<void (const juce::File& user, const juce::File& outside)> build;
+        bool deeperFolderExists;
+    } cases[] = {
+        { "folders one inside the other",
+          [&] (const juce::File& top, const juce::File&) {
+              for (int level = 1; level <= limit + 1; ++level)
+                  addPreset (levelsBelow (top, 1, level), "Sound", "level " + juce::String (level));
+          },
+          true },
+        { "the last levels through a link",
+          [&] (const juce::File& top, const juce::File& outside) {
+              for (int level = 1; level < limit; ++level)
+                  addPreset (levelsBelow (top, 1, level), "Sound", "level " + juce::String (level));
+              addPreset (outside, "Sound", "level " + juce::String (limit));
+              addPreset (outside.getChildFile ("L" + juce::String (limit + 1)), "Sound", "level " + juce::String (limit + 1));
+              ASSERT_TRUE (outside.createSymbolicLink (levelsBelow (top, 1, limit), false));
+          },
+          true },
+        { "only a link back up at the last level",
+          [&] (const juce::File& top, const juce::File&) {
+              for (int level = 1; level <= limit; ++level)
+                  addPreset (levelsBelow (top, 1, level), "Sound", "level " + juce::String (level));
+              ASSERT_TRUE (top.createSymbolicLink (levelsBelow (top, 1, limit).getChildFile ("Up"), false));
+          },
+          false },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        user.deleteRecursively();
+        user.createDirectory();
+        const auto outside = base.getChildFile ("outside");
+        outside.deleteRecursively();
+        c.build (user, outside);
+
+        auto manager = makeManager();
+        ASSERT_NE (fileItem (*manager, levelPath (limit) + "/Sound"), nullptr);
+        EXPECT_EQ (item (*manager, levelPath (limit + 1)), nullptr);
+        EXPECT_EQ (item (*manager, levelPath (limit) + "/Up"), nullptr);
+
+        const auto told = "Presets Not Shown: The browser reads folders at most 32 levels deep. "
+                          "Folders below User Presets/L1/.../L30/L31/L32 are not shown.";
+        EXPECT_EQ (alertsToEditors (*manager), c.deeperFolderExists ? told : "");
+        const auto line = "the preset tree stops at 32 folder levels, reached in " + levelsBelow (user, 1, limit).getFullPathName()
+                          + ": the folders below it are not read";
+        EXPECT_EQ (manager->getTreeLimitsReached().joinIntoString ("\n"), c.deeperFolderExists ? line : "") << "as kest-host tells it";
+    }
 }

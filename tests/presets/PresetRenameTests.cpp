@@ -128,6 +128,38 @@ TEST_F (PresetRename, namesThatLeaveTheFolderAreRefused)
     EXPECT_EQ (user.getChildFile ("Pad 1.prs").loadFileAsString(), "deep bytes");
 }
 
+TEST_F (PresetRename, aNameWithASlashIsRefusedForPresetsFoldersAndSavesAndNothingIsWritten)
+{
+    addPreset (user, "Pads/Air", "air");
+    addPreset (user, "Keys/Soft", "soft");
+    auto manager = makeManager();
+    const auto before = snapshot (base);
+
+    for (auto path : { userPath + "/Deep", userPath + "/Pads" })
+        for (auto name : { "Keys/Soft", "Keys/", "Other/", "/Other", "Pads/", "Keys/.", "../Other", "Deep/..", "/" })
+            for (int mode : { 0, 1, 2 })
+            {
+                SCOPED_TRACE (path + " to \"" + name + "\", mode " + juce::String (mode));
+                auto* renamed = dynamic_cast<PresetManager::FileRepresentingItem*> (item (*manager, path));
+                ASSERT_NE (renamed, nullptr);
+                EXPECT_FALSE (renamed->moveOrRename (name, mode));
+                EXPECT_EQ (item (*manager, path), renamed);
+                EXPECT_TRUE (client.requests.empty()) << "no question is asked";
+                EXPECT_EQ (snapshot (base), before);
+            }
+
+    // A default name with a slash never leads a save out of its folder.
+    struct SlashedName : public FakeClient
+    {
+        juce::String getDefaultPresetName() override { return "Keys/Soft"; }
+    } slashed;
+    PresetManager saving (&slashed, factory, user);
+    saving.savePreset();
+    EXPECT_EQ (user.getChildFile ("Keys/Soft.prs").loadFileAsString(), "soft");
+    EXPECT_EQ (user.getChildFile ("New Preset.prs").loadFileAsString(), "initial");
+    EXPECT_EQ (snapshot (base).size(), before.size() + 1);
+}
+
 TEST_F (PresetRename, foldersMoveWithTheirPresetsAndNeverIntoThemselves)
 {
     addPreset (user, "Pads/Air", "air");
