@@ -2,14 +2,18 @@
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "platform/ApplicationSupport.h"
+#include "presets/PresetFileSystem.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
+#include "tests/support/StandardErrorCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <utime.h>
 
 // Presets, favourites and settings reach the disk, flushed, before they are
 // renamed over what was there; a disk that refuses to flush leaves the old
@@ -188,4 +192,68 @@ TEST_F (DurableWrites, aNewPresetNeverReplacesAFileAnotherInstanceSavedAtItsName
     ASSERT_NE (manager.getCurrentItem(), nullptr);
     EXPECT_EQ (manager.getCurrentItem()->getItemIdentifierString(), "/PresetFiles/User Presets/New Preset(2)");
     EXPECT_EQ (namesIn (user).joinIntoString (" "), "New Preset(2).prs New Preset.prs Round.prs");
+}
+
+TEST_F (DurableWrites, aFullDiskIsToldForFavouritesAndSettingsAndWhatWaitsIsWrittenWhenThereIsRoom)
+{
+    favourites.replaceWithText ("<FAVORITES/>");
+    PresetManager manager (&client, factory, user);
+    manager.loadFavorites (favourites);
+    dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Round"))->setFavorite (true);
+
+    StandardErrorCapture errors;
+    {
+        SystemCallLog::Watching watching (pathOf (root));
+        SystemCallLog::setHook ([] (const Call& call) { return call.name == "write" ? ENOSPC : 0; });
+        EXPECT_FALSE (manager.saveFavorites (favourites));
+        ApplicationPropertiesUser stored ("Kest");
+        stored.setValue ("MIDICC_Glide_1", 7);
+    } // the settings' save on closing fails too
+
+    const juce::String full (std::strerror (ENOSPC));
+    EXPECT_EQ (errors.lines().joinIntoString ("\n"),
+               "Kest: could not save \"" + favourites.getFullPathName() + "\": " + full + "\n"
+               + "Kest: could not save \"" + settings.getFullPathName() + "\": " + full);
+    EXPECT_EQ (favourites.loadFileAsString(), "<FAVORITES/>");
+    EXPECT_FALSE (settings.exists());
+
+    // Room again: the next saves write what waited.
+    ASSERT_TRUE (manager.saveFavorites (favourites));
+    EXPECT_TRUE (favourites.loadFileAsString().contains ("/PresetFiles/User Presets/Round"));
+    EXPECT_TRUE (ApplicationPropertiesUser ("Kest").save());
+    EXPECT_TRUE (settings.loadFileAsString().contains ("name=\"MIDICC_Glide_1\" val=\"7\""));
+}
+
+TEST_F (DurableWrites, aCleanUpWhileASaveWritesLeavesItsTemporaryFileWhateverItsAge)
+{
+    PresetManager manager (&client, factory, user);
+
+    // Another instance cleans the folder while the save writes, its clock
+    // two hours ahead: the file it sees looks stale, but a save holds it.
+    SystemCallLog::Watching watching (pathOf (root));
+    juce::StringArray seen;
+    SystemCallLog::setHook ([&seen] (const Call& call) {
+        const juce::File file (juce::String::fromUTF8 (call.path.c_str()));
+        if (call.name == "write" && Korvalden::Misc::PresetFileSystem::isOwnTemporaryName (file.getFileName().toRawUTF8()))
+        {
+            const auto when = (time_t) (::time (nullptr) - 2 * 60 * 60);
+            const utimbuf times { when, when };
+            ::utime (call.path.c_str(), &times);
+            Korvalden::Misc::PresetFileSystem::removeStaleTemporaryFiles (file.getParentDirectory());
+            seen.add (file.getParentDirectory().getFileName() + (file.existsAsFile() ? " kept" : " removed"));
+        }
+        return 0;
+    });
+
+    manager.savePreset();
+    {
+        ApplicationPropertiesUser stored ("Kest");
+        stored.setValue ("MIDICC_Glide_1", 7);
+        EXPECT_TRUE (stored.save());
+    }
+    SystemCallLog::stop();
+
+    EXPECT_EQ (seen.joinIntoString (", "), "user kept, Korvalden kept");
+    EXPECT_EQ (user.getChildFile ("New Preset.prs").loadFileAsString(), client.sound);
+    EXPECT_TRUE (settings.loadFileAsString().contains ("name=\"MIDICC_Glide_1\" val=\"7\""));
 }
