@@ -224,36 +224,48 @@ TEST_F (DurableWrites, aFullDiskIsToldForFavouritesAndSettingsAndWhatWaitsIsWrit
     EXPECT_TRUE (settings.loadFileAsString().contains ("name=\"MIDICC_Glide_1\" val=\"7\""));
 }
 
-TEST_F (DurableWrites, aCleanUpWhileASaveWritesLeavesItsTemporaryFileWhateverItsAge)
+TEST_F (DurableWrites, aCleanUpDuringASaveNeverTakesTheFileItWritesWhateverItsAge)
 {
-    PresetManager manager (&client, factory, user);
-
-    // Another instance cleans the folder while the save writes, its clock
-    // two hours ahead: the file it sees looks stale, but a save holds it.
-    SystemCallLog::Watching watching (pathOf (root));
-    juce::StringArray seen;
-    SystemCallLog::setHook ([&seen] (const Call& call) {
-        const juce::File file (juce::String::fromUTF8 (call.path.c_str()));
-        if (call.name == "write" && Korvalden::Misc::PresetFileSystem::isOwnTemporaryName (file.getFileName().toRawUTF8()))
-        {
-            const auto when = (time_t) (::time (nullptr) - 2 * 60 * 60);
-            const utimbuf times { when, when };
-            ::utime (call.path.c_str(), &times);
-            Korvalden::Misc::PresetFileSystem::removeStaleTemporaryFiles (file.getParentDirectory());
-            seen.add (file.getParentDirectory().getFileName() + (file.existsAsFile() ? " kept" : " removed"));
-        }
-        return 0;
-    });
-
-    manager.savePreset();
+    // Another instance cleans the folder with its clock two hours ahead, so
+    // the save's new file looks stale to it: in the moment before the save
+    // locks the file (the save then starts another), and while it writes.
+    struct Moment
     {
-        ApplicationPropertiesUser stored ("Kest");
-        stored.setValue ("MIDICC_Glide_1", 7);
-        EXPECT_TRUE (stored.save());
-    }
-    SystemCallLog::stop();
+        const char* call;
+        const char* seen;
+    };
+    for (const auto moment : { Moment { "lock", "user removed, Korvalden removed" }, Moment { "write", "user kept, Korvalden kept" } })
+    {
+        SCOPED_TRACE (moment.call);
+        PresetManager manager (&client, factory, user);
+        SystemCallLog::Watching watching (pathOf (root));
+        juce::StringArray seen;
+        SystemCallLog::setHook ([&seen, &moment] (const Call& call) {
+            const juce::File file (juce::String::fromUTF8 (call.path.c_str()));
+            const auto folder = file.getParentDirectory().getFileName();
+            if (call.name == moment.call && Korvalden::Misc::PresetFileSystem::isOwnTemporaryName (file.getFileName().toRawUTF8())
+                && ! seen.joinIntoString (",").contains (folder))
+            {
+                const auto when = (time_t) (::time (nullptr) - 2 * 60 * 60);
+                const utimbuf times { when, when };
+                ::utime (call.path.c_str(), &times);
+                Korvalden::Misc::PresetFileSystem::removeStaleTemporaryFiles (file.getParentDirectory());
+                seen.add (folder + (file.existsAsFile() ? " kept" : " removed"));
+            }
+            return 0;
+        });
 
-    EXPECT_EQ (seen.joinIntoString (", "), "user kept, Korvalden kept");
-    EXPECT_EQ (user.getChildFile ("New Preset.prs").loadFileAsString(), client.sound);
-    EXPECT_TRUE (settings.loadFileAsString().contains ("name=\"MIDICC_Glide_1\" val=\"7\""));
+        manager.savePreset();
+        ApplicationPropertiesUser stored ("Kest");
+        stored.setValue ("Moment", moment.call);
+        EXPECT_TRUE (stored.save());
+        SystemCallLog::stop();
+
+        EXPECT_EQ (seen.joinIntoString (", "), moment.seen);
+        auto* saved = dynamic_cast<PresetManager::FileItem*> (manager.getCurrentItem());
+        ASSERT_NE (saved, nullptr);
+        EXPECT_EQ (saved->getFile().loadFileAsString(), client.sound);
+        EXPECT_TRUE (settings.loadFileAsString().contains (juce::String ("name=\"Moment\" val=\"") + moment.call + "\""));
+        EXPECT_FALSE (namesIn (user).joinIntoString (" ").contains (".kest-save-"));
+    }
 }
