@@ -32,28 +32,20 @@ int exitCodeOf (pid_t child)
     return ::waitpid (child, &status, 0) == child && WIFEXITED (status) ? WEXITSTATUS (status) : -1;
 }
 
-/** What survived against what each process left: the names it added and
-    kept that are missing, and the names it took back that came back. */
-struct Count
+/** The names each process left that are missing, then those it took back
+    (round r takes back round r - 2 when r % 4 == 3) that are there again. */
+std::pair<juce::StringArray, juce::StringArray> lostAndBack (const std::set<juce::String>& survived, int rounds)
 {
-    juce::StringArray lost, back;
-};
-
-Count compare (const std::set<juce::String>& survived, const juce::StringArray& processes, int rounds)
-{
-    Count count;
-    for (auto& process : processes)
+    std::pair<juce::StringArray, juce::StringArray> found;
+    for (auto process : { "A", "B" })
         for (int round = 0; round < rounds; ++round)
         {
-            // Round r takes back round r - 2 when r % 4 == 3.
             const bool takenBack = (round + 2) % 4 == 3 && round + 2 < rounds;
-            const auto name = process + "-" + juce::String (round);
-            if (takenBack && survived.count (name) > 0)
-                count.back.add (name);
-            if (! takenBack && survived.count (name) == 0)
-                count.lost.add (name);
+            const auto name = process + juce::String ("-") + juce::String (round);
+            if (takenBack == (survived.count (name) > 0))
+                (takenBack ? found.second : found.first).add (name);
         }
-    return count;
+    return found;
 }
 } // namespace
 
@@ -67,21 +59,18 @@ TEST (ConcurrentSaves, twoProcessesMarkingFavouritesAndChangingSettingsLoseNoneO
     ASSERT_TRUE (presets.createDirectory());
 
     constexpr int rounds = 150;
-    const juce::StringArray processes { "A", "B" };
-    for (auto& process : processes)
-        for (int round = 0; round < rounds; ++round)
-            ASSERT_TRUE (presets.getChildFile (process + "-" + juce::String (round) + ".prs").replaceWithText ("sound"));
-
     std::vector<pid_t> children;
-    for (auto& process : processes)
+    for (auto process : { "A", "B" })
     {
-        children.push_back (startSaver ({ process.toStdString(), std::to_string (rounds), presets.getFullPathName().toStdString(),
+        for (int round = 0; round < rounds; ++round)
+            ASSERT_TRUE (presets.getChildFile (process + juce::String ("-") + juce::String (round) + ".prs").replaceWithText ("sound"));
+        children.push_back (startSaver ({ process, std::to_string (rounds), presets.getFullPathName().toStdString(),
                                           favourites.getFullPathName().toStdString(), start.getFullPathName().toStdString() }));
         ASSERT_GT (children.back(), 0);
     }
     ASSERT_TRUE (start.create());
-    for (size_t i = 0; i < children.size(); ++i)
-        EXPECT_EQ (exitCodeOf (children[i]), 0) << "failed saves of process " << processes[(int) i];
+    for (auto child : children)
+        EXPECT_EQ (exitCodeOf (child), 0) << "failed saves";
 
     std::set<juce::String> favouritesLeft;
     auto root = juce::parseXML (favourites);
@@ -97,8 +86,8 @@ TEST (ConcurrentSaves, twoProcessesMarkingFavouritesAndChangingSettingsLoseNoneO
 
     for (auto [what, survived] : { std::pair { "favourites", &favouritesLeft }, std::pair { "settings keys", &keysLeft } })
     {
-        const auto count = compare (*survived, processes, rounds);
-        EXPECT_EQ (count.lost.size(), 0) << what << " lost: " << count.lost.joinIntoString (" ");
-        EXPECT_EQ (count.back.size(), 0) << what << " taken back but there again: " << count.back.joinIntoString (" ");
+        const auto [lost, back] = lostAndBack (*survived, rounds);
+        EXPECT_EQ (lost.size(), 0) << what << " lost: " << lost.joinIntoString (" ");
+        EXPECT_EQ (back.size(), 0) << what << " taken back but there again: " << back.joinIntoString (" ");
     }
 }

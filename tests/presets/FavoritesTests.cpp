@@ -13,6 +13,14 @@ using namespace PresetTestSupport;
 
 namespace
 {
+/** What an open editor lends: the name label, which is all an alert needs. */
+struct LabelOnly : public PresetManager::ControlButtonSet
+{
+    juce::Label label;
+    juce::Button* getControlButton (int) override { return nullptr; }
+    juce::Label* getPresetNameLabel() override { return &label; }
+};
+
 class Favorites : public PresetFolders
 {
 protected:
@@ -110,12 +118,6 @@ TEST_F (Favorites, instancesSharingTheFileEachWriteOnlyWhatTheirUserChanged)
 
 TEST_F (Favorites, aFileThatCannotBeReadIsNeverReplacedAndTheUserHearsOfItOnce)
 {
-    struct LabelOnly : public PresetManager::ControlButtonSet
-    {
-        juce::Label label;
-        juce::Button* getControlButton (int) override { return nullptr; }
-        juce::Label* getPresetNameLabel() override { return &label; }
-    };
 
     // A byte of another encoding: the file is not what any instance wrote.
     const std::string latin1 = "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath.toStdString()
@@ -244,12 +246,6 @@ TEST_F (Favorites, aRenamedFavouriteKeepsItsEntryAndWritesItsNewPath)
 
 TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTheNextSave)
 {
-    struct LabelOnly : public PresetManager::ControlButtonSet
-    {
-        juce::Label label;
-        juce::Button* getControlButton (int) override { return nullptr; }
-        juce::Label* getPresetNameLabel() override { return &label; }
-    };
     const auto locked = base.getChildFile ("locked");
     const auto nowhere = base.getChildFile ("gone/Kest.Favorites.xml");
     ASSERT_TRUE (locked.createDirectory());
@@ -262,9 +258,13 @@ TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTh
             const auto target = throughLink ? base.getChildFile ("Linked.Favorites.xml") : locked.getChildFile ("Kest.Favorites.xml");
             std::optional<ReadOnlyFolder> readOnly;
             if (throughLink)
+            {
                 ASSERT_TRUE (nowhere.createSymbolicLink (target, true));
+            }
             else
+            {
                 ASSERT_TRUE (readOnly.emplace (locked).isEffective());
+            }
 
             juce::StringArray alerts;
             LabelOnly editor;
@@ -284,16 +284,14 @@ TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTh
                 ASSERT_EQ (told.size(), 1);
                 EXPECT_TRUE (told[0].startsWith (editorOpen ? "Write Error: " : "Kest: could not save")) << told[0];
                 EXPECT_TRUE (told[0].contains (target.getFullPathName())) << told[0];
-                if (throughLink)
-                    EXPECT_TRUE (told[0].contains ("a link that leads nowhere")) << told[0];
-                else
-                    EXPECT_TRUE (told[0].contains (std::strerror (EACCES)) || told[0].contains (std::strerror (EPERM))) << told[0];
+                const bool why = throughLink ? told[0].contains ("a link that leads nowhere")
+                                             : told[0].contains (std::strerror (EACCES)) || told[0].contains (std::strerror (EPERM));
+                EXPECT_TRUE (why) << told[0];
             }
 
             // Mended, the next save of the same instance writes the mark.
             readOnly.reset();
-            if (throughLink)
-                ASSERT_TRUE (nowhere.create());
+            ASSERT_TRUE (! throughLink || nowhere.create());
             EXPECT_TRUE (manager->saveFavorites (target));
             auto next = makeManager();
             next->loadFavorites (target);

@@ -2,6 +2,7 @@
 
 #include "presets/PresetFileSystem.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <set>
 #include <sys/file.h>
@@ -39,7 +40,7 @@ protected:
     }
 };
 
-/** Another process holding a file locked as a running save holds its
+/** Another process that holds the file locked, as a running save holds its
     temporary file, until this goes. */
 class LockingProcess
 {
@@ -47,41 +48,29 @@ public:
     explicit LockingProcess (const juce::File& file)
     {
         const auto path = file.getFullPathName().toStdString();
-        int toChild[2], fromChild[2];
-        if (::pipe (toChild) != 0)
+        int ready[2];
+        if (::pipe (ready) != 0)
             return;
-        if (::pipe (fromChild) != 0)
-        {
-            ::close (toChild[0]);
-            ::close (toChild[1]);
-            return;
-        }
         child = ::fork();
         if (child == 0)
         {
             // Only calls that are safe in the child of a process with threads.
-            ::close (toChild[1]);
-            ::close (fromChild[0]);
             const int descriptor = ::open (path.c_str(), O_RDWR);
-            const char ready = descriptor >= 0 && ::flock (descriptor, LOCK_EX) == 0 ? 'y' : 'n';
-            char ignored = 0;
-            if (::write (fromChild[1], &ready, 1) == 1)
-                while (::read (toChild[0], &ignored, 1) > 0) {} // until the test closes its end
-            ::_exit (0);
+            const char answer = descriptor >= 0 && ::flock (descriptor, LOCK_EX) == 0 ? 'y' : 'n';
+            if (::write (ready[1], &answer, 1) == 1)
+                for (;;)
+                    ::pause();
+            ::_exit (1);
         }
-        ::close (toChild[0]);
-        ::close (fromChild[1]);
-        char ready = 'n';
-        locked = child > 0 && ::read (fromChild[0], &ready, 1) == 1 && ready == 'y';
-        ::close (fromChild[0]);
-        release = toChild[1];
+        ::close (ready[1]);
+        char answer = 'n';
+        locked = child > 0 && ::read (ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close (ready[0]);
     }
 
     ~LockingProcess()
     {
-        if (release >= 0)
-            ::close (release);
-        if (child > 0)
+        if (child > 0 && ::kill (child, SIGKILL) == 0)
             ::waitpid (child, nullptr, 0);
     }
 
@@ -89,7 +78,6 @@ public:
 
 private:
     pid_t child = -1;
-    int release = -1;
     bool locked = false;
 };
 
