@@ -26,6 +26,11 @@ PreferencesDialog::PreferencesDialog (AudioEngine& engineToUse, EditorCallbacks 
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     setTitleBarButtonsRequired (juce::DocumentWindow::closeButton, false);
 
+    // A failed save is told where the editor tells its other write errors;
+    // the engine outlives the dialog, whose settings save as it goes.
+    settings.setSaveFailureHandler ([&presets = engine.getPresetManager()] (const juce::File& file, const juce::String& reason)
+                                    { presets.tellSaveFailure (file, reason); });
+
     auto* content = new juce::Component (EditorNames::optionsLayout);
     ResourceManager::acquire();
     ResourceManager::applyComponentLayout (content, EditorNames::optionsLayout);

@@ -16,8 +16,10 @@ class AudioEngine;
 
     Every change acts at once on the engine and on the dialog's own settings
     object, which writes it to the user's settings file 10 s after the last
-    change and when the dialog goes; there is no cancel.  "OKButton" closes
-    with result 1, the close button and Escape (with any modifier) with 0.
+    change and when the dialog goes; there is no cancel.  A write that fails
+    is told through the engine's preset manager ("Write Error" while the
+    editor is open).  "OKButton" closes with result 1, the close button and
+    Escape (with any modifier) with 0.
 
     A voice-count change is handed to the engine's worker
     (AudioEngine::requestNumberOfVoices), so the dialog never waits for the

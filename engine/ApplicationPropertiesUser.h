@@ -3,7 +3,9 @@
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_events/juce_events.h>
 
+#include <functional>
 #include <map>
+#include <set>
 
 namespace Korvalden::Misc
 {
@@ -17,17 +19,25 @@ namespace Korvalden::Misc
     dialog each open their own, in every instance.  So a save merges: it
     reads the file as it is on disk then and applies only the keys this object
     changed (set or removed) since it last read or saved the file, leaving
-    what others wrote meanwhile.  It goes through a hidden temporary file of
-    ours beside the file, flushed to the disk before it is renamed over the
-    file; a file that is a symbolic link stays one and its target is replaced.
+    what others wrote meanwhile.  The read, the merge and the rename take
+    turns with every other save of the file, in any process (SaveLock).  It
+    goes through a hidden temporary file of ours beside the file, flushed to
+    the disk before it is renamed over the file; a file that is a symbolic
+    link stays one and its target is replaced.
+
+    A save that fails is told once, until a save succeeds again: to the
+    handler when one is set, else in a line on standard error.  What an
+    object could not save when it goes stays in memory, in this process, and
+    the next settings object of the same file takes it as its own change, to
+    show and to save.
 
     It is loaded when constructed, through the bounded reader for untrusted
     XML, in time linear in its size.  A missing file gives an empty set.  A
     file that cannot be used (not a regular file, too large, not such XML, a
     link that leads nowhere) also gives an empty set, so every read takes its
-    default, and it is never written over: changes are then kept for this
-    object only.  Reading and saving remove stale temporary files that a
-    killed save left in the folder.
+    default, and it is never written over: a save then fails, and its
+    changes are kept in memory as above.  Saving removes the stale temporary files that a killed
+    save left in the folder.
 
     Message thread only (its save timer runs there).
 */
@@ -37,7 +47,8 @@ class ApplicationPropertiesUser : public juce::PropertySet,
 public:
     explicit ApplicationPropertiesUser (const juce::String& applicationName);
 
-    /** Saves unsaved changes. */
+    /** Saves unsaved changes; what cannot be saved is kept for the next
+        settings object of the file. */
     ~ApplicationPropertiesUser() override;
 
     /** Where the settings file of the application lies. */
@@ -48,8 +59,12 @@ public:
 
     /** Merges this object's changes into the file on disk.  False when the
         file could not be written, or when the file on disk cannot be read
-        (the changes then stay unsaved). */
+        (the changes then stay unsaved, and the failure is told). */
     bool save();
+
+    /** How a failed save is told: the file and the reason, for a person. */
+    using SaveFailureHandler = std::function<void (const juce::File& file, const juce::String& reason)>;
+    void setSaveFailureHandler (SaveFailureHandler handler);
 
     /** True when a change has not been saved yet. */
     bool needsToBeSaved() const noexcept { return needsWriting; }
@@ -63,16 +78,32 @@ protected:
     void propertyChanged() override;
 
 private:
+    using Values = std::map<juce::String, juce::String>;
+
+    /** What this object changed since it last read or saved the file. */
+    struct Changes
+    {
+        Values set;
+        std::set<juce::String> removed;
+    };
+
     void timerCallback() override;
+    Values currentValues();
+    Changes changesSinceStored();
+    void tellFailure (const juce::String& reason);
+    void keepUnsavedChanges();
+    void takeChangesKeptEarlier();
 
     static constexpr int millisecondsBeforeSaving = 10000;
 
     const juce::File file;
     /** The values as this object last read or saved them: what it changed
         since is what differs from them. */
-    std::map<juce::String, juce::String> asLastStored;
+    Values asLastStored;
     bool loadedOk = false;
     bool needsWriting = false;
+    bool failureTold = false;
+    SaveFailureHandler failureHandler;
 
     JUCE_DECLARE_NON_COPYABLE (ApplicationPropertiesUser)
 };

@@ -53,8 +53,6 @@ void sortByShownName (std::vector<Entry>& entries)
 class PresetManager::DirectoryItem::Walk
 {
 public:
-    explicit Walk (bool removesTemporaryFiles) : cleaning (removesTemporaryFiles) {}
-
     /** False when the folder was read already. */
     bool claimFolder (dev_t device, ino_t inode) { return folders.insert ({ device, inode }).second; }
     bool isClaimed (dev_t device, ino_t inode) const { return folders.count ({ device, inode }) != 0; }
@@ -84,7 +82,6 @@ public:
         int depth;
     };
     std::deque<PendingLink> pendingLinks;
-    const bool cleaning;
     LimitsReached reached;
 
 private:
@@ -95,7 +92,7 @@ private:
 PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name)
     : FileRepresentingItem (folder, isReadOnly), displayName (name)
 {
-    Walk walk (! isReadOnly);
+    Walk walk;
     struct stat info {};
     if (::stat (folder.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISDIR (info.st_mode))
         return;
@@ -135,8 +132,6 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
     {
         const char* name = entry->d_name;
         if (std::strcmp (name, ".") == 0 || std::strcmp (name, "..") == 0)
-            continue;
-        if (walk.cleaning && PresetFileSystem::removeIfStaleTemporaryFile (descriptor, name))
             continue;
 
         struct stat info {};

@@ -1,14 +1,15 @@
 #include "presets/PresetFileSystem.h"
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,28 +79,77 @@ Placement placeWithoutReplacing (const char* from, const char* to, bool isFolder
     return ::rename (from, to) == 0 ? Placement::done : Placement::failed;
 }
 
-/** Writes the data to a new hidden file of ours in the folder and flushes it
-    to the disk.  Its name is short, so any target name that fits the file
-    system fits it too, and has no extension, so a crash leaves nothing that
-    looks like a preset.  Empty on failure, when nothing is left behind. */
-std::string writeTemporaryFile (const juce::File& folder, const void* data, size_t numBytes, mode_t permissions)
-{
-    auto path = folder.getChildFile (".kest-save-XXXXXX").getFullPathName().toStdString();
-    const int descriptor = ::mkostemp (path.data(), O_CLOEXEC);
-    if (descriptor < 0)
-        return {};
+const char* const temporaryPrefix = ".kest-save-";
 
-    bool ok = writeAll (descriptor, static_cast<const char*> (data), numBytes)
-              && ::fchmod (descriptor, permissions) == 0
-              && ::fsync (descriptor) == 0;
-    ok = (::close (descriptor) == 0) && ok;
-    if (! ok)
+/** A new hidden file of ours in a folder, locked (flock) from its creation
+    until it is renamed or removed, so that no clean-up takes it meanwhile.
+    Its name is short, so any target name that fits the file system fits it
+    too, and has no extension, so a crash leaves nothing that looks like a
+    preset.  Unless placed, it is removed (while still locked) when it goes;
+    errno survives that. */
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile (const juce::File& folder)
     {
-        ::unlink (path.c_str());
-        return {};
+        for (int attempt = 0; attempt < 100; ++attempt)
+        {
+            path = folder.getChildFile (juce::String (temporaryPrefix) + "XXXXXX").getFullPathName().toStdString();
+            descriptor = ::mkostemp (path.data(), O_CLOEXEC);
+            if (descriptor < 0)
+                return;
+
+            // A clean-up may have caught the file before the lock: then it
+            // holds the lock or has removed the name, and takes the file.
+            if (::flock (descriptor, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EINTR))
+            {
+                ::close (descriptor);
+                continue;
+            }
+            // Any other refusal: the file system keeps no locks, so no
+            // clean-up can lock (and so remove) the file either.
+            struct stat held {}, named {};
+            if (::fstat (descriptor, &held) == 0 && ::lstat (path.c_str(), &named) == 0
+                && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                return;
+            ::close (descriptor);
+        }
+        descriptor = -1;
+        errno = EEXIST;
     }
-    return path;
-}
+
+    ~TemporaryFile()
+    {
+        if (descriptor < 0)
+            return;
+        const int error = errno;
+        if (! placed)
+            ::unlink (path.c_str());
+        ::close (descriptor);
+        errno = error;
+    }
+
+    bool isOpen() const noexcept { return descriptor >= 0; }
+    const char* getPath() const noexcept { return path.c_str(); }
+
+    /** Writes the data and flushes it to the disk. */
+    bool write (const void* data, size_t numBytes, mode_t permissions)
+    {
+        return writeAll (descriptor, static_cast<const char*> (data), numBytes)
+               && ::fchmod (descriptor, permissions) == 0
+               && ::fsync (descriptor) == 0;
+    }
+
+    /** The file now lies under another name: it stays when this goes. */
+    void markPlaced() noexcept { placed = true; }
+
+private:
+    std::string path;
+    int descriptor = -1;
+    bool placed = false;
+
+    JUCE_DECLARE_NON_COPYABLE (TemporaryFile)
+};
 
 /** The rename itself reaches the disk with the folder. */
 void flushFolder (const juce::File& folder)
@@ -112,19 +162,43 @@ void flushFolder (const juce::File& folder)
     }
 }
 
-bool endsWithRandomPart (const std::string& name, const std::string& beforeIt, size_t minimumStem)
+/** One of the letters mkstemp chooses from (glibc and the BSDs alike). */
+bool isTemplateLetter (char c)
 {
-    // mkstemp's six characters.
-    constexpr size_t randomLength = 6;
-    if (name.size() < minimumStem + beforeIt.size() + randomLength)
-        return false;
-    const auto markerAt = name.size() - randomLength - beforeIt.size();
-    if (name.compare (markerAt, beforeIt.size(), beforeIt) != 0)
-        return false;
-    for (auto i = name.size() - randomLength; i < name.size(); ++i)
-        if (! std::isalnum ((unsigned char) name[i]))
-            return false;
-    return true;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+/** Whether the path names the folder without passing through a link. */
+bool isReachedWithoutLinks (const std::string& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath (path.c_str(), resolved) != nullptr && path == resolved;
+}
+
+/** Removes one entry of the open folder when its name is one of ours, it is
+    a plain file old enough, and no save holds it locked.  The file is locked
+    while it is removed, and only while the name still names it. */
+void removeIfStaleTemporaryFile (int folderDescriptor, const char* name)
+{
+    if (! isOwnTemporaryName (name))
+        return;
+
+    struct stat named {};
+    if (::fstatat (folderDescriptor, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || ! S_ISREG (named.st_mode)
+        || (juce::int64) ::time (nullptr) - (juce::int64) named.st_mtime < staleTemporaryFileSeconds)
+        return;
+
+    const int file = ::openat (folderDescriptor, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (file < 0)
+        return;
+
+    struct stat held {};
+    if (::fstat (file, &held) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino
+        && ::flock (file, LOCK_EX | LOCK_NB) == 0
+        && ::fstatat (folderDescriptor, name, &named, AT_SYMLINK_NOFOLLOW) == 0
+        && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+        ::unlinkat (folderDescriptor, name, 0);
+    ::close (file);
 }
 } // namespace
 
@@ -158,10 +232,12 @@ bool writeAtomically (const juce::File& target, const void* data, size_t numByte
     // the file it leads to is replaced where it lies.
     auto path = target.getFullPathName().toStdString();
     mode_t permissions = 0644; // presets are ordinary user documents
+    bool isLink = false;
     struct stat info {};
     if (::lstat (path.c_str(), &info) == 0)
     {
-        if (S_ISLNK (info.st_mode))
+        isLink = S_ISLNK (info.st_mode);
+        if (isLink)
         {
             char resolved[PATH_MAX];
             if (::realpath (path.c_str(), resolved) == nullptr || ::lstat (resolved, &info) != 0)
@@ -169,7 +245,10 @@ bool writeAtomically (const juce::File& target, const void* data, size_t numByte
             path = resolved;
         }
         if (! S_ISREG (info.st_mode))
+        {
+            errno = EISDIR;
             return false;
+        }
         permissions = info.st_mode & 0777;
     }
     else if (errno != ENOENT)
@@ -178,17 +257,15 @@ bool writeAtomically (const juce::File& target, const void* data, size_t numByte
     }
 
     const auto folder = juce::File (juce::String::fromUTF8 (path.c_str())).getParentDirectory();
-    removeStaleTemporaryFiles (folder);
+    if (! isLink)
+        removeStaleTemporaryFiles (folder);
 
-    const auto temporary = writeTemporaryFile (folder, data, numBytes, permissions);
-    if (temporary.empty())
+    TemporaryFile temporary (folder);
+    if (! temporary.isOpen() || ! temporary.write (data, numBytes, permissions)
+        || ::rename (temporary.getPath(), path.c_str()) != 0)
         return false;
 
-    if (::rename (temporary.c_str(), path.c_str()) != 0)
-    {
-        ::unlink (temporary.c_str());
-        return false;
-    }
+    temporary.markPlaced();
     flushFolder (folder);
     return true;
 }
@@ -198,8 +275,8 @@ juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numB
     const auto folder = wanted.getParentDirectory();
     removeStaleTemporaryFiles (folder);
 
-    const auto temporary = writeTemporaryFile (folder, data, numBytes, 0644);
-    if (temporary.empty())
+    TemporaryFile temporary (folder);
+    if (! temporary.isOpen() || ! temporary.write (data, numBytes, 0644))
         return {};
 
     // The name is taken only at the rename, which refuses a name taken
@@ -210,17 +287,16 @@ juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numB
         if (target == juce::File())
             break;
 
-        const auto placement = placeWithoutReplacing (temporary.c_str(), pathOf (target), false);
+        const auto placement = placeWithoutReplacing (temporary.getPath(), pathOf (target), false);
         if (placement == Placement::done)
         {
+            temporary.markPlaced();
             flushFolder (folder);
             return target;
         }
         if (placement == Placement::failed)
             break;
     }
-
-    ::unlink (temporary.c_str());
     return {};
 }
 
@@ -304,50 +380,56 @@ juce::File freeSibling (const juce::File& wanted)
 
 bool isOwnTemporaryName (const char* name)
 {
-    const std::string text (name);
-
-    if (text.size() == 17 && text.compare (0, 11, ".kest-save-") == 0)
-        return endsWithRandomPart (text, ".kest-save-", 0);
-
-    // Earlier versions: "." + a preset's name + ".prs." + six characters,
-    // the same for our favourites file, and the framework's
-    // "Kest_tempHEX.prop" for our settings.  Other products' files in the
-    // maker's folder are theirs, however they are named.
-    if (text[0] == '.' && endsWithRandomPart (text, ".prs.", 2))
-        return true;
-    const std::string favourites = ".Kest.Favorites.xml.";
-    if (text.size() == favourites.size() + 6 && text.compare (0, favourites.size(), favourites) == 0)
-        return endsWithRandomPart (text, ".xml.", 0);
-
-    const std::string prefix = "Kest_temp", suffix = ".prop";
-    if (text.size() <= prefix.size() + suffix.size() || text.compare (0, prefix.size(), prefix) != 0
-        || text.compare (text.size() - suffix.size(), suffix.size(), suffix) != 0)
+    constexpr size_t prefixLength = 11, randomLength = 6;
+    if (std::strlen (name) != prefixLength + randomLength || std::strncmp (name, temporaryPrefix, prefixLength) != 0)
         return false;
-    for (auto i = prefix.size(); i < text.size() - suffix.size(); ++i)
-        if (! std::isxdigit ((unsigned char) text[i]))
+    for (size_t i = prefixLength; i < prefixLength + randomLength; ++i)
+        if (! isTemplateLetter (name[i]))
             return false;
     return true;
 }
 
-bool removeIfStaleTemporaryFile (int folderDescriptor, const char* name)
-{
-    if (! isOwnTemporaryName (name))
-        return false;
-
-    struct stat info {};
-    if (::fstatat (folderDescriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || ! S_ISREG (info.st_mode)
-        || (juce::int64) ::time (nullptr) - (juce::int64) info.st_mtime < staleTemporaryFileSeconds)
-        return false;
-    return ::unlinkat (folderDescriptor, name, 0) == 0;
-}
-
 void removeStaleTemporaryFiles (const juce::File& folder)
 {
-    auto* listing = ::opendir (pathOf (folder));
-    if (listing == nullptr)
+    const auto path = folder.getFullPathName().toStdString();
+    const int descriptor = ::open (path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0)
         return;
+    if (! isReachedWithoutLinks (path))
+    {
+        ::close (descriptor);
+        return;
+    }
+
+    auto* listing = ::fdopendir (descriptor);
+    if (listing == nullptr)
+    {
+        ::close (descriptor);
+        return;
+    }
     while (auto* entry = ::readdir (listing))
-        removeIfStaleTemporaryFile (::dirfd (listing), entry->d_name);
+        removeIfStaleTemporaryFile (descriptor, entry->d_name);
     ::closedir (listing);
+}
+
+juce::String describeWriteFailure (const juce::File& target, int error)
+{
+    struct stat info {};
+    if (::lstat (pathOf (target), &info) == 0)
+    {
+        if (S_ISLNK (info.st_mode) && ::stat (pathOf (target), &info) != 0)
+            return "it is a link that leads nowhere";
+        if (! S_ISREG (info.st_mode) && ! S_ISLNK (info.st_mode))
+            return "it is not a plain file";
+    }
+    return juce::String::fromUTF8 (std::strerror (error));
+}
+
+void printSaveFailure (const juce::File& file, const juce::String& reason)
+{
+    // One write, so lines of several instances never interleave.
+    const auto line = ("Kest: could not save \"" + file.getFullPathName() + "\": " + reason + "\n").toStdString();
+    const auto written = ::write (STDERR_FILENO, line.data(), line.size());
+    juce::ignoreUnused (written);
 }
 } // namespace Korvalden::Misc::PresetFileSystem

@@ -38,7 +38,9 @@ bool existsAtAll (const juce::File& file);
     target that is a symbolic link stays one: the file it leads to is replaced,
     in its own folder.  A target (or link target) that exists but is not a
     plain file, and a link that leads nowhere, are refused.  On failure the
-    target keeps its old bytes and no temporary file is left. */
+    target keeps its old bytes, no temporary file is left and errno tells
+    why.  Stale temporary files are removed from the folder first, unless the
+    target is a link. */
 bool writeAtomically (const juce::File& target, const void* data, size_t numBytes);
 
 /** Writes the data as a new file: at the wanted path when it is free, else at
@@ -68,16 +70,26 @@ juce::String resolvedPath (const juce::File& file);
 juce::File freeSibling (const juce::File& wanted);
 
 /** Whether a folder entry of this name is one of the temporary files that
-    our saves make (or made in earlier versions): ".kest-save-XXXXXX",
-    ".NAME.prs.XXXXXX", ".Kest.Favorites.xml.XXXXXX" and "Kest_tempHEX.prop". */
+    our saves make: ".kest-save-" and the six characters that mkstemp puts in
+    (ASCII letters and digits), nothing before or after. */
 bool isOwnTemporaryName (const char* name);
 
-/** Removes the temporary files of ours in the folder (not below it) that are
-    older than staleTemporaryFileSeconds: what a process killed during a save
-    left behind. */
+/** Removes the temporary files of ours in the folder (not below it) that no
+    running save holds locked and that are older than
+    staleTemporaryFileSeconds: what a process killed during a save left
+    behind.  A save holds an advisory lock (flock) on its temporary file from
+    its creation until it is renamed or removed, so a file another process is
+    still writing stays, whatever the clocks say.  Nothing is removed in a
+    folder whose path passes through a symbolic link (another place's
+    folder), nor where locks cannot be taken. */
 void removeStaleTemporaryFiles (const juce::File& folder);
 
-/** The same for one entry of an open folder: removes it when its name is one
-    of ours and it is a stale plain file.  True when it was removed. */
-bool removeIfStaleTemporaryFile (int folderDescriptor, const char* name);
+/** What keeps a write of the file from succeeding, for a person: a link that
+    leads nowhere, a target that is not a plain file, or the system's text
+    for the error (errno as the failed call left it). */
+juce::String describeWriteFailure (const juce::File& target, int error);
+
+/** Tells on standard error, in one line, that the file could not be saved
+    and why: where there is no window to tell it in (a command-line host). */
+void printSaveFailure (const juce::File& file, const juce::String& reason);
 } // namespace Korvalden::Misc::PresetFileSystem

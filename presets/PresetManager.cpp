@@ -264,6 +264,14 @@ bool PresetManager::showFailureAlert (const juce::String& title, const juce::Str
     return true;
 }
 
+void PresetManager::tellSaveFailure (const juce::File& file, const juce::String& reason)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (! showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n" + reason
+                                               + "\n\nThe changes are kept while Kest runs and saved when it can."))
+        PresetFileSystem::printSaveFailure (file, reason);
+}
+
 void PresetManager::setFailureAlert (FailureAlert alert)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());

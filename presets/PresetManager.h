@@ -170,10 +170,14 @@ public:
     /** Reads the favourites file (the first "Default" list).  saveFavorites
         writes only what this instance changed since (favourites added and
         removed) into the file as it is now, keeping every other entry and
-        list: those of other instances and ids that name no preset here.  A
-        file that exists but cannot be read is never replaced: saving then
-        fails, and the user hears of it once per instance (when an editor is
-        open, else when the next one opens).  Message thread. */
+        list: those of other instances and ids that name no preset here; the
+        read, the merge and the rename take turns with every other save of
+        the file, in any process (SaveLock).  A file that exists but cannot
+        be read is never replaced: saving then fails, and the user hears of it
+        once per instance (when an editor is open, else when the next one
+        opens).  Any other failed save is told once, until a save succeeds
+        (tellSaveFailure); the changes stay, for the next save.  Message
+        thread. */
     void loadFavorites (const juce::File& file);
     bool saveFavorites (const juce::File& file);
 
@@ -188,6 +192,11 @@ public:
         editor has lent its name label.  Message thread. */
     using FailureAlert = std::function<void (const juce::String& title, const juce::String& text)>;
     void setFailureAlert (FailureAlert alert);
+
+    /** Tells the user that a file of theirs could not be saved and why: the
+        "Write Error" alert while an editor is open, else a line on standard
+        error (where a command-line host shows it).  Message thread. */
+    void tellSaveFailure (const juce::File& file, const juce::String& reason);
 
     /** The browser panel over the trees: the one that exists, else a new one.
         The caller adds it to its window, which owns it; the manager deletes
@@ -238,6 +247,7 @@ private:
     void reportFavoritesFileProblem (const juce::File& file);
     void showPendingFavoritesFileProblem();
     void showPendingTreeLimits();
+    bool failFavoritesSave (const juce::File& file, const juce::String& reason);
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
@@ -260,6 +270,7 @@ private:
     juce::StringArray favoritesAsRead;
     juce::File unreadableFavoritesFile;
     bool favoritesProblemPending = false, favoritesProblemShown = false;
+    bool favoritesSaveFailureTold = false;
     FailureAlert failureAlert;
     bool treeLimitsPending = false;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;

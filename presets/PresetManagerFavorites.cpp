@@ -3,6 +3,9 @@
 #include "engine/UntrustedXml.h"
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
+#include "presets/SaveLock.h"
+
+#include <cerrno>
 
 // The favourites file of the manager.  Several instances share it: each one
 // writes back only what its own user changed, into the file as it is then.
@@ -48,13 +51,24 @@ bool PresetManager::saveFavorites (const juce::File& file)
     if (sorted (now) == sorted (favoritesAsRead))
         return true;
 
+    if (! file.getParentDirectory().createDirectory().wasOk())
+        return failFavoritesSave (file, "its folder cannot be made");
+
+    // No other save, in any process, comes between the read and the rename.
+    const SaveLock turn (file);
+    if (turn.wasRefused())
+        return failFavoritesSave (file, "another program keeps its folder locked");
+
     std::unique_ptr<juce::XmlElement> root;
     if (holdsSomething (file))
     {
         root = parseUntrustedXmlFile (file);
         if (root == nullptr)
         {
+            // Without an editor to show the alert, the failure is told as any other.
             reportFavoritesFileProblem (file);
+            if (! favoritesProblemShown)
+                failFavoritesSave (file, "it cannot be read, so it is left as it is");
             return false;
         }
     }
@@ -67,12 +81,21 @@ bool PresetManager::saveFavorites (const juce::File& file)
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
     const auto text = root->toString (format);
-    if (! file.getParentDirectory().createDirectory().wasOk()
-        || ! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
-        return false;
+    if (! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
+        return failFavoritesSave (file, PresetFileSystem::describeWriteFailure (file, errno));
 
     favoritesAsRead = now;
+    favoritesSaveFailureTold = false;
     return true;
+}
+
+bool PresetManager::failFavoritesSave (const juce::File& file, const juce::String& reason)
+{
+    // The marks stay in the tree, unsaved, for the next save.
+    if (! favoritesSaveFailureTold)
+        tellSaveFailure (file, reason);
+    favoritesSaveFailureTold = true;
+    return false;
 }
 
 void PresetManager::reportFavoritesFileProblem (const juce::File& file)

@@ -201,8 +201,8 @@ public:
     /** Reads the folder's whole sub-tree.  Every folder on disk (device and
         inode) is read once, at its own place when it lies in the tree, and
         links to folders are followed only after every folder that lies in
-        the tree was read; so links never repeat or hide a folder.  In a
-        writable tree, stale temporary files of ours are removed on the way. */
+        the tree was read; so links never repeat or hide a folder.  Reading
+        changes nothing on disk. */
     DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName);
 
     juce::String getUniqueName() const override;

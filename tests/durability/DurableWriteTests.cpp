@@ -2,14 +2,18 @@
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "platform/ApplicationSupport.h"
+#include "presets/PresetFileSystem.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
+#include "tests/support/StandardErrorCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <utime.h>
 
 // Presets, favourites and settings reach the disk, flushed, before they are
 // renamed over what was there; a disk that refuses to flush leaves the old
@@ -188,4 +192,80 @@ TEST_F (DurableWrites, aNewPresetNeverReplacesAFileAnotherInstanceSavedAtItsName
     ASSERT_NE (manager.getCurrentItem(), nullptr);
     EXPECT_EQ (manager.getCurrentItem()->getItemIdentifierString(), "/PresetFiles/User Presets/New Preset(2)");
     EXPECT_EQ (namesIn (user).joinIntoString (" "), "New Preset(2).prs New Preset.prs Round.prs");
+}
+
+TEST_F (DurableWrites, aFullDiskIsToldForFavouritesAndSettingsAndWhatWaitsIsWrittenWhenThereIsRoom)
+{
+    favourites.replaceWithText ("<FAVORITES/>");
+    PresetManager manager (&client, factory, user);
+    manager.loadFavorites (favourites);
+    dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Round"))->setFavorite (true);
+
+    StandardErrorCapture errors;
+    {
+        SystemCallLog::Watching watching (pathOf (root));
+        SystemCallLog::setHook ([] (const Call& call) { return call.name == "write" ? ENOSPC : 0; });
+        EXPECT_FALSE (manager.saveFavorites (favourites));
+        ApplicationPropertiesUser stored ("Kest");
+        stored.setValue ("MIDICC_Glide_1", 7);
+    } // the settings' save on closing fails too
+
+    const juce::String full (std::strerror (ENOSPC));
+    EXPECT_EQ (errors.lines().joinIntoString ("\n"),
+               "Kest: could not save \"" + favourites.getFullPathName() + "\": " + full + "\n"
+               + "Kest: could not save \"" + settings.getFullPathName() + "\": " + full);
+    EXPECT_EQ (favourites.loadFileAsString(), "<FAVORITES/>");
+    EXPECT_FALSE (settings.exists());
+
+    // Room again: the next saves write what waited.
+    ASSERT_TRUE (manager.saveFavorites (favourites));
+    EXPECT_TRUE (favourites.loadFileAsString().contains ("/PresetFiles/User Presets/Round"));
+    EXPECT_TRUE (ApplicationPropertiesUser ("Kest").save());
+    EXPECT_TRUE (settings.loadFileAsString().contains ("name=\"MIDICC_Glide_1\" val=\"7\""));
+}
+
+TEST_F (DurableWrites, aCleanUpDuringASaveNeverTakesTheFileItWritesWhateverItsAge)
+{
+    // Another instance cleans the folder with its clock two hours ahead, so
+    // the save's new file looks stale to it: in the moment before the save
+    // locks the file (the save then starts another), and while it writes.
+    struct Moment
+    {
+        const char* call;
+        const char* seen;
+    };
+    for (const auto moment : { Moment { "lock", "user removed, Korvalden removed" }, Moment { "write", "user kept, Korvalden kept" } })
+    {
+        SCOPED_TRACE (moment.call);
+        PresetManager manager (&client, factory, user);
+        SystemCallLog::Watching watching (pathOf (root));
+        juce::StringArray seen;
+        SystemCallLog::setHook ([&seen, &moment] (const Call& call) {
+            const juce::File file (juce::String::fromUTF8 (call.path.c_str()));
+            const auto folder = file.getParentDirectory().getFileName();
+            if (call.name == moment.call && Korvalden::Misc::PresetFileSystem::isOwnTemporaryName (file.getFileName().toRawUTF8())
+                && ! seen.joinIntoString (",").contains (folder))
+            {
+                const auto when = (time_t) (::time (nullptr) - 2 * 60 * 60);
+                const utimbuf times { when, when };
+                ::utime (call.path.c_str(), &times);
+                Korvalden::Misc::PresetFileSystem::removeStaleTemporaryFiles (file.getParentDirectory());
+                seen.add (folder + (file.existsAsFile() ? " kept" : " removed"));
+            }
+            return 0;
+        });
+
+        manager.savePreset();
+        ApplicationPropertiesUser stored ("Kest");
+        stored.setValue ("Moment", moment.call);
+        EXPECT_TRUE (stored.save());
+        SystemCallLog::stop();
+
+        EXPECT_EQ (seen.joinIntoString (", "), moment.seen);
+        auto* saved = dynamic_cast<PresetManager::FileItem*> (manager.getCurrentItem());
+        ASSERT_NE (saved, nullptr);
+        EXPECT_EQ (saved->getFile().loadFileAsString(), client.sound);
+        EXPECT_TRUE (settings.loadFileAsString().contains (juce::String ("name=\"Moment\" val=\"") + moment.call + "\""));
+        EXPECT_FALSE (namesIn (user).joinIntoString (" ").contains (".kest-save-"));
+    }
 }

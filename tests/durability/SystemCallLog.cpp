@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace SystemCallLog
@@ -158,4 +159,16 @@ extern "C" int link (const char* from, const char* to) noexcept
         return -1;
     }
     return system (from, to);
+}
+
+extern "C" int flock (int descriptor, int operation) noexcept
+{
+    static const auto system = SystemCallLog::next<int (*) (int, int)> ("flock");
+    if (SystemCallLog::watching.load())
+        if (const int error = SystemCallLog::observe ("lock", SystemCallLog::pathOfDescriptor (descriptor)))
+        {
+            errno = error;
+            return -1;
+        }
+    return system (descriptor, operation);
 }

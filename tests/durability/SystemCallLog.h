@@ -5,7 +5,7 @@
 #include <vector>
 
 /** The file system calls of this test binary, seen as they happen: write,
-    fsync, rename (also renameat2 and link) are replaced in this binary by
+    fsync, rename (also renameat2 and link) and flock are replaced in this binary by
     versions that record each call on a path below the watched folder, may
     run a hook before it (another instance acting meanwhile) and may make it
     fail (a disk that refuses to flush).  Calls elsewhere, and every call
@@ -16,8 +16,8 @@ namespace SystemCallLog
 {
 struct Call
 {
-    std::string name;   // "write", "fsync" or "rename"
-    std::string path;   // the file written or flushed, or the rename's source
+    std::string name;   // "write", "fsync", "rename" or "lock"
+    std::string path;   // the file written, flushed or locked, or the rename's source
     std::string target; // the rename's target
 };
 

@@ -120,3 +120,45 @@ TEST_F (PreferencesDialogTest, aChangeReachesTheFileTenSecondsAfterItWhileTheDia
     EXPECT_TRUE (pumpUntil ([this] { return settingsFile.exists(); }, 30000));
     EXPECT_EQ (storedInFile ("MIDIReceiveChannel1"), "4");
 }
+
+TEST_F (PreferencesDialogTest, aChoiceThatCannotBeSavedIsToldInTheEditorOnceAndTheNextDialogStillShowsIt)
+{
+    struct LabelOnly : public Korvalden::Misc::PresetManager::ControlButtonSet
+    {
+        juce::Label label;
+        juce::Button* getControlButton (int) override { return nullptr; }
+        juce::Label* getPresetNameLabel() override { return &label; }
+    };
+    const auto nowhere = settingsFile.getSiblingFile ("gone/Kest.prop");
+    ASSERT_TRUE (settingsFile.getParentDirectory().createDirectory());
+    ASSERT_TRUE (nowhere.createSymbolicLink (settingsFile, true));
+
+    AudioEngine engine;
+    LabelOnly editor;
+    juce::StringArray alerts;
+    engine.getPresetManager().setFailureAlert ([&alerts] (const juce::String& title, const juce::String& text) { alerts.add (title + ": " + text); });
+    engine.getPresetManager().setControlButtonSet (&editor);
+    {
+        PreferencesDialog dialog (engine);
+        choose (combo (dialog, "Sec1_Glide"), 5 + 1);
+    }
+    ASSERT_EQ (alerts.size(), 1);
+    EXPECT_TRUE (alerts[0].startsWith ("Write Error: ")) << alerts[0];
+    EXPECT_TRUE (alerts[0].contains (settingsFile.getFullPathName())) << alerts[0];
+    EXPECT_TRUE (alerts[0].contains ("a link that leads nowhere")) << alerts[0];
+
+    // While the instance lives the choice waits in memory: shown, told no more.
+    {
+        PreferencesDialog reopened (engine);
+        EXPECT_EQ (combo (reopened, "Sec1_Glide").getText(), "5");
+    }
+    EXPECT_EQ (alerts.size(), 1);
+
+    // The link mended, the next dialog writes it.
+    ASSERT_TRUE (nowhere.getParentDirectory().createDirectory() && nowhere.replaceWithText ("<PROPERTIES/>"));
+    {
+        PreferencesDialog dialog (engine);
+    }
+    EXPECT_EQ (storedInFile ("MIDICC_Glide_1"), "5");
+    EXPECT_EQ (alerts.size(), 1);
+}

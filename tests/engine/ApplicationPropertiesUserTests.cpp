@@ -1,9 +1,14 @@
 #include "engine/ApplicationPropertiesUser.h"
 
 #include "platform/ApplicationSupport.h"
+#include "tests/support/NoPermissionOverride.h"
+#include "tests/support/StandardErrorCapture.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -95,10 +100,11 @@ TEST (ApplicationPropertiesUser, aFileThatCannotBeReadGivesDefaultsAndIsNeverWri
         {
             ApplicationPropertiesUser settings ("Kest");
             EXPECT_FALSE (settings.isValidFile());
-            EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), -1);
+            // The change an earlier object could not save is kept in memory.
+            EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), &text == hostile ? -1 : 5);
             EXPECT_FALSE (settings.save());
 
-            // The user's change holds for this session only: the file is theirs.
+            // The user's change holds in memory only: the file is theirs.
             settings.setValue ("MIDIReceiveChannel", 5);
             EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 5);
             EXPECT_FALSE (settings.save());
@@ -112,8 +118,8 @@ TEST (ApplicationPropertiesUser, aFileThatCannotBeReadGivesDefaultsAndIsNeverWri
     ASSERT_TRUE (file.replaceWithText ("<PROPERTIES><VALUE name=\"MIDIReceiveChannel\" val=\"3\"/></PROPERTIES>"));
     {
         ApplicationPropertiesUser settings ("Kest");
-        EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 3);
-        settings.setValue ("MIDIReceiveChannel", 5);
+        EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 5); // still unsaved, over the file's 3
+        settings.setValue ("MIDICC_Glide_1", 12);
         ASSERT_TRUE (file.replaceWithText (hostile[2]));
     }
     EXPECT_EQ (file.loadFileAsString(), hostile[2]);
@@ -213,35 +219,135 @@ TEST (ApplicationPropertiesUser, aSettingsFileThatIsALinkStaysALinkAndItsTargetI
     EXPECT_FALSE (target.exists());
 }
 
-TEST (ApplicationPropertiesUser, staleTemporaryFilesOfAKilledSaveGoWhenTheSettingsAreRead)
+TEST (ApplicationPropertiesUser, aSaveRemovesOnlyOurOwnStaleTemporaryFilesInTheFolderItWrites)
 {
-    auto folder = ApplicationPropertiesUser::getSettingsFile ("Kest").getParentDirectory();
+    const auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    const auto folder = file.getParentDirectory();
+    const auto dotfiles = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("dotfiles");
     ASSERT_TRUE (folder.createDirectory());
-    auto leave = [&folder] (const char* name, int secondsAgo) {
-        auto file = folder.getChildFile (name);
-        ASSERT_TRUE (file.replaceWithText ("half a file"));
+    ASSERT_TRUE (dotfiles.createDirectory());
+    auto leave = [] (const juce::File& left, int secondsAgo) {
+        ASSERT_TRUE (left.replaceWithText ("half a file"));
         const auto when = (time_t) (time (nullptr) - secondsAgo);
         const utimbuf times { when, when };
-        ASSERT_EQ (utime (file.getFullPathName().toRawUTF8(), &times), 0);
+        ASSERT_EQ (utime (left.getFullPathName().toRawUTF8(), &times), 0);
+    };
+    auto namesIn = [] (const juce::File& where) {
+        juce::StringArray names;
+        for (auto& child : where.findChildFiles (juce::File::findFiles, false, "*", juce::File::FollowSymlinks::no))
+            names.add (child.getFileName());
+        names.sort (false);
+        return names;
+    };
+    auto sorted = [] (juce::StringArray names, const char* more) {
+        names.add (more);
+        names.sort (false);
+        return names;
     };
     constexpr int twoHours = 2 * 60 * 60;
-    // Left by this version's saves and by earlier ones (the framework's and our own).
-    leave (".kest-save-Zz9Yy8", twoHours);
-    leave ("Kest_temp1a2b3c4d.prop", twoHours);
-    leave (".Kest.Favorites.xml.AbCdEf", twoHours);
-    // Another instance's save in progress, and the user's own files.
-    leave (".kest-save-Fresh1", 3);
-    leave ("Kest_notes.prop", twoHours);
-    leave ("Kest.prop.bak", twoHours);
-    // Another product's in the maker's folder, named the same way.
-    leave ("Other_temp1a2b3c4d.prop", twoHours);
-    leave (".Other.Favorites.xml.AbCdEf", twoHours);
 
-    ApplicationPropertiesUser settings ("Kest");
-    auto names = folder.findChildFiles (juce::File::findFiles, false, "*");
-    juce::StringArray left;
-    for (auto& file : names)
-        left.add (file.getFileName());
-    left.sort (false);
-    EXPECT_EQ (left.joinIntoString (" "), ".Other.Favorites.xml.AbCdEf .kest-save-Fresh1 Kest.prop.bak Kest_notes.prop Other_temp1a2b3c4d.prop");
+    // What a save of this version killed long ago is the only file that goes.
+    // Names of earlier development builds, the user's own files, another
+    // product's, and another instance's save in progress all stay.
+    leave (folder.getChildFile (".kest-save-Zz9Yy8"), twoHours);
+    for (auto name : { "Kest_temp1a2b3c4d.prop", "Kest_temp2024.prop", ".Kest.Favorites.xml.AbCdEf", "Kest_notes.prop",
+                       "Kest.prop.bak", "Other_temp1a2b3c4d.prop", ".Other.Favorites.xml.AbCdEf" })
+        leave (folder.getChildFile (name), twoHours);
+    leave (folder.getChildFile (".kest-save-Fresh1"), 3);
+    const auto others = juce::StringArray::fromTokens (".Kest.Favorites.xml.AbCdEf .Other.Favorites.xml.AbCdEf .kest-save-Fresh1 "
+                                                       "Kest.prop.bak Kest_notes.prop Kest_temp1a2b3c4d.prop "
+                                                       "Kest_temp2024.prop Other_temp1a2b3c4d.prop", false);
+    {
+        ApplicationPropertiesUser settings ("Kest");
+        EXPECT_EQ (namesIn (folder), sorted (others, ".kest-save-Zz9Yy8")); // reading removes nothing
+        settings.setValue ("MIDIReceiveChannel", 3);
+        ASSERT_TRUE (settings.save());
+    }
+    EXPECT_EQ (namesIn (folder), sorted (others, "Kest.prop"));
+
+    // Saved through a link, the settings are written beside the link's
+    // target: nothing is removed there, nor in the link's own folder.
+    ASSERT_TRUE (file.moveFileTo (dotfiles.getChildFile ("Kest.prop")));
+    ASSERT_TRUE (dotfiles.getChildFile ("Kest.prop").createSymbolicLink (file, false));
+    leave (dotfiles.getChildFile (".kest-save-Ab12Cd"), twoHours);
+    leave (folder.getChildFile (".kest-save-Yy8Xx7"), twoHours);
+    {
+        ApplicationPropertiesUser settings ("Kest");
+        settings.setValue ("MIDIReceiveChannel", 4);
+        ASSERT_TRUE (settings.save());
+    }
+    EXPECT_EQ (namesIn (dotfiles).joinIntoString (" "), ".kest-save-Ab12Cd Kest.prop");
+    EXPECT_TRUE (folder.getChildFile (".kest-save-Yy8Xx7").existsAsFile());
+    EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDIReceiveChannel", -1), 4);
+}
+
+TEST (ApplicationPropertiesUser, aSaveThatFailsIsToldOnceAndWhatItHeldWaitsInMemoryForTheNextSave)
+{
+    const auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    const auto folder = file.getParentDirectory();
+    const auto nowhere = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("gone/Kest.prop");
+    const juce::String before ("<PROPERTIES><VALUE name=\"Old\" val=\"1\"/></PROPERTIES>");
+
+    for (const bool throughLink : { false, true })
+    {
+        SCOPED_TRACE (throughLink ? "link to nowhere" : "read-only folder");
+        ASSERT_TRUE (folder.createDirectory());
+        ASSERT_TRUE (file.replaceWithText (before));
+        // Root is held to the folder's permissions too.
+        std::optional<NoPermissionOverride> heldToPermissions;
+        if (throughLink)
+        {
+            ASSERT_TRUE (file.deleteFile());
+            ASSERT_TRUE (nowhere.createSymbolicLink (file, true));
+        }
+        else
+        {
+            ASSERT_EQ (chmod (folder.getFullPathName().toRawUTF8(), 0555), 0);
+            heldToPermissions.emplace();
+        }
+        const auto why = [&] (const juce::String& told) {
+            return throughLink ? told.contains ("a link that leads nowhere")
+                               : told.contains (std::strerror (EACCES)) || told.contains (std::strerror (EPERM));
+        };
+
+        // Without a handler: one line on standard error, however often it fails.
+        {
+            StandardErrorCapture errors;
+            {
+                ApplicationPropertiesUser settings ("Kest");
+                settings.setValue ("MIDIReceiveChannel", 5);
+                settings.removeValue ("Old");
+                EXPECT_FALSE (settings.save());
+                EXPECT_FALSE (settings.save());
+            } // nor on closing
+            const auto lines = errors.lines();
+            ASSERT_EQ (lines.size(), 1);
+            EXPECT_TRUE (lines[0].startsWith ("Kest: could not save \"" + file.getFullPathName() + "\": ")) << lines[0];
+            EXPECT_TRUE (why (lines[0])) << lines[0];
+
+            // The next object holds what could not be saved, and is not told again.
+            juce::StringArray told;
+            ApplicationPropertiesUser next ("Kest");
+            next.setSaveFailureHandler ([&told] (const juce::File&, const juce::String& reason) { told.add (reason); });
+            EXPECT_EQ (next.getIntValue ("MIDIReceiveChannel", -1), 5);
+            EXPECT_FALSE (next.containsKey ("Old"));
+            EXPECT_TRUE (next.needsToBeSaved());
+            EXPECT_FALSE (next.save());
+            EXPECT_EQ (told.size(), 0);
+            EXPECT_EQ (errors.lines().size(), 1);
+        }
+
+        // Mended, the next object writes it.
+        heldToPermissions.reset();
+        ASSERT_EQ (chmod (folder.getFullPathName().toRawUTF8(), 0755), 0);
+        ASSERT_TRUE (! throughLink || (nowhere.getParentDirectory().createDirectory() && nowhere.replaceWithText ("<PROPERTIES/>")));
+        {
+            ApplicationPropertiesUser next ("Kest");
+            EXPECT_TRUE (next.save());
+        }
+        auto written = juce::parseXML (throughLink ? nowhere : file);
+        ASSERT_NE (written, nullptr);
+        EXPECT_EQ (written->getNumChildElements(), 1);
+        EXPECT_EQ (written->getChildByAttribute ("name", "MIDIReceiveChannel")->getStringAttribute ("val"), "5");
+    }
 }

@@ -2,6 +2,7 @@
 #include "engine/XmlBinaryBlock.h"
 #include "platform/ApplicationSupport.h"
 #include "presets/PresetTreeItems.h"
+#include "tests/support/StandardErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -418,6 +419,32 @@ TEST_F (EnginePresets, anOverwriteQuestionWithoutAnEditorKeepsBoth)
     EXPECT_TRUE (folder.getChildFile ("New Preset.prs").existsAsFile());
     EXPECT_TRUE (folder.getChildFile ("New Preset(3).prs").existsAsFile());
     EXPECT_FALSE (folder.getChildFile ("New Preset(2).prs").existsAsFile());
+}
+
+TEST_F (EnginePresets, favouritesThatCannotBeSavedAsTheEngineGoesAreToldInOneLineOnStandardError)
+{
+    // kest-host and the plug-in share the process: the plug-in's line is the host's.
+    const auto presets = makerFolder.getChildFile ("Presets/Kest");
+    ASSERT_TRUE (presets.createDirectory());
+    for (auto name : { "Round", "Warm", "Deep" })
+        ASSERT_TRUE (presets.getChildFile (juce::String (name) + ".prs").replaceWithText ("sound"));
+    const auto favourites = AudioEngine::getFavoritesFile();
+    ASSERT_TRUE (makerFolder.getChildFile ("gone/Kest.Favorites.xml").createSymbolicLink (favourites, true));
+
+    StandardErrorCapture errors;
+    {
+        AudioEngine engine;
+        for (auto name : { "Round", "Warm", "Deep" })
+        {
+            auto* preset = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (
+                engine.getPresetManager().findItemByPath (userPath + "/" + name));
+            ASSERT_NE (preset, nullptr);
+            preset->setFavorite (true);
+        }
+        EXPECT_EQ (errors.lines().size(), 0);
+    }
+    EXPECT_EQ (errors.lines().joinIntoString ("\n"),
+               "Kest: could not save \"" + favourites.getFullPathName() + "\": it is a link that leads nowhere");
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

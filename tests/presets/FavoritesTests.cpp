@@ -1,14 +1,26 @@
 #include "PresetTestSupport.h"
 #include "tests/support/NoPermissionOverride.h"
+#include "tests/support/StandardErrorCapture.h"
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <string>
 
 using namespace PresetTestSupport;
 
 namespace
 {
+/** What an open editor lends: the name label, which is all an alert needs. */
+struct LabelOnly : public PresetManager::ControlButtonSet
+{
+    juce::Label label;
+    juce::Button* getControlButton (int) override { return nullptr; }
+    juce::Label* getPresetNameLabel() override { return &label; }
+};
+
 class Favorites : public PresetFolders
 {
 protected:
@@ -106,12 +118,6 @@ TEST_F (Favorites, instancesSharingTheFileEachWriteOnlyWhatTheirUserChanged)
 
 TEST_F (Favorites, aFileThatCannotBeReadIsNeverReplacedAndTheUserHearsOfItOnce)
 {
-    struct LabelOnly : public PresetManager::ControlButtonSet
-    {
-        juce::Label label;
-        juce::Button* getControlButton (int) override { return nullptr; }
-        juce::Label* getPresetNameLabel() override { return &label; }
-    };
 
     // A byte of another encoding: the file is not what any instance wrote.
     const std::string latin1 = "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath.toStdString()
@@ -236,4 +242,60 @@ TEST_F (Favorites, aRenamedFavouriteKeepsItsEntryAndWritesItsNewPath)
     fileItem (*manager, userPath + "/Warm")->moveOrRename ("Hot", 0);
     EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Hot"));
     EXPECT_NE (manager->findItemByPath ("/Favorites/Hot"), nullptr);
+}
+
+TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTheNextSave)
+{
+    const auto locked = base.getChildFile ("locked");
+    const auto nowhere = base.getChildFile ("gone/Kest.Favorites.xml");
+    ASSERT_TRUE (locked.createDirectory());
+    ASSERT_TRUE (nowhere.getParentDirectory().createDirectory());
+
+    for (const bool editorOpen : { true, false })
+        for (const bool throughLink : { false, true })
+        {
+            SCOPED_TRACE ((editorOpen ? "editor open, " : "no editor, ") + juce::String (throughLink ? "link to nowhere" : "read-only folder"));
+            const auto target = throughLink ? base.getChildFile ("Linked.Favorites.xml") : locked.getChildFile ("Kest.Favorites.xml");
+            std::optional<ReadOnlyFolder> readOnly;
+            if (throughLink)
+            {
+                ASSERT_TRUE (nowhere.createSymbolicLink (target, true));
+            }
+            else
+            {
+                ASSERT_TRUE (readOnly.emplace (locked).isEffective());
+            }
+
+            juce::StringArray alerts;
+            LabelOnly editor;
+            auto manager = makeManager();
+            manager->setFailureAlert ([&alerts] (const juce::String& title, const juce::String& text) { alerts.add (title + ": " + text); });
+            manager->loadFavorites (target);
+            if (editorOpen)
+                manager->setControlButtonSet (&editor);
+            fileItem (*manager, userPath + "/Round")->setFavorite (true);
+            {
+                StandardErrorCapture errors;
+                EXPECT_FALSE (manager->saveFavorites (target));
+                EXPECT_FALSE (manager->saveFavorites (target));
+
+                const auto told = editorOpen ? alerts : errors.lines();
+                EXPECT_EQ ((editorOpen ? errors.lines() : alerts).size(), 0);
+                ASSERT_EQ (told.size(), 1);
+                EXPECT_TRUE (told[0].startsWith (editorOpen ? "Write Error: " : "Kest: could not save")) << told[0];
+                EXPECT_TRUE (told[0].contains (target.getFullPathName())) << told[0];
+                const bool why = throughLink ? told[0].contains ("a link that leads nowhere")
+                                             : told[0].contains (std::strerror (EACCES)) || told[0].contains (std::strerror (EPERM));
+                EXPECT_TRUE (why) << told[0];
+            }
+
+            // Mended, the next save of the same instance writes the mark.
+            readOnly.reset();
+            ASSERT_TRUE (! throughLink || nowhere.create());
+            EXPECT_TRUE (manager->saveFavorites (target));
+            auto next = makeManager();
+            next->loadFavorites (target);
+            EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round"));
+            ASSERT_TRUE (target.deleteFile() && (! throughLink || nowhere.deleteFile()));
+        }
 }

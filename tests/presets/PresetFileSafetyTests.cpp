@@ -2,8 +2,13 @@
 
 #include "presets/PresetFileSystem.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace PresetTestSupport;
@@ -33,6 +38,47 @@ protected:
         const utimbuf times { when, when };
         ASSERT_EQ (::utime (file.getFullPathName().toRawUTF8(), &times), 0);
     }
+};
+
+/** Another process that holds the file locked, as a running save holds its
+    temporary file, until this goes. */
+class LockingProcess
+{
+public:
+    explicit LockingProcess (const juce::File& file)
+    {
+        const auto path = file.getFullPathName().toStdString();
+        int ready[2];
+        if (::pipe (ready) != 0)
+            return;
+        child = ::fork();
+        if (child == 0)
+        {
+            // Only calls that are safe in the child of a process with threads.
+            const int descriptor = ::open (path.c_str(), O_RDWR);
+            const char answer = descriptor >= 0 && ::flock (descriptor, LOCK_EX) == 0 ? 'y' : 'n';
+            if (::write (ready[1], &answer, 1) == 1)
+                for (;;)
+                    ::pause();
+            ::_exit (1);
+        }
+        ::close (ready[1]);
+        char answer = 'n';
+        locked = child > 0 && ::read (ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close (ready[0]);
+    }
+
+    ~LockingProcess()
+    {
+        if (child > 0 && ::kill (child, SIGKILL) == 0)
+            ::waitpid (child, nullptr, 0);
+    }
+
+    bool holdsLock() const noexcept { return locked; }
+
+private:
+    pid_t child = -1;
+    bool locked = false;
 };
 
 /** The client of a second instance that presses Save into the same folder
@@ -108,36 +154,67 @@ TEST_F (PresetFileSafety, everyNameThatFitsTheFileSystemSavesAndALongerOneLeaves
     EXPECT_EQ (namesIn (user).size(), 8);
 }
 
-TEST_F (PresetFileSafety, staleTemporaryFilesOfAKilledSaveGoWhenTheFolderIsNextReadOrWritten)
+TEST_F (PresetFileSafety, aSaveRemovesOnlyOurOwnStaleUnlockedTemporaryFilesInTheFolderItWrites)
 {
     constexpr juce::int64 hours = 60 * 60;
     addPreset (user, "Deep", "deep");
     addPreset (user, "Pads/Air", "air");
     addPreset (factory, "Lead", "lead");
+    const auto elsewhere = base.getChildFile ("elsewhere");
+    addPreset (elsewhere, "Far", "far");
+    ASSERT_TRUE (elsewhere.createSymbolicLink (user.getChildFile ("Shared"), false));
 
-    // What saves left that were killed long ago, in this version and earlier ones.
-    leaveFile (user.getChildFile (".kest-save-Ab12Cd"), 2 * hours);
-    leaveFile (user.getChildFile (".Deep.prs.x7Y8z9"), 2 * hours);
-    leaveFile (user.getChildFile ("Pads/.Air.prs.QwErT1"), 30 * hours);
-    // A save another instance is making right now.
-    leaveFile (user.getChildFile (".kest-save-Fresh1"), 5);
-    // The user's own files, however old, and the read-only factory folder.
-    for (auto name : { ".notes", "Deep.prs.x7Y8z9", ".kest-save-Ab12Cd.txt", ".kest-save-Ab1", ".Deep.prs.x7Y8z", "Deep_tempZZ.prop" })
-        leaveFile (user.getChildFile (name), 2 * hours);
-    leaveFile (factory.getChildFile (".kest-save-Ab12Cd"), 2 * hours);
+    struct Left
+    {
+        const char* path;
+        juce::int64 secondsAgo;
+        bool goes;
+    };
+    const Left left[] = {
+        // What saves of this version killed long ago, in the folders saved into.
+        { "user/.kest-save-Ab12Cd", 2 * hours, true },
+        { "user/Pads/.kest-save-Later1", 30 * hours, true },
+        // A save another process is making: its file is locked, whatever its age.
+        { "user/.kest-save-Held01", 2 * hours, false },
+        // The user's own files, names of earlier development builds, names
+        // that are ours only in part.
+        { "user/.Lead.prs.backup", 2 * hours, false },
+        { "user/.notes.prs.draft1", 2 * hours, false },
+        { "user/.Pad.prs.a1B2c3", 2 * hours, false },
+        { "user/Kest_temp2024.prop", 2 * hours, false },
+        { "user/Kest_temp1a2b3c4d.prop", 2 * hours, false },
+        { "user/.Kest.Favorites.xml.AbCdEf", 2 * hours, false },
+        { "user/Pads/.Air.prs.QwErT1", 30 * hours, false },
+        { "user/.kest-save-Ab1", 2 * hours, false },
+        { "user/.kest-save-Ab12Cd.txt", 2 * hours, false },
+        { "user/.kest-save-Ab-2Cd", 2 * hours, false },
+        { "user/.kest-save-\xc3\xa9" "b12C", 2 * hours, false },
+        { "user/.KEST-SAVE-Ab12Cd", 2 * hours, false },
+        { "user/kest-save-Ab12Cd", 2 * hours, false },
+        // Ours, but in a folder reached through a link, in the read-only
+        // factory folder, or too young to be left by a killed save.
+        { "elsewhere/.kest-save-Ab12Cd", 2 * hours, false },
+        { "factory/.kest-save-Ab12Cd", 2 * hours, false },
+        { "user/.kest-save-Fresh1", 5, false },
+    };
+    for (auto& file : left)
+        leaveFile (base.getChildFile (juce::String::fromUTF8 (file.path)), file.secondsAgo);
+    const LockingProcess running (user.getChildFile (".kest-save-Held01"));
+    ASSERT_TRUE (running.holdsLock());
 
+    // Reading the trees removes nothing; saving into each folder of the user's tree does.
     auto manager = makeManager();
-    EXPECT_EQ (namesIn (user).joinIntoString (" "),
-               ".Deep.prs.x7Y8z .kest-save-Ab1 .kest-save-Ab12Cd.txt .kest-save-Fresh1 .notes Deep.prs Deep.prs.x7Y8z9 "
-               "Deep_tempZZ.prop Pads");
-    EXPECT_EQ (namesIn (user.getChildFile ("Pads")).joinIntoString (" "), "Air.prs");
-    EXPECT_TRUE (factory.getChildFile (".kest-save-Ab12Cd").existsAsFile());
+    for (auto& file : left)
+        EXPECT_TRUE (fs::existsAtAll (base.getChildFile (juce::String::fromUTF8 (file.path)))) << file.path << " went on reading";
+    for (auto folder : { juce::String(), juce::String ("/Pads"), juce::String ("/Shared") })
+    {
+        manager->setActiveFolderByPath (userPath + folder);
+        manager->savePreset();
+        ASSERT_TRUE (user.getChildFile (folder.substring (1)).getChildFile ("New Preset.prs").existsAsFile()) << folder;
+    }
 
-    // Left while this instance ran: gone at the next save into that folder.
-    leaveFile (user.getChildFile ("Pads/.kest-save-Later1"), 2 * hours);
-    manager->setActiveFolderByPath (userPath + "/Pads");
-    manager->savePreset();
-    EXPECT_EQ (namesIn (user.getChildFile ("Pads")).joinIntoString (" "), "Air.prs New Preset.prs");
+    for (auto& file : left)
+        EXPECT_NE (fs::existsAtAll (base.getChildFile (juce::String::fromUTF8 (file.path))), file.goes) << file.path;
 }
 
 TEST_F (PresetFileSafety, aFavouritesFileThatIsALinkStaysALinkAndOnlyItsTargetIsReplaced)

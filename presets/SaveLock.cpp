@@ -1,0 +1,62 @@
+#include "presets/SaveLock.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace Korvalden::Misc
+{
+namespace
+{
+/** The folder where the file is replaced: its link's target's for a link. */
+std::string folderWhereReplaced (const juce::File& file)
+{
+    const auto path = file.getFullPathName().toStdString();
+    struct stat info {};
+    char resolved[PATH_MAX];
+    if (::lstat (path.c_str(), &info) == 0 && S_ISLNK (info.st_mode) && ::realpath (path.c_str(), resolved) != nullptr)
+        return juce::File (juce::String::fromUTF8 (resolved)).getParentDirectory().getFullPathName().toStdString();
+    return file.getParentDirectory().getFullPathName().toStdString();
+}
+} // namespace
+
+SaveLock::SaveLock (const juce::File& file)
+{
+    descriptor = ::open (folderWhereReplaced (file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+
+    // Saves take milliseconds: polling keeps the wait bounded.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds (maxWaitMilliseconds);
+    int pauseMilliseconds = 1;
+    while (::flock (descriptor, LOCK_EX | LOCK_NB) != 0)
+    {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || Clock::now() >= deadline)
+        {
+            refused = errno == EWOULDBLOCK;
+            ::close (descriptor);
+            descriptor = -1;
+            return;
+        }
+        std::this_thread::sleep_for (std::chrono::milliseconds (pauseMilliseconds));
+        pauseMilliseconds = std::min (pauseMilliseconds * 2, 16);
+    }
+}
+
+SaveLock::~SaveLock()
+{
+    // Closing the descriptor ends the lock.
+    if (descriptor >= 0)
+        ::close (descriptor);
+}
+} // namespace Korvalden::Misc

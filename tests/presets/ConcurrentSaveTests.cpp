@@ -1,0 +1,93 @@
+#include "engine/ApplicationPropertiesUser.h"
+#include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <spawn.h>
+#include <sys/wait.h>
+
+// Two processes (two hosts, or a host and a scanner) marking favourites and
+// changing settings of their own at the same time: each one's additions and
+// removals survive the other's saves.
+
+extern char** environ;
+
+namespace
+{
+/** Starts the saving process; -1 when it cannot be started. */
+pid_t startSaver (const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv { const_cast<char*> (KEST_CONCURRENT_SAVER) };
+    for (auto& argument : arguments)
+        argv.push_back (const_cast<char*> (argument.c_str()));
+    argv.push_back (nullptr);
+    pid_t child = -1;
+    return ::posix_spawn (&child, KEST_CONCURRENT_SAVER, nullptr, nullptr, argv.data(), environ) == 0 ? child : -1;
+}
+
+int exitCodeOf (pid_t child)
+{
+    int status = 0;
+    return ::waitpid (child, &status, 0) == child && WIFEXITED (status) ? WEXITSTATUS (status) : -1;
+}
+
+/** The names each process left that are missing, then those it took back
+    (round r takes back round r - 2 when r % 4 == 3) that are there again. */
+std::pair<juce::StringArray, juce::StringArray> lostAndBack (const std::set<juce::String>& survived, int rounds)
+{
+    std::pair<juce::StringArray, juce::StringArray> found;
+    for (auto process : { "A", "B" })
+        for (int round = 0; round < rounds; ++round)
+        {
+            const bool takenBack = (round + 2) % 4 == 3 && round + 2 < rounds;
+            const auto name = process + juce::String ("-") + juce::String (round);
+            if (takenBack == (survived.count (name) > 0))
+                (takenBack ? found.second : found.first).add (name);
+        }
+    return found;
+}
+} // namespace
+
+TEST (ConcurrentSaves, twoProcessesMarkingFavouritesAndChangingSettingsLoseNoneOfEachOthersChanges)
+{
+    ScratchFolder scratch ("kest-concurrent");
+    ASSERT_TRUE (scratch.wasCreated());
+    const auto presets = scratch.getChildFile ("presets");
+    const auto favourites = scratch.getChildFile ("Kest.Favorites.xml");
+    const auto start = scratch.getChildFile ("start");
+    ASSERT_TRUE (presets.createDirectory());
+
+    constexpr int rounds = 150;
+    std::vector<pid_t> children;
+    for (auto process : { "A", "B" })
+    {
+        for (int round = 0; round < rounds; ++round)
+            ASSERT_TRUE (presets.getChildFile (process + juce::String ("-") + juce::String (round) + ".prs").replaceWithText ("sound"));
+        children.push_back (startSaver ({ process, std::to_string (rounds), presets.getFullPathName().toStdString(),
+                                          favourites.getFullPathName().toStdString(), start.getFullPathName().toStdString() }));
+        ASSERT_GT (children.back(), 0);
+    }
+    ASSERT_TRUE (start.create());
+    for (auto child : children)
+        EXPECT_EQ (exitCodeOf (child), 0) << "failed saves";
+
+    std::set<juce::String> favouritesLeft;
+    auto root = juce::parseXML (favourites);
+    ASSERT_NE (root, nullptr);
+    for (auto* list : root->getChildWithTagNameIterator ("FAVLIST"))
+        for (auto* entry : list->getChildIterator())
+            favouritesLeft.insert (entry->getStringAttribute ("id").fromLastOccurrenceOf ("/", false, false));
+
+    std::set<juce::String> keysLeft;
+    Korvalden::Misc::ApplicationPropertiesUser settings ("Kest");
+    for (auto& key : settings.getAllProperties().getAllKeys())
+        keysLeft.insert (key);
+
+    for (auto [what, survived] : { std::pair { "favourites", &favouritesLeft }, std::pair { "settings keys", &keysLeft } })
+    {
+        const auto [lost, back] = lostAndBack (*survived, rounds);
+        EXPECT_EQ (lost.size(), 0) << what << " lost: " << lost.joinIntoString (" ");
+        EXPECT_EQ (back.size(), 0) << what << " taken back but there again: " << back.joinIntoString (" ");
+    }
+}

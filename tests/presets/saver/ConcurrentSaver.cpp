@@ -1,0 +1,80 @@
+// One of several processes that mark favourites and change settings of
+// their own at the same time, each round as a new instance would: read,
+// change, save.  Every few rounds it also takes back a mark and a key it
+// made two rounds before.
+//
+//   kest_concurrent_saver NAME ROUNDS PRESET_FOLDER FAVOURITES_FILE START_FILE
+//
+// Presets "NAME-0" ... must lie in PRESET_FOLDER.  It starts when START_FILE
+// exists, so that the processes run together.  The exit code is the number
+// of saves that failed (at most 100); 2 for wrong arguments.
+
+#include "engine/ApplicationPropertiesUser.h"
+#include "presets/PresetManager.h"
+#include "presets/PresetTreeItems.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+using Korvalden::Misc::ApplicationPropertiesUser;
+using Korvalden::Misc::PresetManager;
+
+namespace
+{
+struct NoSound : public PresetManager::PresetClient
+{
+    void writePresetState (juce::MemoryBlock&) override {}
+    bool readPresetState (const juce::MemoryBlock&) override { return false; }
+    juce::String getDefaultPresetName() override { return "New Preset"; }
+    void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
+};
+
+bool setFavorite (PresetManager& manager, const juce::String& preset, bool on)
+{
+    auto* item = dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/" + preset));
+    if (item == nullptr)
+        return false;
+    item->setFavorite (on);
+    return true;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    if (argc != 6)
+        return 2;
+    const juce::String name (argv[1]);
+    const int rounds = juce::String (argv[2]).getIntValue();
+    const juce::File presets (argv[3]), favourites (argv[4]), start (argv[5]);
+
+    juce::ScopedJuceInitialiser_GUI framework;
+    while (! start.exists())
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+
+    int failures = 0;
+    NoSound client;
+    for (int round = 0; round < rounds; ++round)
+    {
+        const bool takesBack = round % 4 == 3;
+        const auto mark = name + "-" + juce::String (round), earlier = name + "-" + juce::String (round - 2);
+        {
+            PresetManager manager (&client, presets.getSiblingFile ("no factory"), presets);
+            manager.loadFavorites (favourites);
+            bool ok = setFavorite (manager, mark, true);
+            if (takesBack)
+                ok = setFavorite (manager, earlier, false) && ok;
+            if (! ok || ! manager.saveFavorites (favourites))
+                ++failures;
+        }
+        {
+            ApplicationPropertiesUser settings ("Kest");
+            settings.setValue (mark, round);
+            if (takesBack)
+                settings.removeValue (earlier);
+            if (! settings.save())
+                ++failures;
+        }
+    }
+    return std::min (failures, 100);
+}
