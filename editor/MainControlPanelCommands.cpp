@@ -74,7 +74,7 @@ void MainControlPanel::resyncVoiceControls()
     if (auto* split = findChildAs<juce::Slider> (N::splitPointSlider))
     {
         split->setVisible (mode == Mode::split);
-        SplitPointSlider::showAndApply (*split, controller);
+        SplitPointSlider::show (*split, controller);
     }
 
     refreshLinkOverlay();

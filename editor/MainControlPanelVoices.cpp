@@ -37,9 +37,10 @@ void MainControlPanel::sliderValueChanged (juce::Slider* slider)
     if (slider == nullptr || slider->getName() != N::splitPointSlider || ! SplitPointSlider::hasThreeThumbs (*slider))
         return;
 
-    // Lower, middle, upper: the slider keeps them in order, so the engine's
-    // points stay ordered too.
-    SplitPointSlider::apply (*slider, engine.getGlobalController());
+    // Only the user's moves reach the engine: a resync shows the points
+    // without notifying, so thumbs that only show points stored out of order
+    // or beyond the keyboard never rewrite them.
+    SplitPointSlider::writeMovedThumbs (*slider, engine.getGlobalController());
 }
 
 void MainControlPanel::parameterChanged (int, float)

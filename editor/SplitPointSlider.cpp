@@ -2,13 +2,30 @@
 
 #include "engine/MultiSoundVoiceController.h"
 
+#include <optional>
+
 namespace SplitPointSlider
 {
 namespace
 {
-    std::array<int, 3> held (const MultiSoundVoiceController& controller)
+    // The thumbs as last shown or written, kept with the slider, so that a
+    // move is told apart from what a resync put there.
+    const juce::Identifier thumbsKept ("splitThumbsKept");
+
+    void keep (juce::Slider& slider, const std::array<int, 3>& thumbs)
     {
-        return { controller.getSplitPoint (0), controller.getSplitPoint (1), controller.getSplitPoint (2) };
+        juce::Array<juce::var> values;
+        for (auto thumb : thumbs)
+            values.add (thumb);
+        slider.getProperties().set (thumbsKept, values);
+    }
+
+    std::optional<std::array<int, 3>> kept (const juce::Slider& slider)
+    {
+        const auto* values = slider.getProperties()[thumbsKept].getArray();
+        if (values == nullptr || values->size() != 3)
+            return std::nullopt;
+        return std::array<int, 3> { (int) (*values)[0], (int) (*values)[1], (int) (*values)[2] };
     }
 }
 
@@ -18,28 +35,34 @@ bool hasThreeThumbs (const juce::Slider& slider)
     return style == juce::Slider::ThreeValueHorizontal || style == juce::Slider::ThreeValueVertical;
 }
 
-void showAndApply (juce::Slider& slider, MultiSoundVoiceController& controller)
+void show (juce::Slider& slider, const MultiSoundVoiceController& controller)
 {
     if (! hasThreeThumbs (slider))
         return;
 
-    const auto points = held (controller);
-    slider.setMinAndMaxValues ((double) juce::jmin (points[0], points[2]), (double) juce::jmax (points[0], points[2]),
-                               juce::dontSendNotification);
-    slider.setValue ((double) points[1], juce::dontSendNotification);
-
-    // Written here rather than by a thumb's change notification: a thumb
-    // that does not move sends none, and a notification delivered later
-    // would write these thumbs over points a preset loaded in between.
-    if (read (slider) != points)
-        apply (slider, controller);
+    const int s1 = controller.getSplitPoint (0), s2 = controller.getSplitPoint (1), s3 = controller.getSplitPoint (2);
+    slider.setMinAndMaxValues ((double) juce::jmin (s1, s3), (double) juce::jmax (s1, s3), juce::dontSendNotification);
+    slider.setValue ((double) s2, juce::dontSendNotification);
+    keep (slider, read (slider));
 }
 
-void apply (const juce::Slider& slider, MultiSoundVoiceController& controller)
+void writeMovedThumbs (juce::Slider& slider, MultiSoundVoiceController& controller)
 {
-    const auto points = read (slider);
-    for (unsigned int i = 0; i < MultiSoundVoiceController::numSplitPoints; ++i)
-        controller.setSplitPoint (i, points[i]);
+    if (! hasThreeThumbs (slider))
+        return;
+
+    const auto thumbs = read (slider);
+    const auto before = kept (slider);
+
+    // Points held out of order show point 3 on the lower thumb.
+    const bool swapped = controller.getSplitPoint (0) > controller.getSplitPoint (2);
+    const unsigned int pointOfThumb[] { swapped ? 2u : 0u, 1u, swapped ? 0u : 2u };
+
+    for (size_t thumb = 0; thumb < thumbs.size(); ++thumb)
+        if (! before.has_value() || (*before)[thumb] != thumbs[thumb])
+            controller.setSplitPoint (pointOfThumb[thumb], thumbs[thumb]);
+
+    keep (slider, thumbs);
 }
 
 std::array<int, 3> read (const juce::Slider& slider)

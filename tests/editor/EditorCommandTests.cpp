@@ -73,6 +73,9 @@ TEST_F (EditorFixture, ResyncShowsTheSplitPointsAndNeedsTheCombo)
     EXPECT_EQ (split->getMinValue(), 20.0);
     EXPECT_EQ (split->getValue(), 64.0);
     EXPECT_EQ (split->getMaxValue(), 80.0);
+    pump (30);
+    EXPECT_EQ (controller.getSplitPoint (0), 80) << "the engine keeps the points as it holds them";
+    EXPECT_EQ (controller.getSplitPoint (2), 20);
 
     // Without the combo, nothing of the resync runs.
     delete child<juce::ComboBox> (N::voiceMode);

@@ -1,14 +1,18 @@
 // Every knob, switch and key colour of the four devices as a musician meets
 // them: the control named after a device's parameter turns that parameter,
-// shows it selected, and wears the device's colour.  Names, indexes and
-// colours are written out as the panel's layout and manual know them.
+// shows it selected, and wears the device's colour; the keys the host holds
+// show in their device's colour.  Names, indexes and colours are written out
+// as the panel's layout and manual know them.
 
 #include "EditorFixture.h"
 
 #include "gui/MultiColoredMidiKeyboard.h"
 #include "gui/ParameterRadioButton.h"
 #include "linking/LinkableParameterKnob.h"
+#include "tests/support/EngineBlocks.h"
 #include "tests/support/MouseEvents.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -100,4 +104,81 @@ TEST_F (EditorFixture, TheKeyboardShowsEachDevicesHeldKeysInItsColour)
         EXPECT_EQ (*keyboard->findKeyColour (device), juce::Colour (deviceColours[device])) << device;
     }
     EXPECT_FALSE (keyboard->findKeyColour (4).has_value());
+}
+
+TEST_F (EditorFixture, TheHostsNotesShowOnTheOnScreenKeyboardAndSoundOnlyOnce)
+{
+    // Two engines hear the same host blocks; one has its editor open, whose
+    // keyboard shows the host's notes.  Showing them plays nothing: the two
+    // sound alike, sample for sample.
+    openEditor();
+    AudioEngine alone;
+    for (auto* e : { engine.get(), &alone })
+    {
+        e->prepareToPlay (48000.0, 256);
+        e->setParameter (88, 0.2f); // Split: each key in its device's colour
+    }
+    auto* keyboard = child<MultiColoredMidiKeyboard> ("Keyboard");
+    ASSERT_NE (keyboard, nullptr);
+    auto& keys = engine->getKeyboardState();
+    ASSERT_LE (keyboard->getLowestVisibleKey(), 52);
+
+    bool soundAlike = true;
+    const auto playBoth = [&] (std::initializer_list<juce::MidiMessage> messages)
+    {
+        juce::AudioBuffer<float> heard[2] { { 2, 256 }, { 2, 256 } };
+        AudioEngine* engines[] { engine.get(), &alone };
+        for (int i = 0; i < 2; ++i)
+        {
+            juce::MidiBuffer midi;
+            for (auto& message : messages)
+                midi.addEvent (message, 0);
+            playBlockAsHost (*engines[i], heard[i], midi);
+        }
+        for (int c = 0; c < 2; ++c)
+            soundAlike = soundAlike && std::equal (heard[0].getReadPointer (c), heard[0].getReadPointer (c) + 256, heard[1].getReadPointer (c));
+    };
+    // The host goes on playing while the editor's timers run.
+    const auto playUntil = [&] (auto shown)
+    {
+        for (int round = 0; round < 300 && ! shown(); ++round)
+        {
+            playBoth ({});
+            pump (5);
+        }
+        return shown();
+    };
+    const auto keyColour = [&] (int note)
+    {
+        const auto image = keyboard->createComponentSnapshot (keyboard->getLocalBounds());
+        const auto key = keyboard->getRectangleForKey (note);
+        return image.getPixelAt ((int) key.getCentreX(), (int) (key.getY() + key.getHeight() * 0.78f));
+    };
+    const auto white = keyColour (53);
+    ASSERT_NE (white, juce::Colour (deviceColours[1]));
+
+    // Note 100 is held on two channels at once.
+    playBoth ({ juce::MidiMessage::noteOn (1, 52, (juce::uint8) 100), juce::MidiMessage::noteOn (3, 70, (juce::uint8) 100),
+                juce::MidiMessage::noteOn (1, 100, (juce::uint8) 100), juce::MidiMessage::noteOn (3, 100, (juce::uint8) 90) });
+    ASSERT_TRUE (playUntil ([&] { return keys.isNoteOn (1, 52) && keys.isNoteOn (3, 70) && keys.isNoteOn (1, 100) && keys.isNoteOn (3, 100); }));
+    pump (50);
+    EXPECT_EQ (keyColour (52), juce::Colour (deviceColours[1]));
+    EXPECT_EQ (keyColour (70), juce::Colour (deviceColours[2]));
+    EXPECT_EQ (keyColour (100), juce::Colour (deviceColours[3]));
+    EXPECT_EQ (keyColour (53), white);
+
+    // A key goes up when the host lets it go on every channel that held it.
+    playBoth ({ juce::MidiMessage::noteOff (1, 52), juce::MidiMessage::noteOff (1, 100) });
+    ASSERT_TRUE (playUntil ([&] { return ! keys.isNoteOn (1, 52) && ! keys.isNoteOn (1, 100); }));
+    pump (50);
+    EXPECT_EQ (keyColour (52), white);
+    EXPECT_TRUE (keys.isNoteOn (3, 100));
+    EXPECT_EQ (keyColour (100), juce::Colour (deviceColours[3]));
+
+    playBoth ({ juce::MidiMessage::noteOff (3, 70), juce::MidiMessage::noteOff (3, 100) });
+    ASSERT_TRUE (playUntil ([&] { return ! keys.isNoteOn (3, 70) && ! keys.isNoteOn (3, 100); }));
+    for (int block = 0; block < 100; ++block)
+        playBoth ({});
+    EXPECT_TRUE (soundAlike) << "a note shown on the keyboard was played again";
+    EXPECT_EQ (asTheAudioThread (*engine, [&] { return busyVoices (*engine); }), asTheAudioThread (alone, [&] { return busyVoices (alone); }));
 }

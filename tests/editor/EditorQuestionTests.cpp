@@ -124,6 +124,8 @@ TEST_F (EditorFixture, EveryButtonOfTheQuestionSitsInsideTheBoxWithAMargin)
         ASSERT_NE (button, nullptr) << number;
         EXPECT_TRUE (inside.contains (button->getBounds())) << number << ": " << button->getBounds().toString()
                                                             << " in a box of " << box->getLocalBounds().toString();
+        for (int other = 1; other < number; ++other)
+            EXPECT_FALSE (button->getBounds().intersects (boxButton (*box, other)->getBounds())) << number << " overlaps " << other;
     }
     box->exitModalState (0);
     pump (50);

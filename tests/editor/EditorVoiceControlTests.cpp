@@ -5,6 +5,7 @@
 
 #include "editor/SplitPointSlider.h"
 #include "engine/XmlBinaryBlock.h"
+#include "tests/support/MouseEvents.h"
 
 namespace N = EditorNames;
 
@@ -34,6 +35,19 @@ namespace
     {
         auto& c = engine.getGlobalController();
         return { c.getSplitPoint (0), c.getSplitPoint (1), c.getSplitPoint (2) };
+    }
+
+    /** The engine reads a preset of its current sound with these split points. */
+    void readSplitPoints (AudioEngine& engine, const std::array<int, 3>& points)
+    {
+        juce::MemoryBlock sound;
+        engine.writePresetState (sound);
+        auto xml = XmlBinaryBlock::read (sound);
+        ASSERT_NE (xml, nullptr);
+        for (int i = 0; i < 3; ++i)
+            xml->setAttribute ("SplitPoint" + juce::String (i + 1), points[(size_t) i]);
+        XmlBinaryBlock::write (*xml, sound);
+        engine.readPresetState (sound);
     }
 }
 
@@ -98,7 +112,7 @@ TEST_F (EditorFixture, VoiceSwitchClicksSendOneGestureWithTheNewToggleState)
     engine->removeListener (&host);
 }
 
-TEST_F (EditorFixture, AfterAResyncTheEngineHoldsTheSplitPointsTheSliderShows)
+TEST_F (EditorFixture, AResyncShowsTheSplitPointsAndTheEngineKeepsThemAsRead)
 {
     openEditor();
     engine->setParameter (88, 0.2f);
@@ -107,33 +121,73 @@ TEST_F (EditorFixture, AfterAResyncTheEngineHoldsTheSplitPointsTheSliderShows)
     ASSERT_NE (split, nullptr);
 
     // Each sound comes in as a preset does: read by the engine, which then
-    // asks the editor to resync.  The last one finds the thumbs already where
-    // it would put them, so no thumb moves.
+    // asks the editor to resync.  The slider shows points out of order
+    // sorted and points beyond the keyboard at its end; the engine goes on
+    // playing them as stored.
     struct Case { std::array<int, 3> stored, shown; };
     const Case cases[] { { { 80, 64, 20 }, { 20, 64, 80 } },      // out of order
                          { { 10, 200, 300 }, { 10, 127, 127 } },  // beyond the keyboard
                          { { 40, 50, 60 }, { 40, 50, 60 } },
                          { { 80, 64, 20 }, { 20, 64, 80 } },
-                         { { 80, 64, 20 }, { 20, 64, 80 } } };
+                         { { 80, 64, 20 }, { 20, 64, 80 } } };    // thumbs already there
     for (auto& c : cases)
     {
         SCOPED_TRACE (juce::String (c.stored[0]) + " " + juce::String (c.stored[1]) + " " + juce::String (c.stored[2]));
-        juce::MemoryBlock sound;
-        engine->writePresetState (sound);
-        auto xml = XmlBinaryBlock::read (sound);
-        ASSERT_NE (xml, nullptr);
-        for (int i = 0; i < 3; ++i)
-            xml->setAttribute ("SplitPoint" + juce::String (i + 1), c.stored[(size_t) i]);
-        XmlBinaryBlock::write (*xml, sound);
-        engine->readPresetState (sound);
+        readSplitPoints (*engine, c.stored);
         pump (50);
 
         EXPECT_EQ (SplitPointSlider::read (*split), c.shown);
-        EXPECT_EQ (splitPoints (*engine), c.shown) << "the engine plays what the slider shows";
+        EXPECT_EQ (splitPoints (*engine), c.stored) << "showing the points never rewrites them";
     }
 }
 
-TEST_F (EditorFixture, MovingASplitThumbWritesAllThreePoints)
+TEST_F (EditorFixture, DraggingOneSplitThumbWritesOnlyThePointsOfTheThumbsThatMoved)
+{
+    openEditor();
+    engine->setParameter (88, 0.2f);
+    pump (80);
+    auto* split = child<juce::Slider> (N::splitPointSlider);
+    ASSERT_NE (split, nullptr);
+    ASSERT_TRUE (split->isVisible());
+
+    // A thumb writes the point it shows: the lower thumb of points stored out
+    // of order shows point 3.  A thumb pushed along by the dragged one has
+    // moved too; the others keep what the file says.
+    enum Thumb { lower, middle, upper };
+    struct Case { std::array<int, 3> stored; Thumb thumb; int to; std::array<int, 3> written; };
+    const Case cases[] {
+        { { 80, 64, 20 }, lower, 30, { 80, 64, 30 } },
+        { { 80, 64, 20 }, upper, 90, { 90, 64, 20 } },
+        { { 80, 64, 20 }, middle, 50, { 80, 50, 20 } },
+        { { 80, 64, 20 }, lower, 70, { 80, 70, 70 } },     // pushes the middle thumb
+        { { 10, 200, 300 }, lower, 20, { 20, 200, 300 } },
+        { { 10, 200, 300 }, upper, 120, { 10, 120, 120 } }, // the middle thumb sat on it
+        { { 40, 50, 60 }, middle, 55, { 40, 55, 60 } },
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.stored[0]) + " " + juce::String (c.stored[1]) + " " + juce::String (c.stored[2]) + ", thumb "
+                      + juce::String ((int) c.thumb) + " to " + juce::String (c.to));
+        readSplitPoints (*engine, c.stored);
+        pump (50);
+
+        // Pressed on the thumb (a pixel outside it where two thumbs meet, so
+        // the outer one is taken), released at the target.
+        const double from = c.thumb == lower ? split->getMinValue() : c.thumb == upper ? split->getMaxValue() : split->getValue();
+        const float side = c.thumb == lower ? -1.0f : c.thumb == upper ? 1.0f : 0.0f;
+        const float y = (float) split->getHeight() * 0.5f;
+        const juce::Point<float> down ((float) split->getPositionOfValue (from) + side, y);
+        const juce::Point<float> up ((float) split->getPositionOfValue ((double) c.to), y);
+        split->mouseDown (mouseAt (*split, down, down, juce::ModifierKeys::leftButtonModifier, false));
+        split->mouseDrag (mouseAt (*split, up, down, juce::ModifierKeys::leftButtonModifier, true));
+        split->mouseUp (mouseAt (*split, up, down, {}, true));
+        pump (30);
+
+        EXPECT_EQ (splitPoints (*engine), c.written);
+    }
+}
+
+TEST_F (EditorFixture, MovedSplitThumbsWriteTheirPointsTruncatedAndOtherSlidersNothing)
 {
     auto& editor = openEditor();
     engine->setParameter (88, 0.2f);
@@ -141,21 +195,18 @@ TEST_F (EditorFixture, MovingASplitThumbWritesAllThreePoints)
     auto* split = child<juce::Slider> (N::splitPointSlider);
     ASSERT_NE (split, nullptr);
     ASSERT_TRUE (split->isVisible());
-    split->setMinAndMaxValues (20.0, 80.0, juce::dontSendNotification);
-    split->setValue (64.0, juce::dontSendNotification);
+    ASSERT_EQ (SplitPointSlider::read (*split), (std::array<int, 3> { 32, 64, 96 }));
 
-    // A user's move of the middle thumb writes lower, middle and upper: the
-    // engine's points are in order from then on.
     split->setValue (70.0, juce::sendNotificationSync);
-    EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 20, 70, 80 }));
+    EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 32, 70, 96 }));
 
-    // Dragging the lower thumb past the middle one pushes it along.
+    // Moving the lower thumb past the middle one pushes it along.
     split->setMinValue (75.0, juce::sendNotificationSync, true);
-    EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 75, 75, 80 }));
+    EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 75, 75, 96 }));
 
     // Fractions truncate toward zero (a slider without an interval).
     split->setRange (-10.0, 127.0, 0.0);
-    split->setMinAndMaxValues (-0.5, 100.0, juce::dontSendNotification);
+    split->setMinAndMaxValues (-0.5, 100.0, juce::sendNotificationSync);
     split->setValue (63.7, juce::sendNotificationSync);
     EXPECT_EQ (splitPoints (*engine), (std::array<int, 3> { 0, 63, 100 }));
 

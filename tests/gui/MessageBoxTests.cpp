@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using Korvalden::GUI::MessageBox;
 using Korvalden::Resources::ResourceManager;
 
@@ -259,4 +261,47 @@ TEST_F (MessageBoxTest, ImageButtonsWriteTheirTextOverTheirImage)
                 ++(juce::Rectangle<int> (6, 3, 118, 28).contains (x, y) ? textPixels : outside);
     EXPECT_GT (textPixels, 20);
     EXPECT_EQ (outside, 0);
+}
+
+TEST_F (MessageBoxTest, TheThreeButtonsNeverOverlapAndEachTakesTheClicksOnAllOfItself)
+{
+    // The plain box and the product's (on a background of the bundle's
+    // size), shown with all three buttons.
+    juce::Image background (juce::Image::ARGB, 624, 344, true);
+    background.clear (background.getBounds(), juce::Colours::white);
+    writePng ("MessageBackground", background);
+    ResourceManager::release();
+    ResourceManager::acquire();
+    parent.setVisible (true);
+    const std::pair<const char*, std::function<MessageBox*()>> boxes[] {
+        { "plain", [] { return new MessageBox(); } },
+        { "product", [] { return new KestMessageBox(); } },
+    };
+    for (auto& [name, make] : boxes)
+    {
+        SCOPED_TRACE (name);
+        juce::Component::SafePointer<MessageBox> box (make());
+        box->addButton (1, "Overwrite");
+        box->addButton (2, "Cancel");
+        box->addButton (3, "Keep Both");
+        box->showModal (&parent, nullptr);
+
+        for (int number = 1; number <= 3; ++number)
+        {
+            auto* button = findButton (*box, number);
+            ASSERT_NE (button, nullptr) << number;
+            for (int other = number + 1; other <= 3; ++other)
+                EXPECT_FALSE (button->getBounds().intersects (findButton (*box, other)->getBounds()))
+                    << number << " " << button->getBounds().toString() << " and " << other << " "
+                    << findButton (*box, other)->getBounds().toString();
+
+            // Its centre and each corner reach this button and no other.
+            const auto area = parent.getLocalArea (box, button->getBounds());
+            for (auto point : { area.getCentre(), area.getTopLeft(), area.getTopRight() - juce::Point<int> (1, 0),
+                                area.getBottomLeft() - juce::Point<int> (0, 1), area.getBottomRight() - juce::Point<int> (1, 1) })
+                EXPECT_EQ (parent.getComponentAt (point), button) << number << " at " << point.toString();
+        }
+        box->exitModalState (0);
+        dispatchMessages();
+    }
 }

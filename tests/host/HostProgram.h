@@ -4,6 +4,7 @@
 // own, and keeps what it printed on each stream; writes the MIDI files the
 // tests play.
 
+#include "host/StateFile.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <juce_core/juce_core.h>
 
 #include <csignal>
+#include <cstring>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -157,6 +159,24 @@ inline juce::AudioBuffer<float> readWav (const juce::File& wav)
         reader->read (&audio, 0, (int) reader->lengthInSamples, 0, true, true);
     }
     return audio;
+}
+
+/** The plug-in's own state element inside a state file kest-host saved, or
+    null when the file holds none. */
+inline std::unique_ptr<juce::XmlElement> pluginState (const juce::File& stateFile)
+{
+    for (auto& chunk : KestHost::StateFile::read (stateFile.getFullPathName().toStdString()))
+    {
+        if (chunk.id != 0x4B657374 || chunk.record.size() < AAX_SPlugInChunkHeaderSize + 8)
+            continue;
+        const auto* data = chunk.record.data() + AAX_SPlugInChunkHeaderSize;
+        juce::uint32 length = 0;
+        std::memcpy (&length, data + 4, sizeof (length));
+        if (length > chunk.record.size() - AAX_SPlugInChunkHeaderSize - 8)
+            return nullptr;
+        return juce::parseXML (juce::String::fromUTF8 (reinterpret_cast<const char*> (data + 8), (int) length));
+    }
+    return nullptr;
 }
 
 /** A test with a scratch folder of its own, where the program runs. */

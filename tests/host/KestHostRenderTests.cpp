@@ -49,19 +49,9 @@ protected:
         return path (name);
     }
 
-    /** The plug-in's own state element inside a state file kest-host saved. */
     static std::unique_ptr<juce::XmlElement> pluginState (const juce::String& stateFile)
     {
-        for (auto& chunk : KestHost::StateFile::read (stateFile.toStdString()))
-        {
-            if (chunk.id != 0x4B657374 || chunk.record.size() < AAX_SPlugInChunkHeaderSize + 8)
-                continue;
-            const auto* data = chunk.record.data() + AAX_SPlugInChunkHeaderSize;
-            juce::uint32 length = 0;
-            std::memcpy (&length, data + 4, sizeof (length));
-            return juce::parseXML (juce::String::fromUTF8 (reinterpret_cast<const char*> (data + 8), (int) length));
-        }
-        return nullptr;
+        return HostProgram::pluginState (juce::File (stateFile));
     }
 
     static juce::File userPresetFolder()

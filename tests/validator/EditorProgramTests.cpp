@@ -1,12 +1,16 @@
 // kest-host editor as a user runs it on a desktop: the window rendered into
 // a picture while a note or a looped MIDI file plays, the state given on
-// opening kept on closing, and a clear refusal without a desktop.
+// opening kept on closing (its split points as stored, in whatever order),
+// and a clear refusal without a desktop.
 #include "tests/host/HostProgram.h"
+
+#include "engine/XmlBinaryBlock.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 namespace
@@ -53,6 +57,53 @@ TEST_F (EditorProgram, SnapshotWhileAMidiFileLoopsKeepsTheStateItWasGiven)
     EXPECT_GT (colours.size(), 100u);
     EXPECT_TRUE (second.out.contains ("wrote " + juce::String (path ("second.png")) + ": " + juce::String (picture.getWidth()) + "x"
                                       + juce::String (picture.getHeight())));
+}
+
+TEST_F (EditorProgram, AStateSavesTheSplitPointsItWasGivenWithOrWithoutTheEditor)
+{
+    juce::MidiMessageSequence note;
+    note.addEvent (juce::MidiMessage::noteOn (1, 40, (juce::uint8) 100), 0.0);
+    note.addEvent (juce::MidiMessage::noteOff (1, 40), 480.0);
+    HostProgram::writeSampleTimedMidi (folder.getChildFile ("note.mid"), note, 48000);
+
+    // Points out of order (notes below 80 all go to the first device) and
+    // beyond the keyboard: the slider can only show them sorted and limited.
+    const std::array<int, 3> stored[] { { 80, 64, 20 }, { 10, 200, 300 } };
+    for (auto& points : stored)
+    {
+        const auto name = juce::String (points[0]) + "-" + juce::String (points[1]) + "-" + juce::String (points[2]);
+        SCOPED_TRACE (name);
+        juce::XmlElement preset ("KEST_Preset");
+        preset.setAttribute ("Version", 1);
+        preset.setAttribute ("Voice_Mode", 0.2);
+        for (int i = 0; i < 3; ++i)
+            preset.setAttribute ("SplitPoint" + juce::String (i + 1), points[(size_t) i]);
+        juce::MemoryBlock bytes;
+        XmlBinaryBlock::write (preset, bytes);
+        ASSERT_TRUE (folder.getChildFile (name + ".prs").replaceWithData (bytes.getData(), bytes.getSize()));
+
+        const auto given = path ("given.kst");
+        ASSERT_EQ (HostProgram::run (folder, { "render", "--midi", path ("note.mid"), "--out", path ("a.wav"), "--preset",
+                                               (folder.getChildFile (name + ".prs")).getFullPathName().toStdString(), "--save-state", given })
+                       .exitCode,
+                   0);
+        const auto rendered = HostProgram::run (folder, { "render", "--midi", path ("note.mid"), "--out", path ("b.wav"), "--load-state", given,
+                                                          "--save-state", path ("rendered.kst") });
+        ASSERT_EQ (rendered.exitCode, 0) << rendered.errors;
+        const auto edited = HostProgram::run (folder, { "editor", "--load-state", given, "--snapshot", path ("split.png"), "--after", "0.3",
+                                                        "--save-state", path ("edited.kst") });
+        ASSERT_EQ (edited.exitCode, 0) << edited.errors;
+
+        for (auto* saved : { "given.kst", "rendered.kst", "edited.kst" })
+        {
+            const auto state = HostProgram::pluginState (folder.getChildFile (saved));
+            ASSERT_NE (state, nullptr) << saved;
+            const auto* sound = state->getChildByName ("KEST_Preset");
+            ASSERT_NE (sound, nullptr) << saved;
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ (sound->getIntAttribute ("SplitPoint" + juce::String (i + 1)), points[(size_t) i]) << saved << ", point " << i + 1;
+        }
+    }
 }
 
 TEST_F (EditorProgram, WithoutADesktopItSaysSoAndOpensNothing)
