@@ -212,13 +212,14 @@ TEST_F (EditorFixture, StartsWithLedsDarkTreeCpuDisplaysAndRandomGroupHidden)
     EXPECT_TRUE (panel->isCpuWarningEnabled());
 }
 
-TEST_F (EditorFixture, AFavouriteStarReadsFilledOnTheSelectedRowAndOnAPlainOne)
+TEST_F (EditorFixture, AFavouriteStarReadsFilledAndAnyOtherHollowOnTheSelectedRowAndOnAPlainOne)
 {
     auto& editor = openEditor();
     editor.handleCommandMessage (11);
     auto* tree = child<Korvalden::Misc::PresetManager::PresetTreeComponent> (N::presetTree);
     ASSERT_TRUE (tree != nullptr && tree->getTreeLookAndFeel() != nullptr);
     ASSERT_TRUE (tree->isVisible());
+    auto& look = *tree->getTreeLookAndFeel();
 
     // A plain row paints nothing of its own: it shows what lies under the
     // tree, as at the tree's empty bottom.
@@ -226,33 +227,48 @@ TEST_F (EditorFixture, AFavouriteStarReadsFilledOnTheSelectedRowAndOnAPlainOne)
     const auto plain = picture.getPixelAt (tree->getX() + tree->getWidth() / 2, tree->getBottom() - 4);
     const auto selected = tree->findColour (juce::TreeView::selectedItemBackgroundColourId);
 
+    // Pixels a thin outline covers at least this much are its body, not its
+    // anti-aliased rim.
+    constexpr int lineAlpha = 192;
     const int row = 17;
     for (auto [background, rowName] : { std::pair { selected, "selected" }, std::pair { plain, "plain" } })
         for (bool over : { false, true })
         {
             SCOPED_TRACE (juce::String (rowName) + (over ? ", under the mouse" : ""));
-            juce::Image image (juce::Image::ARGB, row, row, true);
+            const auto paint = [&] (bool favourite, bool onRow)
             {
+                juce::Image image (juce::Image::ARGB, row, row, true);
                 juce::Graphics g (image);
-                g.fillAll (background);
-                tree->getTreeLookAndFeel()->drawFavoriteButton (g, image.getBounds(), true, over);
-            }
-            // The star's middle, not only its rim, stands out from the row.
+                if (onRow)
+                    g.fillAll (background);
+                look.drawFavoriteButton (g, image.getBounds(), favourite, over);
+                return image;
+            };
+
+            // A favourite's middle, not only its rim, stands out from the row.
+            const auto filled = paint (true, true);
             double least = 21.0;
             for (int y = row / 2 - 1; y <= row / 2 + 1; ++y)
                 for (int x = row / 2 - 1; x <= row / 2 + 1; ++x)
-                    least = std::min (least, contrast (image.getPixelAt (x, y), background));
-            EXPECT_GE (least, 3.0);
-        }
+                    least = std::min (least, contrast (filled.getPixelAt (x, y), background));
+            EXPECT_GE (least, 3.0) << "a favourite";
 
-    // A star that is not a favourite stays hollow.
-    juce::Image hollow (juce::Image::ARGB, row, row, true);
-    {
-        juce::Graphics g (hollow);
-        g.fillAll (selected);
-        tree->getTreeLookAndFeel()->drawFavoriteButton (g, hollow.getBounds(), false, false);
-    }
-    EXPECT_EQ (hollow.getPixelAt (row / 2, row / 2), selected);
+            // Any other preset's star is hollow, and every pixel its outline
+            // mostly covers reads, not only its darkest.
+            const auto alone = paint (false, false), hollow = paint (false, true);
+            int outline = 0;
+            least = 21.0;
+            for (int y = 0; y < row; ++y)
+                for (int x = 0; x < row; ++x)
+                    if (alone.getPixelAt (x, y).getAlpha() >= lineAlpha)
+                    {
+                        ++outline;
+                        least = std::min (least, contrast (hollow.getPixelAt (x, y), background));
+                    }
+            EXPECT_GE (outline, 20) << "no outline of a star";
+            EXPECT_GE (least, 3.0) << "a hollow star";
+            EXPECT_EQ (hollow.getPixelAt (row / 2, row / 2), background) << "the star is not hollow";
+        }
 }
 
 TEST_F (EditorFixture, ToolButtonsAndSwitchesTakeTheirStateColours)

@@ -81,8 +81,10 @@ TEST_F (EditorFixture, EverySwitchSelectsAndSetsItsOwnPositionOfItsParameterInTh
             poll (editor);
             EXPECT_TRUE (control->isSelected());
             for (auto& other : switches)
+            {
                 if (other.k == button.k && other.position != button.position)
                     EXPECT_FALSE (child<Korvalden::GUI::ParameterRadioButton> (juce::String (d) + "_" + other.suffix)->isSelected()) << other.suffix;
+            }
             EXPECT_EQ (iconColour (control->getTintedImage()), juce::Colour (deviceColours[d - 1]));
 
             // Set: a click from another position moves the parameter here.

@@ -1,10 +1,8 @@
-// The editor read at a glance, measured on the painted pixels: the preset
-// tree's hollow stars, the header's view switches on and off, and the
-// macros' rename field.
+// The editor read at a glance, measured on the painted pixels: the header's
+// view switches on and off, and the macros' rename field.
 
 #include "EditorFixture.h"
 
-#include "presets/PresetTreeComponent.h"
 #include "tests/support/Contrast.h"
 
 #include <algorithm>
@@ -16,54 +14,6 @@ namespace
 {
     /** Pixels an icon covers at least this much belong to its body, not its anti-aliased rim. */
     constexpr int solidAlpha = 230;
-    /** The same for a thin outline, whose pixels a 1.6-pixel line rarely covers whole. */
-    constexpr int lineAlpha = 192;
-}
-
-TEST_F (EditorFixture, AHollowStarStandsOutFromTheSelectedRowAndFromAPlainOne)
-{
-    auto& editor = openEditor();
-    editor.handleCommandMessage (11);
-    auto* tree = child<Korvalden::Misc::PresetManager::PresetTreeComponent> (N::presetTree);
-    ASSERT_TRUE (tree != nullptr && tree->getTreeLookAndFeel() != nullptr);
-    ASSERT_TRUE (tree->isVisible());
-    auto& look = *tree->getTreeLookAndFeel();
-
-    // A plain row shows what lies under the tree, as its empty bottom does.
-    const auto picture = editor.createComponentSnapshot (editor.getLocalBounds());
-    const auto plain = picture.getPixelAt (tree->getX() + tree->getWidth() / 2, tree->getBottom() - 4);
-    const auto selected = tree->findColour (juce::TreeView::selectedItemBackgroundColourId);
-
-    const int row = 17;
-    for (auto [background, rowName] : { std::pair { selected, "selected" }, std::pair { plain, "plain" } })
-        for (bool over : { false, true })
-        {
-            SCOPED_TRACE (juce::String (rowName) + (over ? ", under the mouse" : ""));
-            juce::Image alone (juce::Image::ARGB, row, row, true), onRow (juce::Image::ARGB, row, row, true);
-            {
-                juce::Graphics g (alone);
-                look.drawFavoriteButton (g, alone.getBounds(), false, over);
-            }
-            {
-                juce::Graphics g (onRow);
-                g.fillAll (background);
-                look.drawFavoriteButton (g, onRow.getBounds(), false, over);
-            }
-
-            // Every pixel the outline mostly covers reads, not only its darkest.
-            int outline = 0;
-            double least = 21.0;
-            for (int y = 0; y < row; ++y)
-                for (int x = 0; x < row; ++x)
-                    if (alone.getPixelAt (x, y).getAlpha() >= lineAlpha)
-                    {
-                        ++outline;
-                        least = std::min (least, contrast (onRow.getPixelAt (x, y), background));
-                    }
-            EXPECT_GE (outline, 20) << "no outline of a star";
-            EXPECT_GE (least, 3.0);
-            EXPECT_EQ (onRow.getPixelAt (row / 2, row / 2), background) << "the star is not hollow";
-        }
 }
 
 TEST_F (EditorFixture, EachViewSwitchReadsAgainstTheHeaderAtLeastAsWellOnAsOff)
