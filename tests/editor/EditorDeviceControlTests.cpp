@@ -83,7 +83,9 @@ TEST_F (EditorFixture, EverySwitchSelectsAndSetsItsOwnPositionOfItsParameterInTh
             for (auto& other : switches)
             {
                 if (other.k == button.k && other.position != button.position)
+                {
                     EXPECT_FALSE (child<Korvalden::GUI::ParameterRadioButton> (juce::String (d) + "_" + other.suffix)->isSelected()) << other.suffix;
+                }
             }
             EXPECT_EQ (iconColour (control->getTintedImage()), juce::Colour (deviceColours[d - 1]));
 
