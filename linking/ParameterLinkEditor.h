@@ -160,7 +160,7 @@ private:
     void flashOverlay();
     void fadeUnlessVisible();
     void clearHighlight();
-    void showMenu (LinkTarget& target);
+    void showMenu (LinkTarget& target, juce::Point<int> screenPosition);
     void createDragImage (const LinkTarget& source, juce::Point<int> screenPosition);
     bool pressMayDragLink (const juce::MouseEvent& e) const;
     void setKnobsDragLinks (bool on);
