@@ -7,6 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <functional>
 #include <limits>
