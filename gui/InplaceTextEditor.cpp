@@ -2,12 +2,45 @@
 
 namespace Korvalden::GUI
 {
+/** The text field, which keeps the keyboard focus once it has taken it. */
+class InplaceTextEditor::Field final : public juce::TextEditor
+{
+public:
+    Field() : juce::TextEditor ("NameQuestioner") {}
+
+    /** Takes the keyboard focus, and with it its window's input focus. */
+    void takeFocus()
+    {
+        grabKeyboardFocus();
+        auto* peer = getPeer();
+        if (peer == nullptr || ! hasKeyboardFocus (false))
+            return;
+
+        // When the window gets the input focus back (a menu that opened the
+        // field had taken it), it hands the keyboard focus to whatever held
+        // it when the window lost it, without telling the field.  Passing
+        // the window through a loss of focus now makes the field that one.
+        const juce::ScopedValueSetter<bool> passing (passingThroughLoss, true);
+        peer->handleFocusLoss();
+        grabKeyboardFocus();
+    }
+
+    void focusLost (FocusChangeType cause) override
+    {
+        if (! passingThroughLoss)
+            juce::TextEditor::focusLost (cause);
+    }
+
+private:
+    bool passingThroughLoss = false;
+};
+
 InplaceTextEditor::InplaceTextEditor (Target* targetToUse, juce::Component* hostToUse, juce::Rectangle<int>& area)
     : target (targetToUse)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
 
-    auto* field = new juce::TextEditor ("NameQuestioner");
+    auto* field = new Field();
     editor = field;
 
     if (hostToUse == nullptr)
@@ -35,11 +68,13 @@ InplaceTextEditor::InplaceTextEditor (Target* targetToUse, juce::Component* host
 
     hostToUse->addAndMakeVisible (field, -1);
     field->toFront (false);
-    field->grabKeyboardFocus();
+    juce::Desktop::getInstance().addGlobalMouseListener (this);
+    field->takeFocus();
 }
 
 InplaceTextEditor::~InplaceTextEditor()
 {
+    juce::Desktop::getInstance().removeGlobalMouseListener (this);
     notifyClosed();
     detachFromHost();
     if (editor != nullptr)
@@ -102,6 +137,16 @@ void InplaceTextEditor::componentBeingDeleted (juce::Component& component)
     }
 
     delete this;
+}
+
+void InplaceTextEditor::mouseDown (const juce::MouseEvent& e)
+{
+    // Presses in other windows (a menu, a dialog) are left to the focus rules.
+    auto* pressed = e.originalComponent;
+    if (editor == nullptr || ! editor->isVisible() || pressed == nullptr || pressed == editor || editor->isParentOf (pressed)
+        || pressed->getTopLevelComponent() != editor->getTopLevelComponent())
+        return;
+    hideAndClose();
 }
 
 void InplaceTextEditor::handleAsyncUpdate()

@@ -7,10 +7,15 @@ namespace Korvalden::GUI
 /** Asks for a new name right over the thing being renamed.
 
     A one-line text field is placed over an area of a host component, filled
-    with the current name and given the keyboard focus.  Return hands the text
-    to the target; Return, Escape and loss of focus all close the field, and
-    the object deletes itself on the next message-loop turn.  When the host is
+    with the current name and given the keyboard focus, and with it the input
+    focus of its window, so that typing reaches it at once.  Return hands the
+    text to the target; Return, Escape, a press anywhere outside the field
+    and loss of focus all close the field (only Return renames), and the
+    object deletes itself on the next message-loop turn.  When the host is
     deleted the object goes at once.
+
+    The field keeps the keyboard focus also when its window gets the input
+    focus back from the menu that opened it.
 
     Create it with new and keep no pointer: it deletes itself.  The target
     hears renameTo at most once, always before editorClosed, and editorClosed
@@ -24,6 +29,7 @@ namespace Korvalden::GUI
 */
 class InplaceTextEditor : private juce::TextEditor::Listener,
                           private juce::ComponentListener,
+                          private juce::MouseListener,
                           private juce::AsyncUpdater
 {
 public:
@@ -64,13 +70,15 @@ private:
     void textEditorEscapeKeyPressed (juce::TextEditor&) override;
     void textEditorFocusLost (juce::TextEditor&) override;
     void componentBeingDeleted (juce::Component& component) override;
+    void mouseDown (const juce::MouseEvent& e) override;
     void handleAsyncUpdate() override;
 
     void hideAndClose();
     void notifyClosed();
     void detachFromHost();
 
-    juce::TextEditor* editor = nullptr; // owned; nulled when someone else deletes it
+    class Field;
+    Field* editor = nullptr; // owned; nulled when someone else deletes it
     juce::Component::SafePointer<juce::Component> host;
     juce::WeakReference<Target> target; // a window may destroy its target before the field has gone
     bool renamed = false;

@@ -313,7 +313,7 @@ void ParameterLinkEditor::mouseDown (const juce::MouseEvent& e)
         // The menu takes this press: a knob under it must not keep turning.
         if (auto* knob = dynamic_cast<LinkableParameterKnob*> (e.originalComponent))
             knob->endDrag();
-        showMenu (*hoveredTarget);
+        showMenu (*hoveredTarget, e.getScreenPosition());
         return;
     }
 

@@ -163,7 +163,7 @@ private:
     void flashOverlay();
     void fadeUnlessVisible();
     void clearHighlight();
-    void showMenu (LinkTarget& target);
+    void showMenu (LinkTarget& target, juce::Point<int> screenPosition);
     void createDragImage (const LinkTarget& source, juce::Point<int> screenPosition);
     bool pressMayDragLink (const juce::MouseEvent& e) const;
     static bool knobTakesPress (const juce::MouseEvent& e);

@@ -51,15 +51,19 @@ juce::PopupMenu ParameterLinkEditor::createMenu (const LinkTarget& target) const
     return menu;
 }
 
-void ParameterLinkEditor::showMenu (LinkTarget& target)
+void ParameterLinkEditor::showMenu (LinkTarget& target, juce::Point<int> screenPosition)
 {
     flashOverlay();
 
     // Shown without a modal loop, which a plug-in host may not allow: the
-    // choice arrives later, and only while this editor still exists.
+    // choice arrives later, and only while this editor still exists.  It
+    // opens where the press was, not at the panel's edge.
     juce::WeakReference<ParameterLinkEditor> self (this);
     auto* chosenTarget = &target;
-    createMenu (target).showMenuAsync (juce::PopupMenu::Options().withTargetComponent (panel.getComponent()),
+    const auto options = juce::PopupMenu::Options()
+                             .withTargetComponent (panel.getComponent())
+                             .withTargetScreenArea (juce::Rectangle<int>().withPosition (screenPosition));
+    createMenu (target).showMenuAsync (options,
                                        [self, chosenTarget] (int itemId)
                                        {
                                            if (auto* editor = self.get())

@@ -29,6 +29,7 @@ packages=(
     libjack-jackd2-dev
     xvfb
     xauth
+    xdotool
     ccache
     fonts-dejavu-core
     clang

@@ -1,0 +1,198 @@
+#pragma once
+
+// The editor of an engine in a window of its own on the X display, and the
+// link menu and rename field as a user reaches them with mouse and keys.
+
+#include "presets/PresetTreeItems.h"
+#include "tests/editor/EditorFixture.h"
+#include "tests/support/XInput.h"
+
+class DesktopEditorFixture : public EditorFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE (XInput::available()) << "xdotool is missing: tools/setup.sh installs it";
+        XInput::tolerateErrors();
+        display.reset (XOpenDisplay (nullptr));
+        ASSERT_NE (display, nullptr);
+        EditorFixture::SetUp();
+    }
+
+    void TearDown() override
+    {
+        juce::PopupMenu::dismissAllActiveMenus();
+        pump (50);
+        EditorFixture::TearDown();
+        display.reset();
+    }
+
+    /** Opens the editor in a window and waits until the server shows it. */
+    MainControlPanel& showEditor()
+    {
+        auto& editor = openEditor();
+        editor.addToDesktop (0);
+        editor.setTopLeftPosition (60, 40);
+        editor.setVisible (true);
+        EXPECT_TRUE (waitFor ([&] { return XInput::screenBounds (display.get(), editor) == editor.getScreenBounds(); }))
+            << "the window is at " << XInput::screenBounds (display.get(), editor).toString() << ", not " << editor.getScreenBounds().toString();
+        settle();
+        return editor;
+    }
+
+    /** A point of the target that no other target takes first, in screen
+        coordinates (a section's plate, beside its knobs). */
+    juce::Point<int> screenPointOf (const ParameterLinkEditor::LinkTarget& target)
+    {
+        auto& links = panel->getLinkEditor();
+        const auto firstTargetAt = [&links] (juce::Point<int> p) -> const ParameterLinkEditor::LinkTarget*
+        {
+            for (auto& t : links.getTargets())
+                if (t->area.contains (p))
+                    return t.get();
+            return nullptr;
+        };
+
+        auto point = target.centre();
+        for (int y = target.area.getY(); firstTargetAt (point) != &target && y < target.area.getBottom(); y += 2)
+            for (int x = target.area.getX(); x < target.area.getRight(); x += 2)
+                if (firstTargetAt ({ x, y }) == &target)
+                {
+                    point = { x + 1, y + 1 };
+                    break;
+                }
+        EXPECT_EQ (firstTargetAt (point), &target);
+        return panel->localPointToGlobal (point);
+    }
+
+    ParameterLinkEditor::LinkTarget& targetOf (const std::vector<int>& indexes)
+    {
+        for (auto& t : panel->getLinkEditor().getTargets())
+            if (t->indexes == indexes)
+                return *t;
+        ADD_FAILURE() << "no target for " << indexes.front();
+        return *panel->getLinkEditor().getTargets().front();
+    }
+
+    /** The open menu window, if any. */
+    static juce::Component* openMenu()
+    {
+        auto& desktop = juce::Desktop::getInstance();
+        for (int i = 0; i < desktop.getNumComponents(); ++i)
+            if (auto* c = desktop.getComponent (i); c != nullptr && c->getName() == "menu" && c->isShowing())
+                return c;
+        return nullptr;
+    }
+
+    /** The item of the open menu with this text. */
+    static juce::Component* menuItem (const juce::String& text)
+    {
+        if (auto* menu = openMenu())
+            for (auto* item : menu->getChildren())
+                if (auto* handler = item->getAccessibilityHandler(); handler != nullptr && handler->getTitle() == text)
+                    return item;
+        return nullptr;
+    }
+
+    /** Presses at a screen point and waits for a menu; where the server shows it. */
+    juce::Rectangle<int> menuAfterPressAt (juce::Point<int> screen, int button, bool withCtrl)
+    {
+        EXPECT_TRUE (click (screen, button, withCtrl));
+        if (! waitFor ([this] { return openMenu() != nullptr && ! XInput::screenBounds (display.get(), *openMenu()).isEmpty(); }))
+            return {};
+        return XInput::screenBounds (display.get(), *openMenu());
+    }
+
+    /** Clicks the open menu's item with this text, as a user does. */
+    bool chooseFromMenu (const juce::String& text)
+    {
+        // A menu takes no release in its first quarter second, nor does a user click that fast.
+        pump (400);
+        auto* item = menuItem (text);
+        return item != nullptr && click (item->getScreenBounds().getCentre(), 1) && waitFor ([] { return openMenu() == nullptr; });
+    }
+
+    /** Clicks at a screen point and waits until the editor has read the
+        release too (a press that follows one whose release went unread is
+        taken for a drag). */
+    bool click (juce::Point<int> screen, int button, bool withCtrl = false)
+    {
+        return XInput::clickAt (screen, button, withCtrl, [this] { settle(); })
+               && waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); });
+    }
+
+    /** Lets the editor read what the window system sent it. */
+    void settle()
+    {
+        waitFor ([] { return false; }, 100);
+    }
+
+    /** Runs the message loop until done() or about five seconds, nudging the
+        editor's display connection meanwhile; the result of done(). */
+    bool waitFor (const std::function<bool()>& done, int milliseconds = 5000)
+    {
+        for (int elapsed = 0; ! done() && elapsed < milliseconds; elapsed += 10)
+        {
+            if (elapsed % 50 == 0 && panel != nullptr && panel->getPeer() != nullptr)
+                XInput::wake (display.get(), (::Window) (juce::pointer_sized_uint) panel->getPeer()->getNativeHandle());
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+        }
+        return done();
+    }
+
+    /** The rename field shown in the editor, if any. */
+    juce::TextEditor* renameField() const
+    {
+        std::function<juce::TextEditor* (juce::Component&)> find = [&find] (juce::Component& c) -> juce::TextEditor*
+        {
+            for (auto* child : c.getChildren())
+            {
+                if (child->getName() == "NameQuestioner" && child->isVisible())
+                    return dynamic_cast<juce::TextEditor*> (child);
+                if (auto* found = find (*child))
+                    return found;
+            }
+            return nullptr;
+        };
+        return panel != nullptr ? find (*panel) : nullptr;
+    }
+
+    /** Writes a user preset before the editor opens (the engine that reads
+        the preset folders is made again). */
+    juce::File addUserPreset (const juce::String& name)
+    {
+        auto* folder = engine->getPresetManager().getUserFolderItem();
+        EXPECT_NE (folder, nullptr);
+        const auto file = folder->getFile().getChildFile (name + ".prs");
+        EXPECT_TRUE (file.replaceWithText ("a preset's bytes"));
+        engine = std::make_unique<AudioEngine>();
+        return file;
+    }
+
+    /** The tree row of a user preset, its folder opened. */
+    juce::Component* userPresetRow (const juce::File& file)
+    {
+        auto* folder = engine->getPresetManager().getUserFolderItem();
+        folder->setOpen (true);
+        pump (100);
+        for (int i = 0; i < folder->getNumSubItems(); ++i)
+            if (auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileRepresentingItem*> (folder->getSubItem (i));
+                item != nullptr && item->getFile() == file)
+                return item->getRowComponent();
+        return nullptr;
+    }
+
+    /** Counts the notes the editor's keyboard starts while it listens. */
+    struct NoteCounter final : juce::MidiKeyboardState::Listener
+    {
+        explicit NoteCounter (juce::MidiKeyboardState& stateToWatch) : state (stateToWatch) { state.addListener (this); }
+        ~NoteCounter() override { state.removeListener (this); }
+        void handleNoteOn (juce::MidiKeyboardState*, int, int, float) override { ++notesStarted; }
+        void handleNoteOff (juce::MidiKeyboardState*, int, int, float) override {}
+
+        juce::MidiKeyboardState& state;
+        int notesStarted = 0;
+    };
+
+    XInput::DisplayConnection display;
+};

@@ -1,0 +1,127 @@
+#pragma once
+
+// The window system's own mouse and key events, sent with xdotool as a user's
+// hands would send them (through the server's pointer and input focus, not
+// to a chosen window), and what the server says about its windows.
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <functional>
+#include <limits>
+#include <memory>
+
+namespace XInput
+{
+/** Whether xdotool can be run (tools/setup.sh installs it). */
+inline bool available()
+{
+    juce::ChildProcess probe;
+    return probe.start (juce::StringArray { "xdotool", "version" }, juce::ChildProcess::wantStdOut)
+           && probe.waitForProcessToFinish (10000) && probe.getExitCode() == 0;
+}
+
+/** Runs xdotool with the arguments and waits for it; true when it succeeded. */
+inline bool xdotool (const juce::StringArray& arguments)
+{
+    juce::StringArray command { "xdotool" };
+    command.addArray (arguments);
+    juce::ChildProcess process;
+    return process.start (command, juce::ChildProcess::wantStdOut) && process.waitForProcessToFinish (10000)
+           && process.getExitCode() == 0;
+}
+
+/** Moves the pointer to a screen point and clicks there with button (1 left,
+    3 right), holding Ctrl when asked.  settle runs after the move and after
+    the press: a program that reads its own events lets them arrive there,
+    as they would while a hand moves. */
+inline bool clickAt (juce::Point<int> screen, int button, bool withCtrl = false, const std::function<void()>& settle = {})
+{
+    const juce::String number (button);
+    const auto settled = [&settle] (bool done)
+    {
+        if (done && settle)
+            settle();
+        return done;
+    };
+    if (! settled (xdotool ({ "mousemove", "--sync", juce::String (screen.x), juce::String (screen.y) })))
+        return false;
+    if (withCtrl && ! xdotool ({ "keydown", "ctrl" }))
+        return false;
+    const bool clicked = settled (xdotool ({ "mousedown", number })) && xdotool ({ "mouseup", number });
+    return clicked && (! withCtrl || xdotool ({ "keyup", "ctrl" }));
+}
+
+/** Types text as key presses, to whatever holds the input focus. */
+inline bool type (const juce::String& text)
+{
+    return xdotool ({ "type", "--delay", "20", text });
+}
+
+/** Presses and releases one key by its X name ("Return", "Escape", "Down"). */
+inline bool key (const juce::String& name)
+{
+    return xdotool ({ "key", name });
+}
+
+/** Sends a window a message that means nothing to it.  The framework reads
+    its display connection only when data arrives there: an event that came
+    with the answer to one of its own questions to the server waits unread
+    until the next one (a user's hand moving sends plenty). */
+inline void wake (Display* display, ::Window window)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom (display, "KEST_TEST_WAKE", False);
+    event.xclient.format = 32;
+    XSendEvent (display, window, False, NoEventMask, &event);
+    XFlush (display);
+}
+
+/** Errors about window-manager properties that a bare virtual display lacks
+    are no failure: Xlib's own handler would end the program. */
+inline void tolerateErrors()
+{
+    XSetErrorHandler ([] (Display*, XErrorEvent*) { return 0; });
+}
+
+struct DisplayCloser
+{
+    void operator() (Display* display) const { XCloseDisplay (display); }
+};
+using DisplayConnection = std::unique_ptr<Display, DisplayCloser>;
+
+/** Where the server shows a window on the screen, and whether it is viewable
+    at all (empty when not). */
+inline juce::Rectangle<int> screenBounds (Display* display, ::Window window)
+{
+    XWindowAttributes attributes {};
+    if (window == 0 || XGetWindowAttributes (display, window, &attributes) == 0 || attributes.map_state != IsViewable)
+        return {};
+    int x = 0, y = 0;
+    ::Window child = 0;
+    XTranslateCoordinates (display, window, DefaultRootWindow (display), 0, 0, &x, &y, &child);
+    return { x, y, attributes.width, attributes.height };
+}
+
+/** The same for a component's own window. */
+inline juce::Rectangle<int> screenBounds (Display* display, juce::Component& component)
+{
+    auto* peer = component.getPeer();
+    return peer != nullptr ? screenBounds (display, (::Window) (juce::pointer_sized_uint) peer->getNativeHandle())
+                           : juce::Rectangle<int>();
+}
+
+/** How far a point is from the nearest corner of an area. */
+inline int distanceToNearestCorner (juce::Rectangle<int> area, juce::Point<int> point)
+{
+    const juce::Point<int> corners[] { area.getTopLeft(), area.getTopRight(), area.getBottomLeft(), area.getBottomRight() };
+    int nearest = std::numeric_limits<int>::max();
+    for (auto corner : corners)
+        nearest = juce::jmin (nearest, juce::roundToInt (corner.getDistanceFrom (point)));
+    return nearest;
+}
+} // namespace XInput
