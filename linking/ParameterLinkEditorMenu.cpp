@@ -57,12 +57,14 @@ void ParameterLinkEditor::showMenu (LinkTarget& target, juce::Point<int> screenP
 
     // Shown without a modal loop, which a plug-in host may not allow: the
     // choice arrives later, and only while this editor still exists.  It
-    // opens where the press was, not at the panel's edge.
+    // opens where the press was, not at the panel's edge: beside the pressed
+    // pixel, never over it, for the menu opens while the button is still
+    // down and its release there must choose nothing.
     juce::WeakReference<ParameterLinkEditor> self (this);
     auto* chosenTarget = &target;
     const auto options = juce::PopupMenu::Options()
                              .withTargetComponent (panel.getComponent())
-                             .withTargetScreenArea (juce::Rectangle<int>().withPosition (screenPosition));
+                             .withTargetScreenArea (juce::Rectangle<int> (screenPosition.x, screenPosition.y, 1, 1));
     createMenu (target).showMenuAsync (options,
                                        [self, chosenTarget] (int itemId)
                                        {

@@ -3,6 +3,7 @@
 // The editor of an engine in a window of its own on the X display, and the
 // link menu and rename field as a user reaches them with mouse and keys.
 
+#include "gui/MultiColoredMidiKeyboard.h"
 #include "presets/PresetTreeItems.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/support/XInput.h"
@@ -36,6 +37,18 @@ protected:
         editor.setVisible (true);
         EXPECT_TRUE (waitFor ([&] { return XInput::screenBounds (display.get(), editor) == editor.getScreenBounds(); }))
             << "the window is at " << XInput::screenBounds (display.get(), editor).toString() << ", not " << editor.getScreenBounds().toString();
+
+        // As once a user has played or clicked in the window: its keyboard
+        // holds the focus.  (Without a window manager nothing else keeps it,
+        // and a menu of the framework closes at once on a slow machine when
+        // no component of the program holds the focus.)
+        auto* keyboard = child<MultiColoredMidiKeyboard> (EditorNames::keyboard);
+        EXPECT_NE (keyboard, nullptr);
+        if (keyboard != nullptr)
+        {
+            keyboard->grabKeyboardFocus();
+            EXPECT_TRUE (waitFor ([keyboard] { return keyboard->hasKeyboardFocus (false); }));
+        }
         settle();
         return editor;
     }
@@ -94,12 +107,42 @@ protected:
         return nullptr;
     }
 
-    /** Presses at a screen point and waits for a menu; where the server shows it. */
+    /** Presses at a screen point and holds the button until a menu has been
+        open a while, as a user's press lasts, then lets go where it pressed:
+        the menu must stay open with nothing chosen.  Where the server shows
+        it; empty when no menu opened or the release closed it. */
     juce::Rectangle<int> menuAfterPressAt (juce::Point<int> screen, int button, bool withCtrl)
     {
-        EXPECT_TRUE (click (screen, button, withCtrl));
-        if (! waitFor ([this] { return openMenu() != nullptr && ! XInput::screenBounds (display.get(), *openMenu()).isEmpty(); }))
+        const auto menuShown = [this] { return openMenu() != nullptr && ! XInput::screenBounds (display.get(), *openMenu()).isEmpty(); };
+        const juce::String number (button);
+        EXPECT_TRUE (XInput::xdotool ({ "mousemove", "--sync", juce::String (screen.x), juce::String (screen.y) }));
+        settle();
+        if (withCtrl)
+        {
+            EXPECT_TRUE (XInput::xdotool ({ "keydown", "ctrl" }));
+        }
+        EXPECT_TRUE (XInput::xdotool ({ "mousedown", number }));
+        const bool opened = waitFor (menuShown);
+        // A menu of the framework takes a release only after its first quarter second.
+        pump (400);
+        EXPECT_TRUE (XInput::xdotool ({ "mouseup", number }));
+        if (withCtrl)
+        {
+            EXPECT_TRUE (XInput::xdotool ({ "keyup", "ctrl" }));
+        }
+        waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); });
+        settle();
+
+        if (! opened)
+        {
+            ADD_FAILURE() << "no menu opened";
             return {};
+        }
+        if (! menuShown())
+        {
+            ADD_FAILURE() << "letting go of the press chose from the menu or closed it";
+            return {};
+        }
         return XInput::screenBounds (display.get(), *openMenu());
     }
 
@@ -127,9 +170,11 @@ protected:
         waitFor ([] { return false; }, 100);
     }
 
-    /** Runs the message loop until done() or about five seconds, nudging the
-        editor's display connection meanwhile; the result of done(). */
-    bool waitFor (const std::function<bool()>& done, int milliseconds = 5000)
+    /** Runs the message loop until done() or at least twenty seconds (a
+        loaded machine, or a sanitizer, can make a window take seconds),
+        nudging the editor's display connection meanwhile; the result of
+        done(). */
+    bool waitFor (const std::function<bool()>& done, int milliseconds = 20000)
     {
         for (int elapsed = 0; ! done() && elapsed < milliseconds; elapsed += 10)
         {
@@ -169,17 +214,22 @@ protected:
         return file;
     }
 
-    /** The tree row of a user preset, its folder opened. */
+    /** The tree row of a user preset, its folder opened; the tree makes its
+        rows on a later turn of the message loop. */
     juce::Component* userPresetRow (const juce::File& file)
     {
         auto* folder = engine->getPresetManager().getUserFolderItem();
         folder->setOpen (true);
-        pump (100);
-        for (int i = 0; i < folder->getNumSubItems(); ++i)
-            if (auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileRepresentingItem*> (folder->getSubItem (i));
-                item != nullptr && item->getFile() == file)
-                return item->getRowComponent();
-        return nullptr;
+        const auto row = [folder, &file]() -> juce::Component*
+        {
+            for (int i = 0; i < folder->getNumSubItems(); ++i)
+                if (auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileRepresentingItem*> (folder->getSubItem (i));
+                    item != nullptr && item->getFile() == file)
+                    return item->getRowComponent();
+            return nullptr;
+        };
+        waitFor ([&row] { return row() != nullptr && row()->isShowing(); });
+        return row();
     }
 
     /** Counts the notes the editor's keyboard starts while it listens. */

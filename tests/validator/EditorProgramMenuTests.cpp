@@ -63,8 +63,9 @@ std::string windowName (Display* display, ::Window window)
     return view;
 }
 
-/** Polls until done() or the time runs out. */
-bool waitFor (const std::function<bool()>& done, int milliseconds = 10000)
+/** Polls until done() or the time runs out (a loaded machine, or a
+    sanitizer, can make a window take seconds). */
+bool waitFor (const std::function<bool()>& done, int milliseconds = 20000)
 {
     for (int elapsed = 0; ! done() && elapsed < milliseconds; elapsed += 20)
         juce::Thread::sleep (20);
