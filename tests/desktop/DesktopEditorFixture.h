@@ -3,7 +3,6 @@
 // The editor of an engine in a window of its own on the X display, and the
 // link menu and rename field as a user reaches them with mouse and keys.
 
-#include "gui/MultiColoredMidiKeyboard.h"
 #include "presets/PresetTreeItems.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/support/XInput.h"
@@ -37,18 +36,6 @@ protected:
         editor.setVisible (true);
         EXPECT_TRUE (waitFor ([&] { return XInput::screenBounds (display.get(), editor) == editor.getScreenBounds(); }))
             << "the window is at " << XInput::screenBounds (display.get(), editor).toString() << ", not " << editor.getScreenBounds().toString();
-
-        // As once a user has played or clicked in the window: its keyboard
-        // holds the focus.  (Without a window manager nothing else keeps it,
-        // and a menu of the framework closes at once on a slow machine when
-        // no component of the program holds the focus.)
-        auto* keyboard = child<MultiColoredMidiKeyboard> (EditorNames::keyboard);
-        EXPECT_NE (keyboard, nullptr);
-        if (keyboard != nullptr)
-        {
-            keyboard->grabKeyboardFocus();
-            EXPECT_TRUE (waitFor ([keyboard] { return keyboard->hasKeyboardFocus (false); }));
-        }
         settle();
         return editor;
     }
