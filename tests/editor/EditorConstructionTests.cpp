@@ -231,10 +231,11 @@ TEST_F (EditorFixture, AFavouriteStarReadsFilledAndAnyOtherHollowOnTheSelectedRo
     // anti-aliased rim.
     constexpr int lineAlpha = 192;
     const int row = 17;
-    for (auto [background, rowName] : { std::pair { selected, "selected" }, std::pair { plain, "plain" } })
+    for (auto [rowColour, rowName] : { std::pair { selected, "selected" }, std::pair { plain, "plain" } })
         for (bool over : { false, true })
         {
             SCOPED_TRACE (juce::String (rowName) + (over ? ", under the mouse" : ""));
+            const auto background = rowColour;
             const auto paint = [&] (bool favourite, bool onRow)
             {
                 juce::Image image (juce::Image::ARGB, row, row, true);
