@@ -36,8 +36,8 @@ namespace Korvalden::Misc
     file that cannot be used (not a regular file, too large, not such XML, a
     link that leads nowhere) also gives an empty set, so every read takes its
     default, and it is never written over: a save then fails, and its
-    changes are kept in memory as above.  Saving removes the stale temporary files that a killed
-    save left in the folder.
+    changes are kept in memory as above.  Saving removes the stale temporary
+    files that a killed save left in the folder.
 
     Message thread only (its save timer runs there).
 */
