@@ -2,6 +2,9 @@
 
 #include "presets/PresetTreeItems.h"
 
+#include <initializer_list>
+#include <vector>
+
 // The limits of reading a preset tree are told, never silent: a user with
 // more presets than one tree shows learns why some are missing.
 
@@ -26,25 +29,43 @@ juce::String shownPath (const PresetManager::DirectoryItem& top, const juce::Fil
     }
     return parts.joinIntoString ("/");
 }
-} // namespace
 
-juce::StringArray PresetManager::getTreeLimitsReached() const
+/** One limit that reading a tree reached: the item limit or the depth limit,
+    and the first folder where it was reached. */
+struct LimitReached
 {
-    juce::StringArray lines;
-    for (auto* top : { factoryFolder, userFolder })
+    const PresetManager::DirectoryItem* top;
+    bool itemLimit;
+    juce::File folder;
+};
+
+std::vector<LimitReached> limitsReachedIn (std::initializer_list<const PresetManager::DirectoryItem*> tops)
+{
+    std::vector<LimitReached> limits;
+    for (auto* top : tops)
     {
         if (top == nullptr)
             continue;
         const auto& reached = top->getLimitsReached();
         if (reached.itemLimitFolder != juce::File())
-            lines.add ("the preset tree stops at " + juce::String (DirectoryItem::maxItemsPerTree)
-                       + " presets and folders, reached in " + reached.itemLimitFolder.getFullPathName()
-                       + ": the presets beyond are not shown");
+            limits.push_back ({ top, true, reached.itemLimitFolder });
         if (reached.depthLimitFolder != juce::File())
-            lines.add ("the preset tree stops at " + juce::String (DirectoryItem::maxFolderDepth)
-                       + " folder levels, reached in " + reached.depthLimitFolder.getFullPathName()
-                       + ": the folders below it are not read");
+            limits.push_back ({ top, false, reached.depthLimitFolder });
     }
+    return limits;
+}
+} // namespace
+
+juce::StringArray PresetManager::getTreeLimitsReached() const
+{
+    juce::StringArray lines;
+    for (const auto& limit : limitsReachedIn ({ factoryFolder, userFolder }))
+        lines.add (limit.itemLimit ? "the preset tree stops at " + juce::String (DirectoryItem::maxItemsPerTree)
+                                         + " presets and folders, reached in " + limit.folder.getFullPathName()
+                                         + ": the presets beyond are not shown"
+                                   : "the preset tree stops at " + juce::String (DirectoryItem::maxFolderDepth)
+                                         + " folder levels, reached in " + limit.folder.getFullPathName()
+                                         + ": the folders below it are not read");
     return lines;
 }
 
@@ -54,19 +75,13 @@ void PresetManager::showPendingTreeLimits()
         return;
 
     juce::StringArray paragraphs;
-    for (auto* top : { factoryFolder, userFolder })
-    {
-        if (top == nullptr)
-            continue;
-        const auto& reached = top->getLimitsReached();
-        if (reached.itemLimitFolder != juce::File())
-            paragraphs.add ("The browser shows at most " + juce::String (DirectoryItem::maxItemsPerTree)
-                            + " presets and folders. It stopped in " + shownPath (*top, reached.itemLimitFolder)
-                            + "; the presets after that are not shown.");
-        if (reached.depthLimitFolder != juce::File())
-            paragraphs.add ("The browser reads folders at most " + juce::String (DirectoryItem::maxFolderDepth)
-                            + " levels deep. Folders below " + shownPath (*top, reached.depthLimitFolder) + " are not shown.");
-    }
+    for (const auto& limit : limitsReachedIn ({ factoryFolder, userFolder }))
+        paragraphs.add (limit.itemLimit ? "The browser shows at most " + juce::String (DirectoryItem::maxItemsPerTree)
+                                              + " presets and folders. It stopped in " + shownPath (*limit.top, limit.folder)
+                                              + "; the presets after that are not shown."
+                                        : "The browser reads folders at most " + juce::String (DirectoryItem::maxFolderDepth)
+                                              + " levels deep. Folders below " + shownPath (*limit.top, limit.folder)
+                                              + " are not shown.");
     if (showFailureAlert ("Presets Not Shown", paragraphs.joinIntoString ("\n\n")))
         treeLimitsPending = false;
 }
