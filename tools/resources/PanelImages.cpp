@@ -14,14 +14,21 @@ namespace ResourceImages
         using G = PanelGeometry;
         namespace S = ResourceStyle;
 
+        /** A rounded plate with a one-pixel shade below it and an edge. */
+        void drawRoundedPlate (juce::Graphics& g, juce::Rectangle<float> plate, juce::Colour shade, juce::Colour fill,
+                               juce::Colour edge)
+        {
+            g.setColour (shade);
+            g.fillRoundedRectangle (plate.translated (0.0f, 1.0f), S::cornerRadius);
+            g.setColour (fill);
+            g.fillRoundedRectangle (plate, S::cornerRadius);
+            g.setColour (edge);
+            g.drawRoundedRectangle (plate.reduced (0.5f), S::cornerRadius, 1.0f);
+        }
+
         void drawPlate (juce::Graphics& g, juce::Rectangle<float> plate)
         {
-            g.setColour (juce::Colours::black.withAlpha (0.05f));
-            g.fillRoundedRectangle (plate.translated (0.0f, 1.0f), S::cornerRadius);
-            g.setColour (S::plateFill);
-            g.fillRoundedRectangle (plate, S::cornerRadius);
-            g.setColour (S::plateEdge);
-            g.drawRoundedRectangle (plate.reduced (0.5f), S::cornerRadius, 1.0f);
+            drawRoundedPlate (g, plate, juce::Colours::black.withAlpha (0.05f), S::plateFill, S::plateEdge);
         }
 
         void drawSection (juce::Graphics& g, const G::Section& section)
@@ -80,12 +87,7 @@ namespace ResourceImages
         // it reads at least as well as a dark one.
         void drawSwitchPlate (juce::Graphics& g, juce::Rectangle<float> plate)
         {
-            g.setColour (juce::Colours::white.withAlpha (0.35f));
-            g.fillRoundedRectangle (plate.translated (0.0f, 1.0f), S::cornerRadius);
-            g.setColour (S::switchPlate);
-            g.fillRoundedRectangle (plate, S::cornerRadius);
-            g.setColour (S::switchPlateEdge);
-            g.drawRoundedRectangle (plate.reduced (0.5f), S::cornerRadius, 1.0f);
+            drawRoundedPlate (g, plate, juce::Colours::white.withAlpha (0.35f), S::switchPlate, S::switchPlateEdge);
         }
 
         void drawGroove (juce::Graphics& g, juce::Rectangle<int> slider)
