@@ -47,6 +47,47 @@ struct PresetManager::DeferredRestore : public juce::AsyncUpdater
     bool loadPresetFile = false;
 };
 
+/** The rename field of a preset just saved.  It opens once the tree shows
+    the preset's row: the tree makes its rows, and selects the loaded preset
+    (which takes the keyboard focus), on later turns of the message loop, and
+    a field opened before them would find no row, or lose the focus at once. */
+struct PresetManager::RenameAfterSave : public juce::AsyncUpdater
+{
+    ~RenameAfterSave() override { cancelPendingUpdate(); }
+
+    void open (FileRepresentingItem& saved)
+    {
+        saved.scrollIntoView();
+        item = &saved;
+        turnsLeft = maxTurns;
+        triggerAsyncUpdate();
+    }
+
+    void handleAsyncUpdate() override
+    {
+        auto* saved = item.get();
+        if (saved == nullptr)
+            return;
+
+        // Without a tree on the screen the field opens over the name label.
+        auto* view = saved->getOwnerView();
+        auto* row = saved->getRowComponent();
+        const bool rowToCome = view != nullptr && view->isShowing() && (row == nullptr || ! row->isShowing());
+        if (rowToCome && --turnsLeft > 0)
+        {
+            triggerAsyncUpdate();
+            return;
+        }
+
+        item = nullptr;
+        saved->showRenameEditor();
+    }
+
+    static constexpr int maxTurns = 20;
+    juce::WeakReference<FileRepresentingItem> item;
+    int turnsLeft = 0;
+};
+
 PresetManager::PresetClient::~PresetClient()
 {
     if (auto* manager = attachedManager.load())
@@ -117,6 +158,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     favorites->setOpen (true);
     updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
+    renameAfterSave = std::make_unique<RenameAfterSave>();
 
     if (client != nullptr)
         client->attachedManager = this;
@@ -127,6 +169,7 @@ PresetManager::~PresetManager()
     closing = true;
     cancelPendingUpdate();
     deferredRestore.reset();
+    renameAfterSave.reset();
 
     if (client != nullptr)
         client->attachedManager = nullptr;
@@ -245,8 +288,8 @@ void PresetManager::savePreset()
     auto* item = new FileItem (target, false);
     PresetTreeItemBase::insertSorted (*folder, item);
     folder->treeHasChanged();
-    item->showRenameEditor();
     item->activate();
+    renameAfterSave->open (*item);
 }
 
 void PresetManager::showWriteError() const

@@ -125,8 +125,11 @@ public:
     /** Writes the current sound as a new preset into the active folder:
         "New Preset" (or the pending name while no preset is current), made
         unique as "New Preset(2)" and so on; no file is ever replaced, also
-        not one that another instance saves meanwhile.  Nothing happens in a
-        read-only folder.  A failed write leaves no item and shows "Write Error". */
+        not one that another instance saves meanwhile.  The new preset becomes
+        the current one, and its rename field opens, holding the keyboard
+        focus, over its row once the tree shows it (over the name label when
+        no tree shows).  Nothing happens in a read-only folder.  A failed
+        write leaves no item and shows "Write Error". */
     void savePreset();
 
     /** Makes an item current after its preset was loaded; clears the modified flag. */
@@ -238,6 +241,7 @@ public:
 
 private:
     struct DeferredRestore;
+    struct RenameAfterSave;
 
     void build();
     void applyStateItems (const StateItems& items, bool loadPresetFile, bool restoreModifiedFlag);
@@ -275,6 +279,7 @@ private:
     bool treeLimitsPending = false;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;
     std::unique_ptr<DeferredRestore> deferredRestore;
+    std::unique_ptr<RenameAfterSave> renameAfterSave;
     juce::CriticalSection snapshotLock;
     mutable StateItems snapshot;
     /** Guarded by snapshotLock: a restore from another thread waits for the

@@ -102,7 +102,7 @@ protected:
     {
         const auto menuShown = [this] { return openMenu() != nullptr && ! XInput::screenBounds (display.get(), *openMenu()).isEmpty(); };
         const juce::String number (button);
-        EXPECT_TRUE (XInput::xdotool ({ "mousemove", "--sync", juce::String (screen.x), juce::String (screen.y) }));
+        EXPECT_TRUE (XInput::moveTo (screen));
         settle();
         if (withCtrl)
         {

@@ -364,6 +364,7 @@ TEST_F (PresetManagerTest, aSavedPresetIsNamedInPlaceOverTheLabel)
     auto manager = makeManager();
     manager->setControlButtonSet (&editor);
     manager->savePreset();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20); // the field opens on a later turn
     ASSERT_NE (field(), nullptr);
     EXPECT_EQ (field()->getText(), "New Preset");
     EXPECT_EQ (field()->getBounds(), editor.label.getLocalBounds());
@@ -382,6 +383,7 @@ TEST_F (PresetManagerTest, aSavedPresetIsNamedInPlaceOverTheLabel)
 
     // An item deleted while its name is being edited is never reached.
     manager->savePreset();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     ASSERT_NE (field(), nullptr);
     ASSERT_TRUE (fileItem (*manager, userPath + "/New Preset")->deleteItem());
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);

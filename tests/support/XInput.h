@@ -33,6 +33,21 @@ inline bool xdotool (const juce::StringArray& arguments)
            && process.getExitCode() == 0;
 }
 
+/** Moves the pointer to a screen point and waits until the server has it
+    there.  xdotool's own wait would never end for a pointer that is there
+    already, so that one stays where it is. */
+inline bool moveTo (juce::Point<int> screen)
+{
+    juce::ChildProcess where;
+    if (! where.start (juce::StringArray { "xdotool", "getmouselocation", "--shell" }, juce::ChildProcess::wantStdOut))
+        return false;
+    juce::StringArray lines;
+    lines.addLines (where.readAllProcessOutput());
+    if (where.getExitCode() == 0 && lines.contains ("X=" + juce::String (screen.x)) && lines.contains ("Y=" + juce::String (screen.y)))
+        return true;
+    return xdotool ({ "mousemove", "--sync", juce::String (screen.x), juce::String (screen.y) });
+}
+
 /** Moves the pointer to a screen point and clicks there with button (1 left,
     3 right), holding Ctrl when asked.  settle runs after the move and after
     the press: a program that reads its own events lets them arrive there,
@@ -46,7 +61,7 @@ inline bool clickAt (juce::Point<int> screen, int button, bool withCtrl = false,
             settle();
         return done;
     };
-    if (! settled (xdotool ({ "mousemove", "--sync", juce::String (screen.x), juce::String (screen.y) })))
+    if (! settled (moveTo (screen)))
         return false;
     if (withCtrl && ! xdotool ({ "keydown", "ctrl" }))
         return false;

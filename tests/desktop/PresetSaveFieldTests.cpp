@@ -1,0 +1,159 @@
+// Save in the preset bar as a user meets it: the new preset's rename field
+// opens at once, over its row while the tree shows and over the preset name
+// otherwise, holding "New Preset" and the keys typed next; Return renames the
+// preset (asking before a preset of that name is replaced), Escape keeps it.
+
+#include "DesktopEditorFixture.h"
+
+namespace
+{
+using Korvalden::Misc::PresetManager;
+
+enum class Ending { returnKey, escape, returnThenKeepBoth };
+
+const juce::String userPath ("/PresetFiles/User Presets");
+} // namespace
+
+class PresetSaveField : public DesktopEditorFixture
+{
+protected:
+    PresetManager& presets() { return engine->getPresetManager(); }
+
+    PresetManager::FileRepresentingItem* userItem (const juce::String& name)
+    {
+        return dynamic_cast<PresetManager::FileRepresentingItem*> (presets().findItemByPath (userPath + "/" + name));
+    }
+
+    /** Clicks Save as a user does; the field that opened, if any. */
+    juce::TextEditor* clickSave()
+    {
+        auto* save = child<juce::Button> (EditorNames::saveButton);
+        EXPECT_NE (save, nullptr);
+        if (save == nullptr || ! click (save->getScreenBounds().getCentre(), 1))
+            return nullptr;
+        waitFor ([this] { return renameField() != nullptr && renameField()->hasKeyboardFocus (false); });
+        return renameField();
+    }
+
+    /** What the field of the preset just saved shows, and where. */
+    void expectFieldOver (const juce::TextEditor& field, const juce::String& name, bool overItsRow)
+    {
+        EXPECT_EQ (field.getText(), name);
+        EXPECT_TRUE (field.hasKeyboardFocus (false)) << "the field does not have the keyboard focus";
+        auto* item = userItem (name);
+        ASSERT_NE (item, nullptr) << name;
+        auto* host = overItsRow ? item->getRowComponent() : static_cast<juce::Component*> (child<juce::Label> (EditorNames::presetNameLabel));
+        EXPECT_TRUE (host != nullptr && host->isShowing() && field.getParentComponent() == host)
+            << (overItsRow ? "not over the new preset's row" : "not over the preset name");
+    }
+
+    static juce::Button* buttonWithText (juce::Component& parent, const juce::String& text)
+    {
+        for (auto* c : parent.getChildren())
+        {
+            if (auto* button = dynamic_cast<juce::Button*> (c); button != nullptr && button->isShowing() && button->getButtonText() == text)
+                return button;
+            if (auto* found = buttonWithText (*c, text))
+                return found;
+        }
+        return nullptr;
+    }
+
+    void setTreeShown (bool shown)
+    {
+        auto* button = child<juce::Button> (EditorNames::presetTreeButton);
+        ASSERT_NE (button, nullptr);
+        if (button->getToggleState() != shown)
+        {
+            ASSERT_TRUE (click (button->getScreenBounds().getCentre(), 1));
+        }
+        ASSERT_TRUE (waitFor ([&] { return child<juce::Component> (EditorNames::presetTree)->isShowing() == shown; }));
+        settle();
+    }
+};
+
+TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce)
+{
+    addUserPreset ("Pad");
+    showEditor();
+    const struct
+    {
+        const char* what;
+        bool treeShown, folderOpen;
+        const char* typed;
+        Ending ending;
+        const char* name;
+    } cases[] {
+        { "the tree showing the open user folder, Return", true, true, "Warm Pad", Ending::returnKey, "Warm Pad" },
+        { "the tree showing the closed user folder, Return", true, false, "Warm Pad 2", Ending::returnKey, "Warm Pad 2" },
+        { "the tree showing, Escape", true, true, "Cold Pad", Ending::escape, "New Preset" },
+        { "the tree showing, the name of another preset, Keep Both", true, true, "Pad", Ending::returnThenKeepBoth, "Pad(2)" },
+        { "the tree hidden, Return", false, false, "Bass 1", Ending::returnKey, "Bass 1" },
+        { "the tree hidden, Escape", false, false, "Bass 2", Ending::escape, "New Preset" },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        setTreeShown (c.treeShown);
+        presets().getUserFolderItem()->setOpen (c.folderOpen);
+        settle();
+
+        auto* field = clickSave();
+        ASSERT_NE (field, nullptr) << "no field opened";
+        expectFieldOver (*field, "New Preset", c.treeShown);
+        const auto saved = userItem ("New Preset")->getFile();
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (saved.loadFileAsData (bytes) && bytes.getSize() > 0);
+
+        NoteCounter notes (engine->getKeyboardState());
+        ASSERT_TRUE (XInput::type (c.typed));
+        EXPECT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == c.typed; }))
+            << "the field shows \"" << (renameField() != nullptr ? renameField()->getText() : "(closed)") << "\"";
+        EXPECT_EQ (notes.notesStarted, 0) << "the letters typed played notes";
+
+        ASSERT_TRUE (XInput::key (c.ending == Ending::escape ? "Escape" : "Return"));
+        if (c.ending == Ending::returnThenKeepBoth)
+        {
+            ASSERT_TRUE (waitFor ([this] { return panel->isMessageBoxShown(); })) << "no question before replacing \"Pad\"";
+            auto* keepBoth = buttonWithText (*panel, "Keep Both");
+            ASSERT_NE (keepBoth, nullptr);
+            ASSERT_TRUE (click (keepBoth->getScreenBounds().getCentre(), 1));
+        }
+        ASSERT_TRUE (waitFor ([&] { return renameField() == nullptr && userItem (c.name) != nullptr; }));
+
+        // The file keeps the bytes saved, the preset stays current and unmodified.
+        const auto file = saved.getSiblingFile (juce::String (c.name) + ".prs");
+        juce::MemoryBlock after;
+        EXPECT_TRUE (file.loadFileAsData (after) && after == bytes) << file.getFullPathName();
+        EXPECT_EQ (saved.existsAsFile(), juce::String (c.name) == "New Preset");
+        EXPECT_TRUE (saved.getSiblingFile ("Pad.prs").existsAsFile());
+        EXPECT_EQ (presets().getCurrentItem(), userItem (c.name));
+        EXPECT_FALSE (presets().isPresetModified());
+        EXPECT_TRUE (waitFor ([&] { return child<juce::Label> (EditorNames::presetNameLabel)->getText() == c.name; }));
+
+        ASSERT_TRUE (userItem (c.name)->deleteItem());
+    }
+}
+
+TEST_F (PresetSaveField, SavingTwiceOpensAFieldOnEachNewPresetAndTheFirstKeepsItsName)
+{
+    showEditor();
+    presets().getUserFolderItem()->setOpen (true);
+
+    auto* first = clickSave();
+    ASSERT_NE (first, nullptr);
+    expectFieldOver (*first, "New Preset", true);
+
+    auto* second = clickSave();
+    ASSERT_NE (second, nullptr);
+    EXPECT_TRUE (waitFor ([this] { return renameField() != nullptr && renameField()->getText() == "New Preset(2)"; }));
+    expectFieldOver (*renameField(), "New Preset(2)", true);
+    EXPECT_EQ (presets().getCurrentItem(), userItem ("New Preset(2)"));
+
+    ASSERT_TRUE (XInput::type ("Keys"));
+    ASSERT_TRUE (XInput::key ("Return"));
+    EXPECT_TRUE (waitFor ([this] { return userItem ("Keys") != nullptr && renameField() == nullptr; }));
+    EXPECT_NE (userItem ("New Preset"), nullptr);
+    EXPECT_EQ (userItem ("New Preset(2)"), nullptr);
+}
