@@ -114,14 +114,20 @@ TEST_F (EditorFixture, TheHostsNotesShowOnTheOnScreenKeyboardAndSoundOnlyOnce)
 {
     // Two engines hear the same host blocks; one has its editor open, whose
     // keyboard shows the host's notes.  Showing them plays nothing: the two
-    // sound alike, sample for sample.
+    // sound alike, sample for sample.  Split gives a note played again the
+    // same device; Revolver gives it the next one, so there its key would
+    // change colour.
+    const struct
+    {
+        const char* name;
+        float mode; // parameter 88
+        int devices[3]; // of notes 52, 70 and 100
+    } modes[] { { "Split", 0.2f, { 1, 2, 3 } }, { "Revolver", 0.4f, { 0, 1, 2 } } };
+
     openEditor();
     AudioEngine alone;
     for (auto* e : { engine.get(), &alone })
-    {
         e->prepareToPlay (48000.0, 256);
-        e->setParameter (88, 0.2f); // Split: each key in its device's colour
-    }
     auto* keyboard = child<MultiColoredMidiKeyboard> ("Keyboard");
     ASSERT_NE (keyboard, nullptr);
     auto& keys = engine->getKeyboardState();
@@ -142,7 +148,9 @@ TEST_F (EditorFixture, TheHostsNotesShowOnTheOnScreenKeyboardAndSoundOnlyOnce)
         for (int c = 0; c < 2; ++c)
             soundAlike = soundAlike && std::equal (heard[0].getReadPointer (c), heard[0].getReadPointer (c) + 256, heard[1].getReadPointer (c));
     };
-    // The host goes on playing while the editor's timers run.
+    // The host goes on playing while the editor's timers run, and for one
+    // block more: a note that showing the keys handed to the engine would
+    // start there.
     const auto playUntil = [&] (auto shown)
     {
         for (int round = 0; round < 300 && ! shown(); ++round)
@@ -150,6 +158,7 @@ TEST_F (EditorFixture, TheHostsNotesShowOnTheOnScreenKeyboardAndSoundOnlyOnce)
             playBoth ({});
             pump (5);
         }
+        playBoth ({});
         return shown();
     };
     const auto keyColour = [&] (int note)
@@ -159,30 +168,42 @@ TEST_F (EditorFixture, TheHostsNotesShowOnTheOnScreenKeyboardAndSoundOnlyOnce)
         return image.getPixelAt ((int) key.getCentreX(), (int) (key.getY() + key.getHeight() * 0.78f));
     };
     const auto white = keyColour (53);
-    ASSERT_NE (white, juce::Colour (deviceColours[1]));
+    for (auto colour : deviceColours)
+        ASSERT_NE (white, juce::Colour (colour));
 
-    // Note 100 is held on two channels at once.
-    playBoth ({ juce::MidiMessage::noteOn (1, 52, (juce::uint8) 100), juce::MidiMessage::noteOn (3, 70, (juce::uint8) 100),
-                juce::MidiMessage::noteOn (1, 100, (juce::uint8) 100), juce::MidiMessage::noteOn (3, 100, (juce::uint8) 90) });
-    ASSERT_TRUE (playUntil ([&] { return keys.isNoteOn (1, 52) && keys.isNoteOn (3, 70) && keys.isNoteOn (1, 100) && keys.isNoteOn (3, 100); }));
-    pump (50);
-    EXPECT_EQ (keyColour (52), juce::Colour (deviceColours[1]));
-    EXPECT_EQ (keyColour (70), juce::Colour (deviceColours[2]));
-    EXPECT_EQ (keyColour (100), juce::Colour (deviceColours[3]));
-    EXPECT_EQ (keyColour (53), white);
+    for (auto& mode : modes)
+    {
+        SCOPED_TRACE (mode.name);
+        soundAlike = true;
+        for (auto* e : { engine.get(), &alone })
+            e->setParameter (88, mode.mode);
+        const auto colourOf = [&] (int i) { return juce::Colour (deviceColours[mode.devices[i]]); };
 
-    // A key goes up when the host lets it go on every channel that held it.
-    playBoth ({ juce::MidiMessage::noteOff (1, 52), juce::MidiMessage::noteOff (1, 100) });
-    ASSERT_TRUE (playUntil ([&] { return ! keys.isNoteOn (1, 52) && ! keys.isNoteOn (1, 100); }));
-    pump (50);
-    EXPECT_EQ (keyColour (52), white);
-    EXPECT_TRUE (keys.isNoteOn (3, 100));
-    EXPECT_EQ (keyColour (100), juce::Colour (deviceColours[3]));
+        // Note 100 is held on two channels at once.
+        playBoth ({ juce::MidiMessage::noteOn (1, 52, (juce::uint8) 100), juce::MidiMessage::noteOn (3, 70, (juce::uint8) 100),
+                    juce::MidiMessage::noteOn (1, 100, (juce::uint8) 100), juce::MidiMessage::noteOn (3, 100, (juce::uint8) 90) });
+        ASSERT_TRUE (playUntil ([&] { return keys.isNoteOn (1, 52) && keys.isNoteOn (3, 70) && keys.isNoteOn (1, 100) && keys.isNoteOn (3, 100); }));
+        pump (50);
+        EXPECT_EQ (keyColour (52), colourOf (0));
+        EXPECT_EQ (keyColour (70), colourOf (1));
+        EXPECT_EQ (keyColour (100), colourOf (2));
+        EXPECT_EQ (keyColour (53), white);
 
-    playBoth ({ juce::MidiMessage::noteOff (3, 70), juce::MidiMessage::noteOff (3, 100) });
-    ASSERT_TRUE (playUntil ([&] { return ! keys.isNoteOn (3, 70) && ! keys.isNoteOn (3, 100); }));
-    for (int block = 0; block < 100; ++block)
+        // A key goes up when the host lets it go on every channel that held it.
+        playBoth ({ juce::MidiMessage::noteOff (1, 52), juce::MidiMessage::noteOff (1, 100) });
+        ASSERT_TRUE (playUntil ([&] { return ! keys.isNoteOn (1, 52) && ! keys.isNoteOn (1, 100); }));
+        pump (50);
+        EXPECT_EQ (keyColour (52), white);
+        EXPECT_TRUE (keys.isNoteOn (3, 100));
+        EXPECT_EQ (keyColour (100), colourOf (2));
+
+        // A note that drawing the keys handed to the engine would sound for a block.
         playBoth ({});
-    EXPECT_TRUE (soundAlike) << "a note shown on the keyboard was played again";
-    EXPECT_EQ (asTheAudioThread (*engine, [&] { return busyVoices (*engine); }), asTheAudioThread (alone, [&] { return busyVoices (alone); }));
+        playBoth ({ juce::MidiMessage::noteOff (3, 70), juce::MidiMessage::noteOff (3, 100) });
+        ASSERT_TRUE (playUntil ([&] { return ! keys.isNoteOn (3, 70) && ! keys.isNoteOn (3, 100); }));
+        for (int block = 0; block < 100; ++block)
+            playBoth ({});
+        EXPECT_TRUE (soundAlike) << "a note shown on the keyboard was played again";
+        EXPECT_EQ (asTheAudioThread (*engine, [&] { return busyVoices (*engine); }), asTheAudioThread (alone, [&] { return busyVoices (alone); }));
+    }
 }
