@@ -255,6 +255,8 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
 
     insertSorted (*this, item);
     treeHasChanged();
+    if (auto* manager = getPresetManager())
+        manager->favoritesChanged(); // a favourite's path is its id
 }
 
 PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()

@@ -130,7 +130,10 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
         parent->treeHasChanged();
     }
     if (manager != nullptr)
+    {
         manager->triggerAsyncUpdate();
+        manager->favoritesChanged(); // a favourite's path is its id
+    }
     return true;
 }
 
@@ -175,7 +178,10 @@ bool PresetManager::FileRepresentingItem::deleteItem()
     if (! file.deleteFile())
         return false;
 
-    removeFromTree();
+    auto* manager = getPresetManager();
+    removeFromTree(); // deletes this item
+    if (manager != nullptr)
+        manager->favoritesChanged();
     return true;
 }
 

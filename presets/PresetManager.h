@@ -183,6 +183,12 @@ public:
         thread. */
     void loadFavorites (const juce::File& file);
     bool saveFavorites (const juce::File& file);
+    /** The favourites may have changed here (a star set or cleared, a
+        favourite renamed, moved or deleted): they are saved at once into the
+        file that loadFavorites read, so that a host that goes down loses
+        none.  Nothing happens before a file was read, while it is read, or
+        while the manager goes.  Message thread. */
+    void favoritesChanged();
 
     /** One line for each limit at which reading a preset tree stopped,
         naming the limit and the folder where it was reached; empty when
@@ -272,6 +278,8 @@ private:
     int itemHeight = 20;
     /** The favourites as this instance last read or wrote them. */
     juce::StringArray favoritesAsRead;
+    juce::File favoritesFile;
+    bool readingFavorites = false;
     juce::File unreadableFavoritesFile;
     bool favoritesProblemPending = false, favoritesProblemShown = false;
     bool favoritesSaveFailureTold = false;

@@ -31,11 +31,17 @@ void PresetManager::loadFavorites (const juce::File& file)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
 
+    favoritesFile = file;
     auto root = parseUntrustedXmlFile (file);
     if (root != nullptr)
+    {
+        const juce::ScopedValueSetter<bool> reading (readingFavorites, true);
         favorites->readFavorites (*root);
+    }
     else if (holdsSomething (file))
+    {
         reportFavoritesFileProblem (file);
+    }
 
     // Ids that named no preset made no entry: they are not this instance's
     // to keep or drop, so they stay in the file.
@@ -87,6 +93,13 @@ bool PresetManager::saveFavorites (const juce::File& file)
     favoritesAsRead = now;
     favoritesSaveFailureTold = false;
     return true;
+}
+
+void PresetManager::favoritesChanged()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (favoritesFile != juce::File() && ! readingFavorites && ! closing)
+        saveFavorites (favoritesFile);
 }
 
 bool PresetManager::failFavoritesSave (const juce::File& file, const juce::String& reason)

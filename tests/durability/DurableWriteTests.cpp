@@ -199,12 +199,13 @@ TEST_F (DurableWrites, aFullDiskIsToldForFavouritesAndSettingsAndWhatWaitsIsWrit
     favourites.replaceWithText ("<FAVORITES/>");
     PresetManager manager (&client, factory, user);
     manager.loadFavorites (favourites);
-    dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Round"))->setFavorite (true);
 
     StandardErrorCapture errors;
     {
         SystemCallLog::Watching watching (pathOf (root));
         SystemCallLog::setHook ([] (const Call& call) { return call.name == "write" ? ENOSPC : 0; });
+        // The mark is saved at once, and its failure told then.
+        dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Round"))->setFavorite (true);
         EXPECT_FALSE (manager.saveFavorites (favourites));
         ApplicationPropertiesUser stored ("Kest");
         stored.setValue ("MIDICC_Glide_1", 7);

@@ -1,8 +1,12 @@
 #include "engine/ApplicationPropertiesUser.h"
+#include "engine/AudioEngine.h"
+#include "platform/ApplicationSupport.h"
+#include "presets/PresetTreeItems.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <set>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -90,4 +94,33 @@ TEST (ConcurrentSaves, twoProcessesMarkingFavouritesAndChangingSettingsLoseNoneO
         EXPECT_EQ (lost.size(), 0) << what << " lost: " << lost.joinIntoString (" ");
         EXPECT_EQ (back.size(), 0) << what << " taken back but there again: " << back.joinIntoString (" ");
     }
+}
+
+TEST (ConcurrentSaves, aFavouriteIsKeptFromTheMomentItIsMarkedAlsoWhenTheHostIsKilledThen)
+{
+    const auto presets = Korvalden::Platform::getUserMakerFolder().getChildFile ("Presets/Kest");
+    ASSERT_TRUE (presets.createDirectory());
+    ASSERT_TRUE (presets.getChildFile ("Warm.prs").replaceWithText ("sound"));
+    ScratchFolder scratch ("kest-killed");
+    ASSERT_TRUE (scratch.wasCreated());
+    const auto marked = scratch.getChildFile ("marked");
+
+    const auto host = startSaver ({ "--mark-then-wait", "Warm", marked.getFullPathName().toStdString() });
+    ASSERT_GT (host, 0);
+    bool waiting = true;
+    for (int waited = 0; waiting && waited < 60000 && ! marked.exists(); waited += 10)
+    {
+        int status = 0;
+        waiting = ::waitpid (host, &status, WNOHANG) == 0;
+        juce::Thread::sleep (10);
+    }
+    ASSERT_TRUE (waiting && marked.exists()) << "the host went before it marked the preset";
+    ::kill (host, SIGKILL);
+    int status = 0;
+    ASSERT_EQ (::waitpid (host, &status, 0), host);
+
+    Korvalden::Misc::PresetManager::PresetClient* noClient = nullptr;
+    Korvalden::Misc::PresetManager next (noClient, {}, presets);
+    next.loadFavorites (AudioEngine::getFavoritesFile());
+    EXPECT_EQ (next.getFavoriteList().getFavoriteIds().joinIntoString (" "), "/PresetFiles/User Presets/Warm");
 }

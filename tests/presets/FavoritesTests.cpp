@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -244,6 +245,44 @@ TEST_F (Favorites, aRenamedFavouriteKeepsItsEntryAndWritesItsNewPath)
     EXPECT_NE (manager->findItemByPath ("/Favorites/Hot"), nullptr);
 }
 
+TEST_F (Favorites, everyChangeOfTheFavouritesIsInTheFileAtOnceAndReadingThemWritesNothing)
+{
+    file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
+                          + "/Round\"/></FAVLIST></FAVORITES>");
+    const auto asWritten = file.loadFileAsString();
+    addPreset (user, "Pads/Air", "air");
+    auto manager = makeManager();
+    manager->loadFavorites (file);
+    ASSERT_EQ (file.loadFileAsString(), asWritten);
+
+    auto* warm = fileItem (*manager, userPath + "/Warm");
+    auto* pads = dynamic_cast<PresetManager::DirectoryItem*> (manager->findItemByPath (userPath + "/Pads"));
+    ASSERT_NE (pads, nullptr);
+    const auto inFile = [this]
+    {
+        juce::StringArray ids;
+        if (auto root = juce::parseXML (file))
+            for (auto* entry : root->getChildByName ("FAVLIST")->getChildIterator())
+                ids.add (entry->getStringAttribute ("id").fromFirstOccurrenceOf (userPath + "/", false, false));
+        ids.sort (false);
+        return ids.joinIntoString (" ");
+    };
+
+    const std::pair<const char*, std::function<void()>> changes[] {
+        { "Round Warm", [&] { warm->getFavoriteValue()->setValue (true); warm->getFavoriteValue()->getValueSource().sendChangeMessage (true); } },
+        { "Hot Round", [&] { ASSERT_TRUE (warm->moveOrRename ("Hot", 0)); } },
+        { "Pads/Hot Round", [&] { pads->acceptItem (warm); } },
+        { "Pads/Hot", [&] { fileItem (*manager, userPath + "/Round")->setFavorite (false); } },
+        { "", [&] { ASSERT_TRUE (warm->deleteItem()); } },
+    };
+    for (auto& [expected, change] : changes)
+    {
+        SCOPED_TRACE (expected);
+        change();
+        EXPECT_EQ (inFile(), expected);
+    }
+}
+
 TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTheNextSave)
 {
     const auto locked = base.getChildFile ("locked");
@@ -273,9 +312,9 @@ TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTh
             manager->loadFavorites (target);
             if (editorOpen)
                 manager->setControlButtonSet (&editor);
-            fileItem (*manager, userPath + "/Round")->setFavorite (true);
             {
                 StandardErrorCapture errors;
+                fileItem (*manager, userPath + "/Round")->setFavorite (true); // saved at once
                 EXPECT_FALSE (manager->saveFavorites (target));
                 EXPECT_FALSE (manager->saveFavorites (target));
 

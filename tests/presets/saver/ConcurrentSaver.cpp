@@ -8,8 +8,16 @@
 // Presets "NAME-0" ... must lie in PRESET_FOLDER.  It starts when START_FILE
 // exists, so that the processes run together.  The exit code is the number
 // of saves that failed (at most 100); 2 for wrong arguments.
+//
+// Or a host that goes down right after its user starred a preset:
+//
+//   kest_concurrent_saver --mark-then-wait PRESET MARKED_FILE
+//
+// An instance of the engine stars the user preset PRESET as its star button
+// does, creates MARKED_FILE once the star shows and then waits to be killed.
 
 #include "engine/ApplicationPropertiesUser.h"
+#include "engine/AudioEngine.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
 
@@ -40,8 +48,28 @@ bool setFavorite (PresetManager& manager, const juce::String& preset, bool on)
 }
 } // namespace
 
+/** Stars the preset as a click on its star does, then waits. */
+int markThenWait (const juce::String& preset, const juce::File& marked)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    AudioEngine engine;
+    auto* item = dynamic_cast<PresetManager::FileItem*> (engine.getPresetManager().findItemByPath ("/PresetFiles/User Presets/" + preset));
+    if (item == nullptr)
+        return 2;
+
+    item->getFavoriteValue()->setValue (true); // heard on a later turn, as the button's change is
+    while (! item->isFavorite())
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    if (! marked.create())
+        return 1;
+    for (;;)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (1000);
+}
+
 int main (int argc, char** argv)
 {
+    if (argc == 4 && juce::String (argv[1]) == "--mark-then-wait")
+        return markThenWait (argv[2], juce::File (argv[3]));
     if (argc != 6)
         return 2;
     const juce::String name (argv[1]);

@@ -1,0 +1,88 @@
+// A preset starred in the tree as a user stars it, while its favourite
+// cannot be saved: the editor says so at once, the star stays, and the next
+// star that can be saved brings both to the file.
+
+#include "DesktopEditorFixture.h"
+
+namespace
+{
+using Korvalden::Misc::PresetManager;
+
+const juce::String userPath ("/PresetFiles/User Presets");
+
+/** The alert window with this title on the screen, if any. */
+juce::AlertWindow* alertTitled (const juce::String& title)
+{
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)); alert != nullptr && alert->getName() == title && alert->isShowing())
+            return alert;
+    return nullptr;
+}
+
+juce::Button* buttonOf (juce::Component& parent, const juce::String& text = {})
+{
+    for (auto* c : parent.getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (c); button != nullptr && (text.isEmpty() || button->getButtonText() == text))
+            return button;
+    return nullptr;
+}
+
+juce::StringArray idsIn (const juce::File& file)
+{
+    juce::StringArray ids;
+    if (auto root = juce::parseXML (file))
+        for (auto* list : root->getChildWithTagNameIterator ("FAVLIST"))
+            for (auto* entry : list->getChildIterator())
+                ids.add (entry->getStringAttribute ("id"));
+    return ids;
+}
+} // namespace
+
+class FavoriteStar : public DesktopEditorFixture
+{
+protected:
+    /** Clicks the star in front of a user preset's row. */
+    bool clickStarOf (const juce::File& preset)
+    {
+        auto* row = userPresetRow (preset);
+        auto* star = row != nullptr ? buttonOf (*row) : nullptr;
+        return star != nullptr && click (star->getScreenBounds().getCentre(), 1);
+    }
+
+    bool isFavorite (const juce::String& name)
+    {
+        auto* item = dynamic_cast<PresetManager::FileItem*> (engine->getPresetManager().findItemByPath (userPath + "/" + name));
+        return item != nullptr && item->isFavorite();
+    }
+};
+
+TEST_F (FavoriteStar, AStarThatCannotBeSavedIsToldAtOnceStaysAndIsSavedWithTheNextOne)
+{
+    // The favourites file leads into a folder that is not there (a disk not mounted).
+    const auto favourites = AudioEngine::getFavoritesFile();
+    const auto gone = favourites.getSiblingFile ("gone");
+    ASSERT_TRUE (favourites.getParentDirectory().createDirectory());
+    ASSERT_TRUE (gone.getChildFile ("Kest.Favorites.xml").createSymbolicLink (favourites, true));
+    const auto warm = addUserPreset ("Warm");
+    const auto round = addUserPreset ("Round");
+    showEditor();
+
+    ASSERT_TRUE (clickStarOf (warm));
+    ASSERT_TRUE (waitFor ([] { return alertTitled ("Write Error") != nullptr; })) << "nothing told the user";
+    EXPECT_TRUE (isFavorite ("Warm"));
+    EXPECT_NE (engine->getPresetManager().findItemByPath ("/Favorites/Warm"), nullptr);
+
+    auto* ok = buttonOf (*alertTitled ("Write Error"), "OK");
+    ASSERT_NE (ok, nullptr);
+    ASSERT_TRUE (waitFor ([&] { return ! XInput::screenBounds (display.get(), *alertTitled ("Write Error")).isEmpty(); }));
+    ASSERT_TRUE (click (ok->getScreenBounds().getCentre(), 1));
+    ASSERT_TRUE (waitFor ([] { return alertTitled ("Write Error") == nullptr; }));
+
+    // The disk is back with an empty file: the next star saves both.
+    ASSERT_TRUE (gone.getChildFile ("Kest.Favorites.xml").create());
+    ASSERT_TRUE (clickStarOf (round));
+    EXPECT_TRUE (waitFor ([&] { return idsIn (favourites).size() == 2; }));
+    EXPECT_EQ (idsIn (favourites).joinIntoString (" "), userPath + "/Round " + userPath + "/Warm");
+    EXPECT_EQ (alertTitled ("Write Error"), nullptr);
+}
