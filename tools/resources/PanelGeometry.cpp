@@ -117,7 +117,7 @@ namespace
 
         // The preset bar is one dark strip: its buttons are drawn grey and go
         // darker still when disabled, which only reads as "off" on dark.
-        g.wells.push_back ({ 240, 8, 392, 32 });
+        g.presetBar = { 240, 8, 392, 32 };
         p.add (N::previousButton, G::Record::placed, { 248, buttonY, size, size });
         p.add (N::nextButton, G::Record::placed, { 276, buttonY, size, size });
         p.add (N::presetNameLabel, G::Record::presetNameLabel, { 308, 10, 256, 28 });

@@ -106,6 +106,7 @@ struct PanelGeometry
     std::vector<juce::Rectangle<int>> knobs;            // every knob component, for the link rings
     std::vector<juce::Rectangle<int>> grooves;          // slider tracks painted into the background
     juce::Rectangle<int> toolBar;
+    juce::Rectangle<int> presetBar;                     // the deepest recess, behind the preset bar
 
     const Control* find (const juce::String& name) const;
 };

@@ -72,12 +72,12 @@ namespace ResourceImages
                         juce::Justification::centred, false);
         }
 
-        void drawWell (juce::Graphics& g, juce::Rectangle<float> well)
+        void drawWell (juce::Graphics& g, juce::Rectangle<float> well, juce::Colour fill = S::wellFill)
         {
             g.setColour (juce::Colours::white.withAlpha (0.55f));
             g.fillRoundedRectangle (well.translated (0.0f, 1.0f), S::cornerRadius);
-            g.setGradientFill (juce::ColourGradient (S::wellFill.darker (0.25f), 0.0f, well.getY(),
-                                                     S::wellFill, 0.0f, well.getY() + 6.0f, false));
+            g.setGradientFill (juce::ColourGradient (fill.darker (0.25f), 0.0f, well.getY(),
+                                                     fill, 0.0f, well.getY() + 6.0f, false));
             g.fillRoundedRectangle (well, S::cornerRadius);
             g.setColour (S::wellEdge);
             g.drawRoundedRectangle (well.reduced (0.5f), S::cornerRadius, 1.0f);
@@ -147,6 +147,7 @@ namespace ResourceImages
                 drawSection (g, section);
             for (auto& band : geometry.deviceBands)
                 drawDeviceBand (g, band);
+            drawWell (g, geometry.presetBar.toFloat(), S::presetBarFill);
             for (auto& well : geometry.wells)
                 drawWell (g, well.toFloat());
             for (auto& groove : geometry.grooves)

@@ -23,6 +23,9 @@ namespace ResourceStyle
     const juce::Colour divider { 0xFFB3AEA7 };
     const juce::Colour wellFill { 0xFF34332F };
     const juce::Colour wellEdge { 0xFF1F1E1C };
+    // Behind the preset bar, whose icons are 0xFF666666: deep enough that they
+    // read at least 3:1, and a disabled one (0xFF282828) reads as off.
+    const juce::Colour presetBarFill { 0xFF040404 };
     const juce::Colour accent { 0xFF00AFDB };
     const juce::Colour knobTrack { 0xFF5B5853 };
     const juce::Colour ringTrack { 0x26000000 };
