@@ -168,13 +168,6 @@ bool isTemplateLetter (char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-/** Whether the path names the folder without passing through a link. */
-bool isReachedWithoutLinks (const std::string& path)
-{
-    char resolved[PATH_MAX];
-    return ::realpath (path.c_str(), resolved) != nullptr && path == resolved;
-}
-
 /** Removes one entry of the open folder when its name is one of ours, it is
     a plain file old enough, and no save holds it locked.  The file is locked
     while it is removed, and only while the name still names it. */
@@ -391,15 +384,14 @@ bool isOwnTemporaryName (const char* name)
 
 void removeStaleTemporaryFiles (const juce::File& folder)
 {
+    // The folder itself, where links lead: the one the save writes into
+    // (a data folder moved to another disk and linked back, say).  Every
+    // step below goes through this descriptor, so the folder cannot be
+    // swapped for another meanwhile.
     const auto path = folder.getFullPathName().toStdString();
-    const int descriptor = ::open (path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int descriptor = ::open (path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return;
-    if (! isReachedWithoutLinks (path))
-    {
-        ::close (descriptor);
-        return;
-    }
 
     auto* listing = ::fdopendir (descriptor);
     if (listing == nullptr)

@@ -79,9 +79,9 @@ bool isOwnTemporaryName (const char* name);
     staleTemporaryFileSeconds: what a process killed during a save left
     behind.  A save holds an advisory lock (flock) on its temporary file from
     its creation until it is renamed or removed, so a file another process is
-    still writing stays, whatever the clocks say.  Nothing is removed in a
-    folder whose path passes through a symbolic link (another place's
-    folder), nor where locks cannot be taken. */
+    still writing stays, whatever the clocks say.  A folder reached through
+    symbolic links is cleaned where they lead, for that is where the save
+    writes; nothing is removed where locks cannot be taken. */
 void removeStaleTemporaryFiles (const juce::File& folder);
 
 /** What keeps a write of the file from succeeding, for a person: a link that

@@ -171,9 +171,11 @@ TEST_F (PresetFileSafety, aSaveRemovesOnlyOurOwnStaleUnlockedTemporaryFilesInThe
         bool goes;
     };
     const Left left[] = {
-        // What saves of this version killed long ago, in the folders saved into.
+        // What saves of this version killed long ago, in the folders saved
+        // into, also one reached through a link.
         { "user/.kest-save-Ab12Cd", 2 * hours, true },
         { "user/Pads/.kest-save-Later1", 30 * hours, true },
+        { "elsewhere/.kest-save-Ab12Cd", 2 * hours, true },
         // A save another process is making: its file is locked, whatever its age.
         { "user/.kest-save-Held01", 2 * hours, false },
         // The user's own files, names of earlier development builds, names
@@ -191,9 +193,8 @@ TEST_F (PresetFileSafety, aSaveRemovesOnlyOurOwnStaleUnlockedTemporaryFilesInThe
         { "user/.kest-save-\xc3\xa9" "b12C", 2 * hours, false },
         { "user/.KEST-SAVE-Ab12Cd", 2 * hours, false },
         { "user/kest-save-Ab12Cd", 2 * hours, false },
-        // Ours, but in a folder reached through a link, in the read-only
-        // factory folder, or too young to be left by a killed save.
-        { "elsewhere/.kest-save-Ab12Cd", 2 * hours, false },
+        // Ours, but in the read-only factory folder, or too young to be
+        // left by a killed save.
         { "factory/.kest-save-Ab12Cd", 2 * hours, false },
         { "user/.kest-save-Fresh1", 5, false },
     };
@@ -215,6 +216,32 @@ TEST_F (PresetFileSafety, aSaveRemovesOnlyOurOwnStaleUnlockedTemporaryFilesInThe
 
     for (auto& file : left)
         EXPECT_NE (fs::existsAtAll (base.getChildFile (juce::String::fromUTF8 (file.path))), file.goes) << file.path;
+}
+
+TEST_F (PresetFileSafety, aDataFolderReachedThroughALinkIsCleanedOfOurStaleTemporaryFilesWhereTheLinkLeads)
+{
+    // The user's data folder moved to another disk and linked back; saves
+    // killed there long ago left their files in the preset and maker folders.
+    constexpr juce::int64 twoHours = 2 * 60 * 60;
+    const auto moved = base.getChildFile ("other disk/data");
+    const auto data = base.getChildFile ("data");
+    ASSERT_TRUE (moved.getChildFile ("Korvalden/Presets/Kest").createDirectory());
+    ASSERT_TRUE (moved.createSymbolicLink (data, false));
+    const auto maker = data.getChildFile ("Korvalden");
+    const auto presets = maker.getChildFile ("Presets/Kest");
+    for (auto name : { ".kest-save-Aa1111", ".kest-save-Bb2222", ".kest-save-Cc3333", ".kest-save-Dd4444", ".kest-save-Held02", ".Lead.prs.backup" })
+        leaveFile (presets.getChildFile (name), twoHours);
+    leaveFile (maker.getChildFile (".kest-save-Ee5555"), twoHours);
+    const LockingProcess running (presets.getChildFile (".kest-save-Held02"));
+    ASSERT_TRUE (running.holdsLock());
+
+    PresetManager manager (&client, factory, presets);
+    manager.loadFavorites (maker.getChildFile ("Kest.Favorites.xml"));
+    manager.savePreset();
+    fileItem (manager, userPath + "/New Preset")->setFavorite (true);
+
+    EXPECT_EQ (namesIn (moved.getChildFile ("Korvalden/Presets/Kest")).joinIntoString (" "), ".Lead.prs.backup .kest-save-Held02 New Preset.prs");
+    EXPECT_EQ (namesIn (moved.getChildFile ("Korvalden")).joinIntoString (" "), "Kest.Favorites.xml Presets");
 }
 
 TEST_F (PresetFileSafety, aFavouritesFileThatIsALinkStaysALinkAndOnlyItsTargetIsReplaced)
