@@ -172,6 +172,19 @@ protected:
         return done();
     }
 
+    /** The first showing button below parent with this text (any text when empty). */
+    static juce::Button* buttonWithText (juce::Component& parent, const juce::String& text = {})
+    {
+        for (auto* c : parent.getChildren())
+        {
+            if (auto* button = dynamic_cast<juce::Button*> (c); button != nullptr && button->isShowing() && (text.isEmpty() || button->getButtonText() == text))
+                return button;
+            if (auto* found = buttonWithText (*c, text))
+                return found;
+        }
+        return nullptr;
+    }
+
     /** The rename field shown in the editor, if any. */
     juce::TextEditor* renameField() const
     {

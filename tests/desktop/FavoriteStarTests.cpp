@@ -20,14 +20,6 @@ juce::AlertWindow* alertTitled (const juce::String& title)
     return nullptr;
 }
 
-juce::Button* buttonOf (juce::Component& parent, const juce::String& text = {})
-{
-    for (auto* c : parent.getChildren())
-        if (auto* button = dynamic_cast<juce::Button*> (c); button != nullptr && (text.isEmpty() || button->getButtonText() == text))
-            return button;
-    return nullptr;
-}
-
 juce::StringArray idsIn (const juce::File& file)
 {
     juce::StringArray ids;
@@ -46,7 +38,7 @@ protected:
     bool clickStarOf (const juce::File& preset)
     {
         auto* row = userPresetRow (preset);
-        auto* star = row != nullptr ? buttonOf (*row) : nullptr;
+        auto* star = row != nullptr ? buttonWithText (*row) : nullptr;
         return star != nullptr && click (star->getScreenBounds().getCentre(), 1);
     }
 
@@ -73,7 +65,7 @@ TEST_F (FavoriteStar, AStarThatCannotBeSavedIsToldAtOnceStaysAndIsSavedWithTheNe
     EXPECT_TRUE (isFavorite ("Warm"));
     EXPECT_NE (engine->getPresetManager().findItemByPath ("/Favorites/Warm"), nullptr);
 
-    auto* ok = buttonOf (*alertTitled ("Write Error"), "OK");
+    auto* ok = buttonWithText (*alertTitled ("Write Error"), "OK");
     ASSERT_NE (ok, nullptr);
     ASSERT_TRUE (waitFor ([&] { return ! XInput::screenBounds (display.get(), *alertTitled ("Write Error")).isEmpty(); }));
     ASSERT_TRUE (click (ok->getScreenBounds().getCentre(), 1));

@@ -47,18 +47,6 @@ protected:
             << (overItsRow ? "not over the new preset's row" : "not over the preset name");
     }
 
-    static juce::Button* buttonWithText (juce::Component& parent, const juce::String& text)
-    {
-        for (auto* c : parent.getChildren())
-        {
-            if (auto* button = dynamic_cast<juce::Button*> (c); button != nullptr && button->isShowing() && button->getButtonText() == text)
-                return button;
-            if (auto* found = buttonWithText (*c, text))
-                return found;
-        }
-        return nullptr;
-    }
-
     void setTreeShown (bool shown)
     {
         auto* button = child<juce::Button> (EditorNames::presetTreeButton);
