@@ -58,19 +58,12 @@ void PresetManager::FileItem::valueChanged (juce::Value&)
     // Only a change from off to on makes an entry, so a repeated "on" never
     // makes a second one.
     auto* manager = getPresetManager();
-    if (on && ! hasEntry)
-    {
-        if (manager != nullptr)
-            manager->getFavoriteList().addEntry (*this);
-    }
+    if (on && ! hasEntry && manager != nullptr)
+        manager->getFavoriteList().addEntry (*this);
     else if (! on && hasEntry && favoriteList != nullptr)
-    {
         favoriteList->removeEntry (*this, true);
-    }
     else
-    {
         return;
-    }
 
     if (manager != nullptr)
         manager->favoritesChanged();
