@@ -110,8 +110,10 @@ public:
     /** Any thread.  Stores the value as given, sets the dirty flag and marks
         the preset modified (0..91 only); the setter gets the value limited to
         0..1 on the audio thread at the start of the next block, or at once
-        while no audio runs or when called from the audio thread.  Ignored
-        outside 0..92 and for a value that is not a finite number. */
+        while no audio runs or when called from the audio thread.  The voice
+        settings (88..91) reach the voice controllers at once on any thread,
+        so the editor reads back what was just set.  Ignored outside 0..92
+        and for a value that is not a finite number. */
     void setParameter (int index, float value) override;
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
@@ -197,7 +199,9 @@ public:
     //==============================================================================
     // Setters that the parameter records call (through the parameter table):
     // on the audio thread, or under the callback lock while no audio runs.
-    /** Voice settings of the global controller. */
+    /** Voice settings of the global controller.  Any thread: they only store
+        atomics and ask the voices for a mono change, which the audio thread
+        applies (at once here while no audio runs). */
     void setVoiceAllocationMode (MultiSoundVoiceController::tVoiceAllocationMode mode);
     void setMonophonic (bool on);
     /** The Monophon switch as set (the chord modes play polyphonically whatever it says).  Any thread. */

@@ -56,19 +56,24 @@ std::unique_ptr<SetValueFunctor> makeAdaptor (Target* target, void (Target::*set
 
     value, dirty and pending are atomics.  The value is stored as given (a
     finite number; NaN is never stored), the dirty flag set after it; the
-    editor's poll reads and clears the dirty flag.  The setter touches what
-    the audio thread renders, so it runs only on the audio thread or while no
+    editor's poll reads and clears the dirty flag.  A setter that touches
+    what the audio thread renders runs only on the audio thread or while no
     audio runs: store() calls it at once (mapped MIDI on the audio thread),
-    storeForLater() leaves it to the next applyPending().  The setter always
-    receives the value limited to 0..1.
+    storeForLater() leaves it to the next applyPending().  A setter that only
+    stores settings any thread may write (setterRunsAnywhere) runs at once in
+    storeForLater() as well, so whoever reads the setting next sees the new
+    value; the next applyPending() runs it again with the latest value, so
+    that a call from another thread that overtook it cannot leave an older
+    one in force.  The setter always receives the value limited to 0..1.
 */
 struct ParameterRecord
 {
     using TextFunction = juce::String (*) (float);
 
     ParameterRecord (const juce::String& nameToUse, float defaultToUse, TextFunction textToUse,
-                     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setterToUse)
-        : defaultValue (defaultToUse), name (nameToUse), setter (std::move (setterToUse)), text (textToUse)
+                     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setterToUse, bool setterRunsAnywhereToUse = false)
+        : defaultValue (defaultToUse), name (nameToUse), setter (std::move (setterToUse)), text (textToUse),
+          setterRunsAnywhere (setterRunsAnywhereToUse)
     {
     }
 
@@ -83,13 +88,16 @@ struct ParameterRecord
     }
 
     /** Stores the value, sets the dirty flag and marks the setter call as
-        pending for applyPending().  NaN changes nothing.  Any thread. */
+        pending for applyPending(); a setter that runs anywhere is called at
+        once too.  NaN changes nothing.  Any thread. */
     void storeForLater (float newValue)
     {
         if (std::isnan (newValue))
             return;
         storeValue (newValue);
         pending.store (1, std::memory_order_release);
+        if (setterRunsAnywhere)
+            callSetter (newValue);
     }
 
     /** Calls the setter with the current value if a call is pending.  The
@@ -119,6 +127,8 @@ struct ParameterRecord
     const juce::String name;
     std::unique_ptr<Korvalden::Parameter::SetValueFunctor> setter;
     const TextFunction text;
+    /** The setter only stores settings that any thread may write. */
+    const bool setterRunsAnywhere;
     std::atomic<std::uint8_t> dirty { 0 };
     std::atomic<std::uint8_t> pending { 0 };
 

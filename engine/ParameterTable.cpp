@@ -80,13 +80,13 @@ Entry getEntry (int index)
         case voiceMode:
             return { "Voice_Mode", 0.0f, voiceAllocationModeText,
                      [] (AudioEngine& e, int, float v) { e.setVoiceAllocationMode ((MultiSoundVoiceController::tVoiceAllocationMode) toVoiceAllocationMode (v)); },
-                     90 };
+                     90, true };
         case voiceDirection:
-            return { "Voice_Direction", 0.0f, voiceDirectionText, [] (AudioEngine& e, int, float v) { e.setVoiceDirection (toBool (v)); }, 91 };
+            return { "Voice_Direction", 0.0f, voiceDirectionText, [] (AudioEngine& e, int, float v) { e.setVoiceDirection (toBool (v)); }, 91, true };
         case voiceFill:
-            return { "Voice_Fill", 0.0f, onOffText, [] (AudioEngine& e, int, float v) { e.setVoiceFill (toBool (v)); }, 92 };
+            return { "Voice_Fill", 0.0f, onOffText, [] (AudioEngine& e, int, float v) { e.setVoiceFill (toBool (v)); }, 92, true };
         case monophon:
-            return { "Monophon", 0.0f, onOffText, [] (AudioEngine& e, int, float v) { e.setMonophonic (toBool (v)); }, 93 };
+            return { "Monophon", 0.0f, onOffText, [] (AudioEngine& e, int, float v) { e.setMonophonic (toBool (v)); }, 93, true };
         default:
             return { "MasterVolume", 6.0f / 7.0f, decibelText, [] (AudioEngine& e, int, float v) { e.setMasterVolume (toDecibels (v)); }, 89 };
     }
@@ -97,6 +97,6 @@ std::unique_ptr<ParameterRecord> createRecord (int index, AudioEngine& engine)
     auto entry = getEntry (index);
     const int device = index < firstMacro ? index / numParametersPerDevice : -1;
     return std::make_unique<ParameterRecord> (entry.name, entry.defaultValue, entry.text,
-                                              std::make_unique<TableSetter> (engine, device, entry.apply));
+                                              std::make_unique<TableSetter> (engine, device, entry.apply), entry.appliesAnywhere);
 }
 } // namespace ParameterTable

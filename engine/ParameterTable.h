@@ -50,6 +50,9 @@ struct Entry
     Apply apply;
     /** The controller number on the global channel when the settings file names none. */
     int defaultController;
+    /** apply only stores settings that any thread may write (the voice
+        settings): it runs as soon as the value is set, wherever that is. */
+    bool appliesAnywhere = false;
 };
 
 /** The entry of a parameter index 0..92; the index must be valid.  Any thread. */

@@ -160,6 +160,38 @@ TEST (AudioEngineThreading, aParameterChangeWhileProcessingReachesTheSoundAtTheN
     EXPECT_FLOAT_EQ (engine.getSound (1).getEmphasis(), 0.0f);
 }
 
+TEST (AudioEngineThreading, theVoiceSettingsTakeEffectAtOnceWhileProcessingSoTheEditorReadsBackWhatWasSet)
+{
+    // Blocks of 4096 samples: the engine counts as processing for 90 ms after one.
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 4096);
+    render (engine, 256);
+    auto& voices = engine.getGlobalController();
+
+    engine.setParameter (88, 0.2f);
+    EXPECT_EQ (voices.getAllocationMode(), MultiSoundVoiceController::split);
+    engine.setParameter (89, 1.0f);
+    EXPECT_TRUE (voices.getDirection());
+    engine.setParameter (90, 1.0f);
+    EXPECT_TRUE (voices.getFill());
+    engine.setParameter (91, 1.0f);
+    EXPECT_TRUE (engine.isMonophonic());
+
+    // A preset read takes the same way, and the next block keeps what it set.
+    juce::MemoryBlock preset;
+    engine.writePresetState (preset);
+    render (engine, 256);
+    for (int index : { 88, 89, 90, 91 })
+        engine.setParameter (index, 0.0f);
+    render (engine, 256);
+    ASSERT_TRUE (engine.readPresetState (preset));
+    EXPECT_EQ (voices.getAllocationMode(), MultiSoundVoiceController::split);
+    EXPECT_TRUE (voices.getDirection() && voices.getFill() && engine.isMonophonic());
+    render (engine, 256);
+    EXPECT_EQ (voices.getAllocationMode(), MultiSoundVoiceController::split);
+    EXPECT_TRUE (voices.getDirection() && voices.getFill() && engine.isMonophonic());
+}
+
 TEST (AudioEngineThreading, changesApplyAtOnceWhenNoAudioRuns)
 {
     AudioEngine engine;

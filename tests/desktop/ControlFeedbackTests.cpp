@@ -1,0 +1,166 @@
+// What the editor's controls show after a user's click in its window: the
+// voice controls what the engine holds while a host plays it.
+
+#include "DesktopEditorFixture.h"
+#include "tests/support/EngineBlocks.h"
+
+#include <chrono>
+#include <thread>
+
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+namespace
+{
+namespace N = EditorNames;
+using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
+
+constexpr int voiceMode = 88, voiceDirection = 89, voiceFill = 90, monophon = 91;
+
+/** A host's audio thread: blocks of 2048 samples at 48 kHz, played at the
+    pace of real time under the callback lock, so that the engine leaves
+    parameter changes to its next block, up to 43 ms later.  Stops and
+    releases the engine when it goes. */
+class RealTimeHost
+{
+public:
+    static constexpr int blockLength = 2048;
+    static constexpr double rate = 48000.0;
+
+    explicit RealTimeHost (AudioEngine& engineToPlay) : engine (engineToPlay)
+    {
+        engine.prepareToPlay (rate, blockLength);
+        thread = std::thread ([this]
+        {
+            juce::AudioBuffer<float> buffer (2, blockLength);
+            juce::MidiBuffer midi;
+            const auto period = std::chrono::microseconds ((long long) (1.0e6 * blockLength / rate));
+            for (auto next = std::chrono::steady_clock::now(); running; next += period)
+            {
+                playBlockAsHost (engine, buffer, midi);
+                std::this_thread::sleep_until (next + period);
+            }
+        });
+    }
+
+    ~RealTimeHost()
+    {
+        running = false;
+        thread.join();
+        engine.releaseResources();
+    }
+
+private:
+    AudioEngine& engine;
+    std::atomic<bool> running { true };
+    std::thread thread;
+};
+
+float voiceModeValue (Mode mode) { return (float) mode / 5.0f; }
+} // namespace
+
+class ControlFeedback : public DesktopEditorFixture
+{
+protected:
+    /** Whether the combo, the three voice switches and the split slider show
+        what the engine's voice controller holds. */
+    bool voiceControlsShowTheEngine()
+    {
+        auto& voices = engine->getGlobalController();
+        const auto mode = voices.getAllocationMode();
+        auto* combo = child<juce::ComboBox> (N::voiceMode);
+        auto* split = child<juce::Slider> (N::splitPointSlider);
+        return combo != nullptr && split != nullptr && combo->getSelectedId() == (int) mode + 1
+               && child<juce::Button> (N::directionButton)->getToggleState() == voices.getDirection()
+               && child<juce::Button> (N::fillButton)->getToggleState() == voices.getFill()
+               && child<juce::Button> (N::monophonButton)->getToggleState() == engine->isMonophonic()
+               && split->isVisible() == (mode == MultiSoundVoiceController::split);
+    }
+
+    juce::String voiceControlsText()
+    {
+        return "combo " + juce::String (child<juce::ComboBox> (N::voiceMode)->getSelectedId())
+               + ", direction " + juce::String ((int) child<juce::Button> (N::directionButton)->getToggleState())
+               + ", fill " + juce::String ((int) child<juce::Button> (N::fillButton)->getToggleState())
+               + ", mono " + juce::String ((int) child<juce::Button> (N::monophonButton)->getToggleState())
+               + ", split slider " + (child<juce::Slider> (N::splitPointSlider)->isVisible() ? "shown" : "hidden")
+               + "; the engine: mode " + juce::String ((int) engine->getGlobalController().getAllocationMode())
+               + ", direction " + juce::String ((int) engine->getGlobalController().getDirection())
+               + ", fill " + juce::String ((int) engine->getGlobalController().getFill())
+               + ", mono " + juce::String ((int) engine->isMonophonic());
+    }
+
+    /** Lets every resync that a change asked for run: the binding's poll
+        once more (for dirty flags its own timer has not taken yet), then
+        everything posted to the editor before this. */
+    void letTheEditorCatchUp()
+    {
+        panel->getParameterLinker().timerCallback();
+        auto reached = std::make_shared<bool> (false);
+        juce::MessageManager::callAsync ([reached] { *reached = true; });
+        waitFor ([reached] { return *reached; });
+    }
+
+    /** Sets the engine's voice settings as a state would, before an editor opens. */
+    void setVoiceSettings (Mode mode)
+    {
+        engine->setParameter (voiceMode, voiceModeValue (mode));
+        for (int index : { voiceDirection, voiceFill, monophon })
+            engine->setParameter (index, 0.0f);
+        waitFor ([&] { return engine->getGlobalController().getAllocationMode() == mode && ! engine->isMonophonic()
+                              && ! engine->getGlobalController().getFill() && ! engine->getGlobalController().getDirection(); });
+    }
+
+};
+
+TEST_F (ControlFeedback, EveryClickOnAVoiceControlLeavesItShowingWhatTheEnginePlaysInFreshEditorsWhileAHostPlays)
+{
+    // While the host plays, a voice setting must reach the engine before the
+    // editor reads it back; a resync that came first showed the old setting
+    // about every second time, so every change is tried in several fresh editors.
+    constexpr int editorsPerChange = 6;
+    const struct
+    {
+        const char* what;
+        Mode startMode;
+        const char* control;            // a voice switch to click, or the combo
+        const char* comboItem;          // the combo's item to choose
+        std::function<bool (AudioEngine&)> engineHoldsIt;
+    } changes[] {
+        { "MONO in Unison", MultiSoundVoiceController::unison, N::monophonButton, nullptr,
+          [] (AudioEngine& e) { return e.isMonophonic(); } },
+        { "FILL in Revolver", MultiSoundVoiceController::revolver, N::fillButton, nullptr,
+          [] (AudioEngine& e) { return e.getGlobalController().getFill(); } },
+        { "DIRECTION in Revolver", MultiSoundVoiceController::revolver, N::directionButton, nullptr,
+          [] (AudioEngine& e) { return e.getGlobalController().getDirection(); } },
+        { "SPLIT chosen in Unison", MultiSoundVoiceController::unison, N::voiceMode, "SPLIT",
+          [] (AudioEngine& e) { return e.getGlobalController().getAllocationMode() == MultiSoundVoiceController::split; } },
+    };
+
+    RealTimeHost host (*engine);
+    for (const auto& change : changes)
+    {
+        for (int editor = 1; editor <= editorsPerChange; ++editor)
+        {
+            SCOPED_TRACE (juce::String (change.what) + ", editor " + juce::String (editor));
+            closeEditor();
+            setVoiceSettings (change.startMode);
+            showEditor();
+            ASSERT_TRUE (waitFor ([this] { return voiceControlsShowTheEngine(); })) << voiceControlsText();
+
+            auto* control = child<juce::Component> (change.control);
+            ASSERT_NE (control, nullptr);
+            ASSERT_TRUE (control->isEnabled());
+            ASSERT_TRUE (click (control->getScreenBounds().getCentre(), 1));
+            if (change.comboItem != nullptr)
+            {
+                ASSERT_TRUE (chooseFromMenu (change.comboItem));
+            }
+
+            ASSERT_TRUE (waitFor ([&] { return change.engineHoldsIt (*engine); })) << "the click did not reach the engine";
+            letTheEditorCatchUp();
+            EXPECT_TRUE (voiceControlsShowTheEngine()) << voiceControlsText();
+        }
+    }
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
