@@ -14,6 +14,11 @@ juce::MouseEvent SliderWithFineRightDrag::asFineLeftDrag (const juce::MouseEvent
                              e.mouseDownTime, e.getNumberOfClicks(), e.mouseWasDraggedSinceMouseDown());
 }
 
+void SliderWithFineRightDrag::mouseDown (const juce::MouseEvent& e)
+{
+    juce::Slider::mouseDown (e.mods.isRightButtonDown() ? asFineLeftDrag (e) : e);
+}
+
 void SliderWithFineRightDrag::mouseDrag (const juce::MouseEvent& e)
 {
     if (! isEnabled())

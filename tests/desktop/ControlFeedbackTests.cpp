@@ -1,7 +1,9 @@
-// What the editor's controls show after a user's click in its window: the
-// voice controls what the engine holds while a host plays it.
+// What the editor's controls show after a user's click or drag in its
+// window: the voice controls what the engine holds while a host plays it,
+// the master volume's fine drags.
 
 #include "DesktopEditorFixture.h"
+#include "engine/ParameterFunctions.h"
 #include "tests/support/EngineBlocks.h"
 
 #include <chrono>
@@ -14,7 +16,7 @@ namespace
 namespace N = EditorNames;
 using Mode = MultiSoundVoiceController::tVoiceAllocationMode;
 
-constexpr int voiceMode = 88, voiceDirection = 89, voiceFill = 90, monophon = 91;
+constexpr int voiceMode = 88, voiceDirection = 89, voiceFill = 90, monophon = 91, masterVolume = 92;
 
 /** A host's audio thread: blocks of 2048 samples at 48 kHz, played at the
     pace of real time under the callback lock, so that the engine leaves
@@ -110,6 +112,30 @@ protected:
                               && ! engine->getGlobalController().getFill() && ! engine->getGlobalController().getDirection(); });
     }
 
+    /** Presses with the button (holding ctrl if asked) at a screen point,
+        moves dx pixels to the right in one motion and lets go there. */
+    void dragAt (juce::Point<int> screen, int button, bool withCtrl, int dx)
+    {
+        const juce::String number (button);
+        ASSERT_TRUE (XInput::moveTo (screen));
+        settle();
+        if (withCtrl)
+        {
+            ASSERT_TRUE (XInput::xdotool ({ "keydown", "ctrl" }));
+        }
+        ASSERT_TRUE (XInput::xdotool ({ "mousedown", number }));
+        settle();
+        ASSERT_TRUE (XInput::xdotool ({ "mousemove", "--sync", juce::String (screen.x + dx), juce::String (screen.y) }));
+        settle();
+        ASSERT_TRUE (XInput::xdotool ({ "mouseup", number }));
+        if (withCtrl)
+        {
+            ASSERT_TRUE (XInput::xdotool ({ "keyup", "ctrl" }));
+        }
+        ASSERT_TRUE (waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); }));
+        settle();
+    }
+
 };
 
 TEST_F (ControlFeedback, EveryClickOnAVoiceControlLeavesItShowingWhatTheEnginePlaysInFreshEditorsWhileAHostPlays)
@@ -161,6 +187,34 @@ TEST_F (ControlFeedback, EveryClickOnAVoiceControlLeavesItShowingWhatTheEnginePl
             EXPECT_TRUE (voiceControlsShowTheEngine()) << voiceControlsText();
         }
     }
+}
+
+TEST_F (ControlFeedback, TheMasterVolumesRightButtonDragIsACtrlLeftDragFromThePressOn)
+{
+    showEditor();
+    auto* volume = child<juce::Slider> (N::masterVolume);
+    ASSERT_NE (volume, nullptr);
+    const float zeroDecibels = engine->getParameterDefaultValue (masterVolume);
+    ASSERT_NEAR (ParameterFunctions::toDecibels (zeroDecibels), 0.0f, 1.0e-4f);
+
+    // From 0 dB, a press at a quarter of the track and 40 pixels to the right.
+    const auto area = volume->getScreenBounds();
+    const juce::Point<int> quarter (area.getX() + area.getWidth() / 4, area.getCentreY());
+    const auto valueAfterDrag = [&] (int button, bool withCtrl)
+    {
+        engine->setParameter (masterVolume, zeroDecibels);
+        EXPECT_TRUE (waitFor ([&] { return volume->getValue() == (double) zeroDecibels; }));
+        dragAt (quarter, button, withCtrl, 40);
+        return engine->getParameter (masterVolume);
+    };
+
+    const float ctrlLeft = valueAfterDrag (1, true);
+    const float right = valueAfterDrag (3, false);
+    // The fine drag goes on from where the thumb was, a quarter of the track
+    // being far below 0 dB.
+    EXPECT_GT (ctrlLeft, zeroDecibels);
+    EXPECT_EQ (right, ctrlLeft) << "the right-button drag set " << ParameterFunctions::toDecibels (right) << " dB, the ctrl-left one "
+                                << ParameterFunctions::toDecibels (ctrlLeft) << " dB";
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
