@@ -38,9 +38,9 @@ void ParameterRadioButton::mouseExit (const juce::MouseEvent&)
     setDisplayState (false, selected);
 }
 
-void ParameterRadioButton::mouseDown (const juce::MouseEvent&)
+void ParameterRadioButton::mouseDown (const juce::MouseEvent& e)
 {
-    if (processor == nullptr)
+    if (processor == nullptr || e.mods.isRightButtonDown())
         return;
     processor->beginParameterChangeGesture (index);
     processor->setParameterNotifyingHost (index, positionValue);

@@ -12,7 +12,8 @@ namespace Korvalden::GUI
     Position p of n stands for the value p / (n - 1) and is shown selected
     while the parameter lies in ((p - 0.5) / (n - 1), (p + 0.5) / (n - 1)].
     A click sets the parameter to the position's value inside a change
-    gesture.  The colours: normal, under the mouse, selected (which wins over
+    gesture; a right-button press leaves it, as it is the press that opens
+    the editor's menu.  The colours: normal, under the mouse, selected (which wins over
     the mouse).  The editor registers it as the parameter's callback.
     Message thread.
 */

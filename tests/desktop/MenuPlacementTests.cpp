@@ -57,3 +57,40 @@ TEST_F (MenuPlacement, ThePresetTreesMenuOpensWhereARowWasPressed)
         << "menu at " << menu.toString() << ", pressed at " << at.toString();
     EXPECT_NE (menuItem ("Rename"), nullptr);
 }
+
+TEST_F (MenuPlacement, ARightPressOnASwitchOpensItsSectionsMenuAndLeavesTheSwitch)
+{
+    showEditor();
+    const struct
+    {
+        const char* what;
+        int device;
+        const EditorNames::SwitchButton& button;
+    } switches[] {
+        { "the second device's saw", 2, EditorNames::oscillatorSwitches[2] },
+        { "the fourth device's half tracking", 4, EditorNames::trackingSwitches[1] },
+    };
+
+    for (const auto& s : switches)
+    {
+        SCOPED_TRACE (s.what);
+        auto* button = child<juce::Component> (EditorNames::switchButton (s.device, s.button));
+        ASSERT_NE (button, nullptr);
+        const int index = (s.device - 1) * EditorNames::parametersPerDevice + s.button.offset;
+        const float before = engine->getParameter (index);
+        const float position = (float) s.button.position / (float) (s.button.positions - 1);
+        ASSERT_NE (before, position);
+
+        const auto at = button->getScreenBounds().getCentre();
+        EXPECT_FALSE (menuAfterPressAt (at, 3, false).isEmpty());
+        EXPECT_NE (menuItem ("Free Parameter Group"), nullptr) << "not the section's menu";
+        EXPECT_EQ (engine->getParameter (index), before) << "the right press also pressed the switch";
+
+        juce::PopupMenu::dismissAllActiveMenus();
+        ASSERT_TRUE (waitFor ([] { return openMenu() == nullptr; }));
+
+        // The left button still presses it.
+        ASSERT_TRUE (click (at, 1));
+        EXPECT_TRUE (waitFor ([&] { return engine->getParameter (index) == position; }));
+    }
+}
