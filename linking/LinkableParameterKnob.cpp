@@ -266,10 +266,22 @@ void LinkableParameterKnob::mouseWheelMove (const juce::MouseEvent& e, const juc
     else if (handleArea.contains (e.getPosition()))
     {
         storeRatio (currentRatio() + amount);
+        // The ratio shows as a press on the handle shows it, until the pointer leaves the handle.
+        linkMode = true;
     }
 
     updateValueLabel();
     repaint();
+}
+
+void LinkableParameterKnob::mouseMove (const juce::MouseEvent& e)
+{
+    if (linkMode && ! draggingHandle && ! handleArea.contains (e.getPosition()))
+    {
+        linkMode = false;
+        updateValueLabel();
+        repaint();
+    }
 }
 
 void LinkableParameterKnob::enablementChanged()

@@ -12,9 +12,9 @@
     controller in the link model: a drag moves the whole link group (Alt moves
     only this parameter) inside one group gesture that is always closed, also
     when the drag is cut short.  Above the knob a small round handle sets the
-    knob's link ratio (-2..2) by dragging or scrolling; while it is held the
-    ratio shows as an arc around the knob and as a signed percentage in the
-    value label.  Colour id 0 is the handle and arc colour.
+    knob's link ratio (-2..2) by dragging or scrolling; while it is held, and
+    after a turn of the wheel until the pointer leaves it, the ratio shows as
+    an arc around the knob and as a signed percentage in the value label.  Colour id 0 is the handle and arc colour.
 
     While the editor's link view is on (setDragsLinks), a press and drag on
     the knob belongs to the link overlay, which drags a link from it: the
@@ -86,6 +86,7 @@ public:
 
     void mouseEnter (const juce::MouseEvent&) override;
     void mouseExit (const juce::MouseEvent&) override;
+    void mouseMove (const juce::MouseEvent&) override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
     void mouseUp (const juce::MouseEvent&) override;

@@ -1,9 +1,10 @@
-// What the editor's controls show after a user's click or drag in its
-// window: the voice controls what the engine holds while a host plays it,
-// the master volume's fine drags.
+// What the editor's controls show after a user's click, drag or turn of the
+// wheel in its window: the voice controls what the engine holds while a
+// host plays it, the master volume's fine drags, the link ratio at once.
 
 #include "DesktopEditorFixture.h"
 #include "engine/ParameterFunctions.h"
+#include "linking/LinkableParameterKnob.h"
 #include "tests/support/EngineBlocks.h"
 
 #include <chrono>
@@ -136,6 +137,22 @@ protected:
         settle();
     }
 
+    /** The knob as it paints itself now. */
+    static juce::Image pictureOf (LinkableParameterKnob& knob)
+    {
+        return knob.createComponentSnapshot (knob.getLocalBounds(), false);
+    }
+
+    static bool samePixels (const juce::Image& a, const juce::Image& b)
+    {
+        if (a.getBounds() != b.getBounds())
+            return false;
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                    return false;
+        return true;
+    }
 };
 
 TEST_F (ControlFeedback, EveryClickOnAVoiceControlLeavesItShowingWhatTheEnginePlaysInFreshEditorsWhileAHostPlays)
@@ -215,6 +232,60 @@ TEST_F (ControlFeedback, TheMasterVolumesRightButtonDragIsACtrlLeftDragFromThePr
     EXPECT_GT (ctrlLeft, zeroDecibels);
     EXPECT_EQ (right, ctrlLeft) << "the right-button drag set " << ParameterFunctions::toDecibels (right) << " dB, the ctrl-left one "
                                 << ParameterFunctions::toDecibels (ctrlLeft) << " dB";
+}
+
+TEST_F (ControlFeedback, ALinkRatioTurnedByTheWheelOverItsHandleShowsAtOnceInBothViews)
+{
+    showEditor();
+    auto& links = engine->getLinkManager();
+
+    for (const bool linkView : { false, true })
+    {
+        SCOPED_TRACE (linkView ? "link view" : "knob view");
+        if (linkView)
+        {
+            auto* linkButton = child<juce::Button> (N::linkButton);
+            ASSERT_NE (linkButton, nullptr);
+            ASSERT_TRUE (click (linkButton->getScreenBounds().getCentre(), 1));
+            ASSERT_TRUE (waitFor ([this] { return panel->areLinksShown(); }));
+        }
+
+        const auto name = N::deviceKnob (linkView ? 3 : 2, N::deviceKnobs[5]); // a Freq knob
+        auto* knob = child<LinkableParameterKnob> (name);
+        auto* label = child<juce::Label> (N::valueLabel (name));
+        ASSERT_NE (knob, nullptr);
+        ASSERT_NE (label, nullptr);
+        const int index = knob->getIndex();
+        const auto ratio = [&] { auto entry = links.findLinkEntry (index); return entry ? entry->ratio : 1.0f; };
+
+        const auto handle = knob->localPointToGlobal (knob->getHandleArea().getCentre());
+        ASSERT_TRUE (XInput::moveTo (handle));
+        settle();
+        ASSERT_TRUE (XInput::xdotool ({ "click", "4" })); // the wheel, one notch up
+        ASSERT_TRUE (waitFor ([&] { return ratio() > 1.0f; })) << "the wheel did not turn the ratio";
+        settle();
+
+        const auto shownText = juce::String::formatted ("%+5.1f%%", (double) ratio() * 100.0);
+        EXPECT_TRUE (knob->isInLinkMode());
+        EXPECT_EQ (label->getText(), shownText);
+        const auto afterWheel = pictureOf (*knob);
+
+        // Off the handle the knob shows its value again.
+        ASSERT_TRUE (XInput::moveTo (knob->localPointToGlobal (knob->getKnobArea().getCentre())));
+        EXPECT_TRUE (waitFor ([&] { return ! knob->isInLinkMode(); }));
+        EXPECT_EQ (label->getText(), engine->getParameterText (index));
+
+        // Held down, the handle shows the ratio as it stands: so must the wheel have.
+        ASSERT_TRUE (XInput::moveTo (handle));
+        settle();
+        ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
+        ASSERT_TRUE (waitFor ([&] { return knob->isInLinkMode(); }));
+        settle();
+        EXPECT_TRUE (samePixels (afterWheel, pictureOf (*knob))) << "the knob showed another ratio than the pressed handle";
+        ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }));
+        ASSERT_TRUE (waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); }));
+        settle();
+    }
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
