@@ -13,9 +13,9 @@ namespace Korvalden::GUI
     while the parameter lies in ((p - 0.5) / (n - 1), (p + 0.5) / (n - 1)].
     A click sets the parameter to the position's value inside a change
     gesture; a right-button press leaves it, as it is the press that opens
-    the editor's menu.  The colours: normal, under the mouse, selected (which wins over
-    the mouse).  The editor registers it as the parameter's callback.
-    Message thread.
+    the editor's menu.  The colours: normal, under the mouse, selected
+    (which wins over the mouse).  The editor registers it as the
+    parameter's callback.  Message thread.
 */
 class ParameterRadioButton : public juce::Component,
                              public Parameter::ParameterGUILinker::ParameterChangeCallback,

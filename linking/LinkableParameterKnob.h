@@ -14,7 +14,8 @@
     when the drag is cut short.  Above the knob a small round handle sets the
     knob's link ratio (-2..2) by dragging or scrolling; while it is held, and
     after a turn of the wheel until the pointer leaves it, the ratio shows as
-    an arc around the knob and as a signed percentage in the value label.  Colour id 0 is the handle and arc colour.
+    an arc around the knob and as a signed percentage in the value label.
+    Colour id 0 is the handle and arc colour.
 
     While the editor's link view is on (setDragsLinks), a press and drag on
     the knob belongs to the link overlay, which drags a link from it: the
