@@ -47,40 +47,48 @@ struct PresetManager::DeferredRestore : public juce::AsyncUpdater
     bool loadPresetFile = false;
 };
 
-/** The rename field of a preset just saved.  It opens once the tree shows
-    the preset's row: the tree makes its rows, and selects the loaded preset
-    (which takes the keyboard focus), on later turns of the message loop, and
-    a field opened before them would find no row, or lose the focus at once. */
-struct PresetManager::RenameAfterSave : public juce::AsyncUpdater
+/** The rename field of a preset just saved or a folder just made.  It opens
+    once the tree shows the item's whole row: the tree places its rows, and
+    selects the loaded preset (which takes the keyboard focus), on later
+    turns of the message loop, and a field opened before them would find no
+    row, scroll to where the row is not yet, or lose the focus at once. */
+struct PresetManager::RenameWhenShown : public juce::AsyncUpdater
 {
-    ~RenameAfterSave() override { cancelPendingUpdate(); }
+    ~RenameWhenShown() override { cancelPendingUpdate(); }
 
-    void open (FileRepresentingItem& saved)
+    void open (FileRepresentingItem& itemToName)
     {
-        saved.scrollIntoView();
-        item = &saved;
+        for (auto* parent = itemToName.getParentItem(); parent != nullptr; parent = parent->getParentItem())
+            parent->setOpen (true);
+        item = &itemToName;
         turnsLeft = maxTurns;
         triggerAsyncUpdate();
     }
 
     void handleAsyncUpdate() override
     {
-        auto* saved = item.get();
-        if (saved == nullptr)
+        auto* named = item.get();
+        if (named == nullptr)
             return;
 
-        // Without a tree on the screen the field opens over the name label.
-        auto* view = saved->getOwnerView();
-        auto* row = saved->getRowComponent();
-        const bool rowToCome = view != nullptr && view->isShowing() && (row == nullptr || ! row->isShowing());
-        if (rowToCome && --turnsLeft > 0)
+        // Without a tree on the screen, or in one too low for a whole row,
+        // the field opens over the name label.
+        auto* view = named->getOwnerView();
+        const bool rowCanShow = view != nullptr && view->isShowing()
+                                && view->getViewport()->getViewHeight() >= named->getItemHeight();
+        if (rowCanShow && ! named->isRowShownWhole())
         {
-            triggerAsyncUpdate();
-            return;
+            // The tree has placed the new row by now: it can be scrolled to.
+            named->scrollIntoView();
+            if (--turnsLeft > 0)
+            {
+                triggerAsyncUpdate();
+                return;
+            }
         }
 
         item = nullptr;
-        saved->showRenameEditor();
+        named->showRenameEditor();
     }
 
     static constexpr int maxTurns = 20;
@@ -158,7 +166,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     favorites->setOpen (true);
     updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
-    renameAfterSave = std::make_unique<RenameAfterSave>();
+    renameWhenShown = std::make_unique<RenameWhenShown>();
 
     if (client != nullptr)
         client->attachedManager = this;
@@ -169,7 +177,7 @@ PresetManager::~PresetManager()
     closing = true;
     cancelPendingUpdate();
     deferredRestore.reset();
-    renameAfterSave.reset();
+    renameWhenShown.reset();
 
     if (client != nullptr)
         client->attachedManager = nullptr;
@@ -289,7 +297,13 @@ void PresetManager::savePreset()
     PresetTreeItemBase::insertSorted (*folder, item);
     folder->treeHasChanged();
     item->activate();
-    renameAfterSave->open (*item);
+    openRenameFieldWhenShown (*item);
+}
+
+void PresetManager::openRenameFieldWhenShown (FileRepresentingItem& item)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    renameWhenShown->open (item);
 }
 
 void PresetManager::showWriteError() const
@@ -322,14 +336,19 @@ void PresetManager::setFailureAlert (FailureAlert alert)
 }
 
 //==============================================================================
-void PresetManager::selectItem (PresetTreeItemBase* item)
+void PresetManager::selectItemKeepingSound (PresetTreeItemBase* item)
 {
     currentItem = item;
     pendingPresetPath = {};
-    modified = false;
     triggerAsyncUpdate();
     if (auto* tree = getTreeComponent())
         tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+}
+
+void PresetManager::selectItem (PresetTreeItemBase* item)
+{
+    selectItemKeepingSound (item);
+    modified = false;
 }
 
 void PresetManager::clearCurrentItem()
@@ -416,11 +435,7 @@ void PresetManager::selectPresetByPath (const juce::String& path, bool loadFile)
     {
         if (! loadFile)
         {
-            currentItem = item;
-            pendingPresetPath = {};
-            triggerAsyncUpdate();
-            if (auto* tree = getTreeComponent())
-                tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+            selectItemKeepingSound (item);
             return;
         }
 
@@ -518,6 +533,15 @@ void PresetManager::setCurrentFolder (DirectoryItem* folder)
         currentFolder = folder;
         triggerAsyncUpdate();
     }
+}
+
+void PresetManager::itemRenamedOrMoved()
+{
+    triggerAsyncUpdate();
+    // An entry draws its preset's name: the list draws its rows again.  It
+    // keeps its order until it is read again.
+    favorites->treeHasChanged();
+    favoritesChanged(); // a favourite's path is its id
 }
 
 void PresetManager::adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request)
