@@ -365,6 +365,18 @@ PresetManager::DirectoryItem* PresetManager::getCurrentFolder() const noexcept
 
 namespace
 {
+/** Whether a folder's name stands for a path's token: its whole name, or
+    the part before its last dot, the name that paths stored by earlier
+    versions used for it. */
+bool folderMatches (const PresetManager::PresetTreeItemBase& folder, const juce::String& token, bool byEarlierName)
+{
+    const auto name = folder.getUniqueName().replaceCharacter ('/', '\\');
+    if (! byEarlierName)
+        return name == token;
+    const int dot = name.lastIndexOfChar ('.');
+    return dot > 0 && name.substring (0, dot) == token;
+}
+
 bool isWithin (const juce::TreeViewItem* item, const juce::TreeViewItem& ancestor)
 {
     for (; item != nullptr; item = item->getParentItem())
@@ -469,7 +481,9 @@ PresetManager::PresetTreeItemBase* PresetManager::findItemByPath (const juce::St
 
     // A preset and a folder may share a name: every step but the last is a
     // folder, and the last one prefers a preset, as presets are looked for.
+    // A folder with a dot in its name is also found by its earlier name.
     juce::TreeViewItem* item = root;
+    bool byEarlierName = false;
     for (int level = 0; level < tokens.size(); ++level)
     {
         const bool last = level == tokens.size() - 1;
@@ -484,13 +498,17 @@ PresetManager::PresetTreeItemBase* PresetManager::findItemByPath (const juce::St
             if (match == nullptr || (last && child->isPreset() && ! match->isPreset()))
                 match = child;
         }
+        for (int index = 0; index < item->getNumSubItems() && match == nullptr; ++index)
+            if (auto* child = dynamic_cast<DirectoryItem*> (item->getSubItem (index)); child != nullptr && folderMatches (*child, tokens[level], true))
+                match = child;
         if (match == nullptr)
             return nullptr;
+        byEarlierName = byEarlierName || match->getUniqueName().replaceCharacter ('/', '\\') != tokens[level];
         item = match;
     }
 
     auto* found = dynamic_cast<PresetTreeItemBase*> (item);
-    return found != nullptr && found->getItemIdentifierString() == path ? found : nullptr;
+    return found != nullptr && (byEarlierName || found->getItemIdentifierString() == path) ? found : nullptr;
 }
 
 void PresetManager::setActiveFolderByPath (const juce::String& path)
@@ -504,17 +522,16 @@ void PresetManager::setActiveFolderByPath (const juce::String& path)
     juce::StringArray tokens;
     tokens.addTokens (path.substring (rootPath.length()), "/", "");
 
-    // Whole components only: "Pad" never stands for "Pads".
+    // Whole components only: "Pad" never stands for "Pads" (but it stands
+    // for "Pad.old", by the name earlier versions stored for it).
     juce::TreeViewItem* item = fileTreeRoot.get();
     for (auto& token : tokens)
     {
         juce::TreeViewItem* next = nullptr;
-        for (int index = 0; index < item->getNumSubItems() && next == nullptr; ++index)
-        {
-            auto* child = dynamic_cast<DirectoryItem*> (item->getSubItem (index));
-            if (child != nullptr && child->getUniqueName().replaceCharacter ('/', '\\') == token)
-                next = child;
-        }
+        for (bool byEarlierName : { false, true })
+            for (int index = 0; index < item->getNumSubItems() && next == nullptr; ++index)
+                if (auto* child = dynamic_cast<DirectoryItem*> (item->getSubItem (index)); child != nullptr && folderMatches (*child, token, byEarlierName))
+                    next = child;
         if (next == nullptr)
             break;
         item = next;
