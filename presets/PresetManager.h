@@ -126,9 +126,8 @@ public:
         "New Preset" (or the pending name while no preset is current), made
         unique as "New Preset(2)" and so on; no file is ever replaced, also
         not one that another instance saves meanwhile.  The new preset becomes
-        the current one, and its rename field opens, holding the keyboard
-        focus, over its row once the tree shows it (over the name label when
-        no tree shows).  Nothing happens in a read-only folder.  A failed
+        the current one, and its rename field opens (openRenameFieldWhenShown).
+        Nothing happens in a read-only folder.  A failed
         write leaves no item and shows "Write Error". */
     void savePreset();
     /** Opens the item's rename field, holding the keyboard focus, once the
