@@ -15,8 +15,8 @@ namespace Korvalden::Misc
 {
 namespace
 {
-/** The name an item of this file or folder name shows (and is sorted by):
-    the name without its extension. */
+/** The name a preset of this file name shows (and is sorted by): the name
+    without its extension.  A folder shows its whole name. */
 juce::String nameWithoutExtension (const juce::String& fileName)
 {
     const int dot = fileName.lastIndexOfChar ('.');
@@ -180,7 +180,7 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
     for (auto* kind : { &folders, &links, &presets })
     {
         for (auto& entry : *kind)
-            entry.shownName = nameWithoutExtension (entry.fileName);
+            entry.shownName = kind == &presets ? nameWithoutExtension (entry.fileName) : entry.fileName;
         sortByShownName (*kind);
     }
 
@@ -210,7 +210,7 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
 
 juce::String PresetManager::DirectoryItem::getUniqueName() const
 {
-    return displayName.isNotEmpty() ? displayName : file.getFileNameWithoutExtension();
+    return displayName.isNotEmpty() ? displayName : file.getFileName();
 }
 
 bool PresetManager::DirectoryItem::activate()
@@ -255,8 +255,9 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
 
     insertSorted (*this, item);
     treeHasChanged();
+    item->indentRows();
     if (auto* manager = getPresetManager())
-        manager->favoritesChanged(); // a favourite's path is its id
+        manager->itemRenamedOrMoved();
 }
 
 PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()
@@ -271,10 +272,12 @@ PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()
     auto* item = new DirectoryItem (folder, readOnly, {});
     insertSorted (*this, item);
     setOpen (true);
-    item->showRenameEditor();
-    if (auto* manager = getPresetManager())
-        manager->setCurrentFolder (item);
     treeHasChanged();
+    if (auto* manager = getPresetManager())
+    {
+        manager->setCurrentFolder (item);
+        manager->openRenameFieldWhenShown (*item);
+    }
     return item;
 }
 } // namespace Korvalden::Misc

@@ -138,9 +138,10 @@ void PresetManager::FavoriteList::removeEntry (FileItem& target, bool reactivate
     if (entry == nullptr)
         return;
 
-    // A loaded entry hands over to its file item, which reads the preset again.
+    // A loaded entry hands over to its file item.  Its preset is the sound
+    // already, edits included: it is not read again.
     if (manager.getCurrentItem() == entry && reactivate)
-        target.activate();
+        manager.selectItemKeepingSound (&target);
     if (manager.getCurrentItem() == entry)
         manager.clearCurrentItem();
 

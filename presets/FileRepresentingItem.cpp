@@ -63,15 +63,14 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
     jassert (juce::MessageManager::existsAndIsCurrentThread());
 
     const auto newName = typedName.trim();
-    if (readOnly || isTopLevel() || ! fs::isAcceptableName (newName) || newName == file.getFileNameWithoutExtension())
+    if (readOnly || isTopLevel() || ! fs::isAcceptableName (newName) || newName == getUniqueName())
         return false;
 
-    // The typed name is cut at its last dot and takes the item's own
-    // extension ("Pad 1.2" gives "Pad 1.prs").
-    const auto stem = newName.containsChar ('.') ? newName.upToLastOccurrenceOf (".", false, false) : newName;
-    if (! fs::isAcceptableName (stem.trim()))
+    // The name is all that was typed, dots included; a preset adds its
+    // extension, a folder nothing.  A leading dot would hide the file.
+    if (newName.startsWithChar ('.'))
         return false;
-    auto target = file.getSiblingFile (stem + file.getFileExtension());
+    auto target = file.getSiblingFile (newName + (isPreset() ? file.getFileExtension() : juce::String()));
     if (target.getParentDirectory() != file.getParentDirectory())
         return false;
 
@@ -121,8 +120,14 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
 
     changeFileTo (target);
 
+    // The preset that now holds the name keeps the star the replaced one had.
+    const bool keepsFavorite = overwritten != nullptr && overwritten->getFavoriteValue() != nullptr
+                               && (bool) overwritten->getFavoriteValue()->getValue();
     if (overwritten != nullptr)
         overwritten->removeFromTree();
+    if (keepsFavorite)
+        if (auto* preset = dynamic_cast<FileItem*> (this))
+            preset->setFavorite (true);
 
     if (auto* parent = getParentItem())
     {
@@ -130,10 +135,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
         parent->treeHasChanged();
     }
     if (manager != nullptr)
-    {
-        manager->triggerAsyncUpdate();
-        manager->favoritesChanged(); // a favourite's path is its id
-    }
+        manager->itemRenamedOrMoved();
     return true;
 }
 
@@ -192,7 +194,7 @@ void PresetManager::FileRepresentingItem::showRenameEditor()
 
     juce::Component* host = nullptr;
     juce::Rectangle<int> area;
-    if (auto* row = getRowComponent(); row != nullptr && row->isShowing())
+    if (auto* row = getRowComponent(); row != nullptr && isRowShownWhole())
     {
         host = row;
         int x = 0;
@@ -217,7 +219,7 @@ void PresetManager::FileRepresentingItem::prepareTextEditor (juce::TextEditor& e
 {
     auto base = juce::Colours::white;
     auto* manager = getPresetManager();
-    if (auto* row = getRowComponent(); row != nullptr && row->isShowing())
+    if (auto* row = getRowComponent(); row != nullptr && isRowShownWhole())
         base = row->findColour (juce::TextEditor::backgroundColourId, true);
     else if (manager != nullptr && manager->getPresetNameLabel() != nullptr)
         base = manager->getPresetNameLabel()->findColour (juce::TextEditor::backgroundColourId, true);

@@ -347,8 +347,10 @@ juce::File freeSibling (const juce::File& wanted)
         return wanted;
 
     // "Deep(2)" continues with "Deep(3)" rather than "Deep(2)(2)".
-    auto stem = wanted.getFileNameWithoutExtension();
-    const auto extension = wanted.getFileExtension();
+    // Only a preset's ".prs" is an extension: the dots of a folder's name are its own.
+    const bool isPreset = wanted.getFileName().endsWithIgnoreCase (".prs");
+    auto stem = isPreset ? wanted.getFileNameWithoutExtension() : wanted.getFileName();
+    const auto extension = isPreset ? wanted.getFileExtension() : juce::String();
     int number = 1;
     const int open = stem.lastIndexOfChar ('(');
     if (stem.endsWithChar (')') && open > 0)

@@ -64,9 +64,9 @@ bool readWholeFile (const juce::File& file, juce::MemoryBlock& out);
 /** The file's path with every link resolved; empty when it does not exist. */
 juce::String resolvedPath (const juce::File& file);
 
-/** The first free sibling "name(2).ext", "name(3).ext" ... of a taken path
-    (the path itself when free); a dangling link counts as taken.  A default
-    File when none is free. */
+/** The first free sibling "name(2).prs", "name(3).prs" ... of a taken path
+    (the path itself when free; a name without ".prs" takes the number at its
+    end); a dangling link counts as taken.  A default File when none is free. */
 juce::File freeSibling (const juce::File& wanted);
 
 /** Whether a folder entry of this name is one of the temporary files that

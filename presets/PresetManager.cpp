@@ -47,40 +47,48 @@ struct PresetManager::DeferredRestore : public juce::AsyncUpdater
     bool loadPresetFile = false;
 };
 
-/** The rename field of a preset just saved.  It opens once the tree shows
-    the preset's row: the tree makes its rows, and selects the loaded preset
-    (which takes the keyboard focus), on later turns of the message loop, and
-    a field opened before them would find no row, or lose the focus at once. */
-struct PresetManager::RenameAfterSave : public juce::AsyncUpdater
+/** The rename field of a preset just saved or a folder just made.  It opens
+    once the tree shows the item's whole row: the tree places its rows, and
+    selects the loaded preset (which takes the keyboard focus), on later
+    turns of the message loop, and a field opened before them would find no
+    row, scroll to where the row is not yet, or lose the focus at once. */
+struct PresetManager::RenameWhenShown : public juce::AsyncUpdater
 {
-    ~RenameAfterSave() override { cancelPendingUpdate(); }
+    ~RenameWhenShown() override { cancelPendingUpdate(); }
 
-    void open (FileRepresentingItem& saved)
+    void open (FileRepresentingItem& itemToName)
     {
-        saved.scrollIntoView();
-        item = &saved;
+        for (auto* parent = itemToName.getParentItem(); parent != nullptr; parent = parent->getParentItem())
+            parent->setOpen (true);
+        item = &itemToName;
         turnsLeft = maxTurns;
         triggerAsyncUpdate();
     }
 
     void handleAsyncUpdate() override
     {
-        auto* saved = item.get();
-        if (saved == nullptr)
+        auto* named = item.get();
+        if (named == nullptr)
             return;
 
-        // Without a tree on the screen the field opens over the name label.
-        auto* view = saved->getOwnerView();
-        auto* row = saved->getRowComponent();
-        const bool rowToCome = view != nullptr && view->isShowing() && (row == nullptr || ! row->isShowing());
-        if (rowToCome && --turnsLeft > 0)
+        // Without a tree on the screen, or in one too low for a whole row,
+        // the field opens over the name label.
+        auto* view = named->getOwnerView();
+        const bool rowCanShow = view != nullptr && view->isShowing()
+                                && view->getViewport()->getViewHeight() >= named->getItemHeight();
+        if (rowCanShow && ! named->isRowShownWhole())
         {
-            triggerAsyncUpdate();
-            return;
+            // The tree has placed the new row by now: it can be scrolled to.
+            named->scrollIntoView();
+            if (--turnsLeft > 0)
+            {
+                triggerAsyncUpdate();
+                return;
+            }
         }
 
         item = nullptr;
-        saved->showRenameEditor();
+        named->showRenameEditor();
     }
 
     static constexpr int maxTurns = 20;
@@ -158,7 +166,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     favorites->setOpen (true);
     updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
-    renameAfterSave = std::make_unique<RenameAfterSave>();
+    renameWhenShown = std::make_unique<RenameWhenShown>();
 
     if (client != nullptr)
         client->attachedManager = this;
@@ -169,7 +177,7 @@ PresetManager::~PresetManager()
     closing = true;
     cancelPendingUpdate();
     deferredRestore.reset();
-    renameAfterSave.reset();
+    renameWhenShown.reset();
 
     if (client != nullptr)
         client->attachedManager = nullptr;
@@ -289,7 +297,13 @@ void PresetManager::savePreset()
     PresetTreeItemBase::insertSorted (*folder, item);
     folder->treeHasChanged();
     item->activate();
-    renameAfterSave->open (*item);
+    openRenameFieldWhenShown (*item);
+}
+
+void PresetManager::openRenameFieldWhenShown (FileRepresentingItem& item)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    renameWhenShown->open (item);
 }
 
 void PresetManager::showWriteError() const
@@ -322,14 +336,19 @@ void PresetManager::setFailureAlert (FailureAlert alert)
 }
 
 //==============================================================================
-void PresetManager::selectItem (PresetTreeItemBase* item)
+void PresetManager::selectItemKeepingSound (PresetTreeItemBase* item)
 {
     currentItem = item;
     pendingPresetPath = {};
-    modified = false;
     triggerAsyncUpdate();
     if (auto* tree = getTreeComponent())
         tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+}
+
+void PresetManager::selectItem (PresetTreeItemBase* item)
+{
+    selectItemKeepingSound (item);
+    modified = false;
 }
 
 void PresetManager::clearCurrentItem()
@@ -346,6 +365,18 @@ PresetManager::DirectoryItem* PresetManager::getCurrentFolder() const noexcept
 
 namespace
 {
+/** Whether a folder's name stands for a path's token: its whole name, or
+    the part before its last dot, the name that paths stored by earlier
+    versions used for it. */
+bool folderMatches (const PresetManager::PresetTreeItemBase& folder, const juce::String& token, bool byEarlierName)
+{
+    const auto name = folder.getUniqueName().replaceCharacter ('/', '\\');
+    if (! byEarlierName)
+        return name == token;
+    const int dot = name.lastIndexOfChar ('.');
+    return dot > 0 && name.substring (0, dot) == token;
+}
+
 bool isWithin (const juce::TreeViewItem* item, const juce::TreeViewItem& ancestor)
 {
     for (; item != nullptr; item = item->getParentItem())
@@ -416,11 +447,7 @@ void PresetManager::selectPresetByPath (const juce::String& path, bool loadFile)
     {
         if (! loadFile)
         {
-            currentItem = item;
-            pendingPresetPath = {};
-            triggerAsyncUpdate();
-            if (auto* tree = getTreeComponent())
-                tree->postCommandMessage (PresetTreeComponent::showCurrentItemCommand);
+            selectItemKeepingSound (item);
             return;
         }
 
@@ -454,7 +481,9 @@ PresetManager::PresetTreeItemBase* PresetManager::findItemByPath (const juce::St
 
     // A preset and a folder may share a name: every step but the last is a
     // folder, and the last one prefers a preset, as presets are looked for.
+    // A folder with a dot in its name is also found by its earlier name.
     juce::TreeViewItem* item = root;
+    bool byEarlierName = false;
     for (int level = 0; level < tokens.size(); ++level)
     {
         const bool last = level == tokens.size() - 1;
@@ -469,13 +498,17 @@ PresetManager::PresetTreeItemBase* PresetManager::findItemByPath (const juce::St
             if (match == nullptr || (last && child->isPreset() && ! match->isPreset()))
                 match = child;
         }
+        for (int index = 0; index < item->getNumSubItems() && match == nullptr; ++index)
+            if (auto* child = dynamic_cast<DirectoryItem*> (item->getSubItem (index)); child != nullptr && folderMatches (*child, tokens[level], true))
+                match = child;
         if (match == nullptr)
             return nullptr;
+        byEarlierName = byEarlierName || match->getUniqueName().replaceCharacter ('/', '\\') != tokens[level];
         item = match;
     }
 
     auto* found = dynamic_cast<PresetTreeItemBase*> (item);
-    return found != nullptr && found->getItemIdentifierString() == path ? found : nullptr;
+    return found != nullptr && (byEarlierName || found->getItemIdentifierString() == path) ? found : nullptr;
 }
 
 void PresetManager::setActiveFolderByPath (const juce::String& path)
@@ -489,17 +522,16 @@ void PresetManager::setActiveFolderByPath (const juce::String& path)
     juce::StringArray tokens;
     tokens.addTokens (path.substring (rootPath.length()), "/", "");
 
-    // Whole components only: "Pad" never stands for "Pads".
+    // Whole components only: "Pad" never stands for "Pads" (but it stands
+    // for "Pad.old", by the name earlier versions stored for it).
     juce::TreeViewItem* item = fileTreeRoot.get();
     for (auto& token : tokens)
     {
         juce::TreeViewItem* next = nullptr;
-        for (int index = 0; index < item->getNumSubItems() && next == nullptr; ++index)
-        {
-            auto* child = dynamic_cast<DirectoryItem*> (item->getSubItem (index));
-            if (child != nullptr && child->getUniqueName().replaceCharacter ('/', '\\') == token)
-                next = child;
-        }
+        for (bool byEarlierName : { false, true })
+            for (int index = 0; index < item->getNumSubItems() && next == nullptr; ++index)
+                if (auto* child = dynamic_cast<DirectoryItem*> (item->getSubItem (index)); child != nullptr && folderMatches (*child, token, byEarlierName))
+                    next = child;
         if (next == nullptr)
             break;
         item = next;
@@ -518,6 +550,15 @@ void PresetManager::setCurrentFolder (DirectoryItem* folder)
         currentFolder = folder;
         triggerAsyncUpdate();
     }
+}
+
+void PresetManager::itemRenamedOrMoved()
+{
+    triggerAsyncUpdate();
+    // An entry draws its preset's name: the list draws its rows again.  It
+    // keeps its order until it is read again.
+    favorites->treeHasChanged();
+    favoritesChanged(); // a favourite's path is its id
 }
 
 void PresetManager::adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request)

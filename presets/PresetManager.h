@@ -126,14 +126,20 @@ public:
         "New Preset" (or the pending name while no preset is current), made
         unique as "New Preset(2)" and so on; no file is ever replaced, also
         not one that another instance saves meanwhile.  The new preset becomes
-        the current one, and its rename field opens, holding the keyboard
-        focus, over its row once the tree shows it (over the name label when
-        no tree shows).  Nothing happens in a read-only folder.  A failed
+        the current one, and its rename field opens (openRenameFieldWhenShown).
+        Nothing happens in a read-only folder.  A failed
         write leaves no item and shows "Write Error". */
     void savePreset();
+    /** Opens the item's rename field, holding the keyboard focus, once the
+        tree has made its row and can show it whole, scrolled into view; over
+        the name label when no tree shows or it is too low for a row. */
+    void openRenameFieldWhenShown (FileRepresentingItem& item);
 
     /** Makes an item current after its preset was loaded; clears the modified flag. */
     void selectItem (PresetTreeItemBase* item);
+    /** Makes an item current whose preset is the sound already; the
+        modified flag stays. */
+    void selectItemKeepingSound (PresetTreeItemBase* item);
     /** "*" loads the first preset of the tree; another path loads the preset
         there, or leaves no preset current with the path's last part as the
         pending name (also when the preset's file cannot be loaded).  Without
@@ -242,12 +248,15 @@ public:
         them (or a favourite standing for one) steps forwards from the item;
         should the step end among them again, none is current. */
     void itemWillBeRemoved (PresetTreeItemBase& item);
+    /** An item was renamed or moved: the name label, the favourites' rows
+        and the favourites file follow at once. */
+    void itemRenamedOrMoved();
     void adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request);
     bool isClosing() const noexcept { return closing; }
 
 private:
     struct DeferredRestore;
-    struct RenameAfterSave;
+    struct RenameWhenShown;
 
     void build();
     void applyStateItems (const StateItems& items, bool loadPresetFile, bool restoreModifiedFlag);
@@ -287,7 +296,7 @@ private:
     bool treeLimitsPending = false;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;
     std::unique_ptr<DeferredRestore> deferredRestore;
-    std::unique_ptr<RenameAfterSave> renameAfterSave;
+    std::unique_ptr<RenameWhenShown> renameWhenShown;
     juce::CriticalSection snapshotLock;
     mutable StateItems snapshot;
     /** Guarded by snapshotLock: a restore from another thread waits for the

@@ -32,6 +32,18 @@ std::unique_ptr<juce::Component> PresetManager::PresetTreeItemBase::createItemCo
     return row;
 }
 
+void PresetManager::PresetTreeItemBase::indentRows()
+{
+    // The view's own row component places ours at the item's indent.
+    if (auto* row = getRowComponent())
+        if (auto* holder = row->getParentComponent())
+            holder->resized();
+
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* child = dynamic_cast<PresetTreeItemBase*> (getSubItem (index)))
+            child->indentRows();
+}
+
 void PresetManager::PresetTreeItemBase::itemSelectionChanged (bool isNowSelected)
 {
     auto* manager = getPresetManager();

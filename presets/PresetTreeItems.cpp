@@ -37,6 +37,19 @@ void PresetManager::PresetTreeItemBase::scrollIntoView()
         view->scrollToKeepItemVisible (this);
 }
 
+bool PresetManager::PresetTreeItemBase::isRowShownWhole() const
+{
+    auto* row = getRowComponent();
+    auto* view = getOwnerView();
+    if (row == nullptr || view == nullptr || ! row->isShowing())
+        return false;
+
+    auto* viewport = view->getViewport();
+    const auto shown = viewport->getScreenBounds().withHeight (viewport->getViewHeight());
+    const auto bounds = row->getScreenBounds();
+    return bounds.getY() >= shown.getY() && bounds.getBottom() <= shown.getBottom();
+}
+
 int PresetManager::PresetTreeItemBase::compareByName (juce::TreeViewItem* a, juce::TreeViewItem* b)
 {
     auto* first = dynamic_cast<PresetTreeItemBase*> (a);

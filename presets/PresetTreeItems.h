@@ -63,6 +63,13 @@ public:
     /** The row component the tree view made for this item, while it exists. */
     void setRowComponent (juce::Component* row) { rowComponent = row; }
     juce::Component* getRowComponent() const { return rowComponent.getComponent(); }
+    /** The rows of the item and of everything below it take the indent of
+        the item's place: the view keeps the row of an item that moved to
+        another folder and gives it only its new height. */
+    void indentRows();
+    /** True while the row is on the screen at its full height, not cut off
+        by the edges of its tree. */
+    bool isRowShownWhole() const;
 
 private:
     juce::Component::SafePointer<juce::Component> rowComponent;
@@ -76,12 +83,13 @@ class PresetManager::FileRepresentingItem : public PresetManager::PresetTreeItem
 public:
     FileRepresentingItem (const juce::File& file, bool readOnly);
 
-    juce::String getUniqueName() const override { return file.getFileNameWithoutExtension(); }
+    /** A preset's file name without ".prs"; a folder's whole name. */
+    juce::String getUniqueName() const override { return isPreset() ? file.getFileNameWithoutExtension() : file.getFileName(); }
     void showPopupMenu() override;
     bool isMovable() const override;
 
     /** Opens the in-place editor over the item's row (right of its first
-        button) when the row shows, else over the manager's name label; with
+        button) when the row shows whole, else over the manager's name label; with
         neither nothing opens.  A confirmed name goes to renameTo. */
     void showRenameEditor();
 

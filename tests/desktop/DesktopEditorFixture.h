@@ -3,6 +3,7 @@
 // The editor of an engine in a window of its own on the X display, and the
 // link menu and rename field as a user reaches them with mouse and keys.
 
+#include "presets/PresetTreeComponent.h"
 #include "presets/PresetTreeItems.h"
 #include "tests/editor/EditorFixture.h"
 #include "tests/support/XInput.h"
@@ -230,6 +231,41 @@ protected:
         };
         waitFor ([&row] { return row() != nullptr && row()->isShowing(); });
         return row();
+    }
+
+    /** The tree row of the item at a tree path, its folders opened and the
+        row scrolled into view; null when it does not show whole. */
+    juce::Component* rowOf (const juce::String& path)
+    {
+        auto* item = engine->getPresetManager().findItemByPath (path);
+        EXPECT_NE (item, nullptr) << path;
+        if (item == nullptr)
+            return nullptr;
+        waitFor ([item]
+        {
+            if (! item->isRowShownWhole())
+                item->scrollIntoView();
+            return item->isRowShownWhole();
+        });
+        return item->isRowShownWhole() ? item->getRowComponent() : nullptr;
+    }
+
+    /** Presses at one screen point, moves there in steps as a hand does and
+        lets go at the other. */
+    bool drag (juce::Point<int> from, juce::Point<int> to)
+    {
+        if (! XInput::moveTo (from) || ! XInput::xdotool ({ "mousedown", "1" }))
+            return false;
+        settle();
+        constexpr int steps = 8;
+        for (int step = 1; step <= steps; ++step)
+        {
+            if (! XInput::moveTo (from + (to - from) * step / steps))
+                return false;
+            settle();
+        }
+        return XInput::xdotool ({ "mouseup", "1" })
+               && waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); });
     }
 
     /** Counts the notes the editor's keyboard starts while it listens. */

@@ -29,6 +29,16 @@ juce::StringArray idsIn (const juce::File& file)
                 ids.add (entry->getStringAttribute ("id"));
     return ids;
 }
+bool samePixels (const juce::Image& a, const juce::Image& b)
+{
+    if (! a.isValid() || ! b.isValid() || a.getBounds() != b.getBounds())
+        return false;
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+    return true;
+}
 } // namespace
 
 class FavoriteStar : public DesktopEditorFixture
@@ -77,4 +87,39 @@ TEST_F (FavoriteStar, AStarThatCannotBeSavedIsToldAtOnceStaysAndIsSavedWithTheNe
     EXPECT_TRUE (waitFor ([&] { return idsIn (favourites).size() == 2; }));
     EXPECT_EQ (idsIn (favourites).joinIntoString (" "), userPath + "/Round " + userPath + "/Warm");
     EXPECT_EQ (alertTitled ("Write Error"), nullptr);
+}
+
+TEST_F (FavoriteStar, AFavouriteRenamedInTheFolderTreeShowsItsNewNameInTheListAtOnce)
+{
+    const auto pad = addUserPreset ("Pad");
+    showEditor();
+    ASSERT_TRUE (clickStarOf (pad));
+    auto* entry = engine->getPresetManager().findItemByPath ("/Favorites/Pad");
+    ASSERT_NE (entry, nullptr);
+    ASSERT_TRUE (waitFor ([entry] { return entry->isRowShownWhole(); }));
+    const auto area = entry->getRowComponent()->getScreenBounds();
+    settle();
+    const auto before = XInput::screenImage (display.get(), area);
+
+    auto* row = userPresetRow (pad);
+    ASSERT_NE (row, nullptr);
+    ASSERT_FALSE (menuAfterPressAt (row->getScreenBounds().getCentre(), 3, false).isEmpty());
+    ASSERT_TRUE (chooseFromMenu ("Rename"));
+    ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr && renameField()->hasKeyboardFocus (false); }));
+    ASSERT_TRUE (XInput::type ("Lead 2"));
+    ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr && renameField()->getText() == "Lead 2"; }));
+    ASSERT_TRUE (XInput::key ("Return"));
+    ASSERT_TRUE (waitFor ([&] { return pad.getSiblingFile ("Lead 2.prs").existsAsFile() && renameField() == nullptr; }));
+    EXPECT_TRUE (isFavorite ("Lead 2"));
+
+    // What the screen shows is what the row draws now, without anything else
+    // making it draw again.
+    waitFor ([&] { return ! samePixels (XInput::screenImage (display.get(), area), before); });
+    settle();
+    const auto shown = XInput::screenImage (display.get(), area);
+    engine->getPresetManager().getTreeComponent()->getFavoritesView().repaint();
+    settle();
+    const auto drawnAgain = XInput::screenImage (display.get(), area);
+    EXPECT_FALSE (samePixels (drawnAgain, before)) << "the new name draws as the old one did";
+    EXPECT_TRUE (samePixels (shown, drawnAgain)) << "the favourites row still shows the old name";
 }

@@ -1,6 +1,6 @@
 // Save in the preset bar as a user meets it: the new preset's rename field
-// opens at once, over its row while the tree shows and over the preset name
-// otherwise, holding "New Preset" and the keys typed next; Return renames the
+// opens at once, over its row while the tree can show it whole and over the
+// preset name otherwise, holding "New Preset" and the keys typed next; Return renames the
 // preset (asking before a preset of that name is replaced), Escape keeps it.
 
 #include "DesktopEditorFixture.h"
@@ -47,6 +47,23 @@ protected:
             << (overItsRow ? "not over the new preset's row" : "not over the preset name");
     }
 
+    /** Drags the divider between the favourites and the folder tree to the
+        panel's bottom, so the folder tree keeps almost nothing. */
+    void squeezeTheFolderTree()
+    {
+        auto* tree = presets().getTreeComponent();
+        ASSERT_NE (tree, nullptr);
+        juce::Component* divider = nullptr;
+        for (auto* c : tree->getChildren())
+            if (dynamic_cast<PresetManager::PresetTreeComponent::ResizerBar*> (c) != nullptr)
+                divider = c;
+        ASSERT_NE (divider, nullptr);
+        const auto from = divider->getScreenBounds().getCentre();
+        ASSERT_TRUE (drag (from, { from.x, tree->getScreenBounds().getBottom() + 40 }));
+        ASSERT_TRUE (waitFor ([&] { return tree->getFolderView().getHeight() < presets().getItemHeight(); }))
+            << "the folder tree is " << tree->getFolderView().getHeight() << " pixels high";
+    }
+
     void setTreeShown (bool shown)
     {
         auto* button = child<juce::Button> (EditorNames::presetTreeButton);
@@ -67,17 +84,20 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
     const struct
     {
         const char* what;
-        bool treeShown, folderOpen;
+        bool treeShown, folderOpen, squeezed;
         const char* typed;
         Ending ending;
         const char* name;
     } cases[] {
-        { "the tree showing the open user folder, Return", true, true, "Warm Pad", Ending::returnKey, "Warm Pad" },
-        { "the tree showing the closed user folder, Return", true, false, "Warm Pad 2", Ending::returnKey, "Warm Pad 2" },
-        { "the tree showing, Escape", true, true, "Cold Pad", Ending::escape, "New Preset" },
-        { "the tree showing, the name of another preset, Keep Both", true, true, "Pad", Ending::returnThenKeepBoth, "Pad(2)" },
-        { "the tree hidden, Return", false, false, "Bass 1", Ending::returnKey, "Bass 1" },
-        { "the tree hidden, Escape", false, false, "Bass 2", Ending::escape, "New Preset" },
+        { "the tree showing the open user folder, Return", true, true, false, "Warm Pad", Ending::returnKey, "Warm Pad" },
+        { "the tree showing the closed user folder, Return", true, false, false, "Warm Pad 2", Ending::returnKey, "Warm Pad 2" },
+        { "the tree showing, Escape", true, true, false, "Cold Pad", Ending::escape, "New Preset" },
+        { "the tree showing, the name of another preset, Keep Both", true, true, false, "Pad", Ending::returnThenKeepBoth, "Pad(2)" },
+        { "the tree showing, a name with dots", true, true, false, "Pad 1.2", Ending::returnKey, "Pad 1.2" },
+        { "the tree hidden, Return", false, false, false, "Bass 1", Ending::returnKey, "Bass 1" },
+        { "the tree hidden, Escape", false, false, false, "Bass 2", Ending::escape, "New Preset" },
+        // The last: the divider stays where it was dragged.
+        { "the folder tree squeezed by the divider, Return", true, true, true, "Bass 3", Ending::returnKey, "Bass 3" },
     };
 
     for (auto& c : cases)
@@ -85,11 +105,13 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         SCOPED_TRACE (c.what);
         setTreeShown (c.treeShown);
         presets().getUserFolderItem()->setOpen (c.folderOpen);
+        if (c.squeezed)
+            squeezeTheFolderTree();
         settle();
 
         auto* field = clickSave();
         ASSERT_NE (field, nullptr) << "no field opened";
-        expectFieldOver (*field, "New Preset", c.treeShown);
+        expectFieldOver (*field, "New Preset", c.treeShown && ! c.squeezed);
         const auto saved = userItem ("New Preset")->getFile();
         juce::MemoryBlock bytes;
         ASSERT_TRUE (saved.loadFileAsData (bytes) && bytes.getSize() > 0);

@@ -79,3 +79,68 @@ TEST_F (RenameField, APresetFromTheTreesMenuTakesTheKeysTypedAtOnce)
         EXPECT_TRUE (waitFor ([&] { return preset.existsAsFile() != renames && renamed.existsAsFile() == renames; }));
     }
 }
+
+TEST_F (RenameField, ANewFolderOpensItsFieldOverItsOwnRowInSight)
+{
+    // Folder A holds more presets than the tree shows at once; B follows it.
+    const auto root = engine->getPresetManager().getUserFolderItem()->getFile();
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE (root.getChildFile ("A/Preset " + juce::String (i) + ".prs").create());
+    ASSERT_TRUE (root.getChildFile ("B").createDirectory());
+    addUserPreset ("Pad");
+    showEditor();
+    auto& presets = engine->getPresetManager();
+    auto& folders = presets.getTreeComponent()->getFolderView();
+    const juce::String user ("/PresetFiles/User Presets/");
+
+    const struct
+    {
+        const char* what;
+        const char* parent;
+        bool aOpen;
+        const char* typed;
+        Ending ending;
+        const char* name;
+    } cases[] {
+        { "a short tree, Return", "", false, "Drums", Ending::returnKey, "Drums" },
+        { "a short tree, Escape", "", false, "Keys", Ending::escape, "New Folder" },
+        { "the last folder of a tree scrolled to its end, Return", "B/", true, "Bells 2", Ending::returnKey, "B/Bells 2" },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        presets.findItemByPath (user + "A")->setOpen (c.aOpen);
+        settle();
+        if (c.aOpen)
+        {
+            // The mouse wheel takes the tree to its end.
+            auto* view = folders.getViewport();
+            ASSERT_TRUE (XInput::moveTo (folders.getScreenBounds().getCentre()));
+            ASSERT_TRUE (XInput::xdotool ({ "click", "--repeat", "60", "--delay", "10", "5" }));
+            ASSERT_TRUE (waitFor ([view] { return view->getViewPositionY() + view->getViewHeight() >= view->getViewedComponent()->getHeight(); }));
+        }
+
+        auto* parentRow = rowOf ((user + c.parent).dropLastCharacters (1));
+        ASSERT_NE (parentRow, nullptr);
+        ASSERT_FALSE (menuAfterPressAt (parentRow->getScreenBounds().getCentre(), 3, false).isEmpty());
+        ASSERT_TRUE (chooseFromMenu ("Create new Folder"));
+        ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr && renameField()->hasKeyboardFocus (false); })) << "no field opened";
+
+        auto* created = presets.findItemByPath (user + c.parent + "New Folder");
+        ASSERT_NE (created, nullptr);
+        EXPECT_EQ (renameField()->getText(), "New Folder");
+        EXPECT_TRUE (created->isRowShownWhole()) << "the new folder's row is out of sight";
+        EXPECT_EQ (renameField()->getParentComponent(), created->getRowComponent()) << "the field is not over the new folder's row";
+        EXPECT_EQ (presets.getCurrentFolder(), created);
+
+        ASSERT_TRUE (XInput::type (c.typed));
+        ASSERT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == c.typed; }));
+        ASSERT_TRUE (XInput::key (c.ending == Ending::escape ? "Escape" : "Return"));
+        ASSERT_TRUE (waitFor ([this] { return renameField() == nullptr; }));
+        EXPECT_TRUE (root.getChildFile (c.name).isDirectory()) << c.name;
+        auto* named = presets.getCurrentFolder();
+        ASSERT_EQ (named, presets.findItemByPath (user + c.name));
+        ASSERT_TRUE (named->deleteItem());
+    }
+}

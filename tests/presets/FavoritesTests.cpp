@@ -218,12 +218,17 @@ TEST_F (Favorites, anEntryAppearsOnlyOnAChangeFromOffToOnAndGoesWithItsPreset)
     fileItem (*manager, userPath + "/Round")->setFavorite (true);
     EXPECT_EQ (manager->getFavoriteList().getSubItem (0)->getUniqueName(), "Round");
 
-    // Switching off a loaded entry reloads the preset through its file item.
+    // Switching off a loaded entry hands over to its file item; the sound,
+    // edits included, stays as it is.
     manager->findItemByPath ("/Favorites/Warm")->activate();
     client.sound = "edited";
+    client.edit();
+    const auto loads = client.loaded.size();
     warm->setFavorite (false);
     EXPECT_EQ (currentPath (*manager), userPath + "/Warm");
-    EXPECT_EQ (client.sound, "warm");
+    EXPECT_EQ (client.sound, "edited");
+    EXPECT_EQ (client.loaded.size(), loads);
+    EXPECT_TRUE (manager->isPresetModified());
     EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 1);
 
     // Deleting a preset whose entry is loaded steps on among the favourites.
@@ -243,6 +248,32 @@ TEST_F (Favorites, aRenamedFavouriteKeepsItsEntryAndWritesItsNewPath)
     fileItem (*manager, userPath + "/Warm")->moveOrRename ("Hot", 0);
     EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Hot"));
     EXPECT_NE (manager->findItemByPath ("/Favorites/Hot"), nullptr);
+}
+
+TEST_F (Favorites, aPresetThatOverwritesAFavouriteKeepsItsStarEntryAndLineInTheFile)
+{
+    auto manager = makeManager();
+    manager->loadFavorites (file);
+    fileItem (*manager, userPath + "/Round")->setFavorite (true);
+    client.answer = FakeClient::Answer::overwrite;
+
+    // Saved anew and named as the favourite, then another renamed onto it:
+    // each time the preset that holds the name is the favourite.
+    const std::pair<const char*, std::function<void()>> overwrites[] {
+        { "initial", [&] { manager->savePreset(); fileItem (*manager, userPath + "/New Preset")->renameTo ("Round"); } },
+        { "warm", [&] { fileItem (*manager, userPath + "/Warm")->renameTo ("Round"); } },
+    };
+    for (auto& [bytes, overwrite] : overwrites)
+    {
+        SCOPED_TRACE (bytes);
+        overwrite();
+        auto* round = fileItem (*manager, userPath + "/Round");
+        ASSERT_NE (round, nullptr);
+        EXPECT_EQ (user.getChildFile ("Round.prs").loadFileAsString(), bytes);
+        EXPECT_TRUE (round->isFavorite());
+        EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round"));
+        EXPECT_TRUE (file.loadFileAsString().contains ("\"" + userPath + "/Round\""));
+    }
 }
 
 TEST_F (Favorites, everyChangeOfTheFavouritesIsInTheFileAtOnceAndReadingThemWritesNothing)

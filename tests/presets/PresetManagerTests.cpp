@@ -257,7 +257,19 @@ TEST_F (PresetManagerTest, pathsMatchWholeExactNamesAndPreferTheKindLookedFor)
     addPreset (user, "Deep/Inner", "inner");
     user.getChildFile ("Pad").createDirectory();
     user.getChildFile ("Pads").createDirectory();
+    addPreset (user, "Keys.v2/Soft", "soft");
     auto manager = makeManager();
+
+    // A folder is named wholly; a path stored by the part before its last dot finds it too.
+    for (auto path : { "/Keys.v2/Soft", "/Keys/Soft" })
+    {
+        client.sound = {};
+        manager->selectPresetByPath (userPath + path);
+        EXPECT_EQ (client.sound, "soft") << path;
+        EXPECT_EQ (currentPath (*manager), userPath + "/Keys.v2/Soft");
+    }
+    manager->setActiveFolderByPath (userPath + "/Keys");
+    EXPECT_EQ (manager->getCurrentFolder()->getFile(), user.getChildFile ("Keys.v2"));
 
     manager->selectPresetByPath (userPath + "/Deep");
     EXPECT_EQ (client.sound, "deep preset");

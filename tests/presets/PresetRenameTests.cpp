@@ -81,11 +81,11 @@ TEST_F (PresetRename, keepBothGivesANumberedNameAndOverwriteStepsAwayFromTheLoad
     fileItem (*manager, userPath + "/Other(3)")->moveOrRename ("Other", 1);
     EXPECT_EQ (user.getChildFile ("Other.prs").loadFileAsString(), "deep bytes");
     EXPECT_EQ (snapshot (user).size(), 1u);
-    // The overwritten preset was loaded: the manager stepped to the next one,
-    // and its favourite went with it.
+    // The overwritten preset was loaded: the manager stepped to the next one.
+    // Its star went to the preset that took its name.
     EXPECT_EQ (currentPath (*manager), userPath + "/Other");
     EXPECT_EQ (client.sound, "deep bytes");
-    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 0);
+    EXPECT_EQ (manager->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Other"));
 }
 
 TEST_F (PresetRename, caseRulesCompareFilesNotSpellings)
@@ -123,9 +123,38 @@ TEST_F (PresetRename, namesThatLeaveTheFolderAreRefused)
         EXPECT_FALSE (deep->moveOrRename (name, 2)) << name;
     EXPECT_EQ (snapshot (base), before);
 
-    // The extension rule cuts at the last dot: "Pad 1.2" gives "Pad 1.prs".
+}
+
+TEST_F (PresetRename, aNameWithDotsIsKeptWholeByPresetsAndFolders)
+{
+    addPreset (user, "Pads.old/Air", "air");
+    auto manager = makeManager();
+    auto* deep = fileItem (*manager, userPath + "/Deep");
     EXPECT_TRUE (deep->moveOrRename ("Pad 1.2", 2));
-    EXPECT_EQ (user.getChildFile ("Pad 1.prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (user.getChildFile ("Pad 1.2.prs").loadFileAsString(), "deep bytes");
+    EXPECT_EQ (item (*manager, userPath + "/Pad 1.2"), deep);
+    // A second preset of that name keeps both, numbered before ".prs".
+    EXPECT_TRUE (fileItem (*manager, userPath + "/Other")->moveOrRename ("Pad 1.2", 2));
+    EXPECT_EQ (user.getChildFile ("Pad 1.2(2).prs").loadFileAsString(), "other bytes");
+
+    // A folder shows its whole name; renamed or made twice, it keeps its dots.
+    auto* pads = item (*manager, userPath + "/Pads.old");
+    ASSERT_NE (pads, nullptr);
+    EXPECT_NE (item (*manager, userPath + "/Pads.old/Air"), nullptr);
+    auto* created = manager->getUserFolderItem()->createSubFolder();
+    ASSERT_TRUE (created != nullptr && created->moveOrRename ("Strings v1.5", 0));
+    EXPECT_TRUE (user.getChildFile ("Strings v1.5").isDirectory());
+    EXPECT_EQ (item (*manager, userPath + "/Strings v1.5"), created);
+    auto* second = manager->getUserFolderItem()->createSubFolder();
+    ASSERT_TRUE (second != nullptr && second->moveOrRename ("Strings v1.5", 0));
+    EXPECT_EQ (second->getFile(), user.getChildFile ("Strings v1.5(2)"));
+    EXPECT_EQ (item (*manager, userPath + "/Strings v1.5(2)"), second);
+    EXPECT_EQ (manager->getUserFolderItem()->getSubItem (0), pads);
+
+    // Read again, every name is what was typed.
+    auto again = makeManager();
+    for (auto path : { "/Pad 1.2", "/Pad 1.2(2)", "/Pads.old/Air", "/Strings v1.5", "/Strings v1.5(2)" })
+        EXPECT_NE (item (*again, userPath + path), nullptr) << path;
 }
 
 TEST_F (PresetRename, aNameWithASlashIsRefusedForPresetsFoldersAndSavesAndNothingIsWritten)

@@ -130,6 +130,22 @@ inline juce::Rectangle<int> screenBounds (Display* display, juce::Component& com
                            : juce::Rectangle<int>();
 }
 
+/** What the server shows in an area of the screen (an invalid image when it
+    cannot be read): what a user sees, not what a program would paint. */
+inline juce::Image screenImage (Display* display, juce::Rectangle<int> area)
+{
+    auto* shown = XGetImage (display, DefaultRootWindow (display), area.getX(), area.getY(), (unsigned) area.getWidth(),
+                             (unsigned) area.getHeight(), AllPlanes, ZPixmap);
+    if (shown == nullptr)
+        return {};
+    juce::Image image (juce::Image::RGB, area.getWidth(), area.getHeight(), false);
+    for (int y = 0; y < area.getHeight(); ++y)
+        for (int x = 0; x < area.getWidth(); ++x)
+            image.setPixelAt (x, y, juce::Colour ((juce::uint32) (XGetPixel (shown, x, y) | 0xFF000000u)));
+    XDestroyImage (shown);
+    return image;
+}
+
 /** How far a point is from the nearest corner of an area. */
 inline int distanceToNearestCorner (juce::Rectangle<int> area, juce::Point<int> point)
 {
