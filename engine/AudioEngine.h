@@ -398,6 +398,10 @@ private:
     bool isStopServed (std::uint32_t request) const noexcept;
     template <typename Call>
     void routeNote (int midiChannel, Call&& call);
+    /** Starts the note on the controllers of its channel; one that a device
+        plays on its own channel is shown in that device's colour.  Audio
+        thread, or under the callback lock. */
+    void startRoutedNote (int midiChannel, int note, float velocity);
     /** A link changed: the preset is marked modified.  Any thread that changes links. */
     void parameterLinksChanged() override;
     std::unique_ptr<juce::XmlElement> createPresetElement();

@@ -27,6 +27,17 @@ void AudioEngine::routeNote (int midiChannel, Call&& call)
             call (static_cast<VoiceManager&> (*deviceControllers[slot - 1]));
 }
 
+void AudioEngine::startRoutedNote (int midiChannel, int note, float velocity)
+{
+    routeNote (midiChannel, [&] (VoiceManager& target)
+    {
+        target.noteOn (note, velocity);
+        for (unsigned int device = 0; device < deviceControllers.size(); ++device)
+            if (&target == deviceControllers[device].get())
+                globalController.setNoteDevice (note, device);
+    });
+}
+
 void AudioEngine::playHostNote (const juce::uint8* data, int numBytes)
 {
     // Straight from the MIDI bytes: no message object, so nothing allocates.
@@ -56,7 +67,7 @@ void AudioEngine::playHostNote (const juce::uint8* data, int numBytes)
         auto& held = hostNotesHeld[(size_t) note];
         held.store ((std::uint16_t) (held.load (std::memory_order_relaxed) | channelBit), std::memory_order_relaxed);
         const float level = (float) velocity * (1.0f / 127.0f);
-        routeNote (channel, [&] (VoiceManager& target) { target.noteOn (note, level); });
+        startRoutedNote (channel, note, level);
     }
     else if (kind == 0x80 || (kind == 0x90 && numBytes >= 3))
     {
@@ -81,7 +92,7 @@ void AudioEngine::playKeyboardNoteOn (int midiChannel, int note, float velocity)
 {
     auto& on = keyboardNotesOn[(size_t) note];
     on.store ((std::uint16_t) (on.load (std::memory_order_relaxed) | (1u << (midiChannel - 1))), std::memory_order_relaxed);
-    routeNote (midiChannel, [&] (VoiceManager& target) { target.noteOn (note, velocity); });
+    startRoutedNote (midiChannel, note, velocity);
 }
 
 void AudioEngine::playKeyboardNoteOff (int midiChannel, int note)

@@ -80,6 +80,12 @@ int MultiSoundVoiceController::getNoteDevice (int note) const noexcept
     return note >= 0 && note < numNotes ? noteDevices[(size_t) note].load (relaxed) : 0;
 }
 
+void MultiSoundVoiceController::setNoteDevice (int note, unsigned device) noexcept
+{
+    if (note >= 0 && note < numNotes && device < numDevices)
+        noteDevices[(size_t) note].store ((int) device, relaxed);
+}
+
 unsigned MultiSoundVoiceController::getDeviceVoiceCount (unsigned device) const noexcept
 {
     return device < numDevices ? deviceVoiceCounts[device] : 0;

@@ -61,9 +61,14 @@ public:
     void setPitchBend (float bend) { pitchBend.store (bend, std::memory_order_relaxed); }
     float getPitchBend() const noexcept { return pitchBend.load (std::memory_order_relaxed); }
 
-    /** The device this controller last gave the note to (0 before any).
-        Any thread (the on-screen keyboard colours held keys with it). */
+    /** The device that last played the note, given it by this controller or
+        on its own receive channel (0 before any).  Any thread (the on-screen
+        keyboard colours held keys with it). */
     int getNoteDevice (int note) const noexcept;
+    /** A device plays the note on its own receive channel: its key shows in
+        that device's colour until a controller gives the note to another.
+        Audio thread, or under the callback lock. */
+    void setNoteDevice (int note, unsigned device) noexcept;
 
     /** How many of this controller's voices play on the device.  Audio thread. */
     unsigned getDeviceVoiceCount (unsigned device) const noexcept;

@@ -9,7 +9,8 @@ class MultiSoundVoiceController;
 
 /** The on-screen keyboard that draws every held key in the colour of the
     device playing it.  Which device plays a note comes from the global voice
-    controller's note table; the colour of each device index is set by the
+    controller's note table (which also records the notes a device plays on
+    its own receive channel); the colour of each device index is set by the
     owner.  A held key whose device has no colour keeps the key-down overlay
     colour last used.
 

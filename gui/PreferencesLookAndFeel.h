@@ -11,6 +11,9 @@ public:
     PreferencesLookAndFeel();
     ~PreferencesLookAndFeel() override;
 
+    /** A combo's list opens inside the combo's own window. */
+    juce::PopupMenu::Options getOptionsForComboBoxPopupMenu (juce::ComboBox& box, juce::Label& label) override;
+
 private:
     JUCE_DECLARE_NON_COPYABLE (PreferencesLookAndFeel)
 };

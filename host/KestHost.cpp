@@ -31,34 +31,59 @@ const char* const describeUsage = "kest-host describe: registers the plug-in the
                                   "  BUNDLE   the plug-in bundle or its library (the bundle beside the program)\n"
                                   "  --help   print this and stop\n";
 
-int describe (const std::vector<std::string>& arguments)
+const char* const presetsUsage = "kest-host presets: lists the favourites and the preset folders as the plug-in's browser shows them.\n"
+                                 "usage: kest-host presets [BUNDLE]\n"
+                                 "  BUNDLE   the plug-in bundle whose factory presets are listed (the bundle beside the program)\n"
+                                 "  --help   print this and stop\n";
+
+/** Reads the arguments of a command that takes at most one bundle and no
+    options: "--help" or "-h" prints the usage, anything else that starts
+    with "-" is refused.  -1 when the command runs with bundle (the default
+    when none was given), else the exit status. */
+int readBundleArgument (const std::string& command, const char* usage, const std::vector<std::string>& arguments, std::string& bundle)
 {
     std::vector<std::string> bundles;
     for (auto& argument : arguments)
     {
         if (argument == "--help" || argument == "-h")
         {
-            std::cout << describeUsage;
+            std::cout << usage;
             return 0;
         }
         if (argument.rfind ("-", 0) == 0)
         {
-            std::cerr << "kest-host describe: unknown option \"" << argument << "\"; \"kest-host describe --help\" tells the usage\n";
+            std::cerr << "kest-host " << command << ": unknown option \"" << argument << "\"; \"kest-host " << command
+                      << " --help\" tells the usage\n";
             return 2;
         }
         bundles.push_back (argument);
     }
     if (bundles.size() > 1)
     {
-        std::cerr << "kest-host describe: give one bundle, not " << bundles.size() << "\n" << describeUsage;
+        std::cerr << "kest-host " << command << ": give one bundle, not " << bundles.size() << "\n" << usage;
         return 2;
     }
     if (! bundles.empty() && bundles.front().empty())
     {
-        std::cerr << "kest-host describe: BUNDLE \"\" is not allowed: give the path of the plug-in bundle or its library\n";
+        std::cerr << "kest-host " << command << ": BUNDLE \"\" is not allowed: give the path of the plug-in bundle or its library\n";
         return 2;
     }
-    return KestHost::describeBundle (bundles.empty() ? defaultBundle() : bundles.front(), std::cout, std::cerr);
+    bundle = bundles.empty() ? defaultBundle() : bundles.front();
+    return -1;
+}
+
+int describe (const std::vector<std::string>& arguments)
+{
+    std::string bundle;
+    const int status = readBundleArgument ("describe", describeUsage, arguments, bundle);
+    return status >= 0 ? status : KestHost::describeBundle (bundle, std::cout, std::cerr);
+}
+
+int presets (const std::vector<std::string>& arguments)
+{
+    std::string bundle;
+    const int status = readBundleArgument ("presets", presetsUsage, arguments, bundle);
+    return status >= 0 ? status : KestHost::listPresets (bundle, std::cout, std::cerr);
 }
 
 int render (const std::vector<std::string>& arguments)
@@ -118,8 +143,7 @@ const std::vector<Command>& commands()
         { "describe", "describe [BUNDLE]   register the plug-in and print its description", describe },
         { "render", "render [OPTIONS]    play MIDI (or the demo) through the plug-in into a WAV file", render },
         { "editor", "editor [OPTIONS]    open the plug-in's editor in a window and play it live", editor },
-        { "presets", "presets [BUNDLE]    list the favourites and the preset folders",
-          [] (const std::vector<std::string>& arguments) { return KestHost::listPresets (arguments, defaultBundle(), std::cout, std::cerr); } },
+        { "presets", "presets [BUNDLE]    list the favourites and the preset folders", presets },
     };
     return table;
 }

@@ -138,14 +138,9 @@ void useBundleFactoryPresets (const std::string& bundlePath)
     ::setenv ("XDG_DATA_DIRS", (current + ":" + resources.getFullPathName()).toRawUTF8(), 1);
 }
 
-int listPresets (const std::vector<std::string>& arguments, const std::string& defaultBundle, std::ostream& out, std::ostream& errors)
+int listPresets (const std::string& bundle, std::ostream& out, std::ostream& errors)
 {
-    if (arguments.size() > 1)
-    {
-        errors << "usage: kest-host presets [BUNDLE]\n";
-        return 2;
-    }
-    useBundleFactoryPresets (arguments.empty() ? defaultBundle : arguments.front());
+    useBundleFactoryPresets (bundle);
 
     PresetTree tree;
     auto& favorites = tree.manager.getFavoriteList();

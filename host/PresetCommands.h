@@ -16,11 +16,11 @@ namespace KestHost
 void useBundleFactoryPresets (const std::string& bundlePath);
 
 /** `kest-host presets [BUNDLE]`: prints the favourites and the preset folders
-    as the plug-in's browser shows them, one preset per line, favourites
-    marked, and a warning on errors for each limit the trees reached.  Reads
-    only.  Main thread. */
-int listPresets (const std::vector<std::string>& arguments, const std::string& defaultBundle,
-                 std::ostream& out, std::ostream& errors);
+    as the plug-in's browser shows them (the bundle's factory presets when no
+    computer-wide folder holds them), one preset per line, favourites marked,
+    and a warning on errors for each limit the trees reached.  Reads only.
+    Main thread. */
+int listPresets (const std::string& bundle, std::ostream& out, std::ostream& errors);
 
 /** `render --preset NAME|FILE`: once the options are known, the preset (a
     ".prs" file, a tree path, or a preset name with or without its folders)

@@ -1,6 +1,7 @@
 #include "presets/PresetManager.h"
 
 #include "engine/UntrustedXml.h"
+#include "gui/KeyboardFocusReturn.h"
 #include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
 #include "presets/PresetFileSystem.h"
@@ -159,7 +160,9 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
         if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
             return;
         juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK");
+        const Korvalden::GUI::KeyboardFocusReturn focus;
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK", nullptr,
+                                                juce::ModalCallbackFunction::create ([focus] (int) { focus.giveBack(); }));
     };
 
     treeLimitsPending = ! getTreeLimitsReached().isEmpty();

@@ -30,6 +30,7 @@ packages=(
     xvfb
     xauth
     xdotool
+    openbox
     ccache
     fonts-dejavu-core
     clang

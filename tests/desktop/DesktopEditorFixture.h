@@ -280,5 +280,16 @@ protected:
         int notesStarted = 0;
     };
 
+    /** Holds a computer key that plays a note, as a user does, and lets go:
+        whether the editor's keyboard started a note meanwhile. */
+    bool heldKeyPlays()
+    {
+        NoteCounter notes (engine->getKeyboardState());
+        const bool played = XInput::xdotool ({ "keydown", "a" }) && waitFor ([&notes] { return notes.notesStarted > 0; });
+        EXPECT_TRUE (XInput::xdotool ({ "keyup", "a" }));
+        settle();
+        return played;
+    }
+
     XInput::DisplayConnection display;
 };

@@ -131,6 +131,7 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
             ASSERT_TRUE (click (keepBoth->getScreenBounds().getCentre(), 1));
         }
         ASSERT_TRUE (waitFor ([&] { return renameField() == nullptr && userItem (c.name) != nullptr; }));
+        EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing after the field closed";
 
         // The file keeps the bytes saved, the preset stays current and unmodified.
         const auto file = saved.getSiblingFile (juce::String (c.name) + ".prs");

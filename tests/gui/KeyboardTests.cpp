@@ -55,12 +55,15 @@ struct KeyboardUnderTest
     MultiColoredMidiKeyboard keyboard;
 };
 
-/** Plays the notes on the global receive channel, whatever the settings say. */
-void play (AudioEngine& engine, std::initializer_list<int> notes)
+/** Starts (or ends) the notes on a channel, by default the global receive
+    channel whatever the settings say. */
+void play (AudioEngine& engine, std::initializer_list<int> notes, int channel = 0, bool on = true)
 {
+    if (channel == 0)
+        channel = globalPlayingChannel (engine);
     juce::MidiBuffer midi;
     for (auto note : notes)
-        midi.addEvent (juce::MidiMessage::noteOn (globalPlayingChannel (engine), note, (juce::uint8) 100), 0);
+        midi.addEvent (on ? juce::MidiMessage::noteOn (channel, note, (juce::uint8) 100) : juce::MidiMessage::noteOff (channel, note), 0);
     juce::AudioBuffer<float> buffer (2, 64);
     engine.processBlock (buffer, midi);
     engine.updateKeyboardDisplay(); // as the engine's timer does on the message thread
@@ -89,6 +92,31 @@ TEST (MultiColoredMidiKeyboard, heldKeysShowTheSplitZoneOfTheirDeviceInSplitMode
     EXPECT_EQ (test.colourOfKey (image, 41), test.keyboard.findColour (juce::MidiKeyboardComponent::whiteNoteColourId));
     for (int device = 0; device < 4; ++device)
         EXPECT_GT (colourDistance (test.colourOfKey (image, 44), deviceColour (device)), 150);
+}
+
+TEST (MultiColoredMidiKeyboard, aNoteADevicePlaysOnItsOwnChannelShowsInThatDevicesColour)
+{
+    AudioEngine engine;
+    engine.prepareToPlay (48000.0, 64);
+    engine.setParameter (88, 0.2f); // Split: the global channel gives 21 to ORVA and 100 to KEST
+    engine.setReceiveChannel (0, 1, false);
+    engine.setReceiveChannel (1, 2, false); // ORVA
+    engine.setReceiveChannel (3, 4, false); // MUNE
+    KeyboardUnderTest test (engine);
+
+    // The global channel played both notes last, on other devices.
+    play (engine, { 21, 100 }, 1);
+    play (engine, { 21, 100 }, 1, false);
+    play (engine, { 100 }, 2);
+    play (engine, { 21 }, 4);
+    const auto image = paintToImage (test.keyboard);
+    EXPECT_EQ (test.colourOfKey (image, 100), deviceColour (0));
+    EXPECT_EQ (test.colourOfKey (image, 21), deviceColour (2));
+
+    // Given back to the global channel, a note shows its device there again.
+    play (engine, { 100 }, 2, false);
+    play (engine, { 100 }, 1);
+    EXPECT_EQ (test.colourOfKey (paintToImage (test.keyboard), 100), deviceColour (3));
 }
 
 TEST (MultiColoredMidiKeyboard, keysOfDifferentDevicesDoNotKeepAskingForRepaints)

@@ -271,6 +271,20 @@ TEST_F (KestHostRefusal, HelpIsPrintedOnRequestAndUsageOnMistakes)
     EXPECT_EQ (describeHelp.exitCode, 0);
     EXPECT_TRUE (describeHelp.out.contains ("usage: kest-host describe [BUNDLE]")) << describeHelp.out;
 
+    // The help of a command that takes a bundle is never taken for one.
+    for (auto ask : { std::vector<std::string> { "presets", "--help" }, std::vector<std::string> { "presets", "-h" },
+                      std::vector<std::string> { "help", "presets" }, std::vector<std::string> { "presets", "Kest.aaxplugin", "--help" } })
+    {
+        const auto run = host (ask);
+        EXPECT_EQ (run.exitCode, 0);
+        EXPECT_TRUE (run.out.contains ("usage: kest-host presets [BUNDLE]")) << run.out;
+        EXPECT_FALSE (run.out.contains ("Favorites/")) << "asking for help lists no presets";
+        EXPECT_TRUE (run.errors.isEmpty()) << run.errors;
+    }
+    const auto presetsOption = host ({ "presets", "--verbose" });
+    EXPECT_EQ (presetsOption.exitCode, 2);
+    EXPECT_TRUE (presetsOption.errors.startsWith ("kest-host presets: unknown option \"--verbose\"")) << presetsOption.errors;
+
     const auto bare = host ({});
     EXPECT_EQ (bare.exitCode, 2);
     EXPECT_TRUE (bare.errors.startsWith ("usage: kest-host COMMAND")) << bare.errors;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace Korvalden::GUI
+{
+/** The keyboard focus as it was when an alert or a question opened, given
+    back when it closes: the window that held it takes the window system's
+    input focus again and the component that held it the keyboard focus, so
+    the computer keys that play the editor's keyboard keep playing without a
+    click.  Nothing happens for a component or window that is gone or no
+    longer showing.
+
+    Message thread only.
+*/
+class KeyboardFocusReturn
+{
+public:
+    /** Remembers the component that has the keyboard focus now, or else the
+        window that has the input focus, if any. */
+    KeyboardFocusReturn();
+
+    /** Gives the focus back to what was remembered. */
+    void giveBack() const;
+
+private:
+    juce::Component::SafePointer<juce::Component> focused;
+    juce::Component::SafePointer<juce::Component> focusedWindow;
+};
+} // namespace Korvalden::GUI
