@@ -241,6 +241,7 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
             return;
 
     auto target = PresetFileSystem::freeSibling (file.getChildFile (item->getFile().getFileName()));
+    const auto oldPath = item->getItemIdentifierString();
     if (! PresetFileSystem::moveWithoutReplacing (item->getFile(), target))
         return;
 
@@ -256,7 +257,7 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
     insertSorted (*this, item);
     treeHasChanged();
     if (auto* manager = getPresetManager())
-        manager->favoritesChanged(); // a favourite's path is its id
+        manager->favoritesMoved (oldPath, item->getItemIdentifierString(), ! item->isPreset()); // a favourite's path is its id
 }
 
 PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()

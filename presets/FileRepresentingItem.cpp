@@ -76,6 +76,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
         return false;
 
     auto* manager = getPresetManager();
+    const auto oldPath = getItemIdentifierString();
     const bool isOwnFile = fs::isSameFile (target, file);
     FileRepresentingItem* overwritten = nullptr;
 
@@ -132,7 +133,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
     if (manager != nullptr)
     {
         manager->triggerAsyncUpdate();
-        manager->favoritesChanged(); // a favourite's path is its id
+        manager->favoritesMoved (oldPath, getItemIdentifierString(), ! isPreset()); // a favourite's path is its id
     }
     return true;
 }
@@ -179,9 +180,11 @@ bool PresetManager::FileRepresentingItem::deleteItem()
         return false;
 
     auto* manager = getPresetManager();
+    const auto path = getItemIdentifierString();
+    const bool isFolder = ! isPreset();
     removeFromTree(); // deletes this item
     if (manager != nullptr)
-        manager->favoritesChanged();
+        manager->favoritesMoved (path, {}, isFolder);
     return true;
 }
 
