@@ -78,7 +78,7 @@ AudioEngine::~AudioEngine()
     keyboardDisplayTimer.stopTimer();
     linkManager.removeListener (this);
     keyboardState.removeListener (this);
-    presetManager.saveFavorites (getFavoritesFile());
+    presetManager.saveFavorites (getFavoritesFile(), Korvalden::Misc::PresetManager::FavoritesSave::atClose);
     removeAllMappings();
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if ! JUCE_WINDOWS
@@ -446,6 +447,34 @@ std::unique_ptr<juce::XmlElement> parseUntrustedXml (const void* data, size_t nu
     if (root == nullptr)
         return nullptr;
     return std::unique_ptr<juce::XmlElement> (createElement (*root));
+}
+
+bool fitsUntrustedXmlLimits (const juce::XmlElement& root, size_t numBytes)
+{
+    if (numBytes > maxUntrustedXmlBytes)
+        return false;
+
+    // Every text counts, also one the reader would drop as whitespace.
+    int nodes = 0;
+    std::vector<std::pair<const juce::XmlElement*, int>> pending { { &root, 1 } };
+    while (! pending.empty())
+    {
+        const auto [element, depth] = pending.back();
+        pending.pop_back();
+        if (element->isTextElement())
+        {
+            if (++nodes > maxUntrustedXmlNodes)
+                return false;
+            continue;
+        }
+        const int attributes = element->getNumAttributes();
+        nodes += 1 + attributes;
+        if (nodes > maxUntrustedXmlNodes || depth > maxUntrustedXmlDepth || attributes > maxUntrustedXmlAttributesPerElement)
+            return false;
+        for (auto* child = element->getFirstChildElement(); child != nullptr; child = child->getNextElement())
+            pending.emplace_back (child, depth + 1);
+    }
+    return true;
 }
 
 std::unique_ptr<juce::XmlElement> parseUntrustedXmlFile (const juce::File& file)

@@ -34,6 +34,12 @@ constexpr int maxUntrustedXmlAttributesPerElement = 256;
 /** The root element of the text, or null when the text is refused. */
 std::unique_ptr<juce::XmlElement> parseUntrustedXml (const void* data, size_t numBytes);
 
+/** False when text of numBytes that holds the element would pass a limit of
+    parseUntrustedXml: its size, its count of elements, attributes and texts,
+    its depth or the attributes of one element.  A writer checks with it that
+    what it writes will be read again. */
+bool fitsUntrustedXmlLimits (const juce::XmlElement& root, size_t numBytes);
+
 /** The root element of the file's text, or null when the file is refused:
     missing, not a regular file (a FIFO or device is never opened in a way that
     could block), larger than maxUntrustedXmlBytes, unreadable, or its text is

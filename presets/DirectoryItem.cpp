@@ -241,6 +241,7 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
             return;
 
     auto target = PresetFileSystem::freeSibling (file.getChildFile (item->getFile().getFileName()));
+    const auto oldPath = item->getItemIdentifierString();
     if (! PresetFileSystem::moveWithoutReplacing (item->getFile(), target))
         return;
 
@@ -257,7 +258,7 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
     treeHasChanged();
     item->indentRows();
     if (auto* manager = getPresetManager())
-        manager->itemRenamedOrMoved();
+        manager->itemRenamedOrMoved (oldPath, item->getItemIdentifierString(), ! item->isPreset());
 }
 
 PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()

@@ -1,5 +1,10 @@
 #include "presets/PresetTreeItems.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
 namespace Korvalden::Misc
 {
 namespace
@@ -32,6 +37,27 @@ juce::XmlElement& findOrAppendDefaultList (juce::XmlElement& root)
     list->setAttribute ("type", "Presets");
     return *list;
 }
+
+struct PathHash
+{
+    size_t operator() (const juce::String& path) const noexcept { return (size_t) path.hashCode64(); }
+};
+using PresetIndex = std::unordered_map<juce::String, PresetManager::FileItem*, PathHash>;
+
+/** Every preset below the item by its tree path (the framework's item
+    identifier string); the first of equal paths, as a look-up finds it. */
+void indexPresets (juce::TreeViewItem& item, const juce::String& path, PresetIndex& index)
+{
+    for (int child = 0; child < item.getNumSubItems(); ++child)
+    {
+        auto* sub = item.getSubItem (child);
+        const auto subPath = path + "/" + sub->getUniqueName().replaceCharacter ('/', '\\');
+        if (auto* preset = dynamic_cast<PresetManager::FileItem*> (sub))
+            index.emplace (subPath, preset);
+        else
+            indexPresets (*sub, subPath, index);
+    }
+}
 } // namespace
 
 void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
@@ -48,17 +74,40 @@ void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
     for (auto* target : previous)
         target->setFavorite (false);
 
+    // Looking each id up from the root would read the whole tree per favourite.
+    PresetIndex presets;
+    indexPresets (manager.getFileTreeRoot(), manager.getFileTreeRoot().getItemIdentifierString(), presets);
+    const auto ownPath = getItemIdentifierString() + "/";
+
+    std::vector<std::pair<juce::String, FileItem*>> found;
     for (auto* child : list->getChildIterator())
     {
         if (! child->getTagName().equalsIgnoreCase (presetTag))
             continue;
 
-        auto* item = manager.findItemByPath (child->getStringAttribute ("id"));
-        if (auto* entry = dynamic_cast<FavoriteItem*> (item))
-            item = &entry->target;
-        if (auto* preset = dynamic_cast<FileItem*> (item))
-            preset->setFavorite (true);
+        const auto id = child->getStringAttribute ("id");
+        FileItem* preset = nullptr;
+        if (const auto indexed = presets.find (id); indexed != presets.end())
+            preset = indexed->second;
+        else if (id.startsWith (ownPath))
+        {
+            if (auto* entry = dynamic_cast<FavoriteItem*> (manager.findItemByPath (id)))
+                preset = &entry->target;
+        }
+        else if (id.upToLastOccurrenceOf ("/", false, false).containsChar ('.'))
+        {
+            // Earlier versions named a folder with a dot by the part before
+            // it; the look-up from the root still finds such a path.
+            preset = dynamic_cast<FileItem*> (manager.findItemByPath (id));
+        }
+        if (preset != nullptr)
+            found.emplace_back (preset->getUniqueName(), preset);
     }
+
+    // In name order, each entry goes to the end of the list.
+    std::stable_sort (found.begin(), found.end(), [] (const auto& a, const auto& b) { return a.first.compare (b.first) < 0; });
+    for (auto& preset : found)
+        preset.second->setFavorite (true);
 }
 
 void PresetManager::FavoriteList::writeFavorites (juce::XmlElement& root)
@@ -69,36 +118,9 @@ void PresetManager::FavoriteList::writeFavorites (juce::XmlElement& root)
         list.createNewChildElement (presetTag)->setAttribute ("id", id);
 }
 
-void PresetManager::FavoriteList::mergeFavorites (juce::XmlElement& root, const juce::StringArray& asRead)
+bool PresetManager::FavoriteList::mergeFavorites (juce::XmlElement& root, const FavoriteChanges& changes)
 {
-    const auto now = getFavoriteIds();
-    juce::StringArray added, removed;
-    for (auto& id : now)
-        if (! asRead.contains (id))
-            added.add (id);
-    for (auto& id : asRead)
-        if (! now.contains (id))
-            removed.add (id);
-
-    // Every other entry stays as it is: those of other instances, and ids
-    // that name no preset here (a folder missing for a moment).
-    auto& list = findOrAppendDefaultList (root);
-    juce::StringArray kept;
-    for (int index = list.getNumChildElements(); --index >= 0;)
-    {
-        auto* child = list.getChildElement (index);
-        if (! child->getTagName().equalsIgnoreCase (presetTag))
-            continue;
-        const auto id = child->getStringAttribute ("id");
-        if (removed.contains (id))
-            list.removeChildElement (child, true);
-        else
-            kept.add (id);
-    }
-
-    for (auto& id : added)
-        if (! kept.contains (id))
-            list.createNewChildElement (presetTag)->setAttribute ("id", id);
+    return changes.applyTo (findOrAppendDefaultList (root));
 }
 
 juce::StringArray PresetManager::FavoriteList::getFavoriteIds() const

@@ -66,7 +66,7 @@ void PresetManager::FileItem::valueChanged (juce::Value&)
         return;
 
     if (manager != nullptr)
-        manager->favoritesChanged();
+        manager->favoriteMarked (getItemIdentifierString(), on);
 }
 
 //==============================================================================

@@ -75,6 +75,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
         return false;
 
     auto* manager = getPresetManager();
+    const auto oldPath = getItemIdentifierString();
     const bool isOwnFile = fs::isSameFile (target, file);
     FileRepresentingItem* overwritten = nullptr;
 
@@ -135,7 +136,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
         parent->treeHasChanged();
     }
     if (manager != nullptr)
-        manager->itemRenamedOrMoved();
+        manager->itemRenamedOrMoved (oldPath, getItemIdentifierString(), ! isPreset());
     return true;
 }
 
@@ -181,9 +182,11 @@ bool PresetManager::FileRepresentingItem::deleteItem()
         return false;
 
     auto* manager = getPresetManager();
+    const auto path = getItemIdentifierString();
+    const bool isFolder = ! isPreset();
     removeFromTree(); // deletes this item
     if (manager != nullptr)
-        manager->favoritesChanged();
+        manager->favoritesMoved (path, {}, isFolder);
     return true;
 }
 

@@ -555,13 +555,13 @@ void PresetManager::setCurrentFolder (DirectoryItem* folder)
     }
 }
 
-void PresetManager::itemRenamedOrMoved()
+void PresetManager::itemRenamedOrMoved (const juce::String& from, const juce::String& to, bool isFolder)
 {
     triggerAsyncUpdate();
     // An entry draws its preset's name: the list draws its rows again.  It
     // keeps its order until it is read again.
     favorites->treeHasChanged();
-    favoritesChanged(); // a favourite's path is its id
+    favoritesMoved (from, to, isFolder);
 }
 
 void PresetManager::adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presets/FavoriteChanges.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
@@ -176,25 +178,47 @@ public:
         saved at any moment afterwards carries the restored items.  Any thread. */
     void restoreStateItems (StateItems items, bool stateHasItsOwnSound);
 
+    /** When a save of the favourites happens, which bounds its wait for
+        another process's turn at the file: briefly at a change (about 100 ms),
+        not at all when an unsaved change is tried again, and at most about
+        2 s when the instance goes. */
+    enum class FavoritesSave
+    {
+        atChange,
+        retry,
+        atClose
+    };
+
     /** Reads the favourites file (the first "Default" list).  saveFavorites
-        writes only what this instance changed since (favourites added and
-        removed) into the file as it is now, keeping every other entry and
-        list: those of other instances and ids that name no preset here; the
-        read, the merge and the rename take turns with every other save of
-        the file, in any process (SaveLock).  A file that exists but cannot
-        be read is never replaced: saving then fails, and the user hears of it
-        once per instance (when an editor is open, else when the next one
-        opens).  Any other failed save is told once, until a save succeeds
-        (tellSaveFailure); the changes stay, for the next save.  Message
-        thread. */
+        writes only what this instance changed since (FavoriteChanges) into
+        the file as it is now, keeping every other entry and list: those of
+        other instances and ids that name no preset here; the file lists its
+        entries by name, as the favourites list shows them.  The read, the
+        merge and the rename take turns with every other save of the file, in
+        any process (SaveLock).  A file that exists but cannot be read is
+        never replaced: saving then fails, and the user hears of it once per
+        instance (when an editor is open, else when the next one opens).  A
+        file that would grow past what loadFavorites reads is not written:
+        the stars set since the last save are cleared again, and the user is
+        told.  Any other failed save is told once, until a save succeeds
+        (tellSaveFailure); the changes stay, and are tried again every second
+        until they are saved.  A save when the instance goes that fails tells
+        on standard error how many changes are lost.  Message thread. */
     void loadFavorites (const juce::File& file);
-    bool saveFavorites (const juce::File& file);
-    /** The favourites may have changed here (a star set or cleared, a
-        favourite renamed, moved or deleted): they are saved at once into the
-        file that loadFavorites read, so that a host that goes down loses
-        none.  Nothing happens before a file was read, while it is read, or
-        while the manager goes.  Message thread. */
+    bool saveFavorites (const juce::File& file, FavoritesSave when = FavoritesSave::atChange);
+    /** The favourites may have changed here: what changed is saved at once
+        into the file that loadFavorites read, so that a host that goes down
+        loses none.  Nothing happens before a file was read, while it is read,
+        or while the manager goes.  Message thread. */
     void favoritesChanged();
+    /** A star was set (on) or cleared at the preset with the tree path id;
+        saved at once.  Message thread. */
+    void favoriteMarked (const juce::String& id, bool on);
+    /** The preset (or with isFolder, the folder) at the tree path from was
+        renamed or moved to the path to, or deleted when to is empty: the
+        favourites file follows, also for the marks of other instances; saved
+        at once.  Message thread. */
+    void favoritesMoved (const juce::String& from, const juce::String& to, bool isFolder);
 
     /** One line for each limit at which reading a preset tree stopped,
         naming the limit and the folder where it was reached; empty when
@@ -249,9 +273,10 @@ public:
         them (or a favourite standing for one) steps forwards from the item;
         should the step end among them again, none is current. */
     void itemWillBeRemoved (PresetTreeItemBase& item);
-    /** An item was renamed or moved: the name label, the favourites' rows
-        and the favourites file follow at once. */
-    void itemRenamedOrMoved();
+    /** An item was renamed or moved from the path \p from to \p to: the
+        name label, the favourites' rows and the favourites file follow at
+        once (a favourite's path is its id).  Message thread. */
+    void itemRenamedOrMoved (const juce::String& from, const juce::String& to, bool isFolder);
     void adoptOverwriteRequest (PresetClient::PresetOverwriteRequest* request);
     bool isClosing() const noexcept { return closing; }
 
@@ -267,7 +292,16 @@ private:
     void reportFavoritesFileProblem (const juce::File& file);
     void showPendingFavoritesFileProblem();
     void showPendingTreeLimits();
-    bool failFavoritesSave (const juce::File& file, const juce::String& reason);
+    bool failFavoritesSave (const juce::File& file, const juce::String& reason, FavoritesSave when, bool tryAgain);
+    void refuseUnsavedStars (const juce::File& file);
+
+    /** Tries an unsaved change of the favourites again until it is saved. */
+    struct FavoritesRetry final : public juce::Timer
+    {
+        explicit FavoritesRetry (PresetManager& owner) : manager (owner) {}
+        void timerCallback() override;
+        PresetManager& manager;
+    };
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
@@ -286,10 +320,11 @@ private:
     juce::Component::SafePointer<juce::Label> nameLabel;
     juce::Component::SafePointer<juce::Component> treeComponent;
     int itemHeight = 20;
-    /** The favourites as this instance last read or wrote them. */
-    juce::StringArray favoritesAsRead;
+    /** What changed here since the favourites were last read or saved. */
+    FavoriteChanges favoriteChanges;
     juce::File favoritesFile;
-    bool readingFavorites = false;
+    bool readingFavorites = false, refusingFavorites = false;
+    FavoritesRetry favoritesRetry { *this };
     juce::File unreadableFavoritesFile;
     bool favoritesProblemPending = false, favoritesProblemShown = false;
     bool favoritesSaveFailureTold = false;

@@ -249,9 +249,9 @@ public:
         other child of the root stays. */
     void writeFavorites (juce::XmlElement& root);
     /** Brings the first such list (a new one when there is none) up to date
-        with what changed here since asRead: ids removed here go, ids added
-        here are appended unless present; every other entry and child stays. */
-    void mergeFavorites (juce::XmlElement& root, const juce::StringArray& asRead);
+        with what changed here since the last save (FavoriteChanges::applyTo);
+        every other child stays.  False when nothing had to change. */
+    static bool mergeFavorites (juce::XmlElement& root, const FavoriteChanges& changes);
     /** The tree paths of the entries' presets, in list order. */
     juce::StringArray getFavoriteIds() const;
 

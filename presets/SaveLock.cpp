@@ -27,7 +27,7 @@ std::string folderWhereReplaced (const juce::File& file)
 }
 } // namespace
 
-SaveLock::SaveLock (const juce::File& file)
+SaveLock::SaveLock (const juce::File& file, int waitMilliseconds)
 {
     descriptor = ::open (folderWhereReplaced (file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
@@ -35,7 +35,7 @@ SaveLock::SaveLock (const juce::File& file)
 
     // Saves take milliseconds: polling keeps the wait bounded.
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds (maxWaitMilliseconds);
+    const auto deadline = Clock::now() + std::chrono::milliseconds (juce::jmax (0, waitMilliseconds));
     int pauseMilliseconds = 1;
     while (::flock (descriptor, LOCK_EX | LOCK_NB) != 0)
     {
@@ -48,7 +48,8 @@ SaveLock::SaveLock (const juce::File& file)
             descriptor = -1;
             return;
         }
-        std::this_thread::sleep_for (std::chrono::milliseconds (pauseMilliseconds));
+        // The last pause ends at the deadline, for one last try.
+        std::this_thread::sleep_for (std::min<Clock::duration> (std::chrono::milliseconds (pauseMilliseconds), deadline - Clock::now()));
         pauseMilliseconds = std::min (pauseMilliseconds * 2, 16);
     }
 }

@@ -13,19 +13,21 @@ namespace Korvalden::Misc
 
     Every process and every object that merges into the file must hold it
     (the favourites and the settings do).  A holder that keeps the lock longer
-    than maxWaitMilliseconds (a process stopped in the middle of a save)
-    makes the wait end in a refusal, never a hang.  Where the folder cannot
-    be opened or its file system keeps no locks, nothing is held and the save
-    goes ahead as it would alone: it then says itself what is wrong.
+    than the wait (a process stopped in the middle of a save, another program
+    holding the folder) makes the wait end in a refusal, never a hang; a wait
+    of 0 tries once.  Where the folder cannot be opened or its file system
+    keeps no locks, nothing is held and the save goes ahead as it would
+    alone: it then says itself what is wrong.
 
     Any thread; not shared between threads.
 */
 class SaveLock
 {
 public:
+    /** The wait of a save that gives none (the settings'). */
     static constexpr int maxWaitMilliseconds = 10000;
 
-    explicit SaveLock (const juce::File& file);
+    explicit SaveLock (const juce::File& file, int waitMilliseconds = maxWaitMilliseconds);
     ~SaveLock();
 
     /** True when another holder kept the folder locked past the wait: the

@@ -3,6 +3,7 @@
 #include "platform/ApplicationSupport.h"
 #include "presets/PresetTreeItems.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/StandardErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,64 @@ std::pair<juce::StringArray, juce::StringArray> lostAndBack (const std::set<juce
                 (takenBack ? found.second : found.first).add (name);
         }
     return found;
+}
+
+/** Another process that keeps the folder of the file locked, as a program
+    syncing the folder might, until released. */
+class OtherProcessLock
+{
+public:
+    OtherProcessLock (const juce::File& file, const ScratchFolder& scratch)
+        : held (scratch.getChildFile ("held")), released (scratch.getChildFile ("released"))
+    {
+        held.deleteFile();
+        released.deleteFile();
+        process = startSaver ({ "--hold-lock", file.getFullPathName().toStdString(), held.getFullPathName().toStdString(),
+                                released.getFullPathName().toStdString() });
+        for (int waited = 0; process > 0 && ! held.exists() && waited < 60000; waited += 10)
+            juce::Thread::sleep (10);
+    }
+    ~OtherProcessLock() { release(); }
+
+    bool isHeld() const { return held.exists(); }
+    void release()
+    {
+        if (process > 0 && released.create())
+            exitCodeOf (process);
+        process = -1;
+    }
+
+private:
+    juce::File held, released;
+    pid_t process = -1;
+};
+
+/** Sets or clears the star of a user preset of the engine. */
+bool star (AudioEngine& engine, const juce::String& preset, bool on)
+{
+    auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (
+        engine.getPresetManager().findItemByPath ("/PresetFiles/User Presets/" + preset));
+    if (item == nullptr)
+        return false;
+    item->setFavorite (on);
+    return true;
+}
+
+juce::File userPresets()
+{
+    const auto presets = Korvalden::Platform::getUserMakerFolder().getChildFile ("Presets/Kest");
+    presets.createDirectory();
+    for (auto name : { "Round", "Warm" })
+        presets.getChildFile (name + juce::String (".prs")).replaceWithText ("sound");
+    return presets;
+}
+
+juce::String favouritesIn (const juce::File& presets)
+{
+    Korvalden::Misc::PresetManager::PresetClient* noClient = nullptr;
+    Korvalden::Misc::PresetManager next (noClient, {}, presets);
+    next.loadFavorites (AudioEngine::getFavoritesFile());
+    return next.getFavoriteList().getFavoriteIds().joinIntoString (" ");
 }
 } // namespace
 
@@ -119,8 +178,50 @@ TEST (ConcurrentSaves, aFavouriteIsKeptFromTheMomentItIsMarkedAlsoWhenTheHostIsK
     int status = 0;
     ASSERT_EQ (::waitpid (host, &status, 0), host);
 
-    Korvalden::Misc::PresetManager::PresetClient* noClient = nullptr;
-    Korvalden::Misc::PresetManager next (noClient, {}, presets);
-    next.loadFavorites (AudioEngine::getFavoritesFile());
-    EXPECT_EQ (next.getFavoriteList().getFavoriteIds().joinIntoString (" "), "/PresetFiles/User Presets/Warm");
+    EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warm");
+}
+
+TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOnceItIsFreeAndToldLostIfTheInstanceGoesFirst)
+{
+    const auto presets = userPresets();
+    ScratchFolder scratch ("kest-locked");
+    ASSERT_TRUE (scratch.wasCreated());
+    const auto file = AudioEngine::getFavoritesFile();
+
+    struct LabelOnly : public Korvalden::Misc::PresetManager::ControlButtonSet
+    {
+        juce::Label label;
+        juce::Button* getControlButton (int) override { return nullptr; }
+        juce::Label* getPresetNameLabel() override { return &label; }
+    } editor;
+    juce::StringArray alerts;
+    auto engine = std::make_unique<AudioEngine>();
+    engine->getPresetManager().setControlButtonSet (&editor);
+    engine->getPresetManager().setFailureAlert ([&alerts] (const juce::String& title, const juce::String& text) { alerts.add (title + ": " + text); });
+    {
+        OtherProcessLock other (file, scratch);
+        ASSERT_TRUE (other.isHeld());
+        ASSERT_TRUE (star (*engine, "Warm", true) && star (*engine, "Round", true));
+        EXPECT_EQ (engine->getPresetManager().getFavoriteList().getNumSubItems(), 2);
+        EXPECT_FALSE (file.exists());
+        ASSERT_EQ (alerts.size(), 1);
+        EXPECT_TRUE (alerts[0].contains ("locked") && alerts[0].contains ("kept")) << alerts[0];
+    }
+
+    // Nothing else changes here: the save is tried again until it is made.
+    for (int waited = 0; waited < 30000 && ! file.exists(); waited += 50)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Round /PresetFiles/User Presets/Warm");
+    EXPECT_EQ (alerts.size(), 1);
+
+    // Still locked as the instance goes, the change is lost, and said so.
+    OtherProcessLock other (file, scratch);
+    ASSERT_TRUE (other.isHeld());
+    ASSERT_TRUE (star (*engine, "Warm", false));
+    StandardErrorCapture errors;
+    engine.reset();
+    const auto lines = errors.lines();
+    ASSERT_EQ (lines.size(), 1) << lines.joinIntoString ("\n");
+    EXPECT_TRUE (lines[0].contains (file.getFullPathName()) && lines[0].contains ("locked")
+                 && lines[0].contains ("1 change to the favorites made here is lost")) << lines[0];
 }

@@ -1,4 +1,5 @@
 #include "PresetTestSupport.h"
+#include "engine/UntrustedXml.h"
 #include "tests/support/NoPermissionOverride.h"
 #include "tests/support/StandardErrorCapture.h"
 
@@ -31,6 +32,17 @@ protected:
         addPreset (user, "Round", "round");
         addPreset (user, "Warm", "warm");
         file = base.getChildFile ("Kest.Favorites.xml");
+    }
+
+    /** The ids in the file's first list, in its order, user presets without
+        their folder's path. */
+    juce::String inFile() const
+    {
+        juce::StringArray ids;
+        if (auto root = juce::parseXML (file))
+            for (auto* entry : root->getChildByName ("FAVLIST")->getChildIterator())
+                ids.add (entry->getStringAttribute ("id").replace (userPath + "/", ""));
+        return ids.joinIntoString (" ");
     }
 
     juce::File file;
@@ -79,13 +91,14 @@ TEST_F (Favorites, theFileKeepsOtherListsAndIdsThatDoNotResolve)
     EXPECT_EQ (root->getChildElement (1)->getStringAttribute ("name"), "Other");
     EXPECT_EQ (root->getChildElement (1)->getChildElement (0)->getStringAttribute ("id"), "/x");
 
-    // A folder missing for a moment or a name in other letter case keeps its id.
+    // A folder missing for a moment or a name in other letter case keeps its
+    // id; the entries are in name order, by code point.
     auto* list = root->getChildElement (2);
     ASSERT_EQ (list->getNumChildElements(), 4);
     EXPECT_EQ (list->getChildElement (0)->getStringAttribute ("id"), factoryPath + "/Bass/Deep");
     EXPECT_EQ (list->getChildElement (1)->getStringAttribute ("id"), userPath + "/Gone");
-    EXPECT_EQ (list->getChildElement (2)->getStringAttribute ("id"), userPath + "/round");
-    EXPECT_EQ (list->getChildElement (3)->getStringAttribute ("id"), userPath + "/Round");
+    EXPECT_EQ (list->getChildElement (2)->getStringAttribute ("id"), userPath + "/Round");
+    EXPECT_EQ (list->getChildElement (3)->getStringAttribute ("id"), userPath + "/round");
     EXPECT_EQ (root->getChildElement (3)->getChildElement (0)->getStringAttribute ("id"), userPath + "/Warm");
 }
 
@@ -289,16 +302,6 @@ TEST_F (Favorites, everyChangeOfTheFavouritesIsInTheFileAtOnceAndReadingThemWrit
     auto* warm = fileItem (*manager, userPath + "/Warm");
     auto* pads = dynamic_cast<PresetManager::DirectoryItem*> (manager->findItemByPath (userPath + "/Pads"));
     ASSERT_NE (pads, nullptr);
-    const auto inFile = [this]
-    {
-        juce::StringArray ids;
-        if (auto root = juce::parseXML (file))
-            for (auto* entry : root->getChildByName ("FAVLIST")->getChildIterator())
-                ids.add (entry->getStringAttribute ("id").fromFirstOccurrenceOf (userPath + "/", false, false));
-        ids.sort (false);
-        return ids.joinIntoString (" ");
-    };
-
     const std::pair<const char*, std::function<void()>> changes[] {
         { "Round Warm", [&] { warm->getFavoriteValue()->setValue (true); warm->getFavoriteValue()->getValueSource().sendChangeMessage (true); } },
         { "Hot Round", [&] { ASSERT_TRUE (warm->moveOrRename ("Hot", 0)); } },
@@ -368,4 +371,97 @@ TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTh
             EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round"));
             ASSERT_TRUE (target.deleteFile() && (! throughLink || nowhere.deleteFile()));
         }
+}
+
+TEST_F (Favorites, anotherInstancesRenameMoveOrDeleteCarriesTheStarsInTheFileKeptInNameOrder)
+{
+    addPreset (user, "Pads", "pads"); // shares its name with the folder beside it
+    addPreset (user, "Pads/Air", "air");
+    ASSERT_TRUE (user.getChildFile ("Sub").createDirectory());
+    auto other = makeManager(); // opened first, so it knows none of the stars
+    other->loadFavorites (file);
+    auto marking = makeManager();
+    marking->loadFavorites (file);
+    for (auto path : { "/Warm", "/Pads/Air", "/Round", "/Pads" })
+        fileItem (*marking, userPath + path)->setFavorite (true);
+    ASSERT_EQ (inFile(), "Pads/Air Pads Round Warm");
+
+    PresetManager::DirectoryItem* padsFolder = nullptr;
+    for (int index = 0; index < other->getUserFolderItem()->getNumSubItems(); ++index)
+        if (auto* folder = dynamic_cast<PresetManager::DirectoryItem*> (other->getUserFolderItem()->getSubItem (index)))
+            if (folder->getUniqueName() == "Pads")
+                padsFolder = folder;
+    auto* sub = dynamic_cast<PresetManager::DirectoryItem*> (other->findItemByPath (userPath + "/Sub"));
+    ASSERT_TRUE (padsFolder != nullptr && sub != nullptr);
+
+    const std::pair<const char*, std::function<void()>> changes[] {
+        { "Pads/Air Pads Warm Zed", [&] { ASSERT_TRUE (fileItem (*other, userPath + "/Round")->moveOrRename ("Zed", 0)); } },
+        { "Pads/Air Pads Warm Sub/Zed", [&] { sub->acceptItem (fileItem (*other, userPath + "/Zed")); } },
+        // What lies below the folder follows it, not the preset of its name.
+        { "Keys/Air Pads Warm Sub/Zed", [&] { ASSERT_TRUE (padsFolder->moveOrRename ("Keys", 0)); } },
+        { "Keys/Air Pads Sub/Zed", [&] { ASSERT_TRUE (fileItem (*other, userPath + "/Warm")->deleteItem()); } },
+        // The instance that marked them writes back none of the old paths.
+        { "Keys/Air Sub/Zed", [&] { fileItem (*marking, userPath + "/Pads")->setFavorite (false); } },
+    };
+    for (auto& [expected, change] : changes)
+    {
+        SCOPED_TRACE (expected);
+        change();
+        EXPECT_EQ (inFile(), expected);
+    }
+
+    auto next = makeManager();
+    next->loadFavorites (file);
+    EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Keys/Air", userPath + "/Sub/Zed"));
+}
+
+TEST_F (Favorites, aStarThatWouldTakeTheFilePastWhatIsReadBackIsRefusedAndToldAndTheFileStays)
+{
+    // Warm, and presets not here up to just below what is read back, in the
+    // form a save writes.
+    juce::XmlElement root ("FAVORITES");
+    auto* list = root.createNewChildElement ("FAVLIST");
+    list->setAttribute ("name", "Default");
+    list->setAttribute ("type", "Presets");
+    list->createNewChildElement ("Preset")->setAttribute ("id", userPath + "/Warm");
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    const auto bytes = [&] { return root.toString (format).getNumBytesAsUTF8(); };
+    const auto withWarm = bytes();
+    const auto addGone = [list] (int index)
+    {
+        auto* entry = new juce::XmlElement ("Preset");
+        entry->setAttribute ("id", "/PresetFiles/Gone/" + juce::String (index).paddedLeft ('0', 7));
+        list->prependChildElement (entry);
+    };
+    addGone (0);
+    const auto perEntry = bytes() - withWarm; // shorter than Round's
+    for (int index = 1; index < (int) ((Korvalden::Misc::maxUntrustedXmlBytes - withWarm) / perEntry); ++index)
+        addGone (index);
+    const auto text = root.toString (format);
+    ASSERT_TRUE (file.replaceWithData (text.toRawUTF8(), text.getNumBytesAsUTF8()));
+
+    juce::StringArray alerts;
+    LabelOnly editor;
+    auto manager = makeManager();
+    manager->setFailureAlert ([&alerts] (const juce::String& title, const juce::String& message) { alerts.add (title + ": " + message); });
+    manager->loadFavorites (file);
+    manager->setControlButtonSet (&editor);
+    ASSERT_TRUE (fileItem (*manager, userPath + "/Warm")->isFavorite());
+
+    auto* round = fileItem (*manager, userPath + "/Round");
+    round->setFavorite (true);
+    EXPECT_FALSE (round->isFavorite());
+    EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), 1);
+    EXPECT_EQ (file.loadFileAsString(), text);
+    ASSERT_EQ (alerts.size(), 1);
+    EXPECT_TRUE (alerts[0].contains ("reads back") && alerts[0].contains ("not kept")) << alerts[0];
+
+    // With room made, the same star is taken, and what is written is read.
+    fileItem (*manager, userPath + "/Warm")->setFavorite (false);
+    round->setFavorite (true);
+    EXPECT_EQ (alerts.size(), 1);
+    auto next = makeManager();
+    next->loadFavorites (file);
+    EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round"));
 }

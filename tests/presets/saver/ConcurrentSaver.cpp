@@ -15,11 +15,19 @@
 //
 // An instance of the engine stars the user preset PRESET as its star button
 // does, creates MARKED_FILE once the star shows and then waits to be killed.
+//
+// Or another program that keeps the folder of a file locked for a while:
+//
+//   kest_concurrent_saver --hold-lock FILE HELD_FILE RELEASE_FILE
+//
+// It takes the lock that saves of FILE take turns with, creates HELD_FILE
+// and keeps the lock until RELEASE_FILE exists.
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
+#include "presets/SaveLock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -66,10 +74,23 @@ int markThenWait (const juce::String& preset, const juce::File& marked)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (1000);
 }
 
+/** Keeps the file's folder locked until told to let go. */
+int holdLock (const juce::File& file, const juce::File& held, const juce::File& release)
+{
+    const Korvalden::Misc::SaveLock turn (file);
+    if (turn.wasRefused() || ! held.create())
+        return 1;
+    while (! release.exists())
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    return 0;
+}
+
 int main (int argc, char** argv)
 {
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-wait")
         return markThenWait (argv[2], juce::File (argv[3]));
+    if (argc == 5 && juce::String (argv[1]) == "--hold-lock")
+        return holdLock (juce::File (argv[2]), juce::File (argv[3]), juce::File (argv[4]));
     if (argc != 6)
         return 2;
     const juce::String name (argv[1]);
@@ -92,7 +113,7 @@ int main (int argc, char** argv)
             bool ok = setFavorite (manager, mark, true);
             if (takesBack)
                 ok = setFavorite (manager, earlier, false) && ok;
-            if (! ok || ! manager.saveFavorites (favourites))
+            if (! ok || ! manager.saveFavorites (favourites, PresetManager::FavoritesSave::atClose))
                 ++failures;
         }
         {

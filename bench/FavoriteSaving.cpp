@@ -1,0 +1,147 @@
+// A star set or cleared is saved at once on the message thread, and every
+// instance reads the favourites file when it is created: both with 10 to
+// 50,000 favourites, each a user preset in banks of 1,000.  And how long a
+// star and an instance that goes wait while another program keeps the
+// favourites' folder locked.
+
+#include "presets/PresetManager.h"
+#include "presets/PresetTreeItems.h"
+#include "presets/SaveLock.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace
+{
+using Korvalden::Misc::PresetManager;
+
+struct SilentClient : public PresetManager::PresetClient
+{
+    void writePresetState (juce::MemoryBlock& out) override { out.reset(); }
+    bool readPresetState (const juce::MemoryBlock&) override { return true; }
+    juce::String getDefaultPresetName() override { return "New Preset"; }
+    void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
+};
+
+void touch (const juce::File& file)
+{
+    const int descriptor = ::open (file.getFullPathName().toRawUTF8(), O_CREAT | O_WRONLY, 0644);
+    if (descriptor >= 0)
+        ::close (descriptor);
+}
+
+/** A user folder of count favourite presets plus one more that is not a
+    favourite ("Unmarked"), and the favourites file that marks them. */
+struct ManyFavourites
+{
+    explicit ManyFavourites (int count)
+    {
+        base = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                   .getChildFile ("kest-bench-" + juce::Uuid().toString());
+        factory = base.getChildFile ("factory");
+        user = base.getChildFile ("user");
+        factory.createDirectory();
+        user.createDirectory();
+        file = base.getChildFile ("Kest.Favorites.xml");
+
+        juce::String text ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n<FAVORITES>\n  <FAVLIST name=\"Default\" type=\"Presets\">\n");
+        for (int i = 0; i < count; ++i)
+        {
+            const auto bank = "Bank " + juce::String (i / 1000).paddedLeft ('0', 3);
+            const auto name = "Sound " + juce::String (i).paddedLeft ('0', 6);
+            user.getChildFile (bank).createDirectory();
+            touch (user.getChildFile (bank).getChildFile (name + ".prs"));
+            text << "    <Preset id=\"/PresetFiles/User Presets/" << bank << "/" << name << "\"/>\n";
+        }
+        text << "  </FAVLIST>\n</FAVORITES>\n";
+        file.replaceWithText (text);
+        touch (user.getChildFile ("Unmarked.prs"));
+    }
+    ~ManyFavourites() { base.deleteRecursively(); }
+
+    juce::File base, factory, user, file;
+};
+
+void aStarSetOrCleared (benchmark::State& state)
+{
+    ManyFavourites folders ((int) state.range (0));
+    SilentClient client;
+    PresetManager manager (&client, folders.factory, folders.user);
+    manager.loadFavorites (folders.file);
+    auto* star = dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Unmarked"));
+    if (star == nullptr || manager.getFavoriteList().getNumSubItems() != state.range (0))
+    {
+        state.SkipWithError ("the favourites were not read");
+        return;
+    }
+
+    bool on = false;
+    for (auto _ : state)
+    {
+        on = ! on;
+        star->setFavorite (on); // saved before it returns
+    }
+    state.counters["bytes"] = (double) folders.file.getSize();
+}
+BENCHMARK (aStarSetOrCleared)->Arg (10)->Arg (1000)->Arg (10000)->Arg (50000)->Unit (benchmark::kMillisecond)->MinTime (2.0);
+
+void anInstanceOpens (benchmark::State& state)
+{
+    ManyFavourites folders ((int) state.range (0));
+    SilentClient client;
+    int favourites = 0;
+    for (auto _ : state)
+    {
+        PresetManager manager (&client, folders.factory, folders.user);
+        manager.loadFavorites (folders.file);
+        favourites = manager.getFavoriteList().getNumSubItems();
+    }
+    state.counters["favourites"] = favourites;
+}
+BENCHMARK (anInstanceOpens)->Arg (10)->Arg (1000)->Arg (10000)->Arg (50000)->Unit (benchmark::kMillisecond)->Iterations (3);
+
+/** A star's save gives up on the lock and keeps the mark (Arg 0), or the last
+    save as the instance goes does (Arg 1, which tells each loss on standard
+    error).  A second open of the folder is refused its lock as another
+    process would be. */
+void whileAnotherProgramHoldsTheLock (benchmark::State& state)
+{
+    ManyFavourites folders (10);
+    SilentClient client;
+    PresetManager manager (&client, folders.factory, folders.user);
+    manager.loadFavorites (folders.file);
+    auto* star = dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Unmarked"));
+    const Korvalden::Misc::SaveLock otherProgram (folders.file);
+    if (star == nullptr || otherProgram.wasRefused())
+    {
+        state.SkipWithError ("no lock held");
+        return;
+    }
+
+    // Each star cleared is a change of its own, none taking back another.
+    star->setFavorite (true);
+    int cleared = 0;
+    for (auto _ : state)
+    {
+        if (state.range (0) == 0)
+            dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Bank 000/Sound 00000"
+                                                                            + juce::String (cleared++)))
+                ->setFavorite (false);
+        else
+            manager.saveFavorites (folders.file, PresetManager::FavoritesSave::atClose);
+    }
+}
+BENCHMARK (whileAnotherProgramHoldsTheLock)->Arg (0)->Arg (1)->Unit (benchmark::kMillisecond)->Iterations (5);
+} // namespace
+
+int main (int argc, char** argv)
+{
+    // The manager is an asynchronous updater: it needs the message manager.
+    juce::ScopedJuceInitialiser_GUI juceInitialiser;
+    benchmark::Initialize (&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

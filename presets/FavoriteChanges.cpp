@@ -1,0 +1,178 @@
+#include "presets/FavoriteChanges.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace Korvalden::Misc
+{
+namespace
+{
+const char* const presetTag = "Preset";
+
+/** The preset's name: the last part of its tree path. */
+const char* nameOf (const char* id)
+{
+    const auto* slash = std::strrchr (id, '/');
+    return slash != nullptr ? slash + 1 : id;
+}
+} // namespace
+
+void FavoriteChanges::marked (const juce::String& id, bool on)
+{
+    const auto found = marks.find (id);
+    if (found != marks.end() && found->second != on)
+        marks.erase (found);
+    else
+        marks[id] = on;
+}
+
+void FavoriteChanges::moved (const juce::String& from, const juce::String& to, bool isFolder)
+{
+    if (from.isEmpty() || from == to)
+        return;
+
+    const Move move { from, to, isFolder };
+    std::vector<std::pair<juce::String, bool>> movedMarks;
+    for (auto mark = marks.begin(); mark != marks.end();)
+    {
+        const auto id = afterMove (mark->first, move);
+        if (id == mark->first)
+        {
+            ++mark;
+            continue;
+        }
+        if (id.isNotEmpty())
+            movedMarks.emplace_back (id, mark->second);
+        mark = marks.erase (mark);
+    }
+    for (auto& [id, on] : movedMarks)
+        marks[id] = on;
+    moves.push_back (move);
+}
+
+juce::StringArray FavoriteChanges::getUnsavedStars() const
+{
+    juce::StringArray ids;
+    for (auto& [id, on] : marks)
+        if (on)
+            ids.add (id);
+    ids.sort (false);
+    return ids;
+}
+
+void FavoriteChanges::clear()
+{
+    marks.clear();
+    moves.clear();
+}
+
+juce::String FavoriteChanges::afterMove (const juce::String& id, const Move& move)
+{
+    if (! move.isFolder)
+        return id == move.from ? move.to : id;
+
+    // Only what lies below the folder: a preset may share the folder's name.
+    const auto length = move.from.getNumBytesAsUTF8();
+    if (! id.startsWith (move.from) || id.getNumBytesAsUTF8() <= length || id.toRawUTF8()[length] != '/')
+        return id;
+    return move.to.isEmpty() ? juce::String() : move.to + juce::String (juce::CharPointer_UTF8 (id.toRawUTF8() + length));
+}
+
+bool FavoriteChanges::applyTo (juce::XmlElement& list) const
+{
+    struct Entry
+    {
+        Entry (const juce::String& entryId, std::unique_ptr<juce::XmlElement> entryElement)
+            : id (entryId), name (nameOf (id.toRawUTF8())), element (std::move (entryElement))
+        {
+        }
+
+        juce::String id;
+        const char* name; // in id's own text, which stays where it is while the entry moves
+        std::unique_ptr<juce::XmlElement> element;
+        bool removed = false;
+    };
+    std::vector<Entry> entries;
+    std::vector<std::unique_ptr<juce::XmlElement>> others;
+    // Views of the entries' own ids, which stay where they are while the entries move.
+    std::unordered_map<std::string_view, size_t> listed;
+    bool changed = false;
+
+    // The children are a singly linked list: taking the first one each time
+    // keeps this linear.
+    while (auto* first = list.getFirstChildElement())
+    {
+        list.removeChildElement (first, false);
+        std::unique_ptr<juce::XmlElement> child (first);
+        if (! child->getTagName().equalsIgnoreCase (presetTag))
+        {
+            others.push_back (std::move (child));
+            continue;
+        }
+
+        const auto asListed = child->getStringAttribute ("id");
+        auto id = asListed;
+        for (auto& move : moves)
+            if (id.isNotEmpty())
+                id = afterMove (id, move);
+
+        const bool deleted = asListed.isNotEmpty() && id.isEmpty();
+        if (deleted || ! listed.emplace (std::string_view (id.toRawUTF8(), id.getNumBytesAsUTF8()), entries.size()).second)
+        {
+            changed = true;
+            continue;
+        }
+        if (id != asListed)
+        {
+            child->setAttribute ("id", id);
+            changed = true;
+        }
+        changed = changed || ! others.empty(); // an entry moves before other children
+        entries.emplace_back (id, std::move (child));
+    }
+
+    juce::StringArray added;
+    for (auto& [id, on] : marks)
+    {
+        const auto found = listed.find (std::string_view (id.toRawUTF8(), id.getNumBytesAsUTF8()));
+        if (on && found == listed.end())
+            added.add (id);
+        else if (! on && found != listed.end())
+            entries[found->second].removed = changed = true;
+    }
+    entries.erase (std::remove_if (entries.begin(), entries.end(), [] (const Entry& entry) { return entry.removed; }), entries.end());
+    const auto listedCount = (std::ptrdiff_t) entries.size();
+    added.sort (false);
+    for (auto& id : added)
+    {
+        auto element = std::make_unique<juce::XmlElement> (presetTag);
+        element->setAttribute ("id", id);
+        entries.emplace_back (id, std::move (element));
+        changed = true;
+    }
+
+    // UTF-8 bytes compare as their code points do.  A list in order takes
+    // what was added in one merge; any other is sorted whole.
+    const auto byName = [] (const Entry& a, const Entry& b) { return std::strcmp (a.name, b.name) < 0; };
+    const auto firstAdded = entries.begin() + listedCount;
+    if (std::is_sorted (entries.begin(), firstAdded, byName))
+    {
+        std::stable_sort (firstAdded, entries.end(), byName);
+        std::inplace_merge (entries.begin(), firstAdded, entries.end(), byName);
+    }
+    else
+    {
+        std::stable_sort (entries.begin(), entries.end(), byName);
+        changed = true;
+    }
+
+    // Prepending from the back is linear as well.
+    for (auto other = others.rbegin(); other != others.rend(); ++other)
+        list.prependChildElement (other->release());
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+        list.prependChildElement (entry->element.release());
+    return changed;
+}
+} // namespace Korvalden::Misc
