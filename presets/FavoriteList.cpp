@@ -45,17 +45,29 @@ struct PathHash
 using PresetIndex = std::unordered_map<juce::String, PresetManager::FileItem*, PathHash>;
 
 /** Every preset below the item by its tree path (the framework's item
-    identifier string); the first of equal paths, as a look-up finds it. */
-void indexPresets (juce::TreeViewItem& item, const juce::String& path, PresetIndex& index)
+    identifier string); the first of equal paths, as a look-up finds it.
+    A preset below a folder with a dot in its name is also in \p earlier by
+    the path earlier versions stored for it, which named such a folder by
+    the part before its last dot. */
+void indexPresets (juce::TreeViewItem& item, const juce::String& path, const juce::String& earlierPath,
+                   PresetIndex& index, PresetIndex& earlier)
 {
     for (int child = 0; child < item.getNumSubItems(); ++child)
     {
         auto* sub = item.getSubItem (child);
-        const auto subPath = path + "/" + sub->getUniqueName().replaceCharacter ('/', '\\');
+        const auto name = sub->getUniqueName().replaceCharacter ('/', '\\');
+        const auto subPath = path + "/" + name;
         if (auto* preset = dynamic_cast<PresetManager::FileItem*> (sub))
+        {
             index.emplace (subPath, preset);
+            if (earlierPath != path)
+                earlier.emplace (earlierPath + "/" + name, preset);
+        }
         else
-            indexPresets (*sub, subPath, index);
+        {
+            const int dot = name.lastIndexOfChar ('.');
+            indexPresets (*sub, subPath, earlierPath + "/" + (dot > 0 ? name.substring (0, dot) : name), index, earlier);
+        }
     }
 }
 } // namespace
@@ -75,8 +87,9 @@ void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
         target->setFavorite (false);
 
     // Looking each id up from the root would read the whole tree per favourite.
-    PresetIndex presets;
-    indexPresets (manager.getFileTreeRoot(), manager.getFileTreeRoot().getItemIdentifierString(), presets);
+    PresetIndex presets, byEarlierPaths;
+    const auto rootPath = manager.getFileTreeRoot().getItemIdentifierString();
+    indexPresets (manager.getFileTreeRoot(), rootPath, rootPath, presets, byEarlierPaths);
     const auto ownPath = getItemIdentifierString() + "/";
 
     std::vector<std::pair<juce::String, FileItem*>> found;
@@ -89,17 +102,11 @@ void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
         FileItem* preset = nullptr;
         if (const auto indexed = presets.find (id); indexed != presets.end())
             preset = indexed->second;
+        else if (const auto byEarlierPath = byEarlierPaths.find (id); byEarlierPath != byEarlierPaths.end())
+            preset = byEarlierPath->second;
         else if (id.startsWith (ownPath))
-        {
             if (auto* entry = dynamic_cast<FavoriteItem*> (manager.findItemByPath (id)))
                 preset = &entry->target;
-        }
-        else if (id.upToLastOccurrenceOf ("/", false, false).containsChar ('.'))
-        {
-            // Earlier versions named a folder with a dot by the part before
-            // it; the look-up from the root still finds such a path.
-            preset = dynamic_cast<FileItem*> (manager.findItemByPath (id));
-        }
         if (preset != nullptr)
             found.emplace_back (preset->getUniqueName(), preset);
     }

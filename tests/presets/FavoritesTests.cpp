@@ -465,3 +465,14 @@ TEST_F (Favorites, aStarThatWouldTakeTheFilePastWhatIsReadBackIsRefusedAndToldAn
     next->loadFavorites (file);
     EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Round"));
 }
+
+TEST_F (Favorites, aFavouriteStoredByTheOlderNameOfAFolderWithADotIsStillFound)
+{
+    // Earlier versions named the folder "Keys.v2" by "Keys" in a preset's path.
+    addPreset (user, "Keys.v2/Soft", "soft");
+    file.replaceWithText ("<MYROOT><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
+                          + "/Keys/Soft\"/></FAVLIST></MYROOT>\n");
+    auto manager = makeManager();
+    manager->loadFavorites (file);
+    EXPECT_TRUE (fileItem (*manager, userPath + "/Keys.v2/Soft")->isFavorite());
+}
