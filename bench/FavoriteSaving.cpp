@@ -2,14 +2,17 @@
 // instance reads the favourites file when it is created: both with 10 to
 // 50,000 favourites, each a user preset in banks of 1,000.  And how long a
 // star and an instance that goes wait while another program keeps the
-// favourites' folder locked.
+// favourites' folder locked, and a setting's save and a settings object that
+// goes, which share that folder.
 
+#include "engine/ApplicationPropertiesUser.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
 #include "presets/SaveLock.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -134,6 +137,42 @@ void whileAnotherProgramHoldsTheLock (benchmark::State& state)
     }
 }
 BENCHMARK (whileAnotherProgramHoldsTheLock)->Arg (0)->Arg (1)->Unit (benchmark::kMillisecond)->Iterations (5);
+
+/** A setting's save, as its timer makes it, gives up on the lock and keeps
+    the change (Arg 0), or a settings object that goes does and leaves the
+    change to the next object (Arg 1, which tells the loss on standard error
+    as the benchmark ends).  The settings lie in a data folder of their own. */
+void aSettingWhileAnotherProgramHoldsTheLock (benchmark::State& state)
+{
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    ManyFavourites folders (0);
+    ::setenv ("XDG_DATA_HOME", folders.base.getFullPathName().toRawUTF8(), 1);
+    const auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    file.getParentDirectory().createDirectory();
+    ApplicationPropertiesUser settings ("Kest");
+    const Korvalden::Misc::SaveLock otherProgram (file);
+    if (otherProgram.wasRefused())
+    {
+        state.SkipWithError ("no lock held");
+        return;
+    }
+
+    int changes = 0;
+    for (auto _ : state)
+    {
+        if (state.range (0) == 0)
+        {
+            settings.setValue ("MIDIReceiveChannel", ++changes);
+            settings.save();
+        }
+        else
+        {
+            ApplicationPropertiesUser going ("Kest");
+            going.setValue ("MIDIReceiveChannel", ++changes);
+        }
+    }
+}
+BENCHMARK (aSettingWhileAnotherProgramHoldsTheLock)->Arg (0)->Arg (1)->Unit (benchmark::kMillisecond)->Iterations (5);
 } // namespace
 
 int main (int argc, char** argv)

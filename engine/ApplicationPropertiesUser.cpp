@@ -49,12 +49,27 @@ FileState readSettingsFile (const juce::File& file, Values& values)
 }
 
 /** What settings objects could not save when they went, by file, for the
-    next object of the file.  Any thread (engines are made on several). */
+    next object of the file; what none took is lost as the process ends, and
+    said so.  Any thread (engines are made on several). */
 struct KeptChanges
 {
+    struct Unsaved
+    {
+        Values set;
+        std::set<juce::String> removed;
+        juce::String reason;
+        bool told = false;
+    };
+
+    ~KeptChanges()
+    {
+        for (const auto& [path, unsaved] : byFile)
+            PresetFileSystem::printChangesLost (juce::File (path), unsaved.reason,
+                                                (int) (unsaved.set.size() + unsaved.removed.size()), "settings");
+    }
+
     std::mutex lock;
-    std::map<juce::String, std::pair<Values, std::set<juce::String>>> byFile;
-    std::set<juce::String> toldFiles;
+    std::map<juce::String, Unsaved> byFile;
 };
 
 KeptChanges& keptChanges()
@@ -91,7 +106,7 @@ ApplicationPropertiesUser::ApplicationPropertiesUser (const juce::String& applic
 
 ApplicationPropertiesUser::~ApplicationPropertiesUser()
 {
-    if (! saveIfNeeded())
+    if (! saveIfNeeded (SaveLock::Moment::atClose))
         keepUnsavedChanges();
 }
 
@@ -103,17 +118,19 @@ void ApplicationPropertiesUser::setSaveFailureHandler (SaveFailureHandler handle
 void ApplicationPropertiesUser::propertyChanged()
 {
     needsWriting = true;
-    startTimer (millisecondsBeforeSaving);
+    // A refused save tried again every second takes the change along.
+    if (! retrying)
+        startTimer (millisecondsBeforeSaving);
 }
 
 void ApplicationPropertiesUser::timerCallback()
 {
-    saveIfNeeded();
+    saveIfNeeded (retrying ? SaveLock::Moment::retry : SaveLock::Moment::atChange);
 }
 
-bool ApplicationPropertiesUser::saveIfNeeded()
+bool ApplicationPropertiesUser::saveIfNeeded (SaveLock::Moment when)
 {
-    return ! needsWriting || save();
+    return ! needsWriting || save (when);
 }
 
 ApplicationPropertiesUser::Values ApplicationPropertiesUser::currentValues()
@@ -139,32 +156,24 @@ ApplicationPropertiesUser::Changes ApplicationPropertiesUser::changesSinceStored
     return changes;
 }
 
-bool ApplicationPropertiesUser::save()
+bool ApplicationPropertiesUser::save (SaveLock::Moment when)
 {
     stopTimer();
+    retrying = false;
 
     // Another object or instance may have saved since this one read: only
     // what this one changed goes onto the file as it is now, and no other
     // save reads or replaces the file in between.  A file that cannot be
     // read is the user's and stays as it is.
     if (! file.getParentDirectory().createDirectory().wasOk())
-    {
-        tellFailure ("its folder cannot be made");
-        return false;
-    }
-    const SaveLock turn (file);
+        return failSave ("its folder cannot be made", when, true);
+    const SaveLock turn (file, when);
     if (turn.wasRefused())
-    {
-        tellFailure ("another program keeps its folder locked");
-        return false;
-    }
+        return failSave ("another program keeps its folder locked", when, true);
 
     Values merged;
     if (readSettingsFile (file, merged) == FileState::refused)
-    {
-        tellFailure (describeUnreadable (file));
-        return false;
-    }
+        return failSave (describeUnreadable (file), when, false);
     const auto onDisk = merged;
 
     const auto changes = changesSinceStored();
@@ -185,10 +194,7 @@ bool ApplicationPropertiesUser::save()
 
         const auto text = root.toString();
         if (! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
-        {
-            tellFailure (PresetFileSystem::describeWriteFailure (file, errno));
-            return false;
-        }
+            return failSave (PresetFileSystem::describeWriteFailure (file, errno), when, true);
     }
 
     asLastStored = currentValues();
@@ -198,23 +204,36 @@ bool ApplicationPropertiesUser::save()
     return true;
 }
 
-void ApplicationPropertiesUser::tellFailure (const juce::String& reason)
+bool ApplicationPropertiesUser::failSave (const juce::String& reason, SaveLock::Moment when, bool tryAgain)
 {
-    if (failureTold)
-        return;
-    failureTold = true;
-    if (failureHandler != nullptr)
-        failureHandler (file, reason);
-    else
-        PresetFileSystem::printSaveFailure (file, reason);
+    lastFailure = reason;
+    if (! failureTold)
+    {
+        failureTold = true;
+        if (failureHandler != nullptr)
+            failureHandler (file, reason);
+        else
+            PresetFileSystem::printSaveFailure (file, reason);
+    }
+
+    // A file that cannot be read waits for the user; what goes with its
+    // object waits for the next one.
+    if (tryAgain && when != SaveLock::Moment::atClose)
+    {
+        retrying = true;
+        startTimer (SaveLock::retryIntervalMilliseconds);
+    }
+    return false;
 }
 
 void ApplicationPropertiesUser::keepUnsavedChanges()
 {
     const auto changes = changesSinceStored();
+    if (changes.set.empty() && changes.removed.empty())
+        return;
     auto& kept = keptChanges();
     const std::lock_guard<std::mutex> guard (kept.lock);
-    auto& [set, removed] = kept.byFile[file.getFullPathName()];
+    auto& [set, removed, reason, told] = kept.byFile[file.getFullPathName()];
     for (const auto& [key, value] : changes.set)
     {
         set[key] = value;
@@ -225,14 +244,14 @@ void ApplicationPropertiesUser::keepUnsavedChanges()
         set.erase (key);
         removed.insert (key);
     }
-    if (failureTold)
-        kept.toldFiles.insert (file.getFullPathName());
+    reason = lastFailure;
+    told = told || failureTold;
 }
 
 void ApplicationPropertiesUser::takeChangesKeptEarlier()
 {
     auto& kept = keptChanges();
-    std::pair<Values, std::set<juce::String>> changes;
+    KeptChanges::Unsaved changes;
     {
         const std::lock_guard<std::mutex> guard (kept.lock);
         const auto found = kept.byFile.find (file.getFullPathName());
@@ -240,15 +259,16 @@ void ApplicationPropertiesUser::takeChangesKeptEarlier()
             return;
         changes = std::move (found->second);
         kept.byFile.erase (found);
-        failureTold = kept.toldFiles.erase (file.getFullPathName()) > 0;
     }
+    failureTold = changes.told;
+    lastFailure = changes.reason;
 
     // They count as this object's own changes: shown now, saved with its next save.
     const juce::ScopedLock sl (getLock());
     auto& properties = getAllProperties();
-    for (const auto& [key, value] : changes.first)
+    for (const auto& [key, value] : changes.set)
         properties.set (key, value);
-    for (const auto& key : changes.second)
+    for (const auto& key : changes.removed)
         properties.remove (juce::StringRef (key));
     needsWriting = true;
 }

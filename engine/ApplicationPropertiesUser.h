@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presets/SaveLock.h"
+
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_events/juce_events.h>
 
@@ -25,11 +27,17 @@ namespace Korvalden::Misc
     the disk before it is renamed over the file; a file that is a symbolic
     link stays one and its target is replaced.
 
-    A save that fails is told once, until a save succeeds again: to the
-    handler when one is set, else in a line on standard error.  What an
-    object could not save when it goes stays in memory, in this process, and
-    the next settings object of the same file takes it as its own change, to
-    show and to save.
+    A save waits for its turn briefly (about 100 ms), and at most about 2 s
+    when its object goes, so that another program keeping the folder locked
+    never holds up the editor.  A save that fails is told once, until a save
+    succeeds again: to the handler when one is set, else in a line on
+    standard error.  The changes stay, and the save is tried again every
+    second, without waiting for a turn, until it succeeds (a file that
+    cannot be read: at the next change).  What an object could not save when
+    it goes stays in memory, in this process, and the next settings object
+    of the same file takes it as its own change, to show and to save; when
+    no object has taken it as the process ends, a line on standard error
+    tells the file, the reason and how many changes are lost.
 
     It is loaded when constructed, through the bounded reader for untrusted
     XML, in time linear in its size.  A missing file gives an empty set.  A
@@ -55,12 +63,13 @@ public:
     static juce::File getSettingsFile (const juce::String& applicationName);
 
     /** Saves when there are unsaved changes; true when nothing is left unsaved. */
-    bool saveIfNeeded();
+    bool saveIfNeeded (SaveLock::Moment when = SaveLock::Moment::atChange);
 
-    /** Merges this object's changes into the file on disk.  False when the
-        file could not be written, or when the file on disk cannot be read
-        (the changes then stay unsaved, and the failure is told). */
-    bool save();
+    /** Merges this object's changes into the file on disk, waiting for the
+        turn as long as when allows.  False when the turn did not come, the
+        file could not be written, or the file on disk cannot be read (the
+        changes then stay unsaved, and the failure is told). */
+    bool save (SaveLock::Moment when = SaveLock::Moment::atChange);
 
     /** How a failed save is told: the file and the reason, for a person. */
     using SaveFailureHandler = std::function<void (const juce::File& file, const juce::String& reason)>;
@@ -90,7 +99,7 @@ private:
     void timerCallback() override;
     Values currentValues();
     Changes changesSinceStored();
-    void tellFailure (const juce::String& reason);
+    bool failSave (const juce::String& reason, SaveLock::Moment when, bool tryAgain);
     void keepUnsavedChanges();
     void takeChangesKeptEarlier();
 
@@ -103,6 +112,9 @@ private:
     bool loadedOk = false;
     bool needsWriting = false;
     bool failureTold = false;
+    /** The timer tries a refused save again, rather than waiting for changes. */
+    bool retrying = false;
+    juce::String lastFailure;
     SaveFailureHandler failureHandler;
 
     JUCE_DECLARE_NON_COPYABLE (ApplicationPropertiesUser)

@@ -426,4 +426,10 @@ void printSaveFailure (const juce::File& file, const juce::String& reason)
     const auto written = ::write (STDERR_FILENO, line.data(), line.size());
     juce::ignoreUnused (written);
 }
+
+void printChangesLost (const juce::File& file, const juce::String& reason, int changes, const juce::String& what)
+{
+    printSaveFailure (file, reason + "; " + juce::String (changes) + (changes == 1 ? " change" : " changes") + " to the " + what
+                                + " made here " + (changes == 1 ? "is" : "are") + " lost");
+}
 } // namespace Korvalden::Misc::PresetFileSystem

@@ -92,4 +92,8 @@ juce::String describeWriteFailure (const juce::File& target, int error);
 /** Tells on standard error, in one line, that the file could not be saved
     and why: where there is no window to tell it in (a command-line host). */
 void printSaveFailure (const juce::File& file, const juce::String& reason);
+
+/** printSaveFailure for a save that nothing comes after: it says how many
+    changes to what (the favorites, the settings) made here are lost. */
+void printChangesLost (const juce::File& file, const juce::String& reason, int changes, const juce::String& what);
 } // namespace Korvalden::Misc::PresetFileSystem

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "presets/FavoriteChanges.h"
+#include "presets/SaveLock.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -179,15 +180,10 @@ public:
     void restoreStateItems (StateItems items, bool stateHasItsOwnSound);
 
     /** When a save of the favourites happens, which bounds its wait for
-        another process's turn at the file: briefly at a change (about 100 ms),
-        not at all when an unsaved change is tried again, and at most about
-        2 s when the instance goes. */
-    enum class FavoritesSave
-    {
-        atChange,
-        retry,
-        atClose
-    };
+        another process's turn at the file: briefly at a change, not at all
+        when an unsaved change is tried again, at most about 2 s when the
+        instance goes. */
+    using FavoritesSave = SaveLock::Moment;
 
     /** Reads the favourites file (the first "Default" list).  saveFavorites
         writes only what this instance changed since (FavoriteChanges) into

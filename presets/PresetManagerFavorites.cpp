@@ -20,19 +20,6 @@ bool holdsSomething (const juce::File& file)
     return file.exists() && ! (file.existsAsFile() && file.getSize() == 0);
 }
 
-int lockWaitMilliseconds (PresetManager::FavoritesSave when)
-{
-    switch (when)
-    {
-        case PresetManager::FavoritesSave::atChange: return 100;
-        case PresetManager::FavoritesSave::retry:    return 0;
-        case PresetManager::FavoritesSave::atClose:  return 2000;
-    }
-    return 0;
-}
-
-constexpr int retryIntervalMilliseconds = 1000;
-
 enum class Merged
 {
     unreadable,
@@ -114,7 +101,7 @@ bool PresetManager::saveFavorites (const juce::File& file, FavoritesSave when)
         return failFavoritesSave (file, "its folder cannot be made", when, true);
 
     // No other save, in any process, comes between the read and the rename.
-    const SaveLock turn (file, lockWaitMilliseconds (when));
+    const SaveLock turn (file, when);
     if (turn.wasRefused())
         return failFavoritesSave (file, "another program keeps its folder locked", when, true);
 
@@ -215,8 +202,7 @@ bool PresetManager::failFavoritesSave (const juce::File& file, const juce::Strin
     // and said so, also when the failure was told before.
     if (when == FavoritesSave::atClose)
     {
-        PresetFileSystem::printSaveFailure (file, reason + "; " + countOf (favoriteChanges.size(), "change")
-                                                      + " to the favorites made here " + (favoriteChanges.size() == 1 ? "is" : "are") + " lost");
+        PresetFileSystem::printChangesLost (file, reason, favoriteChanges.size(), "favorites");
         return false;
     }
 
@@ -229,7 +215,7 @@ bool PresetManager::failFavoritesSave (const juce::File& file, const juce::Strin
     favoritesSaveFailureTold = true;
     if (tryAgain && file == favoritesFile && ! closing && ! favoritesRetry.isTimerRunning()
         && juce::MessageManager::getInstanceWithoutCreating() != nullptr)
-        favoritesRetry.startTimer (retryIntervalMilliseconds);
+        favoritesRetry.startTimer (SaveLock::retryIntervalMilliseconds);
     return false;
 }
 

@@ -25,7 +25,20 @@ std::string folderWhereReplaced (const juce::File& file)
         return juce::File (juce::String::fromUTF8 (resolved)).getParentDirectory().getFullPathName().toStdString();
     return file.getParentDirectory().getFullPathName().toStdString();
 }
+
+int waitMillisecondsAt (SaveLock::Moment when)
+{
+    switch (when)
+    {
+        case SaveLock::Moment::atChange: return 100;
+        case SaveLock::Moment::retry:    return 0;
+        case SaveLock::Moment::atClose:  return 2000;
+    }
+    return 0;
+}
 } // namespace
+
+SaveLock::SaveLock (const juce::File& file, Moment when) : SaveLock (file, waitMillisecondsAt (when)) {}
 
 SaveLock::SaveLock (const juce::File& file, int waitMilliseconds)
 {

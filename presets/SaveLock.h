@@ -24,10 +24,24 @@ namespace Korvalden::Misc
 class SaveLock
 {
 public:
-    /** The wait of a save that gives none (the settings'). */
+    /** The wait of a holder that gives none: one that no user waits for. */
     static constexpr int maxWaitMilliseconds = 10000;
 
+    /** When a save on the message thread happens, which bounds its wait:
+        briefly at a change (about 100 ms), not at all when a save that was
+        refused is tried again, and at most about 2 s when its object goes. */
+    enum class Moment
+    {
+        atChange,
+        retry,
+        atClose
+    };
+
+    /** How long a refused save waits before it is tried again. */
+    static constexpr int retryIntervalMilliseconds = 1000;
+
     explicit SaveLock (const juce::File& file, int waitMilliseconds = maxWaitMilliseconds);
+    SaveLock (const juce::File& file, Moment when);
     ~SaveLock();
 
     /** True when another holder kept the folder locked past the wait: the

@@ -225,3 +225,51 @@ TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOn
     EXPECT_TRUE (lines[0].contains (file.getFullPathName()) && lines[0].contains ("locked")
                  && lines[0].contains ("1 change to the favorites made here is lost")) << lines[0];
 }
+
+TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOnceItIsFreeAndToldLostIfTheProcessEndsFirst)
+{
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    ScratchFolder scratch ("kest-locked-settings");
+    ASSERT_TRUE (scratch.wasCreated());
+    const auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+
+    juce::StringArray told;
+    {
+        ApplicationPropertiesUser settings ("Kest");
+        settings.setSaveFailureHandler ([&told] (const juce::File&, const juce::String& reason) { told.add (reason); });
+        {
+            OtherProcessLock other (file, scratch);
+            ASSERT_TRUE (other.isHeld());
+            const auto start = juce::Time::getMillisecondCounter();
+            settings.setValue ("MIDIReceiveChannel", 5);
+            EXPECT_FALSE (settings.save());
+            settings.setValue ("MIDICC_SustainPedal", 11);
+            EXPECT_FALSE (settings.save());
+            EXPECT_LT (juce::Time::getMillisecondCounter() - start, (juce::uint32) Korvalden::Misc::SaveLock::maxWaitMilliseconds);
+            EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 5);
+            EXPECT_FALSE (file.exists());
+            ASSERT_EQ (told.size(), 1);
+            EXPECT_TRUE (told[0].contains ("locked")) << told[0];
+        }
+
+        // Nothing else changes here: the save is tried again until it is made.
+        for (int waited = 0; waited < 30000 && settings.needsToBeSaved(); waited += 50)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+        EXPECT_FALSE (settings.needsToBeSaved());
+        EXPECT_EQ (told.size(), 1);
+    }
+    ApplicationPropertiesUser reread ("Kest");
+    EXPECT_EQ (reread.getIntValue ("MIDIReceiveChannel", -1), 5);
+    EXPECT_EQ (reread.getIntValue ("MIDICC_SustainPedal", -1), 11);
+
+    // Still locked as a process ends, what no later settings object took is lost, and said so.
+    OtherProcessLock other (file, scratch);
+    ASSERT_TRUE (other.isHeld());
+    StandardErrorCapture errors;
+    EXPECT_EQ (exitCodeOf (startSaver ({ "--set-then-end", "MIDICC_Glide_1", "7" })), 0);
+    const auto lines = errors.lines();
+    ASSERT_EQ (lines.size(), 2) << lines.joinIntoString ("\n");
+    EXPECT_TRUE (lines[1].contains (file.getFullPathName()) && lines[1].contains ("locked")
+                 && lines[1].contains ("1 change to the settings made here is lost")) << lines[1];
+}

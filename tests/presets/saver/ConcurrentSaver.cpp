@@ -22,6 +22,10 @@
 //
 // It takes the lock that saves of FILE take turns with, creates HELD_FILE
 // and keeps the lock until RELEASE_FILE exists.
+//
+// Or a process that changes a setting and ends:
+//
+//   kest_concurrent_saver --set-then-end KEY VALUE
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
@@ -85,12 +89,23 @@ int holdLock (const juce::File& file, const juce::File& held, const juce::File& 
     return 0;
 }
 
+/** Sets the key as the options dialog would, closes the settings and ends. */
+int setThenEnd (const juce::String& key, const juce::String& value)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    ApplicationPropertiesUser settings ("Kest");
+    settings.setValue (key, value);
+    return 0;
+}
+
 int main (int argc, char** argv)
 {
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-wait")
         return markThenWait (argv[2], juce::File (argv[3]));
     if (argc == 5 && juce::String (argv[1]) == "--hold-lock")
         return holdLock (juce::File (argv[2]), juce::File (argv[3]), juce::File (argv[4]));
+    if (argc == 4 && juce::String (argv[1]) == "--set-then-end")
+        return setThenEnd (argv[2], argv[3]);
     if (argc != 6)
         return 2;
     const juce::String name (argv[1]);
@@ -121,7 +136,7 @@ int main (int argc, char** argv)
             settings.setValue (mark, round);
             if (takesBack)
                 settings.removeValue (earlier);
-            if (! settings.save())
+            if (! settings.save (Korvalden::Misc::SaveLock::Moment::atClose))
                 ++failures;
         }
     }
