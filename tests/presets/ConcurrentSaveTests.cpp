@@ -241,12 +241,10 @@ TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockIsKeptToldOnceSave
         {
             OtherProcessLock other (file, scratch);
             ASSERT_TRUE (other.isHeld());
-            const auto start = juce::Time::getMillisecondCounter();
             settings.setValue ("MIDIReceiveChannel", 5);
             EXPECT_FALSE (settings.save());
             settings.setValue ("MIDICC_SustainPedal", 11);
             EXPECT_FALSE (settings.save());
-            EXPECT_LT (juce::Time::getMillisecondCounter() - start, (juce::uint32) Korvalden::Misc::SaveLock::maxWaitMilliseconds);
             EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 5);
             EXPECT_FALSE (file.exists());
             ASSERT_EQ (told.size(), 1);
