@@ -6,6 +6,7 @@
 // goes, which share that folder.
 
 #include "engine/ApplicationPropertiesUser.h"
+#include "bench/PresetBenchSupport.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
 #include "presets/SaveLock.h"
@@ -19,34 +20,15 @@
 namespace
 {
 using Korvalden::Misc::PresetManager;
-
-struct SilentClient : public PresetManager::PresetClient
-{
-    void writePresetState (juce::MemoryBlock& out) override { out.reset(); }
-    bool readPresetState (const juce::MemoryBlock&) override { return true; }
-    juce::String getDefaultPresetName() override { return "New Preset"; }
-    void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
-};
-
-void touch (const juce::File& file)
-{
-    const int descriptor = ::open (file.getFullPathName().toRawUTF8(), O_CREAT | O_WRONLY, 0644);
-    if (descriptor >= 0)
-        ::close (descriptor);
-}
+using PresetBenchSupport::SilentClient;
+using PresetBenchSupport::touch;
 
 /** A user folder of count favourite presets plus one more that is not a
     favourite ("Unmarked"), and the favourites file that marks them. */
-struct ManyFavourites
+struct ManyFavourites : public PresetBenchSupport::Roots
 {
     explicit ManyFavourites (int count)
     {
-        base = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                   .getChildFile ("kest-bench-" + juce::Uuid().toString());
-        factory = base.getChildFile ("factory");
-        user = base.getChildFile ("user");
-        factory.createDirectory();
-        user.createDirectory();
         file = base.getChildFile ("Kest.Favorites.xml");
 
         juce::String text ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n<FAVORITES>\n  <FAVLIST name=\"Default\" type=\"Presets\">\n");
@@ -62,9 +44,7 @@ struct ManyFavourites
         file.replaceWithText (text);
         touch (user.getChildFile ("Unmarked.prs"));
     }
-    ~ManyFavourites() { base.deleteRecursively(); }
-
-    juce::File base, factory, user, file;
+    juce::File file;
 };
 
 void aStarSetOrCleared (benchmark::State& state)
@@ -177,10 +157,5 @@ BENCHMARK (aSettingWhileAnotherProgramHoldsTheLock)->Arg (0)->Arg (1)->Unit (ben
 
 int main (int argc, char** argv)
 {
-    // The manager is an asynchronous updater: it needs the message manager.
-    juce::ScopedJuceInitialiser_GUI juceInitialiser;
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return PresetBenchSupport::runWithMessageManager (argc, argv);
 }

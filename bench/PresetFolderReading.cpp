@@ -3,6 +3,7 @@
 // two links each to the next folder (without a loop), which a walk that
 // follows every link would read 65,536 times.
 
+#include "bench/PresetBenchSupport.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
 
@@ -14,38 +15,9 @@
 namespace
 {
 using Korvalden::Misc::PresetManager;
-
-struct SilentClient : public PresetManager::PresetClient
-{
-    void writePresetState (juce::MemoryBlock& out) override { out.reset(); }
-    bool readPresetState (const juce::MemoryBlock&) override { return true; }
-    juce::String getDefaultPresetName() override { return "New Preset"; }
-    void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
-};
-
-/** A scratch folder with a factory and a user root, removed at the end. */
-struct Roots
-{
-    Roots()
-    {
-        base = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                   .getChildFile ("kest-bench-" + juce::Uuid().toString());
-        factory = base.getChildFile ("factory");
-        user = base.getChildFile ("user");
-        factory.createDirectory();
-        user.createDirectory();
-    }
-    ~Roots() { base.deleteRecursively(); }
-
-    juce::File base, factory, user;
-};
-
-void touch (const juce::File& file)
-{
-    const int descriptor = ::open (file.getFullPathName().toRawUTF8(), O_CREAT | O_WRONLY, 0644);
-    if (descriptor >= 0)
-        ::close (descriptor);
-}
+using PresetBenchSupport::Roots;
+using PresetBenchSupport::SilentClient;
+using PresetBenchSupport::touch;
 
 int countItems (const juce::TreeViewItem& item)
 {
@@ -102,10 +74,5 @@ BENCHMARK (readsSixteenLevelsOfTwoLinksToTheNextFolder)->Unit (benchmark::kMilli
 
 int main (int argc, char** argv)
 {
-    // The manager is an asynchronous updater: it needs the message manager.
-    juce::ScopedJuceInitialiser_GUI juceInitialiser;
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return PresetBenchSupport::runWithMessageManager (argc, argv);
 }
