@@ -218,7 +218,9 @@ private:
     /** Takes the bounds of a link-target placeholder and deletes it; false when there is none. */
     bool takePlaceholder (const juce::String& name, juce::Rectangle<int>& bounds);
     void addMidiOnButton (const juce::String& name, int parameterIndex, juce::Colour colour, const juce::String& tooltip);
-    Korvalden::GUI::AlphaMaskImageButton* addAlphaImageButton (const juce::String& name, juce::Colour colour, bool togglesOnClick);
+    /** A tool button; a voice switch (leftButtonOnly) takes no right press. */
+    Korvalden::GUI::AlphaMaskImageButton* addAlphaImageButton (const juce::String& name, juce::Colour colour, bool togglesOnClick,
+                                                               bool leftButtonOnly);
     void addValueLabelFader (juce::Label& label);
     void addOnTop (juce::Component& child);
 

@@ -7,6 +7,7 @@
 #include "gui/DoubleAlphaMaskImageButton.h"
 #include "gui/ImageStripIndictorComponent.h"
 #include "gui/ImageToggleButton.h"
+#include "gui/LeftButtonOnly.h"
 #include "gui/ResourceManager.h"
 #include "presets/PresetManagerLookAndFeel.h"
 #include "presets/PresetTreeComponent.h"
@@ -19,6 +20,7 @@ namespace
     namespace N = EditorNames;
     using Resources = Korvalden::Resources::ResourceManager;
     using Korvalden::GUI::AlphaMaskImageButton;
+    using Korvalden::GUI::LeftButtonOnly;
 
     constexpr juce::uint32 midiOnNormalColour = 0xFF7D7D7D;
     constexpr juce::uint32 presetBarColour = 0xFF666666;
@@ -35,17 +37,21 @@ namespace
     // The meters' colours: track, bar, hot zone, clip.
     constexpr juce::uint32 meterColours[] { 0xFF383838, 0xFFFFFFFF, 0xFFFFB400, 0xFFD82222 };
 
+    // The voice switches (FILL, MONO and DIRECTION below) take only the left
+    // button: they have no menu, and a right press must not set their parameter.
     struct ToolButton
     {
         const char* name;
         juce::uint32 colour;
         bool toggles;
+        bool parameterSwitch = false;
     };
 
     constexpr ToolButton toolButtons[] {
         { N::reloadButton, presetBarColour, false },  { N::previousButton, presetBarColour, false },
         { N::nextButton, presetBarColour, false },    { N::saveButton, presetBarColour, false },
-        { N::fillButton, presetBarColour, true },     { N::monophonButton, presetBarColour, true },
+        { N::fillButton, presetBarColour, true, true },
+        { N::monophonButton, presetBarColour, true, true },
         { N::tooltipButton, toolColour, true },       { N::valueLabelsButton, toolColour, true },
         { N::keyboardButton, toolColour, true },      { N::settingsButton, toolColour, false },
         { N::linkButton, toolColour, true },
@@ -72,9 +78,11 @@ void MainControlPanel::addMidiOnButton (const juce::String& name, int parameterI
     setStateColours (*button, grey, grey.brighter (0.4f), colour.darker (0.1f), colour);
 }
 
-AlphaMaskImageButton* MainControlPanel::addAlphaImageButton (const juce::String& name, juce::Colour colour, bool togglesOnClick)
+AlphaMaskImageButton* MainControlPanel::addAlphaImageButton (const juce::String& name, juce::Colour colour, bool togglesOnClick,
+                                                            bool leftButtonOnly)
 {
-    auto* button = new AlphaMaskImageButton (name, Resources::getImage (N::alphaMask (name)));
+    const auto mask = Resources::getImage (N::alphaMask (name));
+    auto* button = leftButtonOnly ? new LeftButtonOnly<AlphaMaskImageButton> (name, mask) : new AlphaMaskImageButton (name, mask);
     button->setClickingTogglesState (togglesOnClick);
     button->addListener (this);
     button->setWantsKeyboardFocus (false);
@@ -151,7 +159,7 @@ void MainControlPanel::createMeters()
 void MainControlPanel::createToolButtons()
 {
     for (auto& tool : toolButtons)
-        addAlphaImageButton (tool.name, juce::Colour (tool.colour), tool.toggles);
+        addAlphaImageButton (tool.name, juce::Colour (tool.colour), tool.toggles, tool.parameterSwitch);
 
     if (auto* link = findChildAs<juce::Button> (N::linkButton))
         link->addShortcut (juce::KeyPress ('l', juce::ModifierKeys::altModifier, 0));
@@ -165,8 +173,8 @@ void MainControlPanel::createToolButtons()
     addOnTop (*treeButton);
 
     // The button tints both masks itself.
-    auto* direction = new Korvalden::GUI::DoubleAlphaMaskImageButton (N::directionButton, Resources::getImage (N::Images::directionDown),
-                                                                      Resources::getImage (N::Images::directionUp));
+    auto* direction = new LeftButtonOnly<Korvalden::GUI::DoubleAlphaMaskImageButton> (
+        N::directionButton, Resources::getImage (N::Images::directionDown), Resources::getImage (N::Images::directionUp));
     direction->setClickingTogglesState (true);
     direction->addListener (this);
     direction->setWantsKeyboardFocus (false);

@@ -7,6 +7,7 @@
 namespace
 {
 constexpr int nearThePress = 8; // pixels from the press to the menu's nearest corner
+constexpr int voiceModeParameter = 88;
 } // namespace
 
 using MenuPlacement = DesktopEditorFixture;
@@ -60,37 +61,82 @@ TEST_F (MenuPlacement, ThePresetTreesMenuOpensWhereARowWasPressed)
 
 TEST_F (MenuPlacement, ARightPressOnASwitchOpensItsSectionsMenuAndLeavesTheSwitch)
 {
+    // In Revolver every voice switch can be pressed.
+    engine->setParameter (voiceModeParameter, (float) MultiSoundVoiceController::revolver / 5.0f);
+    ASSERT_TRUE (waitFor ([this] { return engine->getGlobalController().getAllocationMode() == MultiSoundVoiceController::revolver; }));
     showEditor();
-    const struct
+
+    struct Switch
     {
         const char* what;
-        int device;
-        const EditorNames::SwitchButton& button;
-    } switches[] {
-        { "the second device's saw", 2, EditorNames::oscillatorSwitches[2] },
-        { "the fourth device's half tracking", 4, EditorNames::trackingSwitches[1] },
+        juce::String name;
+        int index;
+        float clicked;      // what a left click sets
+        bool hasMenu;       // its section's link menu; the voice switches have none
     };
+    const auto deviceSwitch = [] (const char* what, int device, const EditorNames::SwitchButton& button)
+    {
+        return Switch { what, EditorNames::switchButton (device, button), (device - 1) * EditorNames::parametersPerDevice + button.offset,
+                        (float) button.position / (float) (button.positions - 1), true };
+    };
+    const Switch switches[] {
+        deviceSwitch ("the second device's saw", 2, EditorNames::oscillatorSwitches[2]),
+        deviceSwitch ("the fourth device's half tracking", 4, EditorNames::trackingSwitches[1]),
+        { "MONO", EditorNames::monophonButton, 91, 1.0f, false },
+        { "FILL", EditorNames::fillButton, 90, 1.0f, false },
+        { "DIRECTION", EditorNames::directionButton, 89, 1.0f, false },
+        { "the third device's MIDI on", EditorNames::midiOnButton (3), 59, 0.0f, true },
+    };
+
+    // A button's look: its toggle state and whether it shows pressed.
+    const auto lookOf = [] (juce::Component& c)
+    {
+        auto* button = dynamic_cast<juce::Button*> (&c);
+        return button == nullptr ? juce::String() : juce::String ((int) button->getToggleState()) + " " + juce::String ((int) button->getState());
+    };
+    const auto pressed = [] { return juce::Desktop::getInstance().getMainMouseSource().isDragging(); };
 
     for (const auto& s : switches)
     {
         SCOPED_TRACE (s.what);
-        auto* button = child<juce::Component> (EditorNames::switchButton (s.device, s.button));
+        auto* button = child<juce::Component> (s.name);
         ASSERT_NE (button, nullptr);
-        const int index = (s.device - 1) * EditorNames::parametersPerDevice + s.button.offset;
-        const float before = engine->getParameter (index);
-        const float position = (float) s.button.position / (float) (s.button.positions - 1);
-        ASSERT_NE (before, position);
+        ASSERT_TRUE (button->isEnabled());
+        const float before = engine->getParameter (s.index);
+        ASSERT_NE (before, s.clicked);
 
         const auto at = button->getScreenBounds().getCentre();
-        EXPECT_FALSE (menuAfterPressAt (at, 3, false).isEmpty());
-        EXPECT_NE (menuItem ("Free Parameter Group"), nullptr) << "not the section's menu";
-        EXPECT_EQ (engine->getParameter (index), before) << "the right press also pressed the switch";
+        if (s.hasMenu)
+        {
+            EXPECT_FALSE (menuAfterPressAt (at, 3, false).isEmpty());
+            EXPECT_NE (menuItem ("Free Parameter Group"), nullptr) << "not the section's menu";
+            EXPECT_EQ (engine->getParameter (s.index), before) << "the right press also pressed the switch";
 
-        juce::PopupMenu::dismissAllActiveMenus();
-        ASSERT_TRUE (waitFor ([] { return openMenu() == nullptr; }));
+            juce::PopupMenu::dismissAllActiveMenus();
+            ASSERT_TRUE (waitFor ([] { return openMenu() == nullptr; }));
+        }
+        else
+        {
+            ASSERT_TRUE (XInput::moveTo (at));
+            settle();
+            const auto look = lookOf (*button);
+            ASSERT_TRUE (XInput::xdotool ({ "mousedown", "3" }));
+            ASSERT_TRUE (waitFor (pressed));
+            EXPECT_EQ (lookOf (*button), look) << "the switch shows pressed";
+            ASSERT_TRUE (XInput::xdotool ({ "mouseup", "3" }));
+            ASSERT_TRUE (waitFor ([&] { return ! pressed(); }));
+            settle();
+            EXPECT_EQ (openMenu(), nullptr);
+            EXPECT_EQ (engine->getParameter (s.index), before) << "the right press pressed the switch";
+            EXPECT_EQ (lookOf (*button), look) << "the right press left the switch looking otherwise";
+        }
 
         // The left button still presses it.
         ASSERT_TRUE (click (at, 1));
-        EXPECT_TRUE (waitFor ([&] { return engine->getParameter (index) == position; }));
+        EXPECT_TRUE (waitFor ([&] { return engine->getParameter (s.index) == s.clicked; }));
+        if (auto* toggle = dynamic_cast<juce::Button*> (button))
+        {
+            EXPECT_TRUE (waitFor ([&] { return toggle->getToggleState() == (s.clicked > 0.5f); }));
+        }
     }
 }
