@@ -151,6 +151,23 @@ TEST_F (PresetRename, aNameWithDotsIsKeptWholeByPresetsAndFolders)
     EXPECT_EQ (item (*manager, userPath + "/Strings v1.5(2)"), second);
     EXPECT_EQ (manager->getUserFolderItem()->getSubItem (0), pads);
 
+    // A folder named as a user's file, or as a link to another program's
+    // old file, takes a numbered name: both files stay as they were.
+    ASSERT_TRUE (user.getChildFile ("notes.txt").replaceWithText ("the user's notes"));
+    const auto elsewhere = base.getChildFile ("other.cfg");
+    ASSERT_TRUE (elsewhere.replaceWithText ("another program's"));
+    ASSERT_TRUE (elsewhere.setLastModificationTime (juce::Time (2001, 0, 1, 0, 0)));
+    ASSERT_TRUE (elsewhere.createSymbolicLink (user.getChildFile ("other.cfg"), false));
+    for (auto* name : { "notes.txt", "other.cfg" })
+    {
+        auto* folder = manager->getUserFolderItem()->createSubFolder();
+        ASSERT_TRUE (folder != nullptr && folder->moveOrRename (name, 0)) << name;
+        EXPECT_EQ (folder->getFile(), user.getChildFile (juce::String (name) + "(2)"));
+    }
+    EXPECT_EQ (user.getChildFile ("notes.txt").loadFileAsString(), "the user's notes");
+    EXPECT_TRUE (user.getChildFile ("other.cfg").isSymbolicLink());
+    EXPECT_EQ (elsewhere.loadFileAsString(), "another program's");
+
     // Read again, every name is what was typed.
     auto again = makeManager();
     for (auto path : { "/Pad 1.2", "/Pad 1.2(2)", "/Pads.old/Air", "/Strings v1.5", "/Strings v1.5(2)" })
