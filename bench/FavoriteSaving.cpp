@@ -85,10 +85,11 @@ void anInstanceOpens (benchmark::State& state)
 }
 BENCHMARK (anInstanceOpens)->Arg (10)->Arg (1000)->Arg (10000)->Arg (50000)->Unit (benchmark::kMillisecond)->Iterations (3);
 
-/** A star's save gives up on the lock and keeps the mark (Arg 0), or the last
-    save as the instance goes does (Arg 1, which tells each loss on standard
-    error).  A second open of the folder is refused its lock as another
-    process would be. */
+/** What the message thread spends on a star while the lock is held: the save
+    waits for it on the save queue's thread and the message thread goes on
+    (Arg 0), or the last save as the instance goes waits for it and gives up
+    (Arg 1, which tells each loss on standard error).  A second open of the
+    folder is refused its lock as another process would be. */
 void whileAnotherProgramHoldsTheLock (benchmark::State& state)
 {
     ManyFavourites folders (10);
@@ -118,10 +119,11 @@ void whileAnotherProgramHoldsTheLock (benchmark::State& state)
 }
 BENCHMARK (whileAnotherProgramHoldsTheLock)->Arg (0)->Arg (1)->Unit (benchmark::kMillisecond)->Iterations (5);
 
-/** A setting's save, as its timer makes it, gives up on the lock and keeps
-    the change (Arg 0), or a settings object that goes does and leaves the
-    change to the next object (Arg 1, which tells the loss on standard error
-    as the benchmark ends).  The settings lie in a data folder of their own. */
+/** A setting's save, as its timer makes it, hands the change to the save
+    queue's thread, which waits for the lock (Arg 0), or a settings object
+    that goes waits for it, gives up and leaves the change to the next object
+    (Arg 1, which tells the loss on standard error as the benchmark ends).
+    The settings lie in a data folder of their own. */
 void aSettingWhileAnotherProgramHoldsTheLock (benchmark::State& state)
 {
     using Korvalden::Misc::ApplicationPropertiesUser;

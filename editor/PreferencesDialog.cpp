@@ -30,6 +30,7 @@ PreferencesDialog::PreferencesDialog (AudioEngine& engineToUse, EditorCallbacks 
     // the engine outlives the dialog, whose settings save as it goes.
     settings.setSaveFailureHandler ([&presets = engine.getPresetManager()] (const juce::File& file, const juce::String& reason)
                                     { presets.tellSaveFailure (file, reason); });
+    settings.setSaveWaitHandler ([&presets = engine.getPresetManager()] (const juce::File& file) { presets.tellSaveWaiting (file); });
 
     auto* content = new juce::Component (EditorNames::optionsLayout);
     ResourceManager::acquire();

@@ -86,6 +86,103 @@ juce::String describeUnreadable (const juce::File& file)
 }
 } // namespace
 
+/** What one save of the settings did. */
+struct ApplicationPropertiesUser::Report
+{
+    bool saved = true;
+    juce::String reason;
+    bool tryAgain = false;
+};
+
+/** The changes handed to a save, as the save queue takes them. */
+struct ApplicationPropertiesUser::Outbox final : public SaveQueue::Client
+{
+    Outbox (const juce::File& file, ApplicationPropertiesUser& owner) : Client (file), settings (&owner) {}
+
+    bool saveUnderLock() override;
+    bool hasWaitingChanges() const override { return ! waiting.isEmpty(); }
+    void savedByQueue() override
+    {
+        if (settings != nullptr)
+            settings->handleReports (false);
+    }
+
+    // Guarded by the queue's mutex.
+    Changes waiting;
+    std::vector<Report> reports;
+
+    /** Message thread; null once the object goes. */
+    ApplicationPropertiesUser* settings;
+};
+
+void ApplicationPropertiesUser::Changes::takeOlder (Changes older)
+{
+    for (const auto& [key, value] : set)
+    {
+        older.set[key] = value;
+        older.removed.erase (key);
+    }
+    for (const auto& key : removed)
+    {
+        older.set.erase (key);
+        older.removed.insert (key);
+    }
+    *this = std::move (older);
+}
+
+bool ApplicationPropertiesUser::Outbox::saveUnderLock()
+{
+    Changes taken;
+    {
+        const auto guard = SaveQueue::lockClients();
+        std::swap (taken, waiting);
+    }
+
+    // Another object or instance may have saved since this one read: only
+    // what this one changed goes onto the file as it is now.  A file that
+    // cannot be read is the user's and stays as it is.
+    const auto& file = getFile();
+    Report report;
+    Values merged;
+    if (! file.getParentDirectory().createDirectory().wasOk())
+    {
+        report = { false, "its folder cannot be made", true };
+    }
+    else if (readSettingsFile (file, merged) == FileState::refused)
+    {
+        report = { false, describeUnreadable (file), false };
+    }
+    else
+    {
+        const auto onDisk = merged;
+        for (const auto& [key, value] : taken.set)
+            merged[key] = value;
+        for (const auto& key : taken.removed)
+            merged.erase (key);
+
+        if (merged != onDisk)
+        {
+            juce::XmlElement root (fileTag);
+            for (const auto& [key, value] : merged)
+            {
+                auto* element = root.createNewChildElement (valueTag);
+                element->setAttribute (nameAttribute, key);
+                element->setAttribute (valueAttribute, value);
+            }
+
+            const auto text = root.toString();
+            if (! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
+                report = { false, PresetFileSystem::describeWriteFailure (file, errno), true };
+        }
+    }
+
+    const auto guard = SaveQueue::lockClients();
+    if (! report.saved)
+        waiting.takeOlder (std::move (taken));
+    reports.push_back (report);
+    return report.saved;
+}
+
 juce::File ApplicationPropertiesUser::getSettingsFile (const juce::String& applicationName)
 {
     // The framework would put the file into ~/Korvalden on this platform; the
@@ -96,6 +193,7 @@ juce::File ApplicationPropertiesUser::getSettingsFile (const juce::String& appli
 ApplicationPropertiesUser::ApplicationPropertiesUser (const juce::String& applicationName)
     : juce::PropertySet (false), file (getSettingsFile (applicationName))
 {
+    outbox = std::make_shared<Outbox> (file, *this);
     loadedOk = readSettingsFile (file, asLastStored) != FileState::refused;
     {
         const juce::ScopedLock sl (getLock());
@@ -106,13 +204,34 @@ ApplicationPropertiesUser::ApplicationPropertiesUser (const juce::String& applic
 
 ApplicationPropertiesUser::~ApplicationPropertiesUser()
 {
+    stopTimer();
+    waitWatch.stopTimer();
     if (! saveIfNeeded (SaveLock::Moment::atClose))
         keepUnsavedChanges();
+    SaveQueue::getInstance().withdraw (outbox);
+    outbox->settings = nullptr;
 }
 
 void ApplicationPropertiesUser::setSaveFailureHandler (SaveFailureHandler handler)
 {
     failureHandler = std::move (handler);
+}
+
+void ApplicationPropertiesUser::setSaveWaitHandler (SaveWaitHandler handler)
+{
+    waitHandler = std::move (handler);
+}
+
+bool ApplicationPropertiesUser::needsToBeSaved() const
+{
+    if (needsWriting)
+        return true;
+    {
+        const auto guard = SaveQueue::lockClients();
+        if (! outbox->waiting.isEmpty())
+            return true;
+    }
+    return SaveQueue::getInstance().isWaiting (*outbox);
 }
 
 void ApplicationPropertiesUser::propertyChanged()
@@ -130,7 +249,7 @@ void ApplicationPropertiesUser::timerCallback()
 
 bool ApplicationPropertiesUser::saveIfNeeded (SaveLock::Moment when)
 {
-    return ! needsWriting || save (when);
+    return ! needsToBeSaved() || save (when);
 }
 
 ApplicationPropertiesUser::Values ApplicationPropertiesUser::currentValues()
@@ -160,51 +279,94 @@ bool ApplicationPropertiesUser::save (SaveLock::Moment when)
 {
     stopTimer();
     retrying = false;
+    auto& queue = SaveQueue::getInstance();
 
-    // Another object or instance may have saved since this one read: only
-    // what this one changed goes onto the file as it is now, and no other
-    // save reads or replaces the file in between.  A file that cannot be
-    // read is the user's and stays as it is.
-    if (! file.getParentDirectory().createDirectory().wasOk())
-        return failSave ("its folder cannot be made", when, true);
-    const SaveLock turn (file, when);
-    if (turn.wasRefused())
-        return failSave ("another program keeps its folder locked", when, true);
-
-    Values merged;
-    if (readSettingsFile (file, merged) == FileState::refused)
-        return failSave (describeUnreadable (file), when, false);
-    const auto onDisk = merged;
-
-    const auto changes = changesSinceStored();
-    for (const auto& [key, value] : changes.set)
-        merged[key] = value;
-    for (const auto& key : changes.removed)
-        merged.erase (key);
-
-    if (merged != onDisk)
+    // What changed since the last hand-over joins what waits, after it.
+    if (auto changes = changesSinceStored(); ! changes.isEmpty())
     {
-        juce::XmlElement root (fileTag);
-        for (const auto& [key, value] : merged)
-        {
-            auto* element = root.createNewChildElement (valueTag);
-            element->setAttribute (nameAttribute, key);
-            element->setAttribute (valueAttribute, value);
-        }
-
-        const auto text = root.toString();
-        if (! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
-            return failSave (PresetFileSystem::describeWriteFailure (file, errno), when, true);
+        const auto guard = SaveQueue::lockClients();
+        changes.takeOlder (std::move (outbox->waiting));
+        outbox->waiting = std::move (changes);
     }
-
     asLastStored = currentValues();
     needsWriting = false;
-    loadedOk = true;
-    failureTold = false;
-    return true;
+
+    if (when == SaveLock::Moment::atClose)
+    {
+        waitWatch.stopTimer();
+        file.getParentDirectory().createDirectory();
+        lastFailure = {};
+        const bool landed = queue.finish (outbox, SaveLock::closeWaitMilliseconds);
+        // A turn that did not come is told as the failure it is now.
+        if (! handleReports (true) || ! landed)
+            return failSave (lastFailure.isNotEmpty() ? lastFailure : juce::String ("another program keeps its folder locked"), false);
+        return ! needsToBeSaved();
+    }
+
+    if (! file.getParentDirectory().createDirectory().wasOk())
+        return failSave ("its folder cannot be made", true);
+
+    if (queue.save (outbox))
+    {
+        if (! handleReports (false))
+            return false;
+    }
+    else if (! waitWatch.isTimerRunning())
+    {
+        waitingSince = juce::Time::getMillisecondCounter();
+        waitWatch.startTimer (SaveLock::waitToldAfterMilliseconds / 8);
+    }
+    return ! needsToBeSaved();
 }
 
-bool ApplicationPropertiesUser::failSave (const juce::String& reason, SaveLock::Moment when, bool tryAgain)
+bool ApplicationPropertiesUser::handleReports (bool atClose)
+{
+    bool allSaved = true;
+    std::vector<Report> reports;
+    {
+        const auto guard = SaveQueue::lockClients();
+        std::swap (reports, outbox->reports);
+    }
+    for (const auto& report : reports)
+    {
+        if (report.saved)
+        {
+            loadedOk = true;
+            failureTold = waitTold = false;
+            lastFailure = {};
+        }
+        else if (atClose)
+        {
+            lastFailure = report.reason;
+            allSaved = false;
+        }
+        else
+        {
+            failSave (report.reason, report.tryAgain);
+            allSaved = false;
+        }
+    }
+    return allSaved;
+}
+
+void ApplicationPropertiesUser::checkWait()
+{
+    if (! SaveQueue::getInstance().isWaiting (*outbox))
+    {
+        waitWatch.stopTimer();
+        return;
+    }
+    if (waitTold || juce::Time::getMillisecondCounter() - waitingSince < (juce::uint32) SaveLock::waitToldAfterMilliseconds)
+        return;
+
+    waitTold = true;
+    if (waitHandler != nullptr)
+        waitHandler (file);
+    else
+        PresetFileSystem::printSaveWaiting (file);
+}
+
+bool ApplicationPropertiesUser::failSave (const juce::String& reason, bool tryAgain)
 {
     lastFailure = reason;
     if (! failureTold)
@@ -216,9 +378,8 @@ bool ApplicationPropertiesUser::failSave (const juce::String& reason, SaveLock::
             PresetFileSystem::printSaveFailure (file, reason);
     }
 
-    // A file that cannot be read waits for the user; what goes with its
-    // object waits for the next one.
-    if (tryAgain && when != SaveLock::Moment::atClose)
+    // A file that cannot be read waits for the user.
+    if (tryAgain)
     {
         retrying = true;
         startTimer (SaveLock::retryIntervalMilliseconds);
@@ -228,8 +389,13 @@ bool ApplicationPropertiesUser::failSave (const juce::String& reason, SaveLock::
 
 void ApplicationPropertiesUser::keepUnsavedChanges()
 {
-    const auto changes = changesSinceStored();
-    if (changes.set.empty() && changes.removed.empty())
+    auto changes = changesSinceStored();
+    {
+        const auto guard = SaveQueue::lockClients();
+        changes.takeOlder (std::move (outbox->waiting));
+        outbox->waiting = {};
+    }
+    if (changes.isEmpty())
         return;
     auto& kept = keptChanges();
     const std::lock_guard<std::mutex> guard (kept.lock);
@@ -244,7 +410,8 @@ void ApplicationPropertiesUser::keepUnsavedChanges()
         set.erase (key);
         removed.insert (key);
     }
-    reason = lastFailure;
+    // No save that failed: its turn did not come.
+    reason = lastFailure.isNotEmpty() ? lastFailure : juce::String ("another program keeps its folder locked");
     told = told || failureTold;
 }
 

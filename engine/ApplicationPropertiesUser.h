@@ -1,12 +1,14 @@
 #pragma once
 
 #include "presets/SaveLock.h"
+#include "presets/SaveQueue.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_events/juce_events.h>
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace Korvalden::Misc
@@ -22,22 +24,26 @@ namespace Korvalden::Misc
     reads the file as it is on disk then and applies only the keys this object
     changed (set or removed) since it last read or saved the file, leaving
     what others wrote meanwhile.  The read, the merge and the rename take
-    turns with every other save of the file, in any process (SaveLock).  It
-    goes through a hidden temporary file of ours beside the file, flushed to
-    the disk before it is renamed over the file; a file that is a symbolic
-    link stays one and its target is replaced.
+    turns with every other save of the file, in any process, in the order
+    they were asked for (SaveQueue).  It goes through a hidden temporary file
+    of ours beside the file, flushed to the disk before it is renamed over
+    the file; a file that is a symbolic link stays one and its target is
+    replaced.
 
-    A save waits for its turn briefly (about 100 ms), and at most about 2 s
-    when its object goes, so that another program keeping the folder locked
-    never holds up the editor.  A save that fails is told once, until a save
-    succeeds again: to the handler when one is set, else in a line on
-    standard error.  The changes stay, and the save is tried again every
-    second, without waiting for a turn, until it succeeds (a file that
-    cannot be read: at the next change).  What an object could not save when
-    it goes stays in memory, in this process, and the next settings object
-    of the same file takes it as its own change, to show and to save; when
-    no object has taken it as the process ends, a line on standard error
-    tells the file, the reason and how many changes are lost.
+    A save that cannot take its turn at once has not failed: it waits for it
+    on the save queue's thread, never on the message thread, and lands the
+    moment the folder is free, with the changes handed to it meanwhile.  A
+    wait that lasts about 2 s is told once, until a save lands: to the wait
+    handler when one is set, else in a line on standard error.  When the
+    object goes it waits at most about 2 s for its turn.  A save that fails
+    is told once, until a save succeeds again: to the failure handler when
+    one is set, else in a line on standard error.  The changes stay, and the
+    save is tried again every second until it succeeds (a file that cannot
+    be read: at the next change).  What an object could not save when it
+    goes stays in memory, in this process, and the next settings object of
+    the same file takes it as its own change, to show and to save; when no
+    object has taken it as the process ends, a line on standard error tells
+    the file, the reason and how many changes are lost.
 
     It is loaded when constructed, through the bounded reader for untrusted
     XML, in time linear in its size.  A missing file gives an empty set.  A
@@ -65,18 +71,25 @@ public:
     /** Saves when there are unsaved changes; true when nothing is left unsaved. */
     bool saveIfNeeded (SaveLock::Moment when = SaveLock::Moment::atChange);
 
-    /** Merges this object's changes into the file on disk, waiting for the
-        turn as long as when allows.  False when the turn did not come, the
-        file could not be written, or the file on disk cannot be read (the
-        changes then stay unsaved, and the failure is told). */
+    /** Merges this object's changes into the file on disk.  True when they
+        were saved at once.  False when they wait for their turn (and land by
+        themselves once the folder is free), when the file could not be
+        written, or when the file on disk cannot be read (the changes then
+        stay unsaved, and the failure is told).  When the object goes
+        (atClose), it waits at most about 2 s for its turn. */
     bool save (SaveLock::Moment when = SaveLock::Moment::atChange);
 
     /** How a failed save is told: the file and the reason, for a person. */
     using SaveFailureHandler = std::function<void (const juce::File& file, const juce::String& reason)>;
     void setSaveFailureHandler (SaveFailureHandler handler);
 
-    /** True when a change has not been saved yet. */
-    bool needsToBeSaved() const noexcept { return needsWriting; }
+    /** How a wait for the save's turn that lasts is told: the file. */
+    using SaveWaitHandler = std::function<void (const juce::File& file)>;
+    void setSaveWaitHandler (SaveWaitHandler handler);
+
+    /** True when a change has not been saved yet, also while it waits for
+        its turn. */
+    bool needsToBeSaved() const;
 
     /** True when the file was missing or read; false when it was refused. */
     bool isValidFile() const noexcept { return loadedOk; }
@@ -94,28 +107,49 @@ private:
     {
         Values set;
         std::set<juce::String> removed;
+
+        bool isEmpty() const noexcept { return set.empty() && removed.empty(); }
+        /** These were made after the older ones: the older ones go first. */
+        void takeOlder (Changes older);
+    };
+
+    struct Outbox;
+    struct Report;
+    struct WaitWatch final : public juce::Timer
+    {
+        explicit WaitWatch (ApplicationPropertiesUser& owner) : settings (owner) {}
+        void timerCallback() override { settings.checkWait(); }
+        ApplicationPropertiesUser& settings;
     };
 
     void timerCallback() override;
     Values currentValues();
     Changes changesSinceStored();
-    bool failSave (const juce::String& reason, SaveLock::Moment when, bool tryAgain);
+    bool failSave (const juce::String& reason, bool tryAgain);
+    /** Tells what the saves made meanwhile did; false when one failed. */
+    bool handleReports (bool atClose);
+    void checkWait();
     void keepUnsavedChanges();
     void takeChangesKeptEarlier();
 
     static constexpr int millisecondsBeforeSaving = 10000;
 
     const juce::File file;
-    /** The values as this object last read or saved them: what it changed
-        since is what differs from them. */
+    /** The values as this object last read or handed to a save: what it
+        changed since is what differs from them. */
     Values asLastStored;
+    /** What was handed to a save and has not landed, as the queue takes it. */
+    std::shared_ptr<Outbox> outbox;
+    WaitWatch waitWatch { *this };
+    juce::uint32 waitingSince = 0;
     bool loadedOk = false;
     bool needsWriting = false;
-    bool failureTold = false;
+    bool failureTold = false, waitTold = false;
     /** The timer tries a refused save again, rather than waiting for changes. */
     bool retrying = false;
     juce::String lastFailure;
     SaveFailureHandler failureHandler;
+    SaveWaitHandler waitHandler;
 
     JUCE_DECLARE_NON_COPYABLE (ApplicationPropertiesUser)
 };

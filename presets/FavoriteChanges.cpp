@@ -1,6 +1,7 @@
 #include "presets/FavoriteChanges.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -19,22 +20,30 @@ const char* nameOf (const char* id)
 }
 } // namespace
 
-void FavoriteChanges::marked (const juce::String& id, bool on)
+std::uint64_t FavoriteChanges::nextOrder()
 {
-    const auto found = marks.find (id);
-    if (found != marks.end() && found->second != on)
-        marks.erase (found);
-    else
-        marks[id] = on;
+    static std::atomic<std::uint64_t> counter { 0 };
+    return ++counter;
 }
 
-void FavoriteChanges::moved (const juce::String& from, const juce::String& to, bool isFolder)
+void FavoriteChanges::marked (const juce::String& id, bool on)
+{
+    marks[id] = { on, nextOrder() };
+}
+
+void FavoriteChanges::moved (const juce::String& from, const juce::String& to, bool isFolder, bool carriesOwnFavorite)
 {
     if (from.isEmpty() || from == to)
         return;
 
-    const Move move { from, to, isFolder };
-    std::vector<std::pair<juce::String, bool>> movedMarks;
+    const Move move { from, to, isFolder, carriesOwnFavorite, nextOrder() };
+    carryMarks (move);
+    moves.push_back (move);
+}
+
+void FavoriteChanges::carryMarks (const Move& move)
+{
+    std::vector<std::pair<juce::String, Mark>> movedMarks;
     for (auto mark = marks.begin(); mark != marks.end();)
     {
         const auto id = afterMove (mark->first, move);
@@ -47,25 +56,69 @@ void FavoriteChanges::moved (const juce::String& from, const juce::String& to, b
             movedMarks.emplace_back (id, mark->second);
         mark = marks.erase (mark);
     }
-    for (auto& [id, on] : movedMarks)
-        marks[id] = on;
-    moves.push_back (move);
+    for (auto& [id, mark] : movedMarks)
+        marks[id] = mark;
 }
 
-juce::StringArray FavoriteChanges::getUnsavedStars() const
+bool FavoriteChanges::changesOwnFavorites() const noexcept
 {
-    juce::StringArray ids;
-    for (auto& [id, on] : marks)
-        if (on)
-            ids.add (id);
-    ids.sort (false);
-    return ids;
+    return ! marks.empty() || std::any_of (moves.begin(), moves.end(), [] (const Move& move) { return move.own; });
 }
 
 void FavoriteChanges::clear()
 {
     marks.clear();
     moves.clear();
+}
+
+void FavoriteChanges::takeOlder (FavoriteChanges older)
+{
+    for (auto& move : moves)
+    {
+        older.carryMarks (move);
+        older.moves.push_back (move);
+    }
+    for (auto& [id, mark] : marks)
+        older.marks[id] = mark;
+    *this = std::move (older);
+}
+
+juce::String FavoriteChanges::pathAfterMoves (const juce::String& id) const
+{
+    auto path = id;
+    for (auto& move : moves)
+        if (path.isNotEmpty())
+            path = afterMove (path, move);
+    return path;
+}
+
+std::vector<FavoriteChanges::Change> FavoriteChanges::inOrder() const
+{
+    std::vector<Change> changes;
+    for (auto& [id, mark] : marks)
+        changes.push_back ({ id, {}, mark.on, false, false, true, mark.order });
+    for (auto& move : moves)
+        changes.push_back ({ move.to, move.from, false, true, move.isFolder, move.own, move.order });
+    std::sort (changes.begin(), changes.end(), [] (const Change& a, const Change& b) { return a.order < b.order; });
+    return changes;
+}
+
+FavoriteChanges FavoriteChanges::of (const Change& change)
+{
+    FavoriteChanges one;
+    if (change.isMove)
+        one.moves.push_back ({ change.from, change.id, change.isFolder, change.own, change.order });
+    else
+        one.marks[change.id] = { change.on, change.order };
+    return one;
+}
+
+FavoriteChanges FavoriteChanges::notKept (const Change& change)
+{
+    FavoriteChanges rest;
+    if (change.isMove)
+        rest.moves.push_back ({ change.from, {}, change.isFolder, change.own, change.order });
+    return rest;
 }
 
 juce::String FavoriteChanges::afterMove (const juce::String& id, const Move& move)
@@ -134,12 +187,12 @@ bool FavoriteChanges::applyTo (juce::XmlElement& list) const
     }
 
     juce::StringArray added;
-    for (auto& [id, on] : marks)
+    for (auto& [id, mark] : marks)
     {
         const auto found = listed.find (std::string_view (id.toRawUTF8(), id.getNumBytesAsUTF8()));
-        if (on && found == listed.end())
+        if (mark.on && found == listed.end())
             added.add (id);
-        else if (! on && found != listed.end())
+        else if (! mark.on && found != listed.end())
             entries[found->second].removed = changed = true;
     }
     entries.erase (std::remove_if (entries.begin(), entries.end(), [] (const Entry& entry) { return entry.removed; }), entries.end());

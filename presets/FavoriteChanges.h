@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -15,24 +16,63 @@ namespace Korvalden::Misc
     into a list as the file holds it then keeps every other entry: those of
     other instances and ids that name no preset here.
 
-    Message thread (it belongs to the preset manager).
+    Every change keeps the place in time at which it was made, so changes
+    taken away to be saved and given back unsaved go before those made since.
+
+    Any thread; one object is not shared between threads without a lock.
 */
 class FavoriteChanges
 {
 public:
-    /** A star set (on) or cleared at the preset with the tree path id; a star
-        set and cleared again before a save is no change. */
+    /** One change, as it was made. */
+    struct Change
+    {
+        /** The star's preset, or where the preset or folder went (empty when
+            it was deleted). */
+        juce::String id;
+        /** Where a preset or folder came from; empty for a star. */
+        juce::String from;
+        bool on = false;
+        bool isMove = false, isFolder = false;
+        /** A star, or a move that carried a favourite of this instance. */
+        bool own = true;
+        std::uint64_t order = 0;
+    };
+
+    /** A star set (on) or cleared at the preset with the tree path id: the
+        last one counts, also when it only takes back an unsaved star, for
+        another instance may have set the same star meanwhile. */
     void marked (const juce::String& id, bool on);
     /** The preset at the tree path from, or with isFolder every preset below
-        the folder there, now lies at to; when to is empty, it was deleted. */
-    void moved (const juce::String& from, const juce::String& to, bool isFolder);
+        the folder there, now lies at to; when to is empty, it was deleted.
+        carriesOwnFavorite tells whether a favourite of this instance went
+        with it; a move without one only keeps other instances' stars. */
+    void moved (const juce::String& from, const juce::String& to, bool isFolder, bool carriesOwnFavorite = true);
 
     bool isEmpty() const noexcept { return marks.empty() && moves.empty(); }
     /** Stars set or cleared and presets or folders moved, not saved yet. */
     int size() const noexcept { return (int) (marks.size() + moves.size()); }
-    /** The ids of the stars set here and not saved yet. */
-    juce::StringArray getUnsavedStars() const;
+    /** True when the user changed the favourites here: a star, or a move
+        that carried one of this instance's favourites. */
+    bool changesOwnFavorites() const noexcept;
     void clear();
+
+    /** These changes were made after the older ones: the older ones go
+        first, as if they had been made into this object before these. */
+    void takeOlder (FavoriteChanges older);
+
+    /** Where the preset or folder at the tree path id lies after the moves
+        here; empty when it was deleted. */
+    juce::String pathAfterMoves (const juce::String& id) const;
+
+    /** The changes one at a time, in the order they were made (a star's id
+        as the later moves left it). */
+    std::vector<Change> inOrder() const;
+    /** The one change, made into an empty object. */
+    static FavoriteChanges of (const Change& change);
+    /** What stays of a change that is not kept: nothing of a star, the
+        deletion of the entries a move would have carried. */
+    static FavoriteChanges notKept (const Change& change);
 
     /** Brings a "FAVLIST" element up to date: the moves in the order they
         happened, then the marks.  Each id is listed once, and the entries are
@@ -44,22 +84,31 @@ public:
     bool applyTo (juce::XmlElement& list) const;
 
 private:
+    struct Mark
+    {
+        bool on = false;
+        std::uint64_t order = 0;
+    };
+
     struct Move
     {
         juce::String from, to;
-        bool isFolder = false;
+        bool isFolder = false, own = true;
+        std::uint64_t order = 0;
     };
 
     /** The id after the move: the same when the move does not touch it,
         empty when it was deleted. */
     static juce::String afterMove (const juce::String& id, const Move& move);
+    void carryMarks (const Move& move);
+    static std::uint64_t nextOrder();
 
     struct IdHash
     {
         size_t operator() (const juce::String& id) const noexcept { return (size_t) id.hashCode64(); }
     };
 
-    std::unordered_map<juce::String, bool, IdHash> marks;
+    std::unordered_map<juce::String, Mark, IdHash> marks;
     std::vector<Move> moves;
 };
 } // namespace Korvalden::Misc

@@ -427,6 +427,18 @@ void printSaveFailure (const juce::File& file, const juce::String& reason)
     juce::ignoreUnused (written);
 }
 
+juce::String describeLastingWait()
+{
+    return "another program keeps its folder locked; the changes made here are kept and saved as soon as it lets go";
+}
+
+void printSaveWaiting (const juce::File& file)
+{
+    const auto line = ("Kest: waiting to save \"" + file.getFullPathName() + "\": " + describeLastingWait() + "\n").toStdString();
+    const auto written = ::write (STDERR_FILENO, line.data(), line.size());
+    juce::ignoreUnused (written);
+}
+
 void printChangesLost (const juce::File& file, const juce::String& reason, int changes, const juce::String& what)
 {
     printSaveFailure (file, reason + "; " + juce::String (changes) + (changes == 1 ? " change" : " changes") + " to the " + what

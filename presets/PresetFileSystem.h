@@ -93,6 +93,14 @@ juce::String describeWriteFailure (const juce::File& target, int error);
     and why: where there is no window to tell it in (a command-line host). */
 void printSaveFailure (const juce::File& file, const juce::String& reason);
 
+/** The words that tell a save waits for another program to let go of the
+    file's folder, and that the changes made here are kept meanwhile. */
+juce::String describeLastingWait();
+
+/** Tells on standard error, in one line, that a save of the file waits for
+    another program to let go of its folder (describeLastingWait). */
+void printSaveWaiting (const juce::File& file);
+
 /** printSaveFailure for a save that nothing comes after: it says how many
     changes to what (the favorites, the settings) made here are lost. */
 void printChangesLost (const juce::File& file, const juce::String& reason, int changes, const juce::String& what);

@@ -139,6 +139,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::String& fo
 PresetManager::PresetManager (PresetClient* presetClient, const juce::File& factory, const juce::File& user)
     : client (presetClient), factoryRoot (factory), userRoot (user)
 {
+    openFavoritesOutbox();
     favorites = std::make_unique<FavoriteList> (*this);
     fileTreeRoot = std::make_unique<PresetTreeRootItem> (*this);
 
@@ -178,6 +179,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
 PresetManager::~PresetManager()
 {
     closing = true;
+    closeFavoritesOutbox();
     cancelPendingUpdate();
     deferredRestore.reset();
     renameWhenShown.reset();
@@ -330,6 +332,15 @@ void PresetManager::tellSaveFailure (const juce::File& file, const juce::String&
     if (! showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n" + reason
                                                + "\n\nThe changes are kept while Kest runs and saved when it can."))
         PresetFileSystem::printSaveFailure (file, reason);
+}
+
+void PresetManager::tellSaveWaiting (const juce::File& file)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    const auto why = PresetFileSystem::describeLastingWait();
+    if (! showFailureAlert ("Waiting to Save", "Kest is waiting to save\n" + file.getFullPathName() + "\n\n"
+                                                   + why.substring (0, 1).toUpperCase() + why.substring (1) + "."))
+        PresetFileSystem::printSaveWaiting (file);
 }
 
 void PresetManager::setFailureAlert (FailureAlert alert)

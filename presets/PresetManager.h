@@ -2,12 +2,14 @@
 
 #include "presets/FavoriteChanges.h"
 #include "presets/SaveLock.h"
+#include "presets/SaveQueue.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace Korvalden::Misc
 {
@@ -180,9 +182,9 @@ public:
     void restoreStateItems (StateItems items, bool stateHasItsOwnSound);
 
     /** When a save of the favourites happens, which bounds its wait for
-        another process's turn at the file: briefly at a change, not at all
-        when an unsaved change is tried again, at most about 2 s when the
-        instance goes. */
+        another process's turn at the file: none on the message thread at a
+        change or a retry (a save that cannot take its turn at once waits on
+        SaveQueue's thread), at most about 2 s when the instance goes. */
     using FavoritesSave = SaveLock::Moment;
 
     /** Reads the favourites file (the first "Default" list).  saveFavorites
@@ -191,15 +193,22 @@ public:
         other instances and ids that name no preset here; the file lists its
         entries by name, as the favourites list shows them.  The read, the
         merge and the rename take turns with every other save of the file, in
-        any process (SaveLock).  A file that exists but cannot be read is
-        never replaced: saving then fails, and the user hears of it once per
-        instance (when an editor is open, else when the next one opens).  A
-        file that would grow past what loadFavorites reads is not written:
-        the stars set since the last save are cleared again, and the user is
-        told.  Any other failed save is told once, until a save succeeds
-        (tellSaveFailure); the changes stay, and are tried again every second
-        until they are saved.  A save when the instance goes that fails tells
-        on standard error how many changes are lost.  Message thread. */
+        any process, in the order the changes were made (SaveQueue): a save
+        that cannot take its turn at once has not failed, it waits for it off
+        the message thread, takes along the changes made meanwhile and lands
+        the moment the file is free.  A wait that lasts is told once
+        (tellSaveWaiting), and only when the user changed the favourites.  A
+        file that exists but cannot be read is never replaced: saving then
+        fails, and the user hears of it once per instance (when an editor is
+        open, else when the next one opens).  A change that would take the
+        file past what loadFavorites reads is not kept: the star it set is
+        cleared again and the user is told at once what is not kept, while
+        the changes around it are saved.  Any other failed save is told once,
+        until a save succeeds (tellSaveFailure); the changes stay, and are
+        tried again every second until they are saved.  A save when the
+        instance goes waits at most about 2 s; what it could not save is told
+        on standard error with how many changes are lost.  Returns true when
+        nothing is left to save.  Message thread. */
     void loadFavorites (const juce::File& file);
     bool saveFavorites (const juce::File& file, FavoritesSave when = FavoritesSave::atChange);
     /** The favourites may have changed here: what changed is saved at once
@@ -208,12 +217,14 @@ public:
         or while the manager goes.  Message thread. */
     void favoritesChanged();
     /** A star was set (on) or cleared at the preset with the tree path id;
-        saved at once.  Message thread. */
-    void favoriteMarked (const juce::String& id, bool on);
+        saved at once.  A cleared star also goes from the id the file held
+        for it when that is another (storedId).  Message thread. */
+    void favoriteMarked (const juce::String& id, bool on, const juce::String& storedId = {});
     /** The preset (or with isFolder, the folder) at the tree path from was
         renamed or moved to the path to, or deleted when to is empty: the
         favourites file follows, also for the marks of other instances; saved
-        at once.  Message thread. */
+        at once.  A favourite that the file holds under another id (an
+        earlier version's path) moves under that id.  Message thread. */
     void favoritesMoved (const juce::String& from, const juce::String& to, bool isFolder);
 
     /** One line for each limit at which reading a preset tree stopped,
@@ -233,6 +244,10 @@ public:
         "Write Error" alert while an editor is open, else a line on standard
         error (where a command-line host shows it).  Message thread. */
     void tellSaveFailure (const juce::File& file, const juce::String& reason);
+    /** Tells the user that a save of the file has waited a while for another
+        program to let go of its folder, and that the changes are kept and
+        saved as soon as it does; where tellSaveFailure tells.  Message thread. */
+    void tellSaveWaiting (const juce::File& file);
 
     /** The browser panel over the trees: the one that exists, else a new one.
         The caller adds it to its window, which owns it; the manager deletes
@@ -288,16 +303,28 @@ private:
     void reportFavoritesFileProblem (const juce::File& file);
     void showPendingFavoritesFileProblem();
     void showPendingTreeLimits();
-    bool failFavoritesSave (const juce::File& file, const juce::String& reason, FavoritesSave when, bool tryAgain);
-    void refuseUnsavedStars (const juce::File& file);
+    struct FavoritesOutbox;
+    struct FavoritesReport;
+    void openFavoritesOutbox();
+    /** Takes the outbox out of the save queue: what it holds is not saved. */
+    void closeFavoritesOutbox();
+    bool failFavoritesSave (const juce::File& file, const juce::String& reason, bool tryAgain);
+    /** What the saves made meanwhile did: told, and shown in the tree. */
+    void favoritesSaved (bool atClose = false);
+    void handleFavoritesReport (const FavoritesReport& report, bool atClose);
+    void refuseFavoriteChanges (const juce::File& file, const juce::String& reason, const std::vector<FavoriteChanges::Change>& notKept);
+    void checkFavoritesWait();
 
-    /** Tries an unsaved change of the favourites again until it is saved. */
-    struct FavoritesRetry final : public juce::Timer
+    /** Tries an unsaved change of the favourites again until it is saved,
+        and tells a wait for the file's turn that lasts. */
+    struct FavoritesTimer final : public juce::Timer
     {
-        explicit FavoritesRetry (PresetManager& owner) : manager (owner) {}
-        void timerCallback() override;
+        FavoritesTimer (PresetManager& owner, void (PresetManager::*callback)()) : manager (owner), call (callback) {}
+        void timerCallback() override { (manager.*call)(); }
         PresetManager& manager;
+        void (PresetManager::*call)();
     };
+    void retryFavoritesSave();
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
@@ -316,14 +343,18 @@ private:
     juce::Component::SafePointer<juce::Label> nameLabel;
     juce::Component::SafePointer<juce::Component> treeComponent;
     int itemHeight = 20;
-    /** What changed here since the favourites were last read or saved. */
-    FavoriteChanges favoriteChanges;
+    /** What changed here since the favourites were last read or saved, as
+        the save queue takes it. */
+    std::shared_ptr<FavoritesOutbox> favoritesOutbox;
     juce::File favoritesFile;
     bool readingFavorites = false, refusingFavorites = false;
-    FavoritesRetry favoritesRetry { *this };
+    FavoritesTimer favoritesRetry { *this, &PresetManager::retryFavoritesSave };
+    FavoritesTimer favoritesWaitWatch { *this, &PresetManager::checkFavoritesWait };
     juce::File unreadableFavoritesFile;
     bool favoritesProblemPending = false, favoritesProblemShown = false;
-    bool favoritesSaveFailureTold = false;
+    bool favoritesSaveFailureTold = false, favoritesWaitTold = false;
+    juce::uint32 favoritesWaitingSince = 0;
+    juce::String lastFavoritesFailure;
     FailureAlert failureAlert;
     bool treeLimitsPending = false;
     juce::OwnedArray<PresetClient::PresetOverwriteRequest> overwriteRequests;

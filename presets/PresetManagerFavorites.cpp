@@ -8,48 +8,120 @@
 #include <cerrno>
 
 // The favourites file of the manager.  Several instances share it: each one
-// writes back only what its own user changed, into the file as it is then.
+// writes back only what its own user changed, into the file as it is then,
+// in the order the changes were made.
 
 namespace Korvalden::Misc
 {
+/** What one save of the favourites did. */
+struct PresetManager::FavoritesReport
+{
+    enum class Kind
+    {
+        saved,
+        unreadable,
+        writeFailed,
+        tooLarge
+    };
+
+    Kind kind = Kind::saved;
+    juce::String reason;
+    /** Changes that would have taken the file past what is read back. */
+    std::vector<FavoriteChanges::Change> notKept;
+};
+
+/** The manager's unsaved changes as the save queue takes them. */
+struct PresetManager::FavoritesOutbox final : public SaveQueue::Client
+{
+    explicit FavoritesOutbox (PresetManager& owner) : Client ({}), manager (&owner) {}
+
+    bool saveUnderLock() override;
+    bool hasWaitingChanges() const override { return ! waiting.isEmpty(); }
+    void savedByQueue() override
+    {
+        if (manager != nullptr)
+            manager->favoritesSaved();
+    }
+
+    // Guarded by the queue's mutex.
+    FavoriteChanges waiting;
+    std::vector<FavoritesReport> reports;
+
+    /** Message thread; null once the manager goes. */
+    PresetManager* manager;
+};
+
 namespace
 {
+
 /** A file that holds something: what cannot be parsed of it is never replaced. */
 bool holdsSomething (const juce::File& file)
 {
     return file.exists() && ! (file.existsAsFile() && file.getSize() == 0);
 }
 
-enum class Merged
+/** The file's root as it is now: a new one when it holds nothing; null when
+    it cannot be read. */
+std::unique_ptr<juce::XmlElement> readRoot (const juce::File& file)
 {
-    unreadable,
-    unchanged,
-    changed,
-    tooLarge
-};
-
-/** The file's text with the changes joined in.  Under the save lock. */
-Merged merge (const juce::File& file, const FavoriteChanges& changes, juce::String& text)
-{
-    std::unique_ptr<juce::XmlElement> root;
     if (holdsSomething (file))
-    {
-        root = parseUntrustedXmlFile (file);
-        if (root == nullptr)
-            return Merged::unreadable;
-    }
-    else
-    {
-        root = std::make_unique<juce::XmlElement> ("FAVORITES");
-    }
-    if (! PresetManager::FavoriteList::mergeFavorites (*root, changes))
-        return Merged::unchanged;
+        return parseUntrustedXmlFile (file);
+    return std::make_unique<juce::XmlElement> ("FAVORITES");
+}
 
+juce::String textOf (const juce::XmlElement& root)
+{
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
-    text = root->toString (format);
-    // What is written here must be read here again.
-    return fitsUntrustedXmlLimits (*root, text.getNumBytesAsUTF8()) ? Merged::changed : Merged::tooLarge;
+    return root.toString (format);
+}
+
+/** What is written here must be read here again. */
+bool fits (const juce::XmlElement& root, const juce::String& text)
+{
+    return fitsUntrustedXmlLimits (root, text.getNumBytesAsUTF8());
+}
+
+/** Joins the changes into the root one at a time, in the order they were
+    made: a change that would take the file past what is read back is not
+    kept (notKept), and what it leaves (FavoriteChanges::notKept) goes in its
+    place.  text is what to write; empty when nothing changed.  False when
+    not even the file as it is fits, so that nothing can be written. */
+bool joinWithinLimits (std::unique_ptr<juce::XmlElement>& root, const FavoriteChanges& changes, juce::String& text,
+                       std::vector<FavoriteChanges::Change>& notKept)
+{
+    auto kept = textOf (*root);
+    if (! fits (*root, kept))
+    {
+        notKept = changes.inOrder();
+        return false;
+    }
+
+    bool changed = false;
+    for (auto& change : changes.inOrder())
+    {
+        if (! PresetManager::FavoriteList::mergeFavorites (*root, FavoriteChanges::of (change)))
+            continue;
+        auto candidate = textOf (*root);
+        if (fits (*root, candidate))
+        {
+            kept = std::move (candidate);
+            changed = true;
+            continue;
+        }
+
+        notKept.push_back (change);
+        root = parseUntrustedXml (kept.toRawUTF8(), kept.getNumBytesAsUTF8());
+        if (root == nullptr)
+            return false;
+        if (const auto rest = FavoriteChanges::notKept (change); ! rest.isEmpty() && PresetManager::FavoriteList::mergeFavorites (*root, rest))
+        {
+            kept = textOf (*root);
+            changed = true;
+        }
+    }
+    text = changed ? kept : juce::String();
+    return true;
 }
 
 /** Why a file is not written that the next instance would refuse to read. */
@@ -59,11 +131,81 @@ juce::String tooLargeReason()
            + " MB or " + juce::String (maxUntrustedXmlNodes) + " elements and attributes)";
 }
 
-juce::String countOf (int count, const juce::String& what)
+juce::String nameOf (const juce::String& id)
 {
-    return juce::String (count) + " " + what + (count == 1 ? "" : "s");
+    return id.fromLastOccurrenceOf ("/", false, false);
 }
 } // namespace
+
+//==============================================================================
+bool PresetManager::FavoritesOutbox::saveUnderLock()
+{
+    FavoriteChanges taken;
+    {
+        const auto guard = SaveQueue::lockClients();
+        std::swap (taken, waiting);
+    }
+
+    const auto file = getFile();
+    FavoritesReport report;
+    auto root = readRoot (file);
+    juce::String text;
+    if (! file.getParentDirectory().createDirectory().wasOk())
+    {
+        report.kind = FavoritesReport::Kind::writeFailed;
+        report.reason = "its folder cannot be made";
+    }
+    else if (root == nullptr)
+    {
+        report.kind = FavoritesReport::Kind::unreadable;
+        report.reason = "it cannot be read, so it is left as it is";
+    }
+    else if (FavoriteList::mergeFavorites (*root, taken))
+    {
+        text = textOf (*root);
+        if (! fits (*root, text))
+        {
+            // The file as it is now holds what was read before the changes.
+            text = {};
+            root = readRoot (file);
+            if (root == nullptr || ! joinWithinLimits (root, taken, text, report.notKept))
+            {
+                report.kind = FavoritesReport::Kind::tooLarge;
+                report.reason = tooLargeReason();
+                text = {};
+            }
+        }
+    }
+
+    if (text.isNotEmpty() && ! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
+    {
+        report.kind = FavoritesReport::Kind::writeFailed;
+        report.reason = PresetFileSystem::describeWriteFailure (file, errno);
+        report.notKept.clear();
+    }
+
+    const bool failed = report.kind == FavoritesReport::Kind::writeFailed || report.kind == FavoritesReport::Kind::unreadable;
+    const auto guard = SaveQueue::lockClients();
+    // Unsaved, they wait again, before whatever was changed meanwhile.
+    if (failed)
+        waiting.takeOlder (std::move (taken));
+    reports.push_back (std::move (report));
+    return ! failed;
+}
+
+//==============================================================================
+void PresetManager::openFavoritesOutbox()
+{
+    favoritesOutbox = std::make_shared<FavoritesOutbox> (*this);
+}
+
+void PresetManager::closeFavoritesOutbox()
+{
+    favoritesRetry.stopTimer();
+    favoritesWaitWatch.stopTimer();
+    SaveQueue::getInstance().withdraw (favoritesOutbox);
+    favoritesOutbox->manager = nullptr;
+}
 
 void PresetManager::loadFavorites (const juce::File& file)
 {
@@ -83,60 +225,180 @@ void PresetManager::loadFavorites (const juce::File& file)
 
     // Ids that named no preset made no entry: they are not this instance's
     // to keep or drop, so they stay in the file.
-    favoriteChanges.clear();
+    if (! SaveQueue::getInstance().isWaiting (*favoritesOutbox))
+    {
+        favoritesOutbox->setFile (file);
+        const auto guard = SaveQueue::lockClients();
+        favoritesOutbox->waiting.clear();
+    }
 }
 
 bool PresetManager::saveFavorites (const juce::File& file, FavoritesSave when)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
+    auto& queue = SaveQueue::getInstance();
+    const auto nothingWaits = [this, &queue]
+    {
+        bool empty = false;
+        {
+            const auto guard = SaveQueue::lockClients();
+            empty = favoritesOutbox->waiting.isEmpty();
+        }
+        return empty && ! queue.isWaiting (*favoritesOutbox);
+    };
+
+    if (favoritesOutbox->getFile() != file && ! queue.isWaiting (*favoritesOutbox))
+        favoritesOutbox->setFile (file);
+
+    if (when == FavoritesSave::atClose)
+    {
+        favoritesRetry.stopTimer();
+        favoritesWaitWatch.stopTimer();
+        file.getParentDirectory().createDirectory();
+        lastFavoritesFailure = {};
+        const bool allSaved = queue.finish (favoritesOutbox, SaveLock::closeWaitMilliseconds);
+        favoritesSaved (true);
+
+        // Nothing comes after the last save: what it could not write is
+        // lost, and said so, also when the failure was told before.
+        int lost = 0;
+        {
+            const auto guard = SaveQueue::lockClients();
+            lost = favoritesOutbox->waiting.size();
+            favoritesOutbox->waiting.clear();
+        }
+        // No save that failed: its turn did not come.
+        if (lost > 0)
+            PresetFileSystem::printChangesLost (file, lastFavoritesFailure.isNotEmpty() ? lastFavoritesFailure
+                                                                                        : "another program keeps its folder locked",
+                                                lost, "favorites");
+        return allSaved && lost == 0;
+    }
 
     // An instance that changed nothing leaves the file to the others.
-    if (favoriteChanges.isEmpty())
+    if (nothingWaits())
     {
         favoritesRetry.stopTimer();
         return true;
     }
 
     if (! file.getParentDirectory().createDirectory().wasOk())
-        return failFavoritesSave (file, "its folder cannot be made", when, true);
+        return failFavoritesSave (file, "its folder cannot be made", true);
 
-    // No other save, in any process, comes between the read and the rename.
-    const SaveLock turn (file, when);
-    if (turn.wasRefused())
-        return failFavoritesSave (file, "another program keeps its folder locked", when, true);
-
-    juce::String text;
-    auto merged = merge (file, favoriteChanges, text);
-    if (merged == Merged::tooLarge)
+    if (queue.save (favoritesOutbox))
     {
-        // A star the file cannot take is not kept; the file stays as it was.
-        refuseUnsavedStars (file);
-        merged = favoriteChanges.isEmpty() ? Merged::unchanged : merge (file, favoriteChanges, text);
-        if (merged == Merged::tooLarge)
-            return failFavoritesSave (file, tooLargeReason(), when, false);
-        if (merged == Merged::unchanged)
+        favoritesSaved();
+    }
+    else if (! favoritesWaitWatch.isTimerRunning())
+    {
+        favoritesWaitingSince = juce::Time::getMillisecondCounter();
+        favoritesWaitWatch.startTimer (SaveLock::waitToldAfterMilliseconds / 8);
+    }
+    return nothingWaits();
+}
+
+void PresetManager::favoritesSaved (bool atClose)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    std::vector<FavoritesReport> reports;
+    {
+        const auto guard = SaveQueue::lockClients();
+        std::swap (reports, favoritesOutbox->reports);
+    }
+    for (auto& report : reports)
+        handleFavoritesReport (report, atClose);
+}
+
+void PresetManager::handleFavoritesReport (const FavoritesReport& report, bool atClose)
+{
+    const auto file = favoritesOutbox->getFile();
+    if (! report.notKept.empty())
+        refuseFavoriteChanges (file, report.reason.isNotEmpty() ? report.reason : tooLargeReason(), report.notKept);
+
+    switch (report.kind)
+    {
+        case FavoritesReport::Kind::saved:
+        case FavoritesReport::Kind::tooLarge:
+            // A change that can never be written holds back nothing after it.
+            favoritesSaveFailureTold = favoritesWaitTold = false;
+            lastFavoritesFailure = {};
+            favoritesRetry.stopTimer();
+            break;
+
+        case FavoritesReport::Kind::unreadable:
+            lastFavoritesFailure = report.reason;
+            if (atClose)
+                break;
+            // Without an editor to show the alert, the failure is told as any other.
+            reportFavoritesFileProblem (file);
+            if (! favoritesProblemShown)
+                failFavoritesSave (file, report.reason, false);
+            break;
+
+        case FavoritesReport::Kind::writeFailed:
+            lastFavoritesFailure = report.reason;
+            if (! atClose)
+                failFavoritesSave (file, report.reason, true);
+            break;
+    }
+}
+
+void PresetManager::refuseFavoriteChanges (const juce::File& file, const juce::String& reason,
+                                           const std::vector<FavoriteChanges::Change>& notKept)
+{
+    juce::StringArray what;
+    {
+        const juce::ScopedValueSetter<bool> refusing (refusingFavorites, true);
+        for (auto& change : notKept)
         {
-            favoriteChanges.clear();
-            return false;
+            if (! change.own || (! change.isMove && ! change.on))
+                continue;
+
+            // Where the item lies now: it may have moved since.
+            juce::String path;
+            {
+                const auto guard = SaveQueue::lockClients();
+                path = favoritesOutbox->waiting.pathAfterMoves (change.id);
+            }
+            if (change.isFolder)
+            {
+                int cleared = 0;
+                std::function<void (juce::TreeViewItem&)> clearBelow = [&] (juce::TreeViewItem& item)
+                {
+                    for (int index = 0; index < item.getNumSubItems(); ++index)
+                    {
+                        auto* sub = item.getSubItem (index);
+                        if (auto* preset = dynamic_cast<FileItem*> (sub); preset != nullptr && preset->isFavorite())
+                        {
+                            preset->setFavorite (false);
+                            ++cleared;
+                        }
+                        else if (preset == nullptr)
+                        {
+                            clearBelow (*sub);
+                        }
+                    }
+                };
+                if (auto* folder = path.isNotEmpty() ? findItemByPath (path) : nullptr)
+                    clearBelow (*folder);
+                what.add ("the stars of the " + juce::String (cleared) + (cleared == 1 ? " favorite" : " favorites")
+                          + " in \"" + nameOf (change.id) + "\", which was renamed or moved,");
+                continue;
+            }
+
+            if (auto* preset = path.isNotEmpty() ? dynamic_cast<FileItem*> (findItemByPath (path)) : nullptr; preset != nullptr && preset->isFavorite())
+                preset->setFavorite (false);
+            what.add (change.isMove ? "the star of \"" + nameOf (change.id) + "\", which was renamed or moved,"
+                                    : "the star just set on \"" + nameOf (change.id) + "\"");
         }
     }
+    if (what.isEmpty())
+        return;
 
-    if (merged == Merged::unreadable)
-    {
-        // Without an editor to show the alert, the failure is told as any other.
-        reportFavoritesFileProblem (file);
-        if (! favoritesProblemShown || when == FavoritesSave::atClose)
-            failFavoritesSave (file, "it cannot be read, so it is left as it is", when, false);
-        return false;
-    }
-
-    if (merged == Merged::changed && ! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
-        return failFavoritesSave (file, PresetFileSystem::describeWriteFailure (file, errno), when, true);
-
-    favoriteChanges.clear();
-    favoritesSaveFailureTold = false;
-    favoritesRetry.stopTimer();
-    return true;
+    const auto said = reason + ", so " + what.joinIntoString ("; ") + (what.size() == 1 ? " is" : " are") + " not kept";
+    if (! showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n"
+                                               + said.substring (0, 1).toUpperCase() + said.substring (1) + "."))
+        PresetFileSystem::printSaveFailure (file, said);
 }
 
 void PresetManager::favoritesChanged()
@@ -146,68 +408,94 @@ void PresetManager::favoritesChanged()
         saveFavorites (favoritesFile);
 }
 
-void PresetManager::favoriteMarked (const juce::String& id, bool on)
+void PresetManager::favoriteMarked (const juce::String& id, bool on, const juce::String& storedId)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
-    if (readingFavorites)
+    if (readingFavorites || refusingFavorites)
         return;
-    favoriteChanges.marked (id, on);
+    {
+        const auto guard = SaveQueue::lockClients();
+        favoritesOutbox->waiting.marked (id, on);
+        if (! on && storedId.isNotEmpty() && storedId != id)
+            favoritesOutbox->waiting.marked (storedId, false);
+    }
     favoritesChanged();
 }
 
 void PresetManager::favoritesMoved (const juce::String& from, const juce::String& to, bool isFolder)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
-    favoriteChanges.moved (from, to, isFolder);
+
+    // Favourites of this instance that went along; those the file holds
+    // under an earlier version's path move from that path.
+    bool carriesFavorite = false;
+    juce::StringArray storedFrom, storedTo;
+    std::function<void (juce::TreeViewItem&)> visit = [&] (juce::TreeViewItem& item)
+    {
+        if (auto* preset = dynamic_cast<FileItem*> (&item))
+        {
+            if (! preset->isFavorite())
+                return;
+            carriesFavorite = true;
+            if (preset->getStoredFavoriteId().isNotEmpty())
+            {
+                storedFrom.add (preset->getStoredFavoriteId());
+                storedTo.add (preset->getItemIdentifierString());
+                preset->setStoredFavoriteId ({});
+            }
+            return;
+        }
+        for (int index = 0; index < item.getNumSubItems(); ++index)
+            visit (*item.getSubItem (index));
+    };
+    if (auto* moved = to.isNotEmpty() ? findItemByPath (to) : nullptr; moved != nullptr && moved->getRootItem() == fileTreeRoot.get())
+        visit (*moved);
+
+    {
+        const auto guard = SaveQueue::lockClients();
+        favoritesOutbox->waiting.moved (from, to, isFolder, carriesFavorite);
+        for (int index = 0; index < storedFrom.size(); ++index)
+            favoritesOutbox->waiting.moved (storedFrom[index], storedTo[index], false, true);
+    }
     favoritesChanged();
 }
 
-void PresetManager::FavoritesRetry::timerCallback()
+void PresetManager::retryFavoritesSave()
 {
-    if (manager.closing || manager.favoritesFile == juce::File())
-        stopTimer();
+    if (closing || favoritesFile == juce::File())
+        favoritesRetry.stopTimer();
     else
-        manager.saveFavorites (manager.favoritesFile, FavoritesSave::retry);
+        saveFavorites (favoritesFile, FavoritesSave::retry);
 }
 
-void PresetManager::refuseUnsavedStars (const juce::File& file)
+void PresetManager::checkFavoritesWait()
 {
-    const auto stars = favoriteChanges.getUnsavedStars();
-    if (stars.isEmpty())
+    if (closing || ! SaveQueue::getInstance().isWaiting (*favoritesOutbox))
+    {
+        favoritesWaitWatch.stopTimer();
+        return;
+    }
+    if (favoritesWaitTold || juce::Time::getMillisecondCounter() - favoritesWaitingSince < (juce::uint32) SaveLock::waitToldAfterMilliseconds)
         return;
 
+    // A record that only carries renames for other instances waits silently.
+    bool userChanged = false;
     {
-        const juce::ScopedValueSetter<bool> refusing (refusingFavorites, true);
-        for (auto& id : stars)
-        {
-            // Cleared, the star takes its unsaved mark back.
-            auto* preset = dynamic_cast<FileItem*> (findItemByPath (id));
-            if (preset != nullptr && preset->isFavorite())
-                preset->setFavorite (false);
-            else
-                favoriteChanges.marked (id, false);
-        }
+        const auto guard = SaveQueue::lockClients();
+        userChanged = favoritesOutbox->waiting.changesOwnFavorites();
     }
-
-    const auto reason = tooLargeReason() + ", so " + (stars.size() == 1 ? "the star just set is" : countOf (stars.size(), "star") + " just set are")
-                        + " not kept";
-    if (! showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n"
-                                               + reason.substring (0, 1).toUpperCase() + reason.substring (1) + "."))
-        PresetFileSystem::printSaveFailure (file, reason);
+    if (userChanged)
+    {
+        favoritesWaitTold = true;
+        tellSaveWaiting (favoritesOutbox->getFile());
+    }
 }
 
-bool PresetManager::failFavoritesSave (const juce::File& file, const juce::String& reason, FavoritesSave when, bool tryAgain)
+bool PresetManager::failFavoritesSave (const juce::File& file, const juce::String& reason, bool tryAgain)
 {
-    // Nothing comes after the last save: what it could not write is lost,
-    // and said so, also when the failure was told before.
-    if (when == FavoritesSave::atClose)
-    {
-        PresetFileSystem::printChangesLost (file, reason, favoriteChanges.size(), "favorites");
-        return false;
-    }
-
     // The marks stay in the tree, unsaved, for the next save; one that only
     // the user can mend is not tried again before the next change.
+    lastFavoritesFailure = reason;
     if (! tryAgain)
         favoritesRetry.stopTimer();
     if (! favoritesSaveFailureTold)

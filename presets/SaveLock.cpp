@@ -15,8 +15,19 @@ namespace Korvalden::Misc
 {
 namespace
 {
-/** The folder where the file is replaced: its link's target's for a link. */
-std::string folderWhereReplaced (const juce::File& file)
+int waitMillisecondsAt (SaveLock::Moment when)
+{
+    switch (when)
+    {
+        case SaveLock::Moment::atChange: return 0;
+        case SaveLock::Moment::retry:    return 0;
+        case SaveLock::Moment::atClose:  return SaveLock::closeWaitMilliseconds;
+    }
+    return 0;
+}
+} // namespace
+
+std::string SaveLock::folderOf (const juce::File& file)
 {
     const auto path = file.getFullPathName().toStdString();
     struct stat info {};
@@ -26,23 +37,11 @@ std::string folderWhereReplaced (const juce::File& file)
     return file.getParentDirectory().getFullPathName().toStdString();
 }
 
-int waitMillisecondsAt (SaveLock::Moment when)
-{
-    switch (when)
-    {
-        case SaveLock::Moment::atChange: return 100;
-        case SaveLock::Moment::retry:    return 0;
-        case SaveLock::Moment::atClose:  return 2000;
-    }
-    return 0;
-}
-} // namespace
-
 SaveLock::SaveLock (const juce::File& file, Moment when) : SaveLock (file, waitMillisecondsAt (when)) {}
 
 SaveLock::SaveLock (const juce::File& file, int waitMilliseconds)
 {
-    descriptor = ::open (folderWhereReplaced (file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    descriptor = ::open (folderOf (file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return;
 
@@ -64,6 +63,24 @@ SaveLock::SaveLock (const juce::File& file, int waitMilliseconds)
         // The last pause ends at the deadline, for one last try.
         std::this_thread::sleep_for (std::min<Clock::duration> (std::chrono::milliseconds (pauseMilliseconds), deadline - Clock::now()));
         pauseMilliseconds = std::min (pauseMilliseconds * 2, 16);
+    }
+}
+
+SaveLock::SaveLock (const std::string& folder, UntilFree)
+{
+    descriptor = ::open (folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+
+    // Blocked in the system, this waiter is queued behind those that began
+    // to wait before it and ahead of those that begin later.
+    while (::flock (descriptor, LOCK_EX) != 0)
+    {
+        if (errno == EINTR)
+            continue;
+        ::close (descriptor);
+        descriptor = -1;
+        return;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <string>
+
 namespace Korvalden::Misc
 {
 /** Makes the saves of a shared file take turns across processes: an
@@ -19,6 +21,11 @@ namespace Korvalden::Misc
     keeps no locks, nothing is held and the save goes ahead as it would
     alone: it then says itself what is wrong.
 
+    A lock taken untilFree waits in the system's queue of the folder's lock
+    for as long as it takes: the system hands the lock to those who wait in
+    the order they began to wait, so the save that waits longest lands
+    first.  Only SaveQueue's own thread waits so.
+
     Any thread; not shared between threads.
 */
 class SaveLock
@@ -27,9 +34,10 @@ public:
     /** The wait of a holder that gives none: one that no user waits for. */
     static constexpr int maxWaitMilliseconds = 10000;
 
-    /** When a save on the message thread happens, which bounds its wait:
-        briefly at a change (about 100 ms), not at all when a save that was
-        refused is tried again, and at most about 2 s when its object goes. */
+    /** When a save on the message thread happens, which bounds its wait: not
+        at all at a change or when a save that failed is tried again (one
+        that cannot take the lock at once waits on SaveQueue's thread), and at
+        most about 2 s when its object goes. */
     enum class Moment
     {
         atChange,
@@ -37,12 +45,29 @@ public:
         atClose
     };
 
-    /** How long a refused save waits before it is tried again. */
+    /** How long a failed save waits before it is tried again. */
     static constexpr int retryIntervalMilliseconds = 1000;
+
+    /** How long the wait for the lock lasts before the user hears of it. */
+    static constexpr int waitToldAfterMilliseconds = 2000;
+
+    /** The longest wait when an object goes. */
+    static constexpr int closeWaitMilliseconds = 2000;
+
+    enum UntilFree
+    {
+        untilFree
+    };
 
     explicit SaveLock (const juce::File& file, int waitMilliseconds = maxWaitMilliseconds);
     SaveLock (const juce::File& file, Moment when);
+    /** Locks the folder (a folderOf path), waiting as long as it takes. */
+    SaveLock (const std::string& folder, UntilFree);
     ~SaveLock();
+
+    /** The folder whose lock the saves of the file take turns with: the
+        folder where it is replaced, its link's target's for a link. */
+    static std::string folderOf (const juce::File& file);
 
     /** True when another holder kept the folder locked past the wait: the
         save must not go ahead. */

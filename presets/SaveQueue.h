@@ -1,0 +1,113 @@
+#pragma once
+
+#include "presets/SaveLock.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace Korvalden::Misc
+{
+/** The turns of the saves into files that several objects and processes
+    share: the favourites and the settings, which lie in one folder and take
+    turns through its lock (SaveLock).
+
+    A save that can take the folder's lock at once is made at once, on the
+    caller's thread, unless something of this process already waits for that
+    folder.  Any other waits on a thread of the queue's own, one for each
+    folder, in the system's queue of the folder's lock (SaveLock::untilFree),
+    and is made the moment the lock is free: before every save asked for after
+    it, in this process and in every other process that waits so.  A client
+    that waits takes along the changes made to it meanwhile, so they land
+    with it, in their order.  Nothing here ever tells the user anything: the
+    clients do, on the message thread.
+
+    The message thread never waits here, but in finish: an object that goes
+    waits a bounded time for its changes to land.
+
+    Any thread.  A client's changes are guarded by the queue's mutex
+    (lockClients), which is held only while they are moved.
+*/
+class SaveQueue
+{
+public:
+    /** What one object changed in one file, and how it saves it. */
+    class Client
+    {
+    public:
+        explicit Client (const juce::File& file);
+        virtual ~Client() = default;
+
+        const juce::File& getFile() const noexcept { return file; }
+        /** Points the client at another file.  Only while it does not wait. */
+        void setFile (const juce::File& newFile);
+
+    protected:
+        friend class SaveQueue;
+
+        /** Holding the folder's lock, without lockClients(): saves what waits,
+            taking it under lockClients().  False when the save failed: what it
+            could not write waits again, and the queue does not try again by
+            itself.  On the queue's thread, or on the thread that called save. */
+        virtual bool saveUnderLock() = 0;
+        /** Under lockClients(): true while changes wait to be saved. */
+        virtual bool hasWaitingChanges() const = 0;
+        /** The queue's thread saved for the client, or failed to: called on
+            the message thread some time later, while the client exists. */
+        virtual void savedByQueue() = 0;
+
+    private:
+        juce::File file;
+        std::string folder;
+        // Guarded by the queue's mutex.
+        bool queued = false, running = false;
+    };
+
+    /** The one queue of the process.  It is never destroyed: a thread that
+        waits for another program's lock may outlive every client. */
+    static SaveQueue& getInstance();
+
+    /** Locks what every client keeps under the queue's mutex. */
+    static std::unique_lock<std::mutex> lockClients() { return std::unique_lock<std::mutex> (getInstance().mutex); }
+
+    /** Saves the client's waiting changes.  True when they were saved (or
+        failed) at once, on this thread; false when they wait for the lock
+        on the queue's thread, where the client may be waiting already. */
+    bool save (const std::shared_ptr<Client>& client);
+
+    /** True while the client waits for its turn or is being saved. */
+    bool isWaiting (const Client& client);
+
+    /** For an object that goes: saves what waits and waits at most
+        maxWaitMilliseconds for it to land (a save that is being written is
+        waited for to its end), then takes the client out of the queue.  True
+        when nothing is left waiting to be saved.  Any thread but the
+        queue's; the message thread only here, and only this long. */
+    bool finish (const std::shared_ptr<Client>& client, int maxWaitMilliseconds);
+
+    /** Takes the client out of the queue without saving; a save of it that
+        is being written ends first. */
+    void withdraw (const std::shared_ptr<Client>& client);
+
+private:
+    SaveQueue() = default;
+
+    struct Folder
+    {
+        std::deque<std::shared_ptr<Client>> waiting;
+        bool workerRunning = false;
+    };
+
+    void enqueue (const std::shared_ptr<Client>& client, std::unique_lock<std::mutex>& lock);
+    void work (std::string folder);
+    void removeWaiting (const std::shared_ptr<Client>& client, std::unique_lock<std::mutex>& lock);
+    static void tellLater (const std::shared_ptr<Client>& client);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::map<std::string, Folder> folders;
+};
+} // namespace Korvalden::Misc
