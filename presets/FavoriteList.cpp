@@ -85,6 +85,8 @@ void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
             previous.add (&entry->target);
     for (auto* target : previous)
         target->setFavorite (false);
+    for (auto* target : previous)
+        target->storedFavoriteId = {};
 
     // Looking each id up from the root would read the whole tree per favourite.
     PresetIndex presets, byEarlierPaths;
@@ -103,7 +105,11 @@ void PresetManager::FavoriteList::readFavorites (const juce::XmlElement& root)
         if (const auto indexed = presets.find (id); indexed != presets.end())
             preset = indexed->second;
         else if (const auto byEarlierPath = byEarlierPaths.find (id); byEarlierPath != byEarlierPaths.end())
+        {
             preset = byEarlierPath->second;
+            if (preset->storedFavoriteId.isEmpty())
+                preset->storedFavoriteId = id;
+        }
         else if (id.startsWith (ownPath))
             if (auto* entry = dynamic_cast<FavoriteItem*> (manager.findItemByPath (id)))
                 preset = &entry->target;

@@ -65,8 +65,12 @@ void PresetManager::FileItem::valueChanged (juce::Value&)
     else
         return;
 
+    // Cleared, the id the file held goes too; set again, the star is saved
+    // under the tree path.
     if (manager != nullptr)
-        manager->favoriteMarked (getItemIdentifierString(), on);
+        manager->favoriteMarked (getItemIdentifierString(), on, on ? juce::String() : storedFavoriteId);
+    if (! on)
+        storedFavoriteId = {};
 }
 
 //==============================================================================

@@ -178,6 +178,10 @@ public:
     /** Sets the flag and delivers the change at once. */
     void setFavorite (bool on);
     bool isFavorite() const { return hasEntry; }
+    /** The path an earlier version stored in the favourites file, by which
+        the favourite was found; empty when the file holds the tree path. */
+    const juce::String& getStoredFavoriteId() const noexcept { return storedFavoriteId; }
+    void setStoredFavoriteId (const juce::String& id) { storedFavoriteId = id; }
 
 private:
     void valueChanged (juce::Value&) override;
@@ -185,6 +189,7 @@ private:
     friend class FavoriteList;
     juce::Value favorite;
     bool hasEntry = false;
+    juce::String storedFavoriteId;
     /** The list that holds this preset's entry, while it has one. */
     FavoriteList* favoriteList = nullptr;
 };
