@@ -8,9 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
+#include <functional>
 #include <set>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 // Two processes (two hosts, or a host and a scanner) marking favourites and
 // changing settings of their own at the same time: each one's additions and
@@ -123,6 +127,8 @@ TEST (ConcurrentSaves, twoProcessesMarkingFavouritesAndChangingSettingsLoseNoneO
 
     constexpr int rounds = 150;
     std::vector<pid_t> children;
+    // Each waits for the other's turns at times: a wait is no failure.
+    StandardErrorCapture errors;
     for (auto process : { "A", "B" })
     {
         for (int round = 0; round < rounds; ++round)
@@ -134,6 +140,7 @@ TEST (ConcurrentSaves, twoProcessesMarkingFavouritesAndChangingSettingsLoseNoneO
     ASSERT_TRUE (start.create());
     for (auto child : children)
         EXPECT_EQ (exitCodeOf (child), 0) << "failed saves";
+    EXPECT_EQ (errors.lines().size(), 0) << errors.lines().joinIntoString ("\n");
 
     std::set<juce::String> favouritesLeft;
     auto root = juce::parseXML (favourites);
@@ -181,7 +188,7 @@ TEST (ConcurrentSaves, aFavouriteIsKeptFromTheMomentItIsMarkedAlsoWhenTheHostIsK
     EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warm");
 }
 
-TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOnceItIsFreeAndToldLostIfTheInstanceGoesFirst)
+TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenItLastsAndLandsInOrderOnceItIsFree)
 {
     const auto presets = userPresets();
     ScratchFolder scratch ("kest-locked");
@@ -196,28 +203,47 @@ TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOn
     } editor;
     juce::StringArray alerts;
     auto engine = std::make_unique<AudioEngine>();
-    engine->getPresetManager().setControlButtonSet (&editor);
-    engine->getPresetManager().setFailureAlert ([&alerts] (const juce::String& title, const juce::String& text) { alerts.add (title + ": " + text); });
+    auto& manager = engine->getPresetManager();
+    manager.setControlButtonSet (&editor);
+    manager.setFailureAlert ([&alerts] (const juce::String& title, const juce::String& text) { alerts.add (title + ": " + text); });
+    const auto pump = [] (int milliseconds) { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); };
+    const auto rename = [&manager] (const juce::String& from, const juce::String& to)
+    {
+        auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/" + from));
+        return item != nullptr && item->moveOrRename (to, 0);
+    };
     {
         OtherProcessLock other (file, scratch);
         ASSERT_TRUE (other.isHeld());
-        ASSERT_TRUE (star (*engine, "Warm", true) && star (*engine, "Round", true));
-        EXPECT_EQ (engine->getPresetManager().getFavoriteList().getNumSubItems(), 2);
-        EXPECT_FALSE (file.exists());
+
+        // A rename that carries no favourite of this instance waits without a word.
+        ASSERT_TRUE (rename ("Round", "Roundish"));
+        pump (2500);
+        EXPECT_TRUE (alerts.isEmpty()) << alerts.joinIntoString ("\n");
+
+        // A star, renamed twice while it waits: the wait has lasted, and is
+        // told once, as what it is.
+        ASSERT_TRUE (star (*engine, "Warm", true) && rename ("Warm", "Warmer") && rename ("Warmer", "Warmest"));
+        EXPECT_TRUE (manager.getFavoriteList().getNumSubItems() == 1 && ! file.exists());
+        for (int waited = 0; waited < 10000 && alerts.isEmpty(); waited += 50)
+            pump (50);
         ASSERT_EQ (alerts.size(), 1);
-        EXPECT_TRUE (alerts[0].contains ("locked") && alerts[0].contains ("kept")) << alerts[0];
+        EXPECT_TRUE (alerts[0].startsWith ("Waiting to Save: ") && alerts[0].contains ("locked") && alerts[0].contains ("kept")
+                     && ! alerts[0].contains ("could not")) << alerts[0];
+        pump (200);
+        EXPECT_EQ (alerts.size(), 1);
     }
 
-    // Nothing else changes here: the save is tried again until it is made.
+    // The save lands by itself once the lock is free, with the last name.
     for (int waited = 0; waited < 30000 && ! file.exists(); waited += 50)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
-    EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Round /PresetFiles/User Presets/Warm");
+        pump (50);
+    EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warmest");
     EXPECT_EQ (alerts.size(), 1);
 
     // Still locked as the instance goes, the change is lost, and said so.
     OtherProcessLock other (file, scratch);
     ASSERT_TRUE (other.isHeld());
-    ASSERT_TRUE (star (*engine, "Warm", false));
+    ASSERT_TRUE (star (*engine, "Warmest", false));
     StandardErrorCapture errors;
     engine.reset();
     const auto lines = errors.lines();
@@ -226,7 +252,87 @@ TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOn
                  && lines[0].contains ("1 change to the favorites made here is lost")) << lines[0];
 }
 
-TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockIsKeptToldOnceSavedOnceItIsFreeAndToldLostIfTheProcessEndsFirst)
+namespace
+{
+/** The processes with a request in the system's queue for the folder's lock. */
+std::set<int> waitingForLock (const juce::File& folder)
+{
+    std::set<int> processes;
+    struct stat info {};
+    if (::stat (folder.getFullPathName().toRawUTF8(), &info) != 0)
+        return processes;
+    const auto inode = ":" + std::to_string (info.st_ino) + " ";
+    std::ifstream locks ("/proc/locks");
+    for (std::string line; std::getline (locks, line);)
+        if (const auto write = line.find ("WRITE "); line.find ("->") != std::string::npos && line.find (inode) != std::string::npos && write != std::string::npos)
+            processes.insert (std::atoi (line.c_str() + write + 6));
+    return processes;
+}
+
+bool waitUntil (const std::function<bool()>& condition)
+{
+    for (int waited = 0; waited < 5000; waited += 5)
+    {
+        if (condition())
+            return true;
+        juce::Thread::sleep (5);
+    }
+    return condition();
+}
+} // namespace
+
+TEST (ConcurrentSaves, aChangeThatWaitsForTheLockLandsBeforeARenameAnotherInstanceMadeAfterIt)
+{
+    // Another program holds the lock; this instance sets or clears a star,
+    // which waits; then another instance renames the preset.  The rename was
+    // made later, so it lands later and carries the star (or its absence).
+    struct Case
+    {
+        const char* preset;
+        bool starredBefore, starNow;
+        const char* expected;
+    };
+    for (const auto& [preset, starredBefore, starNow, expected] : { Case { "Pa", false, true, "/PresetFiles/User Presets/Za" },
+                                                                     Case { "Pb", true, false, "" } })
+    {
+        SCOPED_TRACE (preset);
+        const auto presets = userPresets();
+        ASSERT_TRUE (presets.getChildFile (preset + juce::String (".prs")).replaceWithText ("sound"));
+        const auto file = AudioEngine::getFavoritesFile();
+        if (starredBefore)
+            ASSERT_TRUE (file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"/PresetFiles/User Presets/"
+                                               + juce::String (preset) + "\"/></FAVLIST></FAVORITES>"));
+        else
+            file.deleteFile();
+        ScratchFolder scratch ("kest-order");
+        ASSERT_TRUE (scratch.wasCreated());
+        const auto trigger = scratch.getChildFile ("rename");
+        const juce::String renamed = juce::String (preset).replaceCharacter ('P', 'Z');
+
+        auto engine = std::make_unique<AudioEngine>();
+        OtherProcessLock other (file, scratch);
+        ASSERT_TRUE (other.isHeld());
+        const auto otherInstance = startSaver ({ "--rename-when", trigger.getFullPathName().toStdString(), preset, renamed.toStdString() });
+        ASSERT_GT (otherInstance, 0);
+
+        ASSERT_TRUE (star (*engine, preset, starNow));
+        const auto folder = file.getParentDirectory();
+        EXPECT_TRUE (waitUntil ([&] { return waitingForLock (folder).count (::getpid()) > 0; })) << "this instance's save does not wait in the queue";
+        ASSERT_TRUE (trigger.create());
+        EXPECT_TRUE (waitUntil ([&] { return waitingForLock (folder).count (otherInstance) > 0; })) << "the other instance's save does not wait";
+        other.release();
+
+        EXPECT_EQ (exitCodeOf (otherInstance), 0);
+        for (int waited = 0; waited < 30000 && ! engine->getPresetManager().saveFavorites (file); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        EXPECT_EQ (favouritesIn (presets), expected);
+        EXPECT_FALSE (file.loadFileAsString().contains ("/" + juce::String (preset) + "\""));
+        engine.reset();
+        presets.getChildFile (renamed + ".prs").deleteFile();
+    }
+}
+
+TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenItLastsSavedOnceItIsFreeAndToldLostIfTheProcessEndsFirst)
 {
     using Korvalden::Misc::ApplicationPropertiesUser;
     ScratchFolder scratch ("kest-locked-settings");
@@ -237,7 +343,8 @@ TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockIsKeptToldOnceSave
     juce::StringArray told;
     {
         ApplicationPropertiesUser settings ("Kest");
-        settings.setSaveFailureHandler ([&told] (const juce::File&, const juce::String& reason) { told.add (reason); });
+        settings.setSaveFailureHandler ([&told] (const juce::File&, const juce::String& reason) { told.add ("failed: " + reason); });
+        settings.setSaveWaitHandler ([&told] (const juce::File& waiting) { told.add ("waits: " + waiting.getFullPathName()); });
         {
             OtherProcessLock other (file, scratch);
             ASSERT_TRUE (other.isHeld());
@@ -247,11 +354,16 @@ TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockIsKeptToldOnceSave
             EXPECT_FALSE (settings.save());
             EXPECT_EQ (settings.getIntValue ("MIDIReceiveChannel", -1), 5);
             EXPECT_FALSE (file.exists());
+            EXPECT_TRUE (told.isEmpty()) << told.joinIntoString ("\n");
+
+            for (int waited = 0; waited < 10000 && told.isEmpty(); waited += 50)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
             ASSERT_EQ (told.size(), 1);
-            EXPECT_TRUE (told[0].contains ("locked")) << told[0];
+            EXPECT_EQ (told[0], "waits: " + file.getFullPathName());
+            EXPECT_TRUE (settings.needsToBeSaved());
         }
 
-        // Nothing else changes here: the save is tried again until it is made.
+        // Nothing else happens here: the save lands once the lock is free.
         for (int waited = 0; waited < 30000 && settings.needsToBeSaved(); waited += 50)
             juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
         EXPECT_FALSE (settings.needsToBeSaved());

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -45,7 +46,41 @@ protected:
         return ids.joinIntoString (" ");
     }
 
+    /** Makes each change in turn; after each the file holds what its text
+        says (as inFile gives it). */
+    using Change = std::pair<const char*, std::function<void()>>;
+    void expectInFileAfterEach (std::initializer_list<Change> changes) const
+    {
+        for (auto& [expected, change] : changes)
+        {
+            SCOPED_TRACE (expected);
+            change();
+            EXPECT_EQ (inFile(), expected);
+        }
+    }
+
+    /** An instance that read the file, with an open editor that tells its
+        alerts into alerts. */
+    std::unique_ptr<PresetManager> openWithEditor()
+    {
+        auto manager = makeManager();
+        manager->setFailureAlert ([this] (const juce::String& title, const juce::String& message) { alerts.add (title + ": " + message); });
+        manager->loadFavorites (file);
+        manager->setControlButtonSet (&editor);
+        return manager;
+    }
+
+    /** The favourites a new instance reads from the file. */
+    juce::StringArray readAgain()
+    {
+        auto next = makeManager();
+        next->loadFavorites (file);
+        return next->getFavoriteList().getFavoriteIds();
+    }
+
     juce::File file;
+    LabelOnly editor;
+    juce::StringArray alerts;
 };
 } // namespace
 
@@ -302,19 +337,13 @@ TEST_F (Favorites, everyChangeOfTheFavouritesIsInTheFileAtOnceAndReadingThemWrit
     auto* warm = fileItem (*manager, userPath + "/Warm");
     auto* pads = dynamic_cast<PresetManager::DirectoryItem*> (manager->findItemByPath (userPath + "/Pads"));
     ASSERT_NE (pads, nullptr);
-    const std::pair<const char*, std::function<void()>> changes[] {
+    expectInFileAfterEach ({
         { "Round Warm", [&] { warm->getFavoriteValue()->setValue (true); warm->getFavoriteValue()->getValueSource().sendChangeMessage (true); } },
         { "Hot Round", [&] { ASSERT_TRUE (warm->moveOrRename ("Hot", 0)); } },
         { "Pads/Hot Round", [&] { pads->acceptItem (warm); } },
         { "Pads/Hot", [&] { fileItem (*manager, userPath + "/Round")->setFavorite (false); } },
         { "", [&] { ASSERT_TRUE (warm->deleteItem()); } },
-    };
-    for (auto& [expected, change] : changes)
-    {
-        SCOPED_TRACE (expected);
-        change();
-        EXPECT_EQ (inFile(), expected);
-    }
+    });
 }
 
 TEST_F (Favorites, aSaveThatFailsIsToldOnceWithTheFileAndWhyAndTheMarksWaitForTheNextSave)
@@ -377,14 +406,15 @@ TEST_F (Favorites, anotherInstancesRenameMoveOrDeleteCarriesTheStarsInTheFileKep
 {
     addPreset (user, "Pads", "pads"); // shares its name with the folder beside it
     addPreset (user, "Pads/Air", "air");
+    addPreset (user, "Pad/Deep", "deep"); // its name begins the other folder's
     ASSERT_TRUE (user.getChildFile ("Sub").createDirectory());
     auto other = makeManager(); // opened first, so it knows none of the stars
     other->loadFavorites (file);
     auto marking = makeManager();
     marking->loadFavorites (file);
-    for (auto path : { "/Warm", "/Pads/Air", "/Round", "/Pads" })
+    for (auto path : { "/Warm", "/Pads/Air", "/Round", "/Pads", "/Pad/Deep" })
         fileItem (*marking, userPath + path)->setFavorite (true);
-    ASSERT_EQ (inFile(), "Pads/Air Pads Round Warm");
+    ASSERT_EQ (inFile(), "Pads/Air Pad/Deep Pads Round Warm");
 
     PresetManager::DirectoryItem* padsFolder = nullptr;
     for (int index = 0; index < other->getUserFolderItem()->getNumSubItems(); ++index)
@@ -392,27 +422,22 @@ TEST_F (Favorites, anotherInstancesRenameMoveOrDeleteCarriesTheStarsInTheFileKep
             if (folder->getUniqueName() == "Pads")
                 padsFolder = folder;
     auto* sub = dynamic_cast<PresetManager::DirectoryItem*> (other->findItemByPath (userPath + "/Sub"));
-    ASSERT_TRUE (padsFolder != nullptr && sub != nullptr);
+    auto* padFolder = dynamic_cast<PresetManager::DirectoryItem*> (other->findItemByPath (userPath + "/Pad"));
+    ASSERT_TRUE (padsFolder != nullptr && sub != nullptr && padFolder != nullptr);
 
-    const std::pair<const char*, std::function<void()>> changes[] {
-        { "Pads/Air Pads Warm Zed", [&] { ASSERT_TRUE (fileItem (*other, userPath + "/Round")->moveOrRename ("Zed", 0)); } },
-        { "Pads/Air Pads Warm Sub/Zed", [&] { sub->acceptItem (fileItem (*other, userPath + "/Zed")); } },
+    expectInFileAfterEach ({
+        { "Pads/Air Pad/Deep Pads Warm Zed", [&] { ASSERT_TRUE (fileItem (*other, userPath + "/Round")->moveOrRename ("Zed", 0)); } },
+        { "Pads/Air Pad/Deep Pads Warm Sub/Zed", [&] { sub->acceptItem (fileItem (*other, userPath + "/Zed")); } },
+        // Only what lies below "Pad/" follows it, not what lies below "Pads".
+        { "Pads/Air Bass/Deep Pads Warm Sub/Zed", [&] { ASSERT_TRUE (padFolder->moveOrRename ("Bass", 0)); } },
         // What lies below the folder follows it, not the preset of its name.
-        { "Keys/Air Pads Warm Sub/Zed", [&] { ASSERT_TRUE (padsFolder->moveOrRename ("Keys", 0)); } },
-        { "Keys/Air Pads Sub/Zed", [&] { ASSERT_TRUE (fileItem (*other, userPath + "/Warm")->deleteItem()); } },
+        { "Keys/Air Bass/Deep Pads Warm Sub/Zed", [&] { ASSERT_TRUE (padsFolder->moveOrRename ("Keys", 0)); } },
+        { "Keys/Air Bass/Deep Pads Sub/Zed", [&] { ASSERT_TRUE (fileItem (*other, userPath + "/Warm")->deleteItem()); } },
         // The instance that marked them writes back none of the old paths.
-        { "Keys/Air Sub/Zed", [&] { fileItem (*marking, userPath + "/Pads")->setFavorite (false); } },
-    };
-    for (auto& [expected, change] : changes)
-    {
-        SCOPED_TRACE (expected);
-        change();
-        EXPECT_EQ (inFile(), expected);
-    }
+        { "Keys/Air Bass/Deep Sub/Zed", [&] { fileItem (*marking, userPath + "/Pads")->setFavorite (false); } },
+    });
 
-    auto next = makeManager();
-    next->loadFavorites (file);
-    EXPECT_EQ (next->getFavoriteList().getFavoriteIds(), juce::StringArray (userPath + "/Keys/Air", userPath + "/Sub/Zed"));
+    EXPECT_EQ (readAgain(), juce::StringArray (userPath + "/Keys/Air", userPath + "/Bass/Deep", userPath + "/Sub/Zed"));
 }
 
 TEST_F (Favorites, aStarThatWouldTakeTheFilePastWhatIsReadBackIsRefusedAndToldAndTheFileStays)
@@ -441,12 +466,7 @@ TEST_F (Favorites, aStarThatWouldTakeTheFilePastWhatIsReadBackIsRefusedAndToldAn
     const auto text = root.toString (format);
     ASSERT_TRUE (file.replaceWithData (text.toRawUTF8(), text.getNumBytesAsUTF8()));
 
-    juce::StringArray alerts;
-    LabelOnly editor;
-    auto manager = makeManager();
-    manager->setFailureAlert ([&alerts] (const juce::String& title, const juce::String& message) { alerts.add (title + ": " + message); });
-    manager->loadFavorites (file);
-    manager->setControlButtonSet (&editor);
+    auto manager = openWithEditor();
     ASSERT_TRUE (fileItem (*manager, userPath + "/Warm")->isFavorite());
 
     auto* round = fileItem (*manager, userPath + "/Round");
@@ -469,10 +489,103 @@ TEST_F (Favorites, aStarThatWouldTakeTheFilePastWhatIsReadBackIsRefusedAndToldAn
 TEST_F (Favorites, aFavouriteStoredByTheOlderNameOfAFolderWithADotIsStillFound)
 {
     // Earlier versions named the folder "Keys.v2" by "Keys" in a preset's path.
-    addPreset (user, "Keys.v2/Soft", "soft");
-    file.replaceWithText ("<MYROOT><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
-                          + "/Keys/Soft\"/></FAVLIST></MYROOT>\n");
+    for (auto preset : { "Keys.v2/Soft", "Keys.v2/Hard", "Pads.old/Air", "Pads.old/Dust" })
+        addPreset (user, preset, preset);
+    file.replaceWithText ("<MYROOT><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Keys/Soft\"/><Preset id=\""
+                          + userPath + "/Keys/Hard\"/><Preset id=\"" + userPath + "/Pads/Air\"/><Preset id=\"" + userPath
+                          + "/Pads/Dust\"/></FAVLIST></MYROOT>\n");
     auto manager = makeManager();
     manager->loadFavorites (file);
     EXPECT_TRUE (fileItem (*manager, userPath + "/Keys.v2/Soft")->isFavorite());
+
+    // The user's changes to them go to the ids the file holds.
+    auto* pads = dynamic_cast<PresetManager::DirectoryItem*> (manager->findItemByPath (userPath + "/Pads.old"));
+    ASSERT_NE (pads, nullptr);
+    expectInFileAfterEach ({
+        { "Pads/Air Pads/Dust Keys/Hard", [&] { fileItem (*manager, userPath + "/Keys.v2/Soft")->setFavorite (false); } },
+        { "Pads/Air Pads/Dust Keys.v2/Harder", [&] { ASSERT_TRUE (fileItem (*manager, userPath + "/Keys.v2/Hard")->moveOrRename ("Harder", 0)); } },
+        { "Pads.new/Air Pads.new/Dust Keys.v2/Harder", [&] { ASSERT_TRUE (pads->moveOrRename ("Pads.new", 0)); } },
+        { "Pads.new/Air Keys.v2/Harder", [&] { ASSERT_TRUE (fileItem (*manager, userPath + "/Pads.new/Dust")->deleteItem()); } },
+    });
+
+    EXPECT_EQ (readAgain(), juce::StringArray (userPath + "/Pads.new/Air", userPath + "/Keys.v2/Harder"));
+}
+
+TEST_F (Favorites, aChangeThatWouldTakeTheFilePastWhatIsReadBackIsNotKeptAndToldAndHoldsBackNothingAfterIt)
+{
+    // Warm, and presets not here, up to a room that a star of a name of 20
+    // to 70 bytes fills, in the form a save writes and in name order.
+    juce::XmlElement root ("FAVORITES");
+    auto* list = root.createNewChildElement ("FAVLIST");
+    list->setAttribute ("name", "Default");
+    list->setAttribute ("type", "Presets");
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    const auto bytes = [&] { return (int) root.toString (format).getNumBytesAsUTF8(); };
+    // Added at the front, which is linear: the list is made from its end.
+    const auto add = [list] (const juce::String& id)
+    {
+        auto* entry = new juce::XmlElement ("Preset");
+        entry->setAttribute ("id", id);
+        list->prependChildElement (entry);
+    };
+    add ("/PresetFiles/Gone/0000000");
+    const auto withOne = bytes();
+    add ("/PresetFiles/Gone/0000001");
+    const auto perGone = bytes() - withOne;
+    add (userPath + "/X");
+    const auto perStar = bytes() - withOne - perGone - 1; // and the name's bytes
+    list->deleteAllChildElements();
+    const int limit = (int) Korvalden::Misc::maxUntrustedXmlBytes;
+    const int gone = 1 + (limit - withOne - (perStar + 4) - perStar - 20) / perGone; // Warm, then the star and 20 bytes
+    add (userPath + "/Warm");
+    for (int index = gone; --index >= 0;)
+        add ("/PresetFiles/Gone/" + juce::String (index).paddedLeft ('0', 7));
+    const int room = limit - bytes() - perStar;
+    ASSERT_TRUE (room >= 20 && room < 20 + perGone) << room;
+    const auto text = root.toString (format);
+    ASSERT_TRUE (file.replaceWithData (text.toRawUTF8(), text.getNumBytesAsUTF8()));
+
+    // Names that fill the room to the byte, and one byte more.
+    const auto fits = "Y" + juce::String::repeatedString ("y", room - 1);
+    const auto over = fits + "y";
+    addPreset (user, fits, "fits");
+    addPreset (user, over, "over");
+
+    auto manager = openWithEditor();
+
+    // One byte past the limit: refused at once, told, the file as it was.
+    fileItem (*manager, userPath + "/" + over)->setFavorite (true);
+    EXPECT_FALSE (fileItem (*manager, userPath + "/" + over)->isFavorite());
+    EXPECT_EQ (file.loadFileAsString(), text);
+    ASSERT_EQ (alerts.size(), 1);
+    EXPECT_TRUE (alerts[0].contains ("reads back") && alerts[0].contains ("\"" + over + "\" is not kept")) << alerts[0];
+
+    // To the byte: written, and read back.
+    fileItem (*manager, userPath + "/" + fits)->setFavorite (true);
+    EXPECT_EQ (file.getSize(), (juce::int64) limit);
+    EXPECT_EQ (alerts.size(), 1);
+    {
+        auto next = makeManager();
+        next->loadFavorites (file);
+        EXPECT_TRUE (fileItem (*next, userPath + "/" + fits)->isFavorite());
+    }
+
+    // A rename that would make its id longer cannot be written: the star
+    // does not follow it, and that is told at once, naming the preset.
+    ASSERT_TRUE (fileItem (*manager, userPath + "/" + fits)->moveOrRename (over.replace ("Y", "Z"), 0));
+    EXPECT_FALSE (fileItem (*manager, userPath + "/" + over.replace ("Y", "Z"))->isFavorite());
+    ASSERT_EQ (alerts.size(), 2);
+    EXPECT_TRUE (alerts[1].contains ("\"" + over.replace ("Y", "Z") + "\"") && alerts[1].contains ("not kept")
+                 && ! alerts[1].contains ("saved when it can")) << alerts[1];
+    EXPECT_FALSE (file.loadFileAsString().contains (fits));
+
+    // What comes after it is saved, and nothing waits.
+    fileItem (*manager, userPath + "/Warm")->setFavorite (false);
+    EXPECT_TRUE (manager->saveFavorites (file));
+    EXPECT_FALSE (file.loadFileAsString().contains (userPath + "/Warm"));
+    EXPECT_EQ (alerts.size(), 2);
+    auto next = makeManager();
+    next->loadFavorites (file);
+    EXPECT_EQ (next->getFavoriteList().getNumSubItems(), 0);
 }

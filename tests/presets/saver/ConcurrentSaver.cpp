@@ -26,6 +26,14 @@
 // Or a process that changes a setting and ends:
 //
 //   kest_concurrent_saver --set-then-end KEY VALUE
+//
+// Or another instance whose user renames a preset:
+//
+//   kest_concurrent_saver --rename-when TRIGGER_FILE FROM TO
+//
+// An instance of the engine opens on the user's presets and favourites,
+// renames the user preset FROM to TO once TRIGGER_FILE exists, and ends once
+// the favourites file follows (exit code 0) or could not (1).
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
@@ -98,8 +106,25 @@ int setThenEnd (const juce::String& key, const juce::String& value)
     return 0;
 }
 
+/** Renames the preset as the user would, once told to. */
+int renameWhen (const juce::File& trigger, const juce::String& from, const juce::String& to)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    auto engine = std::make_unique<AudioEngine>();
+    auto* item = dynamic_cast<PresetManager::FileItem*> (engine->getPresetManager().findItemByPath ("/PresetFiles/User Presets/" + from));
+    if (item == nullptr)
+        return 2;
+    while (! trigger.exists())
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    if (! item->moveOrRename (to, 0))
+        return 1;
+    return engine->getPresetManager().saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
+}
+
 int main (int argc, char** argv)
 {
+    if (argc == 5 && juce::String (argv[1]) == "--rename-when")
+        return renameWhen (juce::File (argv[2]), argv[3], argv[4]);
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-wait")
         return markThenWait (argv[2], juce::File (argv[3]));
     if (argc == 5 && juce::String (argv[1]) == "--hold-lock")
