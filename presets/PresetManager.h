@@ -308,7 +308,9 @@ private:
     void openFavoritesOutbox();
     /** Takes the outbox out of the save queue: what it holds is not saved. */
     void closeFavoritesOutbox();
-    bool failFavoritesSave (const juce::File& file, const juce::String& reason, bool tryAgain);
+    /** Keeps what failed for the next save; tells it when tell is set (the
+        user changed the favourites) and it was not told already. */
+    bool failFavoritesSave (const juce::File& file, const juce::String& reason, bool tryAgain, bool tell = true);
     /** What the saves made meanwhile did: told, and shown in the tree. */
     void favoritesSaved (bool atClose = false);
     void handleFavoritesReport (const FavoritesReport& report, bool atClose);

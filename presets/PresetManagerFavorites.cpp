@@ -26,6 +26,9 @@ struct PresetManager::FavoritesReport
 
     Kind kind = Kind::saved;
     juce::String reason;
+    /** The save held a change of the user's, not only renames carried for
+        other instances: only then does a failure concern the user. */
+    bool userChanged = true;
     /** Changes that would have taken the file past what is read back. */
     std::vector<FavoriteChanges::Change> notKept;
 };
@@ -148,6 +151,7 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
 
     const auto file = getFile();
     FavoritesReport report;
+    report.userChanged = taken.changesOwnFavorites();
     auto root = readRoot (file);
     juce::String text;
     if (! file.getParentDirectory().createDirectory().wasOk())
@@ -283,7 +287,14 @@ bool PresetManager::saveFavorites (const juce::File& file, FavoritesSave when)
     }
 
     if (! file.getParentDirectory().createDirectory().wasOk())
-        return failFavoritesSave (file, "its folder cannot be made", true);
+    {
+        bool userChanged = false;
+        {
+            const auto guard = SaveQueue::lockClients();
+            userChanged = favoritesOutbox->waiting.changesOwnFavorites();
+        }
+        return failFavoritesSave (file, "its folder cannot be made", true, userChanged);
+    }
 
     if (queue.save (favoritesOutbox))
     {
@@ -338,7 +349,7 @@ void PresetManager::handleFavoritesReport (const FavoritesReport& report, bool a
         case FavoritesReport::Kind::writeFailed:
             lastFavoritesFailure = report.reason;
             if (! atClose)
-                failFavoritesSave (file, report.reason, true);
+                failFavoritesSave (file, report.reason, true, report.userChanged);
             break;
     }
 }
@@ -491,16 +502,18 @@ void PresetManager::checkFavoritesWait()
     }
 }
 
-bool PresetManager::failFavoritesSave (const juce::File& file, const juce::String& reason, bool tryAgain)
+bool PresetManager::failFavoritesSave (const juce::File& file, const juce::String& reason, bool tryAgain, bool tell)
 {
     // The marks stay in the tree, unsaved, for the next save; one that only
     // the user can mend is not tried again before the next change.
     lastFavoritesFailure = reason;
     if (! tryAgain)
         favoritesRetry.stopTimer();
-    if (! favoritesSaveFailureTold)
+    if (tell && ! favoritesSaveFailureTold)
+    {
         tellSaveFailure (file, reason);
-    favoritesSaveFailureTold = true;
+        favoritesSaveFailureTold = true;
+    }
     if (tryAgain && file == favoritesFile && ! closing && ! favoritesRetry.isTimerRunning()
         && juce::MessageManager::getInstanceWithoutCreating() != nullptr)
         favoritesRetry.startTimer (SaveLock::retryIntervalMilliseconds);
