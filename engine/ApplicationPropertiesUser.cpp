@@ -3,6 +3,7 @@
 #include "engine/UntrustedXml.h"
 #include "platform/ApplicationSupport.h"
 #include "presets/PresetFileSystem.h"
+#include "presets/RecentChanges.h"
 #include "presets/SaveLock.h"
 
 #include <cerrno>
@@ -99,6 +100,12 @@ struct ApplicationPropertiesUser::Outbox final : public SaveQueue::Client
 {
     Outbox (const juce::File& file, ApplicationPropertiesUser& owner) : Client (file), settings (&owner) {}
 
+    void takeWaiting() override { std::swap (taken, waiting); }
+    void giveBackTaken() override
+    {
+        waiting.takeOlder (std::move (taken));
+        taken = {};
+    }
     bool saveUnderLock() override;
     bool hasWaitingChanges() const override { return ! waiting.isEmpty(); }
     void savedByQueue() override
@@ -109,6 +116,8 @@ struct ApplicationPropertiesUser::Outbox final : public SaveQueue::Client
 
     // Guarded by the queue's mutex.
     Changes waiting;
+    /** What the turn saves. */
+    Changes taken;
     std::vector<Report> reports;
 
     /** Message thread; null once the object goes. */
@@ -127,23 +136,28 @@ void ApplicationPropertiesUser::Changes::takeOlder (Changes older)
         older.set.erase (key);
         older.removed.insert (key);
     }
+    for (const auto& [key, moment] : madeAt)
+        older.madeAt[key] = moment;
     *this = std::move (older);
 }
 
 bool ApplicationPropertiesUser::Outbox::saveUnderLock()
 {
-    Changes taken;
-    {
-        const auto guard = SaveQueue::lockClients();
-        std::swap (taken, waiting);
-    }
-
     // Another object or instance may have saved since this one read: only
     // what this one changed goes onto the file as it is now.  A file that
     // cannot be read is the user's and stays as it is.
     const auto& file = getFile();
     Report report;
     Values merged;
+
+    // A key that waited here does not set back what another process changed
+    // later and saved first.
+    RecentChanges recent (file);
+    const auto superseded = [&] (const juce::String& key)
+    {
+        const auto made = taken.madeAt.find (key);
+        return made != taken.madeAt.end() && recent.isSuperseded (key, made->second);
+    };
     if (! file.getParentDirectory().createDirectory().wasOk())
     {
         report = { false, "its folder cannot be made", true };
@@ -156,9 +170,11 @@ bool ApplicationPropertiesUser::Outbox::saveUnderLock()
     {
         const auto onDisk = merged;
         for (const auto& [key, value] : taken.set)
-            merged[key] = value;
+            if (! superseded (key))
+                merged[key] = value;
         for (const auto& key : taken.removed)
-            merged.erase (key);
+            if (! superseded (key))
+                merged.erase (key);
 
         if (merged != onDisk)
         {
@@ -176,9 +192,15 @@ bool ApplicationPropertiesUser::Outbox::saveUnderLock()
         }
     }
 
+    if (report.saved)
+        for (const auto& [key, moment] : taken.madeAt)
+            if (! recent.isSuperseded (key, moment))
+                recent.landed (key, moment);
     const auto guard = SaveQueue::lockClients();
-    if (! report.saved)
-        waiting.takeOlder (std::move (taken));
+    if (report.saved)
+        taken = {};
+    else
+        giveBackTaken();
     reports.push_back (report);
     return report.saved;
 }
@@ -284,6 +306,11 @@ bool ApplicationPropertiesUser::save (SaveLock::Moment when)
     // What changed since the last hand-over joins what waits, after it.
     if (auto changes = changesSinceStored(); ! changes.isEmpty())
     {
+        const auto moment = RecentChanges::now();
+        for (const auto& [key, value] : changes.set)
+            changes.madeAt[key] = moment;
+        for (const auto& key : changes.removed)
+            changes.madeAt[key] = moment;
         const auto guard = SaveQueue::lockClients();
         changes.takeOlder (std::move (outbox->waiting));
         outbox->waiting = std::move (changes);
@@ -331,8 +358,10 @@ bool ApplicationPropertiesUser::handleReports (bool atClose)
     {
         if (report.saved)
         {
+            // What waits still begins a wait of its own.
             loadedOk = true;
             failureTold = waitTold = false;
+            waitingSince = juce::Time::getMillisecondCounter();
             lastFailure = {};
         }
         else if (atClose)

@@ -7,6 +7,7 @@
 #include <juce_events/juce_events.h>
 
 #include <functional>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -107,6 +108,8 @@ private:
     {
         Values set;
         std::set<juce::String> removed;
+        /** When each key was handed to a save (RecentChanges::now()). */
+        std::map<juce::String, std::int64_t> madeAt;
 
         bool isEmpty() const noexcept { return set.empty() && removed.empty(); }
         /** These were made after the older ones: the older ones go first. */

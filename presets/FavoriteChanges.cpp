@@ -1,5 +1,7 @@
 #include "presets/FavoriteChanges.h"
 
+#include "presets/RecentChanges.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -28,7 +30,19 @@ std::uint64_t FavoriteChanges::nextOrder()
 
 void FavoriteChanges::marked (const juce::String& id, bool on)
 {
-    marks[id] = { on, nextOrder() };
+    marks[id] = { on, nextOrder(), RecentChanges::now() };
+}
+
+void FavoriteChanges::dropMarksIf (const std::function<bool (const juce::String& id, std::int64_t madeAt)>& superseded)
+{
+    for (auto mark = marks.begin(); mark != marks.end();)
+        mark = superseded (mark->first, mark->second.madeAt) ? marks.erase (mark) : std::next (mark);
+}
+
+void FavoriteChanges::forEachMark (const std::function<void (const juce::String& id, std::int64_t madeAt)>& visit) const
+{
+    for (auto& [id, mark] : marks)
+        visit (id, mark.madeAt);
 }
 
 void FavoriteChanges::moved (const juce::String& from, const juce::String& to, bool isFolder, bool carriesOwnFavorite)
@@ -109,7 +123,7 @@ FavoriteChanges FavoriteChanges::of (const Change& change)
     if (change.isMove)
         one.moves.push_back ({ change.from, change.id, change.isFolder, change.own, change.order });
     else
-        one.marks[change.id] = { change.on, change.order };
+        one.marks[change.id] = { change.on, change.order, 0 };
     return one;
 }
 

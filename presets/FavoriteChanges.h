@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -61,6 +62,12 @@ public:
         first, as if they had been made into this object before these. */
     void takeOlder (FavoriteChanges older);
 
+    /** Drops the stars set or cleared whose id and moment of making
+        superseded tells are older than a change that landed already. */
+    void dropMarksIf (const std::function<bool (const juce::String& id, std::int64_t madeAt)>& superseded);
+    /** Each star set or cleared, with the moment it was made. */
+    void forEachMark (const std::function<void (const juce::String& id, std::int64_t madeAt)>& visit) const;
+
     /** Where the preset or folder at the tree path id lies after the moves
         here; empty when it was deleted. */
     juce::String pathAfterMoves (const juce::String& id) const;
@@ -88,6 +95,8 @@ private:
     {
         bool on = false;
         std::uint64_t order = 0;
+        /** RecentChanges::now() when it was made. */
+        std::int64_t madeAt = 0;
     };
 
     struct Move

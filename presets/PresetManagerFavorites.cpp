@@ -3,8 +3,10 @@
 #include "engine/UntrustedXml.h"
 #include "presets/PresetFileSystem.h"
 #include "presets/PresetTreeItems.h"
+#include "presets/RecentChanges.h"
 #include "presets/SaveLock.h"
 
+#include <algorithm>
 #include <cerrno>
 
 // The favourites file of the manager.  Several instances share it: each one
@@ -38,6 +40,16 @@ struct PresetManager::FavoritesOutbox final : public SaveQueue::Client
 {
     explicit FavoritesOutbox (PresetManager& owner) : Client ({}), manager (&owner) {}
 
+    void takeWaiting() override
+    {
+        std::swap (taken, waiting);
+        takenByUser = taken.changesOwnFavorites();
+    }
+    void giveBackTaken() override
+    {
+        waiting.takeOlder (std::move (taken));
+        taken.clear();
+    }
     bool saveUnderLock() override;
     bool hasWaitingChanges() const override { return ! waiting.isEmpty(); }
     void savedByQueue() override
@@ -48,6 +60,9 @@ struct PresetManager::FavoritesOutbox final : public SaveQueue::Client
 
     // Guarded by the queue's mutex.
     FavoriteChanges waiting;
+    /** What the turn saves; the user's own changes among them. */
+    FavoriteChanges taken;
+    bool takenByUser = false;
     std::vector<FavoritesReport> reports;
 
     /** Message thread; null once the manager goes. */
@@ -143,15 +158,14 @@ juce::String nameOf (const juce::String& id)
 //==============================================================================
 bool PresetManager::FavoritesOutbox::saveUnderLock()
 {
-    FavoriteChanges taken;
-    {
-        const auto guard = SaveQueue::lockClients();
-        std::swap (taken, waiting);
-    }
-
     const auto file = getFile();
     FavoritesReport report;
     report.userChanged = taken.changesOwnFavorites();
+
+    // A star that waited here is not set back by it where another process
+    // changed the same star later and saved that first.
+    RecentChanges recent (file);
+    taken.dropMarksIf ([&recent] (const juce::String& id, std::int64_t madeAt) { return recent.isSuperseded (id, madeAt); });
     auto root = readRoot (file);
     juce::String text;
     if (! file.getParentDirectory().createDirectory().wasOk())
@@ -189,10 +203,20 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     }
 
     const bool failed = report.kind == FavoritesReport::Kind::writeFailed || report.kind == FavoritesReport::Kind::unreadable;
+    if (! failed && report.kind != FavoritesReport::Kind::tooLarge)
+        taken.forEachMark ([&recent, &report] (const juce::String& id, std::int64_t madeAt)
+                           {
+                               const bool kept = std::none_of (report.notKept.begin(), report.notKept.end(),
+                                                               [&id] (const FavoriteChanges::Change& change) { return ! change.isMove && change.id == id; });
+                               if (kept)
+                                   recent.landed (id, madeAt);
+                           });
     const auto guard = SaveQueue::lockClients();
     // Unsaved, they wait again, before whatever was changed meanwhile.
     if (failed)
-        waiting.takeOlder (std::move (taken));
+        giveBackTaken();
+    else
+        taken.clear();
     reports.push_back (std::move (report));
     return ! failed;
 }
@@ -331,7 +355,9 @@ void PresetManager::handleFavoritesReport (const FavoritesReport& report, bool a
         case FavoritesReport::Kind::saved:
         case FavoritesReport::Kind::tooLarge:
             // A change that can never be written holds back nothing after it.
+            // What waits still begins a wait of its own.
             favoritesSaveFailureTold = favoritesWaitTold = false;
+            favoritesWaitingSince = juce::Time::getMillisecondCounter();
             lastFavoritesFailure = {};
             favoritesRetry.stopTimer();
             break;
@@ -493,7 +519,7 @@ void PresetManager::checkFavoritesWait()
     bool userChanged = false;
     {
         const auto guard = SaveQueue::lockClients();
-        userChanged = favoritesOutbox->waiting.changesOwnFavorites();
+        userChanged = favoritesOutbox->waiting.changesOwnFavorites() || favoritesOutbox->takenByUser;
     }
     if (userChanged)
     {

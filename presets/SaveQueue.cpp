@@ -44,34 +44,47 @@ SaveQueue& SaveQueue::getInstance()
 bool SaveQueue::save (const std::shared_ptr<Client>& client)
 {
     std::unique_lock<std::mutex> lock (mutex);
-    if (client->queued)
+    // One that waits or is saved takes what waits in its next turn, placed
+    // by when it began to wait.
+    if (client->state != Client::State::idle)
+    {
+        if (client->nextOrder == 0)
+            client->nextOrder = ++orderCounter;
         return false;
+    }
 
     // Whatever of this process waits for the folder goes first.
-    if (const auto found = folders.find (client->folder); found == folders.end() || found->second.waiting.empty())
+    if (const auto found = folders.find (client->folder);
+        found == folders.end() || (found->second.waiting.empty() && ! found->second.turnRunning))
     {
         lock.unlock();
+        const SaveLock turn (client->getFile(), 0);
+        if (! turn.wasRefused())
         {
-            const SaveLock turn (client->getFile(), 0);
-            if (! turn.wasRefused())
-            {
-                client->saveUnderLock();
-                return true;
-            }
+            lock.lock();
+            client->takeWaiting();
+            client->state = Client::State::saving;
+            lock.unlock();
+            client->saveUnderLock();
+            lock.lock();
+            client->state = Client::State::idle;
+            changed.notify_all();
+            return true;
         }
         lock.lock();
-        if (client->queued)
+        if (client->state != Client::State::idle)
             return false;
     }
 
-    enqueue (client, lock);
+    enqueue (client);
     return false;
 }
 
-void SaveQueue::enqueue (const std::shared_ptr<Client>& client, std::unique_lock<std::mutex>&)
+void SaveQueue::enqueue (const std::shared_ptr<Client>& client)
 {
     auto& folder = folders[client->folder];
-    client->queued = true;
+    client->state = Client::State::queued;
+    client->order = ++orderCounter;
     folder.waiting.push_back (client);
     if (folder.workerRunning)
         return;
@@ -86,7 +99,7 @@ void SaveQueue::enqueue (const std::shared_ptr<Client>& client, std::unique_lock
         // No thread to wait on: the changes stay with the client, for its
         // next save or its last.
         folder.waiting.pop_back();
-        client->queued = false;
+        client->state = Client::State::idle;
     }
 }
 
@@ -105,38 +118,60 @@ void SaveQueue::work (std::string path)
             changed.notify_all();
             return;
         }
-        lock.unlock();
 
-        std::vector<std::shared_ptr<Client>> turn;
+        // The turn is what waits now; what changes while it waits for the
+        // lock goes behind whoever begins to wait meanwhile.
+        std::vector<std::shared_ptr<Client>> turn (folder.waiting.begin(), folder.waiting.end());
+        folder.waiting.clear();
+        folder.turnRunning = true;
+        for (auto& client : turn)
+        {
+            client->takeWaiting();
+            client->state = Client::State::inTurn;
+        }
+        lock.unlock();
         {
             const SaveLock folderLock (path, SaveLock::untilFree);
             lock.lock();
-            turn.assign (folder.waiting.begin(), folder.waiting.end());
-            folder.waiting.clear();
+            // One that left the queue meanwhile took its changes back.
+            turn.erase (std::remove_if (turn.begin(), turn.end(), [] (auto& client) { return client->state != Client::State::inTurn; }),
+                        turn.end());
             for (auto& client : turn)
-                client->running = true;
+                client->state = Client::State::saving;
             lock.unlock();
 
             for (auto& client : turn)
             {
-                // Changes made while this one was written land with it.
-                for (bool more = true; more;)
+                const bool saved = client->saveUnderLock();
+                lock.lock();
+                if (saved && client->hasWaitingChanges())
                 {
-                    const bool saved = client->saveUnderLock();
-                    lock.lock();
-                    more = saved && client->hasWaitingChanges();
-                    if (! more)
-                    {
-                        client->queued = client->running = false;
-                        changed.notify_all();
-                    }
-                    lock.unlock();
+                    requeue (client, folder);
                 }
+                else
+                {
+                    client->state = Client::State::idle;
+                    client->nextOrder = 0;
+                }
+                changed.notify_all();
+                lock.unlock();
                 tellLater (client);
             }
         }
         lock.lock();
+        folder.turnRunning = false;
     }
+}
+
+void SaveQueue::requeue (const std::shared_ptr<Client>& client, Folder& folder)
+{
+    // Behind every client whose changes waited before its own.
+    client->state = Client::State::queued;
+    client->order = client->nextOrder != 0 ? client->nextOrder : ++orderCounter;
+    client->nextOrder = 0;
+    const auto place = std::find_if (folder.waiting.begin(), folder.waiting.end(),
+                                     [&client] (const std::shared_ptr<Client>& other) { return other->order > client->order; });
+    folder.waiting.insert (place, client);
 }
 
 void SaveQueue::tellLater (const std::shared_ptr<Client>& client)
@@ -153,7 +188,7 @@ void SaveQueue::tellLater (const std::shared_ptr<Client>& client)
 bool SaveQueue::isWaiting (const Client& client)
 {
     const std::lock_guard<std::mutex> guard (mutex);
-    return client.queued;
+    return client.state != Client::State::idle;
 }
 
 bool SaveQueue::finish (const std::shared_ptr<Client>& client, int maxWaitMilliseconds)
@@ -161,7 +196,7 @@ bool SaveQueue::finish (const std::shared_ptr<Client>& client, int maxWaitMillis
     bool hasChanges = false;
     {
         const std::lock_guard<std::mutex> guard (mutex);
-        hasChanges = client->hasWaitingChanges() && ! client->queued;
+        hasChanges = client->hasWaitingChanges() && client->state == Client::State::idle;
     }
     if (hasChanges && save (client))
     {
@@ -171,7 +206,7 @@ bool SaveQueue::finish (const std::shared_ptr<Client>& client, int maxWaitMillis
 
     std::unique_lock<std::mutex> lock (mutex);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds (std::max (0, maxWaitMilliseconds));
-    changed.wait_until (lock, deadline, [&client] { return ! client->queued; });
+    changed.wait_until (lock, deadline, [&client] { return client->state == Client::State::idle; });
     removeWaiting (client, lock);
     return ! client->hasWaitingChanges();
 }
@@ -185,14 +220,16 @@ void SaveQueue::withdraw (const std::shared_ptr<Client>& client)
 void SaveQueue::removeWaiting (const std::shared_ptr<Client>& client, std::unique_lock<std::mutex>& lock)
 {
     // One that is being written is let finish: it holds the lock already.
-    changed.wait (lock, [&client] { return ! client->running; });
-    if (! client->queued)
-        return;
-    if (const auto found = folders.find (client->folder); found != folders.end())
-    {
-        auto& waiting = found->second.waiting;
-        waiting.erase (std::remove (waiting.begin(), waiting.end(), client), waiting.end());
-    }
-    client->queued = false;
+    changed.wait (lock, [&client] { return client->state != Client::State::saving; });
+    if (client->state == Client::State::inTurn)
+        client->giveBackTaken();
+    if (client->state == Client::State::queued)
+        if (const auto found = folders.find (client->folder); found != folders.end())
+        {
+            auto& waiting = found->second.waiting;
+            waiting.erase (std::remove (waiting.begin(), waiting.end(), client), waiting.end());
+        }
+    client->state = Client::State::idle;
+    client->nextOrder = 0;
 }
 } // namespace Korvalden::Misc

@@ -3,6 +3,7 @@
 #include "presets/SaveLock.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -20,9 +21,10 @@ namespace Korvalden::Misc
     folder.  Any other waits on a thread of the queue's own, one for each
     folder, in the system's queue of the folder's lock (SaveLock::untilFree),
     and is made the moment the lock is free: before every save asked for after
-    it, in this process and in every other process that waits so.  A client
-    that waits takes along the changes made to it meanwhile, so they land
-    with it, in their order.  Nothing here ever tells the user anything: the
+    it, in this process and in every other process that waits so.  What a
+    turn saves is taken from the clients as it begins to wait; what they
+    change meanwhile waits for the next turn, behind whatever other processes
+    began to wait in between.  Nothing here ever tells the user anything: the
     clients do, on the message thread.
 
     The message thread never waits here, but in finish: an object that goes
@@ -48,22 +50,40 @@ public:
     protected:
         friend class SaveQueue;
 
-        /** Holding the folder's lock, without lockClients(): saves what waits,
-            taking it under lockClients().  False when the save failed: what it
-            could not write waits again, and the queue does not try again by
-            itself.  On the queue's thread, or on the thread that called save. */
+        /** Under lockClients(): what waits becomes what this turn saves. */
+        virtual void takeWaiting() = 0;
+        /** Under lockClients(): what this turn took waits again, before what
+            was changed since (the client left the queue before its turn). */
+        virtual void giveBackTaken() = 0;
+        /** Holding the folder's lock, without lockClients(): saves what the
+            turn took.  False when the save failed: what it could not write
+            waits again (it gives it back itself), and the queue does not try
+            again by itself.  On the queue's thread, or on the thread that
+            called save. */
         virtual bool saveUnderLock() = 0;
-        /** Under lockClients(): true while changes wait to be saved. */
+        /** Under lockClients(): true while changes wait for a turn. */
         virtual bool hasWaitingChanges() const = 0;
         /** The queue's thread saved for the client, or failed to: called on
             the message thread some time later, while the client exists. */
         virtual void savedByQueue() = 0;
 
     private:
+        enum class State
+        {
+            idle,
+            queued,  // in its folder's queue
+            inTurn,  // its turn waits for the lock with what it took
+            saving   // its turn holds the lock
+        };
+
         juce::File file;
         std::string folder;
         // Guarded by the queue's mutex.
-        bool queued = false, running = false;
+        State state = State::idle;
+        /** When its changes began to wait: turns save clients in this order. */
+        std::uint64_t order = 0;
+        /** When the changes for its next turn began to wait; 0 for none. */
+        std::uint64_t nextOrder = 0;
     };
 
     /** The one queue of the process.  It is never destroyed: a thread that
@@ -78,7 +98,8 @@ public:
         on the queue's thread, where the client may be waiting already. */
     bool save (const std::shared_ptr<Client>& client);
 
-    /** True while the client waits for its turn or is being saved. */
+    /** True while the client waits for its turn or is being saved, or has
+        changes that wait for its next turn. */
     bool isWaiting (const Client& client);
 
     /** For an object that goes: saves what waits and waits at most
@@ -97,11 +118,13 @@ private:
 
     struct Folder
     {
+        /** In the order their changes began to wait. */
         std::deque<std::shared_ptr<Client>> waiting;
-        bool workerRunning = false;
+        bool workerRunning = false, turnRunning = false;
     };
 
-    void enqueue (const std::shared_ptr<Client>& client, std::unique_lock<std::mutex>& lock);
+    void enqueue (const std::shared_ptr<Client>& client);
+    void requeue (const std::shared_ptr<Client>& client, Folder& folder);
     void work (std::string folder);
     void removeWaiting (const std::shared_ptr<Client>& client, std::unique_lock<std::mutex>& lock);
     static void tellLater (const std::shared_ptr<Client>& client);
@@ -109,5 +132,6 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     std::map<std::string, Folder> folders;
+    std::uint64_t orderCounter = 0;
 };
 } // namespace Korvalden::Misc

@@ -332,6 +332,54 @@ TEST (ConcurrentSaves, aChangeThatWaitsForTheLockLandsBeforeARenameAnotherInstan
     }
 }
 
+TEST (ConcurrentSaves, aChangeMadeLaterThanAnotherProcessesIsNotSetBackByItWhicheverLandsFirst)
+{
+    // While another program holds the lock, another process changes a star
+    // and a key and waits for its turn; then this instance changes the same
+    // star and key.  This instance's change was made last and stays, also
+    // where it lands before the other's.
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    const auto presets = userPresets();
+    const auto file = AudioEngine::getFavoritesFile();
+    const auto folder = file.getParentDirectory();
+    ASSERT_TRUE (folder.createDirectory());
+    ScratchFolder scratch ("kest-superseded");
+    ASSERT_TRUE (scratch.wasCreated());
+
+    auto engine = std::make_unique<AudioEngine>();
+    ApplicationPropertiesUser settings ("Kest");
+    {
+        OtherProcessLock other (file, scratch);
+        ASSERT_TRUE (other.isHeld());
+        ASSERT_TRUE (star (*engine, "Round", true) && star (*engine, "Warm", true));
+        settings.setValue ("MIDICC_Glide_1", 1);
+        EXPECT_FALSE (settings.save());
+        EXPECT_TRUE (waitUntil ([&] { return waitingForLock (folder).count (::getpid()) > 0; }));
+
+        std::vector<pid_t> earlier;
+        for (const auto& arguments : { std::vector<std::string> { "--mark-then-end", "Warm", "on" },
+                                       std::vector<std::string> { "--set-then-end", "MIDICC_SustainPedal", "12" } })
+        {
+            earlier.push_back (startSaver (arguments));
+            ASSERT_GT (earlier.back(), 0);
+            EXPECT_TRUE (waitUntil ([&] { return waitingForLock (folder).count (earlier.back()) > 0; })) << arguments[0];
+        }
+        ASSERT_TRUE (star (*engine, "Warm", false));
+        settings.setValue ("MIDICC_SustainPedal", 11);
+        EXPECT_FALSE (settings.save());
+        other.release();
+        for (auto process : earlier)
+            EXPECT_EQ (exitCodeOf (process), 0);
+    }
+    for (int waited = 0; waited < 30000 && (! engine->getPresetManager().saveFavorites (file) || settings.needsToBeSaved()); waited += 20)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+
+    EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Round");
+    ApplicationPropertiesUser reread ("Kest");
+    EXPECT_EQ (reread.getIntValue ("MIDICC_Glide_1", -1), 1);
+    EXPECT_EQ (reread.getIntValue ("MIDICC_SustainPedal", -1), 11);
+}
+
 TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenItLastsSavedOnceItIsFreeAndToldLostIfTheProcessEndsFirst)
 {
     using Korvalden::Misc::ApplicationPropertiesUser;

@@ -27,6 +27,10 @@
 //
 //   kest_concurrent_saver --set-then-end KEY VALUE
 //
+// Or another instance whose user sets or clears a star and closes it:
+//
+//   kest_concurrent_saver --mark-then-end PRESET on|off
+//
 // Or another instance whose user renames a preset:
 //
 //   kest_concurrent_saver --rename-when TRIGGER_FILE FROM TO
@@ -106,6 +110,17 @@ int setThenEnd (const juce::String& key, const juce::String& value)
     return 0;
 }
 
+/** Sets or clears the star of the user preset, whatever it shows, and ends
+    once it is saved (0) or could not be (1). */
+int markThenEnd (const juce::String& preset, bool on)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    auto engine = std::make_unique<AudioEngine>();
+    auto& manager = engine->getPresetManager();
+    manager.favoriteMarked ("/PresetFiles/User Presets/" + preset, on);
+    return manager.saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
+}
+
 /** Renames the preset as the user would, once told to. */
 int renameWhen (const juce::File& trigger, const juce::String& from, const juce::String& to)
 {
@@ -123,6 +138,8 @@ int renameWhen (const juce::File& trigger, const juce::String& from, const juce:
 
 int main (int argc, char** argv)
 {
+    if (argc == 4 && juce::String (argv[1]) == "--mark-then-end")
+        return markThenEnd (argv[2], juce::String (argv[3]) == "on");
     if (argc == 5 && juce::String (argv[1]) == "--rename-when")
         return renameWhen (juce::File (argv[2]), argv[3], argv[4]);
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-wait")
