@@ -142,7 +142,10 @@ void SaveQueue::work (std::string path)
 
             for (auto& client : turn)
             {
+                // Told while it is still being saved: a client that goes
+                // waits for that, so nothing is posted once its owner left.
                 const bool saved = client->saveUnderLock();
+                tellLater (client);
                 lock.lock();
                 if (saved && client->hasWaitingChanges())
                 {
@@ -155,7 +158,6 @@ void SaveQueue::work (std::string path)
                 }
                 changed.notify_all();
                 lock.unlock();
-                tellLater (client);
             }
         }
         lock.lock();
