@@ -33,10 +33,11 @@ namespace Korvalden::Misc
 
     A save that cannot take its turn at once has not failed: it waits for it
     on the save queue's thread, never on the message thread, and lands the
-    moment the folder is free, with the changes handed to it meanwhile.  A
-    wait that lasts about 2 s is told once, until a save lands: to the wait
-    handler when one is set, else in a line on standard error.  When the
-    object goes it waits at most about 2 s for its turn.  A save that fails
+    moment the folder is free; a key that waited never sets back the same
+    key that another process changed later and saved first.  A wait that
+    lasts about 2 s is told once, until a save lands: to the wait handler
+    when one is set, else in a line on standard error.  When the object goes
+    it waits at most about 2 s for its turn.  A save that fails
     is told once, until a save succeeds again: to the failure handler when
     one is set, else in a line on standard error.  The changes stay, and the
     save is tried again every second until it succeeds (a file that cannot

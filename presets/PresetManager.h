@@ -193,10 +193,11 @@ public:
         other instances and ids that name no preset here; the file lists its
         entries by name, as the favourites list shows them.  The read, the
         merge and the rename take turns with every other save of the file, in
-        any process, in the order the changes were made (SaveQueue): a save
+        any process, in the order they were asked for (SaveQueue): a save
         that cannot take its turn at once has not failed, it waits for it off
-        the message thread, takes along the changes made meanwhile and lands
-        the moment the file is free.  A wait that lasts is told once
+        the message thread and lands the moment the file is free; a star that
+        waited never sets back the same star that another process changed
+        later and saved first (RecentChanges).  A wait that lasts is told once
         (tellSaveWaiting), and only when the user changed the favourites.  A
         file that exists but cannot be read is never replaced: saving then
         fails, and the user hears of it once per instance (when an editor is
