@@ -3,6 +3,7 @@
 #include <juce_events/juce_events.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <system_error>
 #include <dlfcn.h>
@@ -21,6 +22,23 @@ void keepCodeLoaded()
     if (::dladdr (reinterpret_cast<void*> (&keepCodeLoaded), &info) != 0 && info.dli_fname != nullptr)
         ::dlopen (info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
+
+std::once_flag codeKept;
+std::atomic<bool> threadStarted { false };
+
+/** The queue lives as long as the code.  Once a thread of it has started
+    (the code then stays loaded), it is never deleted: the thread may still
+    be waiting for the lock as the process ends. */
+struct QueueHolder
+{
+    SaveQueue* const queue;
+
+    ~QueueHolder()
+    {
+        if (! threadStarted.load())
+            delete queue;
+    }
+};
 } // namespace
 
 SaveQueue::Client::Client (const juce::File& fileToSave)
@@ -37,8 +55,8 @@ void SaveQueue::Client::setFile (const juce::File& newFile)
 
 SaveQueue& SaveQueue::getInstance()
 {
-    static auto* queue = new SaveQueue();
-    return *queue;
+    static const QueueHolder holder { new SaveQueue() };
+    return *holder.queue;
 }
 
 bool SaveQueue::save (const std::shared_ptr<Client>& client)
@@ -91,6 +109,8 @@ void SaveQueue::enqueue (const std::shared_ptr<Client>& client)
 
     try
     {
+        std::call_once (codeKept, keepCodeLoaded);
+        threadStarted = true;
         std::thread ([this, path = client->folder] { work (path); }).detach();
         folder.workerRunning = true;
     }
@@ -105,9 +125,6 @@ void SaveQueue::enqueue (const std::shared_ptr<Client>& client)
 
 void SaveQueue::work (std::string path)
 {
-    static std::once_flag pinned;
-    std::call_once (pinned, keepCodeLoaded);
-
     std::unique_lock<std::mutex> lock (mutex);
     for (;;)
     {
