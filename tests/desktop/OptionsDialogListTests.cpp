@@ -3,67 +3,11 @@
 // presses.
 
 #include "DesktopEditorFixture.h"
+#include "tests/support/WindowManager.h"
 
 namespace
 {
 namespace O = EditorNames::Options;
-
-/** A window manager on the display while it lives (openbox, installed by
-    tools/setup.sh); none is started where one runs already. */
-class WindowManager
-{
-public:
-    explicit WindowManager (Display* display)
-    {
-        const auto check = XInternAtom (display, "_NET_SUPPORTING_WM_CHECK", False);
-        const auto managed = [display, check]
-        {
-            Atom type = None;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            const bool found = XGetWindowProperty (display, DefaultRootWindow (display), check, 0, 1, False, AnyPropertyType,
-                                                   &type, &format, &count, &after, &data) == Success && count > 0;
-            if (data != nullptr)
-                XFree (data);
-            return found;
-        };
-        if (managed())
-        {
-            running = true;
-            return;
-        }
-        // Its theme, and with it the frames it puts around windows, lies in
-        // the system's data folders, which the tests' own environment hides.
-        if (! process.start (juce::StringArray { "env", "XDG_DATA_DIRS=/usr/local/share:/usr/share", "openbox", "--sm-disable" }, 0))
-            return;
-        for (int waited = 0; ! managed() && waited < 20000 && process.isRunning(); waited += 10)
-            juce::Thread::sleep (10);
-        running = managed();
-    }
-
-    ~WindowManager()
-    {
-        if (process.isRunning())
-            process.kill();
-    }
-
-    bool running = false;
-
-private:
-    juce::ChildProcess process;
-};
-
-/** The options dialog on the screen, if any. */
-juce::DialogWindow* openDialog()
-{
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = 0; i < desktop.getNumComponents(); ++i)
-        if (auto* dialog = dynamic_cast<juce::DialogWindow*> (desktop.getComponent (i));
-            dialog != nullptr && dialog->getName() == "Options" && dialog->isShowing())
-            return dialog;
-    return nullptr;
-}
 
 /** The open list's menu, in its own window or inside the dialog's. */
 juce::Component* openList (juce::Component& dialog)
@@ -85,13 +29,10 @@ protected:
     /** Opens the options dialog with the settings button and shows its MIDI page. */
     juce::Component* openMidiPage()
     {
-        auto* settings = child<juce::Button> (EditorNames::settingsButton);
-        EXPECT_NE (settings, nullptr);
-        if (settings == nullptr || ! click (settings->getScreenBounds().getCentre(), 1)
-            || ! waitFor ([this] { return openDialog() != nullptr && ! XInput::screenBounds (display.get(), *openDialog()).isEmpty(); }))
+        if (openOptionsDialog() == nullptr)
             return nullptr;
 
-        auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (openDialog()->getContentComponent(), O::tabs);
+        auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (optionsDialog()->getContentComponent(), O::tabs);
         EXPECT_NE (tabs, nullptr);
         if (tabs == nullptr || ! click (tabs->getTabbedButtonBar().getTabButton (1)->getScreenBounds().getCentre(), 1)
             || ! waitFor ([tabs] { return tabs->getCurrentTabIndex() == 1; }))
@@ -115,7 +56,7 @@ TEST_F (OptionsDialogList, EveryPressOnAListOpensItAlsoAfterItsTooltipShowedAWhi
     ASSERT_NE (panel->getTooltipWindow(), nullptr) << "tooltips are on in a new editor";
     auto* page = openMidiPage();
     ASSERT_NE (page, nullptr) << "the options dialog's MIDI page did not open";
-    auto& dialog = *openDialog();
+    auto& dialog = *optionsDialog();
 
     // A press once the tooltip shows, and one after the pointer rested a while longer.
     for (const int restAfterTip : { 0, 3000 })
