@@ -1,7 +1,9 @@
 // kest-host editor driven as a user drives it, with the window system's own
 // mouse and key events: a right-click on a macro's caption opens the link
 // menu at the click (not below the window), "Rename" takes the name typed at
-// once, and the state saved on closing holds it.
+// once, and the state saved on closing holds it; the computer keys play and
+// the tooltips show without a click into the window, from its opening and
+// whenever the window gets the focus back.
 
 #include "editor/EditorComponentNames.h"
 #include "editor/MainControlPanel.h"
@@ -10,6 +12,7 @@
 #include "host/WindowSnapshot.h"
 #include "platform/BundleResources.h"
 #include "tests/host/HostProgram.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/XInput.h"
 
 #include <gtest/gtest.h>
@@ -30,18 +33,21 @@ std::string windowName (Display* display, ::Window window)
     return name;
 }
 
-/** The top-level window with this name, if it is viewable. */
-::Window findTopLevel (Display* display, const char* name)
+/** The top-level window with this name, if it is viewable: a child of the
+    root, or of the frame a window manager put around it. */
+::Window findTopLevel (Display* display, const char* name, ::Window parentWindow = 0, int framesDeep = 1)
 {
     ::Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     ::Window found = 0;
-    if (XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count) == 0)
+    if (XQueryTree (display, parentWindow != 0 ? parentWindow : DefaultRootWindow (display), &root, &parent, &children, &count) == 0)
         return 0;
     for (unsigned int i = 0; i < count && found == 0; ++i)
     {
         if (windowName (display, children[i]) == name && ! XInput::screenBounds (display, children[i]).isEmpty())
             found = children[i];
+        else if (framesDeep > 0)
+            found = findTopLevel (display, name, children[i], framesDeep - 1);
     }
     if (children != nullptr)
         XFree (children);
@@ -72,13 +78,17 @@ bool waitFor (const std::function<bool()>& done, int milliseconds = 20000)
     return done();
 }
 
-/** Where the third macro's caption and the keyboard's key 64 lie in the
-    editor, as the bundle's own layout places them. */
+/** Where the third macro's caption, the first macro's knob and the
+    keyboard's keys 48 (the computer key "a") and 64 lie in the editor, as
+    the bundle's own layout places them. */
 struct EditorSpots
 {
     juce::Point<int> macroCaption;
     juce::Point<int> key64;
     juce::Rectangle<int> size;
+    juce::Point<int> key48;
+    juce::Point<int> firstMacro;
+    juce::Point<int> blank; // the panel itself, no control
 };
 
 std::optional<EditorSpots> spotsFromTheLayout()
@@ -90,16 +100,37 @@ std::optional<EditorSpots> spotsFromTheLayout()
         std::unique_ptr<juce::AudioProcessorEditor> editor (engine.createEditorIfNeeded());
         auto* panel = dynamic_cast<MainControlPanel*> (editor.get());
         auto* keyboard = panel != nullptr ? panel->findChildAs<MultiColoredMidiKeyboard> (EditorNames::keyboard) : nullptr;
-        if (keyboard != nullptr)
+        auto* macro = panel != nullptr ? panel->findChildAs<juce::Component> (EditorNames::macroKnob (1)) : nullptr;
+        const auto onKey = [keyboard] (int note, float across, float down)
+        {
+            const auto key = keyboard->getRectangleForKey (note);
+            return keyboard->getBoundsInParent().getPosition()
+                   + juce::Point<float> (key.getX() + key.getWidth() * across, key.getY() + key.getHeight() * down).toInt();
+        };
+        // Beside the logo in the top bar: a click there reaches the panel itself.
+        juce::Point<int> blank;
+        if (panel != nullptr)
+            panel->setVisible (true);
+        for (int x = 100; panel != nullptr && x < panel->getWidth() && blank.isOrigin(); x += 4)
+            if (panel->getComponentAt (x, 20) == panel)
+                blank = { x, 20 };
+        if (keyboard != nullptr && macro != nullptr && ! blank.isOrigin())
             for (auto& target : panel->getLinkEditor().getTargets())
                 if (target->indexes == std::vector<int> { 82 })
-                    spots = EditorSpots { target->centre(),
-                                          keyboard->getBoundsInParent().getPosition() + keyboard->getRectangleForKey (64).getCentre().toInt(),
-                                          panel->getLocalBounds() };
+                    spots = EditorSpots { target->centre(), onKey (64, 0.5f, 0.5f), panel->getLocalBounds(),
+                                          onKey (48, 0.4f, 0.8f), // below the black key beside it
+                                          macro->getBoundsInParent().getCentre(), blank };
     }
     Korvalden::Platform::setResourceFolderForTesting ({});
     return spots;
 }
+/** What the screen shows at a point. */
+juce::Colour shownAt (Display* display, juce::Point<int> screen)
+{
+    const auto image = XInput::screenImage (display, { screen.x, screen.y, 1, 1 });
+    return image.isValid() ? image.getPixelAt (0, 0) : juce::Colour();
+}
+
 } // namespace
 
 TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedIntoTheSavedState)
@@ -179,4 +210,92 @@ TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedInto
     const auto named = bytes.find ("Index=\"82\"");
     EXPECT_NE (bytes.find ("Name=\"Bass line 1\""), std::string::npos)
         << "the third macro's group is saved as: " << (named == std::string::npos ? "(nothing)" : bytes.substr (named, 60));
+}
+
+TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheOpeningAndWheneverTheWindowGetsTheFocusBack)
+{
+    ASSERT_TRUE (XInput::available()) << "xdotool is missing: tools/setup.sh installs it";
+    KestHost::WindowSnapshot::tolerateXErrors();
+    const auto spots = spotsFromTheLayout();
+    ASSERT_TRUE (spots.has_value());
+    XInput::DisplayConnection display (XOpenDisplay (nullptr));
+    ASSERT_NE (display, nullptr);
+
+    const struct
+    {
+        const char* what;
+        bool withWindowManager;
+    } openings[] {
+        { "on a bare display", false },
+        { "under a window manager", true },
+    };
+    for (const auto& opening : openings)
+    {
+        SCOPED_TRACE (opening.what);
+        std::optional<WindowManager> manager;
+        if (opening.withWindowManager)
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+        }
+
+        ScratchFolder scratch ("kest-editor-keys");
+        std::string failure;
+        HostProgram::Launch launch;
+        launch.folder = scratch.getFile();
+        launch.arguments = { "editor" };
+        launch.interruptWhen = [&]
+        {
+            // Not yet open, or still being sized and centred on the screen.
+            auto* x = display.get();
+            const auto window = findTopLevel (x, "Kest");
+            const auto view = viewIn (x, window);
+            const auto bounds = XInput::screenBounds (x, view);
+            const auto screen = XInput::screenBounds (x, DefaultRootWindow (x));
+            if (view == 0 || bounds != spots->size.withCentre (screen.getCentre()))
+                return false;
+            const auto fails = [&failure] (const char* what) { return (failure = what), true; };
+
+            // A held key shows in a device's colour, a key at rest in white.
+            const auto key = bounds.getPosition() + spots->key48;
+            const auto keyDown = [&] { return shownAt (x, key).getSaturation() > 0.5f; };
+            const auto keyUp = [&] { return shownAt (x, key).getSaturation() < 0.2f && shownAt (x, key).getBrightness() > 0.6f; };
+            const auto heldKeyPlays = [&]
+            {
+                if (! waitFor (keyUp))
+                    return false;
+                const bool played = XInput::xdotool ({ "keydown", "a" }) && waitFor (keyDown);
+                XInput::xdotool ({ "keyup", "a" });
+                return played && waitFor (keyUp);
+            };
+
+            // The pointer rests on a knob: its tooltip shows, though nothing was clicked.
+            if (! XInput::moveTo (bounds.getPosition() + spots->firstMacro) || ! waitFor ([&] { return findTopLevel (x, "tooltip") != 0; }))
+                return fails ("no tooltip showed");
+
+            if (! XInput::moveTo (bounds.getPosition() + spots->macroCaption) || ! heldKeyPlays())
+                return fails ("the keys played nothing with the pointer over the editor");
+            if (! XInput::moveTo (bounds.getBottomRight() + juce::Point<int> (40, 40)) || ! heldKeyPlays())
+                return fails ("the keys played nothing with the pointer beside the window");
+
+            // The window manager gives the window itself the focus when it is
+            // activated again or its title bar is clicked (on a bare display the
+            // test gives it): with the focus elsewhere, and after a click into the editor.
+            for (const bool clickedIntoTheEditor : { false, true })
+            {
+                if (clickedIntoTheEditor ? ! XInput::clickAt (bounds.getPosition() + spots->blank, 1) || ! heldKeyPlays()
+                                         : XSetInputFocus (x, PointerRoot, RevertToParent, CurrentTime) == 0)
+                    return fails ("the keys played nothing after a click into the editor");
+                const bool focused = opening.withWindowManager ? XInput::clickAt ({ bounds.getCentreX(), bounds.getY() - 8 }, 1)
+                                                               : XSetInputFocus (x, window, RevertToParent, CurrentTime) != 0;
+                if (! focused || ! heldKeyPlays())
+                    return fails ("the keys played nothing once the window itself got the focus");
+            }
+            return true;
+        };
+
+        const auto run = HostProgram::run (launch);
+        EXPECT_EQ (run.exitCode, 0) << run.errors;
+        EXPECT_EQ (failure, "");
+    }
 }
