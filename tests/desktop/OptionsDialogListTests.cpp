@@ -1,8 +1,12 @@
-// The options dialog's lists as a user meets them under a window manager:
-// the pointer rests on a list until its tooltip shows, a while longer, and
-// presses.
+// The options dialog as a user meets it: its lists under a window manager,
+// where the pointer rests on a list until its tooltip shows, a while longer,
+// and presses; and the settings' "Write Error" that a change brings when the
+// settings file cannot be written, on a bare display and under a window
+// manager, while the user clicks the windows it blocks.
 
 #include "DesktopEditorFixture.h"
+#include "engine/ApplicationPropertiesUser.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/WindowManager.h"
 
 namespace
@@ -21,6 +25,16 @@ juce::Component* openList (juce::Component& dialog)
             return c;
     return nullptr;
 }
+
+/** Counts the mouse presses the program has read and answered, in any of
+    its windows, those a modal window blocks included. */
+struct PressesRead final : juce::MouseListener
+{
+    PressesRead() { juce::Desktop::getInstance().addGlobalMouseListener (this); }
+    ~PressesRead() override { juce::Desktop::getInstance().removeGlobalMouseListener (this); }
+    void mouseDown (const juce::MouseEvent&) override { ++count; }
+    int count = 0;
+};
 } // namespace
 
 class OptionsDialogList : public DesktopEditorFixture
@@ -39,6 +53,70 @@ protected:
             return nullptr;
         settle();
         return tabs->getCurrentContentComponent();
+    }
+
+    /** The settings file cannot be written (a link into a folder that is not
+        there); a change in the dialog brings the settings' "Write Error"
+        some seconds later, which must stay in front of the dialog and the
+        editor while the user clicks them, and once answered leave the dialog
+        taking clicks again.  A process tells a settings file's failure once,
+        so each kind of display runs in a test of its own. */
+    void checkTheWriteErrorStaysInFront (bool withWindowManager)
+    {
+        std::optional<WindowManager> manager;
+        if (withWindowManager)
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+        }
+        const auto settingsFile = Korvalden::Misc::ApplicationPropertiesUser::getSettingsFile ("Kest");
+        ScratchFolder scratch ("kest-settings");
+        ASSERT_TRUE (scratch.wasCreated());
+        ASSERT_TRUE (settingsFile.getParentDirectory().createDirectory());
+        ASSERT_TRUE (scratch.getChildFile ("gone").getChildFile ("Kest.prop").createSymbolicLink (settingsFile, true));
+
+        showEditor();
+        auto* dialog = openOptionsDialog();
+        ASSERT_NE (dialog, nullptr) << "the options dialog did not open";
+        auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (dialog->getContentComponent(), O::tabs);
+        ASSERT_NE (tabs, nullptr);
+        auto* warningSwitch = MainControlPanel::findChildAs<juce::Button> (tabs->getTabContentComponent (0), O::enableCpuWarning);
+        ASSERT_NE (warningSwitch, nullptr);
+        ASSERT_TRUE (click (warningSwitch->getScreenBounds().getCentre(), 1));
+        ASSERT_TRUE (waitFor ([this] { return alertTitled ("Write Error") != nullptr && ! XInput::screenBounds (display.get(), *alertTitled ("Write Error")).isEmpty(); },
+                              60000))
+            << "nothing told the user";
+        auto& alert = *alertTitled ("Write Error");
+        const auto inFront = [&]
+        {
+            const auto alertAt = XInput::stackingPosition (display.get(), alert);
+            return alertAt > XInput::stackingPosition (display.get(), *dialog) && alertAt > XInput::stackingPosition (display.get(), *panel);
+        };
+        EXPECT_TRUE (waitFor (inFront)) << "the alert opened behind a window it blocks";
+
+        // A click on the dialog, then one on the editor, near their lower left corners.
+        for (auto* clicked : { static_cast<juce::Component*> (dialog), static_cast<juce::Component*> (panel.get()) })
+        {
+            SCOPED_TRACE (clicked == dialog ? "a click on the dialog" : "a click on the editor");
+            const auto point = clicked->getScreenBounds().getBottomLeft() + juce::Point<int> (12, -120);
+            ASSERT_FALSE (alert.getScreenBounds().contains (point) || (clicked != dialog && dialog->getScreenBounds().contains (point)));
+            PressesRead presses;
+            ASSERT_TRUE (click (point, 1));
+            ASSERT_TRUE (waitFor ([&presses] { return presses.count > 0; })) << "the program never read the click";
+            // In front once the program has answered the click, and still after a while.
+            EXPECT_TRUE (waitFor (inFront)) << "the click put the alert behind a window it blocks";
+            settle();
+            EXPECT_TRUE (waitFor (inFront)) << "the alert went behind a window it blocks";
+        }
+
+        // Answered, the alert goes, and the dialog takes clicks again.
+        ASSERT_TRUE (waitFor ([&alert] { return alert.hasKeyboardFocus (true); }));
+        ASSERT_TRUE (XInput::key ("Return"));
+        ASSERT_TRUE (waitFor ([] { return alertTitled ("Write Error") == nullptr; }));
+        auto* ok = MainControlPanel::findChildAs<juce::Button> (dialog->getContentComponent(), O::okButton);
+        ASSERT_NE (ok, nullptr);
+        ASSERT_TRUE (click (ok->getScreenBounds().getCentre(), 1));
+        EXPECT_TRUE (waitFor ([] { return optionsDialog() == nullptr; })) << "the dialog's OK did nothing";
     }
 
     bool tooltipShows()
@@ -99,4 +177,14 @@ TEST_F (OptionsDialogList, EveryPressOnAListOpensItAlsoAfterItsTooltipShowedAWhi
     EXPECT_TRUE (waitFor ([&dialog] { return openList (dialog) == nullptr; }));
     EXPECT_TRUE (waitFor ([orva] { return orva->getSelectedId() == 2; }));
     EXPECT_EQ (engine->getReceiveChannel (1), 2);
+}
+
+TEST_F (OptionsDialogList, ASettingsWriteErrorStaysInFrontOfTheWindowsItBlocksOnABareDisplay)
+{
+    checkTheWriteErrorStaysInFront (false);
+}
+
+TEST_F (OptionsDialogList, ASettingsWriteErrorStaysInFrontOfTheWindowsItBlocksUnderAWindowManager)
+{
+    checkTheWriteErrorStaysInFront (true);
 }

@@ -1,0 +1,57 @@
+#include "gui/WarningAlert.h"
+
+#include "gui/KeyboardFocusReturn.h"
+#include "platform/WindowStacking.h"
+
+namespace Korvalden::GUI
+{
+namespace
+{
+/** Raises the alert once the framework has brought the modal windows to the
+    front, which it does in an order that can leave the alert behind another
+    of them.  Lives as long as the alert. */
+class FrontKeeper final : private juce::ComponentListener
+{
+public:
+    explicit FrontKeeper (juce::Component& alertToKeep) : alert (&alertToKeep) { alertToKeep.addComponentListener (this); }
+
+private:
+    void componentBroughtToFront (juce::Component&) override
+    {
+        // The framework restacks the other modal windows right after this.
+        juce::MessageManager::callAsync ([alertToRaise = alert]
+        {
+            if (alertToRaise != nullptr && alertToRaise->isShowing())
+                Platform::WindowStacking::raise (*alertToRaise);
+        });
+    }
+
+    void componentBeingDeleted (juce::Component& component) override
+    {
+        component.removeComponentListener (this);
+        delete this;
+    }
+
+    juce::Component::SafePointer<juce::Component> alert;
+};
+} // namespace
+
+void WarningAlert::show (const juce::String& title, const juce::String& text, juce::Component* owner)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    std::unique_ptr<juce::AlertWindow> alert (juce::LookAndFeel::getDefaultLookAndFeel().createAlertWindow (
+        title, text, "OK", {}, {}, juce::MessageBoxIconType::WarningIcon, 1, nullptr));
+    if (alert == nullptr)
+        return;
+
+    const KeyboardFocusReturn focus;
+    auto* blocked = juce::Component::getCurrentlyModalComponent();
+    if (blocked == nullptr)
+        blocked = owner;
+    if (blocked != nullptr)
+        Platform::WindowStacking::keepInFrontOf (*alert, *blocked);
+
+    new FrontKeeper (*alert);
+    alert.release()->enterModalState (true, juce::ModalCallbackFunction::create ([focus] (int) { focus.giveBack(); }), true);
+}
+} // namespace Korvalden::GUI
