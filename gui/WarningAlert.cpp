@@ -44,7 +44,7 @@ void WarningAlert::show (const juce::String& title, const juce::String& text, ju
     if (alert == nullptr)
         return;
 
-    const KeyboardFocusReturn focus;
+    const KeyboardFocusReturn focus (owner);
     auto* blocked = juce::Component::getCurrentlyModalComponent();
     if (blocked == nullptr)
         blocked = owner;

@@ -14,7 +14,8 @@ namespace Korvalden::GUI
     each time the framework brings the modal windows to the front the alert
     is raised over them once that is done (the framework's own restacking on
     X11 puts a second modal window in front of the first).  When it closes,
-    the keyboard focus goes back where it was (KeyboardFocusReturn).
+    the keyboard focus goes back where it was (KeyboardFocusReturn, with the
+    owner as the window to give it to when nothing of the program held it).
 
     Message thread only.
 */

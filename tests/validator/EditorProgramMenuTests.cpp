@@ -2,14 +2,15 @@
 // mouse and key events: a right-click on a macro's caption opens the link
 // menu at the click (not below the window), "Rename" takes the name typed at
 // once, and the state saved on closing holds it; the computer keys play and
-// the tooltips show without a click into the window, from its opening and
-// whenever the window gets the focus back.
+// the tooltips show without a click into the window, from its opening (also
+// after an alert there) and whenever the window gets the focus back.
 
 #include "editor/EditorComponentNames.h"
 #include "editor/MainControlPanel.h"
 #include "engine/AudioEngine.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 #include "host/WindowSnapshot.h"
+#include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
 #include "tests/host/HostProgram.h"
 #include "tests/support/WindowManager.h"
@@ -131,6 +132,15 @@ juce::Colour shownAt (Display* display, juce::Point<int> screen)
     return image.isValid() ? image.getPixelAt (0, 0) : juce::Colour();
 }
 
+/** The window that holds the window system's input focus. */
+::Window focusedWindow (Display* display)
+{
+    ::Window focused = 0;
+    int revertTo = 0;
+    XGetInputFocus (display, &focused, &revertTo);
+    return focused;
+}
+
 } // namespace
 
 TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedIntoTheSavedState)
@@ -221,14 +231,19 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
     XInput::DisplayConnection display (XOpenDisplay (nullptr));
     ASSERT_NE (display, nullptr);
 
+    enum class ReadError { none, answeredWithReturn, answeredWithItsButton };
     const struct
     {
         const char* what;
         bool withWindowManager;
+        ReadError readError; // an unreadable favourites file is told as the editor opens
     } openings[] {
-        { "on a bare display", false },
-        { "under a window manager", true },
+        { "on a bare display", false, ReadError::none },
+        { "on a bare display, the Read Error at opening answered with Return", false, ReadError::answeredWithReturn },
+        { "on a bare display, the Read Error at opening answered with its button", false, ReadError::answeredWithItsButton },
+        { "under a window manager", true, ReadError::none },
     };
+    const auto favourites = Korvalden::Platform::getUserMakerFolder().getChildFile ("Kest.Favorites.xml");
     for (const auto& opening : openings)
     {
         SCOPED_TRACE (opening.what);
@@ -238,6 +253,8 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
             manager.emplace (display.get());
             ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
         }
+        ASSERT_TRUE (favourites.getParentDirectory().createDirectory());
+        ASSERT_TRUE (opening.readError == ReadError::none ? favourites.deleteFile() : favourites.replaceWithText ("not a favourites file"));
 
         ScratchFolder scratch ("kest-editor-keys");
         std::string failure;
@@ -255,6 +272,23 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
             if (view == 0 || bounds != spots->size.withCentre (screen.getCentre()))
                 return false;
             const auto fails = [&failure] (const char* what) { return (failure = what), true; };
+
+            if (opening.readError != ReadError::none)
+            {
+                if (! waitFor ([&] { return findTopLevel (x, "Read Error") != 0; }))
+                    return fails ("no Read Error showed");
+                // Answered once it has the focus, as a user sees it come to the front.
+                const auto alert = findTopLevel (x, "Read Error");
+                const auto alertBounds = XInput::screenBounds (x, alert);
+                const auto aWhile = [] { juce::Thread::sleep (100); };
+                // The button sits at the foot of the alert, in the middle.
+                const bool answered = (opening.readError != ReadError::answeredWithReturn || waitFor ([&] { return focusedWindow (x) == alert; }))
+                                      && (opening.readError == ReadError::answeredWithReturn
+                                              ? XInput::key ("Return")
+                                              : XInput::clickAt ({ alertBounds.getCentreX(), alertBounds.getBottom() - 26 }, 1, false, aWhile));
+                if (! answered || ! waitFor ([&] { return findTopLevel (x, "Read Error") == 0; }))
+                    return fails ("the Read Error could not be answered");
+            }
 
             // A held key shows in a device's colour, a key at rest in white.
             const auto key = bounds.getPosition() + spots->key48;
@@ -298,4 +332,5 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
         EXPECT_EQ (run.exitCode, 0) << run.errors;
         EXPECT_EQ (failure, "");
     }
+    favourites.deleteFile();
 }
