@@ -10,10 +10,11 @@ namespace Korvalden::GUI
 
     It stays in front of every window it blocks until it is answered: the
     window manager hears that it belongs over the window it blocks (the
-    top-most modal window when one is open, else the owner's window), and
-    each time the framework brings the modal windows to the front the alert
-    is raised over them once that is done (the framework's own restacking on
-    X11 puts a second modal window in front of the first).  When it closes,
+    top-most modal window when one is open, else the owner's window, also
+    when that gets its window only after the alert opened), and each time the
+    framework brings the modal windows to the front the alert is raised over
+    them once that is done (the framework's own restacking on X11 puts a
+    second modal window in front of the first).  When it closes,
     the keyboard focus goes back where it was (KeyboardFocusReturn, with the
     owner as the window to give it to when nothing of the program held it).
 

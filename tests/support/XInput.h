@@ -130,13 +130,11 @@ inline juce::Rectangle<int> screenBounds (Display* display, juce::Component& com
                            : juce::Rectangle<int>();
 }
 
-/** Where a component's window stands among the windows on the screen: the
-    place, counted from the bottom, of the top-level window around it (the
-    window manager's frame, when one manages it); -1 when it has none. */
-inline int stackingPosition (Display* display, juce::Component& component)
+/** Where a window stands among the windows on the screen: the place,
+    counted from the bottom, of the top-level window around it (the window
+    manager's frame, when one manages it); -1 when there is none. */
+inline int stackingPosition (Display* display, ::Window window)
 {
-    auto* peer = component.getPeer();
-    auto window = peer != nullptr ? (::Window) (juce::pointer_sized_uint) peer->getNativeHandle() : (::Window) 0;
     ::Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     while (window != 0 && XQueryTree (display, window, &root, &parent, &children, &count) != 0)
@@ -157,6 +155,13 @@ inline int stackingPosition (Display* display, juce::Component& component)
             XFree (children);
     }
     return position;
+}
+
+/** The same for a component's own window. */
+inline int stackingPosition (Display* display, juce::Component& component)
+{
+    auto* peer = component.getPeer();
+    return peer != nullptr ? stackingPosition (display, (::Window) (juce::pointer_sized_uint) peer->getNativeHandle()) : -1;
 }
 
 /** What the server shows in an area of the screen (an invalid image when it

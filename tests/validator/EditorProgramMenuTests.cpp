@@ -258,18 +258,24 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
 
         ScratchFolder scratch ("kest-editor-keys");
         std::string failure;
+        juce::Rectangle<int> boundsSeen;
+        double seenSince = 0.0;
         HostProgram::Launch launch;
         launch.folder = scratch.getFile();
         launch.arguments = { "editor" };
         launch.interruptWhen = [&]
         {
-            // Not yet open, or still being sized and centred on the screen.
+            // Not yet open, or still being sized and placed on the screen
+            // (where a window manager may place it as it likes).
             auto* x = display.get();
             const auto window = findTopLevel (x, "Kest");
             const auto view = viewIn (x, window);
             const auto bounds = XInput::screenBounds (x, view);
-            const auto screen = XInput::screenBounds (x, DefaultRootWindow (x));
-            if (view == 0 || bounds != spots->size.withCentre (screen.getCentre()))
+            const auto now = juce::Time::getMillisecondCounterHiRes();
+            if (bounds != boundsSeen)
+                seenSince = now;
+            boundsSeen = bounds;
+            if (view == 0 || bounds.getWidth() != spots->size.getWidth() || bounds.getHeight() != spots->size.getHeight() || now - seenSince < 500.0)
                 return false;
             const auto fails = [&failure] (const char* what) { return (failure = what), true; };
 
@@ -277,9 +283,18 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
             {
                 if (! waitFor ([&] { return findTopLevel (x, "Read Error") != 0; }))
                     return fails ("no Read Error showed");
-                // Answered once it has the focus, as a user sees it come to the front.
+                // In front of the editor's window, which the host showed after
+                // it, and known to the window manager as belonging to it.
                 const auto alert = findTopLevel (x, "Read Error");
                 const auto alertBounds = XInput::screenBounds (x, alert);
+                const auto belongsInFront = [&]
+                {
+                    ::Window over = 0;
+                    return XGetTransientForHint (x, alert, &over) != 0 && over == window
+                           && XInput::stackingPosition (x, alert) > XInput::stackingPosition (x, window);
+                };
+                if (! waitFor (belongsInFront))
+                    return fails ("the Read Error does not stay in front of the editor's window");
                 const auto aWhile = [] { juce::Thread::sleep (100); };
                 // The button sits at the foot of the alert, in the middle.
                 const bool answered = (opening.readError != ReadError::answeredWithReturn || waitFor ([&] { return focusedWindow (x) == alert; }))
