@@ -14,9 +14,13 @@ endforeach()
 # (cmake/KestBundle.cmake): symbols that come from an archive stay hidden there.
 list(FILTER KEST_CORE_SOURCES EXCLUDE REGEX "/aax/ACFEntryPoints\\.cpp$")
 
+# The framework opens its own X11 library at run time; the code that tells
+# the window manager how the program's windows stand links it directly.
+find_package(X11 REQUIRED)
+
 add_library(kest_core STATIC ${KEST_CORE_SOURCES})
 target_include_directories(kest_core PUBLIC ${KEST_ROOT})
-target_link_libraries(kest_core PUBLIC kest_juce)
+target_link_libraries(kest_core PUBLIC kest_juce X11::X11)
 target_compile_options(kest_core PRIVATE -Wall -Wextra -Wno-unused-parameter)
 set_target_properties(kest_core PROPERTIES
     POSITION_INDEPENDENT_CODE ON

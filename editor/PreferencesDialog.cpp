@@ -4,6 +4,7 @@
 #include "editor/FindChildAs.h"
 #include "engine/AudioEngine.h"
 #include "gui/ResourceManager.h"
+#include "platform/WindowStacking.h"
 
 // The options dialog's window: what the constructor builds and in which
 // order, the ways of closing, and the teardown.  The controls' handlers are
@@ -102,6 +103,9 @@ juce::Component::SafePointer<PreferencesDialog> PreferencesDialog::open (AudioEn
         dialog->centreWithSize (width, height);
 
     dialog->addToDesktop (dialog->getDesktopWindowStyleFlags());
+    // Modal over the editor, it stays in front of the editor's window.
+    if (centreAround != nullptr)
+        Korvalden::Platform::WindowStacking::keepInFrontOf (*dialog, *centreAround);
     dialog->setVisible (true);
     dialog->enterModalState (true,
                              juce::ModalCallbackFunction::create ([closed = std::move (closed)] (int result)

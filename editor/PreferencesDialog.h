@@ -53,7 +53,8 @@ public:
     ~PreferencesDialog() override;
 
     /** Creates a dialog, puts it on the desktop centred over centreAround (the
-        main display when null) and runs it modally without blocking.  The
+        main display when null), where the window manager keeps it in front
+        of centreAround's window, and runs it modally without blocking.  The
         dialog deletes itself when it closes, after calling closed (may be
         empty) with the modal result; closed is also called, with 0, when the
         dialog is deleted through the pointer.  closed runs after the dialog

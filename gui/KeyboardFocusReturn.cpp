@@ -2,8 +2,8 @@
 
 namespace Korvalden::GUI
 {
-KeyboardFocusReturn::KeyboardFocusReturn()
-    : focused (juce::Component::getCurrentlyFocusedComponent())
+KeyboardFocusReturn::KeyboardFocusReturn (juce::Component* ownerOfAlert)
+    : focused (juce::Component::getCurrentlyFocusedComponent()), owner (ownerOfAlert)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (focused != nullptr)
@@ -14,15 +14,18 @@ KeyboardFocusReturn::KeyboardFocusReturn()
         if (auto* peer = juce::ComponentPeer::getPeer (i); peer != nullptr && peer->isFocused())
         {
             focusedWindow = &peer->getComponent();
-            break;
+            return;
         }
     }
+    heldNothing = true;
 }
 
 void KeyboardFocusReturn::giveBack() const
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     auto* component = focused != nullptr ? focused.getComponent() : focusedWindow.getComponent();
+    if (heldNothing && owner != nullptr)
+        component = owner->getTopLevelComponent();
     if (component == nullptr || ! component->isShowing())
         return;
 

@@ -4,7 +4,7 @@
 
 MultiColoredMidiKeyboard::MultiColoredMidiKeyboard (juce::MidiKeyboardState& state, Orientation orientation,
                                                     const MultiSoundVoiceController* devices)
-    : BeepFreeMidiKeyboard (state, orientation), noteDevices (devices)
+    : BeepFreeMidiKeyboard (state, orientation), noteDevices (devices), keyState (state)
 {
 }
 
@@ -35,6 +35,27 @@ void MultiColoredMidiKeyboard::useColourOfNote (int midiNoteNumber)
     // devices would repaint the keyboard for ever.
     const juce::ScopedValueSetter<bool> inPaint (settingKeyColour, true);
     setColour (keyDownOverlayColourId, *colour);
+}
+
+void MultiColoredMidiKeyboard::timerCallback()
+{
+    BeepFreeMidiKeyboard::timerCallback();
+    if (noteDevices == nullptr)
+        return;
+
+    // A held note can pass to another device (a receive channel changed, a
+    // controller took it) without going up: only a repaint of the whole key
+    // shows the new colour, not a part of it that happens to be painted.
+    for (int note = getRangeStart(); note <= getRangeEnd(); ++note)
+    {
+        const auto device = noteDevices->getNoteDevice (note);
+        auto& seen = devicesSeen[(size_t) note];
+        if (seen == device)
+            continue;
+        seen = device;
+        if (keyState.isNoteOnForChannels (getMidiChannelsToDisplay(), note))
+            repaint (getRectangleForKey (note).getSmallestIntegerContainer());
+    }
 }
 
 void MultiColoredMidiKeyboard::colourChanged()

@@ -2,6 +2,7 @@
 
 #include "gui/BeepFreeMidiKeyboard.h"
 
+#include <array>
 #include <map>
 #include <optional>
 
@@ -12,7 +13,10 @@ class MultiSoundVoiceController;
     controller's note table (which also records the notes a device plays on
     its own receive channel); the colour of each device index is set by the
     owner.  A held key whose device has no colour keeps the key-down overlay
-    colour last used.
+    colour last used.  A held key whose note passes to another device while
+    it is held is drawn again whole in the new device's colour at the next
+    tick of the keyboard's timer (the framework redraws a key only when it
+    goes up or down).
 
     Its scroll buttons are one key wide.  The framework lays the lowest
     visible key under the lower button; a button of the key's width hides
@@ -45,12 +49,18 @@ public:
     /** The octave label, except on a key whose start a scroll button covers:
         the button would leave a cut-off fragment of it showing. */
     juce::String getWhiteNoteText (int midiNoteNumber) override;
+    /** The framework's key updates, then a held key whose device changed
+        is drawn again. */
+    void timerCallback() override;
 
 private:
     void useColourOfNote (int midiNoteNumber);
 
     std::map<int, juce::Colour> keyColours;
     const MultiSoundVoiceController* noteDevices;
+    juce::MidiKeyboardState& keyState;
+    /** The device of each note when the timer last looked. */
+    std::array<int, 128> devicesSeen {};
     bool settingKeyColour = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MultiColoredMidiKeyboard)

@@ -7,6 +7,7 @@
 #include "host/RenderSequence.h"
 #include "host/StateFile.h"
 #include "host/ReplacingFile.h"
+#include "host/ViewFocus.h"
 #include "host/WindowSnapshot.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -85,14 +86,15 @@ private:
     std::function<void()> onClose;
 };
 
-/** The host's idle calls while the window is open, and the end of the run:
-    the window closed, a signal, or the snapshot taken. */
+/** The host's idle calls while the window is open, the input focus handed
+    on to the view, and the end of the run: the window closed, a signal, or
+    the snapshot taken. */
 class IdleLoop final : private juce::Timer
 {
 public:
     IdleLoop (PluginInstance& instanceToIdle, PluginView& viewToIdle, EditorWindow& windowToShoot, const EditorOptions& options)
-        : instance (instanceToIdle), view (viewToIdle), window (windowToShoot), snapshotPath (options.snapshot),
-          snapshotDelayMs (options.snapshotDelay * 1000.0)
+        : instance (instanceToIdle), view (viewToIdle), window (windowToShoot), viewFocus (windowToShoot.nativeWindow()),
+          snapshotPath (options.snapshot), snapshotDelayMs (options.snapshotDelay * 1000.0)
     {
         startTimer (idleIntervalMs);
     }
@@ -108,6 +110,7 @@ private:
     {
         view.idle();
         instance.idle();
+        viewFocus.idle();
         ++calls;
 
         if (stopAsked.load())
@@ -137,6 +140,7 @@ private:
     PluginInstance& instance;
     PluginView& view;
     EditorWindow& window;
+    ViewFocus viewFocus;
     std::string snapshotPath;
     double snapshotDelayMs;
     double started = juce::Time::getMillisecondCounterHiRes();

@@ -1,7 +1,7 @@
 #include "presets/PresetManager.h"
 
 #include "engine/UntrustedXml.h"
-#include "gui/KeyboardFocusReturn.h"
+#include "gui/WarningAlert.h"
 #include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
 #include "presets/PresetFileSystem.h"
@@ -156,14 +156,14 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     fileTreeRoot->addSubItem (userFolder);
     currentFolder = userFolder;
 
-    failureAlert = [] (const juce::String& title, const juce::String& text)
+    // The alert belongs to the editor whose name label is lent (it is only
+    // called while one is).
+    failureAlert = [this] (const juce::String& title, const juce::String& text)
     {
         if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
             return;
         juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
-        const Korvalden::GUI::KeyboardFocusReturn focus;
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, text, "OK", nullptr,
-                                                juce::ModalCallbackFunction::create ([focus] (int) { focus.giveBack(); }));
+        Korvalden::GUI::WarningAlert::show (title, text, nameLabel.getComponent());
     };
 
     treeLimitsPending = ! getTreeLimitsReached().isEmpty();

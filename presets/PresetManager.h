@@ -235,8 +235,9 @@ public:
     juce::StringArray getTreeLimitsReached() const;
 
     /** How a failure reaches the user (title, text).  The default shows a
-        native alert when there is a screen, which gives the keyboard focus
-        back where it was when it closes.  It is called only while an
+        native alert when there is a screen (WarningAlert), which belongs to
+        the editor, stays in front of the windows it blocks and gives the
+        keyboard focus back when it closes.  It is called only while an
         editor has lent its name label.  Message thread. */
     using FailureAlert = std::function<void (const juce::String& title, const juce::String& text)>;
     void setFailureAlert (FailureAlert alert);

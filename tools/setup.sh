@@ -29,6 +29,7 @@ packages=(
     libjack-jackd2-dev
     xvfb
     xauth
+    x11-utils
     xdotool
     openbox
     ccache

@@ -1,9 +1,14 @@
 // What the editor's controls show after a user's click, drag or turn of the
 // wheel in its window: the voice controls what the engine holds while a
-// host plays it, the master volume's fine drags, the link ratio at once.
+// host plays it, the master volume's fine drags, the link ratio at once; and
+// what the keyboard shows of a held note that passes to another device.
+
+// The keyboard's module before Xlib's macros (KeyPress) that the fixture brings.
+#include "gui/MultiColoredMidiKeyboard.h"
 
 #include "DesktopEditorFixture.h"
 #include "engine/ParameterFunctions.h"
+#include "gui/KESTLookAndFeel.h"
 #include "linking/LinkableParameterKnob.h"
 #include "tests/support/EngineBlocks.h"
 
@@ -277,6 +282,78 @@ TEST_F (ControlFeedback, ALinkRatioTurnedByTheWheelOverItsHandleShowsAtOnceInBot
         ASSERT_TRUE (waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); }));
         settle();
     }
+}
+
+TEST_F (ControlFeedback, AHeldKeyTakesTheColourOfTheDeviceThatPlaysItNowAlsoWhereTheOptionsDialogCoveredIt)
+{
+    // The global channel is 1 and ORVA listens on 3, which the keyboard shows.
+    constexpr int note = 60, loopChannel = 3, orva = 0, mune = 2;
+    engine->prepareToPlay (48000.0, 512);
+    engine->setReceiveChannel (0, 1, false);
+    engine->setReceiveChannel (1 + orva, loopChannel, false);
+    showEditor();
+    panel->setKeyboardMidiChannel (loopChannel);
+    auto* keyboard = child<MultiColoredMidiKeyboard> (N::keyboard);
+    ASSERT_NE (keyboard, nullptr);
+
+    // A host's blocks, each with the notes that loop on channel 3.
+    const auto playBlock = [this] (std::initializer_list<juce::MidiMessage> messages)
+    {
+        juce::AudioBuffer<float> buffer (2, 512);
+        juce::MidiBuffer midi;
+        for (auto& message : messages)
+            midi.addEvent (message, 0);
+        playBlockAsHost (*engine, buffer, midi);
+    };
+
+    // The key's upper part (under the options dialog) and lower part (beside
+    // it), as the screen shows them, and whether they show a device's colour.
+    const auto key = keyboard->getRectangleForKey (note);
+    const juce::Point<int> parts[] { keyboard->localPointToGlobal (juce::Point<float> (key.getX() + key.getWidth() * 0.3f, key.getY() + key.getHeight() * 0.2f)).toInt(),
+                                     keyboard->localPointToGlobal (juce::Point<float> (key.getX() + key.getWidth() * 0.3f, key.getY() + key.getHeight() * 0.7f)).toInt() };
+    const auto shows = [this] (juce::Point<int> part, int device)
+    {
+        const auto shown = XInput::screenImage (display.get(), { part.x, part.y, 1, 1 });
+        const juce::Colour colour (KESTLookAndFeel::deviceColour[(size_t) device]);
+        return shown.isValid() && std::abs (shown.getPixelAt (0, 0).getRed() - colour.getRed()) + std::abs (shown.getPixelAt (0, 0).getGreen() - colour.getGreen())
+                                          + std::abs (shown.getPixelAt (0, 0).getBlue() - colour.getBlue()) < 30;
+    };
+    const auto wholeKeyShows = [&] (int device) { return shows (parts[0], device) && shows (parts[1], device); };
+
+    playBlock ({ juce::MidiMessage::noteOn (loopChannel, note, (juce::uint8) 100) });
+    ASSERT_TRUE (waitFor ([&] { return wholeKeyShows (orva); })) << "the held key does not show ORVA's colour";
+
+    // In the options dialog, which covers the key's upper part, ORVA leaves
+    // channel 3 and MUNE takes it; the keyboard shows the channel chosen last.
+    auto* dialog = openOptionsDialog();
+    ASSERT_NE (dialog, nullptr) << "the options dialog did not open";
+    ASSERT_TRUE (dialog->getScreenBounds().contains (parts[0]) && ! dialog->getScreenBounds().contains (parts[1]))
+        << "the dialog at " << dialog->getScreenBounds().toString() << " does not cover the key's upper part alone";
+    auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (dialog->getContentComponent(), N::Options::tabs);
+    ASSERT_NE (tabs, nullptr);
+    auto* midiPage = tabs->getTabContentComponent (1);
+    auto* orvaChannel = MainControlPanel::findChildAs<juce::ComboBox> (midiPage, N::Options::channelCombo (1 + orva));
+    auto* muneChannel = MainControlPanel::findChildAs<juce::ComboBox> (midiPage, N::Options::channelCombo (1 + mune));
+    ASSERT_NE (orvaChannel, nullptr);
+    ASSERT_NE (muneChannel, nullptr);
+    orvaChannel->setSelectedId (5, juce::sendNotificationSync);
+    muneChannel->setSelectedId (loopChannel, juce::sendNotificationSync);
+    ASSERT_EQ (engine->getReceiveChannel (1 + mune), loopChannel);
+    ASSERT_TRUE (waitFor ([&] { return shows (parts[1], orva); })) << "the keyboard does not show channel 3 again";
+
+    // The loop plays the note again, now on MUNE, and the key never goes up.
+    playBlock ({ juce::MidiMessage::noteOff (loopChannel, note), juce::MidiMessage::noteOn (loopChannel, note, (juce::uint8) 100) });
+    EXPECT_TRUE (waitFor ([&] { return shows (parts[1], mune); })) << "the held key keeps the colour of the device that played it first";
+
+    // Closed, the dialog uncovers the upper part: the key shows one colour.
+    auto* ok = MainControlPanel::findChildAs<juce::Button> (dialog->getContentComponent(), N::Options::okButton);
+    ASSERT_NE (ok, nullptr);
+    ASSERT_TRUE (click (ok->getScreenBounds().getCentre(), 1));
+    ASSERT_TRUE (waitFor ([] { return optionsDialog() == nullptr; }));
+    EXPECT_TRUE (waitFor ([&] { return wholeKeyShows (mune); })) << "the key shows two colours";
+
+    playBlock ({ juce::MidiMessage::noteOff (loopChannel, note) });
+    engine->releaseResources();
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

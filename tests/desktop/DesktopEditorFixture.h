@@ -173,6 +173,39 @@ protected:
         return done();
     }
 
+    /** The options dialog on the screen, if any. */
+    static juce::DialogWindow* optionsDialog()
+    {
+        auto& desktop = juce::Desktop::getInstance();
+        for (int i = 0; i < desktop.getNumComponents(); ++i)
+            if (auto* dialog = dynamic_cast<juce::DialogWindow*> (desktop.getComponent (i));
+                dialog != nullptr && dialog->getName() == "Options" && dialog->isShowing())
+                return dialog;
+        return nullptr;
+    }
+
+    /** Opens the options dialog with the settings button and waits until the
+        server shows it; null when it did not open. */
+    juce::DialogWindow* openOptionsDialog()
+    {
+        auto* settings = child<juce::Button> (EditorNames::settingsButton);
+        EXPECT_NE (settings, nullptr);
+        if (settings == nullptr || ! click (settings->getScreenBounds().getCentre(), 1)
+            || ! waitFor ([this] { return optionsDialog() != nullptr && ! XInput::screenBounds (display.get(), *optionsDialog()).isEmpty(); }))
+            return nullptr;
+        return optionsDialog();
+    }
+
+    /** The alert window with this title on the screen, if any. */
+    static juce::AlertWindow* alertTitled (const juce::String& title)
+    {
+        auto& desktop = juce::Desktop::getInstance();
+        for (int i = 0; i < desktop.getNumComponents(); ++i)
+            if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)); alert != nullptr && alert->getName() == title && alert->isShowing())
+                return alert;
+        return nullptr;
+    }
+
     /** The first showing button below parent with this text (any text when empty). */
     static juce::Button* buttonWithText (juce::Component& parent, const juce::String& text = {})
     {

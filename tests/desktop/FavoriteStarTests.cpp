@@ -10,16 +10,6 @@ using Korvalden::Misc::PresetManager;
 
 const juce::String userPath ("/PresetFiles/User Presets");
 
-/** The alert window with this title on the screen, if any. */
-juce::AlertWindow* alertTitled (const juce::String& title)
-{
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = 0; i < desktop.getNumComponents(); ++i)
-        if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)); alert != nullptr && alert->getName() == title && alert->isShowing())
-            return alert;
-    return nullptr;
-}
-
 juce::StringArray idsIn (const juce::File& file)
 {
     juce::StringArray ids;

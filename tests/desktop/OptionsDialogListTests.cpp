@@ -1,69 +1,17 @@
-// The options dialog's lists as a user meets them under a window manager:
-// the pointer rests on a list until its tooltip shows, a while longer, and
-// presses.
+// The options dialog as a user meets it: its lists under a window manager,
+// where the pointer rests on a list until its tooltip shows, a while longer,
+// and presses; and the settings' "Write Error" that a change brings when the
+// settings file cannot be written, on a bare display and under a window
+// manager, while the user clicks the windows it blocks.
 
 #include "DesktopEditorFixture.h"
+#include "engine/ApplicationPropertiesUser.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/WindowManager.h"
 
 namespace
 {
 namespace O = EditorNames::Options;
-
-/** A window manager on the display while it lives (openbox, installed by
-    tools/setup.sh); none is started where one runs already. */
-class WindowManager
-{
-public:
-    explicit WindowManager (Display* display)
-    {
-        const auto check = XInternAtom (display, "_NET_SUPPORTING_WM_CHECK", False);
-        const auto managed = [display, check]
-        {
-            Atom type = None;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            const bool found = XGetWindowProperty (display, DefaultRootWindow (display), check, 0, 1, False, AnyPropertyType,
-                                                   &type, &format, &count, &after, &data) == Success && count > 0;
-            if (data != nullptr)
-                XFree (data);
-            return found;
-        };
-        if (managed())
-        {
-            running = true;
-            return;
-        }
-        // Its theme, and with it the frames it puts around windows, lies in
-        // the system's data folders, which the tests' own environment hides.
-        if (! process.start (juce::StringArray { "env", "XDG_DATA_DIRS=/usr/local/share:/usr/share", "openbox", "--sm-disable" }, 0))
-            return;
-        for (int waited = 0; ! managed() && waited < 20000 && process.isRunning(); waited += 10)
-            juce::Thread::sleep (10);
-        running = managed();
-    }
-
-    ~WindowManager()
-    {
-        if (process.isRunning())
-            process.kill();
-    }
-
-    bool running = false;
-
-private:
-    juce::ChildProcess process;
-};
-
-/** The options dialog on the screen, if any. */
-juce::DialogWindow* openDialog()
-{
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = 0; i < desktop.getNumComponents(); ++i)
-        if (auto* dialog = dynamic_cast<juce::DialogWindow*> (desktop.getComponent (i));
-            dialog != nullptr && dialog->getName() == "Options" && dialog->isShowing())
-            return dialog;
-    return nullptr;
-}
 
 /** The open list's menu, in its own window or inside the dialog's. */
 juce::Component* openList (juce::Component& dialog)
@@ -77,6 +25,16 @@ juce::Component* openList (juce::Component& dialog)
             return c;
     return nullptr;
 }
+
+/** Counts the mouse presses the program has read and answered, in any of
+    its windows, those a modal window blocks included. */
+struct PressesRead final : juce::MouseListener
+{
+    PressesRead() { juce::Desktop::getInstance().addGlobalMouseListener (this); }
+    ~PressesRead() override { juce::Desktop::getInstance().removeGlobalMouseListener (this); }
+    void mouseDown (const juce::MouseEvent&) override { ++count; }
+    int count = 0;
+};
 } // namespace
 
 class OptionsDialogList : public DesktopEditorFixture
@@ -85,19 +43,80 @@ protected:
     /** Opens the options dialog with the settings button and shows its MIDI page. */
     juce::Component* openMidiPage()
     {
-        auto* settings = child<juce::Button> (EditorNames::settingsButton);
-        EXPECT_NE (settings, nullptr);
-        if (settings == nullptr || ! click (settings->getScreenBounds().getCentre(), 1)
-            || ! waitFor ([this] { return openDialog() != nullptr && ! XInput::screenBounds (display.get(), *openDialog()).isEmpty(); }))
+        if (openOptionsDialog() == nullptr)
             return nullptr;
 
-        auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (openDialog()->getContentComponent(), O::tabs);
+        auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (optionsDialog()->getContentComponent(), O::tabs);
         EXPECT_NE (tabs, nullptr);
         if (tabs == nullptr || ! click (tabs->getTabbedButtonBar().getTabButton (1)->getScreenBounds().getCentre(), 1)
             || ! waitFor ([tabs] { return tabs->getCurrentTabIndex() == 1; }))
             return nullptr;
         settle();
         return tabs->getCurrentContentComponent();
+    }
+
+    /** The settings file cannot be written (a link into a folder that is not
+        there); a change in the dialog brings the settings' "Write Error"
+        some seconds later, which must stay in front of the dialog and the
+        editor while the user clicks them, and once answered leave the dialog
+        taking clicks again.  A process tells a settings file's failure once,
+        so each kind of display runs in a test of its own. */
+    void checkTheWriteErrorStaysInFront (bool withWindowManager)
+    {
+        std::optional<WindowManager> manager;
+        if (withWindowManager)
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+        }
+        const auto settingsFile = Korvalden::Misc::ApplicationPropertiesUser::getSettingsFile ("Kest");
+        ScratchFolder scratch ("kest-settings");
+        ASSERT_TRUE (scratch.wasCreated());
+        ASSERT_TRUE (settingsFile.getParentDirectory().createDirectory());
+        ASSERT_TRUE (scratch.getChildFile ("gone").getChildFile ("Kest.prop").createSymbolicLink (settingsFile, true));
+
+        showEditor();
+        auto* dialog = openOptionsDialog();
+        ASSERT_NE (dialog, nullptr) << "the options dialog did not open";
+        auto* tabs = MainControlPanel::findChildAs<juce::TabbedComponent> (dialog->getContentComponent(), O::tabs);
+        ASSERT_NE (tabs, nullptr);
+        auto* warningSwitch = MainControlPanel::findChildAs<juce::Button> (tabs->getTabContentComponent (0), O::enableCpuWarning);
+        ASSERT_NE (warningSwitch, nullptr);
+        ASSERT_TRUE (click (warningSwitch->getScreenBounds().getCentre(), 1));
+        ASSERT_TRUE (waitFor ([this] { return alertTitled ("Write Error") != nullptr && ! XInput::screenBounds (display.get(), *alertTitled ("Write Error")).isEmpty(); },
+                              60000))
+            << "nothing told the user";
+        auto& alert = *alertTitled ("Write Error");
+        const auto inFront = [&]
+        {
+            const auto alertAt = XInput::stackingPosition (display.get(), alert);
+            return alertAt > XInput::stackingPosition (display.get(), *dialog) && alertAt > XInput::stackingPosition (display.get(), *panel);
+        };
+        EXPECT_TRUE (waitFor (inFront)) << "the alert opened behind a window it blocks";
+
+        // A click on the dialog, then one on the editor, near their lower left corners.
+        for (auto* clicked : { static_cast<juce::Component*> (dialog), static_cast<juce::Component*> (panel.get()) })
+        {
+            SCOPED_TRACE (clicked == dialog ? "a click on the dialog" : "a click on the editor");
+            const auto point = clicked->getScreenBounds().getBottomLeft() + juce::Point<int> (12, -120);
+            ASSERT_FALSE (alert.getScreenBounds().contains (point) || (clicked != dialog && dialog->getScreenBounds().contains (point)));
+            PressesRead presses;
+            ASSERT_TRUE (click (point, 1));
+            ASSERT_TRUE (waitFor ([&presses] { return presses.count > 0; })) << "the program never read the click";
+            // In front once the program has answered the click, and still after a while.
+            EXPECT_TRUE (waitFor (inFront)) << "the click put the alert behind a window it blocks";
+            settle();
+            EXPECT_TRUE (waitFor (inFront)) << "the alert went behind a window it blocks";
+        }
+
+        // Answered, the alert goes, and the dialog takes clicks again.
+        ASSERT_TRUE (waitFor ([&alert] { return alert.hasKeyboardFocus (true); }));
+        ASSERT_TRUE (XInput::key ("Return"));
+        ASSERT_TRUE (waitFor ([] { return alertTitled ("Write Error") == nullptr; }));
+        auto* ok = MainControlPanel::findChildAs<juce::Button> (dialog->getContentComponent(), O::okButton);
+        ASSERT_NE (ok, nullptr);
+        ASSERT_TRUE (click (ok->getScreenBounds().getCentre(), 1));
+        EXPECT_TRUE (waitFor ([] { return optionsDialog() == nullptr; })) << "the dialog's OK did nothing";
     }
 
     bool tooltipShows()
@@ -115,7 +134,7 @@ TEST_F (OptionsDialogList, EveryPressOnAListOpensItAlsoAfterItsTooltipShowedAWhi
     ASSERT_NE (panel->getTooltipWindow(), nullptr) << "tooltips are on in a new editor";
     auto* page = openMidiPage();
     ASSERT_NE (page, nullptr) << "the options dialog's MIDI page did not open";
-    auto& dialog = *openDialog();
+    auto& dialog = *optionsDialog();
 
     // A press once the tooltip shows, and one after the pointer rested a while longer.
     for (const int restAfterTip : { 0, 3000 })
@@ -158,4 +177,14 @@ TEST_F (OptionsDialogList, EveryPressOnAListOpensItAlsoAfterItsTooltipShowedAWhi
     EXPECT_TRUE (waitFor ([&dialog] { return openList (dialog) == nullptr; }));
     EXPECT_TRUE (waitFor ([orva] { return orva->getSelectedId() == 2; }));
     EXPECT_EQ (engine->getReceiveChannel (1), 2);
+}
+
+TEST_F (OptionsDialogList, ASettingsWriteErrorStaysInFrontOfTheWindowsItBlocksOnABareDisplay)
+{
+    checkTheWriteErrorStaysInFront (false);
+}
+
+TEST_F (OptionsDialogList, ASettingsWriteErrorStaysInFrontOfTheWindowsItBlocksUnderAWindowManager)
+{
+    checkTheWriteErrorStaysInFront (true);
 }

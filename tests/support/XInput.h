@@ -130,6 +130,40 @@ inline juce::Rectangle<int> screenBounds (Display* display, juce::Component& com
                            : juce::Rectangle<int>();
 }
 
+/** Where a window stands among the windows on the screen: the place,
+    counted from the bottom, of the top-level window around it (the window
+    manager's frame, when one manages it); -1 when there is none. */
+inline int stackingPosition (Display* display, ::Window window)
+{
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    while (window != 0 && XQueryTree (display, window, &root, &parent, &children, &count) != 0)
+    {
+        if (children != nullptr)
+            XFree (children);
+        if (parent == root)
+            break;
+        window = parent;
+    }
+    int position = -1;
+    if (window != 0 && XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count) != 0)
+    {
+        for (unsigned int i = 0; i < count; ++i)
+            if (children[i] == window)
+                position = (int) i;
+        if (children != nullptr)
+            XFree (children);
+    }
+    return position;
+}
+
+/** The same for a component's own window. */
+inline int stackingPosition (Display* display, juce::Component& component)
+{
+    auto* peer = component.getPeer();
+    return peer != nullptr ? stackingPosition (display, (::Window) (juce::pointer_sized_uint) peer->getNativeHandle()) : -1;
+}
+
 /** What the server shows in an area of the screen (an invalid image when it
     cannot be read): what a user sees, not what a program would paint. */
 inline juce::Image screenImage (Display* display, juce::Rectangle<int> area)

@@ -1,15 +1,19 @@
 // kest-host editor driven as a user drives it, with the window system's own
 // mouse and key events: a right-click on a macro's caption opens the link
 // menu at the click (not below the window), "Rename" takes the name typed at
-// once, and the state saved on closing holds it.
+// once, and the state saved on closing holds it; the computer keys play and
+// the tooltips show without a click into the window, from its opening (also
+// after an alert there) and whenever the window gets the focus back.
 
 #include "editor/EditorComponentNames.h"
 #include "editor/MainControlPanel.h"
 #include "engine/AudioEngine.h"
 #include "gui/MultiColoredMidiKeyboard.h"
 #include "host/WindowSnapshot.h"
+#include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
 #include "tests/host/HostProgram.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/XInput.h"
 
 #include <gtest/gtest.h>
@@ -30,18 +34,21 @@ std::string windowName (Display* display, ::Window window)
     return name;
 }
 
-/** The top-level window with this name, if it is viewable. */
-::Window findTopLevel (Display* display, const char* name)
+/** The top-level window with this name, if it is viewable: a child of the
+    root, or of the frame a window manager put around it. */
+::Window findTopLevel (Display* display, const char* name, ::Window parentWindow = 0, int framesDeep = 1)
 {
     ::Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     ::Window found = 0;
-    if (XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count) == 0)
+    if (XQueryTree (display, parentWindow != 0 ? parentWindow : DefaultRootWindow (display), &root, &parent, &children, &count) == 0)
         return 0;
     for (unsigned int i = 0; i < count && found == 0; ++i)
     {
         if (windowName (display, children[i]) == name && ! XInput::screenBounds (display, children[i]).isEmpty())
             found = children[i];
+        else if (framesDeep > 0)
+            found = findTopLevel (display, name, children[i], framesDeep - 1);
     }
     if (children != nullptr)
         XFree (children);
@@ -72,13 +79,17 @@ bool waitFor (const std::function<bool()>& done, int milliseconds = 20000)
     return done();
 }
 
-/** Where the third macro's caption and the keyboard's key 64 lie in the
-    editor, as the bundle's own layout places them. */
+/** Where the third macro's caption, the first macro's knob and the
+    keyboard's keys 48 (the computer key "a") and 64 lie in the editor, as
+    the bundle's own layout places them. */
 struct EditorSpots
 {
     juce::Point<int> macroCaption;
     juce::Point<int> key64;
     juce::Rectangle<int> size;
+    juce::Point<int> key48;
+    juce::Point<int> firstMacro;
+    juce::Point<int> blank; // the panel itself, no control
 };
 
 std::optional<EditorSpots> spotsFromTheLayout()
@@ -90,16 +101,46 @@ std::optional<EditorSpots> spotsFromTheLayout()
         std::unique_ptr<juce::AudioProcessorEditor> editor (engine.createEditorIfNeeded());
         auto* panel = dynamic_cast<MainControlPanel*> (editor.get());
         auto* keyboard = panel != nullptr ? panel->findChildAs<MultiColoredMidiKeyboard> (EditorNames::keyboard) : nullptr;
-        if (keyboard != nullptr)
+        auto* macro = panel != nullptr ? panel->findChildAs<juce::Component> (EditorNames::macroKnob (1)) : nullptr;
+        const auto onKey = [keyboard] (int note, float across, float down)
+        {
+            const auto key = keyboard->getRectangleForKey (note);
+            return keyboard->getBoundsInParent().getPosition()
+                   + juce::Point<float> (key.getX() + key.getWidth() * across, key.getY() + key.getHeight() * down).toInt();
+        };
+        // Beside the logo in the top bar: a click there reaches the panel itself.
+        juce::Point<int> blank;
+        if (panel != nullptr)
+            panel->setVisible (true);
+        for (int x = 100; panel != nullptr && x < panel->getWidth() && blank.isOrigin(); x += 4)
+            if (panel->getComponentAt (x, 20) == panel)
+                blank = { x, 20 };
+        if (keyboard != nullptr && macro != nullptr && ! blank.isOrigin())
             for (auto& target : panel->getLinkEditor().getTargets())
                 if (target->indexes == std::vector<int> { 82 })
-                    spots = EditorSpots { target->centre(),
-                                          keyboard->getBoundsInParent().getPosition() + keyboard->getRectangleForKey (64).getCentre().toInt(),
-                                          panel->getLocalBounds() };
+                    spots = EditorSpots { target->centre(), onKey (64, 0.5f, 0.5f), panel->getLocalBounds(),
+                                          onKey (48, 0.4f, 0.8f), // below the black key beside it
+                                          macro->getBoundsInParent().getCentre(), blank };
     }
     Korvalden::Platform::setResourceFolderForTesting ({});
     return spots;
 }
+/** What the screen shows at a point. */
+juce::Colour shownAt (Display* display, juce::Point<int> screen)
+{
+    const auto image = XInput::screenImage (display, { screen.x, screen.y, 1, 1 });
+    return image.isValid() ? image.getPixelAt (0, 0) : juce::Colour();
+}
+
+/** The window that holds the window system's input focus. */
+::Window focusedWindow (Display* display)
+{
+    ::Window focused = 0;
+    int revertTo = 0;
+    XGetInputFocus (display, &focused, &revertTo);
+    return focused;
+}
+
 } // namespace
 
 TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedIntoTheSavedState)
@@ -179,4 +220,137 @@ TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedInto
     const auto named = bytes.find ("Index=\"82\"");
     EXPECT_NE (bytes.find ("Name=\"Bass line 1\""), std::string::npos)
         << "the third macro's group is saved as: " << (named == std::string::npos ? "(nothing)" : bytes.substr (named, 60));
+}
+
+TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheOpeningAndWheneverTheWindowGetsTheFocusBack)
+{
+    ASSERT_TRUE (XInput::available()) << "xdotool is missing: tools/setup.sh installs it";
+    KestHost::WindowSnapshot::tolerateXErrors();
+    const auto spots = spotsFromTheLayout();
+    ASSERT_TRUE (spots.has_value());
+    XInput::DisplayConnection display (XOpenDisplay (nullptr));
+    ASSERT_NE (display, nullptr);
+
+    enum class ReadError { none, answeredWithReturn, answeredWithItsButton };
+    const struct
+    {
+        const char* what;
+        bool withWindowManager;
+        ReadError readError; // an unreadable favourites file is told as the editor opens
+    } openings[] {
+        { "on a bare display", false, ReadError::none },
+        { "on a bare display, the Read Error at opening answered with Return", false, ReadError::answeredWithReturn },
+        { "on a bare display, the Read Error at opening answered with its button", false, ReadError::answeredWithItsButton },
+        { "under a window manager", true, ReadError::none },
+    };
+    const auto favourites = Korvalden::Platform::getUserMakerFolder().getChildFile ("Kest.Favorites.xml");
+    for (const auto& opening : openings)
+    {
+        SCOPED_TRACE (opening.what);
+        std::optional<WindowManager> manager;
+        if (opening.withWindowManager)
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+        }
+        ASSERT_TRUE (favourites.getParentDirectory().createDirectory());
+        ASSERT_TRUE (opening.readError == ReadError::none ? favourites.deleteFile() : favourites.replaceWithText ("not a favourites file"));
+
+        ScratchFolder scratch ("kest-editor-keys");
+        std::string failure;
+        juce::Rectangle<int> boundsSeen;
+        double seenSince = 0.0;
+        HostProgram::Launch launch;
+        launch.folder = scratch.getFile();
+        launch.arguments = { "editor" };
+        launch.interruptWhen = [&]
+        {
+            // Not yet open, or still being sized and placed on the screen
+            // (where a window manager may place it as it likes).
+            auto* x = display.get();
+            const auto window = findTopLevel (x, "Kest");
+            const auto view = viewIn (x, window);
+            const auto bounds = XInput::screenBounds (x, view);
+            const auto now = juce::Time::getMillisecondCounterHiRes();
+            if (bounds != boundsSeen)
+                seenSince = now;
+            boundsSeen = bounds;
+            if (view == 0 || bounds.getWidth() != spots->size.getWidth() || bounds.getHeight() != spots->size.getHeight() || now - seenSince < 500.0)
+                return false;
+            const auto fails = [&failure] (const char* what) { return (failure = what), true; };
+
+            if (opening.readError != ReadError::none)
+            {
+                if (! waitFor ([&] { return findTopLevel (x, "Read Error") != 0; }))
+                    return fails ("no Read Error showed");
+                // In front of the editor's window, which the host showed after
+                // it, and known to the window manager as belonging to it.
+                const auto alert = findTopLevel (x, "Read Error");
+                const auto alertBounds = XInput::screenBounds (x, alert);
+                const auto belongsInFront = [&]
+                {
+                    ::Window over = 0;
+                    return XGetTransientForHint (x, alert, &over) != 0 && over == window
+                           && XInput::stackingPosition (x, alert) > XInput::stackingPosition (x, window);
+                };
+                if (! waitFor (belongsInFront))
+                    return fails ("the Read Error does not stay in front of the editor's window");
+                const auto aWhile = [] { juce::Thread::sleep (100); };
+                // The button sits at the foot of the alert, in the middle.
+                const bool answered = (opening.readError != ReadError::answeredWithReturn || waitFor ([&] { return focusedWindow (x) == alert; }))
+                                      && (opening.readError == ReadError::answeredWithReturn
+                                              ? XInput::key ("Return")
+                                              : XInput::clickAt ({ alertBounds.getCentreX(), alertBounds.getBottom() - 26 }, 1, false, aWhile));
+                if (! answered || ! waitFor ([&] { return findTopLevel (x, "Read Error") == 0; }))
+                    return fails ("the Read Error could not be answered");
+            }
+
+            // Where the editor is now (a window manager may still move it), and
+            // its key 48: held in a device's colour, at rest in white.
+            const auto at = [&] (juce::Point<int> spot) { return XInput::screenBounds (x, view).getPosition() + spot; };
+            const auto keyDown = [&] { return shownAt (x, at (spots->key48)).getSaturation() > 0.5f; };
+            const auto keyUp = [&]
+            {
+                const auto shown = shownAt (x, at (spots->key48));
+                return shown.getSaturation() < 0.2f && shown.getBrightness() > 0.6f;
+            };
+            const auto heldKeyPlays = [&]
+            {
+                if (! waitFor (keyUp))
+                    return false;
+                const bool played = XInput::xdotool ({ "keydown", "a" }) && waitFor (keyDown);
+                XInput::xdotool ({ "keyup", "a" });
+                return played && waitFor (keyUp);
+            };
+
+            // The pointer rests on a knob: its tooltip shows, though nothing was clicked.
+            if (! XInput::moveTo (at (spots->firstMacro)) || ! waitFor ([&] { return findTopLevel (x, "tooltip") != 0; }))
+                return fails ("no tooltip showed");
+
+            if (! XInput::moveTo (at (spots->macroCaption)) || ! heldKeyPlays())
+                return fails ("the keys played nothing with the pointer over the editor");
+            if (! XInput::moveTo (at (spots->size.getBottomRight() + juce::Point<int> (40, 40))) || ! heldKeyPlays())
+                return fails ("the keys played nothing with the pointer beside the window");
+
+            // The window manager gives the window itself the focus when it is
+            // activated again or its title bar is clicked (on a bare display the
+            // test gives it): with the focus elsewhere, and after a click into the editor.
+            for (const bool clickedIntoTheEditor : { false, true })
+            {
+                if (clickedIntoTheEditor ? ! XInput::clickAt (at (spots->blank), 1) || ! heldKeyPlays()
+                                         : XSetInputFocus (x, PointerRoot, RevertToParent, CurrentTime) == 0)
+                    return fails ("the keys played nothing after a click into the editor");
+                const bool focused = opening.withWindowManager ? XInput::clickAt (at ({ spots->size.getCentreX(), -8 }), 1)
+                                                               : XSetInputFocus (x, window, RevertToParent, CurrentTime) != 0;
+                if (! focused || ! heldKeyPlays())
+                    return fails ("the keys played nothing once the window itself got the focus");
+            }
+            return true;
+        };
+
+        const auto run = HostProgram::run (launch);
+        EXPECT_EQ (run.exitCode, 0) << run.errors;
+        EXPECT_EQ (failure, "") << run.errors;
+    }
+    favourites.deleteFile();
 }
