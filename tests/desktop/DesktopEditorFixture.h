@@ -185,15 +185,22 @@ protected:
     }
 
     /** Opens the options dialog with the settings button and waits until the
-        server shows it; null when it did not open. */
+        server shows it where the program has it (a window manager places a
+        dialog over the window it belongs to after it is shown); null when it
+        did not open. */
     juce::DialogWindow* openOptionsDialog()
     {
         auto* settings = child<juce::Button> (EditorNames::settingsButton);
         EXPECT_NE (settings, nullptr);
-        if (settings == nullptr || ! click (settings->getScreenBounds().getCentre(), 1)
-            || ! waitFor ([this] { return optionsDialog() != nullptr && ! XInput::screenBounds (display.get(), *optionsDialog()).isEmpty(); }))
+        const auto placed = [this]
+        {
+            auto* dialog = optionsDialog();
+            return dialog != nullptr && XInput::screenBounds (display.get(), *dialog) == dialog->getScreenBounds();
+        };
+        if (settings == nullptr || ! click (settings->getScreenBounds().getCentre(), 1) || ! waitFor (placed))
             return nullptr;
-        return optionsDialog();
+        settle();
+        return waitFor (placed) ? optionsDialog() : nullptr;
     }
 
     /** The alert window with this title on the screen, if any. */
