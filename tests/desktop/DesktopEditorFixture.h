@@ -143,13 +143,29 @@ protected:
         return item != nullptr && click (item->getScreenBounds().getCentre(), 1) && waitFor ([] { return openMenu() == nullptr; });
     }
 
+    /** Counts the mouse presses and releases the program has read, in any
+        of its windows, those a modal window blocks included. */
+    struct MouseRead final : juce::MouseListener
+    {
+        MouseRead() { juce::Desktop::getInstance().addGlobalMouseListener (this); }
+        ~MouseRead() override { juce::Desktop::getInstance().removeGlobalMouseListener (this); }
+        void mouseDown (const juce::MouseEvent&) override { ++presses; }
+        void mouseUp (const juce::MouseEvent&) override { ++releases; }
+        int presses = 0, releases = 0;
+    };
+
     /** Clicks at a screen point and waits until the editor has read the
         release too (a press that follows one whose release went unread is
-        taken for a drag). */
+        taken for a drag), also when a loaded machine delivers the press
+        late.  A click where no window of the program is (a window manager's
+        frame) is read by none: the wait for it is short. */
     bool click (juce::Point<int> screen, int button, bool withCtrl = false)
     {
-        return XInput::clickAt (screen, button, withCtrl, [this] { settle(); })
-               && waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); });
+        const MouseRead read;
+        if (! XInput::clickAt (screen, button, withCtrl, [this] { settle(); }))
+            return false;
+        waitFor ([&read] { return read.releases > 0; }, 3000);
+        return waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); });
     }
 
     /** Lets the editor read what the window system sent it. */

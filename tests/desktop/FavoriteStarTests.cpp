@@ -115,8 +115,9 @@ TEST_F (FavoriteStar, AFavouriteRenamedInTheFolderTreeShowsItsNewNameInTheListAt
     const auto pad = addUserPreset ("Pad");
     showEditor();
     ASSERT_TRUE (clickStarOf (pad));
-    auto* entry = engine->getPresetManager().findItemByPath ("/Favorites/Pad");
-    ASSERT_NE (entry, nullptr);
+    // The star's value tells the tree of the change asynchronously.
+    PresetManager::PresetTreeItemBase* entry = nullptr;
+    ASSERT_TRUE (waitFor ([&] { return (entry = engine->getPresetManager().findItemByPath ("/Favorites/Pad")) != nullptr; }));
     ASSERT_TRUE (waitFor ([entry] { return entry->isRowShownWhole(); }));
     const auto area = entry->getRowComponent()->getScreenBounds();
     settle();

@@ -25,16 +25,6 @@ juce::Component* openList (juce::Component& dialog)
             return c;
     return nullptr;
 }
-
-/** Counts the mouse presses the program has read and answered, in any of
-    its windows, those a modal window blocks included. */
-struct PressesRead final : juce::MouseListener
-{
-    PressesRead() { juce::Desktop::getInstance().addGlobalMouseListener (this); }
-    ~PressesRead() override { juce::Desktop::getInstance().removeGlobalMouseListener (this); }
-    void mouseDown (const juce::MouseEvent&) override { ++count; }
-    int count = 0;
-};
 } // namespace
 
 class OptionsDialogList : public DesktopEditorFixture
@@ -94,15 +84,30 @@ protected:
         };
         EXPECT_TRUE (waitFor (inFront)) << "the alert opened behind a window it blocks";
 
-        // A click on the dialog, then one on the editor, near their lower left corners.
+        // A click on the dialog, then one on the editor.
         for (auto* clicked : { static_cast<juce::Component*> (dialog), static_cast<juce::Component*> (panel.get()) })
         {
             SCOPED_TRACE (clicked == dialog ? "a click on the dialog" : "a click on the editor");
-            const auto point = clicked->getScreenBounds().getBottomLeft() + juce::Point<int> (12, -120);
-            ASSERT_FALSE (alert.getScreenBounds().contains (point) || (clicked != dialog && dialog->getScreenBounds().contains (point)));
-            PressesRead presses;
+            // A point near a lower corner of the window clicked that the
+            // windows in front of it leave free, where the window manager has
+            // placed them by now.
+            const auto covered = [&] (juce::Point<int> spot)
+            {
+                return alert.getScreenBounds().contains (spot) || (clicked != dialog && dialog->getScreenBounds().contains (spot));
+            };
+            juce::Point<int> point;
+            ASSERT_TRUE (waitFor ([&]
+            {
+                const auto area = clicked->getScreenBounds();
+                for (const auto spot : { area.getBottomLeft() + juce::Point<int> (12, -120), area.getBottomRight() + juce::Point<int> (-12, -120) })
+                    if (! covered (spot))
+                        return (point = spot), true;
+                return false;
+            })) << "the windows in front cover the window clicked: alert " << alert.getScreenBounds().toString()
+                << ", dialog " << dialog->getScreenBounds().toString();
+            const MouseRead read;
             ASSERT_TRUE (click (point, 1));
-            ASSERT_TRUE (waitFor ([&presses] { return presses.count > 0; })) << "the program never read the click";
+            ASSERT_TRUE (waitFor ([&read] { return read.presses > 0; })) << "the program never read the click";
             // In front once the program has answered the click, and still after a while.
             EXPECT_TRUE (waitFor (inFront)) << "the click put the alert behind a window it blocks";
             settle();
