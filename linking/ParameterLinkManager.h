@@ -119,11 +119,16 @@ public:
     /** Appends a listener unless null or already present.  Any thread but audio. */
     void addListener (Listener* listener);
 
-    /** Removes a listener if present.  Any thread but audio. */
+    /** Removes a listener if present.  A notifyListeners under way on
+        another thread may have taken the listener before it was removed and
+        still make that one call after this returns: a listener that another
+        thread may notify is deleted only once such calls are over (the
+        engine's lives as long as the manager).  Any thread but audio. */
     void removeListener (Listener* listener);
 
-    /** Calls every listener, last registered first; a listener may remove
-        itself or others during the call.  Any thread but audio. */
+    /** Calls every listener, last registered first, with the lock released
+        during each call; a listener may remove itself or others during the
+        call.  Any thread but audio. */
     void notifyListeners();
 
     /** The controller's value (unclamped), else the processor's.  Any thread but audio. */
