@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <mutex>
 #include <sys/stat.h>
+#include <unordered_set>
 
 namespace Korvalden::Misc
 {
@@ -58,6 +59,9 @@ struct KeptChanges
     {
         Values set;
         std::set<juce::String> removed;
+        /** When each was changed: the save of the object that takes them
+            weighs them by that. */
+        std::map<juce::String, std::int64_t> madeAt;
         juce::String reason;
         bool told = false;
     };
@@ -221,6 +225,7 @@ ApplicationPropertiesUser::ApplicationPropertiesUser (const juce::String& applic
         const juce::ScopedLock sl (getLock());
         getAllProperties().addMap (asLastStored);
     }
+    lastSeen.insert (asLastStored.begin(), asLastStored.end());
     takeChangesKeptEarlier();
 }
 
@@ -258,6 +263,7 @@ bool ApplicationPropertiesUser::needsToBeSaved() const
 
 void ApplicationPropertiesUser::propertyChanged()
 {
+    stampChangedKeys();
     needsWriting = true;
     // A refused save tried again every second takes the change along.
     if (! retrying)
@@ -284,6 +290,37 @@ ApplicationPropertiesUser::Values ApplicationPropertiesUser::currentValues()
     return current;
 }
 
+void ApplicationPropertiesUser::stampChangedKeys()
+{
+    // A change may have set or removed any number of keys (clear, restore):
+    // one pass over the keys against what the change before left.
+    const auto moment = RecentChanges::now();
+    const juce::ScopedLock sl (getLock());
+    const auto& keys = getAllProperties().getAllKeys();
+    const auto& values = getAllProperties().getAllValues();
+    for (int i = 0; i < keys.size(); ++i)
+        if (const auto seen = lastSeen.find (keys[i]); seen == lastSeen.end() || seen->second != values[i])
+        {
+            lastSeen[keys[i]] = values[i];
+            changedAt[keys[i]] = moment;
+        }
+
+    // Keys are unique: only when some were removed are more of them seen.
+    if (lastSeen.size() == (size_t) keys.size())
+        return;
+    const std::unordered_set<juce::String> present (keys.begin(), keys.end());
+    for (auto seen = lastSeen.begin(); seen != lastSeen.end();)
+    {
+        if (present.count (seen->first) != 0)
+        {
+            ++seen;
+            continue;
+        }
+        changedAt[seen->first] = moment;
+        seen = lastSeen.erase (seen);
+    }
+}
+
 ApplicationPropertiesUser::Changes ApplicationPropertiesUser::changesSinceStored()
 {
     Changes changes;
@@ -294,7 +331,27 @@ ApplicationPropertiesUser::Changes ApplicationPropertiesUser::changesSinceStored
     for (const auto& [key, value] : asLastStored)
         if (current.count (key) == 0)
             changes.removed.insert (key);
+
+    // A key changed behind the property set's back counts as changed now.
+    const auto now = RecentChanges::now();
+    const auto stamp = [&] (const juce::String& key)
+    {
+        const auto found = changedAt.find (key);
+        changes.madeAt[key] = found != changedAt.end() ? found->second : now;
+    };
+    for (const auto& [key, value] : changes.set)
+        stamp (key);
+    for (const auto& key : changes.removed)
+        stamp (key);
     return changes;
+}
+
+void ApplicationPropertiesUser::markStored()
+{
+    asLastStored = currentValues();
+    lastSeen.clear();
+    lastSeen.insert (asLastStored.begin(), asLastStored.end());
+    changedAt.clear();
 }
 
 bool ApplicationPropertiesUser::save (SaveLock::Moment when)
@@ -306,16 +363,11 @@ bool ApplicationPropertiesUser::save (SaveLock::Moment when)
     // What changed since the last hand-over joins what waits, after it.
     if (auto changes = changesSinceStored(); ! changes.isEmpty())
     {
-        const auto moment = RecentChanges::now();
-        for (const auto& [key, value] : changes.set)
-            changes.madeAt[key] = moment;
-        for (const auto& key : changes.removed)
-            changes.madeAt[key] = moment;
         const auto guard = SaveQueue::lockClients();
         changes.takeOlder (std::move (outbox->waiting));
         outbox->waiting = std::move (changes);
     }
-    asLastStored = currentValues();
+    markStored();
     needsWriting = false;
 
     if (when == SaveLock::Moment::atClose)
@@ -428,20 +480,32 @@ void ApplicationPropertiesUser::keepUnsavedChanges()
         return;
     auto& kept = keptChanges();
     const std::lock_guard<std::mutex> guard (kept.lock);
-    auto& [set, removed, reason, told] = kept.byFile[file.getFullPathName()];
+    auto& unsaved = kept.byFile[file.getFullPathName()];
+    // Another object's change of a key, kept here already, stays when it was made later.
+    const auto madeLater = [&unsaved, &changes] (const juce::String& key)
+    {
+        const auto moment = changes.madeAt[key];
+        const auto keptAt = unsaved.madeAt.find (key);
+        if (keptAt != unsaved.madeAt.end() && keptAt->second > moment)
+            return false;
+        unsaved.madeAt[key] = moment;
+        return true;
+    };
     for (const auto& [key, value] : changes.set)
-    {
-        set[key] = value;
-        removed.erase (key);
-    }
+        if (madeLater (key))
+        {
+            unsaved.set[key] = value;
+            unsaved.removed.erase (key);
+        }
     for (const auto& key : changes.removed)
-    {
-        set.erase (key);
-        removed.insert (key);
-    }
+        if (madeLater (key))
+        {
+            unsaved.set.erase (key);
+            unsaved.removed.insert (key);
+        }
     // No save that failed: its turn did not come.
-    reason = lastFailure.isNotEmpty() ? lastFailure : juce::String ("another program keeps its folder locked");
-    told = told || failureTold;
+    unsaved.reason = lastFailure.isNotEmpty() ? lastFailure : juce::String ("another program keeps its folder locked");
+    unsaved.told = unsaved.told || failureTold;
 }
 
 void ApplicationPropertiesUser::takeChangesKeptEarlier()
@@ -459,13 +523,22 @@ void ApplicationPropertiesUser::takeChangesKeptEarlier()
     failureTold = changes.told;
     lastFailure = changes.reason;
 
-    // They count as this object's own changes: shown now, saved with its next save.
+    // They count as this object's own changes, made when they were made:
+    // shown now, saved with its next save.
     const juce::ScopedLock sl (getLock());
     auto& properties = getAllProperties();
     for (const auto& [key, value] : changes.set)
+    {
         properties.set (key, value);
+        lastSeen[key] = value;
+        changedAt[key] = changes.madeAt[key];
+    }
     for (const auto& key : changes.removed)
+    {
         properties.remove (juce::StringRef (key));
+        lastSeen.erase (key);
+        changedAt[key] = changes.madeAt[key];
+    }
     needsWriting = true;
 }
 } // namespace Korvalden::Misc

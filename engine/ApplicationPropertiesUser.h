@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 
 namespace Korvalden::Misc
 {
@@ -33,8 +34,9 @@ namespace Korvalden::Misc
 
     A save that cannot take its turn at once has not failed: it waits for it
     on the save queue's thread, never on the message thread, and lands the
-    moment the folder is free; a key that waited never sets back the same
-    key that another process changed later and saved first.  A wait that
+    moment the folder is free.  Each key keeps the moment it was changed, not
+    the one its save began: it never sets back the same key that another
+    process changed later and saved first, however late it lands.  A wait that
     lasts about 2 s is told once, until a save lands: to the wait handler
     when one is set, else in a line on standard error.  When the object goes
     it waits at most about 2 s for its turn.  A save that fails
@@ -109,7 +111,7 @@ private:
     {
         Values set;
         std::set<juce::String> removed;
-        /** When each key was handed to a save (RecentChanges::now()). */
+        /** When each key was changed (RecentChanges::now()). */
         std::map<juce::String, std::int64_t> madeAt;
 
         bool isEmpty() const noexcept { return set.empty() && removed.empty(); }
@@ -128,7 +130,11 @@ private:
 
     void timerCallback() override;
     Values currentValues();
+    /** Stamps the keys that the last change set or removed. */
+    void stampChangedKeys();
     Changes changesSinceStored();
+    /** What this object has now was handed to a save: nothing differs from it. */
+    void markStored();
     bool failSave (const juce::String& reason, bool tryAgain);
     /** Tells what the saves made meanwhile did; false when one failed. */
     bool handleReports (bool atClose);
@@ -142,6 +148,10 @@ private:
     /** The values as this object last read or handed to a save: what it
         changed since is what differs from them. */
     Values asLastStored;
+    /** The values as the last change left them, to find which keys a change
+        touched; and when each key changed since asLastStored. */
+    std::unordered_map<juce::String, juce::String> lastSeen;
+    std::unordered_map<juce::String, std::int64_t> changedAt;
     /** What was handed to a save and has not landed, as the queue takes it. */
     std::shared_ptr<Outbox> outbox;
     WaitWatch waitWatch { *this };

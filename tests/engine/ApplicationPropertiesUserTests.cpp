@@ -178,7 +178,7 @@ TEST (ApplicationPropertiesUser, objectsOnOneFileSaveOnlyWhatEachChangedAndKeepW
     EXPECT_EQ (stored["MIDICC_Glide_1"], "7");
     EXPECT_EQ (stored["MIDICC_Glide_2"], "9");
     EXPECT_EQ (stored["MIDIReceiveChannel"], "4");
-    EXPECT_EQ (stored["SetTwice"], "dialog"); // the later save of a key wins
+    EXPECT_EQ (stored["SetTwice"], "other"); // the later change of a key wins, though saved first
 }
 
 TEST (ApplicationPropertiesUser, aSettingsFileThatIsALinkStaysALinkAndItsTargetIsReplacedInPlace)
@@ -350,4 +350,38 @@ TEST (ApplicationPropertiesUser, aSaveThatFailsIsToldOnceAndWhatItHeldWaitsInMem
         EXPECT_EQ (written->getNumChildElements(), 1);
         EXPECT_EQ (written->getChildByAttribute ("name", "MIDIReceiveChannel")->getStringAttribute ("val"), "5");
     }
+}
+
+TEST (ApplicationPropertiesUser, aSaveThatFailedIsTriedAgainEverySecondUntilItLandsAndLaterChangesStillStartASave)
+{
+    const auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    const auto folder = file.getParentDirectory();
+    const auto landed = [&file] (const char* key, const char* value)
+    {
+        const juce::String written = juce::String ("name=\"") + key + "\" val=\"" + value + "\"";
+        for (int waited = 0; waited < 30000 && ! file.loadFileAsString().contains (written); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        return file.loadFileAsString().contains (written);
+    };
+    ApplicationPropertiesUser settings ("Kest");
+    juce::StringArray told;
+    settings.setSaveFailureHandler ([&told] (const juce::File&, const juce::String& reason) { told.add (reason); });
+
+    // A file where the folder belongs: the folder cannot be made.
+    ASSERT_TRUE (folder.getParentDirectory().createDirectory());
+    ASSERT_TRUE (folder.replaceWithText ("in the way"));
+    settings.setValue ("MIDIReceiveChannel", 5);
+    EXPECT_FALSE (settings.save());
+    ASSERT_EQ (told.size(), 1);
+    EXPECT_TRUE (told[0].contains ("folder")) << told[0];
+
+    // Mended, the save lands with no further call.
+    ASSERT_TRUE (folder.deleteFile());
+    EXPECT_TRUE (landed ("MIDIReceiveChannel", "5"));
+    EXPECT_FALSE (settings.needsToBeSaved());
+
+    // A change after it is saved by its own timer.
+    settings.setValue ("MIDICC_SustainPedal", 11);
+    EXPECT_TRUE (landed ("MIDICC_SustainPedal", "11"));
+    EXPECT_EQ (told.size(), 1);
 }

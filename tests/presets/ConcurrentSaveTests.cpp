@@ -240,10 +240,16 @@ TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenItLa
     EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warmest");
     EXPECT_EQ (alerts.size(), 1);
 
-    // Still locked as the instance goes, the change is lost, and said so.
+    // Locked again, a lone change, taken at once into the turn that waits,
+    // is told too; still locked as the instance goes, it is lost, and said so.
     OtherProcessLock other (file, scratch);
     ASSERT_TRUE (other.isHeld());
     ASSERT_TRUE (star (*engine, "Warmest", false));
+    EXPECT_EQ (alerts.size(), 1);
+    for (int waited = 0; waited < 10000 && alerts.size() < 2; waited += 50)
+        pump (50);
+    ASSERT_EQ (alerts.size(), 2);
+    EXPECT_TRUE (alerts[1].startsWith ("Waiting to Save: ")) << alerts[1];
     StandardErrorCapture errors;
     engine.reset();
     const auto lines = errors.lines();
@@ -332,6 +338,35 @@ TEST (ConcurrentSaves, aChangeThatWaitsForTheLockLandsBeforeARenameAnotherInstan
     }
 }
 
+TEST (ConcurrentSaves, aTurnSavesOnlyWhatWasMadeBeforeItBeganToWaitSoARenameMadeMeanwhileCarriesAnotherInstancesOlderStar)
+{
+    // While another program holds the lock, this instance stars a preset
+    // (its turn begins to wait with that), another instance in the same host
+    // stars Pc and waits behind it, then this instance renames Pc: the rename
+    // lands after the other's star and carries it.
+    const auto presets = userPresets();
+    ASSERT_TRUE (presets.getChildFile ("Pc.prs").replaceWithText ("sound"));
+    const auto file = AudioEngine::getFavoritesFile();
+    ScratchFolder scratch ("kest-turn");
+    ASSERT_TRUE (scratch.wasCreated());
+
+    auto here = std::make_unique<AudioEngine>(), otherInstance = std::make_unique<AudioEngine>();
+    auto &manager = here->getPresetManager(), &otherManager = otherInstance->getPresetManager();
+    OtherProcessLock other (file, scratch);
+    ASSERT_TRUE (other.isHeld());
+    ASSERT_TRUE (star (*here, "Round", true));
+    EXPECT_TRUE (waitUntil ([&] { return waitingForLock (file.getParentDirectory()).count (::getpid()) > 0; }));
+    ASSERT_TRUE (star (*otherInstance, "Pc", true));
+    auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (manager.findItemByPath ("/PresetFiles/User Presets/Pc"));
+    ASSERT_TRUE (item != nullptr && item->moveOrRename ("Zc", 0));
+    other.release();
+
+    for (int waited = 0; waited < 30000 && ! (manager.saveFavorites (file) && otherManager.saveFavorites (file)); waited += 20)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Round /PresetFiles/User Presets/Zc");
+    EXPECT_FALSE (file.loadFileAsString().contains ("/Pc\""));
+}
+
 TEST (ConcurrentSaves, aChangeMadeLaterThanAnotherProcessesIsNotSetBackByItWhicheverLandsFirst)
 {
     // While another program holds the lock, another process changes a star
@@ -378,6 +413,41 @@ TEST (ConcurrentSaves, aChangeMadeLaterThanAnotherProcessesIsNotSetBackByItWhich
     ApplicationPropertiesUser reread ("Kest");
     EXPECT_EQ (reread.getIntValue ("MIDICC_Glide_1", -1), 1);
     EXPECT_EQ (reread.getIntValue ("MIDICC_SustainPedal", -1), 11);
+
+    // A key set here before another process sets and saves it does not set
+    // it back when saved later: by this object, or by the next one, which
+    // takes what an object could not save when it went under the lock.  Set
+    // after the other's, it does, also when kept.
+    struct Case
+    {
+        const char* key;
+        bool keptForTheNext, otherFirst;
+    };
+    for (const auto& [key, keptForTheNext, otherFirst] : { Case { "MIDIReceiveChannel", false, false }, Case { "MIDICC_Glide_2", true, false },
+                                                           Case { "MIDICC_Glide_3", true, true } })
+    {
+        SCOPED_TRACE (key);
+        if (otherFirst)
+            EXPECT_EQ (exitCodeOf (startSaver ({ "--set-then-end", key, "4" })), 0);
+        auto here = std::make_unique<ApplicationPropertiesUser> ("Kest");
+        here->setValue (key, 3);
+        if (keptForTheNext)
+        {
+            OtherProcessLock other (file, scratch);
+            ASSERT_TRUE (other.isHeld());
+            const StandardErrorCapture toldNotSaved;
+            here = nullptr;
+        }
+        if (! otherFirst)
+            EXPECT_EQ (exitCodeOf (startSaver ({ "--set-then-end", key, "4" })), 0);
+        if (here == nullptr)
+            here = std::make_unique<ApplicationPropertiesUser> ("Kest");
+        EXPECT_EQ (here->getIntValue (key, -1), 3);
+        // The turn given up as the object went may not have ended yet.
+        for (int waited = 0; waited < 30000 && ! here->save(); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue (key, -1), otherFirst ? 3 : 4);
+    }
 }
 
 TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenItLastsSavedOnceItIsFreeAndToldLostIfTheProcessEndsFirst)
