@@ -2,10 +2,11 @@
 
 #include "presets/SaveLock.h"
 
-#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,37 +16,128 @@ namespace
 {
 struct Slot
 {
-    std::uint64_t key;
+    std::uint64_t key; // 0: free
     std::int64_t madeAt;
+    std::uint64_t check; // of key and madeAt: a slot torn by another's write, or not ours, fails it
 };
 
-constexpr size_t slotCount = 1 << 16;
-constexpr size_t probes = 8;
-
-/** The user's table, mapped once; null when there is no shared memory. */
-Slot* table()
+/** The start of the table: a table of another layout, or anything else
+    under its name, is never read or written. */
+struct Header
 {
-    static Slot* const slots = []() -> Slot*
+    std::uint64_t magic;
+    std::uint32_t version, slotCount, slotSize, probes;
+};
+
+constexpr std::uint32_t slotCount = 1 << 16;
+constexpr std::uint32_t probes = 8;
+constexpr Header ourHeader { 0x6b65737472656374ULL, 2, slotCount, sizeof (Slot), probes };
+constexpr off_t tableBytes = (off_t) (sizeof (Header) + slotCount * sizeof (Slot));
+static_assert (sizeof (Slot) == 24 && sizeof (Header) == 24, "the layout the header names");
+
+/** The user's table, opened once; -1 when there is none.  Kept open for the
+    process's life: a save still under way as the process ends must never
+    write through a number that another file was given since. */
+int tableDescriptor()
+{
+    static const int descriptor = []
     {
-        const auto name = "/kest-recent-changes-" + std::to_string (::getuid());
-        const int descriptor = ::shm_open (name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (descriptor < 0)
-            return nullptr;
-        // Only the user's own table, never one another user made; new, it
-        // is all zero: no key.
+        const auto name = "/kest-recent-changes-v2-" + std::to_string (::getuid());
+        const int opened = ::shm_open (name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (opened < 0)
+            return -1;
+        // Only the user's own table, never one another user made.
         struct stat info {};
-        void* mapped = MAP_FAILED;
-        if (::fstat (descriptor, &info) == 0 && info.st_uid == ::getuid()
-            && ::ftruncate (descriptor, (off_t) std::max<size_t> ((size_t) info.st_size, slotCount * sizeof (Slot))) == 0)
-            mapped = ::mmap (nullptr, slotCount * sizeof (Slot), PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
-        ::close (descriptor);
-        return mapped == MAP_FAILED ? nullptr : static_cast<Slot*> (mapped);
+        if (::fstat (opened, &info) == 0 && S_ISREG (info.st_mode) && info.st_uid == ::getuid())
+            return opened;
+        ::close (opened);
+        return -1;
     }();
-    return slots;
+    return descriptor;
 }
 
-std::int64_t load (const std::int64_t& value) { return __atomic_load_n (&value, __ATOMIC_RELAXED); }
-std::uint64_t load (const std::uint64_t& value) { return __atomic_load_n (&value, __ATOMIC_RELAXED); }
+/** A write past the process's file size limit would raise a signal. */
+bool mayWriteTable()
+{
+    struct rlimit limit {};
+    return ::getrlimit (RLIMIT_FSIZE, &limit) == 0 && (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= (rlim_t) tableBytes);
+}
+
+enum class HeaderState
+{
+    ours,
+    absent, // a new or cut table, or ours half written by another process
+    foreign
+};
+
+HeaderState headerOf (int descriptor)
+{
+    unsigned char read[sizeof (Header)] {}, ours[sizeof (Header)];
+    std::memcpy (ours, &ourHeader, sizeof (Header));
+    const auto got = ::pread (descriptor, read, sizeof (read), 0);
+    if (got < 0)
+        return HeaderState::foreign;
+    for (ssize_t i = 0; i < got; ++i)
+        if (read[i] != 0 && read[i] != ours[i])
+            return HeaderState::foreign;
+    return got == (ssize_t) sizeof (Header) && std::memcmp (read, ours, sizeof (Header)) == 0 ? HeaderState::ours : HeaderState::absent;
+}
+
+std::uint64_t mixed (std::uint64_t value)
+{
+    value ^= value >> 33;
+    value *= 0xff51afd7ed558ccdULL;
+    value ^= value >> 33;
+    value *= 0xc4ceb9fe1a85ec53ULL;
+    return value ^ (value >> 33);
+}
+
+/** A hash of the bytes in which every bit of each depends on every bit of
+    the input: ids that differ anywhere fall far apart. */
+std::uint64_t hashOf (const char* bytes, size_t size)
+{
+    auto hash = mixed (0x9e3779b97f4a7c15ULL ^ (std::uint64_t) size);
+    size_t at = 0;
+    for (; at + 8 <= size; at += 8)
+    {
+        std::uint64_t block;
+        std::memcpy (&block, bytes + at, 8);
+        hash ^= mixed (block);
+        hash = (hash << 27 | hash >> 37) * 5 + 0x52dce729;
+    }
+    std::uint64_t tail = 0;
+    std::memcpy (&tail, bytes + at, size - at);
+    return mixed (hash ^ mixed (tail + 0x27d4eb2f165667c5ULL));
+}
+
+std::uint64_t checkOf (std::uint64_t key, std::int64_t madeAt)
+{
+    return mixed (key ^ mixed ((std::uint64_t) madeAt ^ 0x165667b19e3779f9ULL));
+}
+
+/** The slots where a key may lie, as read now: those the table does not
+    hold (it was cut) read as free. */
+struct Window
+{
+    explicit Window (int descriptor, std::uint64_t key)
+        : offset ((off_t) (sizeof (Header) + (key % (slotCount - probes + 1)) * sizeof (Slot)))
+    {
+        if (::pread (descriptor, slots, sizeof (slots), offset) < 0)
+            std::memset (slots, 0, sizeof (slots));
+        // After the read: a stamp made before it is never ahead.
+        now = RecentChanges::now();
+    }
+
+    /** A slot as it was written, stamped no later than now. */
+    bool trusted (const Slot& slot) const
+    {
+        return slot.key != 0 && slot.check == checkOf (slot.key, slot.madeAt) && slot.madeAt <= now;
+    }
+
+    off_t offset;
+    Slot slots[probes] {};
+    std::int64_t now;
+};
 } // namespace
 
 RecentChanges::RecentChanges (const juce::File& file)
@@ -55,12 +147,9 @@ RecentChanges::RecentChanges (const juce::File& file)
 
 std::uint64_t RecentChanges::keyOf (const juce::String& what) const
 {
-    // Mixed, so that names alike fall far apart; never 0, which marks a free slot.
-    auto key = (std::uint64_t) (fileName + what).hashCode64();
-    key = (key ^ (key >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    key = (key ^ (key >> 27)) * 0x94d049bb133111ebULL;
-    key ^= key >> 31;
-    return key != 0 ? key : 1;
+    const auto text = fileName + what;
+    const auto key = hashOf (text.toRawUTF8(), text.getNumBytesAsUTF8());
+    return key != 0 ? key : 1; // 0 marks a free slot
 }
 
 std::int64_t RecentChanges::now() noexcept
@@ -70,41 +159,57 @@ std::int64_t RecentChanges::now() noexcept
 
 bool RecentChanges::isSuperseded (const juce::String& what, std::int64_t madeAt) const
 {
-    auto* slots = table();
-    if (slots == nullptr)
+    const int descriptor = tableDescriptor();
+    if (descriptor < 0 || headerOf (descriptor) == HeaderState::foreign)
         return false;
     const auto key = keyOf (what);
-    for (size_t probe = 0; probe < probes; ++probe)
-    {
-        auto& slot = slots[(key + probe) % slotCount];
-        if (load (slot.key) == key)
-            return load (slot.madeAt) > madeAt;
-    }
+    const Window window (descriptor, key);
+    for (const auto& slot : window.slots)
+        if (slot.key == key && window.trusted (slot) && slot.madeAt > madeAt)
+            return true;
     return false;
 }
 
 void RecentChanges::landed (const juce::String& what, std::int64_t madeAt)
 {
-    auto* slots = table();
-    if (slots == nullptr)
+    const int descriptor = tableDescriptor();
+    if (descriptor < 0 || ! mayWriteTable())
         return;
-    const auto key = keyOf (what);
-    Slot* oldest = nullptr;
-    for (size_t probe = 0; probe < probes; ++probe)
+    switch (headerOf (descriptor))
     {
-        auto& slot = slots[(key + probe) % slotCount];
-        const auto slotKey = load (slot.key);
-        if (slotKey == key || slotKey == 0)
-        {
-            oldest = &slot;
+        case HeaderState::foreign:
+            return;
+        case HeaderState::absent:
+            if (::pwrite (descriptor, &ourHeader, sizeof (Header), 0) != (ssize_t) sizeof (Header))
+                return;
             break;
-        }
-        if (oldest == nullptr || load (slot.madeAt) < load (oldest->madeAt))
-            oldest = &slot;
+        case HeaderState::ours:
+            break;
     }
-    if (load (oldest->key) == key && load (oldest->madeAt) > madeAt)
-        return;
-    __atomic_store_n (&oldest->madeAt, madeAt, __ATOMIC_RELAXED);
-    __atomic_store_n (&oldest->key, key, __ATOMIC_RELAXED);
+
+    const auto key = keyOf (what);
+    const Window window (descriptor, key);
+    // The key's own slot; else one free, torn or stamped ahead; else the oldest.
+    const Slot* target = nullptr;
+    for (const auto& slot : window.slots)
+        if (slot.key == key && window.trusted (slot))
+        {
+            if (slot.madeAt > madeAt)
+                return;
+            target = target != nullptr ? target : &slot;
+        }
+    for (const auto& slot : window.slots)
+        if (target == nullptr && ! window.trusted (slot))
+            target = &slot;
+    if (target == nullptr)
+    {
+        target = window.slots;
+        for (const auto& slot : window.slots)
+            target = slot.madeAt < target->madeAt ? &slot : target;
+    }
+
+    const Slot written { key, madeAt, checkOf (key, madeAt) };
+    // A write that fails (no room, the table cut meanwhile) only loses this record.
+    (void) ::pwrite (descriptor, &written, sizeof (written), window.offset + (off_t) ((target - window.slots) * sizeof (Slot)));
 }
 } // namespace Korvalden::Misc

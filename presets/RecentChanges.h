@@ -12,10 +12,15 @@ namespace Korvalden::Misc
     undo it.  Changes are stamped with the steady clock, which all processes
     share.
 
-    The table lies in shared memory of the user's own (a fixed number of
-    slots; the oldest of a few gives way), never on a disk.  What it cannot
-    keep only weakens the check: a change whose key is not found counts as
-    the latest.  Without shared memory every change counts as the latest.
+    The table is a file in the user's own shared memory (a fixed number of
+    slots; the oldest of a few gives way), never on a disk, read and written
+    with plain reads and writes: nothing another process or a full file
+    system does to it can raise a signal here.  What it cannot keep or
+    vouch for only weakens the check, never a save: a change whose key is
+    not found counts as the latest.  So does a key whose slot was torn by
+    another process's write, a stamp ahead of this process's clock, and
+    every key while the table is cut, full, of another layout, another
+    user's, or past the process's file size limit.
 
     Call it only while holding the file's SaveLock, so that the check and the
     record of one save are not split by another's.  Any thread.
@@ -24,17 +29,18 @@ class RecentChanges
 {
 public:
     /** The changes of the file: as every process names it (the folder of
-        its link for a link). */
+        its link for a link).  Any thread. */
     explicit RecentChanges (const juce::File& file);
 
-    /** The moment a change is made, as the table compares it. */
+    /** The moment a change is made, as the table compares it.  Any thread. */
     static std::int64_t now() noexcept;
 
     /** True when a change of what in the file, made at madeAt, is older
-        than one that landed already. */
+        than one that landed already.  Under the file's SaveLock. */
     bool isSuperseded (const juce::String& what, std::int64_t madeAt) const;
 
-    /** A change of what in the file, made at madeAt, landed. */
+    /** A change of what in the file, made at madeAt, landed.  Under the
+        file's SaveLock. */
     void landed (const juce::String& what, std::int64_t madeAt);
 
 private:

@@ -2,6 +2,7 @@
 #include "engine/AudioEngine.h"
 #include "platform/ApplicationSupport.h"
 #include "presets/PresetTreeItems.h"
+#include "presets/RecentChanges.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/StandardErrorCapture.h"
 
@@ -500,4 +501,83 @@ TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenI
     ASSERT_EQ (lines.size(), 2) << lines.joinIntoString ("\n");
     EXPECT_TRUE (lines[1].contains (file.getFullPathName()) && lines[1].contains ("locked")
                  && lines[1].contains ("1 change to the settings made here is lost")) << lines[1];
+}
+
+TEST (ConcurrentSaves, everyStarAndSettingIsSavedWhileTheTableOfRecentChangesHasNoRoomOrIsCut)
+{
+    // Each time in a shared memory of the saver's own, so that the user's
+    // table, which other tests share, is never filled or cut.
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    struct Case
+    {
+        const char* what;
+        long bytes, room;
+        const char* cuts;
+        int rounds;
+        const char* fileSizeLimit;
+    };
+    for (const auto& [what, bytes, room, cuts, rounds, fileSizeLimit] :
+         { Case { "far smaller than the table", 64 << 10, 64 << 10, "-", 40, "" }, Case { "a few KB left", 4 << 20, 8 << 10, "-", 40, "" },
+           Case { "cut to 0 and 4096 bytes", 4 << 20, 4 << 20, "0,4096,0,4096", 5, "" },
+           Case { "the process's files limited to less than the table", 4 << 20, 4 << 20, "-", 3, "65536" } })
+    {
+        SCOPED_TRACE (what);
+        const auto presets = userPresets();
+        AudioEngine::getFavoritesFile().deleteFile();
+        ApplicationPropertiesUser::getSettingsFile ("Kest").deleteFile();
+        for (int round = 0; round < rounds; ++round)
+            ASSERT_TRUE (presets.getChildFile ("S-" + juce::String (round) + ".prs").replaceWithText ("sound"));
+
+        std::vector<std::string> arguments { "--in-own-shm", std::to_string (bytes), std::to_string (room), cuts, std::to_string (rounds) };
+        if (*fileSizeLimit != 0)
+            arguments.push_back (fileSizeLimit);
+        const auto code = exitCodeOf (startSaver (arguments));
+        if (code == 3)
+            GTEST_SKIP() << "the saver cannot have a /dev/shm of its own: neither a mount namespace (root) nor a user namespace is allowed here";
+        ASSERT_EQ (code, 0) << "failed saves (-1: killed by a signal)";
+        const auto starred = favouritesIn (presets);
+        ApplicationPropertiesUser reread ("Kest");
+        for (int round = 0; round < rounds; ++round)
+        {
+            EXPECT_TRUE (starred.contains ("/S-" + juce::String (round) + " ") || starred.endsWith ("/S-" + juce::String (round))) << round;
+            EXPECT_EQ (reread.getIntValue ("S-" + juce::String (round), -1), round);
+        }
+    }
+}
+
+TEST (ConcurrentSaves, aStampAheadOfThisClockOrOfAnotherIdNeverDropsALaterChange)
+{
+    // A process whose clock runs a day ahead changed the star of Warm and a
+    // key; another process starred "Pad 1ś" after this one starred "Pad 2ö",
+    // whose save waited.
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    using Korvalden::Misc::RecentChanges;
+    const auto presets = userPresets();
+    const juce::String waiting (juce::CharPointer_UTF8 ("Pad 2\xc3\xb6")), other (juce::CharPointer_UTF8 ("Pad 1\xc5\x9b"));
+    ASSERT_TRUE (presets.getChildFile (waiting + ".prs").replaceWithText ("sound"));
+    const auto file = AudioEngine::getFavoritesFile();
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    ScratchFolder scratch ("kest-stamps");
+    ASSERT_TRUE (scratch.wasCreated());
+    constexpr std::int64_t day = 86400LL * 1000000000LL;
+    RecentChanges (file).landed ("/PresetFiles/User Presets/Warm", RecentChanges::now() + day);
+    RecentChanges (ApplicationPropertiesUser::getSettingsFile ("Kest")).landed ("MIDICC_SustainPedal", RecentChanges::now() + day);
+
+    auto engine = std::make_unique<AudioEngine>();
+    {
+        OtherProcessLock lock (file, scratch);
+        ASSERT_TRUE (lock.isHeld());
+        ASSERT_TRUE (star (*engine, waiting, true));
+        RecentChanges (file).landed ("/PresetFiles/User Presets/" + other, RecentChanges::now());
+    }
+    for (int waited = 0; waited < 30000 && ! engine->getPresetManager().saveFavorites (file); waited += 20)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    ASSERT_TRUE (star (*engine, "Warm", true));
+    ApplicationPropertiesUser settings ("Kest");
+    settings.setValue ("MIDICC_SustainPedal", 11);
+    EXPECT_TRUE (settings.save());
+
+    const auto starred = favouritesIn (presets);
+    EXPECT_TRUE (starred.contains ("/PresetFiles/User Presets/" + waiting) && starred.contains ("/PresetFiles/User Presets/Warm")) << starred;
+    EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDICC_SustainPedal", -1), 11);
 }

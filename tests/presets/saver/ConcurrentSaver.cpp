@@ -38,6 +38,18 @@
 // An instance of the engine opens on the user's presets and favourites,
 // renames the user preset FROM to TO once TRIGGER_FILE exists, and ends once
 // the favourites file follows (exit code 0) or could not (1).
+//
+// Or an instance whose shared memory has little room, or whose table of
+// recent changes is cut while it runs:
+//
+//   kest_concurrent_saver --in-own-shm BYTES FREE CUTS ROUNDS [FILE_SIZE_LIMIT]
+//
+// It mounts a file system of BYTES with only FREE left on a /dev/shm of its
+// own (the user's is never touched), limits the size of the files it writes
+// if told to, then for each round r stars the user preset "S-r" and sets the
+// key "S-r" to r; after round i it cuts the table to the i-th of CUTS (byte
+// counts, comma-separated; "-" for none).  The exit code is the number of
+// saves that failed; 3 when it cannot have a /dev/shm of its own.
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
@@ -47,7 +59,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 using Korvalden::Misc::ApplicationPropertiesUser;
 using Korvalden::Misc::PresetManager;
@@ -136,8 +154,77 @@ int renameWhen (const juce::File& trigger, const juce::String& from, const juce:
     return engine->getPresetManager().saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
 }
 
+/** A /dev/shm of this process's own, of bytes with only free of them left:
+    in a mount namespace of its own (and a user namespace where that needs
+    one).  Call it before any thread starts. */
+bool ownSharedMemory (long bytes, long free)
+{
+    const auto uid = std::to_string (::getuid()), gid = std::to_string (::getgid());
+    if (::unshare (CLONE_NEWNS) != 0)
+    {
+        if (::unshare (CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            return false;
+        const auto write = [] (const char* file, const std::string& text)
+        {
+            const int descriptor = ::open (file, O_WRONLY | O_CLOEXEC);
+            const bool written = descriptor >= 0 && ::write (descriptor, text.data(), text.size()) == (ssize_t) text.size();
+            return ::close (descriptor) == 0 && written;
+        };
+        if (! write ("/proc/self/setgroups", "deny") || ! write ("/proc/self/uid_map", uid + " " + uid + " 1")
+            || ! write ("/proc/self/gid_map", gid + " " + gid + " 1"))
+            return false;
+    }
+    const auto size = "size=" + std::to_string (bytes);
+    if (::mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 || ::mount ("tmpfs", "/dev/shm", "tmpfs", 0, size.c_str()) != 0)
+        return false;
+    const int filler = ::open ("/dev/shm/filler", O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    const bool filled = filler >= 0 && (bytes <= free || ::posix_fallocate (filler, 0, bytes - free) == 0);
+    ::close (filler);
+    return filled;
+}
+
+/** Cuts every table of recent changes in this process's /dev/shm. */
+void cutTables (off_t size)
+{
+    if (auto* folder = ::opendir ("/dev/shm"))
+    {
+        while (auto* entry = ::readdir (folder))
+            if (std::string (entry->d_name).rfind ("kest-recent-changes", 0) == 0)
+                (void) ::truncate (("/dev/shm/" + std::string (entry->d_name)).c_str(), size);
+        ::closedir (folder);
+    }
+}
+
+/** Stars and sets round by round, as an instance in a small or cut shared memory. */
+int inOwnSharedMemory (long bytes, long free, const juce::String& cuts, int rounds, rlim_t fileSizeLimit)
+{
+    if (! ownSharedMemory (bytes, free))
+        return 3;
+    const struct rlimit limit { fileSizeLimit, fileSizeLimit };
+    if (fileSizeLimit != RLIM_INFINITY && ::setrlimit (RLIMIT_FSIZE, &limit) != 0)
+        return 1;
+    juce::ScopedJuceInitialiser_GUI framework;
+    AudioEngine engine;
+    const auto cutSizes = juce::StringArray::fromTokens (cuts, ",", "");
+    int failures = 0;
+    for (int round = 0; round < rounds; ++round)
+    {
+        const auto name = "S-" + juce::String (round);
+        ApplicationPropertiesUser settings ("Kest");
+        settings.setValue (name, round);
+        if (! setFavorite (engine.getPresetManager(), name, true) || ! settings.save (Korvalden::Misc::SaveLock::Moment::atClose))
+            ++failures;
+        if (round < cutSizes.size() && cutSizes[round] != "-")
+            cutTables ((off_t) cutSizes[round].getLargeIntValue());
+    }
+    return failures;
+}
+
 int main (int argc, char** argv)
 {
+    if ((argc == 6 || argc == 7) && juce::String (argv[1]) == "--in-own-shm")
+        return inOwnSharedMemory (std::atol (argv[2]), std::atol (argv[3]), argv[4], std::atoi (argv[5]),
+                                  argc == 7 ? (rlim_t) std::atol (argv[6]) : RLIM_INFINITY);
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-end")
         return markThenEnd (argv[2], juce::String (argv[3]) == "on");
     if (argc == 5 && juce::String (argv[1]) == "--rename-when")
