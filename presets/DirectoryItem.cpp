@@ -7,6 +7,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -28,13 +30,71 @@ bool isPresetName (const juce::String& fileName)
     return juce::File::areFileNamesCaseSensitive() ? fileName.endsWith (".prs") : fileName.endsWithIgnoreCase (".prs");
 }
 
-/** One entry of a folder listing. */
+/** One entry of a folder listing: the folder's device and inode of what a
+    folder or a link to a folder leads to, and the number the listing gives
+    the entry itself. */
 struct Entry
 {
     juce::String fileName, shownName;
     dev_t device = 0;
     ino_t inode = 0;
+    juce::uint64 listedInode = 0;
 };
+
+/** A folder's own entries by kind; presets are the ".prs" files and links
+    that do not lead to a folder. */
+struct Listing
+{
+    std::vector<Entry> folders, links, presets;
+};
+
+/** False when the folder cannot be read. */
+bool listFolder (const juce::File& folder, Listing& listing)
+{
+    auto* handle = ::opendir (folder.getFullPathName().toRawUTF8());
+    if (handle == nullptr)
+        return false;
+
+    const int descriptor = ::dirfd (handle);
+    while (auto* entry = ::readdir (handle))
+    {
+        const char* name = entry->d_name;
+        if (std::strcmp (name, ".") == 0 || std::strcmp (name, "..") == 0)
+            continue;
+
+        struct stat info {};
+        auto type = entry->d_type;
+        if (type == DT_UNKNOWN || type == DT_DIR)
+        {
+            if (::fstatat (descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR (info.st_mode) ? DT_DIR : S_ISLNK (info.st_mode) ? DT_LNK : DT_REG;
+        }
+
+        Entry found;
+        found.fileName = juce::String::fromUTF8 (name);
+        found.listedInode = (juce::uint64) entry->d_ino;
+        if (type == DT_DIR)
+        {
+            found.device = info.st_dev;
+            found.inode = info.st_ino;
+            listing.folders.push_back (std::move (found));
+            continue;
+        }
+        // A link leads to a folder or stands for a preset (even one that
+        // leads nowhere, as any file of that name does).
+        if (type == DT_LNK && ::fstatat (descriptor, name, &info, 0) == 0 && S_ISDIR (info.st_mode))
+        {
+            found.device = info.st_dev;
+            found.inode = info.st_ino;
+            listing.links.push_back (std::move (found));
+        }
+        else if (isPresetName (found.fileName))
+            listing.presets.push_back (std::move (found));
+    }
+    ::closedir (handle);
+    return true;
+}
 
 /** The order of compareByName within one kind, then by file name so that
     equal names always come in the same order. */
@@ -80,6 +140,7 @@ public:
         DirectoryItem* parent;
         juce::File link;
         int depth;
+        juce::uint64 listedInode;
     };
     std::deque<PendingLink> pendingLinks;
     LimitsReached reached;
@@ -89,8 +150,8 @@ private:
     int items = 0;
 };
 
-PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name)
-    : FileRepresentingItem (folder, isReadOnly), displayName (name)
+PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name, juce::uint64 listedInode)
+    : FileRepresentingItem (folder, isReadOnly, listedInode), displayName (name)
 {
     Walk walk;
     struct stat info {};
@@ -109,61 +170,25 @@ PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isRe
         if (::stat (pending.link.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISDIR (info.st_mode)
             || ! walk.claimFolder (info.st_dev, info.st_ino) || ! walk.takeItem (pending.parent->getFile()))
             continue;
-        insertSorted (*pending.parent, new DirectoryItem (pending.link, isReadOnly, walk, pending.depth));
+        insertSorted (*pending.parent, new DirectoryItem (pending.link, isReadOnly, walk, pending.depth, pending.listedInode));
     }
     limitsReached = walk.reached;
 }
 
-PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, Walk& walk, int depth)
-    : FileRepresentingItem (folder, isReadOnly)
+PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, Walk& walk, int depth, juce::uint64 listedInode)
+    : FileRepresentingItem (folder, isReadOnly, listedInode)
 {
     readFolder (walk, depth);
 }
 
 void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
 {
-    auto* listing = ::opendir (file.getFullPathName().toRawUTF8());
-    if (listing == nullptr)
+    Listing listing;
+    if (! listFolder (file, listing))
         return;
-
-    const int descriptor = ::dirfd (listing);
-    std::vector<Entry> folders, links, presets;
-    while (auto* entry = ::readdir (listing))
-    {
-        const char* name = entry->d_name;
-        if (std::strcmp (name, ".") == 0 || std::strcmp (name, "..") == 0)
-            continue;
-
-        struct stat info {};
-        auto type = entry->d_type;
-        if (type == DT_UNKNOWN || type == DT_DIR)
-        {
-            if (::fstatat (descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            type = S_ISDIR (info.st_mode) ? DT_DIR : S_ISLNK (info.st_mode) ? DT_LNK : DT_REG;
-        }
-
-        Entry found;
-        found.fileName = juce::String::fromUTF8 (name);
-        if (type == DT_DIR)
-        {
-            found.device = info.st_dev;
-            found.inode = info.st_ino;
-            folders.push_back (std::move (found));
-            continue;
-        }
-        // A link leads to a folder or stands for a preset (even one that
-        // leads nowhere, as any file of that name does).
-        if (type == DT_LNK && ::fstatat (descriptor, name, &info, 0) == 0 && S_ISDIR (info.st_mode))
-        {
-            found.device = info.st_dev;
-            found.inode = info.st_ino;
-            links.push_back (std::move (found));
-        }
-        else if (isPresetName (found.fileName))
-            presets.push_back (std::move (found));
-    }
-    ::closedir (listing);
+    auto& folders = listing.folders;
+    auto& links = listing.links;
+    auto& presets = listing.presets;
 
     if (depth >= maxFolderDepth)
     {
@@ -196,16 +221,16 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
     {
         if (! walk.takeItem (file))
             break;
-        addSubItem (new FileItem (juce::File (prefix + entry.fileName), readOnly));
+        addSubItem (new FileItem (juce::File (prefix + entry.fileName), readOnly, entry.listedInode));
     }
 
     // Folders come before presets (compareByName).
     int position = 0;
     for (auto* entry : subFolders)
-        addSubItem (new DirectoryItem (juce::File (prefix + entry->fileName), readOnly, walk, depth + 1), position++);
+        addSubItem (new DirectoryItem (juce::File (prefix + entry->fileName), readOnly, walk, depth + 1, entry->listedInode), position++);
 
     for (auto& entry : links)
-        walk.pendingLinks.push_back ({ this, juce::File (prefix + entry.fileName), depth + 1 });
+        walk.pendingLinks.push_back ({ this, juce::File (prefix + entry.fileName), depth + 1, entry.listedInode });
 }
 
 juce::String PresetManager::DirectoryItem::getUniqueName() const
@@ -240,6 +265,21 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
         if (ancestor == item)
             return;
 
+    // A preset or folder that another program renamed, moved or deleted is
+    // not moved, nor anything into a folder that went.
+    const bool itemShown = item->isWhereShown(), folderShown = isWhereShown();
+    if (! itemShown || ! folderShown)
+    {
+        if (auto* manager = getPresetManager())
+        {
+            if (! itemShown)
+                manager->itemChangedElsewhere (*item);
+            if (! folderShown)
+                manager->itemChangedElsewhere (*this);
+        }
+        return;
+    }
+
     auto target = PresetFileSystem::freeSibling (file.getChildFile (item->getFile().getFileName()));
     const auto oldPath = item->getItemIdentifierString();
     if (! PresetFileSystem::moveWithoutReplacing (item->getFile(), target))
@@ -270,7 +310,7 @@ PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()
     if (! folder.createDirectory().wasOk())
         return nullptr;
 
-    auto* item = new DirectoryItem (folder, readOnly, {});
+    auto* item = new DirectoryItem (folder, readOnly, {}, PresetFileSystem::inodeOf (folder));
     insertSorted (*this, item);
     setOpen (true);
     treeHasChanged();
@@ -280,5 +320,121 @@ PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()
         manager->openRenameFieldWhenShown (*item);
     }
     return item;
+}
+
+bool PresetManager::DirectoryItem::showWhatItHolds()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    Listing listing;
+    if (! listFolder (file, listing))
+        return false;
+
+    struct Found
+    {
+        const Entry* entry;
+        bool isFolder, claimed;
+    };
+    std::vector<Found> found;
+    for (auto* kind : { &listing.folders, &listing.links, &listing.presets })
+        for (auto& entry : *kind)
+            found.push_back ({ &entry, kind != &listing.presets, false });
+
+    struct NameHash
+    {
+        size_t operator() (const juce::String& name) const noexcept { return (size_t) name.hashCode64(); }
+    };
+    std::unordered_map<juce::String, size_t, NameHash> byName;
+    std::unordered_multimap<juce::uint64, size_t> byInode;
+    for (size_t index = 0; index < found.size(); ++index)
+    {
+        byName.emplace (found[index].entry->fileName, index);
+        byInode.emplace (found[index].entry->listedInode, index);
+    }
+
+    std::vector<FileRepresentingItem*> items;
+    for (int index = 0; index < getNumSubItems(); ++index)
+        if (auto* item = dynamic_cast<FileRepresentingItem*> (getSubItem (index)))
+            items.push_back (item);
+
+    // Each item finds the entry it was read from at its place; else the one
+    // another program renamed it to; else the one that replaced it there.
+    std::vector<Found*> matches (items.size(), nullptr);
+    const auto take = [] (Found& candidate, const FileRepresentingItem& item)
+    { return ! candidate.claimed && candidate.isFolder == ! item.isPreset(); };
+    for (int pass = 0; pass < 3; ++pass)
+        for (size_t index = 0; index < items.size(); ++index)
+        {
+            auto& item = *items[index];
+            if (matches[index] != nullptr)
+                continue;
+            Found* match = nullptr;
+            if (pass == 1 && item.getInode() != 0)
+            {
+                for (auto [at, end] = byInode.equal_range (item.getInode()); at != end && match == nullptr; ++at)
+                    if (take (found[at->second], item))
+                        match = &found[at->second];
+            }
+            else if (const auto named = byName.find (item.getFile().getFileName()); pass != 1 && named != byName.end())
+            {
+                auto& candidate = found[named->second];
+                const bool sameEntry = item.getInode() == 0 || candidate.entry->listedInode == item.getInode();
+                if (take (candidate, item) && (pass == 2 || sameEntry))
+                    match = &candidate;
+            }
+            if (match != nullptr)
+            {
+                match->claimed = true;
+                matches[index] = match;
+            }
+        }
+
+    auto* manager = getPresetManager();
+    const auto prefix = file.getFullPathName() + (file.getFullPathName().endsWithChar ('/') ? "" : "/");
+    std::unordered_set<FileRepresentingItem*> gone;
+    for (size_t index = 0; index < items.size(); ++index)
+    {
+        auto* item = items[index];
+        if (auto* match = matches[index])
+        {
+            if (match->entry->fileName != item->getFile().getFileName() || match->entry->listedInode != item->getInode())
+                item->foundAt (juce::File (prefix + match->entry->fileName), match->entry->listedInode);
+            continue;
+        }
+
+        gone.insert (item);
+    }
+
+    // Gone: nothing is loaded in their place, and nothing is written.
+    for (int position = getNumSubItems(); --position >= 0;)
+        if (auto* item = dynamic_cast<FileRepresentingItem*> (getSubItem (position)); item != nullptr && gone.count (item) != 0)
+        {
+            if (manager != nullptr)
+                manager->itemWillBeRemoved (*item, true);
+            removeSubItem (position, true);
+        }
+
+    int added = 0;
+    for (auto& entry : found)
+    {
+        if (entry.claimed)
+            continue;
+        if (++added > maxItemsPerTree)
+            break;
+        const juce::File entryFile (prefix + entry.entry->fileName);
+        if (entry.isFolder)
+            addSubItem (new DirectoryItem (entryFile, readOnly, {}, entry.entry->listedInode));
+        else
+            addSubItem (new FileItem (entryFile, readOnly, entry.entry->listedInode));
+    }
+
+    sortChildren (*this);
+    treeHasChanged();
+    if (manager != nullptr)
+    {
+        // Entries and the name label show the names as they are now.
+        manager->getFavoriteList().treeHasChanged();
+        manager->triggerAsyncUpdate();
+    }
+    return true;
 }
 } // namespace Korvalden::Misc

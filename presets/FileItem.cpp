@@ -3,8 +3,8 @@
 
 namespace Korvalden::Misc
 {
-PresetManager::FileItem::FileItem (const juce::File& presetFile, bool isReadOnly)
-    : FileRepresentingItem (presetFile, isReadOnly)
+PresetManager::FileItem::FileItem (const juce::File& presetFile, bool isReadOnly, juce::uint64 listedInode)
+    : FileRepresentingItem (presetFile, isReadOnly, listedInode)
 {
     favorite.addListener (this);
 }
@@ -52,6 +52,19 @@ void PresetManager::FileItem::setFavorite (bool on)
 }
 
 void PresetManager::FileItem::valueChanged (juce::Value&)
+{
+    // Only the user's own changes are looked at: reading the favourites
+    // costs no look-up per preset.
+    auto* manager = getPresetManager();
+    if ((bool) favorite.getValue() != hasEntry && manager != nullptr && manager->takesUserFavoriteChanges() && ! isWhereShown())
+    {
+        manager->itemChangedElsewhere (*this, true);
+        return;
+    }
+    deliverFavoriteFlag();
+}
+
+void PresetManager::FileItem::deliverFavoriteFlag()
 {
     const bool on = (bool) favorite.getValue();
 

@@ -46,8 +46,8 @@ int indexInParent (juce::TreeViewItem& item)
 }
 } // namespace
 
-PresetManager::FileRepresentingItem::FileRepresentingItem (const juce::File& itemFile, bool isReadOnly)
-    : file (itemFile), readOnly (isReadOnly)
+PresetManager::FileRepresentingItem::FileRepresentingItem (const juce::File& itemFile, bool isReadOnly, juce::uint64 listedInode)
+    : file (itemFile), readOnly (isReadOnly), inode (listedInode)
 {
     setLinesDrawnForSubItems (false);
 }
@@ -75,6 +75,13 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
         return false;
 
     auto* manager = getPresetManager();
+    if (! isWhereShown())
+    {
+        if (manager != nullptr)
+            manager->itemChangedElsewhere (*this);
+        return false;
+    }
+
     const auto oldPath = getItemIdentifierString();
     const bool isOwnFile = fs::isSameFile (target, file);
     FileRepresentingItem* overwritten = nullptr;
@@ -148,6 +155,17 @@ void PresetManager::FileRepresentingItem::changeFileTo (const juce::File& target
             child->relocateTo (file);
 }
 
+bool PresetManager::FileRepresentingItem::isWhereShown() const
+{
+    return PresetFileSystem::isStillAt (file, inode);
+}
+
+void PresetManager::FileRepresentingItem::foundAt (const juce::File& newFile, juce::uint64 listedInode)
+{
+    changeFileTo (newFile);
+    inode = listedInode;
+}
+
 void PresetManager::FileRepresentingItem::relocateTo (const juce::File& newParentFolder)
 {
     changeFileTo (newParentFolder.getChildFile (file.getFileName()));
@@ -176,12 +194,21 @@ bool PresetManager::FileRepresentingItem::deleteItem()
     if (readOnly || isTopLevel())
         return false;
 
+    // Another program's preset in its place is not the user's to delete (a
+    // folder goes only when empty, which loses nothing).
+    auto* manager = getPresetManager();
+    if (isPreset() && ! isWhereShown())
+    {
+        if (manager != nullptr)
+            manager->itemChangedElsewhere (*this);
+        return false;
+    }
+
     // A folder that still holds anything on disk stays (the system refuses
     // to remove it).
     if (! file.deleteFile())
         return false;
 
-    auto* manager = getPresetManager();
     const auto path = getItemIdentifierString();
     const bool isFolder = ! isPreset();
     removeFromTree(); // deletes this item

@@ -219,6 +219,35 @@ bool existsAtAll (const juce::File& file)
     return ::lstat (pathOf (file), &info) == 0;
 }
 
+juce::uint64 inodeOf (const juce::File& file)
+{
+    struct stat info {};
+    return ::lstat (pathOf (file), &info) == 0 ? (juce::uint64) info.st_ino : 0;
+}
+
+bool isStillAt (const juce::File& file, juce::uint64 inode)
+{
+    struct stat info {};
+    if (::lstat (pathOf (file), &info) != 0)
+        return errno != ENOENT && errno != ENOTDIR;
+    if (inode == 0 || (juce::uint64) info.st_ino == inode)
+        return true;
+
+    auto* listing = ::opendir (pathOf (file.getParentDirectory()));
+    if (listing == nullptr)
+        return false;
+    const auto name = file.getFileName();
+    bool listed = false;
+    while (auto* entry = ::readdir (listing))
+        if (std::strcmp (entry->d_name, name.toRawUTF8()) == 0)
+        {
+            listed = (juce::uint64) entry->d_ino == inode;
+            break;
+        }
+    ::closedir (listing);
+    return listed;
+}
+
 bool writeAtomically (const juce::File& target, const void* data, size_t numBytes)
 {
     // A link stays a link (a settings file kept in a folder of its own, say):

@@ -33,6 +33,18 @@ bool isSameFile (const juce::File& a, const juce::File& b);
 /** Whether the path exists at all (a dangling link counts). */
 bool existsAtAll (const juce::File& file);
 
+/** The inode number of the path itself (links not followed); 0 when it
+    does not exist. */
+juce::uint64 inodeOf (const juce::File& file);
+
+/** Whether the path still names the file or folder that was found there
+    with this inode number (0: whatever is there now).  Its absence is
+    certain only from the system's answer "no such entry": an entry that
+    cannot be looked at for another reason counts as there.  A folder
+    listing may give other inode numbers than a look-up of the path (some
+    layered file systems do), so either one counts. */
+bool isStillAt (const juce::File& file, juce::uint64 inode);
+
 /** Writes the data to a temporary file beside the target, flushes it to the
     disk and renames it over the target, keeping the target's permissions.  A
     target that is a symbolic link stays one: the file it leads to is replaced,

@@ -183,6 +183,8 @@ PresetManager::~PresetManager()
     cancelPendingUpdate();
     deferredRestore.reset();
     renameWhenShown.reset();
+    elsewhereTurn.cancelPendingUpdate();
+    changesElsewhere.clear();
 
     if (client != nullptr)
         client->attachedManager = nullptr;
@@ -298,7 +300,7 @@ void PresetManager::savePreset()
         return;
     }
 
-    auto* item = new FileItem (target, false);
+    auto* item = new FileItem (target, false, PresetFileSystem::inodeOf (target));
     PresetTreeItemBase::insertSorted (*folder, item);
     folder->treeHasChanged();
     item->activate();
@@ -400,7 +402,7 @@ bool isWithin (const juce::TreeViewItem* item, const juce::TreeViewItem& ancesto
 }
 } // namespace
 
-void PresetManager::itemWillBeRemoved (PresetTreeItemBase& item)
+void PresetManager::itemWillBeRemoved (PresetTreeItemBase& item, bool keepSound)
 {
     if (isWithin (getCurrentFolder(), item))
         setCurrentFolder (dynamic_cast<DirectoryItem*> (item.getParentItem()));
@@ -415,6 +417,13 @@ void PresetManager::itemWillBeRemoved (PresetTreeItemBase& item)
 
     if (! isGoing())
         return;
+
+    if (keepSound)
+    {
+        pendingPresetName = getCurrentItem()->getUniqueName();
+        clearCurrentItem();
+        return;
+    }
 
     // From an entry the walk goes on among the favourites, else from the
     // item itself, past everything below it.

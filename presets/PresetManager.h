@@ -284,8 +284,23 @@ public:
     /** An item and its sub-tree are about to leave the tree: the current
         folder moves to the item's parent folder, and a current preset among
         them (or a favourite standing for one) steps forwards from the item;
-        should the step end among them again, none is current. */
-    void itemWillBeRemoved (PresetTreeItemBase& item);
+        should the step end among them again, none is current.  With
+        keepSound (their files went elsewhere), nothing is loaded: no preset
+        is current, and the current one's name is the pending name. */
+    void itemWillBeRemoved (PresetTreeItemBase& item, bool keepSound = false);
+    /** The user set or cleared the star of (starChanged), or renamed, moved,
+        deleted or moved something into, an item whose file is no longer
+        where the tree shows it: another program renamed, moved, deleted or
+        replaced it.  Nothing was done or written for it.  On the next turn
+        of the message loop, its folder (or the nearest one above it that is
+        still where shown) shows what it holds now (showWhatItHolds); a star
+        then goes to the preset where it went when the item found it there
+        by its inode number (or to the one that replaced it under its name),
+        and is saved; otherwise the star is put back,
+        and the user is told, through the failure alert while an editor is
+        open, that another program changed it and that the folder now shows
+        what it holds.  Message thread. */
+    void itemChangedElsewhere (FileRepresentingItem& item, bool starChanged = false);
     /** An item was renamed or moved from the path \p from to \p to: the
         name label, the favourites' rows and the favourites file follow at
         once (a favourite's path is its id).  Message thread. */
@@ -318,6 +333,11 @@ private:
     void handleFavoritesReport (const FavoritesReport& report, bool atClose);
     void refuseFavoriteChanges (const juce::File& file, const juce::String& reason, const std::vector<FavoriteChanges::Change>& notKept);
     void checkFavoritesWait();
+    /** Not while the favourites are read, a refused change is taken back or
+        the manager goes: a change of the flag then is the user's. */
+    bool takesUserFavoriteChanges() const noexcept { return ! readingFavorites && ! refusingFavorites && ! closing; }
+    /** What itemChangedElsewhere left for this turn of the message loop. */
+    void showChangesElsewhere();
 
     /** Tries an unsaved change of the favourites again until it is saved,
         and tells a wait for the file's turn that lasts. */
@@ -329,6 +349,22 @@ private:
         void (PresetManager::*call)();
     };
     void retryFavoritesSave();
+
+    /** A change that itemChangedElsewhere left for a later turn. */
+    struct ChangeElsewhere
+    {
+        juce::WeakReference<FileRepresentingItem> item;
+        juce::String name;
+        bool starChanged = false;
+    };
+    /** Calls showChangesElsewhere on a later turn of the message loop. */
+    struct ElsewhereTurn final : public juce::AsyncUpdater
+    {
+        explicit ElsewhereTurn (PresetManager& owner) : manager (owner) {}
+        ~ElsewhereTurn() override { cancelPendingUpdate(); }
+        void handleAsyncUpdate() override { manager.showChangesElsewhere(); }
+        PresetManager& manager;
+    };
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
     std::unique_ptr<FavoriteList> favorites;
@@ -354,6 +390,8 @@ private:
     bool readingFavorites = false, refusingFavorites = false;
     FavoritesTimer favoritesRetry { *this, &PresetManager::retryFavoritesSave };
     FavoritesTimer favoritesWaitWatch { *this, &PresetManager::checkFavoritesWait };
+    std::vector<ChangeElsewhere> changesElsewhere;
+    ElsewhereTurn elsewhereTurn { *this };
     juce::File unreadableFavoritesFile;
     bool favoritesProblemPending = false, favoritesProblemShown = false;
     bool favoritesSaveFailureTold = false, favoritesWaitTold = false;

@@ -280,6 +280,8 @@ bool PresetManager::saveFavorites (const juce::File& file, FavoritesSave when)
 
     if (when == FavoritesSave::atClose)
     {
+        // A star that waits to find where its preset went is saved with the rest.
+        elsewhereTurn.handleUpdateNowIfNeeded();
         favoritesRetry.stopTimer();
         favoritesWaitWatch.stopTimer();
         file.getParentDirectory().createDirectory();

@@ -77,11 +77,17 @@ private:
     JUCE_DECLARE_WEAK_REFERENCEABLE (PresetTreeItemBase)
 };
 
-/** An item backed by a file or a folder. */
+/** An item backed by a file or a folder.  An item whose file is no longer
+    where the tree shows it (another program renamed, moved, deleted or
+    replaced it) is neither renamed nor moved, nor moved into, and such a
+    preset is not deleted: that would act on a file the user did not see, or
+    on none.  The manager tells the user and shows its folder as it is now
+    (itemChangedElsewhere). */
 class PresetManager::FileRepresentingItem : public PresetManager::PresetTreeItemBase
 {
 public:
-    FileRepresentingItem (const juce::File& file, bool readOnly);
+    /** inode: the number its folder's listing gave the entry; 0 when not known. */
+    FileRepresentingItem (const juce::File& file, bool readOnly, juce::uint64 inode = 0);
 
     /** A preset's file name without ".prs"; a folder's whole name. */
     juce::String getUniqueName() const override { return isPreset() ? file.getFileNameWithoutExtension() : file.getFileName(); }
@@ -112,11 +118,22 @@ public:
     void relocateTo (const juce::File& newParentFolder);
     /** The item now stands for this file (after a move); children follow. */
     void changeFileTo (const juce::File& newFile);
+    /** Whether the item's file is still where the tree shows it: the entry
+        that was read there, not renamed, moved, deleted or replaced by
+        another program since (PresetFileSystem::isStillAt).  One look-up of
+        the path.  Message thread. */
+    bool isWhereShown() const;
+    /** The item stands for this entry of its folder, which another program
+        renamed or replaced: the listing's inode number is kept; children
+        follow.  Message thread. */
+    void foundAt (const juce::File& newFile, juce::uint64 listedInode);
     /** Deletes the preset, or the folder when empty, and the item.  The
         current preset steps forward first.  False when the file stays. */
     bool deleteItem();
 
     const juce::File& getFile() const noexcept { return file; }
+    /** The number its folder's listing gave its entry; 0 when not known. */
+    juce::uint64 getInode() const noexcept { return inode; }
     bool isReadOnly() const noexcept { return readOnly; }
     /** "Factory Presets" and "User Presets": never renamed, moved or deleted. */
     bool isTopLevel() const;
@@ -136,6 +153,7 @@ public:
 protected:
     juce::File file;
     const bool readOnly;
+    juce::uint64 inode;
 
 private:
     /** Takes the item out of the tree without touching its file. */
@@ -166,7 +184,7 @@ class PresetManager::FileItem : public PresetManager::FileRepresentingItem,
                                 private juce::Value::Listener
 {
 public:
-    FileItem (const juce::File& file, bool readOnly);
+    FileItem (const juce::File& file, bool readOnly, juce::uint64 inode = 0);
     ~FileItem() override;
 
     bool isPreset() const override { return true; }
@@ -184,8 +202,15 @@ public:
     void setStoredFavoriteId (const juce::String& id) { storedFavoriteId = id; }
 
 private:
+    /** A star the user set or cleared at a preset that is no longer where the
+        tree shows it waits for the manager to find where it went
+        (itemChangedElsewhere); it would name nothing, or a later preset of
+        that name. */
     void valueChanged (juce::Value&) override;
+    /** Makes or removes the entry as the flag says, and saves the change. */
+    void deliverFavoriteFlag();
 
+    friend class PresetManager;
     friend class FavoriteList;
     juce::Value favorite;
     bool hasEntry = false;
@@ -216,7 +241,7 @@ public:
         links to folders are followed only after every folder that lies in
         the tree was read; so links never repeat or hide a folder.  Reading
         changes nothing on disk. */
-    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName);
+    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName, juce::uint64 inode = 0);
 
     juce::String getUniqueName() const override;
     bool isPreset() const override { return false; }
@@ -226,13 +251,22 @@ public:
     void acceptItem (PresetTreeItemBase* item) override;
     /** A new folder "New Folder" ("New Folder(2)" ...) that becomes active; null when it cannot be made. */
     DirectoryItem* createSubFolder();
+    /** Reads the folder's own entries again and shows what it holds now.  A
+        preset or folder that another program renamed (found by its inode
+        number) keeps its item, which takes the new name with its star, its
+        place as current and what lies below it; an item whose entry went
+        leaves the tree (a current preset among them leaves the sound as it
+        is, with no preset current); a new entry gets an item.  Nothing is
+        written and nothing outside the folder changes.  False when the
+        folder cannot be read: it then stays as it is.  Message thread. */
+    bool showWhatItHolds();
     /** The limits reached while this folder read its tree (kept by the
         folder that read it, the tree's top). */
     const LimitsReached& getLimitsReached() const noexcept { return limitsReached; }
 
 private:
     class Walk;
-    DirectoryItem (const juce::File& folder, bool readOnly, Walk& walk, int depth);
+    DirectoryItem (const juce::File& folder, bool readOnly, Walk& walk, int depth, juce::uint64 inode);
     /** Lists the folder: its presets at once, its real sub-folders read
         depth-first, its links to folders left to the walk. */
     void readFolder (Walk& walk, int depth);

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -366,6 +367,54 @@ TEST (ConcurrentSaves, aTurnSavesOnlyWhatWasMadeBeforeItBeganToWaitSoARenameMade
         juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Round /PresetFiles/User Presets/Zc");
     EXPECT_FALSE (file.loadFileAsString().contains ("/Pc\""));
+}
+
+TEST (ConcurrentSaves, aStarAtAPresetAnotherInstanceRenamedGoesToItsNewNameAlsoWhileAnotherProgramHoldsTheLock)
+{
+    for (const bool locked : { false, true })
+    {
+        SCOPED_TRACE (locked ? "locked" : "free");
+        const auto presets = userPresets();
+        const auto file = AudioEngine::getFavoritesFile();
+        file.deleteFile();
+        ScratchFolder scratch ("kest-stale");
+        ASSERT_TRUE (scratch.wasCreated());
+        const auto trigger = scratch.getChildFile ("rename");
+
+        auto engine = std::make_unique<AudioEngine>();
+        std::optional<OtherProcessLock> other;
+        if (locked)
+        {
+            ASSERT_TRUE (other.emplace (file, scratch).isHeld());
+        }
+        const auto otherInstance = startSaver ({ "--rename-when", trigger.getFullPathName().toStdString(), "Warm", "Warmer" });
+        ASSERT_GT (otherInstance, 0);
+        ASSERT_TRUE (trigger.create());
+        for (int waited = 0; waited < 60000 && ! presets.getChildFile ("Warmer.prs").exists(); waited += 5)
+            juce::Thread::sleep (5);
+
+        // This instance still shows Warm.
+        ASSERT_TRUE (star (*engine, "Warm", true));
+        const auto starred = [&] {
+            auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (engine->getPresetManager().findItemByPath ("/PresetFiles/User Presets/Warmer"));
+            return item != nullptr && item->isFavorite();
+        };
+        for (int waited = 0; waited < 5000 && ! starred(); waited += 5)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        if (locked)
+        {
+            EXPECT_TRUE (waitUntil ([&] { return waitingForLock (file.getParentDirectory()).count (otherInstance) > 0; }));
+            other->release();
+        }
+
+        EXPECT_EQ (exitCodeOf (otherInstance), 0);
+        for (int waited = 0; waited < 30000 && ! engine->getPresetManager().saveFavorites (file); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        EXPECT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warmer");
+        EXPECT_FALSE (file.loadFileAsString().contains ("/Warm\""));
+        engine.reset();
+        presets.getChildFile ("Warmer.prs").deleteFile();
+    }
 }
 
 TEST (ConcurrentSaves, aChangeMadeLaterThanAnotherProcessesIsNotSetBackByItWhicheverLandsFirst)

@@ -589,3 +589,78 @@ TEST_F (Favorites, aChangeThatWouldTakeTheFilePastWhatIsReadBackIsNotKeptAndTold
     next->loadFavorites (file);
     EXPECT_EQ (next->getFavoriteList().getNumSubItems(), 0);
 }
+
+TEST_F (Favorites, aChangeAtAPresetAnotherInstanceRenamedOrDeletedGoesWhereItWentOrIsToldAndWritesNothingThatDangles)
+{
+    // Another instance renames Warm to Warmer (or deletes it; or saves a new
+    // Warm after the rename); this one still shows Warm and changes it.
+    using Change = std::function<void (PresetManager&, PresetManager::FileItem&)>;
+    struct Case
+    {
+        const char* what;
+        bool starredBefore, deleted, newWarm;
+        Change change;
+        const char* inFile;
+        bool told, warmerStarred;
+    };
+    const Change starIt = [] (PresetManager&, PresetManager::FileItem& warm) { warm.setFavorite (true); };
+    const Case cases[] {
+        { "star", false, false, false, starIt, "Warmer", false, true },
+        { "star of a deleted preset", false, true, false, starIt, "", true, false },
+        { "clear", true, false, false, [] (PresetManager&, PresetManager::FileItem& warm) { warm.setFavorite (false); }, "", false, false },
+        { "rename", false, false, false, [] (PresetManager&, PresetManager::FileItem& warm) { EXPECT_FALSE (warm.moveOrRename ("Hot", 0)); }, "", true, false },
+        { "move", false, false, false, [] (PresetManager& manager, PresetManager::FileItem& warm)
+          { dynamic_cast<PresetManager::DirectoryItem*> (manager.findItemByPath (userPath + "/Pads"))->acceptItem (&warm); }, "", true, false },
+        { "delete, a new Warm in its place", false, false, true, [] (PresetManager&, PresetManager::FileItem& warm) { EXPECT_FALSE (warm.deleteItem()); }, "", true, false },
+    };
+    addPreset (user, "Pads/Air", "air");
+    for (const auto& [what, starredBefore, deleted, newWarm, change, expectedInFile, told, warmerStarred] : cases)
+    {
+        SCOPED_TRACE (what);
+        ASSERT_TRUE (! user.getChildFile ("Warmer.prs").exists() || user.getChildFile ("Warmer.prs").deleteFile());
+        addPreset (user, "Warm", "warm");
+        file.replaceWithText (starredBefore ? "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath + "/Warm\"/></FAVLIST></FAVORITES>" : "");
+        alerts.clear();
+        auto other = makeManager();
+        other->loadFavorites (file);
+        auto manager = openWithEditor();
+        ASSERT_TRUE (fileItem (*manager, userPath + "/Warm")->activate());
+        const auto loads = client.loaded.size();
+        auto* otherWarm = fileItem (*other, userPath + "/Warm");
+        ASSERT_TRUE (deleted ? otherWarm->deleteItem() : otherWarm->moveOrRename ("Warmer", 0));
+        if (newWarm)
+            addPreset (user, "Warm", "new");
+
+        change (*manager, *fileItem (*manager, userPath + "/Warm"));
+        // The folder shows what it holds on a later turn.
+        for (int turns = 0; turns < 1000 && (deleted ? item (*manager, userPath + "/Warm") != nullptr : fileItem (*manager, userPath + "/Warmer") == nullptr); ++turns)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+
+        EXPECT_EQ (inFile(), juce::String (expectedInFile));
+        EXPECT_EQ (alerts.size(), told ? 1 : 0) << alerts.joinIntoString ("\n");
+        EXPECT_TRUE (! told || (alerts[0].contains ("Another program") && alerts[0].contains ("\"Warm\"")
+                                && alerts[0].contains ("\"User Presets\" now shows"))) << alerts[0];
+        auto* warmer = fileItem (*manager, userPath + "/Warmer");
+        EXPECT_TRUE (deleted ? warmer == nullptr : warmer != nullptr && warmer->isFavorite() == warmerStarred);
+        EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), warmerStarred ? 1 : 0);
+        // The loaded preset stays current where it went; gone, the sound stays.
+        EXPECT_EQ (manager->getDisplayName(), deleted ? "*Warm" : "Warmer");
+        EXPECT_EQ (client.loaded.size(), loads);
+        // Nothing happened to a file the user did not see.
+        EXPECT_EQ (user.getChildFile ("Warmer.prs").existsAsFile(), ! deleted);
+        EXPECT_FALSE (user.getChildFile ("Hot.prs").exists() || user.getChildFile ("Pads/Warm.prs").exists());
+        EXPECT_EQ (user.getChildFile ("Warm.prs").existsAsFile(), newWarm);
+        EXPECT_EQ (fileItem (*manager, userPath + "/Warm") != nullptr, newWarm);
+    }
+
+    // Nor does a drop move anything into a folder another instance renamed.
+    auto other = makeManager();
+    auto manager = openWithEditor();
+    alerts.clear();
+    ASSERT_TRUE (dynamic_cast<PresetManager::DirectoryItem*> (item (*other, userPath + "/Pads"))->moveOrRename ("Keys", 0));
+    dynamic_cast<PresetManager::DirectoryItem*> (item (*manager, userPath + "/Pads"))->acceptItem (fileItem (*manager, userPath + "/Round"));
+    for (int turns = 0; turns < 1000 && item (*manager, userPath + "/Keys") == nullptr; ++turns)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    EXPECT_TRUE (user.getChildFile ("Round.prs").existsAsFile() && fileItem (*manager, userPath + "/Keys/Air") != nullptr);
+    EXPECT_TRUE (alerts.size() == 1 && alerts[0].contains ("\"Pads\"")) << alerts.joinIntoString ("\n");
+}

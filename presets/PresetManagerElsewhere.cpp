@@ -1,0 +1,91 @@
+#include "presets/PresetManager.h"
+
+#include "presets/PresetTreeItems.h"
+
+// Another instance, or any other program, may rename, move, delete or
+// replace a preset while this tree still shows it.  A change the user makes
+// at such an item would name nothing, or a later preset of that name: it is
+// carried to where the preset went when its folder shows it there, and
+// otherwise told, never written.
+
+namespace Korvalden::Misc
+{
+namespace
+{
+PresetManager::DirectoryItem* folderOf (juce::TreeViewItem& item)
+{
+    return dynamic_cast<PresetManager::DirectoryItem*> (item.getParentItem());
+}
+
+/** Shows the item's folder as it is now, or the nearest one above it that
+    is still where shown (a folder renamed with the item in it); and the
+    item's own folder too, if the item stands there again but not where
+    shown.  Returns the folder shown first; null when there is none or it
+    cannot be read. */
+PresetManager::DirectoryItem* showFolderOf (PresetManager::FileRepresentingItem& changed)
+{
+    auto* folder = folderOf (changed);
+    while (folder != nullptr && ! folder->isWhereShown() && folderOf (*folder) != nullptr)
+        folder = folderOf (*folder);
+    if (folder == nullptr)
+        return nullptr;
+
+    const juce::WeakReference<PresetManager::FileRepresentingItem> item (&changed);
+    if (! folder->showWhatItHolds())
+        return nullptr;
+    if (auto* standing = item.get(); standing != nullptr && ! standing->isWhereShown())
+        if (auto* own = folderOf (*standing); own != nullptr && own != folder)
+            own->showWhatItHolds();
+    return folder;
+}
+} // namespace
+
+void PresetManager::itemChangedElsewhere (FileRepresentingItem& item, bool starChanged)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (closing)
+        return;
+    changesElsewhere.push_back ({ &item, item.getUniqueName(), starChanged });
+    elsewhereTurn.triggerAsyncUpdate();
+}
+
+void PresetManager::showChangesElsewhere()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    auto changes = std::move (changesElsewhere);
+    changesElsewhere.clear();
+
+    juce::StringArray folders;
+    for (auto& change : changes)
+        if (auto* item = change.item.get(); item != nullptr && ! item->isWhereShown())
+            if (auto* shown = showFolderOf (*item))
+                folders.addIfNotAlreadyThere (shown->getUniqueName());
+
+    juce::StringArray names;
+    for (auto& change : changes)
+    {
+        auto* preset = dynamic_cast<FileItem*> (change.item.get());
+        if (change.starChanged && preset != nullptr)
+        {
+            // Found where it went (or at its place after all): the star is
+            // the user's, there.  Otherwise the row shows what the file holds.
+            if (preset->isWhereShown())
+            {
+                preset->deliverFavoriteFlag();
+                continue;
+            }
+            preset->setFavorite (preset->hasEntry);
+        }
+        names.addIfNotAlreadyThere ("\"" + change.name + "\"");
+    }
+    if (names.isEmpty())
+        return;
+
+    auto text = "Another program renamed, moved or deleted " + names.joinIntoString (", ") + " after Kest showed "
+                + (names.size() == 1 ? "it" : "them") + ", so nothing was changed.";
+    if (! folders.isEmpty())
+        text << "\n\n" << (folders.size() == 1 ? "The folder " : "The folders ") << "\"" << folders.joinIntoString ("\", \"")
+             << "\" now " << (folders.size() == 1 ? "shows" : "show") << " what " << (folders.size() == 1 ? "it holds." : "they hold.");
+    showFailureAlert ("Changed by Another Program", text);
+}
+} // namespace Korvalden::Misc
