@@ -26,21 +26,21 @@ namespace Korvalden::Misc
     reads the file as it is on disk then and applies only the keys this object
     changed (set or removed) since it last read or saved the file, leaving
     what others wrote meanwhile.  The read, the merge and the rename take
-    turns with every other save of the file, in any process, in the order
-    they were asked for (SaveQueue).  It goes through a hidden temporary file
-    of ours beside the file, flushed to the disk before it is renamed over
-    the file; a file that is a symbolic link stays one and its target is
-    replaced.
+    turns with every other save of the file, in any process (SaveQueue),
+    in no order that can be relied on among processes.  It goes through a
+    hidden temporary file of ours beside the file, flushed to the disk
+    before it is renamed over the file; a file that is a symbolic link
+    stays one and its target is replaced.
 
     A save that cannot take its turn at once has not failed: it waits for it
-    on the save queue's thread, never on the message thread, and lands the
-    moment the folder is free.  Each key keeps the moment it was changed, not
-    the one its save began: it never sets back the same key that another
-    process changed later and saved first, however late it lands.  A wait that
-    lasts about 2 s is told once, until a save lands: to the wait handler
-    when one is set, else in a line on standard error.  When the object goes
-    it waits at most about 2 s for its turn.  A save that fails
-    is told once, until a save succeeds again: to the failure handler when
+    on the save queue's thread, never on the message thread, and lands as
+    soon as it gets the folder's lock.  Each key keeps the moment it was
+    changed, not the one its save began: it never sets back the same key
+    that another process changed later and saved first, however late it
+    lands.  A wait that lasts about 2 s is told once, until a save lands: to
+    the wait handler when one is set, else in a line on standard error.
+    When the object goes it waits at most about 2 s for its turn.  A save
+    that fails is told once, until a save succeeds again: to the failure handler when
     one is set, else in a line on standard error.  The changes stay, and the
     save is tried again every second until it succeeds (a file that cannot
     be read: at the next change).  What an object could not save when it

@@ -28,9 +28,54 @@ std::uint64_t FavoriteChanges::nextOrder()
     return ++counter;
 }
 
-void FavoriteChanges::marked (const juce::String& id, bool on)
+void FavoriteChanges::marked (const juce::String& id, bool on, const Identity& preset)
 {
-    marks[id] = { on, nextOrder(), RecentChanges::now() };
+    marks[id] = { on, nextOrder(), RecentChanges::now(), preset };
+}
+
+void FavoriteChanges::identify (const juce::String& id, const Identity& preset)
+{
+    if (const auto mark = marks.find (id); mark != marks.end())
+        mark->second.preset = preset;
+}
+
+std::vector<FavoriteChanges::Change> FavoriteChanges::followPresets (const std::function<juce::File (const Identity&)>& whereNow)
+{
+    std::vector<Change> gone;
+    std::vector<std::pair<juce::String, Mark>> followed;
+    for (auto mark = marks.begin(); mark != marks.end();)
+    {
+        auto& [id, made] = *mark;
+        const auto now = made.preset.inode != 0 ? whereNow (made.preset) : made.preset.file;
+        if (now == made.preset.file)
+        {
+            ++mark;
+            continue;
+        }
+
+        if (now != juce::File())
+        {
+            auto renamed = made;
+            renamed.preset.file = now;
+            followed.emplace_back (id.upToLastOccurrenceOf ("/", true, false) + now.getFileNameWithoutExtension(), renamed);
+        }
+        else if (made.on)
+        {
+            gone.push_back ({ id, {}, true, false, false, true, made.order });
+        }
+        // A clear stays where the star was: the file may hold it there.
+        if (made.on)
+        {
+            mark = marks.erase (mark);
+            continue;
+        }
+        made.preset = {};
+        ++mark;
+    }
+    for (auto& [id, mark] : followed)
+        if (auto& at = marks[id]; at.order <= mark.order)
+            at = mark;
+    return gone;
 }
 
 void FavoriteChanges::dropMarksIf (const std::function<bool (const juce::String& id, std::int64_t madeAt)>& superseded)
@@ -66,8 +111,9 @@ void FavoriteChanges::carryMarks (const Move& move)
             ++mark;
             continue;
         }
+        // Where the preset went is the mover's to tell (identify).
         if (id.isNotEmpty())
-            movedMarks.emplace_back (id, mark->second);
+            movedMarks.emplace_back (id, Mark { mark->second.on, mark->second.order, mark->second.madeAt, {} });
         mark = marks.erase (mark);
     }
     for (auto& [id, mark] : movedMarks)

@@ -40,10 +40,21 @@ public:
         std::uint64_t order = 0;
     };
 
+    /** The preset a star was set or cleared at, as the tree showed it: its
+        file and the number its folder listed it with; no inode when not known. */
+    struct Identity
+    {
+        juce::File file;
+        juce::uint64 inode = 0;
+    };
+
     /** A star set (on) or cleared at the preset with the tree path id: the
         last one counts, also when it only takes back an unsaved star, for
-        another instance may have set the same star meanwhile. */
-    void marked (const juce::String& id, bool on);
+        another instance may have set the same star meanwhile.  With the
+        preset's identity, the star can follow it when another program
+        renames it before the star lands (followPresets). */
+    void marked (const juce::String& id, bool on, const Identity& preset);
+    void marked (const juce::String& id, bool on) { marked (id, on, Identity()); }
     /** The preset at the tree path from, or with isFolder every preset below
         the folder there, now lies at to; when to is empty, it was deleted.
         carriesOwnFavorite tells whether a favourite of this instance went
@@ -67,6 +78,19 @@ public:
     void dropMarksIf (const std::function<bool (const juce::String& id, std::int64_t madeAt)>& superseded);
     /** Each star set or cleared, with the moment it was made. */
     void forEachMark (const std::function<void (const juce::String& id, std::int64_t madeAt)>& visit) const;
+
+    /** The preset at the tree path id now lies there: a star set or cleared
+        at it follows it from there.  A star carried by a move here knows its
+        preset only once told so. */
+    void identify (const juce::String& id, const Identity& preset);
+
+    /** Each star set or cleared at a known preset follows it to where it
+        lies now (whereNow: its own file while anything lies there, else the
+        file its folder lists it under now, else a default File).  Renamed,
+        the star is set or cleared at the name the preset has now, and a
+        clear also at the name it had; gone, a clear stays at the name it
+        had and a set is dropped: these are returned. */
+    std::vector<Change> followPresets (const std::function<juce::File (const Identity&)>& whereNow);
 
     /** Where the preset or folder at the tree path id lies after the moves
         here; empty when it was deleted. */
@@ -97,6 +121,7 @@ private:
         std::uint64_t order = 0;
         /** RecentChanges::now() when it was made. */
         std::int64_t madeAt = 0;
+        Identity preset;
     };
 
     struct Move

@@ -248,6 +248,30 @@ bool isStillAt (const juce::File& file, juce::uint64 inode)
     return listed;
 }
 
+juce::File whereNow (const juce::File& file, juce::uint64 inode)
+{
+    struct stat info {};
+    if (::lstat (pathOf (file), &info) == 0 || (errno != ENOENT && errno != ENOTDIR))
+        return file;
+
+    const auto folder = file.getParentDirectory();
+    auto* listing = ::opendir (pathOf (folder));
+    if (listing == nullptr)
+        return {};
+    juce::File found;
+    while (auto* entry = ::readdir (listing))
+    {
+        const auto length = std::strlen (entry->d_name);
+        if ((juce::uint64) entry->d_ino == inode && length > 4 && std::strcmp (entry->d_name + length - 4, ".prs") == 0)
+        {
+            found = folder.getChildFile (juce::String::fromUTF8 (entry->d_name));
+            break;
+        }
+    }
+    ::closedir (listing);
+    return found;
+}
+
 bool writeAtomically (const juce::File& target, const void* data, size_t numBytes)
 {
     // A link stays a link (a settings file kept in a folder of its own, say):

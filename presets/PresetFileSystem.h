@@ -45,6 +45,15 @@ juce::uint64 inodeOf (const juce::File& file);
     layered file systems do), so either one counts. */
 bool isStillAt (const juce::File& file, juce::uint64 inode);
 
+/** Where the preset file that its folder listed with this inode number
+    lies now: the file itself while anything lies at its path (its absence
+    is certain only from the system's answer "no such entry"); else the
+    ".prs" file that its folder lists with that number (another program
+    renamed it); else a default File (deleted, moved out of its folder, or
+    the folder cannot be read).  One look-up of the path; the folder is
+    listed only when the file is gone. */
+juce::File whereNow (const juce::File& file, juce::uint64 inode);
+
 /** Writes the data to a temporary file beside the target, flushes it to the
     disk and renames it over the target, keeping the target's permissions.  A
     target that is a symbolic link stays one: the file it leads to is replaced,

@@ -193,15 +193,17 @@ public:
         other instances and ids that name no preset here; the file lists its
         entries by name, as the favourites list shows them.  The read, the
         merge and the rename take turns with every other save of the file, in
-        any process, in the order they were asked for (SaveQueue): a save
-        that cannot take its turn at once has not failed, it waits for it off
-        the message thread and lands the moment the file is free; a star that
-        waited never sets back the same star that another process changed
-        later and saved first (RecentChanges).  A wait that lasts is told once
-        (tellSaveWaiting), and only when the user changed the favourites.  A
-        file that exists but cannot be read is never replaced: saving then
-        fails, and the user hears of it once per instance (when an editor is
-        open, else when the next one opens).  A change that would take the
+        any process (SaveQueue): a save that cannot take its turn at once has
+        not failed, it waits for it off the message thread and lands as soon
+        as it gets it, in no order that can be relied on among processes.  So
+        a star that waited never sets back the same star that another process
+        changed later and saved first (RecentChanges), and one that lands
+        after another program renamed, moved or deleted its preset follows it
+        there or is told as not kept (favoriteMarked).  A wait that lasts is
+        told once (tellSaveWaiting), and only when the user changed the
+        favourites.  A file that exists but cannot be read is never replaced:
+        saving then fails, and the user hears of it once per instance (when
+        an editor is open, else when the next one opens).  A change that would take the
         file past what loadFavorites reads is not kept: the star it set is
         cleared again and the user is told at once what is not kept, while
         the changes around it are saved.  Any other failed save is told once,
@@ -219,8 +221,13 @@ public:
     void favoritesChanged();
     /** A star was set (on) or cleared at the preset with the tree path id;
         saved at once.  A cleared star also goes from the id the file held
-        for it when that is another (storedId).  Message thread. */
-    void favoriteMarked (const juce::String& id, bool on, const juce::String& storedId = {});
+        for it when that is another (storedId).  With the preset's identity
+        (a click at its row), a star that lands after another program renamed
+        the preset goes to its new name, and one set at a preset that went
+        by then is not kept, which the user is told (FavoriteChanges::
+        followPresets).  Message thread. */
+    void favoriteMarked (const juce::String& id, bool on, const juce::String& storedId = {},
+                         const FavoriteChanges::Identity& preset = {});
     /** The preset (or with isFolder, the folder) at the tree path from was
         renamed or moved to the path to, or deleted when to is empty: the
         favourites file follows, also for the marks of other instances; saved
@@ -331,8 +338,17 @@ private:
     /** What the saves made meanwhile did: told, and shown in the tree. */
     void favoritesSaved (bool atClose = false);
     void handleFavoritesReport (const FavoritesReport& report, bool atClose);
-    void refuseFavoriteChanges (const juce::File& file, const juce::String& reason, const std::vector<FavoriteChanges::Change>& notKept);
+    /** Clears the stars that notKept set and tells why they are not kept:
+        a write error, or (changedElsewhere) another program changed their
+        presets. */
+    void refuseFavoriteChanges (const juce::File& file, const juce::String& reason, const std::vector<FavoriteChanges::Change>& notKept,
+                                bool changedElsewhere = false);
     void checkFavoritesWait();
+    /** The stars waiting here that a move to the tree path to carried
+        follow their presets from where the tree shows them now.  Under
+        SaveQueue::lockClients(), together with the move, so that no turn
+        takes the one without the other. */
+    void identifyMovedMarks (const juce::String& to, bool isFolder);
     /** Not while the favourites are read, a refused change is taken back or
         the manager goes: a change of the flag then is the user's. */
     bool takesUserFavoriteChanges() const noexcept { return ! readingFavorites && ! refusingFavorites && ! closing; }

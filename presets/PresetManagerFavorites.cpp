@@ -33,6 +33,9 @@ struct PresetManager::FavoritesReport
     bool userChanged = true;
     /** Changes that would have taken the file past what is read back. */
     std::vector<FavoriteChanges::Change> notKept;
+    /** Stars set at presets that another program renamed away, moved or
+        deleted before they landed. */
+    std::vector<FavoriteChanges::Change> presetsGone;
 };
 
 /** The manager's unsaved changes as the save queue takes them. */
@@ -161,6 +164,11 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     const auto file = getFile();
     FavoritesReport report;
     report.userChanged = taken.changesOwnFavorites();
+
+    // A star goes to the preset it was set at, whatever other processes
+    // renamed meanwhile and whichever of their saves landed first.
+    report.presetsGone = taken.followPresets ([] (const FavoriteChanges::Identity& preset)
+                                              { return PresetFileSystem::whereNow (preset.file, preset.inode); });
 
     // A star that waited here is not set back by it where another process
     // changed the same star later and saved that first.
@@ -349,6 +357,14 @@ void PresetManager::favoritesSaved (bool atClose)
 void PresetManager::handleFavoritesReport (const FavoritesReport& report, bool atClose)
 {
     const auto file = favoritesOutbox->getFile();
+    if (! report.presetsGone.empty())
+    {
+        const bool one = report.presetsGone.size() == 1;
+        refuseFavoriteChanges (file,
+                               juce::String ("another program renamed, moved or deleted ") + (one ? "the preset" : "the presets")
+                                   + " before " + (one ? "the star was" : "the stars were") + " saved",
+                               report.presetsGone, true);
+    }
     if (! report.notKept.empty())
         refuseFavoriteChanges (file, report.reason.isNotEmpty() ? report.reason : tooLargeReason(), report.notKept);
 
@@ -383,7 +399,7 @@ void PresetManager::handleFavoritesReport (const FavoritesReport& report, bool a
 }
 
 void PresetManager::refuseFavoriteChanges (const juce::File& file, const juce::String& reason,
-                                           const std::vector<FavoriteChanges::Change>& notKept)
+                                           const std::vector<FavoriteChanges::Change>& notKept, bool changedElsewhere)
 {
     juce::StringArray what;
     {
@@ -435,8 +451,10 @@ void PresetManager::refuseFavoriteChanges (const juce::File& file, const juce::S
         return;
 
     const auto said = reason + ", so " + what.joinIntoString ("; ") + (what.size() == 1 ? " is" : " are") + " not kept";
-    if (! showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n"
-                                               + said.substring (0, 1).toUpperCase() + said.substring (1) + "."))
+    const auto sentence = said.substring (0, 1).toUpperCase() + said.substring (1) + ".";
+    const bool shown = changedElsewhere ? showFailureAlert ("Changed by Another Program", sentence)
+                                        : showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n" + sentence);
+    if (! shown)
         PresetFileSystem::printSaveFailure (file, said);
 }
 
@@ -447,14 +465,14 @@ void PresetManager::favoritesChanged()
         saveFavorites (favoritesFile);
 }
 
-void PresetManager::favoriteMarked (const juce::String& id, bool on, const juce::String& storedId)
+void PresetManager::favoriteMarked (const juce::String& id, bool on, const juce::String& storedId, const FavoriteChanges::Identity& preset)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (readingFavorites || refusingFavorites)
         return;
     {
         const auto guard = SaveQueue::lockClients();
-        favoritesOutbox->waiting.marked (id, on);
+        favoritesOutbox->waiting.marked (id, on, preset);
         if (! on && storedId.isNotEmpty() && storedId != id)
             favoritesOutbox->waiting.marked (storedId, false);
     }
@@ -495,8 +513,25 @@ void PresetManager::favoritesMoved (const juce::String& from, const juce::String
         favoritesOutbox->waiting.moved (from, to, isFolder, carriesFavorite);
         for (int index = 0; index < storedFrom.size(); ++index)
             favoritesOutbox->waiting.moved (storedFrom[index], storedTo[index], false, true);
+        identifyMovedMarks (to, isFolder);
     }
     favoritesChanged();
+}
+
+void PresetManager::identifyMovedMarks (const juce::String& to, bool isFolder)
+{
+    if (to.isEmpty())
+        return;
+    juce::StringArray carried;
+    favoritesOutbox->waiting.forEachMark ([&] (const juce::String& id, std::int64_t)
+                                          {
+                                              if (id == to || (isFolder && id.startsWith (to + "/")))
+                                                  carried.add (id);
+                                          });
+    // Only the tree is looked at: nothing here waits on the disk.
+    for (auto& id : carried)
+        if (auto* preset = dynamic_cast<FileItem*> (findItemByPath (id)))
+            favoritesOutbox->waiting.identify (id, { preset->getFile(), preset->getInode() });
 }
 
 void PresetManager::retryFavoritesSave()

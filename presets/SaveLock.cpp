@@ -72,8 +72,8 @@ SaveLock::SaveLock (const std::string& folder, UntilFree)
     if (descriptor < 0)
         return;
 
-    // Blocked in the system, this waiter is queued behind those that began
-    // to wait before it and ahead of those that begin later.
+    // Blocked in the system until the holder lets go; among several
+    // waiters, whichever runs first takes it.
     while (::flock (descriptor, LOCK_EX) != 0)
     {
         if (errno == EINTR)

@@ -21,10 +21,13 @@ namespace Korvalden::Misc
     keeps no locks, nothing is held and the save goes ahead as it would
     alone: it then says itself what is wrong.
 
-    A lock taken untilFree waits in the system's queue of the folder's lock
-    for as long as it takes: the system hands the lock to those who wait in
-    the order they began to wait, so the save that waits longest lands
-    first.  Only SaveQueue's own thread waits so.
+    A lock taken untilFree waits for the folder's lock for as long as it
+    takes.  The system keeps no order among those who wait: when the holder
+    lets go, every waiter is woken and the first to run takes it, and a
+    process that lets go and asks again at once often takes it back first.
+    So saves of several processes land in no order that can be relied on;
+    what they write must not depend on it (SaveQueue).  Only SaveQueue's own
+    thread waits so.
 
     Any thread; not shared between threads.
 */

@@ -19,13 +19,18 @@ namespace Korvalden::Misc
     A save that can take the folder's lock at once is made at once, on the
     caller's thread, unless something of this process already waits for that
     folder.  Any other waits on a thread of the queue's own, one for each
-    folder, in the system's queue of the folder's lock (SaveLock::untilFree),
-    and is made the moment the lock is free: before every save asked for after
-    it, in this process and in every other process that waits so.  What a
-    turn saves is taken from the clients as it begins to wait; what they
-    change meanwhile waits for the next turn, behind whatever other processes
-    began to wait in between.  Nothing here ever tells the user anything: the
-    clients do, on the message thread.
+    folder, for the folder's lock (SaveLock::untilFree), and is made as soon
+    as it gets it.  What a turn saves is taken from the clients as it begins
+    to wait; what they change meanwhile waits for the next turn.  The turns
+    of one process keep their order.  Across processes the order is the
+    system scheduler's: whichever waiter runs first when the lock is let go
+    takes it, and a process that lets go and asks again at once often takes
+    it back ahead of a waiter of another process.  So what the clients save
+    must not depend on that order: a star or a setting keeps the moment it
+    was changed (RecentChanges), and a star the file of the preset it was set
+    at (FavoriteChanges::followPresets), so that it lands right after another
+    process's later change or rename as well as before it.  Nothing here ever
+    tells the user anything: the clients do, on the message thread.
 
     The message thread never waits here, but in finish: an object that goes
     waits a bounded time for its changes to land.

@@ -262,7 +262,7 @@ TEST (ConcurrentSaves, aStarWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenItLa
 
 namespace
 {
-/** The processes with a request in the system's queue for the folder's lock. */
+/** The processes blocked in the system waiting for the folder's lock. */
 std::set<int> waitingForLock (const juce::File& folder)
 {
     std::set<int> processes;
@@ -292,8 +292,9 @@ bool waitUntil (const std::function<bool()>& condition)
 TEST (ConcurrentSaves, aChangeThatWaitsForTheLockLandsBeforeARenameAnotherInstanceMadeAfterIt)
 {
     // Another program holds the lock; this instance sets or clears a star,
-    // which waits; then another instance renames the preset.  The rename was
-    // made later, so it lands later and carries the star (or its absence).
+    // which waits; then another instance renames the preset.  Whichever of
+    // the two waiters takes the lock first, the star (or its absence) ends
+    // at the new name.
     struct Case
     {
         const char* preset;
@@ -414,6 +415,80 @@ TEST (ConcurrentSaves, aStarAtAPresetAnotherInstanceRenamedGoesToItsNewNameAlsoW
         EXPECT_FALSE (file.loadFileAsString().contains ("/Warm\""));
         engine.reset();
         presets.getChildFile ("Warmer.prs").deleteFile();
+    }
+}
+
+TEST (ConcurrentSaves, anOlderStarOfAnotherInstanceThatLandsAfterARenameOrDeletionHereFollowsThePresetOrIsToldNotKept)
+{
+    // Another instance sets or clears a star while another program holds the
+    // lock; it is kept from the lock (stopped) while the program lets go and
+    // this instance renames or deletes the preset, which lands first.  The
+    // older star then goes where the preset went; one of a preset that went
+    // is not written, and is told as not kept.
+    struct Case
+    {
+        const char* preset;
+        bool starredBefore, starThere;
+        const char* renamedTo; // empty: deleted
+        const char* expected;
+        int exitCode;
+    };
+    for (const auto& [preset, starredBefore, starThere, renamedTo, expected, exitCode] :
+         { Case { "Pc", false, true, "Zc", "/PresetFiles/User Presets/Zc", 0 }, Case { "Pb", true, false, "Zb", "", 0 },
+           Case { "Pd", false, true, "", "", 4 } })
+    {
+        SCOPED_TRACE (preset);
+        const auto presets = userPresets();
+        ASSERT_TRUE (presets.getChildFile (preset + juce::String (".prs")).replaceWithText ("sound"));
+        const auto file = AudioEngine::getFavoritesFile();
+        const auto folder = file.getParentDirectory();
+        ASSERT_TRUE (folder.createDirectory());
+        const auto entry = "/PresetFiles/User Presets/" + juce::String (preset);
+        if (starredBefore)
+            ASSERT_TRUE (file.replaceWithText ("<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + entry
+                                               + "\"/></FAVLIST></FAVORITES>"));
+        else
+            file.deleteFile();
+        ScratchFolder scratch ("kest-identity");
+        ASSERT_TRUE (scratch.wasCreated());
+        const auto marked = scratch.getChildFile ("marked");
+
+        auto engine = std::make_unique<AudioEngine>();
+        OtherProcessLock other (file, scratch);
+        ASSERT_TRUE (other.isHeld());
+        StandardErrorCapture errors;
+        const auto otherInstance = startSaver ({ "--mark-and-save", preset, starThere ? "on" : "off", marked.getFullPathName().toStdString() });
+        ASSERT_GT (otherInstance, 0);
+        // Let go of whatever happens below.
+        struct Continued
+        {
+            ~Continued() { ::kill (process, SIGCONT); }
+            pid_t process;
+        } continued { otherInstance };
+        ASSERT_TRUE (waitUntil ([&] { return marked.exists() && waitingForLock (folder).count (otherInstance) > 0; }))
+            << "the other instance's star does not wait";
+        int status = 0;
+        ASSERT_EQ (::kill (otherInstance, SIGSTOP), 0);
+        ASSERT_EQ (::waitpid (otherInstance, &status, WUNTRACED), otherInstance);
+        ASSERT_TRUE (WIFSTOPPED (status));
+        other.release();
+
+        auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileItem*> (engine->getPresetManager().findItemByPath (entry));
+        ASSERT_NE (item, nullptr);
+        ASSERT_TRUE (*renamedTo != 0 ? item->moveOrRename (renamedTo, 0) : item->deleteItem());
+        ASSERT_TRUE (engine->getPresetManager().saveFavorites (file)) << "the change here did not land first";
+        ::kill (otherInstance, SIGCONT);
+
+        EXPECT_EQ (exitCodeOf (otherInstance), exitCode);
+        EXPECT_EQ (favouritesIn (presets), juce::String (expected));
+        EXPECT_FALSE (file.loadFileAsString().contains (entry + "\""));
+        const auto told = errors.lines().joinIntoString ("\n");
+        const bool toldNotKept = told.contains ("another program renamed, moved or deleted")
+                                 && told.contains ("the star just set on \"" + juce::String (preset) + "\" is not kept");
+        EXPECT_EQ (toldNotKept, exitCode == 4) << told;
+        engine.reset();
+        if (*renamedTo != 0)
+            presets.getChildFile (renamedTo + juce::String (".prs")).deleteFile();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "PresetTestSupport.h"
 #include "engine/UntrustedXml.h"
+#include "presets/SaveLock.h"
 #include "tests/support/NoPermissionOverride.h"
 #include "tests/support/StandardErrorCapture.h"
 
@@ -663,4 +664,62 @@ TEST_F (Favorites, aChangeAtAPresetAnotherInstanceRenamedOrDeletedGoesWhereItWen
         juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     EXPECT_TRUE (user.getChildFile ("Round.prs").existsAsFile() && fileItem (*manager, userPath + "/Keys/Air") != nullptr);
     EXPECT_TRUE (alerts.size() == 1 && alerts[0].contains ("\"Pads\"")) << alerts.joinIntoString ("\n");
+}
+
+TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPresetFollowsItOrIsToldNotKept)
+{
+    // Another program holds the lock while the user stars Warm, or clears
+    // the star the file holds (behind a star of Round, which took the turn),
+    // perhaps renames it, and the program renames, moves or deletes it
+    // before it lets go.
+    struct Case
+    {
+        const char* what;
+        bool on;
+        const char* renamedHere;
+        const char* elsewhere; // where the program put it; empty: deleted
+        const char* inFile;
+        bool told;
+    };
+    addPreset (user, "Pads/Air", "air");
+    for (const auto& [what, on, renamedHere, elsewhere, expectedInFile, told] :
+         { Case { "renamed", true, "", "Warmer", "Round Warmer", false },
+           Case { "renamed here, then there", true, "Hot", "Hotter", "Hotter Round", false },
+           Case { "moved", true, "", "Pads/Warm", "Round", true }, Case { "deleted", true, "", "", "Round", true },
+           Case { "cleared, renamed", false, "", "Warmer", "Round", false } })
+    {
+        SCOPED_TRACE (what);
+        for (auto name : { "Warm", "Warmer", "Hot", "Hotter", "Pads/Warm" })
+            user.getChildFile (name + juce::String (".prs")).deleteFile();
+        addPreset (user, "Warm", "warm");
+        ASSERT_TRUE (file.replaceWithText (on ? juce::String()
+                                              : "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
+                                                    + "/Warm\"/></FAVLIST></FAVORITES>"));
+        alerts.clear();
+        auto manager = openWithEditor();
+        const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
+        {
+            const Korvalden::Misc::SaveLock otherProgram (file);
+            ASSERT_FALSE (otherProgram.wasRefused());
+            fileItem (*manager, userPath + "/Round")->setFavorite (true);
+            fileItem (*manager, userPath + "/Warm")->setFavorite (on);
+            ASSERT_TRUE (*renamedHere == 0 || fileItem (*manager, userPath + "/Warm")->moveOrRename (renamedHere, 0));
+            const auto preset = user.getChildFile (shownAs + ".prs");
+            ASSERT_TRUE (*elsewhere != 0 ? preset.moveFileTo (user.getChildFile (elsewhere + juce::String (".prs"))) : preset.deleteFile());
+        }
+        for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        // What the last turn posted comes before this.
+        auto reached = std::make_shared<bool> (false);
+        juce::MessageManager::callAsync ([reached] { *reached = true; });
+        for (int turns = 0; turns < 6000 && ! *reached; ++turns)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+
+        EXPECT_EQ (inFile(), juce::String (expectedInFile));
+        ASSERT_EQ (alerts.size(), told ? 1 : 0) << alerts.joinIntoString ("\n");
+        EXPECT_TRUE (! told || alerts[0] == "Changed by Another Program: Another program renamed, moved or deleted the preset before the star was "
+                                             "saved, so the star just set on \"Warm\" is not kept.") << alerts[0];
+        EXPECT_EQ (fileItem (*manager, userPath + "/" + shownAs)->isFavorite(), on && ! told);
+        EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), on && ! told ? 2 : 1);
+    }
 }

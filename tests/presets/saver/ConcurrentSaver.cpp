@@ -31,6 +31,18 @@
 //
 //   kest_concurrent_saver --mark-then-end PRESET on|off
 //
+// Or another instance whose user sets or clears a star with a click and
+// closes it once the star is saved:
+//
+//   kest_concurrent_saver --mark-and-save PRESET on|off MARKED_FILE
+//
+// An instance of the engine opens on the user's presets and favourites, sets
+// or clears the star of the user preset PRESET at its row, creates
+// MARKED_FILE and ends once the star is saved (its save may wait for the
+// lock as long as it takes).  The exit code is 0 when the row still shows the
+// star as set, 4 when the star was not kept (and so cleared again), 1 when
+// a save failed, 2 when the preset is not shown.
+//
 // Or another instance whose user renames a preset:
 //
 //   kest_concurrent_saver --rename-when TRIGGER_FILE FROM TO
@@ -139,6 +151,29 @@ int markThenEnd (const juce::String& preset, bool on)
     return manager.saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
 }
 
+/** Sets or clears the star as a click at the preset's row does and ends once
+    it is saved, whenever another process lets the folder go. */
+int markAndSave (const juce::String& preset, bool on, const juce::File& marked)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    auto engine = std::make_unique<AudioEngine>();
+    auto& manager = engine->getPresetManager();
+    const auto path = "/PresetFiles/User Presets/" + preset;
+    const auto shown = [&manager, &path] { return dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath (path)); };
+    if (shown() == nullptr)
+        return 2;
+    shown()->setFavorite (on);
+    if (! marked.create())
+        return 1;
+
+    const auto file = AudioEngine::getFavoritesFile();
+    for (int waited = 0; waited < 60000 && ! manager.saveFavorites (file); waited += 10)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    if (! manager.saveFavorites (file, PresetManager::FavoritesSave::atClose))
+        return 1;
+    return shown() != nullptr && shown()->isFavorite() == on ? 0 : 4;
+}
+
 /** Renames the preset as the user would, once told to. */
 int renameWhen (const juce::File& trigger, const juce::String& from, const juce::String& to)
 {
@@ -227,6 +262,8 @@ int main (int argc, char** argv)
                                   argc == 7 ? (rlim_t) std::atol (argv[6]) : RLIM_INFINITY);
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-end")
         return markThenEnd (argv[2], juce::String (argv[3]) == "on");
+    if (argc == 5 && juce::String (argv[1]) == "--mark-and-save")
+        return markAndSave (argv[2], juce::String (argv[3]) == "on", juce::File (argv[4]));
     if (argc == 5 && juce::String (argv[1]) == "--rename-when")
         return renameWhen (juce::File (argv[2]), argv[3], argv[4]);
     if (argc == 4 && juce::String (argv[1]) == "--mark-then-wait")
