@@ -9,6 +9,7 @@
 #include "gui/LevelMeterDisplay.h"
 #include "linking/ParameterClipboard.h"
 #include "linking/ParameterLinkEditor.h"
+#include "platform/PendingWindowEvents.h"
 #include "presets/PresetManager.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -244,6 +245,9 @@ private:
     void refreshLinkOverlay();
 
     AudioEngine& engine;
+    // A press the framework read while asking the server something is handed
+    // on at once, for the editor's windows and the dialogs it opens.
+    juce::SharedResourcePointer<Korvalden::Platform::PendingWindowEvents> pendingWindowEvents;
     ResourceUse resourceUse;
     Korvalden::Parameter::ParameterGUILinker parameterLinker;
     std::unique_ptr<juce::TooltipWindow> tooltipWindow;

@@ -1,6 +1,7 @@
 #include "gui/WarningAlert.h"
 
 #include "gui/KeyboardFocusReturn.h"
+#include "platform/PendingWindowEvents.h"
 #include "platform/WindowStacking.h"
 
 namespace Korvalden::GUI
@@ -58,6 +59,8 @@ private:
     }
 
     juce::Component::SafePointer<juce::Component> alert, owner;
+    // Its OK takes a press also when no editor is open.
+    juce::SharedResourcePointer<Platform::PendingWindowEvents> pendingWindowEvents;
 };
 } // namespace
 

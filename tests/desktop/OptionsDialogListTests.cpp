@@ -2,7 +2,9 @@
 // where the pointer rests on a list until its tooltip shows, a while longer,
 // and presses; and the settings' "Write Error" that a change brings when the
 // settings file cannot be written, on a bare display and under a window
-// manager, while the user clicks the windows it blocks.
+// manager, while the user clicks the windows it blocks; it, and the one a
+// star that cannot be saved brings over the editor alone, is marked to the
+// window manager as belonging to the window it blocks.
 
 #include "DesktopEditorFixture.h"
 #include "engine/ApplicationPropertiesUser.h"
@@ -24,6 +26,21 @@ juce::Component* openList (juce::Component& dialog)
         if (c->getName() == "menu" && c->isShowing())
             return c;
     return nullptr;
+}
+
+::Window windowOf (juce::Component& component)
+{
+    auto* peer = component.getPeer();
+    return peer != nullptr ? (::Window) (juce::pointer_sized_uint) peer->getNativeHandle() : 0;
+}
+
+/** The window the server has a window marked as belonging to (its
+    WM_TRANSIENT_FOR, which a window manager reads to keep it in front of
+    that one); 0 when it has no mark. */
+::Window markedAsBelongingTo (Display* display, juce::Component& window)
+{
+    ::Window owner = 0;
+    return windowOf (window) != 0 && XGetTransientForHint (display, windowOf (window), &owner) != 0 ? owner : 0;
 }
 } // namespace
 
@@ -49,8 +66,11 @@ protected:
         there); a change in the dialog brings the settings' "Write Error"
         some seconds later, which must stay in front of the dialog and the
         editor while the user clicks them, and once answered leave the dialog
-        taking clicks again.  A process tells a settings file's failure once,
-        so each kind of display runs in a test of its own. */
+        taking clicks again.  It is marked as the dialog's, and the Write
+        Error of a star that cannot be saved (the favourites file leads into
+        that folder too) as the editor's, by their own windows.  A process
+        tells a settings file's failure once, so each kind of display runs in
+        a test of its own. */
     void checkTheWriteErrorStaysInFront (bool withWindowManager)
     {
         std::optional<WindowManager> manager;
@@ -64,6 +84,9 @@ protected:
         ASSERT_TRUE (scratch.wasCreated());
         ASSERT_TRUE (settingsFile.getParentDirectory().createDirectory());
         ASSERT_TRUE (scratch.getChildFile ("gone").getChildFile ("Kest.prop").createSymbolicLink (settingsFile, true));
+        // The favourites file leads there too, for a Write Error over the editor alone.
+        ASSERT_TRUE (scratch.getChildFile ("gone").getChildFile ("Kest.Favorites.xml").createSymbolicLink (AudioEngine::getFavoritesFile(), true));
+        const auto warm = addUserPreset ("Warm");
 
         showEditor();
         auto* dialog = openOptionsDialog();
@@ -77,6 +100,9 @@ protected:
                               60000))
             << "nothing told the user";
         auto& alert = *alertTitled ("Write Error");
+        // Marked as the dialog's by the dialog's own window, not by the frame
+        // a window manager put around it.
+        EXPECT_EQ (markedAsBelongingTo (display.get(), alert), windowOf (*dialog)) << "the dialog is " << windowOf (*dialog);
         const auto inFront = [&]
         {
             const auto alertAt = XInput::stackingPosition (display.get(), alert);
@@ -122,6 +148,19 @@ protected:
         ASSERT_NE (ok, nullptr);
         ASSERT_TRUE (click (ok->getScreenBounds().getCentre(), 1));
         EXPECT_TRUE (waitFor ([] { return optionsDialog() == nullptr; })) << "the dialog's OK did nothing";
+
+        // Over the editor alone, a star that cannot be saved: marked as the editor's.
+        auto* row = userPresetRow (warm);
+        auto* star = row != nullptr ? buttonWithText (*row) : nullptr;
+        ASSERT_NE (star, nullptr);
+        ASSERT_TRUE (click (star->getScreenBounds().getCentre(), 1));
+        ASSERT_TRUE (waitFor ([this] { return alertTitled ("Write Error") != nullptr && ! XInput::screenBounds (display.get(), *alertTitled ("Write Error")).isEmpty(); }))
+            << "nothing told the user";
+        auto& starAlert = *alertTitled ("Write Error");
+        EXPECT_EQ (markedAsBelongingTo (display.get(), starAlert), windowOf (*panel)) << "the editor is " << windowOf (*panel);
+        ASSERT_TRUE (waitFor ([&starAlert] { return starAlert.hasKeyboardFocus (true); }));
+        ASSERT_TRUE (XInput::key ("Return"));
+        EXPECT_TRUE (waitFor ([] { return alertTitled ("Write Error") == nullptr; }));
     }
 
     bool tooltipShows()
