@@ -169,7 +169,7 @@ FavoriteChanges FavoriteChanges::of (const Change& change)
     if (change.isMove)
         one.moves.push_back ({ change.from, change.id, change.isFolder, change.own, change.order });
     else
-        one.marks[change.id] = { change.on, change.order, 0 };
+        one.marks[change.id] = { change.on, change.order, 0, {} };
     return one;
 }
 

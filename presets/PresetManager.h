@@ -354,6 +354,11 @@ private:
     bool takesUserFavoriteChanges() const noexcept { return ! readingFavorites && ! refusingFavorites && ! closing; }
     /** What itemChangedElsewhere left for this turn of the message loop. */
     void showChangesElsewhere();
+    /** Shows the folder of each item that is no longer where the tree shows
+        it as the folder is now (or the nearest one above that still is).
+        Returns the sentence that tells which folders now show what they
+        hold; empty when none was shown again.  Message thread. */
+    juce::String showFoldersOf (const std::vector<juce::WeakReference<FileRepresentingItem>>& items);
 
     /** Tries an unsaved change of the favourites again until it is saved,
         and tells a wait for the file's turn that lasts. */

@@ -55,11 +55,10 @@ void PresetManager::showChangesElsewhere()
     auto changes = std::move (changesElsewhere);
     changesElsewhere.clear();
 
-    juce::StringArray folders;
+    std::vector<juce::WeakReference<FileRepresentingItem>> items;
     for (auto& change : changes)
-        if (auto* item = change.item.get(); item != nullptr && ! item->isWhereShown())
-            if (auto* shown = showFolderOf (*item))
-                folders.addIfNotAlreadyThere (shown->getUniqueName());
+        items.push_back (change.item);
+    const auto foldersShown = showFoldersOf (items);
 
     juce::StringArray names;
     for (auto& change : changes)
@@ -83,9 +82,26 @@ void PresetManager::showChangesElsewhere()
 
     auto text = "Another program renamed, moved or deleted " + names.joinIntoString (", ") + " after Kest showed "
                 + (names.size() == 1 ? "it" : "them") + ", so nothing was changed.";
-    if (! folders.isEmpty())
-        text << "\n\n" << (folders.size() == 1 ? "The folder " : "The folders ") << "\"" << folders.joinIntoString ("\", \"")
-             << "\" now " << (folders.size() == 1 ? "shows" : "show") << " what " << (folders.size() == 1 ? "it holds." : "they hold.");
+    if (foldersShown.isNotEmpty())
+        text << "\n\n" << foldersShown;
     showFailureAlert ("Changed by Another Program", text);
+}
+
+juce::String PresetManager::showFoldersOf (const std::vector<juce::WeakReference<FileRepresentingItem>>& items)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    juce::StringArray folders;
+    if (closing)
+        return {};
+    // Weak: showing one folder again may delete the items of another.
+    for (auto& each : items)
+        if (auto* item = each.get(); item != nullptr && ! item->isWhereShown())
+            if (auto* shown = showFolderOf (*item))
+                folders.addIfNotAlreadyThere (shown->getUniqueName());
+    if (folders.isEmpty())
+        return {};
+    const bool one = folders.size() == 1;
+    return juce::String (one ? "The folder " : "The folders ") + "\"" + folders.joinIntoString ("\", \"") + "\" now "
+           + (one ? "shows what it holds." : "show what they hold.");
 }
 } // namespace Korvalden::Misc

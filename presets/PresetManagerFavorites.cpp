@@ -402,6 +402,7 @@ void PresetManager::refuseFavoriteChanges (const juce::File& file, const juce::S
                                            const std::vector<FavoriteChanges::Change>& notKept, bool changedElsewhere)
 {
     juce::StringArray what;
+    std::vector<juce::WeakReference<FileRepresentingItem>> gone;
     {
         const juce::ScopedValueSetter<bool> refusing (refusingFavorites, true);
         for (auto& change : notKept)
@@ -441,8 +442,11 @@ void PresetManager::refuseFavoriteChanges (const juce::File& file, const juce::S
                 continue;
             }
 
-            if (auto* preset = path.isNotEmpty() ? dynamic_cast<FileItem*> (findItemByPath (path)) : nullptr; preset != nullptr && preset->isFavorite())
+            auto* preset = path.isNotEmpty() ? dynamic_cast<FileItem*> (findItemByPath (path)) : nullptr;
+            if (preset != nullptr && preset->isFavorite())
                 preset->setFavorite (false);
+            if (preset != nullptr && changedElsewhere)
+                gone.push_back (preset);
             what.add (change.isMove ? "the star of \"" + nameOf (change.id) + "\", which was renamed or moved,"
                                     : "the star just set on \"" + nameOf (change.id) + "\"");
         }
@@ -452,7 +456,10 @@ void PresetManager::refuseFavoriteChanges (const juce::File& file, const juce::S
 
     const auto said = reason + ", so " + what.joinIntoString ("; ") + (what.size() == 1 ? " is" : " are") + " not kept";
     const auto sentence = said.substring (0, 1).toUpperCase() + said.substring (1) + ".";
-    const bool shown = changedElsewhere ? showFailureAlert ("Changed by Another Program", sentence)
+    // The rows of presets that went show their folders as they are now.
+    const auto foldersShown = showFoldersOf (gone);
+    const bool shown = changedElsewhere ? showFailureAlert ("Changed by Another Program",
+                                                            foldersShown.isEmpty() ? sentence : sentence + "\n\n" + foldersShown)
                                         : showFailureAlert ("Write Error", "File could not be written!\n" + file.getFullPathName() + "\n\n" + sentence);
     if (! shown)
         PresetFileSystem::printSaveFailure (file, said);

@@ -553,7 +553,9 @@ TEST (ConcurrentSaves, aChangeMadeLaterThanAnotherProcessesIsNotSetBackByItWhich
     {
         SCOPED_TRACE (key);
         if (otherFirst)
+        {
             EXPECT_EQ (exitCodeOf (startSaver ({ "--set-then-end", key, "4" })), 0);
+        }
         auto here = std::make_unique<ApplicationPropertiesUser> ("Kest");
         here->setValue (key, 3);
         if (keptForTheNext)
@@ -564,7 +566,9 @@ TEST (ConcurrentSaves, aChangeMadeLaterThanAnotherProcessesIsNotSetBackByItWhich
             here = nullptr;
         }
         if (! otherFirst)
+        {
             EXPECT_EQ (exitCodeOf (startSaver ({ "--set-then-end", key, "4" })), 0);
+        }
         if (here == nullptr)
             here = std::make_unique<ApplicationPropertiesUser> ("Kest");
         EXPECT_EQ (here->getIntValue (key, -1), 3);
