@@ -3,6 +3,7 @@
 #include "editor/EditorComponentNames.h"
 #include "editor/FindChildAs.h"
 #include "engine/AudioEngine.h"
+#include "gui/KeyboardFocusReturn.h"
 #include "gui/ResourceManager.h"
 #include "platform/WindowStacking.h"
 
@@ -93,6 +94,10 @@ juce::Component::SafePointer<PreferencesDialog> PreferencesDialog::open (AudioEn
                                                                        juce::Component* centreAround,
                                                                        std::function<void (int)> closed)
 {
+    // Given back as the dialog closes, before its window goes: without a
+    // window manager the input focus would fall to the root window, and held
+    // computer keys would play nothing until a click into the editor.
+    const Korvalden::GUI::KeyboardFocusReturn focus (centreAround);
     auto* dialog = new PreferencesDialog (engine, std::move (callbacks));
     juce::Component::SafePointer<PreferencesDialog> pointer (dialog);
 
@@ -108,8 +113,9 @@ juce::Component::SafePointer<PreferencesDialog> PreferencesDialog::open (AudioEn
         Korvalden::Platform::WindowStacking::keepInFrontOf (*dialog, *centreAround);
     dialog->setVisible (true);
     dialog->enterModalState (true,
-                             juce::ModalCallbackFunction::create ([closed = std::move (closed)] (int result)
+                             juce::ModalCallbackFunction::create ([focus, closed = std::move (closed)] (int result)
                              {
+                                 focus.giveBack();
                                  if (closed != nullptr)
                                      closed (result);
                              }),

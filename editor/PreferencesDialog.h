@@ -54,12 +54,15 @@ public:
 
     /** Creates a dialog, puts it on the desktop centred over centreAround (the
         main display when null), where the window manager keeps it in front
-        of centreAround's window, and runs it modally without blocking.  The
-        dialog deletes itself when it closes, after calling closed (may be
-        empty) with the modal result; closed is also called, with 0, when the
-        dialog is deleted through the pointer.  closed runs after the dialog
-        is gone and possibly after its opener too: it must reach the opener
-        through a SafePointer, never a plain pointer.  Returns the dialog. */
+        of centreAround's window, and runs it modally without blocking.  As
+        it closes, the keyboard focus goes back where it was when it opened
+        (else to centreAround's window), so held computer keys play on
+        without a click.  The dialog deletes itself when it closes, after
+        calling closed (may be empty) with the modal result; closed is also
+        called, with 0, when the dialog is deleted through the pointer.
+        closed runs after the dialog is gone and possibly after its opener
+        too: it must reach the opener through a SafePointer, never a plain
+        pointer.  Returns the dialog. */
     static juce::Component::SafePointer<PreferencesDialog> open (AudioEngine& engine,
                                                                  EditorCallbacks callbacks,
                                                                  juce::Component* centreAround,

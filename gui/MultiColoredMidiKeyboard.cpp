@@ -6,6 +6,12 @@ MultiColoredMidiKeyboard::MultiColoredMidiKeyboard (juce::MidiKeyboardState& sta
                                                     const MultiSoundVoiceController* devices)
     : BeepFreeMidiKeyboard (state, orientation), noteDevices (devices), keyState (state)
 {
+    keyState.addListener (&noteChanges);
+}
+
+MultiColoredMidiKeyboard::~MultiColoredMidiKeyboard()
+{
+    keyState.removeListener (&noteChanges);
 }
 
 void MultiColoredMidiKeyboard::setKeyColour (int deviceIndex, juce::Colour colour)
@@ -40,6 +46,9 @@ void MultiColoredMidiKeyboard::useColourOfNote (int midiNoteNumber)
 void MultiColoredMidiKeyboard::timerCallback()
 {
     BeepFreeMidiKeyboard::timerCallback();
+    for (int note = getRangeStart(); note <= getRangeEnd(); ++note)
+        if (noteChanges.changed[(size_t) note].exchange (false, std::memory_order_relaxed))
+            repaint (getRectangleForKey (note).getSmallestIntegerContainer());
     if (noteDevices == nullptr)
         return;
 

@@ -76,6 +76,18 @@ public:
             setContentComponentSize (width, height);
     }
 
+    /** Paints the window now, at the size it has.  Painting a window for the
+        first time, the framework asks the window system once more for the
+        bounds the window has then.  Once the message loop runs, those can be
+        a size that a window manager lagging behind the host's resizing
+        reported meanwhile: asked for last, it would stay and cut the view
+        off. */
+    void paintAtItsSize()
+    {
+        if (auto* peer = getPeer())
+            peer->performAnyPendingRepaintsNow();
+    }
+
     unsigned long nativeWindow() const
     {
         auto* peer = getPeer();
@@ -207,6 +219,8 @@ int runEditor (const EditorOptions& options, std::ostream& out, std::ostream& er
             errors << "kest-host editor: warning: the plug-in shows an empty view\n";
         window.showViewSize ((int) viewSize.horz, (int) viewSize.vert);
         window.centreWithSize (window.getWidth(), window.getHeight());
+        // Before the message loop reads anything back from the window system.
+        window.paintAtItsSize();
 
         player.start (instance, loop.get());
         out << "MIDI inputs: " << (player.midiInputs().empty() ? std::string ("none") : joined (player.midiInputs())) << "\n";

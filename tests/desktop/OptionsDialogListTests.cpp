@@ -232,3 +232,41 @@ TEST_F (OptionsDialogList, ASettingsWriteErrorStaysInFrontOfTheWindowsItBlocksUn
 {
     checkTheWriteErrorStaysInFront (true);
 }
+
+// Closed with OK or Escape, also after a press on the settings button (which
+// brings the open dialog forward), the dialog leaves the input focus with
+// the editor on a display without a window manager: held computer keys play
+// without a click, wherever the pointer rests.
+TEST_F (OptionsDialogList, TheKeysPlayWithoutAClickOnceTheDialogClosesOnABareDisplay)
+{
+    showEditor();
+    const struct
+    {
+        const char* what;
+        bool settingsPressedFirst;
+        bool withEscape;
+    } closings[] {
+        { "closed with OK", false, false },
+        { "closed with Escape", false, true },
+        { "the settings button pressed, then closed with Escape", true, true },
+    };
+    for (const auto& closing : closings)
+    {
+        SCOPED_TRACE (closing.what);
+        auto* dialog = openOptionsDialog();
+        ASSERT_NE (dialog, nullptr) << "the options dialog did not open";
+        auto* ok = MainControlPanel::findChildAs<juce::Button> (dialog->getContentComponent(), O::okButton);
+        ASSERT_NE (ok, nullptr);
+        if (closing.settingsPressedFirst)
+        {
+            ASSERT_TRUE (click (child<juce::Button> (EditorNames::settingsButton)->getScreenBounds().getCentre(), 1));
+        }
+        ASSERT_TRUE (closing.withEscape ? waitFor ([dialog] { return dialog->hasKeyboardFocus (true); }) && XInput::key ("Escape")
+                                        : click (ok->getScreenBounds().getCentre(), 1));
+        ASSERT_TRUE (waitFor ([] { return optionsDialog() == nullptr; })) << "the dialog stayed open";
+
+        // Beside the editor, the pointer leads no key to it: only the input focus does.
+        ASSERT_TRUE (XInput::moveTo (panel->getScreenBounds().getBottomRight() + juce::Point<int> (40, 40)));
+        EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing after the dialog closed";
+    }
+}

@@ -140,6 +140,32 @@ TEST (MultiColoredMidiKeyboard, keysOfDifferentDevicesDoNotKeepAskingForRepaints
     EXPECT_GT (counter->count, 0);
 }
 
+TEST (MultiColoredMidiKeyboard, aKeyThatWentBackBetweenTwoTicksIsDrawnAgainAtTheNextAsItIsNow)
+{
+    AudioEngine engine;
+    KeyboardUnderTest test (engine);
+    auto& state = engine.getKeyboardState();
+    const auto setKey = [&state] (bool down) { down ? state.noteOn (1, 48, 1.0f) : state.noteOff (1, 48, 0.0f); };
+
+    for (const bool downAtTheTick : { false, true })
+    {
+        SCOPED_TRACE (downAtTheTick ? "released and pressed again" : "pressed and released again");
+        setKey (downAtTheTick);
+        test.keyboard.timerCallback();
+        // A window painting late draws the key the other way ...
+        setKey (! downAtTheTick);
+        paintToImage (test.keyboard);
+        // ... and it goes back before the next tick, which must draw it again.
+        setKey (downAtTheTick);
+        auto* counter = new RepaintCounter(); // owned by the keyboard
+        test.keyboard.setCachedComponentImage (counter);
+        counter->count = 0;
+        test.keyboard.timerCallback();
+        EXPECT_GT (counter->count, 0) << "the key stays drawn as the late paint found it";
+        test.keyboard.setCachedComponentImage (nullptr);
+    }
+}
+
 TEST (MultiColoredMidiKeyboard, aDeviceWithoutColourKeepsTheLastOverlayColour)
 {
     AudioEngine engine;
