@@ -174,6 +174,10 @@ TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedInto
             return false;
 
         pressedAt = bounds.getPosition() + spots->macroCaption;
+        // The caption as it looks before the rename field covers it.
+        const auto captionArea = juce::Rectangle<int> (0, 0, 40, 8).withCentre (spots->macroCaption);
+        const auto captionShown = [&] { return KestHost::WindowSnapshot::capture (view).getClippedImage (captionArea).createCopy(); };
+        const auto captionBefore = captionShown();
         if (! XInput::clickAt (pressedAt, 3) || ! waitFor ([&] { return findTopLevel (x, "menu") != 0; }))
             return (failure = "no menu opened"), true;
 
@@ -187,7 +191,19 @@ TEST (EditorProgramMenus, ALinkMenuOpensAtTheClickAndRenameTakesTheNameTypedInto
             XGetInputFocus (x, &focused, &revert);
             return focused == view;
         };
-        if (! XInput::key ("Down") || ! XInput::key ("Return") || ! waitFor ([&] { return findTopLevel (x, "menu") == 0 && focusInView(); }))
+        // The field opens on a later turn of the editor's loop than the menu
+        // closes; what is typed before it shows plays notes, as for a user.
+        const auto fieldShown = [&]
+        {
+            const auto now = captionShown();
+            for (int y = 0; y < captionArea.getHeight(); ++y)
+                for (int x = 0; x < captionArea.getWidth(); ++x)
+                    if (now.getPixelAt (x, y) != captionBefore.getPixelAt (x, y))
+                        return true;
+            return false;
+        };
+        if (! XInput::key ("Down") || ! XInput::key ("Return")
+            || ! waitFor ([&] { return findTopLevel (x, "menu") == 0 && focusInView() && fieldShown(); }))
             return (failure = "the rename field did not take the input focus"), true;
 
         if (! XInput::type ("Bass line 1") || ! XInput::key ("Return"))
