@@ -8,19 +8,34 @@ here="$(cd "$(dirname "$0")" && pwd)"
 real=$(command -v Xvfb) || { echo "no Xvfb (tools/setup.sh installs xvfb)" >&2; exit 1; }
 scratch=$(mktemp -d)
 # No stand-in outlives the check, whatever the launcher left.
-trap 'if [ -f "$scratch/starts" ]; then while read -r pid; do kill "$pid" 2>/dev/null; done < "$scratch/starts"; fi; rm -rf "$scratch"' EXIT
+trap 'if [ -f "$scratch/starts" ]; then while read -r pid; do kill "$pid" 2>/dev/null; done < "$scratch/starts"; fi; [ -f "$scratch/lock" ] && rm -f "$(cat "$scratch/lock")"; rm -rf "$scratch"' EXIT
 mkdir "$scratch/bin"
 cat > "$scratch/bin/Xvfb" <<'EOF'
 #!/usr/bin/env bash
-echo $$ >> "$STAND_IN_DIR/starts"
-if [ "$(wc -l < "$STAND_IN_DIR/starts")" -gt 1 ]; then
+display="" fd=""
+for arg in "$@"; do
+    case "$arg" in
+        :*) display=${arg#:} ;;
+    esac
+done
+# A number another server holds (the other tests run theirs meanwhile) is
+# refused as the real server refuses it, and is no start: a client would
+# reach that other server.
+if [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; then
+    echo "Server is already active for display $display" >&2
+    exit 1
+fi
+if [ -s "$STAND_IN_DIR/starts" ]; then
+    echo $$ >> "$STAND_IN_DIR/starts"
     exec "$REAL_XVFB" "$@"
 fi
-display="" fd=""
+# Held with the real server's lock file, so that no other server takes it.
+( set -C; printf '%10d\n' $$ > "/tmp/.X$display-lock" ) 2>/dev/null || exit 1
+echo "/tmp/.X$display-lock" > "$STAND_IN_DIR/lock"
+echo $$ >> "$STAND_IN_DIR/starts"
 while [ $# -gt 0 ]; do
     case "$1" in
         -displayfd) fd=$2; shift ;;
-        :*) display=${1#:} ;;
     esac
     shift
 done
