@@ -1,12 +1,12 @@
 #include "presets/RecentChanges.h"
 
+#include "presets/PresetFileSystem.h"
 #include "presets/SaveLock.h"
 
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +32,6 @@ struct Header
 constexpr std::uint32_t slotCount = 1 << 16;
 constexpr std::uint32_t probes = 8;
 constexpr Header ourHeader { 0x6b65737472656374ULL, 2, slotCount, sizeof (Slot), probes };
-constexpr off_t tableBytes = (off_t) (sizeof (Header) + slotCount * sizeof (Slot));
 static_assert (sizeof (Slot) == 24 && sizeof (Header) == 24, "the layout the header names");
 
 /** The user's table, opened once; -1 when there is none.  Kept open for the
@@ -54,13 +53,6 @@ int tableDescriptor()
         return -1;
     }();
     return descriptor;
-}
-
-/** A write past the process's file size limit would raise a signal. */
-bool mayWriteTable()
-{
-    struct rlimit limit {};
-    return ::getrlimit (RLIMIT_FSIZE, &limit) == 0 && (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= (rlim_t) tableBytes);
 }
 
 enum class HeaderState
@@ -173,14 +165,14 @@ bool RecentChanges::isSuperseded (const juce::String& what, std::int64_t madeAt)
 void RecentChanges::landed (const juce::String& what, std::int64_t madeAt)
 {
     const int descriptor = tableDescriptor();
-    if (descriptor < 0 || ! mayWriteTable())
+    if (descriptor < 0)
         return;
     switch (headerOf (descriptor))
     {
         case HeaderState::foreign:
             return;
         case HeaderState::absent:
-            if (::pwrite (descriptor, &ourHeader, sizeof (Header), 0) != (ssize_t) sizeof (Header))
+            if (! PresetFileSystem::writeWithinSizeLimit (descriptor, &ourHeader, sizeof (Header), 0))
                 return;
             break;
         case HeaderState::ours:
@@ -209,7 +201,9 @@ void RecentChanges::landed (const juce::String& what, std::int64_t madeAt)
     }
 
     const Slot written { key, madeAt, checkOf (key, madeAt) };
-    // A write that fails (no room, the table cut meanwhile) only loses this record.
-    (void) ::pwrite (descriptor, &written, sizeof (written), window.offset + (off_t) ((target - window.slots) * sizeof (Slot)));
+    // A write that fails (no room, the table cut meanwhile, past the
+    // process's file size limit) only loses this record.
+    (void) PresetFileSystem::writeWithinSizeLimit (descriptor, &written, sizeof (written),
+                                                   window.offset + (off_t) ((target - window.slots) * sizeof (Slot)));
 }
 } // namespace Korvalden::Misc
