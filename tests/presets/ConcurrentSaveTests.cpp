@@ -773,3 +773,52 @@ TEST (ConcurrentSaves, aStampAheadOfThisClockOrOfAnotherIdNeverDropsALaterChange
     EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDICC_SustainPedal", -1), 11);
 
 }
+
+TEST (ConcurrentSaves, aChangeMadeAfterOneOfAProcessWhoseClockRunsAheadLandsAlsoOnceThisClockHasPassedItsStamp)
+{
+    // A process whose steady clock runs seconds ahead of this one's (a time
+    // namespace of its own) stars Warm and sets a key, and ends.  Then this
+    // instance clears the star and sets the key again, and its saves wait
+    // for another program's lock until this process's clock has passed the
+    // other's stamps: the changes made here, which are the later ones, land.
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    for (const char* ahead : { "3", "9" })
+    {
+        SCOPED_TRACE (juce::String (ahead) + " s ahead");
+        const auto presets = userPresets();
+        const auto file = AudioEngine::getFavoritesFile();
+        file.deleteFile();
+        ApplicationPropertiesUser::getSettingsFile ("Kest").deleteFile();
+        ScratchFolder scratch ("kest-clock");
+        ASSERT_TRUE (scratch.wasCreated());
+
+        for (const auto& arguments : { std::vector<std::string> { "--clock-ahead", ahead, "--mark-then-end", "Warm", "on" },
+                                       std::vector<std::string> { "--clock-ahead", ahead, "--set-then-end", "MIDICC_SustainPedal", "12" } })
+        {
+            const auto code = exitCodeOf (startSaver (arguments));
+            if (code == 3)
+                GTEST_SKIP() << "the saver cannot have a clock of its own: neither a time namespace (root) nor a user namespace is allowed here";
+            ASSERT_EQ (code, 0) << arguments[2];
+        }
+        const auto othersStampsPassed = std::chrono::steady_clock::now() + std::chrono::milliseconds (std::atoi (ahead) * 1000 + 500);
+        ASSERT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warm");
+
+        auto engine = std::make_unique<AudioEngine>();
+        ApplicationPropertiesUser settings ("Kest");
+        ASSERT_EQ (settings.getIntValue ("MIDICC_SustainPedal", -1), 12);
+        {
+            OtherProcessLock other (file, scratch);
+            ASSERT_TRUE (other.isHeld());
+            ASSERT_TRUE (star (*engine, "Warm", false));
+            settings.setValue ("MIDICC_SustainPedal", 11);
+            EXPECT_FALSE (settings.save());
+            while (std::chrono::steady_clock::now() < othersStampsPassed)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+        }
+        for (int waited = 0; waited < 30000 && (! engine->getPresetManager().saveFavorites (file) || settings.needsToBeSaved()); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+
+        EXPECT_EQ (favouritesIn (presets), "");
+        EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDICC_SustainPedal", -1), 11);
+    }
+}

@@ -62,6 +62,15 @@
 // key "S-r" to r; after round i it cuts the table to the i-th of CUTS (byte
 // counts, comma-separated; "-" for none).  The exit code is the number of
 // saves that failed; 3 when it cannot have a /dev/shm of its own.
+//
+// Any of these may begin with
+//
+//   --clock-ahead SECONDS
+//
+// for a process whose steady clock runs SECONDS (a decimal fraction
+// allowed) ahead of the machine's: it runs in a time namespace of its own
+// (in a user namespace of its own where that needs one).  The exit code is
+// then 3 when it cannot have one.
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
@@ -71,6 +80,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
@@ -189,26 +199,52 @@ int renameWhen (const juce::File& trigger, const juce::String& from, const juce:
     return engine->getPresetManager().saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
 }
 
+bool writeSystemFile (const char* file, const std::string& text)
+{
+    const int descriptor = ::open (file, O_WRONLY | O_CLOEXEC);
+    const bool written = descriptor >= 0 && ::write (descriptor, text.data(), text.size()) == (ssize_t) text.size();
+    return ::close (descriptor) == 0 && written;
+}
+
+/** Namespaces of this process's own, where it is still the same user: in a
+    user namespace of its own where only that allows them.  Call it before
+    any thread starts. */
+bool unshareAsItself (int namespaces)
+{
+    const auto uid = std::to_string (::getuid()), gid = std::to_string (::getgid());
+    if (::unshare (namespaces) == 0)
+        return true;
+    return ::unshare (CLONE_NEWUSER | namespaces) == 0 && writeSystemFile ("/proc/self/setgroups", "deny")
+           && writeSystemFile ("/proc/self/uid_map", uid + " " + uid + " 1") && writeSystemFile ("/proc/self/gid_map", gid + " " + gid + " 1");
+}
+
+#ifndef CLONE_NEWTIME
+#define CLONE_NEWTIME 0x00000080
+#endif
+
+/** A steady clock that runs the seconds ahead of the machine's: a time
+    namespace of this process's own, entered at once.  Call it before any
+    thread starts. */
+bool clockAhead (double seconds)
+{
+    const auto whole = (long long) std::floor (seconds);
+    const auto nanoseconds = (long long) std::llround ((seconds - (double) whole) * 1e9);
+    if (! unshareAsItself (CLONE_NEWTIME)
+        || ! writeSystemFile ("/proc/self/timens_offsets", "monotonic " + std::to_string (whole) + " " + std::to_string (nanoseconds) + "\n"))
+        return false;
+    const int clock = ::open ("/proc/self/ns/time_for_children", O_RDONLY | O_CLOEXEC);
+    const bool entered = clock >= 0 && ::setns (clock, CLONE_NEWTIME) == 0;
+    ::close (clock);
+    return entered;
+}
+
 /** A /dev/shm of this process's own, of bytes with only free of them left:
     in a mount namespace of its own (and a user namespace where that needs
     one).  Call it before any thread starts. */
 bool ownSharedMemory (long bytes, long free)
 {
-    const auto uid = std::to_string (::getuid()), gid = std::to_string (::getgid());
-    if (::unshare (CLONE_NEWNS) != 0)
-    {
-        if (::unshare (CLONE_NEWUSER | CLONE_NEWNS) != 0)
-            return false;
-        const auto write = [] (const char* file, const std::string& text)
-        {
-            const int descriptor = ::open (file, O_WRONLY | O_CLOEXEC);
-            const bool written = descriptor >= 0 && ::write (descriptor, text.data(), text.size()) == (ssize_t) text.size();
-            return ::close (descriptor) == 0 && written;
-        };
-        if (! write ("/proc/self/setgroups", "deny") || ! write ("/proc/self/uid_map", uid + " " + uid + " 1")
-            || ! write ("/proc/self/gid_map", gid + " " + gid + " 1"))
-            return false;
-    }
+    if (! unshareAsItself (CLONE_NEWNS))
+        return false;
     const auto size = "size=" + std::to_string (bytes);
     if (::mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 || ::mount ("tmpfs", "/dev/shm", "tmpfs", 0, size.c_str()) != 0)
         return false;
@@ -257,6 +293,14 @@ int inOwnSharedMemory (long bytes, long free, const juce::String& cuts, int roun
 
 int main (int argc, char** argv)
 {
+    if (argc >= 3 && juce::String (argv[1]) == "--clock-ahead")
+    {
+        if (! clockAhead (juce::String (argv[2]).getDoubleValue()))
+            return 3;
+        argv[2] = argv[0];
+        argv += 2;
+        argc -= 2;
+    }
     if ((argc == 6 || argc == 7) && juce::String (argv[1]) == "--in-own-shm")
         return inOwnSharedMemory (std::atol (argv[2]), std::atol (argv[3]), argv[4], std::atoi (argv[5]),
                                   argc == 7 ? (rlim_t) std::atol (argv[6]) : RLIM_INFINITY);
