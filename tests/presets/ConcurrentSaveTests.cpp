@@ -639,7 +639,9 @@ TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenI
 TEST (ConcurrentSaves, everyStarAndSettingIsSavedWhileTheTableOfRecentChangesHasNoRoomOrIsCut)
 {
     // Each time in a shared memory of the saver's own, so that the user's
-    // table, which other tests share, is never filled or cut.  Under a
+    // table, which other tests share, is never filled, cut or spoilt.  A
+    // table of another version or sizes, or a slot whose check fails, holds
+    // a later change of each round's key: it must not be trusted.  Under a
     // file size limit that the favourites and settings pass, a save fails
     // as any failed write does; where standard error is a file that the
     // limit keeps from growing too, what cannot be told there is lost, not
@@ -659,6 +661,8 @@ TEST (ConcurrentSaves, everyStarAndSettingIsSavedWhileTheTableOfRecentChangesHas
            Case { "a few KB left", 4 << 20, 8 << 10, "-", 40, "", false, false },
            Case { "cut to 0 and 4096 bytes", 4 << 20, 4 << 20, "0,4096,0,4096", 5, "", false, false },
            Case { "the process's files limited to less than the table", 4 << 20, 4 << 20, "-", 3, "65536", false, false },
+           Case { "a table of another version or sizes, or whose slots fail their check", 4 << 20, 4 << 20,
+                  "version=1,version=3,slots=32768,slots=131072,slot-size=16,slot-size=32,probes=4,probes=16,check", 9, "", false, false },
            Case { "the process's files limited to less than the favourites and settings grow to", 4 << 20, 4 << 20, "-", 40, "1024", true, false },
            Case { "the same, with standard error a file at the limit already, opened to append", 4 << 20, 4 << 20, "-", 40, "1024", true, true } })
     {
@@ -772,6 +776,31 @@ TEST (ConcurrentSaves, aStampAheadOfThisClockOrOfAnotherIdNeverDropsALaterChange
     EXPECT_TRUE (starred.contains ("/PresetFiles/User Presets/" + waiting) && starred.contains ("/PresetFiles/User Presets/Warm")) << starred;
     EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDICC_SustainPedal", -1), 11);
 
+    // Ids whose bytes differ only near their end, after accented letters, or
+    // only in an accented letter of their file's folder keep keys of their
+    // own: a change of one never outranks the other.
+    const auto utf8 = [] (const char* text) { return juce::String (juce::CharPointer_UTF8 (text)); };
+    const auto home = file.getParentDirectory();
+    struct Ids
+    {
+        juce::File fileA;
+        juce::String idA;
+        juce::File fileB;
+        juce::String idB;
+    };
+    for (const auto& [fileA, idA, fileB, idB] :
+         { Ids { file, utf8 ("/PresetFiles/User Presets/Pad \xc3\xa9"), file, utf8 ("/PresetFiles/User Presets/Pad \xc3\xa8") },
+           Ids { file, utf8 ("/PresetFiles/User Presets/Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e 1"), file,
+                 utf8 ("/PresetFiles/User Presets/Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e 2") },
+           Ids { home.getChildFile (utf8 ("Zo\xc3\xab/Kest.Favorites.xml")), "/PresetFiles/User Presets/Warm",
+                 home.getChildFile (utf8 ("Zo\xc3\xa9/Kest.Favorites.xml")), "/PresetFiles/User Presets/Warm" } })
+    {
+        SCOPED_TRACE (fileB.getFullPathName() + " " + idB);
+        const auto now = RecentChanges::now();
+        RecentChanges (fileA).landed (idA, now);
+        EXPECT_TRUE (RecentChanges (fileA).isSuperseded (idA, now - 1));
+        EXPECT_FALSE (RecentChanges (fileB).isSuperseded (idB, now - 1));
+    }
 }
 
 TEST (ConcurrentSaves, aChangeMadeAfterOneOfAProcessWhoseClockRunsAheadLandsAlsoOnceThisClockHasPassedItsStamp)
