@@ -2,14 +2,17 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,20 +22,59 @@ namespace
 {
 const char* pathOf (const juce::File& file) { return file.getFullPathName().toRawUTF8(); }
 
-bool writeAll (int descriptor, const char* data, size_t numBytes)
+/** The size limit of the process's files; RLIM_INFINITY for none. */
+rlim_t fileSizeLimit()
 {
-    while (numBytes > 0)
-    {
-        auto written = ::write (descriptor, data, numBytes);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        numBytes -= (size_t) written;
-    }
-    return true;
+    struct rlimit limit {};
+    return ::getrlimit (RLIMIT_FSIZE, &limit) == 0 ? limit.rlim_cur : RLIM_INFINITY;
 }
+
+/** Holds back, on the calling thread, the signal that a write past the size
+    limit is sent, and takes back one that a write it covered was sent: the
+    write then only fails, with EFBIG.  The signal stays pending for the
+    thread while held back, so it is taken back only when the write failed
+    so and none was pending before. */
+class SizeLimitSignalHeld
+{
+public:
+    SizeLimitSignalHeld()
+    {
+        sigemptyset (&sizeSignal);
+        sigaddset (&sizeSignal, SIGXFSZ);
+        held = ::pthread_sigmask (SIG_BLOCK, &sizeSignal, &before) == 0;
+        pendingBefore = held && isPending();
+    }
+
+    ~SizeLimitSignalHeld()
+    {
+        if (! held)
+            return;
+        const int error = errno;
+        if (sent && ! pendingBefore && isPending())
+        {
+            const struct timespec none {};
+            while (::sigtimedwait (&sizeSignal, nullptr, &none) < 0 && errno == EINTR)
+                continue;
+        }
+        ::pthread_sigmask (SIG_SETMASK, &before, nullptr);
+        errno = error;
+    }
+
+    /** A covered write failed with EFBIG: the system sent the signal. */
+    void writePassedTheLimit() noexcept { sent = true; }
+
+private:
+    bool isPending() const
+    {
+        sigset_t pending;
+        return ::sigpending (&pending) == 0 && sigismember (&pending, SIGXFSZ) == 1;
+    }
+
+    sigset_t sizeSignal {}, before {};
+    bool held = false, pendingBefore = false, sent = false;
+
+    JUCE_DECLARE_NON_COPYABLE (SizeLimitSignalHeld)
+};
 
 /** rename that fails when the target exists (Linux 3.15 and later). */
 int renameNoReplace (const char* from, const char* to)
@@ -135,7 +177,7 @@ public:
     /** Writes the data and flushes it to the disk. */
     bool write (const void* data, size_t numBytes, mode_t permissions)
     {
-        return writeAll (descriptor, static_cast<const char*> (data), numBytes)
+        return writeWithinSizeLimit (descriptor, data, numBytes, atCurrentPosition)
                && ::fchmod (descriptor, permissions) == 0
                && ::fsync (descriptor) == 0;
     }
@@ -160,6 +202,15 @@ void flushFolder (const juce::File& folder)
         ::fsync (descriptor);
         ::close (descriptor);
     }
+}
+
+/** Writes a line on standard error in one write, so that lines of several
+    instances never interleave; where that is a file, never past the size
+    limit of the process's files (the line is then lost, not the process). */
+void printLine (const juce::String& text)
+{
+    const auto line = (text + "\n").toStdString();
+    (void) writeWithinSizeLimit (STDERR_FILENO, line.data(), line.size(), atCurrentPosition);
 }
 
 /** One of the letters mkstemp chooses from (glibc and the BSDs alike). */
@@ -270,6 +321,43 @@ juce::File whereNow (const juce::File& file, juce::uint64 inode)
     }
     ::closedir (listing);
     return found;
+}
+
+bool writeWithinSizeLimit (int descriptor, const void* data, size_t numBytes, juce::int64 offset)
+{
+    // The limit is on the offset a write reaches: one that would pass it
+    // is not begun.  What has no offset (a pipe, a terminal) has no limit.
+    const bool atPosition = offset == atCurrentPosition;
+    const auto start = atPosition ? (juce::int64) ::lseek (descriptor, 0, SEEK_CUR) : offset;
+    if (const auto limit = fileSizeLimit();
+        start >= 0 && limit != RLIM_INFINITY && (juce::uint64) start + numBytes > (juce::uint64) limit)
+    {
+        errno = EFBIG;
+        return false;
+    }
+
+    // A limit lowered since, or a file that appends past the position, is
+    // met by the system: held back, its signal only fails the write.
+    SizeLimitSignalHeld signalHeld;
+    const auto* bytes = static_cast<const char*> (data);
+    while (numBytes > 0)
+    {
+        const auto written = atPosition ? ::write (descriptor, bytes, numBytes) : ::pwrite (descriptor, bytes, numBytes, (off_t) offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno == EFBIG)
+            signalHeld.writePassedTheLimit();
+        if (written <= 0)
+        {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes += written;
+        numBytes -= (size_t) written;
+        offset += atPosition ? 0 : written;
+    }
+    return true;
 }
 
 bool writeAtomically (const juce::File& target, const void* data, size_t numBytes)
@@ -469,15 +557,15 @@ juce::String describeWriteFailure (const juce::File& target, int error)
         if (! S_ISREG (info.st_mode) && ! S_ISLNK (info.st_mode))
             return "it is not a plain file";
     }
-    return juce::String::fromUTF8 (std::strerror (error));
+    const auto text = juce::String::fromUTF8 (std::strerror (error));
+    if (const auto limit = fileSizeLimit(); error == EFBIG && limit != RLIM_INFINITY)
+        return text + " (this program may write files of at most " + juce::String ((juce::uint64) limit) + " bytes)";
+    return text;
 }
 
 void printSaveFailure (const juce::File& file, const juce::String& reason)
 {
-    // One write, so lines of several instances never interleave.
-    const auto line = ("Kest: could not save \"" + file.getFullPathName() + "\": " + reason + "\n").toStdString();
-    const auto written = ::write (STDERR_FILENO, line.data(), line.size());
-    juce::ignoreUnused (written);
+    printLine ("Kest: could not save \"" + file.getFullPathName() + "\": " + reason);
 }
 
 juce::String describeLastingWait()
@@ -487,9 +575,7 @@ juce::String describeLastingWait()
 
 void printSaveWaiting (const juce::File& file)
 {
-    const auto line = ("Kest: waiting to save \"" + file.getFullPathName() + "\": " + describeLastingWait() + "\n").toStdString();
-    const auto written = ::write (STDERR_FILENO, line.data(), line.size());
-    juce::ignoreUnused (written);
+    printLine ("Kest: waiting to save \"" + file.getFullPathName() + "\": " + describeLastingWait());
 }
 
 void printChangesLost (const juce::File& file, const juce::String& reason, int changes, const juce::String& what)

@@ -54,19 +54,36 @@ bool isStillAt (const juce::File& file, juce::uint64 inode);
     listed only when the file is gone. */
 juce::File whereNow (const juce::File& file, juce::uint64 inode);
 
+/** For writeWithinSizeLimit: write where the descriptor stands, as write
+    does, and move it on. */
+constexpr juce::int64 atCurrentPosition = -1;
+
+/** Writes all the bytes at the offset of the open file (or atCurrentPosition),
+    unless that would take it past the size limit of the process's files (a
+    host, a shell or a service manager may set one): then nothing is written
+    and errno is EFBIG.  No write here ends the process with the signal the
+    system sends for a write past the limit (SIGXFSZ), also when the limit is
+    lowered while it writes or the file appends past the position: the
+    calling thread holds that signal back meanwhile and takes back one its
+    write was sent, so the write only fails.  How the process handles
+    signals stays as the host set it.  On failure errno tells why. */
+bool writeWithinSizeLimit (int descriptor, const void* data, size_t numBytes, juce::int64 offset);
+
 /** Writes the data to a temporary file beside the target, flushes it to the
     disk and renames it over the target, keeping the target's permissions.  A
     target that is a symbolic link stays one: the file it leads to is replaced,
     in its own folder.  A target (or link target) that exists but is not a
     plain file, and a link that leads nowhere, are refused.  On failure the
     target keeps its old bytes, no temporary file is left and errno tells
-    why.  Stale temporary files are removed from the folder first, unless the
-    target is a link. */
+    why; data that would pass the process's file size limit is not written
+    (writeWithinSizeLimit).  Stale temporary files are removed from the
+    folder first, unless the target is a link. */
 bool writeAtomically (const juce::File& target, const void* data, size_t numBytes);
 
 /** Writes the data as a new file: at the wanted path when it is free, else at
     its first free numbered sibling (freeSibling), also when another instance
-    takes a name meanwhile, for nothing is ever replaced.  Returns the file
+    takes a name meanwhile, for nothing is ever replaced; never past the
+    process's file size limit (writeWithinSizeLimit).  Returns the file
     written, or a default File when nothing could be written (nothing is then
     left behind). */
 juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numBytes);
@@ -107,7 +124,8 @@ void removeStaleTemporaryFiles (const juce::File& folder);
 
 /** What keeps a write of the file from succeeding, for a person: a link that
     leads nowhere, a target that is not a plain file, or the system's text
-    for the error (errno as the failed call left it). */
+    for the error (errno as the failed call left it), with the size limit of
+    the process's files where that is what it passed. */
 juce::String describeWriteFailure (const juce::File& target, int error);
 
 /** Tells on standard error, in one line, that the file could not be saved

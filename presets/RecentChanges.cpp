@@ -1,12 +1,17 @@
 #include "presets/RecentChanges.h"
 
+#include "presets/PresetFileSystem.h"
 #include "presets/SaveLock.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <sstream>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,17 +37,72 @@ struct Header
 constexpr std::uint32_t slotCount = 1 << 16;
 constexpr std::uint32_t probes = 8;
 constexpr Header ourHeader { 0x6b65737472656374ULL, 2, slotCount, sizeof (Slot), probes };
-constexpr off_t tableBytes = (off_t) (sizeof (Header) + slotCount * sizeof (Slot));
 static_assert (sizeof (Slot) == 24 && sizeof (Header) == 24, "the layout the header names");
 
-/** The user's table, opened once; -1 when there is none.  Kept open for the
-    process's life: a save still under way as the process ends must never
-    write through a number that another file was given since. */
+/** The bytes of a small file of the system, as one read gives them; the
+    error (errno) when it cannot be read. */
+int readSystemFile (const char* path, std::string& text)
+{
+    const int descriptor = ::open (path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno;
+    char bytes[512];
+    ssize_t got = -1;
+    while ((got = ::read (descriptor, bytes, sizeof (bytes))) < 0 && errno == EINTR)
+        continue;
+    const int error = got < 0 ? errno : 0;
+    ::close (descriptor);
+    text.assign (bytes, got > 0 ? (size_t) got : 0);
+    return error;
+}
+
+/** What the stamps of this process are measured by: the steady clock counts
+    from the machine's boot, moved by the offset of the process's time
+    namespace (a container restored elsewhere, `unshare -T`), so the boot's
+    id and that offset name it.  Numbers the system hands out again (a
+    namespace's inode, a process id) never do.  Empty when it cannot be
+    told; a kernel without time namespaces has no offsets. */
+std::string clockOfThisProcess()
+{
+    std::string boot, offsets;
+    if (readSystemFile ("/proc/sys/kernel/random/boot_id", boot) != 0)
+        return {};
+    boot.erase (std::remove_if (boot.begin(), boot.end(), [] (char c) { return ! std::isxdigit ((unsigned char) c); }), boot.end());
+    if (boot.size() != 32)
+        return {};
+
+    const int error = readSystemFile ("/proc/self/timens_offsets", offsets);
+    if (error == ENOENT)
+        return boot + "-0.0";
+    if (error != 0)
+        return {};
+    // Lines "monotonic <seconds> <nanoseconds>"; the first kernels gave the
+    // clock's number (1) for its name.
+    std::istringstream lines (offsets);
+    for (std::string line; std::getline (lines, line);)
+    {
+        std::istringstream fields (line);
+        std::string clock;
+        long long seconds = 0, nanoseconds = 0;
+        if (fields >> clock >> seconds >> nanoseconds && (clock == "monotonic" || clock == std::to_string (CLOCK_MONOTONIC)))
+            return boot + "-" + std::to_string (seconds) + "." + std::to_string (nanoseconds);
+    }
+    return {};
+}
+
+/** The user's table of this process's clock, opened once; -1 when there is
+    none.  Each clock has a table of its own, so stamps of two clocks are
+    never compared.  Kept open for the process's life: a save still under way
+    as the process ends must never write through a number that another file
+    was given since. */
 int tableDescriptor()
 {
     static const int descriptor = []
     {
-        const auto name = "/kest-recent-changes-v2-" + std::to_string (::getuid());
+        const auto clock = clockOfThisProcess();
+        if (clock.empty())
+            return -1;
+        const auto name = "/kest-recent-changes-v2-" + std::to_string (::getuid()) + "-" + clock;
         const int opened = ::shm_open (name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (opened < 0)
             return -1;
@@ -54,13 +114,6 @@ int tableDescriptor()
         return -1;
     }();
     return descriptor;
-}
-
-/** A write past the process's file size limit would raise a signal. */
-bool mayWriteTable()
-{
-    struct rlimit limit {};
-    return ::getrlimit (RLIMIT_FSIZE, &limit) == 0 && (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= (rlim_t) tableBytes);
 }
 
 enum class HeaderState
@@ -173,14 +226,14 @@ bool RecentChanges::isSuperseded (const juce::String& what, std::int64_t madeAt)
 void RecentChanges::landed (const juce::String& what, std::int64_t madeAt)
 {
     const int descriptor = tableDescriptor();
-    if (descriptor < 0 || ! mayWriteTable())
+    if (descriptor < 0)
         return;
     switch (headerOf (descriptor))
     {
         case HeaderState::foreign:
             return;
         case HeaderState::absent:
-            if (::pwrite (descriptor, &ourHeader, sizeof (Header), 0) != (ssize_t) sizeof (Header))
+            if (! PresetFileSystem::writeWithinSizeLimit (descriptor, &ourHeader, sizeof (Header), 0))
                 return;
             break;
         case HeaderState::ours:
@@ -209,7 +262,9 @@ void RecentChanges::landed (const juce::String& what, std::int64_t madeAt)
     }
 
     const Slot written { key, madeAt, checkOf (key, madeAt) };
-    // A write that fails (no room, the table cut meanwhile) only loses this record.
-    (void) ::pwrite (descriptor, &written, sizeof (written), window.offset + (off_t) ((target - window.slots) * sizeof (Slot)));
+    // A write that fails (no room, the table cut meanwhile, past the
+    // process's file size limit) only loses this record.
+    (void) PresetFileSystem::writeWithinSizeLimit (descriptor, &written, sizeof (written),
+                                                   window.offset + (off_t) ((target - window.slots) * sizeof (Slot)));
 }
 } // namespace Korvalden::Misc

@@ -9,6 +9,7 @@
 #include "engine/ParameterTable.h"
 #include "presets/PresetFileSystem.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -197,8 +198,14 @@ bool writeSound (const FactorySound& sound, const juce::File& folder)
     juce::MemoryBlock block;
     engine.writePresetState (block);
     auto file = folder.getChildFile (sound.category).getChildFile (juce::String (sound.name) + ".prs");
-    return ok && file.getParentDirectory().createDirectory().wasOk()
-           && Korvalden::Misc::PresetFileSystem::writeAtomically (file, block.getData(), block.getSize());
+    if (! ok || ! file.getParentDirectory().createDirectory().wasOk())
+        return false;
+    if (! Korvalden::Misc::PresetFileSystem::writeAtomically (file, block.getData(), block.getSize()))
+    {
+        std::cerr << "kest_factory_presets: " << file.getFullPathName() << ": " << Korvalden::Misc::PresetFileSystem::describeWriteFailure (file, errno) << "\n";
+        return false;
+    }
+    return true;
 }
 } // namespace
 

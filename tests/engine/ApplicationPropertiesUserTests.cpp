@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <utime.h>
@@ -384,4 +385,35 @@ TEST (ApplicationPropertiesUser, aSaveThatFailedIsTriedAgainEverySecondUntilItLa
     settings.setValue ("MIDICC_SustainPedal", 11);
     EXPECT_TRUE (landed ("MIDICC_SustainPedal", "11"));
     EXPECT_EQ (told.size(), 1);
+}
+
+TEST (ApplicationPropertiesUser, twoObjectsThatGoWhileAnotherProgramHoldsTheFolderLeaveTheNewerChangeWhicheverGoesLast)
+{
+    // Both go while the folder is locked (here by a lock of the test's own,
+    // as another program holds it), so what each changed is kept for the
+    // next object, which saves it once the folder is free.
+    using Korvalden::Misc::SaveLock;
+    const auto file = ApplicationPropertiesUser::getSettingsFile ("Kest");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    for (const bool newerGoesLast : { true, false })
+    {
+        SCOPED_TRACE (newerGoesLast ? "the newer change goes last" : "the older change goes last");
+        const juce::String key = newerGoesLast ? "MIDICC_Glide_1" : "MIDICC_Glide_2";
+        {
+            const SaveLock otherProgram (file);
+            ASSERT_FALSE (otherProgram.wasRefused());
+            const StandardErrorCapture toldNotSaved;
+            auto older = std::make_unique<ApplicationPropertiesUser> ("Kest");
+            auto newer = std::make_unique<ApplicationPropertiesUser> ("Kest");
+            older->setValue (key, "older");
+            newer->setValue (key, "newer");
+            (newerGoesLast ? older : newer).reset();
+            (newerGoesLast ? newer : older).reset();
+        }
+        ApplicationPropertiesUser next ("Kest");
+        EXPECT_EQ (next.getValue (key), "newer");
+        for (int waited = 0; waited < 30000 && ! next.save(); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        EXPECT_EQ (ApplicationPropertiesUser ("Kest").getValue (key), "newer");
+    }
 }

@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -634,7 +639,13 @@ TEST (ConcurrentSaves, aSettingWhileAnotherProcessHoldsTheLockWaitsToldOnlyWhenI
 TEST (ConcurrentSaves, everyStarAndSettingIsSavedWhileTheTableOfRecentChangesHasNoRoomOrIsCut)
 {
     // Each time in a shared memory of the saver's own, so that the user's
-    // table, which other tests share, is never filled or cut.
+    // table, which other tests share, is never filled, cut or spoilt.  A
+    // table of another version or sizes, or a slot whose check fails, holds
+    // a later change of each round's key: it must not be trusted.  Under a
+    // file size limit that the favourites and settings pass, a save fails
+    // as any failed write does; where standard error is a file that the
+    // limit keeps from growing too, what cannot be told there is lost, not
+    // the process.
     using Korvalden::Misc::ApplicationPropertiesUser;
     struct Case
     {
@@ -643,32 +654,88 @@ TEST (ConcurrentSaves, everyStarAndSettingIsSavedWhileTheTableOfRecentChangesHas
         const char* cuts;
         int rounds;
         const char* fileSizeLimit;
+        bool filesPassTheLimit, standardErrorFull;
     };
-    for (const auto& [what, bytes, room, cuts, rounds, fileSizeLimit] :
-         { Case { "far smaller than the table", 64 << 10, 64 << 10, "-", 40, "" }, Case { "a few KB left", 4 << 20, 8 << 10, "-", 40, "" },
-           Case { "cut to 0 and 4096 bytes", 4 << 20, 4 << 20, "0,4096,0,4096", 5, "" },
-           Case { "the process's files limited to less than the table", 4 << 20, 4 << 20, "-", 3, "65536" } })
+    for (const auto& [what, bytes, room, cuts, rounds, fileSizeLimit, filesPassTheLimit, standardErrorFull] :
+         { Case { "far smaller than the table", 64 << 10, 64 << 10, "-", 40, "", false, false },
+           Case { "a few KB left", 4 << 20, 8 << 10, "-", 40, "", false, false },
+           Case { "cut to 0 and 4096 bytes", 4 << 20, 4 << 20, "0,4096,0,4096", 5, "", false, false },
+           Case { "the process's files limited to less than the table", 4 << 20, 4 << 20, "-", 3, "65536", false, false },
+           Case { "a table of another version or sizes, or whose slots fail their check", 4 << 20, 4 << 20,
+                  "version=1,version=3,slots=32768,slots=131072,slot-size=16,slot-size=32,probes=4,probes=16,check", 9, "", false, false },
+           Case { "the process's files limited to less than the favourites and settings grow to", 4 << 20, 4 << 20, "-", 40, "1024", true, false },
+           Case { "the same, with standard error a file at the limit already, opened to append", 4 << 20, 4 << 20, "-", 40, "1024", true, true } })
     {
         SCOPED_TRACE (what);
         const auto presets = userPresets();
-        AudioEngine::getFavoritesFile().deleteFile();
-        ApplicationPropertiesUser::getSettingsFile ("Kest").deleteFile();
+        const auto favourites = AudioEngine::getFavoritesFile(), settingsFile = ApplicationPropertiesUser::getSettingsFile ("Kest");
+        favourites.deleteFile();
+        settingsFile.deleteFile();
         for (int round = 0; round < rounds; ++round)
             ASSERT_TRUE (presets.getChildFile ("S-" + juce::String (round) + ".prs").replaceWithText ("sound"));
 
         std::vector<std::string> arguments { "--in-own-shm", std::to_string (bytes), std::to_string (room), cuts, std::to_string (rounds) };
         if (*fileSizeLimit != 0)
             arguments.push_back (fileSizeLimit);
-        const auto code = exitCodeOf (startSaver (arguments));
+        int code = -1;
+        juce::StringArray told;
+        {
+            const StandardErrorCapture errors;
+            if (standardErrorFull)
+            {
+                const auto filler = std::string ((size_t) juce::String (fileSizeLimit).getLargeIntValue() - 1, '.') + "\n";
+                ASSERT_EQ (::write (STDERR_FILENO, filler.data(), filler.size()), (ssize_t) filler.size());
+                // As "2>>" opens it: appending, from a position at its start.
+                ASSERT_EQ (::fcntl (STDERR_FILENO, F_SETFL, ::fcntl (STDERR_FILENO, F_GETFL) | O_APPEND), 0);
+                ASSERT_EQ (::lseek (STDERR_FILENO, 0, SEEK_SET), 0);
+            }
+            code = exitCodeOf (startSaver (arguments));
+            told = errors.lines();
+        }
         if (code == 3)
             GTEST_SKIP() << "the saver cannot have a /dev/shm of its own: neither a mount namespace (root) nor a user namespace is allowed here";
-        ASSERT_EQ (code, 0) << "failed saves (-1: killed by a signal)";
+        ASSERT_NE (code, -1) << "the saver was killed by a signal";
+
+        // Each file holds the rounds up to the first it could not take.
         const auto starred = favouritesIn (presets);
         ApplicationPropertiesUser reread ("Kest");
-        for (int round = 0; round < rounds; ++round)
+        const auto isStarred = [&starred] (int round)
+        { return starred.contains ("/S-" + juce::String (round) + " ") || starred.endsWith ("/S-" + juce::String (round)); };
+        int starsKept = 0, keysKept = 0;
+        while (starsKept < rounds && isStarred (starsKept))
+            ++starsKept;
+        while (keysKept < rounds && reread.getIntValue ("S-" + juce::String (keysKept), -1) == keysKept)
+            ++keysKept;
+        for (int round = starsKept; round < rounds; ++round)
+            EXPECT_FALSE (isStarred (round)) << round;
+        for (int round = keysKept; round < rounds; ++round)
+            EXPECT_FALSE (reread.containsKey ("S-" + juce::String (round))) << round;
+        if (! filesPassTheLimit)
         {
-            EXPECT_TRUE (starred.contains ("/S-" + juce::String (round) + " ") || starred.endsWith ("/S-" + juce::String (round))) << round;
-            EXPECT_EQ (reread.getIntValue ("S-" + juce::String (round), -1), round);
+            EXPECT_EQ (code, 0) << "failed saves";
+            EXPECT_EQ (starsKept, rounds);
+            EXPECT_EQ (keysKept, rounds);
+            continue;
+        }
+
+        // Past the limit a save fails as any failed write does: the file
+        // stays as it was, and it is told.
+        EXPECT_TRUE (starsKept > 0 && starsKept < rounds) << starsKept;
+        EXPECT_TRUE (keysKept > 0 && keysKept < rounds) << keysKept;
+        EXPECT_EQ (code, rounds - keysKept) << "failed settings saves";
+        if (standardErrorFull)
+        {
+            EXPECT_EQ (told.size(), 1) << "written past the limit: " << told.joinIntoString ("\n");
+        }
+        for (const auto& file : { favourites, settingsFile })
+        {
+            EXPECT_LE (file.getSize(), juce::String (fileSizeLimit).getLargeIntValue()) << file.getFileName();
+            if (standardErrorFull)
+                continue;
+            const auto failure = "Kest: could not save \"" + file.getFullPathName() + "\": " + juce::String (std::strerror (EFBIG))
+                                 + " (this program may write files of at most " + fileSizeLimit + " bytes)";
+            EXPECT_TRUE (std::any_of (told.begin(), told.end(), [&failure] (const juce::String& line) { return line.startsWith (failure); }))
+                << told.joinIntoString ("\n");
         }
     }
 }
@@ -708,4 +775,79 @@ TEST (ConcurrentSaves, aStampAheadOfThisClockOrOfAnotherIdNeverDropsALaterChange
     const auto starred = favouritesIn (presets);
     EXPECT_TRUE (starred.contains ("/PresetFiles/User Presets/" + waiting) && starred.contains ("/PresetFiles/User Presets/Warm")) << starred;
     EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDICC_SustainPedal", -1), 11);
+
+    // Ids whose bytes differ only near their end, after accented letters, or
+    // only in an accented letter of their file's folder keep keys of their
+    // own: a change of one never outranks the other.
+    const auto utf8 = [] (const char* text) { return juce::String (juce::CharPointer_UTF8 (text)); };
+    const auto home = file.getParentDirectory();
+    struct Ids
+    {
+        juce::File fileA;
+        juce::String idA;
+        juce::File fileB;
+        juce::String idB;
+    };
+    for (const auto& [fileA, idA, fileB, idB] :
+         { Ids { file, utf8 ("/PresetFiles/User Presets/Pad \xc3\xa9"), file, utf8 ("/PresetFiles/User Presets/Pad \xc3\xa8") },
+           Ids { file, utf8 ("/PresetFiles/User Presets/Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e 1"), file,
+                 utf8 ("/PresetFiles/User Presets/Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e 2") },
+           Ids { home.getChildFile (utf8 ("Zo\xc3\xab/Kest.Favorites.xml")), "/PresetFiles/User Presets/Warm",
+                 home.getChildFile (utf8 ("Zo\xc3\xa9/Kest.Favorites.xml")), "/PresetFiles/User Presets/Warm" } })
+    {
+        SCOPED_TRACE (fileB.getFullPathName() + " " + idB);
+        const auto now = RecentChanges::now();
+        RecentChanges (fileA).landed (idA, now);
+        EXPECT_TRUE (RecentChanges (fileA).isSuperseded (idA, now - 1));
+        EXPECT_FALSE (RecentChanges (fileB).isSuperseded (idB, now - 1));
+    }
+}
+
+TEST (ConcurrentSaves, aChangeMadeAfterOneOfAProcessWhoseClockRunsAheadLandsAlsoOnceThisClockHasPassedItsStamp)
+{
+    // A process whose steady clock runs seconds ahead of this one's (a time
+    // namespace of its own) stars Warm and sets a key, and ends.  Then this
+    // instance clears the star and sets the key again, and its saves wait
+    // for another program's lock until this process's clock has passed the
+    // other's stamps: the changes made here, which are the later ones, land.
+    using Korvalden::Misc::ApplicationPropertiesUser;
+    for (const char* ahead : { "3", "9" })
+    {
+        SCOPED_TRACE (juce::String (ahead) + " s ahead");
+        const auto presets = userPresets();
+        const auto file = AudioEngine::getFavoritesFile();
+        file.deleteFile();
+        ApplicationPropertiesUser::getSettingsFile ("Kest").deleteFile();
+        ScratchFolder scratch ("kest-clock");
+        ASSERT_TRUE (scratch.wasCreated());
+
+        for (const auto& arguments : { std::vector<std::string> { "--clock-ahead", ahead, "--mark-then-end", "Warm", "on" },
+                                       std::vector<std::string> { "--clock-ahead", ahead, "--set-then-end", "MIDICC_SustainPedal", "12" } })
+        {
+            const auto code = exitCodeOf (startSaver (arguments));
+            if (code == 3)
+                GTEST_SKIP() << "the saver cannot have a clock of its own: neither a time namespace (root) nor a user namespace is allowed here";
+            ASSERT_EQ (code, 0) << arguments[2];
+        }
+        const auto othersStampsPassed = std::chrono::steady_clock::now() + std::chrono::milliseconds (std::atoi (ahead) * 1000 + 500);
+        ASSERT_EQ (favouritesIn (presets), "/PresetFiles/User Presets/Warm");
+
+        auto engine = std::make_unique<AudioEngine>();
+        ApplicationPropertiesUser settings ("Kest");
+        ASSERT_EQ (settings.getIntValue ("MIDICC_SustainPedal", -1), 12);
+        {
+            OtherProcessLock other (file, scratch);
+            ASSERT_TRUE (other.isHeld());
+            ASSERT_TRUE (star (*engine, "Warm", false));
+            settings.setValue ("MIDICC_SustainPedal", 11);
+            EXPECT_FALSE (settings.save());
+            while (std::chrono::steady_clock::now() < othersStampsPassed)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+        }
+        for (int waited = 0; waited < 30000 && (! engine->getPresetManager().saveFavorites (file) || settings.needsToBeSaved()); waited += 20)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+
+        EXPECT_EQ (favouritesIn (presets), "");
+        EXPECT_EQ (ApplicationPropertiesUser ("Kest").getIntValue ("MIDICC_SustainPedal", -1), 11);
+    }
 }

@@ -52,27 +52,50 @@
 // the favourites file follows (exit code 0) or could not (1).
 //
 // Or an instance whose shared memory has little room, or whose table of
-// recent changes is cut while it runs:
+// recent changes is cut or spoilt while it runs:
 //
 //   kest_concurrent_saver --in-own-shm BYTES FREE CUTS ROUNDS [FILE_SIZE_LIMIT]
 //
 // It mounts a file system of BYTES with only FREE left on a /dev/shm of its
 // own (the user's is never touched), limits the size of the files it writes
 // if told to, then for each round r stars the user preset "S-r" and sets the
-// key "S-r" to r; after round i it cuts the table to the i-th of CUTS (byte
-// counts, comma-separated; "-" for none).  The exit code is the number of
-// saves that failed; 3 when it cannot have a /dev/shm of its own.
+// key "S-r" to r.  CUTS (comma-separated, one for each round; "-" for none)
+// says what happens to the table in round i: a byte count cuts it to that
+// after the round; "FIELD=VALUE" (FIELD one of version, slots, slot-size,
+// probes) gives its header another value in that field, and "check" spoils
+// the check of every slot in it, in both cases after a later change of the
+// key "S-i" was recorded in it and before the round saves, whose change
+// must then land all the same; a table whose header was changed must also
+// be left as it is, and gets its own header back after the round.  The exit
+// code is the number of saves that failed, or of tables a round wrote to
+// that it must have left; 3 when it cannot have a /dev/shm of its own.
+//
+// Any of these may begin with
+//
+//   --clock-ahead SECONDS
+//
+// for a process whose steady clock runs SECONDS (a decimal fraction
+// allowed) ahead of the machine's: it runs in a time namespace of its own
+// (in a user namespace of its own where that needs one).  The exit code is
+// then 3 when it cannot have one.
 
 #include "engine/ApplicationPropertiesUser.h"
 #include "engine/AudioEngine.h"
 #include "presets/PresetManager.h"
 #include "presets/PresetTreeItems.h"
+#include "presets/RecentChanges.h"
 #include "presets/SaveLock.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -189,26 +212,52 @@ int renameWhen (const juce::File& trigger, const juce::String& from, const juce:
     return engine->getPresetManager().saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
 }
 
+bool writeSystemFile (const char* file, const std::string& text)
+{
+    const int descriptor = ::open (file, O_WRONLY | O_CLOEXEC);
+    const bool written = descriptor >= 0 && ::write (descriptor, text.data(), text.size()) == (ssize_t) text.size();
+    return ::close (descriptor) == 0 && written;
+}
+
+/** Namespaces of this process's own, where it is still the same user: in a
+    user namespace of its own where only that allows them.  Call it before
+    any thread starts. */
+bool unshareAsItself (int namespaces)
+{
+    const auto uid = std::to_string (::getuid()), gid = std::to_string (::getgid());
+    if (::unshare (namespaces) == 0)
+        return true;
+    return ::unshare (CLONE_NEWUSER | namespaces) == 0 && writeSystemFile ("/proc/self/setgroups", "deny")
+           && writeSystemFile ("/proc/self/uid_map", uid + " " + uid + " 1") && writeSystemFile ("/proc/self/gid_map", gid + " " + gid + " 1");
+}
+
+#ifndef CLONE_NEWTIME
+#define CLONE_NEWTIME 0x00000080
+#endif
+
+/** A steady clock that runs the seconds ahead of the machine's: a time
+    namespace of this process's own, entered at once.  Call it before any
+    thread starts. */
+bool clockAhead (double seconds)
+{
+    const auto whole = (long long) std::floor (seconds);
+    const auto nanoseconds = (long long) std::llround ((seconds - (double) whole) * 1e9);
+    if (! unshareAsItself (CLONE_NEWTIME)
+        || ! writeSystemFile ("/proc/self/timens_offsets", "monotonic " + std::to_string (whole) + " " + std::to_string (nanoseconds) + "\n"))
+        return false;
+    const int clock = ::open ("/proc/self/ns/time_for_children", O_RDONLY | O_CLOEXEC);
+    const bool entered = clock >= 0 && ::setns (clock, CLONE_NEWTIME) == 0;
+    ::close (clock);
+    return entered;
+}
+
 /** A /dev/shm of this process's own, of bytes with only free of them left:
     in a mount namespace of its own (and a user namespace where that needs
     one).  Call it before any thread starts. */
 bool ownSharedMemory (long bytes, long free)
 {
-    const auto uid = std::to_string (::getuid()), gid = std::to_string (::getgid());
-    if (::unshare (CLONE_NEWNS) != 0)
-    {
-        if (::unshare (CLONE_NEWUSER | CLONE_NEWNS) != 0)
-            return false;
-        const auto write = [] (const char* file, const std::string& text)
-        {
-            const int descriptor = ::open (file, O_WRONLY | O_CLOEXEC);
-            const bool written = descriptor >= 0 && ::write (descriptor, text.data(), text.size()) == (ssize_t) text.size();
-            return ::close (descriptor) == 0 && written;
-        };
-        if (! write ("/proc/self/setgroups", "deny") || ! write ("/proc/self/uid_map", uid + " " + uid + " 1")
-            || ! write ("/proc/self/gid_map", gid + " " + gid + " 1"))
-            return false;
-    }
+    if (! unshareAsItself (CLONE_NEWNS))
+        return false;
     const auto size = "size=" + std::to_string (bytes);
     if (::mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 || ::mount ("tmpfs", "/dev/shm", "tmpfs", 0, size.c_str()) != 0)
         return false;
@@ -218,21 +267,81 @@ bool ownSharedMemory (long bytes, long free)
     return filled;
 }
 
-/** Cuts every table of recent changes in this process's /dev/shm. */
-void cutTables (off_t size)
+/** Does something to every table of recent changes in this process's /dev/shm. */
+void forEachTable (const std::function<void (const std::string& path)>& action)
 {
     if (auto* folder = ::opendir ("/dev/shm"))
     {
         while (auto* entry = ::readdir (folder))
             if (std::string (entry->d_name).rfind ("kest-recent-changes", 0) == 0)
-                (void) ::truncate (("/dev/shm/" + std::string (entry->d_name)).c_str(), size);
+                action ("/dev/shm/" + std::string (entry->d_name));
         ::closedir (folder);
     }
 }
 
-/** Stars and sets round by round, as an instance in a small or cut shared memory. */
+std::string bytesOf (const std::string& path)
+{
+    std::ifstream file (path, std::ios::binary);
+    return std::string (std::istreambuf_iterator<char> (file), {});
+}
+
+void writeAt (const std::string& path, const void* bytes, size_t size, off_t offset)
+{
+    const int descriptor = ::open (path.c_str(), O_WRONLY | O_CLOEXEC);
+    (void) ::pwrite (descriptor, bytes, size, offset);
+    ::close (descriptor);
+}
+
+/** Spoils every table of this process's /dev/shm as a row of CUTS says:
+    "check" breaks the check of each slot in use, "FIELD=VALUE" gives the
+    header another value in that field, and the table gets its own header
+    back when this goes. */
+class SpoiltTables
+{
+public:
+    explicit SpoiltTables (const juce::String& spoilt)
+    {
+        // A header of 24 bytes: a magic number, then the version, the
+        // number of slots, their size and the probes, 32 bits each.  A slot
+        // of 24 bytes: a key (0 for a free slot), a moment and their check.
+        const std::map<juce::String, off_t> fields { { "version", 8 }, { "slots", 12 }, { "slot-size", 16 }, { "probes", 20 } };
+        const auto field = fields.find (spoilt.upToFirstOccurrenceOf ("=", false, false));
+        const auto value = (std::uint32_t) spoilt.fromFirstOccurrenceOf ("=", false, false).getLargeIntValue();
+        forEachTable ([&] (const std::string& path)
+                      {
+                          const auto bytes = bytesOf (path);
+                          if (field != fields.end())
+                          {
+                              headers[path] = bytes.substr (0, 24);
+                              writeAt (path, &value, sizeof (value), field->second);
+                              tables[path] = bytesOf (path);
+                          }
+                          for (size_t slot = 24; spoilt == "check" && slot + 24 <= bytes.size(); slot += 24)
+                              if (bytes.compare (slot, 8, std::string (8, '\0')) != 0)
+                                  writeAt (path, std::string (1, (char) (bytes[slot + 16] ^ 1)).data(), 1, (off_t) slot + 16);
+                      });
+    }
+
+    ~SpoiltTables()
+    {
+        for (const auto& [path, header] : headers)
+            writeAt (path, header.data(), header.size(), 0);
+    }
+
+    /** True when every table given another header is as it was then. */
+    bool leftAsItWas() const
+    {
+        return std::all_of (tables.begin(), tables.end(), [] (const auto& table) { return bytesOf (table.first) == table.second; });
+    }
+
+private:
+    std::map<std::string, std::string> headers, tables;
+};
+
+/** Stars and sets round by round, as an instance in a small, cut or spoilt shared memory. */
 int inOwnSharedMemory (long bytes, long free, const juce::String& cuts, int rounds, rlim_t fileSizeLimit)
 {
+    using Korvalden::Misc::RecentChanges;
     if (! ownSharedMemory (bytes, free))
         return 3;
     const struct rlimit limit { fileSizeLimit, fileSizeLimit };
@@ -240,23 +349,41 @@ int inOwnSharedMemory (long bytes, long free, const juce::String& cuts, int roun
         return 1;
     juce::ScopedJuceInitialiser_GUI framework;
     AudioEngine engine;
-    const auto cutSizes = juce::StringArray::fromTokens (cuts, ",", "");
+    const auto whatHappens = juce::StringArray::fromTokens (cuts, ",", "");
     int failures = 0;
     for (int round = 0; round < rounds; ++round)
     {
         const auto name = "S-" + juce::String (round);
+        const auto happens = round < whatHappens.size() ? whatHappens[round] : juce::String ("-");
         ApplicationPropertiesUser settings ("Kest");
         settings.setValue (name, round);
+        std::optional<SpoiltTables> spoilt;
+        if (happens == "check" || happens.contains ("="))
+        {
+            RecentChanges (settings.getFile()).landed (name, RecentChanges::now());
+            spoilt.emplace (happens);
+        }
         if (! setFavorite (engine.getPresetManager(), name, true) || ! settings.save (Korvalden::Misc::SaveLock::Moment::atClose))
             ++failures;
-        if (round < cutSizes.size() && cutSizes[round] != "-")
-            cutTables ((off_t) cutSizes[round].getLargeIntValue());
+        if (spoilt.has_value() && ! spoilt->leftAsItWas())
+            ++failures;
+        spoilt.reset();
+        if (happens.containsOnly ("0123456789") && happens.isNotEmpty())
+            forEachTable ([size = (off_t) happens.getLargeIntValue()] (const std::string& path) { (void) ::truncate (path.c_str(), size); });
     }
     return failures;
 }
 
 int main (int argc, char** argv)
 {
+    if (argc >= 3 && juce::String (argv[1]) == "--clock-ahead")
+    {
+        if (! clockAhead (juce::String (argv[2]).getDoubleValue()))
+            return 3;
+        argv[2] = argv[0];
+        argv += 2;
+        argc -= 2;
+    }
     if ((argc == 6 || argc == 7) && juce::String (argv[1]) == "--in-own-shm")
         return inOwnSharedMemory (std::atol (argv[2]), std::atol (argv[3]), argv[4], std::atoi (argv[5]),
                                   argc == 7 ? (rlim_t) std::atol (argv[6]) : RLIM_INFINITY);
