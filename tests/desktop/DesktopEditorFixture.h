@@ -347,5 +347,31 @@ protected:
         return played;
     }
 
+    /** Whether the note of the computer key "a" sounds (48, on any channel). */
+    bool noteOfASounds() const
+    {
+        return engine->getKeyboardState().isNoteOnForChannels (0xFFFF, 48);
+    }
+
+    /** Holds the computer key "a" until its note sounds. */
+    bool holdA()
+    {
+        return XInput::xdotool ({ "keydown", "a" }) && waitFor ([this] { return noteOfASounds(); });
+    }
+
+    /** After "a" was let go while the editor's keyboard could not see it:
+        its note ends, and holding another key does not start it again. */
+    void expectTheNoteOfALetGoEnds()
+    {
+        EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note of the key let go keeps sounding";
+        NoteCounter notes (engine->getKeyboardState());
+        EXPECT_TRUE (XInput::xdotool ({ "keydown", "s" }));
+        EXPECT_TRUE (waitFor ([&notes] { return notes.notesStarted > 0; })) << "the keys play nothing";
+        settle();
+        EXPECT_FALSE (noteOfASounds()) << "the key let go plays again as another key goes down";
+        EXPECT_TRUE (XInput::xdotool ({ "keyup", "s" }));
+        settle();
+    }
+
     XInput::DisplayConnection display;
 };
