@@ -10,6 +10,12 @@ namespace Korvalden::GUI
 BeepFreeMidiKeyboard::BeepFreeMidiKeyboard (juce::MidiKeyboardState& state, Orientation orientation)
     : juce::MidiKeyboardComponent (state, orientation), noteState (state)
 {
+    juce::Desktop::getInstance().addFocusChangeListener (this);
+}
+
+BeepFreeMidiKeyboard::~BeepFreeMidiKeyboard()
+{
+    juce::Desktop::getInstance().removeFocusChangeListener (this);
 }
 
 bool BeepFreeMidiKeyboard::keyPressed (const juce::KeyPress& key)
@@ -82,16 +88,34 @@ void BeepFreeMidiKeyboard::focusLost (FocusChangeType)
 {
     // Not the framework's reset, which also ends the notes the mouse holds;
     // and a click on another control of the window leaves the keys playing.
-    if (! hasKeysFocus())
+    // With nothing focused now, the window lost the input focus.
+    if (juce::Component::getCurrentlyFocusedComponent() == nullptr || ! hasKeysFocus())
+        releaseNoteKeys();
+}
+
+void BeepFreeMidiKeyboard::globalFocusChanged (juce::Component* focused)
+{
+    // The framework counts nothing focused once the window lost the input
+    // focus; nothing focused from the start is the window's own keys.
+    const bool lost = focused == nullptr ? focusWasInWindow : ! hasKeysFocus();
+    focusWasInWindow = focused != nullptr && isInWindow (*focused);
+    if (lost)
         releaseNoteKeys();
 }
 
 void BeepFreeMidiKeyboard::timerCallback()
 {
     juce::MidiKeyboardComponent::timerCallback();
+    // A modal window (a menu too) takes the keys without taking the focus.
     const bool keyHoldsNote = std::any_of (heldOnChannel.begin(), heldOnChannel.end(), [] (int channel) { return channel != 0; });
     if (keyHoldsNote && ! hasKeysFocus())
         releaseNoteKeys();
+}
+
+bool BeepFreeMidiKeyboard::isInWindow (const juce::Component& component) const
+{
+    auto* window = getTopLevelComponent();
+    return &component == window || window->isParentOf (&component);
 }
 
 bool BeepFreeMidiKeyboard::hasKeysFocus() const
@@ -100,19 +124,15 @@ bool BeepFreeMidiKeyboard::hasKeysFocus() const
     if (! isShowing() || isCurrentlyBlockedByAnotherModalComponent())
         return false;
 
-    auto* window = getTopLevelComponent();
+    // Nothing focused: the keys the window gets go to the window itself.
     auto* focused = juce::Component::getCurrentlyFocusedComponent();
     if (focused == nullptr)
-    {
-        // The keys go to the window itself, while it has them.
-        auto* peer = getPeer();
-        return peer != nullptr && peer->isFocused();
-    }
-    if (focused != window && ! window->isParentOf (focused))
+        return true;
+    if (! isInWindow (*focused))
         return false;
 
     // A text field takes typed keys; its parents see only their releases.
-    for (auto* c = focused; c != nullptr && c != window; c = c->getParentComponent())
+    for (auto* c = focused; c != nullptr && c != getTopLevelComponent(); c = c->getParentComponent())
         if (dynamic_cast<const juce::TextEditor*> (c) != nullptr)
             return false;
     return true;

@@ -14,23 +14,26 @@ namespace Korvalden::GUI
 
     The computer keys' notes are played here, not by the framework: a note
     a computer key holds ends when the keyboard loses the keys' focus (its
-    window loses the input focus, a modal window such as a pop-up menu or a
-    dialog takes the keys, or the focus moves to a text field), as the key's
-    release would, for that release goes elsewhere and may never come back.
-    No release is missed for good: a key that the framework still believes
-    held then (its release went to another program's window, and the
-    framework hears of it only once its windows get the focus back) starts
-    its note again only while the display has it down.  Notes held by the
-    mouse end with the mouse's release
-    (which the keyboard gets wherever the focus is), notes from MIDI and
-    from the host are never ended here.
+    window loses the input focus, which the framework tells by counting
+    nothing focused any longer; a modal window such as a pop-up menu or a
+    dialog takes the keys; or the focus moves to a text field), as the
+    key's release would, for that release goes elsewhere and may never come
+    back.  No release is missed for good: a key that the framework still
+    believes held then (its release went to another program's window, and
+    the framework hears of it only once its windows get the focus back)
+    starts its note again only while the display has it down.  Notes held
+    by the mouse end with the mouse's release (which the keyboard gets
+    wherever the focus is); notes from MIDI and from the host are never
+    ended here.
 
     Message thread only.
 */
-class BeepFreeMidiKeyboard : public juce::MidiKeyboardComponent
+class BeepFreeMidiKeyboard : public juce::MidiKeyboardComponent,
+                             private juce::FocusChangeListener
 {
 public:
     BeepFreeMidiKeyboard (juce::MidiKeyboardState& state, Orientation orientation);
+    ~BeepFreeMidiKeyboard() override;
 
     /** True for a key in notePresses; the notes themselves are played by
         keyStateChanged. */
@@ -42,8 +45,9 @@ public:
         key released by releaseNoteKeys that the framework believes down. */
     bool keyStateChanged (bool isKeyDown) override;
 
-    /** Ends the computer keys' notes unless the keyboard still has the keys'
-        focus; the mouse's notes stay until its release. */
+    /** Ends the computer keys' notes when the window lost the input focus or
+        the keyboard no longer has the keys' focus; the mouse's notes stay
+        until its release. */
     void focusLost (FocusChangeType) override;
 
     /** The framework's tick; then, while a computer key holds a note, ends
@@ -58,8 +62,8 @@ public:
 
     /** Whether the computer keys reach this keyboard: it is showing, no
         modal window blocks it, and the keyboard focus is in its window but
-        not in a text field (with no component focused, its window holds the
-        input focus). */
+        not in a text field, or nowhere (the keys the window gets, also keys
+        sent to it, go to the window itself). */
     bool hasKeysFocus() const;
 
     /** The computer keys that play notes: the first plays C of
@@ -71,7 +75,11 @@ public:
     float notePressVelocity = 1.0f;
 
 private:
+    /** Ends the computer keys' notes when the focus went to another window
+        or a text field, or the window lost the input focus. */
+    void globalFocusChanged (juce::Component* focused) override;
     int noteOfPress (int index) const noexcept;
+    bool isInWindow (const juce::Component&) const;
 
     juce::MidiKeyboardState& noteState;
     /** The channel each note a computer key holds was started on; 0: none. */
@@ -79,6 +87,8 @@ private:
     /** The notes of keys released by releaseNoteKeys and not seen up since:
         the framework's belief that one is down may be stale. */
     std::bitset<128> releaseMaybeMissed;
+    /** Whether the focus was in this keyboard's window when last told. */
+    bool focusWasInWindow = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BeepFreeMidiKeyboard)
 };

@@ -80,8 +80,8 @@ bool waitFor (const std::function<bool()>& done, int milliseconds = 20000)
 }
 
 /** Where the third macro's caption, the first macro's knob and the
-    keyboard's keys 48 (the computer key "a") and 64 lie in the editor, as
-    the bundle's own layout places them. */
+    keyboard's keys 48 (the computer key "a"), 50 ("s") and 64 lie in the
+    editor, as the bundle's own layout places them. */
 struct EditorSpots
 {
     juce::Point<int> macroCaption;
@@ -90,6 +90,7 @@ struct EditorSpots
     juce::Point<int> key48;
     juce::Point<int> firstMacro;
     juce::Point<int> blank; // the panel itself, no control
+    juce::Point<int> key50; // the computer key "s"
 };
 
 std::optional<EditorSpots> spotsFromTheLayout()
@@ -120,7 +121,7 @@ std::optional<EditorSpots> spotsFromTheLayout()
                 if (target->indexes == std::vector<int> { 82 })
                     spots = EditorSpots { target->centre(), onKey (64, 0.5f, 0.5f), panel->getLocalBounds(),
                                           onKey (48, 0.4f, 0.8f), // below the black key beside it
-                                          macro->getBoundsInParent().getCentre(), blank };
+                                          macro->getBoundsInParent().getCentre(), blank, onKey (50, 0.4f, 0.8f) };
     }
     Korvalden::Platform::setResourceFolderForTesting ({});
     return spots;
@@ -131,6 +132,33 @@ juce::Colour shownAt (Display* display, juce::Point<int> screen)
     const auto image = XInput::screenImage (display, { screen.x, screen.y, 1, 1 });
     return image.isValid() ? image.getPixelAt (0, 0) : juce::Colour();
 }
+
+/** A small window of the test's own, at the screen's top left corner
+    (away from the editor), as another program's window. */
+struct OtherProgramsWindow
+{
+    explicit OtherProgramsWindow (Display* x) : display (x)
+    {
+        window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 60, 40, 0, 0, 0);
+        XSizeHints where {};
+        where.flags = USPosition | USSize;
+        where.width = 60;
+        where.height = 40;
+        XSetWMNormalHints (display, window, &where);
+        XMapWindow (display, window);
+        XSync (display, False);
+    }
+    ~OtherProgramsWindow()
+    {
+        XDestroyWindow (display, window);
+        XSync (display, False);
+    }
+    OtherProgramsWindow (const OtherProgramsWindow&) = delete;
+    OtherProgramsWindow& operator= (const OtherProgramsWindow&) = delete;
+
+    Display* display;
+    ::Window window = 0;
+};
 
 /** The window that holds the window system's input focus. */
 ::Window focusedWindow (Display* display)
@@ -370,6 +398,42 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
                                                                : XSetInputFocus (x, window, RevertToParent, CurrentTime) != 0;
                 if (! focused || ! heldKeyPlays())
                     return keysFail ("the keys played nothing once the window itself got the focus");
+            }
+
+            // "a" held as another program's window takes the focus and let go
+            // there: its note ends then, and once the window gets the focus
+            // back, "s" going down plays its own note alone.
+            {
+                const auto drawnDown = [&] (juce::Point<int> spot) { return shownAt (x, at (spot)).getSaturation() > 0.5f; };
+                if (! waitFor (keyUp) || ! XInput::xdotool ({ "keydown", "a" }) || ! waitFor (keyDown))
+                    return keysFail ("the keys played nothing before another window took the focus");
+                const OtherProgramsWindow other (x);
+                const bool otherFocused = waitFor ([&]
+                {
+                    if (XInput::screenBounds (x, other.window).isEmpty())
+                        return false;
+                    if (focusedWindow (x) != other.window)
+                        XSetInputFocus (x, other.window, RevertToParent, CurrentTime);
+                    return focusedWindow (x) == other.window;
+                });
+                XInput::xdotool ({ "keyup", "a" });
+                if (! otherFocused)
+                    return fails ("the other window did not take the focus");
+                if (! waitFor (keyUp))
+                    return fails ("the key let go in another program's window stays held");
+                const bool focused = opening.withWindowManager ? XInput::clickAt (at ({ spots->size.getCentreX(), -8 }), 1)
+                                                               : XSetInputFocus (x, window, RevertToParent, CurrentTime) != 0;
+                if (! focused || ! waitFor ([&] { return viewIn (x, window) == focusedWindow (x); }))
+                    return fails ("the editor did not get the focus back");
+                const bool played = XInput::xdotool ({ "keydown", "s" }) && waitFor ([&] { return drawnDown (spots->key50); });
+                const bool aStayedUp = keyUp();
+                XInput::xdotool ({ "keyup", "s" });
+                if (! played)
+                    return keysFail ("the keys played nothing after another window had the focus");
+                if (! aStayedUp)
+                    return fails ("the key let go in another program's window played again as another key went down");
+                if (! waitFor ([&] { return ! drawnDown (spots->key50); }))
+                    return fails ("the key let go stayed drawn held");
             }
             return true;
         };
