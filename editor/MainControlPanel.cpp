@@ -130,15 +130,11 @@ void MainControlPanel::createKeyboard()
     kb->setOpaque (true);
     kb->setWantsKeyboardFocus (true);
 
-    // The framework plays these keys from the base octave; the keyboard claims the same presses.
+    // The keyboard plays these keys from the base octave, not the framework's own map.
     kb->clearKeyMappings();
     for (int i = 0; noteKeys[i] != 0; ++i)
-    {
-        const juce::KeyPress press (noteKeys[i], 0, 0);
-        kb->setKeyPressForNote (press, i);
-        kb->notePresses.add (press);
-    }
-    kb->setKeyPressBaseOctave (keyPressBaseOctave);
+        kb->notePresses.add (juce::KeyPress (noteKeys[i], 0, 0));
+    kb->notePressOctave = keyPressBaseOctave;
 
     kb->setName (N::keyboard);
     for (int d = 0; d < N::numDevices; ++d)

@@ -2,26 +2,94 @@
 
 #include <juce_audio_utils/juce_audio_utils.h>
 
+#include <array>
+#include <bitset>
+
 namespace Korvalden::GUI
 {
 /** The framework's on-screen keyboard, claiming exactly the computer keys
     that play notes: those presses are used here and never reach the host,
     where an unhandled key press sounds the system alert.  Every other key
-    press goes on to the parents and the host.  Message thread only. */
-class BeepFreeMidiKeyboard : public juce::MidiKeyboardComponent
+    press goes on to the parents and the host.
+
+    The computer keys' notes are played here, not by the framework: a note
+    a computer key holds ends when the keyboard loses the keys' focus (its
+    window loses the input focus, which the framework tells by counting
+    nothing focused any longer; a modal window such as a pop-up menu or a
+    dialog takes the keys; or the focus moves to a text field), as the
+    key's release would, for that release goes elsewhere and may never come
+    back.  No release is missed for good: a key that the framework still
+    believes held then (its release went to another program's window, and
+    the framework hears of it only once its windows get the focus back)
+    starts its note again only while the display has it down.  Notes held
+    by the mouse end with the mouse's release (which the keyboard gets
+    wherever the focus is); notes from MIDI and from the host are never
+    ended here.
+
+    Message thread only.
+*/
+class BeepFreeMidiKeyboard : public juce::MidiKeyboardComponent,
+                             private juce::FocusChangeListener
 {
 public:
     BeepFreeMidiKeyboard (juce::MidiKeyboardState& state, Orientation orientation);
+    ~BeepFreeMidiKeyboard() override;
 
     /** True for a key in notePresses; the notes themselves are played by
-        the framework's key-state handling. */
+        keyStateChanged. */
     bool keyPressed (const juce::KeyPress& key) override;
 
-    /** The computer keys that play notes, the same ones the owner gives the
-        framework's key map. */
+    /** Starts the note of every key in notePresses that went down and ends
+        the note of every one that went up, each on the channel it started
+        on.  True when a note started or ended.  Asks the display about a
+        key released by releaseNoteKeys that the framework believes down. */
+    bool keyStateChanged (bool isKeyDown) override;
+
+    /** Ends the computer keys' notes when the window lost the input focus or
+        the keyboard no longer has the keys' focus; the mouse's notes stay
+        until its release. */
+    void focusLost (FocusChangeType) override;
+
+    /** The framework's tick; then, while a computer key holds a note, ends
+        the computer keys' notes if the keyboard no longer has the keys'
+        focus. */
+    void timerCallback() override;
+
+    /** Ends every note a computer key holds, as the key's release would;
+        each key that is (or is believed) held starts its note again only
+        once it is seen up, or the display has it down. */
+    void releaseNoteKeys();
+
+    /** Whether the computer keys reach this keyboard: it is showing, no
+        modal window blocks it, and the keyboard focus is in its window but
+        not in a text field, or nowhere (the keys the window gets, also keys
+        sent to it, go to the window itself). */
+    bool hasKeysFocus() const;
+
+    /** The computer keys that play notes: the first plays C of
+        notePressOctave, each next one a semitone higher. */
     juce::Array<juce::KeyPress> notePresses;
+    /** The octave (0..10) of the first of notePresses. */
+    int notePressOctave = 5;
+    /** The velocity (0..1) of the computer keys' notes. */
+    float notePressVelocity = 1.0f;
 
 private:
+    /** Ends the computer keys' notes when the focus went to another window
+        or a text field, or the window lost the input focus. */
+    void globalFocusChanged (juce::Component* focused) override;
+    int noteOfPress (int index) const noexcept;
+    bool isInWindow (const juce::Component&) const;
+
+    juce::MidiKeyboardState& noteState;
+    /** The channel each note a computer key holds was started on; 0: none. */
+    std::array<int, 128> heldOnChannel {};
+    /** The notes of keys released by releaseNoteKeys and not seen up since:
+        the framework's belief that one is down may be stale. */
+    std::bitset<128> releaseMaybeMissed;
+    /** Whether the focus was in this keyboard's window when last told. */
+    bool focusWasInWindow = false;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BeepFreeMidiKeyboard)
 };
 } // namespace Korvalden::GUI

@@ -1,5 +1,6 @@
 #include "gui/EmbeddedTypefaceLookAndFeel.h"
 
+#include "gui/KeyboardFocusReturn.h"
 #include "gui/ResourceManager.h"
 
 #include <cmath>
@@ -175,6 +176,12 @@ void EmbeddedTypefaceLookAndFeel::drawPopupMenuBackground (juce::Graphics& g, in
 {
     g.setGradientFill (menuGradient (height));
     g.fillRect (0, 0, width, height);
+}
+
+void EmbeddedTypefaceLookAndFeel::preparePopupMenuWindow (juce::Component& menuWindow)
+{
+    juce::LookAndFeel_V2::preparePopupMenuWindow (menuWindow);
+    Korvalden::GUI::MenuFocusReturn::watch (menuWindow);
 }
 
 juce::Font EmbeddedTypefaceLookAndFeel::getPopupMenuFont()

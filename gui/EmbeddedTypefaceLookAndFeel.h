@@ -45,6 +45,9 @@ public:
                            bool shouldDrawButtonAsDown) override;
     void drawPopupMenuBackground (juce::Graphics&, int width, int height) override;
     juce::Font getPopupMenuFont() override;
+    /** A menu in a window of its own gives the keyboard focus back as it
+        closes (MenuFocusReturn). */
+    void preparePopupMenuWindow (juce::Component& menuWindow) override;
     void drawMenuBarBackground (juce::Graphics&, int width, int height, bool isMouseOverBar,
                                 juce::MenuBarComponent&) override;
     juce::Font getMenuBarFont (juce::MenuBarComponent&, int itemIndex, const juce::String& itemText) override;

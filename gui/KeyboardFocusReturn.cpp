@@ -1,5 +1,10 @@
 #include "gui/KeyboardFocusReturn.h"
 
+#include "platform/DisplayInput.h"
+
+#include <algorithm>
+#include <vector>
+
 namespace Korvalden::GUI
 {
 KeyboardFocusReturn::KeyboardFocusReturn (juce::Component* ownerOfAlert)
@@ -35,5 +40,62 @@ void KeyboardFocusReturn::giveBack() const
         peer->grabFocus();
     if (focused != nullptr && ! component->hasKeyboardFocus (false))
         component->grabKeyboardFocus();
+}
+
+namespace
+{
+// The watched windows' watchers, for a submenu to find its menu's.
+std::vector<MenuFocusReturn*>& menuWatchers()
+{
+    static std::vector<MenuFocusReturn*> watchers;
+    return watchers;
+}
+} // namespace
+
+void MenuFocusReturn::watch (juce::Component& menuWindow)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (! menuWindow.isOnDesktop())
+        return;
+    auto* modal = juce::Component::getCurrentlyModalComponent();
+    const bool submenu = modal != nullptr && modal->getName() == menuWindow.getName();
+    new MenuFocusReturn (menuWindow, submenu ? modal : nullptr); // goes with the window
+}
+
+MenuFocusReturn::MenuFocusReturn (juce::Component& menuWindow, juce::Component* menu)
+    : window (menuWindow), menuOfSubmenu (menu)
+{
+    window.addComponentListener (this);
+    menuWatchers().push_back (this);
+}
+
+MenuFocusReturn::~MenuFocusReturn()
+{
+    window.removeComponentListener (this);
+    auto& watchers = menuWatchers();
+    watchers.erase (std::remove (watchers.begin(), watchers.end(), this), watchers.end());
+}
+
+bool MenuFocusReturn::holdsFocus() const
+{
+    auto* peer = window.getPeer();
+    return peer != nullptr && peer->isFocused();
+}
+
+void MenuFocusReturn::componentBeingDeleted (juce::Component&)
+{
+    // A window is still on the screen here; the submenus of a menu are gone.
+    if (menuOfSubmenu != nullptr)
+    {
+        if (holdsFocus())
+            for (auto* watcher : menuWatchers())
+                if (&watcher->window == menuOfSubmenu.getComponent())
+                    watcher->submenuTookFocus = true;
+    }
+    else if (submenuTookFocus || holdsFocus() || Korvalden::Platform::inputFocusIsWithNoWindow())
+    {
+        focusReturn.giveBack();
+    }
+    delete this;
 }
 } // namespace Korvalden::GUI

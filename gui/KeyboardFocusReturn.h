@@ -32,4 +32,42 @@ private:
     juce::Component::SafePointer<juce::Component> owner;
     bool heldNothing = false;
 };
+
+/** The keyboard focus as it was when a pop-up menu opened in a window of
+    its own, given back as the menu closes when the menu took the window
+    system's input focus (a press on a menu's or a submenu's window takes
+    it, on a display without a window manager as under one) or no window
+    holds it any longer.  Without this the focus is lost after an item
+    chosen with the mouse: the framework gives the focus back only to a
+    component it still counts as focused, and it stopped counting one when
+    the editor's window lost the input focus to the menu.  After Escape, and
+    when another program's window took the focus (which closes the menu
+    too), nothing changes.
+
+    Message thread only.
+*/
+class MenuFocusReturn final : private juce::ComponentListener
+{
+public:
+    /** Watches a menu's window as the look-and-feel prepares it, until the
+        window goes; a submenu's window (made while its menu is modal) tells
+        its menu whether it took the focus.  A menu shown inside another
+        window is left alone. */
+    static void watch (juce::Component& menuWindow);
+
+    ~MenuFocusReturn() override;
+
+private:
+    MenuFocusReturn (juce::Component& menuWindow, juce::Component* menuOfSubmenu);
+    void componentBeingDeleted (juce::Component&) override;
+    bool holdsFocus() const;
+
+    juce::Component& window;
+    /** The window of the menu this submenu belongs to; null for a menu. */
+    juce::Component::SafePointer<juce::Component> menuOfSubmenu;
+    KeyboardFocusReturn focusReturn;
+    bool submenuTookFocus = false;
+
+    JUCE_DECLARE_NON_COPYABLE (MenuFocusReturn)
+};
 } // namespace Korvalden::GUI

@@ -85,13 +85,15 @@ protected:
         return nullptr;
     }
 
-    /** The item of the open menu with this text. */
+    /** The item with this text of an open menu, submenus too. */
     static juce::Component* menuItem (const juce::String& text)
     {
-        if (auto* menu = openMenu())
-            for (auto* item : menu->getChildren())
-                if (auto* handler = item->getAccessibilityHandler(); handler != nullptr && handler->getTitle() == text)
-                    return item;
+        auto& desktop = juce::Desktop::getInstance();
+        for (int i = 0; i < desktop.getNumComponents(); ++i)
+            if (auto* menu = desktop.getComponent (i); menu != nullptr && menu->getName() == "menu" && menu->isShowing())
+                for (auto* item : menu->getChildren())
+                    if (auto* handler = item->getAccessibilityHandler(); handler != nullptr && handler->getTitle() == text)
+                        return item;
         return nullptr;
     }
 
@@ -134,14 +136,22 @@ protected:
         return XInput::screenBounds (display.get(), *openMenu());
     }
 
-    /** Clicks the open menu's item with this text, as a user does. */
-    bool chooseFromMenu (const juce::String& text)
+    /** Clicks the open menu's items with these texts in turn (a submenu's
+        after the item that opens it), as a user does, and waits until the
+        menus closed. */
+    bool chooseFromMenu (const juce::StringArray& texts)
     {
-        // A menu takes no release in its first quarter second, nor does a user click that fast.
-        pump (400);
-        auto* item = menuItem (text);
-        return item != nullptr && click (item->getScreenBounds().getCentre(), 1) && waitFor ([] { return openMenu() == nullptr; });
+        for (auto& text : texts)
+        {
+            // A menu takes no release in its first quarter second, nor does a user click that fast.
+            pump (400);
+            auto* item = menuItem (text);
+            if (item == nullptr || ! click (item->getScreenBounds().getCentre(), 1))
+                return (ADD_FAILURE() << "no item " << text << " to click"), false;
+        }
+        return waitFor ([] { return openMenu() == nullptr; });
     }
+    bool chooseFromMenu (const juce::String& text) { return chooseFromMenu (juce::StringArray (text)); }
 
     /** Counts the mouse presses and releases the program has read, in any
         of its windows, those a modal window blocks included. */
@@ -345,6 +355,32 @@ protected:
         EXPECT_TRUE (XInput::xdotool ({ "keyup", "a" }));
         settle();
         return played;
+    }
+
+    /** Whether the note of the computer key "a" sounds (48, on any channel). */
+    bool noteOfASounds() const
+    {
+        return engine->getKeyboardState().isNoteOnForChannels (0xFFFF, 48);
+    }
+
+    /** Holds the computer key "a" until its note sounds. */
+    bool holdA()
+    {
+        return XInput::xdotool ({ "keydown", "a" }) && waitFor ([this] { return noteOfASounds(); });
+    }
+
+    /** After "a" was let go while the editor's keyboard could not see it:
+        its note ends, and holding another key does not start it again. */
+    void expectTheNoteOfALetGoEnds()
+    {
+        EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note of the key let go keeps sounding";
+        NoteCounter notes (engine->getKeyboardState());
+        EXPECT_TRUE (XInput::xdotool ({ "keydown", "s" }));
+        EXPECT_TRUE (waitFor ([&notes] { return notes.notesStarted > 0; })) << "the keys play nothing";
+        settle();
+        EXPECT_FALSE (noteOfASounds()) << "the key let go plays again as another key goes down";
+        EXPECT_TRUE (XInput::xdotool ({ "keyup", "s" }));
+        settle();
     }
 
     XInput::DisplayConnection display;

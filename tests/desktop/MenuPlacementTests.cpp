@@ -3,6 +3,9 @@
 // the panel or below the window.
 
 #include "DesktopEditorFixture.h"
+#include "tests/support/WindowManager.h"
+
+#include <optional>
 
 namespace
 {
@@ -10,7 +13,66 @@ constexpr int nearThePress = 8; // pixels from the press to the menu's nearest c
 constexpr int voiceModeParameter = 88;
 } // namespace
 
-using MenuPlacement = DesktopEditorFixture;
+class MenuPlacement : public DesktopEditorFixture
+{
+protected:
+    /** A computer key held as a menu opens and let go while it is open (the
+        menu takes the keys) ends its note then; once the menu closes with an
+        item chosen with the mouse, also in a submenu and in the ALLOCATION
+        list, or with Escape, held computer keys play without a click,
+        wherever the pointer rests, and the key let go stays silent. */
+    void checkTheKeysAroundAMenu (bool withWindowManager)
+    {
+        std::optional<WindowManager> manager;
+        if (withWindowManager)
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+        }
+        showEditor();
+        if (withWindowManager)
+        {
+            // A window manager gives the focus to a window clicked: here the panel itself, beside the logo.
+            int x = 100;
+            while (x < panel->getWidth() && panel->getComponentAt (x, 20) != panel.get())
+                x += 4;
+            ASSERT_TRUE (x < panel->getWidth() && click (panel->localPointToGlobal (juce::Point<int> (x, 20)), 1));
+        }
+        auto* allocation = child<juce::ComboBox> (EditorNames::voiceMode);
+        ASSERT_NE (allocation, nullptr);
+        const struct
+        {
+            const char* what;
+            bool allocationList; // else the first device's first knob's link menu
+            juce::StringArray choice; // items clicked in turn; none: Escape
+        } closings[] {
+            { "Link Column in a knob's menu", false, { "Link Column" } },
+            { "Value in a knob's Copy Parameter submenu", false, { "Copy Parameter", "Value" } },
+            { "SPLIT in the ALLOCATION list", true, { "SPLIT" } },
+            { "a knob's menu closed with Escape", false, {} },
+        };
+        for (const auto& closing : closings)
+        {
+            SCOPED_TRACE (closing.what);
+            ASSERT_TRUE (holdA()) << "the key played nothing before the menu opened";
+            ASSERT_TRUE (closing.allocationList ? click (allocation->getScreenBounds().getCentre(), 1) && waitFor ([] { return openMenu() != nullptr; })
+                                                : ! menuAfterPressAt (screenPointOf (targetOf ({ 0 })), 3, false).isEmpty())
+                << "no menu opened";
+            ASSERT_TRUE (XInput::xdotool ({ "keyup", "a" }));
+            EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the key let go keeps sounding while the menu is open";
+            ASSERT_NE (openMenu(), nullptr);
+            ASSERT_TRUE (closing.choice.isEmpty() ? XInput::key ("Escape") && waitFor ([] { return openMenu() == nullptr; })
+                                                  : chooseFromMenu (closing.choice)) << "the menu stayed open";
+            expectTheNoteOfALetGoEnds();
+            for (const auto& rest : { panel->getScreenBounds().getCentre(), panel->getScreenBounds().getBottomRight() + juce::Point<int> (40, 40) })
+            {
+                ASSERT_TRUE (XInput::moveTo (rest));
+                EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing after the menu closed, the pointer at " << rest.toString();
+            }
+        }
+        EXPECT_EQ (engine->getGlobalController().getAllocationMode(), MultiSoundVoiceController::split);
+    }
+};
 
 TEST_F (MenuPlacement, TheLinkMenuOpensWhereAKnobSectionOrMacroWasPressed)
 {
@@ -139,4 +201,14 @@ TEST_F (MenuPlacement, ARightPressOnASwitchOpensItsSectionsMenuAndLeavesTheSwitc
             EXPECT_TRUE (waitFor ([&] { return toggle->getToggleState() == (s.clicked > 0.5f); }));
         }
     }
+}
+
+TEST_F (MenuPlacement, TheKeysLetGoWhileAMenuIsOpenEndAndPlayAfterItClosesOnABareDisplay)
+{
+    checkTheKeysAroundAMenu (false);
+}
+
+TEST_F (MenuPlacement, TheKeysLetGoWhileAMenuIsOpenEndAndPlayAfterItClosesUnderAWindowManager)
+{
+    checkTheKeysAroundAMenu (true);
 }

@@ -144,25 +144,36 @@ TEST (MultiColoredMidiKeyboard, aKeyThatWentBackBetweenTwoTicksIsDrawnAgainAtThe
 {
     AudioEngine engine;
     KeyboardUnderTest test (engine);
+    test.keyboard.setAvailableRange (12, 72);
     auto& state = engine.getKeyboardState();
-    const auto setKey = [&state] (bool down) { down ? state.noteOn (1, 48, 1.0f) : state.noteOff (1, 48, 0.0f); };
 
-    for (const bool downAtTheTick : { false, true })
+    // A key inside the range and the highest one; each tick after the one
+    // that drew it again asks for nothing while no key changes.
+    for (const int note : { 48, 72 })
     {
-        SCOPED_TRACE (downAtTheTick ? "released and pressed again" : "pressed and released again");
-        setKey (downAtTheTick);
-        test.keyboard.timerCallback();
-        // A window painting late draws the key the other way ...
-        setKey (! downAtTheTick);
-        paintToImage (test.keyboard);
-        // ... and it goes back before the next tick, which must draw it again.
-        setKey (downAtTheTick);
-        auto* counter = new RepaintCounter(); // owned by the keyboard
-        test.keyboard.setCachedComponentImage (counter);
-        counter->count = 0;
-        test.keyboard.timerCallback();
-        EXPECT_GT (counter->count, 0) << "the key stays drawn as the late paint found it";
-        test.keyboard.setCachedComponentImage (nullptr);
+        const auto setKey = [&state, note] (bool down) { down ? state.noteOn (1, note, 1.0f) : state.noteOff (1, note, 0.0f); };
+        for (const bool downAtTheTick : { false, true })
+        {
+            SCOPED_TRACE ("key " + juce::String (note) + (downAtTheTick ? ", released and pressed again" : ", pressed and released again"));
+            setKey (downAtTheTick);
+            test.keyboard.timerCallback();
+            // A window painting late draws the key the other way ...
+            setKey (! downAtTheTick);
+            paintToImage (test.keyboard);
+            // ... and it goes back before the next tick, which must draw it again.
+            setKey (downAtTheTick);
+            auto* counter = new RepaintCounter(); // owned by the keyboard
+            test.keyboard.setCachedComponentImage (counter);
+            counter->count = 0;
+            test.keyboard.timerCallback();
+            EXPECT_GT (counter->count, 0) << "the key stays drawn as the late paint found it";
+            counter->count = 0;
+            test.keyboard.timerCallback();
+            test.keyboard.timerCallback();
+            EXPECT_EQ (counter->count, 0) << "ticks without a change still ask for repaints";
+            test.keyboard.setCachedComponentImage (nullptr);
+        }
+        setKey (false);
     }
 }
 

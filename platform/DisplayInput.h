@@ -1,0 +1,22 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace Korvalden::Platform
+{
+/** True when no window holds the window system's input focus: it went
+    back to the screen's root or to nothing, as when the window that held it
+    went away on a display without a window manager.  False when a window
+    (the program's or another program's) holds it, and without a display.
+
+    Message thread only (asks on the framework's display connection). */
+bool inputFocusIsWithNoWindow();
+
+/** True when the display has the key of this character (a plain,
+    unshifted one such as 'a' or ';') down now, whatever window it goes to:
+    the key's state as the server keeps it, not as the framework last heard
+    of it.  False for another key and without a display.
+
+    Message thread only (asks on the framework's display connection). */
+bool characterKeyIsDownOnTheDisplay (juce::juce_wchar character);
+} // namespace Korvalden::Platform
