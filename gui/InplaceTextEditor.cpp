@@ -31,6 +31,15 @@ public:
             juce::TextEditor::focusLost (cause);
     }
 
+    /** Only the first focus selects the whole text: the window gets the
+        input focus back after the field opened (from the menu that opened
+        it, or another window), and what was typed by then stays as typed. */
+    void focusGained (FocusChangeType cause) override
+    {
+        juce::TextEditor::focusGained (cause);
+        setSelectAllWhenFocused (false);
+    }
+
     /** Return and Escape end the editing as they are pressed.  The framework
         tells its listeners on a later turn of the message loop, and until
         then the field would take the keys typed next into the name. */

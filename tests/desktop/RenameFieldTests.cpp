@@ -13,9 +13,11 @@ namespace
 {
 enum class Ending { escape, pressElsewhere, returnKey };
 
-/** Typed once the field shows; or right after the click on "Rename" (with
-    Return and a digit, which no note holds), or after Down and Return in
-    the menu (Return after a pause), all before the editor reads the choice. */
+/** Typed once the field shows; or right after the click on "Rename" (the
+    window gets the input focus back during a pause after the first letter;
+    then the rest, Return and a digit, which no note holds), or after Down
+    and Return in the menu (Return after a pause); the first letter always
+    before the editor reads the choice. */
 enum class Typing { onceShown, rightAfterTheClick, rightAfterTheKeys };
 
 const struct
@@ -27,9 +29,9 @@ const struct
 } endings[] { { "Escape", Ending::escape },
               { "a press elsewhere", Ending::pressElsewhere },
               { "Return", Ending::returnKey },
-              { "typed with Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick },
+              { "typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick },
               { "typed right after the keys chose, Return after a pause", Ending::returnKey, Typing::rightAfterTheKeys },
-              { "under a window manager, typed with Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick, true } };
+              { "under a window manager, typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick, true } };
 } // namespace
 
 class RenameField : public DesktopEditorFixture
@@ -69,9 +71,17 @@ protected:
                 // "Rename" is the first item that can be chosen.
                 ASSERT_TRUE (XInput::key ("Down") && XInput::key ("Return"));
             }
-            ASSERT_TRUE (XInput::type (text));
-            if (how.typing == Typing::rightAfterTheKeys)
+            if (how.typing == Typing::rightAfterTheClick)
+            {
+                ASSERT_TRUE (XInput::type (text.substring (0, 1)));
                 settle();
+                ASSERT_TRUE (XInput::type (text.substring (1)));
+            }
+            else
+            {
+                ASSERT_TRUE (XInput::type (text));
+                settle();
+            }
             // The digit follows Return: it is no longer part of the name.
             ASSERT_TRUE (XInput::key ("Return") && (how.typing != Typing::rightAfterTheClick || XInput::type ("2")));
             EXPECT_TRUE (waitFor ([this] { return openMenu() == nullptr && renameField() == nullptr; }))
