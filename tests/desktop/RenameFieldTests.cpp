@@ -37,20 +37,20 @@ const struct
 class RenameField : public DesktopEditorFixture
 {
 protected:
-    /** Right-clicks at menuAt, chooses "Rename", types text and ends the
-        editing as asked (a press goes to a knob).  Starts a window manager
-        when asked, which stays for the rest of the test. */
+    /** Right-clicks where menuAt() says, chooses "Rename", types text and
+        ends the editing as asked (a press goes to a knob).  Starts a window
+        manager when asked, which stays for the rest of the test (and may
+        move the window). */
     template <typename Case>
-    void renameThroughTheMenu (juce::Point<int> menuAt, const juce::String& text, const Case& how)
+    void renameThroughTheMenu (const std::function<juce::Point<int>()>& menuAt, const juce::String& text, const Case& how)
     {
         if (how.underWindowManager && ! manager.has_value())
         {
             manager.emplace (display.get());
             ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
             settle();
-            menuAt = currentMenuSpot();
         }
-        ASSERT_FALSE (menuAfterPressAt (menuAt, 3, false).isEmpty());
+        ASSERT_FALSE (menuAfterPressAt (menuAt(), 3, false).isEmpty());
         NoteCounter notes (engine->getKeyboardState());
         if (how.typing != Typing::onceShown)
         {
@@ -64,22 +64,14 @@ protected:
                 settle();
                 ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
                 settle();
-                ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }));
-            }
-            else
-            {
-                // "Rename" is the first item that can be chosen.
-                ASSERT_TRUE (XInput::key ("Down") && XInput::key ("Return"));
-            }
-            if (how.typing == Typing::rightAfterTheClick)
-            {
-                ASSERT_TRUE (XInput::type (text.substring (0, 1)));
+                ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }) && XInput::type (text.substring (0, 1)));
                 settle();
                 ASSERT_TRUE (XInput::type (text.substring (1)));
             }
             else
             {
-                ASSERT_TRUE (XInput::type (text));
+                // "Rename" is the first item that can be chosen.
+                ASSERT_TRUE (XInput::key ("Down") && XInput::key ("Return") && XInput::type (text));
                 settle();
             }
             // The digit follows Return: it is no longer part of the name.
@@ -107,8 +99,6 @@ protected:
         EXPECT_TRUE (waitFor ([this] { return renameField() == nullptr; })) << "the field stays open";
     }
 
-    /** Where the menu is opened now (a window manager may move the window). */
-    std::function<juce::Point<int>()> currentMenuSpot;
     std::optional<WindowManager> manager;
 };
 
@@ -121,7 +111,7 @@ TEST_F (RenameField, ALinkGroupTakesTheKeysTypedAtOnce)
         const auto entry = engine->getLinkManager().findLinkEntry (macro);
         return entry ? entry->name : juce::String();
     };
-    currentMenuSpot = [this] { return screenPointOf (targetOf ({ macro })); };
+    const auto menuAt = [this] { return screenPointOf (targetOf ({ macro })); };
 
     int named = 0;
     for (const auto& ending : endings)
@@ -129,7 +119,7 @@ TEST_F (RenameField, ALinkGroupTakesTheKeysTypedAtOnce)
         SCOPED_TRACE (ending.what);
         const auto before = nameOf();
         const auto typed = "Bass line " + juce::String (++named);
-        renameThroughTheMenu (currentMenuSpot(), typed, ending);
+        renameThroughTheMenu (menuAt, typed, ending);
         EXPECT_EQ (nameOf(), ending.ending == Ending::returnKey ? typed : before);
     }
 }
@@ -139,7 +129,7 @@ TEST_F (RenameField, APresetFromTheTreesMenuTakesTheKeysTypedAtOnce)
     auto preset = addUserPreset ("Pad");
     showEditor();
     auto& presets = engine->getPresetManager();
-    currentMenuSpot = [&]
+    const auto menuAt = [&]
     {
         auto* row = userPresetRow (preset);
         return row != nullptr ? row->localPointToGlobal (row->getLocalBounds().getCentre()) : juce::Point<int>();
@@ -152,7 +142,7 @@ TEST_F (RenameField, APresetFromTheTreesMenuTakesTheKeysTypedAtOnce)
         const auto typed = "Lead " + juce::String (++named);
         const auto renamed = preset.getSiblingFile (typed + ".prs");
         ASSERT_NE (userPresetRow (preset), nullptr);
-        renameThroughTheMenu (currentMenuSpot(), typed, ending);
+        renameThroughTheMenu (menuAt, typed, ending);
 
         // On disk and in the tree.
         const bool renames = ending.ending == Ending::returnKey;
