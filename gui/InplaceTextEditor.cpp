@@ -6,7 +6,7 @@ namespace Korvalden::GUI
 class InplaceTextEditor::Field final : public juce::TextEditor
 {
 public:
-    Field() : juce::TextEditor ("NameQuestioner") {}
+    explicit Field (InplaceTextEditor& ownerToTell) : juce::TextEditor ("NameQuestioner"), owner (ownerToTell) {}
 
     /** Takes the keyboard focus, and with it its window's input focus. */
     void takeFocus()
@@ -31,16 +31,68 @@ public:
             juce::TextEditor::focusLost (cause);
     }
 
+    /** Only the first focus selects the whole text: the window gets the
+        input focus back after the field opened (from the menu that opened
+        it, or another window), and what was typed by then stays as typed. */
+    void focusGained (FocusChangeType cause) override
+    {
+        juce::TextEditor::focusGained (cause);
+        setSelectAllWhenFocused (false);
+    }
+
+    /** Return and Escape end the editing as they are pressed.  The framework
+        tells its listeners on a later turn of the message loop, and until
+        then the field would take the keys typed next into the name. */
+    bool keyPressed (const juce::KeyPress& key) override
+    {
+        if (key == juce::KeyPress::returnKey)
+            owner.textEditorReturnKeyPressed (*this); // may delete this field
+        else if (key.isKeyCode (juce::KeyPress::escapeKey))
+            owner.textEditorEscapeKeyPressed (*this);
+        else
+            return juce::TextEditor::keyPressed (key);
+        return true;
+    }
+
 private:
+    InplaceTextEditor& owner;
     bool passingThroughLoss = false;
 };
+
+namespace
+{
+/** Runs the choice of a menu item as the menu hears of it. */
+class ChosenAtOnce final : public juce::PopupMenu::CustomCallback
+{
+public:
+    explicit ChosenAtOnce (std::function<void()> chooseNow) : choose (std::move (chooseNow)) {}
+
+    bool menuItemTriggered() override
+    {
+        if (choose != nullptr)
+            choose();
+        return false; // done: the menu's own callback hears of nothing chosen
+    }
+
+private:
+    std::function<void()> choose;
+};
+} // namespace
+
+void InplaceTextEditor::chooseAtOnce (juce::PopupMenu& menu, int itemId, std::function<void()> choose)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    for (juce::PopupMenu::MenuItemIterator items (menu); items.next();)
+        if (auto& item = items.getItem(); item.itemID == itemId)
+            item.customCallback = new ChosenAtOnce (choose);
+}
 
 InplaceTextEditor::InplaceTextEditor (Target* targetToUse, juce::Component* hostToUse, juce::Rectangle<int>& area)
     : target (targetToUse)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
 
-    auto* field = new Field();
+    auto* field = new Field (*this);
     editor = field;
 
     if (hostToUse == nullptr)
@@ -63,7 +115,9 @@ InplaceTextEditor::InplaceTextEditor (Target* targetToUse, juce::Component* host
     if (auto* t = target.get())
     {
         t->prepareTextEditor (*field);
-        field->setText (t->getEditText(), true);
+        // Without a change message: the framework would deliver it on a later
+        // turn of the loop by setting this text again, over what was typed meanwhile.
+        field->setText (t->getEditText(), false);
     }
 
     hostToUse->addAndMakeVisible (field, -1);

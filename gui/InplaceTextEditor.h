@@ -15,7 +15,9 @@ namespace Korvalden::GUI
     deleted the object goes at once.
 
     The field keeps the keyboard focus also when its window gets the input
-    focus back from the menu that opened it.
+    focus back from the menu that opened it.  It holds what is typed from its
+    opening on, and Return and Escape act as they are pressed: the keys
+    typed after them are not taken into the name.
 
     Create it with new and keep no pointer: it deletes itself.  The target
     hears renameTo at most once, always before editorClosed, and editorClosed
@@ -62,6 +64,17 @@ public:
         Without a host nothing is shown and the object closes at once.
         Message thread. */
     InplaceTextEditor (Target* target, juce::Component* host, juce::Rectangle<int>& area);
+
+    /** Makes the choice of the menu's item itemId (at its top level), which
+        opens a field, run choose while the menu handles the click or key
+        that chose the item, not on a later turn of the message loop; the
+        menu then reports that nothing was chosen.  So the field holds the
+        keyboard focus, and its window the input focus, before the next key
+        is read: a press on a menu gives the menu's window the input focus,
+        and until the menu goes a turn later that window swallows what is
+        typed, or the keys play notes.  choose must not delete the menu's
+        target component.  Message thread. */
+    static void chooseAtOnce (juce::PopupMenu& menu, int itemId, std::function<void()> choose);
 
 private:
     ~InplaceTextEditor() override;

@@ -65,7 +65,14 @@ void ParameterLinkEditor::showMenu (LinkTarget& target, juce::Point<int> screenP
     const auto options = juce::PopupMenu::Options()
                              .withTargetComponent (panel.getComponent())
                              .withTargetScreenArea (juce::Rectangle<int> (screenPosition.x, screenPosition.y, 1, 1));
-    createMenu (target).showMenuAsync (options,
+    // Rename runs as it is chosen: the keys typed next go into the name.
+    auto menu = createMenu (target);
+    Korvalden::GUI::InplaceTextEditor::chooseAtOnce (menu, renameItem, [self, chosenTarget]
+    {
+        if (auto* editor = self.get())
+            editor->menuItemChosen (*chosenTarget, renameItem);
+    });
+    menu.showMenuAsync (options,
                                        [self, chosenTarget] (int itemId)
                                        {
                                            if (auto* editor = self.get())

@@ -282,6 +282,14 @@ void PresetManager::FileRepresentingItem::showPopupMenu()
     if (menu.getNumItems() == 0)
         return;
 
+    // The choices that open a name field run as they are made: the keys
+    // typed next go into the name.
+    for (const int opensField : { renameChoice, newFolderChoice })
+        GUI::InplaceTextEditor::chooseAtOnce (menu, opensField, [weakItem = juce::WeakReference<FileRepresentingItem> (this), opensField] {
+            if (auto* item = weakItem.get())
+                item->handleMenuChoice (opensField);
+        });
+
     // Asynchronous: no nested message loop runs while the host processes a
     // block.  The item may be gone by the time a choice arrives.
     auto options = juce::PopupMenu::Options();

@@ -1,46 +1,105 @@
 // "Rename" chosen with the mouse from the link menu and from the preset
 // tree's menu: the field takes the keys typed at once (none of them plays a
-// note), Return renames, Escape and a press elsewhere close it and keep the
-// name.
+// note), also those typed before it shows, on a bare display and under a
+// window manager; Return renames, Escape and a press elsewhere close it and
+// keep the name.
 
 #include "DesktopEditorFixture.h"
+#include "tests/support/WindowManager.h"
+
+#include <optional>
 
 namespace
 {
 enum class Ending { escape, pressElsewhere, returnKey };
 
+/** Typed once the field shows; or right after the click on "Rename" (the
+    window gets the input focus back during a pause after the first letter;
+    then the rest, Return and a digit, which no note holds), or after Down
+    and Return in the menu (Return after a pause); the first letter always
+    before the editor reads the choice. */
+enum class Typing { onceShown, rightAfterTheClick, rightAfterTheKeys };
+
 const struct
 {
     const char* what;
     Ending ending;
-} endings[] { { "Escape", Ending::escape }, { "a press elsewhere", Ending::pressElsewhere }, { "Return", Ending::returnKey } };
+    Typing typing = Typing::onceShown;
+    bool underWindowManager = false; // the last cases only: the manager stays
+} endings[] { { "Escape", Ending::escape },
+              { "a press elsewhere", Ending::pressElsewhere },
+              { "Return", Ending::returnKey },
+              { "typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick },
+              { "typed right after the keys chose, Return after a pause", Ending::returnKey, Typing::rightAfterTheKeys },
+              { "under a window manager, typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick, true } };
 } // namespace
 
 class RenameField : public DesktopEditorFixture
 {
 protected:
-    /** Right-clicks at menuAt, chooses "Rename", types text and ends the
-        editing as asked (a press goes to a knob). */
-    void renameThroughTheMenu (juce::Point<int> menuAt, const juce::String& text, Ending ending)
+    /** Right-clicks where menuAt() says, chooses "Rename", types text and
+        ends the editing as asked (a press goes to a knob).  Starts a window
+        manager when asked, which stays for the rest of the test (and may
+        move the window). */
+    template <typename Case>
+    void renameThroughTheMenu (const std::function<juce::Point<int>()>& menuAt, const juce::String& text, const Case& how)
     {
-        ASSERT_FALSE (menuAfterPressAt (menuAt, 3, false).isEmpty());
+        if (how.underWindowManager && ! manager.has_value())
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+            settle();
+        }
+        ASSERT_FALSE (menuAfterPressAt (menuAt(), 3, false).isEmpty());
+        NoteCounter notes (engine->getKeyboardState());
+        if (how.typing != Typing::onceShown)
+        {
+            // The choice, the name and Return all wait for the editor to read them.
+            pump (400); // a menu takes no release in its first quarter second
+            if (how.typing == Typing::rightAfterTheClick)
+            {
+                auto* item = menuItem ("Rename");
+                ASSERT_NE (item, nullptr);
+                ASSERT_TRUE (XInput::moveTo (item->getScreenBounds().getCentre()));
+                settle();
+                ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
+                settle();
+                ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }) && XInput::type (text.substring (0, 1)));
+                settle();
+                ASSERT_TRUE (XInput::type (text.substring (1)));
+            }
+            else
+            {
+                // "Rename" is the first item that can be chosen.
+                ASSERT_TRUE (XInput::key ("Down") && XInput::key ("Return") && XInput::type (text));
+                settle();
+            }
+            // The digit follows Return: it is no longer part of the name.
+            ASSERT_TRUE (XInput::key ("Return") && (how.typing != Typing::rightAfterTheClick || XInput::type ("2")));
+            EXPECT_TRUE (waitFor ([this] { return openMenu() == nullptr && renameField() == nullptr; }))
+                << "the field stays open with \"" << (renameField() != nullptr ? renameField()->getText() : "") << "\"";
+            EXPECT_EQ (notes.notesStarted, 0) << "the letters typed played notes";
+            return;
+        }
+
         ASSERT_TRUE (chooseFromMenu ("Rename"));
         ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr; }));
 
-        NoteCounter notes (engine->getKeyboardState());
         ASSERT_TRUE (XInput::type (text));
         EXPECT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == text; }))
             << "the field shows \"" << (renameField() != nullptr ? renameField()->getText() : "(closed)") << "\"";
         EXPECT_EQ (notes.notesStarted, 0) << "the letters typed played notes";
 
-        if (ending == Ending::escape)
+        if (how.ending == Ending::escape)
             ASSERT_TRUE (XInput::key ("Escape"));
-        else if (ending == Ending::returnKey)
+        else if (how.ending == Ending::returnKey)
             ASSERT_TRUE (XInput::key ("Return"));
         else
             ASSERT_TRUE (click (screenPointOf (targetOf ({ 0 })), 1));
         EXPECT_TRUE (waitFor ([this] { return renameField() == nullptr; })) << "the field stays open";
     }
+
+    std::optional<WindowManager> manager;
 };
 
 TEST_F (RenameField, ALinkGroupTakesTheKeysTypedAtOnce)
@@ -52,31 +111,48 @@ TEST_F (RenameField, ALinkGroupTakesTheKeysTypedAtOnce)
         const auto entry = engine->getLinkManager().findLinkEntry (macro);
         return entry ? entry->name : juce::String();
     };
-    const auto before = nameOf();
+    const auto menuAt = [this] { return screenPointOf (targetOf ({ macro })); };
 
+    int named = 0;
     for (const auto& ending : endings)
     {
         SCOPED_TRACE (ending.what);
-        renameThroughTheMenu (screenPointOf (targetOf ({ macro })), "Bass line 1", ending.ending);
-        EXPECT_EQ (nameOf(), ending.ending == Ending::returnKey ? juce::String ("Bass line 1") : before);
+        const auto before = nameOf();
+        const auto typed = "Bass line " + juce::String (++named);
+        renameThroughTheMenu (menuAt, typed, ending);
+        EXPECT_EQ (nameOf(), ending.ending == Ending::returnKey ? typed : before);
     }
 }
 
 TEST_F (RenameField, APresetFromTheTreesMenuTakesTheKeysTypedAtOnce)
 {
-    const auto preset = addUserPreset ("Pad");
-    const auto renamed = preset.getSiblingFile ("Lead 2.prs");
+    auto preset = addUserPreset ("Pad");
     showEditor();
+    auto& presets = engine->getPresetManager();
+    const auto menuAt = [&]
+    {
+        auto* row = userPresetRow (preset);
+        return row != nullptr ? row->localPointToGlobal (row->getLocalBounds().getCentre()) : juce::Point<int>();
+    };
 
+    int named = 0;
     for (const auto& ending : endings)
     {
         SCOPED_TRACE (ending.what);
-        auto* row = userPresetRow (preset);
-        ASSERT_NE (row, nullptr);
-        renameThroughTheMenu (row->localPointToGlobal (row->getLocalBounds().getCentre()), "Lead 2", ending.ending);
+        const auto typed = "Lead " + juce::String (++named);
+        const auto renamed = preset.getSiblingFile (typed + ".prs");
+        ASSERT_NE (userPresetRow (preset), nullptr);
+        renameThroughTheMenu (menuAt, typed, ending);
 
+        // On disk and in the tree.
         const bool renames = ending.ending == Ending::returnKey;
         EXPECT_TRUE (waitFor ([&] { return preset.existsAsFile() != renames && renamed.existsAsFile() == renames; }));
+        auto* item = dynamic_cast<Korvalden::Misc::PresetManager::FileRepresentingItem*> (
+            presets.findItemByPath ("/PresetFiles/User Presets/" + (renames ? typed : preset.getFileNameWithoutExtension())));
+        ASSERT_NE (item, nullptr) << "the tree does not show the preset by its name";
+        EXPECT_EQ (item->getFile(), renames ? renamed : preset);
+        if (renames)
+            preset = renamed;
     }
 }
 
