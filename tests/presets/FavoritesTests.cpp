@@ -864,6 +864,10 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
                 juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
             runOut();
 
+            // A wait that lasted 2 s on a busy machine is told as well.
+            for (int index = alerts.size(); --index >= 0;)
+                if (alerts[index].startsWith ("Waiting to Save: "))
+                    alerts.remove (index);
             EXPECT_EQ (inFile(), juce::String (expectedInFile));
             ASSERT_EQ (alerts.size(), told ? 1 : 0) << alerts.joinIntoString ("\n");
             if (waits)
