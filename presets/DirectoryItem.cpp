@@ -31,14 +31,14 @@ bool isPresetName (const juce::String& fileName)
 }
 
 /** One entry of a folder listing: the folder's device and inode of what a
-    folder or a link to a folder leads to, and the number the listing gives
-    the entry itself. */
+    folder or a link to a folder leads to, and what tells the entry's own
+    file from any other. */
 struct Entry
 {
     juce::String fileName, shownName;
     dev_t device = 0;
     ino_t inode = 0;
-    juce::uint64 listedInode = 0;
+    PresetFileSystem::Identity identity;
 };
 
 /** A folder's own entries by kind; presets are the ".prs" files and links
@@ -62,25 +62,34 @@ bool listFolder (const juce::File& folder, Listing& listing)
         if (std::strcmp (name, ".") == 0 || std::strcmp (name, "..") == 0)
             continue;
 
-        struct stat info {};
+        // Every entry that makes an item is looked at once, for its identity
+        // (and its kind, where the listing does not tell it).
+        Entry found;
+        const auto listedInode = (juce::uint64) entry->d_ino;
         auto type = entry->d_type;
         if (type == DT_UNKNOWN || type == DT_DIR)
         {
-            if (::fstatat (descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            unsigned int mode = 0;
+            found.identity = PresetFileSystem::identityAt (descriptor, name, listedInode, &mode);
+            if (! found.identity.isKnown())
                 continue;
-            type = S_ISDIR (info.st_mode) ? DT_DIR : S_ISLNK (info.st_mode) ? DT_LNK : DT_REG;
+            type = S_ISDIR (mode) ? DT_DIR : S_ISLNK (mode) ? DT_LNK : DT_REG;
         }
-
-        Entry found;
         found.fileName = juce::String::fromUTF8 (name);
-        found.listedInode = (juce::uint64) entry->d_ino;
         if (type == DT_DIR)
         {
-            found.device = info.st_dev;
-            found.inode = info.st_ino;
+            found.device = (dev_t) found.identity.device;
+            found.inode = (ino_t) found.identity.inode;
             listing.folders.push_back (std::move (found));
             continue;
         }
+        const bool isPreset = isPresetName (found.fileName);
+        if (type != DT_LNK && ! isPreset)
+            continue;
+        if (! found.identity.isKnown())
+            found.identity = PresetFileSystem::identityAt (descriptor, name, listedInode);
+
+        struct stat info {};
         // A link leads to a folder or stands for a preset (even one that
         // leads nowhere, as any file of that name does).
         if (type == DT_LNK && ::fstatat (descriptor, name, &info, 0) == 0 && S_ISDIR (info.st_mode))
@@ -89,7 +98,7 @@ bool listFolder (const juce::File& folder, Listing& listing)
             found.inode = info.st_ino;
             listing.links.push_back (std::move (found));
         }
-        else if (isPresetName (found.fileName))
+        else if (isPreset)
             listing.presets.push_back (std::move (found));
     }
     ::closedir (handle);
@@ -140,7 +149,7 @@ public:
         DirectoryItem* parent;
         juce::File link;
         int depth;
-        juce::uint64 listedInode;
+        PresetFileSystem::Identity identity;
     };
     std::deque<PendingLink> pendingLinks;
     LimitsReached reached;
@@ -150,8 +159,9 @@ private:
     int items = 0;
 };
 
-PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name, juce::uint64 listedInode)
-    : FileRepresentingItem (folder, isReadOnly, listedInode), displayName (name)
+PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, const juce::String& name,
+                                             const PresetFileSystem::Identity& listed)
+    : FileRepresentingItem (folder, isReadOnly, listed), displayName (name)
 {
     Walk walk;
     struct stat info {};
@@ -170,13 +180,14 @@ PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isRe
         if (::stat (pending.link.getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISDIR (info.st_mode)
             || ! walk.claimFolder (info.st_dev, info.st_ino) || ! walk.takeItem (pending.parent->getFile()))
             continue;
-        insertSorted (*pending.parent, new DirectoryItem (pending.link, isReadOnly, walk, pending.depth, pending.listedInode));
+        insertSorted (*pending.parent, new DirectoryItem (pending.link, isReadOnly, walk, pending.depth, pending.identity));
     }
     limitsReached = walk.reached;
 }
 
-PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, Walk& walk, int depth, juce::uint64 listedInode)
-    : FileRepresentingItem (folder, isReadOnly, listedInode)
+PresetManager::DirectoryItem::DirectoryItem (const juce::File& folder, bool isReadOnly, Walk& walk, int depth,
+                                             const PresetFileSystem::Identity& listed)
+    : FileRepresentingItem (folder, isReadOnly, listed)
 {
     readFolder (walk, depth);
 }
@@ -221,16 +232,16 @@ void PresetManager::DirectoryItem::readFolder (Walk& walk, int depth)
     {
         if (! walk.takeItem (file))
             break;
-        addSubItem (new FileItem (juce::File (prefix + entry.fileName), readOnly, entry.listedInode));
+        addSubItem (new FileItem (juce::File (prefix + entry.fileName), readOnly, entry.identity));
     }
 
     // Folders come before presets (compareByName).
     int position = 0;
     for (auto* entry : subFolders)
-        addSubItem (new DirectoryItem (juce::File (prefix + entry->fileName), readOnly, walk, depth + 1, entry->listedInode), position++);
+        addSubItem (new DirectoryItem (juce::File (prefix + entry->fileName), readOnly, walk, depth + 1, entry->identity), position++);
 
     for (auto& entry : links)
-        walk.pendingLinks.push_back ({ this, juce::File (prefix + entry.fileName), depth + 1, entry.listedInode });
+        walk.pendingLinks.push_back ({ this, juce::File (prefix + entry.fileName), depth + 1, entry.identity });
 }
 
 juce::String PresetManager::DirectoryItem::getUniqueName() const
@@ -286,6 +297,7 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
         return;
 
     item->changeFileTo (target);
+    item->identifyAgain();
     auto* oldParent = item->getParentItem();
     for (int index = 0; oldParent != nullptr && index < oldParent->getNumSubItems(); ++index)
         if (oldParent->getSubItem (index) == item)
@@ -310,7 +322,7 @@ PresetManager::DirectoryItem* PresetManager::DirectoryItem::createSubFolder()
     if (! folder.createDirectory().wasOk())
         return nullptr;
 
-    auto* item = new DirectoryItem (folder, readOnly, {}, PresetFileSystem::inodeOf (folder));
+    auto* item = new DirectoryItem (folder, readOnly, {}, PresetFileSystem::identityOf (folder));
     insertSorted (*this, item);
     setOpen (true);
     treeHasChanged();
@@ -348,7 +360,7 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
     for (size_t index = 0; index < found.size(); ++index)
     {
         byName.emplace (found[index].entry->fileName, index);
-        byInode.emplace (found[index].entry->listedInode, index);
+        byInode.emplace (found[index].entry->identity.inode, index);
     }
 
     std::vector<FileRepresentingItem*> items;
@@ -356,8 +368,11 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
         if (auto* item = dynamic_cast<FileRepresentingItem*> (getSubItem (index)))
             items.push_back (item);
 
-    // Each item finds the entry it was read from at its place; else the one
-    // another program renamed it to; else the one that replaced it there.
+    // Each item finds the very file it was read from at its place; else that
+    // file under the name another program renamed it to (a preset only when
+    // it had no other name then, which may be a row of its own); else
+    // whatever replaced it there.  A star that waited for the lock goes by
+    // the same rules (PresetFileSystem::whereNow).
     std::vector<Found*> matches (items.size(), nullptr);
     const auto take = [] (Found& candidate, const FileRepresentingItem& item)
     { return ! candidate.claimed && candidate.isFolder == ! item.isPreset(); };
@@ -367,18 +382,20 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
             auto& item = *items[index];
             if (matches[index] != nullptr)
                 continue;
+            const auto& shown = item.getIdentity();
             Found* match = nullptr;
-            if (pass == 1 && item.getInode() != 0)
+            if (pass == 1)
             {
-                for (auto [at, end] = byInode.equal_range (item.getInode()); at != end && match == nullptr; ++at)
-                    if (take (found[at->second], item))
-                        match = &found[at->second];
+                if (shown.isKnown() && (! item.isPreset() || shown.links <= 1))
+                    for (auto [at, end] = byInode.equal_range (shown.inode); at != end && match == nullptr; ++at)
+                        if (take (found[at->second], item) && PresetFileSystem::isSameFile (shown, found[at->second].entry->identity))
+                            match = &found[at->second];
             }
-            else if (const auto named = byName.find (item.getFile().getFileName()); pass != 1 && named != byName.end())
+            else if (const auto named = byName.find (item.getFile().getFileName()); named != byName.end())
             {
                 auto& candidate = found[named->second];
-                const bool sameEntry = item.getInode() == 0 || candidate.entry->listedInode == item.getInode();
-                if (take (candidate, item) && (pass == 2 || sameEntry))
+                const bool sameFile = ! shown.isKnown() || PresetFileSystem::isSameFile (shown, candidate.entry->identity);
+                if (take (candidate, item) && (pass == 2 || sameFile))
                     match = &candidate;
             }
             if (match != nullptr)
@@ -396,8 +413,7 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
         auto* item = items[index];
         if (auto* match = matches[index])
         {
-            if (match->entry->fileName != item->getFile().getFileName() || match->entry->listedInode != item->getInode())
-                item->foundAt (juce::File (prefix + match->entry->fileName), match->entry->listedInode);
+            item->foundAt (juce::File (prefix + match->entry->fileName), match->entry->identity);
             continue;
         }
 
@@ -422,9 +438,9 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
             break;
         const juce::File entryFile (prefix + entry.entry->fileName);
         if (entry.isFolder)
-            addSubItem (new DirectoryItem (entryFile, readOnly, {}, entry.entry->listedInode));
+            addSubItem (new DirectoryItem (entryFile, readOnly, {}, entry.entry->identity));
         else
-            addSubItem (new FileItem (entryFile, readOnly, entry.entry->listedInode));
+            addSubItem (new FileItem (entryFile, readOnly, entry.entry->identity));
     }
 
     sortChildren (*this);

@@ -46,7 +46,7 @@ std::vector<FavoriteChanges::Change> FavoriteChanges::followPresets (const std::
     for (auto mark = marks.begin(); mark != marks.end();)
     {
         auto& [id, made] = *mark;
-        const auto now = made.preset.inode != 0 ? whereNow (made.preset) : made.preset.file;
+        const auto now = made.preset.identity.isKnown() ? whereNow (made.preset) : made.preset.file;
         if (now == made.preset.file)
         {
             ++mark;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presets/PresetFileSystem.h"
+
 #include <juce_core/juce_core.h>
 
 #include <cstddef>
@@ -41,11 +43,12 @@ public:
     };
 
     /** The preset a star was set or cleared at, as the tree showed it: its
-        file and the number its folder listed it with; no inode when not known. */
+        file and what told that file from any other (not known: whatever
+        lies at its path). */
     struct Identity
     {
         juce::File file;
-        juce::uint64 inode = 0;
+        PresetFileSystem::Identity identity;
     };
 
     /** A star set (on) or cleared at the preset with the tree path id: the
@@ -85,11 +88,13 @@ public:
     void identify (const juce::String& id, const Identity& preset);
 
     /** Each star set or cleared at a known preset follows it to where it
-        lies now (whereNow: its own file while anything lies there, else the
-        file its folder lists it under now, else a default File).  Renamed,
-        the star is set or cleared at the name the preset has now, and a
-        clear also at the name it had; gone, a clear stays at the name it
-        had and a set is dropped: these are returned. */
+        lies now, as a click at its row would find it (PresetFileSystem::
+        whereNow: its own file while that lies there, else the file its folder
+        lists it under now, else whatever replaced it under its name, else a
+        default File).  Renamed, the star is set or cleared at the name the
+        preset has now, unless a later star there was made here, and a clear
+        also at the name it had; gone, a clear stays at the name it had and a
+        set is dropped: these are returned. */
     std::vector<Change> followPresets (const std::function<juce::File (const Identity&)>& whereNow);
 
     /** Where the preset or folder at the tree path id lies after the moves

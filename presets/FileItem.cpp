@@ -3,8 +3,8 @@
 
 namespace Korvalden::Misc
 {
-PresetManager::FileItem::FileItem (const juce::File& presetFile, bool isReadOnly, juce::uint64 listedInode)
-    : FileRepresentingItem (presetFile, isReadOnly, listedInode)
+PresetManager::FileItem::FileItem (const juce::File& presetFile, bool isReadOnly, const PresetFileSystem::Identity& listed)
+    : FileRepresentingItem (presetFile, isReadOnly, listed)
 {
     favorite.addListener (this);
 }
@@ -81,7 +81,7 @@ void PresetManager::FileItem::deliverFavoriteFlag()
     // Cleared, the id the file held goes too; set again, the star is saved
     // under the tree path.
     if (manager != nullptr)
-        manager->favoriteMarked (getItemIdentifierString(), on, on ? juce::String() : storedFavoriteId, { file, inode });
+        manager->favoriteMarked (getItemIdentifierString(), on, on ? juce::String() : storedFavoriteId, { file, identity });
     if (! on)
         storedFavoriteId = {};
 }

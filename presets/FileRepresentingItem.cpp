@@ -46,8 +46,9 @@ int indexInParent (juce::TreeViewItem& item)
 }
 } // namespace
 
-PresetManager::FileRepresentingItem::FileRepresentingItem (const juce::File& itemFile, bool isReadOnly, juce::uint64 listedInode)
-    : file (itemFile), readOnly (isReadOnly), inode (listedInode)
+PresetManager::FileRepresentingItem::FileRepresentingItem (const juce::File& itemFile, bool isReadOnly,
+                                                           const PresetFileSystem::Identity& listed)
+    : file (itemFile), readOnly (isReadOnly), identity (listed)
 {
     setLinesDrawnForSubItems (false);
 }
@@ -127,6 +128,7 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
     }
 
     changeFileTo (target);
+    identifyAgain();
 
     // The preset that now holds the name keeps the star the replaced one had.
     const bool keepsFavorite = overwritten != nullptr && overwritten->getFavoriteValue() != nullptr
@@ -157,13 +159,19 @@ void PresetManager::FileRepresentingItem::changeFileTo (const juce::File& target
 
 bool PresetManager::FileRepresentingItem::isWhereShown() const
 {
-    return PresetFileSystem::isStillAt (file, inode);
+    return PresetFileSystem::isStillAt (file, identity);
 }
 
-void PresetManager::FileRepresentingItem::foundAt (const juce::File& newFile, juce::uint64 listedInode)
+void PresetManager::FileRepresentingItem::foundAt (const juce::File& newFile, const PresetFileSystem::Identity& found)
 {
-    changeFileTo (newFile);
-    inode = listedInode;
+    if (newFile != file)
+        changeFileTo (newFile);
+    identity = found;
+}
+
+void PresetManager::FileRepresentingItem::identifyAgain()
+{
+    identity = PresetFileSystem::identityOf (file);
 }
 
 void PresetManager::FileRepresentingItem::relocateTo (const juce::File& newParentFolder)

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace Korvalden::Misc::PresetFileSystem
@@ -270,56 +271,110 @@ bool existsAtAll (const juce::File& file)
     return ::lstat (pathOf (file), &info) == 0;
 }
 
-juce::uint64 inodeOf (const juce::File& file)
+Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listedInode, unsigned int* mode)
 {
-    struct stat info {};
-    return ::lstat (pathOf (file), &info) == 0 ? (juce::uint64) info.st_ino : 0;
+    struct statx info {};
+    constexpr unsigned int wanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_NLINK | STATX_CTIME | STATX_BTIME;
+    if (::statx (folderDescriptor, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, wanted, &info) != 0 || (info.stx_mask & STATX_INO) == 0)
+        return {};
+    if (mode != nullptr)
+        *mode = info.stx_mode;
+
+    Identity identity;
+    identity.device = (juce::uint64) makedev (info.stx_dev_major, info.stx_dev_minor);
+    identity.inode = info.stx_ino;
+    identity.listedInode = listedInode;
+    identity.links = info.stx_nlink;
+    // A folder's status changes with every entry made or removed in it.
+    if (! S_ISDIR (info.stx_mode))
+    {
+        identity.changedSeconds = info.stx_ctime.tv_sec;
+        identity.changedNanoseconds = info.stx_ctime.tv_nsec;
+    }
+    // Some file systems give no birth time, or give it as zero.
+    identity.bornKnown = (info.stx_mask & STATX_BTIME) != 0 && (info.stx_btime.tv_sec != 0 || info.stx_btime.tv_nsec != 0);
+    if (identity.bornKnown)
+    {
+        identity.bornSeconds = info.stx_btime.tv_sec;
+        identity.bornNanoseconds = info.stx_btime.tv_nsec;
+    }
+    return identity;
 }
 
-bool isStillAt (const juce::File& file, juce::uint64 inode)
+Identity identityOf (const juce::File& file)
 {
-    struct stat info {};
-    if (::lstat (pathOf (file), &info) != 0)
-        return errno != ENOENT && errno != ENOTDIR;
-    if (inode == 0 || (juce::uint64) info.st_ino == inode)
-        return true;
+    auto identity = identityAt (AT_FDCWD, pathOf (file), 0);
+    identity.listedInode = identity.inode;
+    return identity;
+}
 
-    auto* listing = ::opendir (pathOf (file.getParentDirectory()));
-    if (listing == nullptr)
+bool isSameFile (const Identity& shown, const Identity& now)
+{
+    if (! shown.isKnown() || ! now.isKnown() || shown.device != now.device || shown.inode != now.inode)
         return false;
-    const auto name = file.getFileName();
-    bool listed = false;
-    while (auto* entry = ::readdir (listing))
-        if (std::strcmp (entry->d_name, name.toRawUTF8()) == 0)
-        {
-            listed = (juce::uint64) entry->d_ino == inode;
-            break;
-        }
-    ::closedir (listing);
-    return listed;
+    if (shown.bornKnown)
+        return now.bornKnown && shown.bornSeconds == now.bornSeconds && shown.bornNanoseconds == now.bornNanoseconds;
+    return shown.changedSeconds == now.changedSeconds && shown.changedNanoseconds == now.changedNanoseconds;
 }
 
-juce::File whereNow (const juce::File& file, juce::uint64 inode)
+namespace
 {
-    struct stat info {};
-    if (::lstat (pathOf (file), &info) == 0 || (errno != ENOENT && errno != ENOTDIR))
+/** The identity of what lies at the path now; not known when nothing does
+    (absent tells whether that is certain: the system's "no such entry"). */
+Identity identityNowAt (const juce::File& file, bool& absent, unsigned int& mode)
+{
+    errno = 0;
+    auto now = identityAt (AT_FDCWD, pathOf (file), 0, &mode);
+    absent = ! now.isKnown() && (errno == ENOENT || errno == ENOTDIR);
+    return now;
+}
+} // namespace
+
+bool isStillAt (const juce::File& file, const Identity& shown)
+{
+    bool absent = false;
+    unsigned int mode = 0;
+    const auto now = identityNowAt (file, absent, mode);
+    if (! now.isKnown())
+        return ! absent;
+    return ! shown.isKnown() || isSameFile (shown, now);
+}
+
+juce::File whereNow (const juce::File& file, const Identity& shown)
+{
+    bool absent = false;
+    unsigned int mode = 0;
+    const auto now = identityNowAt (file, absent, mode);
+    if (! shown.isKnown() || (! now.isKnown() && ! absent) || isSameFile (shown, now))
         return file;
 
-    const auto folder = file.getParentDirectory();
-    auto* listing = ::opendir (pathOf (folder));
-    if (listing == nullptr)
-        return {};
+    // Renamed within its folder: the listing gives each entry's number, and
+    // only an entry with the preset's number is looked at.  A file that had
+    // other names when shown is not followed to one of them.
     juce::File found;
-    while (auto* entry = ::readdir (listing))
+    const auto folder = file.getParentDirectory();
+    if (shown.links <= 1)
     {
-        const auto length = std::strlen (entry->d_name);
-        if ((juce::uint64) entry->d_ino == inode && length > 4 && std::strcmp (entry->d_name + length - 4, ".prs") == 0)
+        auto* listing = ::opendir (pathOf (folder));
+        if (listing != nullptr)
         {
-            found = folder.getChildFile (juce::String::fromUTF8 (entry->d_name));
-            break;
+            const int descriptor = ::dirfd (listing);
+            while (auto* entry = ::readdir (listing))
+            {
+                const auto listed = (juce::uint64) entry->d_ino;
+                const auto length = std::strlen (entry->d_name);
+                if ((listed == shown.listedInode || listed == shown.inode) && length > 4 && std::strcmp (entry->d_name + length - 4, ".prs") == 0
+                    && isSameFile (shown, identityAt (descriptor, entry->d_name, listed)))
+                {
+                    found = folder.getChildFile (juce::String::fromUTF8 (entry->d_name));
+                    break;
+                }
+            }
+            ::closedir (listing);
         }
     }
-    ::closedir (listing);
+    if (found == juce::File() && now.isKnown() && ! S_ISDIR (mode))
+        return file; // saved over under its name
     return found;
 }
 

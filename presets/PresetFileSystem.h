@@ -33,26 +33,62 @@ bool isSameFile (const juce::File& a, const juce::File& b);
 /** Whether the path exists at all (a dangling link counts). */
 bool existsAtAll (const juce::File& file);
 
-/** The inode number of the path itself (links not followed); 0 when it
-    does not exist. */
-juce::uint64 inodeOf (const juce::File& file);
+/** What tells one file or folder from every other that lies or lay on the
+    machine, also after it was renamed or moved within its file system: its
+    device and inode number and the moment it was made (its birth time).  An
+    inode number that a deletion freed is soon given to a new file (on ext4
+    to the next file made in that folder), which its birth time tells apart.
+    Where the file system keeps no birth time, the moment of the last change
+    of the file's status (ctime) stands in: it tells apart a file that nothing
+    touched since, but a rename, a write or a new file with the freed number
+    all change it, so then such a file cannot be told from another one.  A
+    folder, whose status changes with every entry made or removed in it, is
+    then told by its number alone.
 
-/** Whether the path still names the file or folder that was found there
-    with this inode number (0: whatever is there now).  Its absence is
-    certain only from the system's answer "no such entry": an entry that
-    cannot be looked at for another reason counts as there.  A folder
-    listing may give other inode numbers than a look-up of the path (some
-    layered file systems do), so either one counts. */
-bool isStillAt (const juce::File& file, juce::uint64 inode);
+    links: how many names the file had; listedInode: the number its folder's
+    listing gave the entry (a layered file system may give another one than
+    a look-up of the path).  No inode when not known. */
+struct Identity
+{
+    juce::uint64 device = 0, inode = 0, listedInode = 0;
+    juce::int64 bornSeconds = 0, changedSeconds = 0;
+    juce::uint32 bornNanoseconds = 0, changedNanoseconds = 0;
+    juce::uint32 links = 0;
+    bool bornKnown = false;
 
-/** Where the preset file that its folder listed with this inode number
-    lies now: the file itself while anything lies at its path (its absence
-    is certain only from the system's answer "no such entry"); else the
-    ".prs" file that its folder lists with that number (another program
-    renamed it); else a default File (deleted, moved out of its folder, or
-    the folder cannot be read).  One look-up of the path; the folder is
-    listed only when the file is gone. */
-juce::File whereNow (const juce::File& file, juce::uint64 inode);
+    bool isKnown() const noexcept { return inode != 0; }
+};
+
+/** The identity of the path itself (links not followed), with its own inode
+    number as listedInode; not known when it cannot be looked at. */
+Identity identityOf (const juce::File& file);
+
+/** The identity of an entry of an open folder (AT_FDCWD: a path), which its
+    listing gave the number listedInode, and where asked its kind and
+    permissions (st_mode); not known when it cannot be looked at. */
+Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listedInode, unsigned int* mode = nullptr);
+
+/** Whether now is the very file that was seen as shown: the same device and
+    inode and the same birth time; where shown knows none, the same last
+    change of status.  False when either is not known. */
+bool isSameFile (const Identity& shown, const Identity& now);
+
+/** Whether the path still names the file or folder that was seen there with
+    this identity (not known: whatever is there now).  Its absence is certain
+    only from the system's answer "no such entry": an entry that cannot be
+    looked at for another reason counts as there. */
+bool isStillAt (const juce::File& file, const Identity& shown);
+
+/** Where the preset that was shown at file with this identity lies now, as
+    the folder's rows would show it again (DirectoryItem::showWhatItHolds):
+    its own path while the same file lies there; else the ".prs" entry of
+    its folder that is the same file (another program renamed it), unless the
+    file had other names when shown (another of them may be a row of its
+    own); else its path while anything but a folder lies there (it was saved
+    over under its name); else a default File (deleted, moved out of its
+    folder, or the folder cannot be read).  Not known: its path.  One look-up
+    of the path while the same file lies there; else the folder is listed. */
+juce::File whereNow (const juce::File& file, const Identity& shown);
 
 /** For writeWithinSizeLimit: write where the descriptor stands, as write
     does, and move it on. */

@@ -300,7 +300,7 @@ void PresetManager::savePreset()
         return;
     }
 
-    auto* item = new FileItem (target, false, PresetFileSystem::inodeOf (target));
+    auto* item = new FileItem (target, false, PresetFileSystem::identityOf (target));
     PresetTreeItemBase::insertSorted (*folder, item);
     folder->treeHasChanged();
     item->activate();

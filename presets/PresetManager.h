@@ -302,7 +302,8 @@ public:
         of the message loop, its folder (or the nearest one above it that is
         still where shown) shows what it holds now (showWhatItHolds); a star
         then goes to the preset where it went when the item found it there
-        by its inode number (or to the one that replaced it under its name),
+        by its identity (or to the one that replaced it under its name), as a
+        star that waited for the lock would (PresetFileSystem::whereNow),
         and is saved; otherwise the star is put back,
         and the user is told, through the failure alert while an editor is
         open, that another program changed it and that the folder now shows
@@ -375,7 +376,8 @@ private:
     struct ChangeElsewhere
     {
         juce::WeakReference<FileRepresentingItem> item;
-        juce::String name;
+        /** The item's name and tree path when the user changed it. */
+        juce::String name, path;
         bool starChanged = false;
     };
     /** Calls showChangesElsewhere on a later turn of the message loop. */

@@ -45,7 +45,7 @@ void PresetManager::itemChangedElsewhere (FileRepresentingItem& item, bool starC
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     if (closing)
         return;
-    changesElsewhere.push_back ({ &item, item.getUniqueName(), starChanged });
+    changesElsewhere.push_back ({ &item, item.getUniqueName(), item.getItemIdentifierString(), starChanged });
     elsewhereTurn.triggerAsyncUpdate();
 }
 
@@ -67,9 +67,14 @@ void PresetManager::showChangesElsewhere()
         if (change.starChanged && preset != nullptr)
         {
             // Found where it went (or at its place after all): the star is
-            // the user's, there.  Otherwise the row shows what the file holds.
+            // the user's, there; a clear also goes from the path it had, as
+            // for a star that waited (FavoriteChanges::followPresets).
+            // Otherwise the row shows what the file holds.
             if (preset->isWhereShown())
             {
+                const bool clears = preset->hasEntry && ! (bool) preset->favorite.getValue();
+                if (clears && preset->storedFavoriteId.isEmpty() && preset->getItemIdentifierString() != change.path)
+                    preset->storedFavoriteId = change.path;
                 preset->deliverFavoriteFlag();
                 continue;
             }

@@ -168,7 +168,7 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     // A star goes to the preset it was set at, whatever other processes
     // renamed meanwhile and whichever of their saves landed first.
     report.presetsGone = taken.followPresets ([] (const FavoriteChanges::Identity& preset)
-                                              { return PresetFileSystem::whereNow (preset.file, preset.inode); });
+                                              { return PresetFileSystem::whereNow (preset.file, preset.identity); });
 
     // A star that waited here is not set back by it where another process
     // changed the same star later and saved that first.
@@ -538,7 +538,7 @@ void PresetManager::identifyMovedMarks (const juce::String& to, bool isFolder)
     // Only the tree is looked at: nothing here waits on the disk.
     for (auto& id : carried)
         if (auto* preset = dynamic_cast<FileItem*> (findItemByPath (id)))
-            favoritesOutbox->waiting.identify (id, { preset->getFile(), preset->getInode() });
+            favoritesOutbox->waiting.identify (id, { preset->getFile(), preset->getIdentity() });
 }
 
 void PresetManager::retryFavoritesSave()

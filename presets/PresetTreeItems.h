@@ -86,8 +86,9 @@ private:
 class PresetManager::FileRepresentingItem : public PresetManager::PresetTreeItemBase
 {
 public:
-    /** inode: the number its folder's listing gave the entry; 0 when not known. */
-    FileRepresentingItem (const juce::File& file, bool readOnly, juce::uint64 inode = 0);
+    /** identity: what told the entry's file from any other as its folder
+        was read; not known: whatever lies at its path. */
+    FileRepresentingItem (const juce::File& file, bool readOnly, const PresetFileSystem::Identity& identity = {});
 
     /** A preset's file name without ".prs"; a folder's whole name. */
     juce::String getUniqueName() const override { return isPreset() ? file.getFileNameWithoutExtension() : file.getFileName(); }
@@ -118,22 +119,28 @@ public:
     void relocateTo (const juce::File& newParentFolder);
     /** The item now stands for this file (after a move); children follow. */
     void changeFileTo (const juce::File& newFile);
-    /** Whether the item's file is still where the tree shows it: the entry
-        that was read there, not renamed, moved, deleted or replaced by
-        another program since (PresetFileSystem::isStillAt).  One look-up of
-        the path.  Message thread. */
+    /** Whether the item's file is still where the tree shows it: the very
+        file that was read there (its identity), not renamed, moved, deleted
+        or replaced by another program since, also where a new file got the
+        number of one that was deleted (PresetFileSystem::isStillAt).  One
+        look-up of the path.  Message thread. */
     bool isWhereShown() const;
     /** The item stands for this entry of its folder, which another program
-        renamed or replaced: the listing's inode number is kept; children
-        follow.  Message thread. */
-    void foundAt (const juce::File& newFile, juce::uint64 listedInode);
+        renamed or replaced: its identity is kept; children follow.  Message
+        thread. */
+    void foundAt (const juce::File& newFile, const PresetFileSystem::Identity& found);
+    /** The item's own file was renamed or moved here: what tells it from
+        others is read again (where the file system keeps no birth time, the
+        rename changed it).  Message thread. */
+    void identifyAgain();
     /** Deletes the preset, or the folder when empty, and the item.  The
         current preset steps forward first.  False when the file stays. */
     bool deleteItem();
 
     const juce::File& getFile() const noexcept { return file; }
-    /** The number its folder's listing gave its entry; 0 when not known. */
-    juce::uint64 getInode() const noexcept { return inode; }
+    /** What told its file from any other when it was read; not known when
+        it was not. */
+    const PresetFileSystem::Identity& getIdentity() const noexcept { return identity; }
     bool isReadOnly() const noexcept { return readOnly; }
     /** "Factory Presets" and "User Presets": never renamed, moved or deleted. */
     bool isTopLevel() const;
@@ -153,7 +160,7 @@ public:
 protected:
     juce::File file;
     const bool readOnly;
-    juce::uint64 inode;
+    PresetFileSystem::Identity identity;
 
 private:
     /** Takes the item out of the tree without touching its file. */
@@ -184,7 +191,7 @@ class PresetManager::FileItem : public PresetManager::FileRepresentingItem,
                                 private juce::Value::Listener
 {
 public:
-    FileItem (const juce::File& file, bool readOnly, juce::uint64 inode = 0);
+    FileItem (const juce::File& file, bool readOnly, const PresetFileSystem::Identity& identity = {});
     ~FileItem() override;
 
     bool isPreset() const override { return true; }
@@ -241,7 +248,7 @@ public:
         links to folders are followed only after every folder that lies in
         the tree was read; so links never repeat or hide a folder.  Reading
         changes nothing on disk. */
-    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName, juce::uint64 inode = 0);
+    DirectoryItem (const juce::File& folder, bool readOnly, const juce::String& displayName, const PresetFileSystem::Identity& identity = {});
 
     juce::String getUniqueName() const override;
     bool isPreset() const override { return false; }
@@ -252,8 +259,8 @@ public:
     /** A new folder "New Folder" ("New Folder(2)" ...) that becomes active; null when it cannot be made. */
     DirectoryItem* createSubFolder();
     /** Reads the folder's own entries again and shows what it holds now.  A
-        preset or folder that another program renamed (found by its inode
-        number) keeps its item, which takes the new name with its star, its
+        preset or folder that another program renamed (found by its
+        identity, unless its file had other names when read) keeps its item, which takes the new name with its star, its
         place as current and what lies below it; an item whose entry went
         leaves the tree (a current preset among them leaves the sound as it
         is, with no preset current); a new entry gets an item.  Nothing is
@@ -266,7 +273,7 @@ public:
 
 private:
     class Walk;
-    DirectoryItem (const juce::File& folder, bool readOnly, Walk& walk, int depth, juce::uint64 inode);
+    DirectoryItem (const juce::File& folder, bool readOnly, Walk& walk, int depth, const PresetFileSystem::Identity& identity);
     /** Lists the folder: its presets at once, its real sub-folders read
         depth-first, its links to folders left to the walk. */
     void readFolder (Walk& walk, int depth);

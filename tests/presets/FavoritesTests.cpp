@@ -1,15 +1,20 @@
 #include "PresetTestSupport.h"
 #include "engine/UntrustedXml.h"
+#include "presets/PresetFileSystem.h"
 #include "presets/SaveLock.h"
 #include "tests/support/NoPermissionOverride.h"
 #include "tests/support/StandardErrorCapture.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -83,6 +88,25 @@ protected:
     LabelOnly editor;
     juce::StringArray alerts;
 };
+
+/** Waits until a save of this process waits in the system for the lock of
+    the folder (its turn then holds what it took); false after 5 s. */
+bool untilASaveWaitsForTheLockOf (const juce::File& folder)
+{
+    struct stat info {};
+    if (::stat (folder.getFullPathName().toRawUTF8(), &info) != 0)
+        return false;
+    const auto inode = ":" + std::to_string (info.st_ino) + " ", self = " " + std::to_string (::getpid()) + " ";
+    for (int waited = 0; waited < 5000; waited += 5)
+    {
+        std::ifstream locks ("/proc/locks");
+        for (std::string line; std::getline (locks, line);)
+            if (line.find ("->") != std::string::npos && line.find (inode) != std::string::npos && line.find (self) != std::string::npos)
+                return true;
+        juce::Thread::sleep (5);
+    }
+    return false;
+}
 } // namespace
 
 TEST_F (Favorites, theFileKeepsOtherListsAndIdsThatDoNotResolve)
@@ -666,65 +690,208 @@ TEST_F (Favorites, aChangeAtAPresetAnotherInstanceRenamedOrDeletedGoesWhereItWen
     EXPECT_TRUE (alerts.size() == 1 && alerts[0].contains ("\"Pads\"")) << alerts.joinIntoString ("\n");
 }
 
-TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPresetFollowsItOrIsToldNotKept)
+TEST_F (Favorites, aRowStandsForTheVeryFileItShowedNeverForANewOneWithItsNumberAndThenForWhatReplacedIt)
 {
-    // Another program holds the lock while the user stars Warm, or clears
-    // the star the file holds (behind a star of Round, which took the turn),
-    // perhaps renames it, and the program renames, moves or deletes it
-    // before it lets go.
+    // Another instance deletes Warm and at once saves a new preset, which
+    // gets Warm's inode number (a new Warm, or Evil); or it saves over Warm
+    // (a new file renamed onto its name).  This one still shows Warm and
+    // changes it there; then changes it again at the row that shows Warm
+    // now.
+    using Change = std::function<bool (PresetManager::FileItem& warm)>;
     struct Case
     {
         const char* what;
-        bool on;
-        const char* renamedHere;
-        const char* elsewhere; // where the program put it; empty: deleted
+        const char* madeWithItsNumber; // empty: saved over
+        Change change;
+        bool done;
         const char* inFile;
-        bool told;
     };
-    addPreset (user, "Pads/Air", "air");
-    for (const auto& [what, on, renamedHere, elsewhere, expectedInFile, told] :
-         { Case { "renamed", true, "", "Warmer", "Round Warmer", false },
-           Case { "renamed here, then there", true, "Hot", "Hotter", "Hotter Round", false },
-           Case { "moved", true, "", "Pads/Warm", "Round", true }, Case { "deleted", true, "", "", "Round", true },
-           Case { "cleared, renamed", false, "", "Warmer", "Round", false } })
+    const Change star = [] (PresetManager::FileItem& warm) { warm.setFavorite (true); return true; };
+    const Change rename = [] (PresetManager::FileItem& warm) { return warm.moveOrRename ("Hot", 0); };
+    const Change remove = [] (PresetManager::FileItem& warm) { return warm.deleteItem(); };
+    for (const auto& [what, madeWithItsNumber, change, done, expectedInFile] :
+         { Case { "star, Evil made with its number", "Evil", star, true, "" },
+           Case { "rename, a new Warm made with its number", "Warm", rename, false, "" },
+           Case { "delete, a new Warm made with its number", "Warm", remove, false, "" },
+           Case { "star, saved over", "", star, true, "Warm" } })
     {
         SCOPED_TRACE (what);
-        for (auto name : { "Warm", "Warmer", "Hot", "Hotter", "Pads/Warm" })
+        for (auto name : { "Warm", "Evil", "Hot" })
             user.getChildFile (name + juce::String (".prs")).deleteFile();
-        addPreset (user, "Warm", "warm");
-        ASSERT_TRUE (file.replaceWithText (on ? juce::String()
-                                              : "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
-                                                    + "/Warm\"/></FAVLIST></FAVORITES>"));
+        const auto warm = addPreset (user, "Warm", "warm");
+        file.deleteFile();
         alerts.clear();
         auto manager = openWithEditor();
-        const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
-        {
-            const Korvalden::Misc::SaveLock otherProgram (file);
-            ASSERT_FALSE (otherProgram.wasRefused());
-            fileItem (*manager, userPath + "/Round")->setFavorite (true);
-            fileItem (*manager, userPath + "/Warm")->setFavorite (on);
-            ASSERT_TRUE (*renamedHere == 0 || fileItem (*manager, userPath + "/Warm")->moveOrRename (renamedHere, 0));
-            const auto preset = user.getChildFile (shownAs + ".prs");
-            ASSERT_TRUE (*elsewhere != 0 ? preset.moveFileTo (user.getChildFile (elsewhere + juce::String (".prs"))) : preset.deleteFile());
-        }
-        for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-        // What the last turn posted comes before this.
+        const bool savedOver = *madeWithItsNumber == 0;
+        const auto made = user.getChildFile (savedOver ? "Warm.prs" : madeWithItsNumber + juce::String (".prs"));
+        if (savedOver)
+            ASSERT_TRUE (Korvalden::Misc::PresetFileSystem::writeAtomically (warm, "new", 3));
+        else if (! deleteAndMakeWithItsNumber (warm, made, "new"))
+            std::cout << "(the file system gave the new preset another number)\n";
+
+        EXPECT_EQ (change (*fileItem (*manager, userPath + "/Warm")), done);
         auto reached = std::make_shared<bool> (false);
         juce::MessageManager::callAsync ([reached] { *reached = true; });
         for (int turns = 0; turns < 6000 && ! *reached; ++turns)
             juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
 
+        // Nothing happened to the new file, and nothing was written for it.
         EXPECT_EQ (inFile(), juce::String (expectedInFile));
-        ASSERT_EQ (alerts.size(), told ? 1 : 0) << alerts.joinIntoString ("\n");
-        EXPECT_TRUE (! told || (alerts[0].startsWith ("Changed by Another Program: Another program renamed, moved or deleted the preset before the star "
-                                                      "was saved, so the star just set on \"Warm\" is not kept.\n\nThe folder \"")
-                                && alerts[0].endsWith ("\" now shows what it holds.")))
-            << alerts[0];
-        // Its folder shows what it holds: the row of a preset that went is gone.
-        auto* row = fileItem (*manager, userPath + "/" + shownAs);
-        ASSERT_EQ (row == nullptr, told);
-        EXPECT_TRUE (told || row->isFavorite() == on);
-        EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), on && ! told ? 2 : 1);
+        EXPECT_EQ (made.loadFileAsString(), "new");
+        EXPECT_FALSE (user.getChildFile ("Hot.prs").exists());
+        EXPECT_EQ (alerts.size(), savedOver ? 0 : 1) << alerts.joinIntoString ("\n");
+        EXPECT_TRUE (savedOver || alerts[0].startsWith ("Changed by Another Program: Another program renamed, moved or deleted \"Warm\"")) << alerts[0];
+        auto* shown = fileItem (*manager, userPath + "/" + made.getFileNameWithoutExtension());
+        ASSERT_NE (shown, nullptr);
+        EXPECT_EQ (shown->isFavorite(), savedOver);
+        EXPECT_EQ (fileItem (*manager, userPath + "/Warm") != nullptr, made == warm);
+
+        // The row shown again stands for the new file: nothing there is refused.
+        const auto told = alerts.size();
+        shown->setFavorite (! shown->isFavorite());
+        EXPECT_EQ (inFile(), savedOver ? "" : made.getFileNameWithoutExtension());
+        EXPECT_TRUE (shown->moveOrRename ("Hot", 0));
+        EXPECT_TRUE (shown->deleteItem());
+        EXPECT_FALSE (made.exists() || user.getChildFile ("Hot.prs").exists());
+        EXPECT_EQ (alerts.size(), told) << alerts.joinIntoString ("\n");
     }
+}
+
+TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPresetFollowsItOrIsToldNotKept)
+{
+    // Another program holds the lock while the user stars Warm, or clears
+    // the star the file holds (behind a star of Round, which took the turn),
+    // perhaps renames it, and the program renames, moves or deletes it
+    // before it lets go.  A click at the row the program left stale, with
+    // no lock held, ends the same way.
+    using Program = std::function<bool (const juce::File& shown)>;
+    struct Case
+    {
+        const char* what;
+        bool on;
+        const char* renamedHere;
+        Program program;
+        const char* inFile;
+        bool told;
+        /** A second name of Warm's file, a row of its own. */
+        const char* twin = "";
+        /** Then the user clicks the star again at the row, where it went. */
+        bool clickedAgain = false;
+    };
+    const auto renamedTo = [this] (const char* name)
+    {
+        return [this, name] (const juce::File& shown)
+        { return ::rename (shown.getFullPathName().toRawUTF8(), user.getChildFile (name).getFullPathName().toRawUTF8()) == 0; };
+    };
+    const auto deleted = [] (const juce::File& shown) { return shown.deleteFile(); };
+    const Case cases[] {
+        { "renamed", true, "", renamedTo ("Warmer.prs"), "Round Warmer", false },
+        { "renamed here, then there", true, "Hot", renamedTo ("Hotter.prs"), "Hotter Round", false },
+        { "moved", true, "", renamedTo ("Pads/Warm.prs"), "Round", true },
+        { "deleted", true, "", deleted, "Round", true },
+        { "cleared, renamed", false, "", renamedTo ("Warmer.prs"), "Round", false },
+        { "cleared, renamed, starred again where it went", false, "", renamedTo ("Warmer.prs"), "Round Warmer", false, "", true },
+        { "swapped with Mild", true, "", [this, renamedTo] (const juce::File& shown)
+          {
+              return renamedTo ("Swap") (shown) && renamedTo ("Warm.prs") (user.getChildFile ("Mild.prs"))
+                     && renamedTo ("Mild.prs") (user.getChildFile ("Swap"));
+          },
+          "Mild Round", false },
+        { "renamed Warm-old, a new Warm saved", true, "", [this, renamedTo] (const juce::File& shown)
+          { return renamedTo ("Warm-old.prs") (shown) && addPreset (user, "Warm", "new").existsAsFile(); },
+          "Round Warm-old", false },
+        { "deleted, its second name stays", true, "", deleted, "Round", true, "Twin" },
+        { "renamed, its second name stays", true, "", renamedTo ("Warmer.prs"), "Round", true, "Twin" },
+        { "deleted, a new preset with its number", true, "", [this] (const juce::File& shown)
+          {
+              if (! deleteAndMakeWithItsNumber (shown, user.getChildFile ("Evil.prs"), "evil"))
+                  std::cout << "(the file system gave the new preset another number)\n";
+              return true;
+          },
+          "Round", true },
+        { "renamed to a name that is no preset", true, "", renamedTo ("Warm.prs.bak"), "Round", true },
+    };
+    addPreset (user, "Pads/Air", "air");
+    for (const bool waits : { true, false })
+        for (const auto& [what, on, renamedHere, program, expectedInFile, told, twin, clickedAgain] : cases)
+        {
+            SCOPED_TRACE (juce::String (waits ? "waits: " : "clicked: ") + what);
+            for (auto name : { "Warm", "Warmer", "Hot", "Hotter", "Pads/Warm", "Mild", "Warm-old", "Twin", "Evil" })
+                user.getChildFile (name + juce::String (".prs")).deleteFile();
+            user.getChildFile ("Warm.prs.bak").deleteFile();
+            addPreset (user, "Warm", "warm");
+            addPreset (user, "Mild", "mild");
+            ASSERT_TRUE (*twin == 0 || ::link (user.getChildFile ("Warm.prs").getFullPathName().toRawUTF8(),
+                                                user.getChildFile (twin + juce::String (".prs")).getFullPathName().toRawUTF8()) == 0);
+            ASSERT_TRUE (file.replaceWithText (on ? juce::String()
+                                                  : "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
+                                                        + "/Warm\"/></FAVLIST></FAVORITES>"));
+            alerts.clear();
+            auto manager = openWithEditor();
+            const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
+            const auto runOut = []
+            {
+                // What the last turn posted comes before this.
+                auto reached = std::make_shared<bool> (false);
+                juce::MessageManager::callAsync ([reached] { *reached = true; });
+                for (int turns = 0; turns < 6000 && ! *reached; ++turns)
+                    juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+            };
+            {
+                std::optional<Korvalden::Misc::SaveLock> otherProgram;
+                if (waits)
+                {
+                    ASSERT_FALSE (otherProgram.emplace (file).wasRefused());
+                }
+                fileItem (*manager, userPath + "/Round")->setFavorite (true);
+                // What follows waits for the next turn, all in one.
+                EXPECT_TRUE (! waits || untilASaveWaitsForTheLockOf (file.getParentDirectory()));
+                ASSERT_TRUE (*renamedHere == 0 || fileItem (*manager, userPath + "/Warm")->moveOrRename (renamedHere, 0));
+                auto* row = fileItem (*manager, userPath + "/" + shownAs);
+                if (waits)
+                    row->setFavorite (on);
+                ASSERT_TRUE (program (user.getChildFile (shownAs + ".prs")));
+                if (! waits)
+                    row->setFavorite (on);
+                runOut();
+                if (clickedAgain)
+                {
+                    row->setFavorite (! on);
+                    runOut();
+                }
+            }
+            for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+            runOut();
+
+            // A wait that lasted 2 s on a busy machine is told as well.
+            for (int index = alerts.size(); --index >= 0;)
+                if (alerts[index].startsWith ("Waiting to Save: "))
+                    alerts.remove (index);
+            EXPECT_EQ (inFile(), juce::String (expectedInFile));
+            ASSERT_EQ (alerts.size(), told ? 1 : 0) << alerts.joinIntoString ("\n");
+            if (waits)
+                EXPECT_TRUE (! told || (alerts[0].startsWith ("Changed by Another Program: Another program renamed, moved or deleted the preset before the star "
+                                                              "was saved, so the star just set on \"Warm\" is not kept.\n\nThe folder \"")
+                                        && alerts[0].endsWith ("\" now shows what it holds.")))
+                    << alerts[0];
+            else
+                EXPECT_TRUE (! told || (alerts[0].startsWith ("Changed by Another Program: Another program renamed, moved or deleted \"" + shownAs + "\"")
+                                        && alerts[0].endsWith ("\" now shows what it holds.")))
+                    << alerts[0];
+            // Its folder shows what it holds: the row of a preset that went
+            // is gone.  Left alone, the row the star waited at stays.
+            auto* row = fileItem (*manager, userPath + "/" + shownAs);
+            if (told || (waits && ! clickedAgain))
+            {
+                ASSERT_EQ (row == nullptr, told);
+            }
+            EXPECT_TRUE (told || ! waits || clickedAgain || row->isFavorite() == on);
+            EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), (on != clickedAgain) && ! told ? 2 : 1);
+            for (auto name : { "Twin", "Evil", told ? "Warmer" : "Twin" })
+                if (auto* other = fileItem (*manager, userPath + "/" + name))
+                {
+                    EXPECT_FALSE (other->isFavorite()) << name;
+                }
+        }
 }

@@ -3,6 +3,7 @@
 #include "presets/PresetFileSystem.h"
 
 #include <csignal>
+#include <functional>
 #include <fcntl.h>
 #include <set>
 #include <sys/file.h>
@@ -152,6 +153,60 @@ TEST_F (PresetFileSafety, everyNameThatFitsTheFileSystemSavesAndALongerOneLeaves
     manager->savePreset();
     EXPECT_EQ (snapshot (user), before);
     EXPECT_EQ (namesIn (user).size(), 8);
+}
+
+TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWithoutOneNotFollowedWhereItCannotBe)
+{
+    // Warm as its folder was read, with its birth time as ext4 and tmpfs
+    // give it, or without, as a file system that keeps none; then another
+    // program changes it.  Where it is now, by its path and as a star that
+    // waited for the lock finds it (empty: gone).
+    using Program = std::function<void (const juce::File& warm)>;
+    struct Case
+    {
+        const char* what;
+        Program program;
+        bool stillAt;
+        const char* withBirth;
+        const char* withoutBirth;
+    };
+    const Case cases[] {
+        { "left alone", [] (const juce::File&) {}, true, "Warm", "Warm" },
+        { "renamed", [this] (const juce::File& warm) { ASSERT_TRUE (warm.moveFileTo (user.getChildFile ("Warmer.prs"))); }, false, "Warmer", "" },
+        { "written in place", [] (const juce::File& warm) { ASSERT_TRUE (warm.appendText ("more")); }, true, "Warm", "Warm" },
+        { "deleted, Warm made with its number", [] (const juce::File& warm) { deleteAndMakeWithItsNumber (warm, warm, "new"); }, false, "Warm", "Warm" },
+        { "deleted, Evil made with its number", [this] (const juce::File& warm) { deleteAndMakeWithItsNumber (warm, user.getChildFile ("Evil.prs"), "evil"); },
+          false, "", "" },
+        { "deleted", [] (const juce::File& warm) { ASSERT_TRUE (warm.deleteFile()); }, false, "", "" },
+    };
+    for (const bool birthKnown : { true, false })
+        for (const auto& [what, program, stillAt, withBirth, withoutBirth] : cases)
+        {
+            SCOPED_TRACE (juce::String (birthKnown ? "birth known: " : "no birth time: ") + what);
+            for (auto name : { "Warm", "Warmer", "Evil" })
+                user.getChildFile (name + juce::String (".prs")).deleteFile();
+            const auto warm = addPreset (user, "Warm", "warm");
+            auto shown = fs::identityOf (warm);
+            ASSERT_TRUE (shown.isKnown() && shown.links == 1);
+            if (! birthKnown)
+                shown.bornKnown = false;
+            else if (! shown.bornKnown)
+                GTEST_SKIP() << "this file system keeps no birth times";
+            juce::Thread::sleep (20); // a later tick of the file system's clock
+            program (warm);
+
+            const juce::String expected (birthKnown ? withBirth : withoutBirth);
+            // Written in place, a file without a birth time cannot be told from a new one.
+            EXPECT_EQ (fs::isStillAt (warm, shown), stillAt && (birthKnown || juce::String (what) != "written in place"));
+            EXPECT_EQ (fs::whereNow (warm, shown), expected.isEmpty() ? juce::File() : user.getChildFile (expected + ".prs"));
+        }
+
+    // A folder stays where it was also after a preset was saved into it.
+    auto folder = fs::identityOf (user);
+    folder.bornKnown = false;
+    juce::Thread::sleep (20);
+    addPreset (user, "Saved", "saved");
+    EXPECT_TRUE (fs::isStillAt (user, folder));
 }
 
 TEST_F (PresetFileSafety, aSaveRemovesOnlyOurOwnStaleUnlockedTemporaryFilesInTheFolderItWrites)

@@ -93,6 +93,41 @@ PresetManager::FileItem* PresetFolders::fileItem (PresetManager& manager, const 
     return dynamic_cast<PresetManager::FileItem*> (manager.findItemByPath (path));
 }
 
+bool PresetFolders::deleteAndMakeWithItsNumber (const juce::File& file, const juce::File& made, const juce::String& content)
+{
+    struct stat before {};
+    if (::lstat (file.getFullPathName().toRawUTF8(), &before) != 0 || ! file.deleteFile())
+        return false;
+    // Birth times come in ticks of a few milliseconds.
+    juce::Thread::sleep (20);
+
+    // The files that did not get the number keep theirs until the end, so
+    // that the next one gets another.
+    juce::Array<juce::File> others;
+    bool reused = false;
+    for (int attempt = 0; attempt < 1000 && ! reused; ++attempt)
+    {
+        const auto candidate = made.getSiblingFile (".number-" + juce::String (attempt));
+        const int descriptor = ::open (candidate.getFullPathName().toRawUTF8(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+        struct stat info {};
+        const bool written = descriptor >= 0 && ::write (descriptor, content.toRawUTF8(), content.getNumBytesAsUTF8()) == (ssize_t) content.getNumBytesAsUTF8()
+                             && ::fstat (descriptor, &info) == 0;
+        ::close (descriptor);
+        if (! written)
+            break;
+        reused = info.st_ino == before.st_ino && info.st_dev == before.st_dev;
+        if (reused)
+            ::rename (candidate.getFullPathName().toRawUTF8(), made.getFullPathName().toRawUTF8());
+        else
+            others.add (candidate);
+    }
+    for (auto& other : others)
+        other.deleteFile();
+    if (! reused)
+        made.replaceWithText (content);
+    return reused;
+}
+
 juce::String PresetFolders::currentPath (PresetManager& manager)
 {
     auto* current = manager.getCurrentItem();

@@ -79,6 +79,12 @@ protected:
     PresetManager::PresetTreeItemBase* item (PresetManager& manager, const juce::String& path);
     PresetManager::FileItem* fileItem (PresetManager& manager, const juce::String& path);
     juce::String currentPath (PresetManager& manager);
+    /** Deletes the file and makes a new file at made with the content, born
+        in a later tick of the clock than anything before, that gets the
+        deleted file's inode number, as ext4 gives a number freed in a folder
+        to the next file made there.  False when the file system gave it
+        another number (the new file is there all the same). */
+    static bool deleteAndMakeWithItsNumber (const juce::File& file, const juce::File& made, const juce::String& content);
 
     juce::File base, factory, user;
     FakeClient client;
