@@ -371,8 +371,10 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
     // Each item finds the very file it was read from at its place; else that
     // file under the name another program renamed it to (a preset only when
     // it had no other name then, which may be a row of its own); else
-    // whatever replaced it there.  A star that waited for the lock goes by
-    // the same rules (PresetFileSystem::whereNow).
+    // whatever replaced it there: for a preset, a file made since it was
+    // read (another program saved over it), not an older one renamed or
+    // moved onto its name.  A star that waited for the lock goes by the same
+    // rules (PresetFileSystem::whereNow).
     std::vector<Found*> matches (items.size(), nullptr);
     const auto take = [] (Found& candidate, const FileRepresentingItem& item)
     { return ! candidate.claimed && candidate.isFolder == ! item.isPreset(); };
@@ -394,8 +396,10 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
             else if (const auto named = byName.find (item.getFile().getFileName()); named != byName.end())
             {
                 auto& candidate = found[named->second];
-                const bool sameFile = ! shown.isKnown() || PresetFileSystem::isSameFile (shown, candidate.entry->identity);
-                if (take (candidate, item) && (pass == 2 || sameFile))
+                const auto& now = candidate.entry->identity;
+                const bool sameFile = ! shown.isKnown() || PresetFileSystem::isSameFile (shown, now);
+                const bool replaced = ! item.isPreset() || ! now.isKnown() || PresetFileSystem::isMadeSince (now, shown);
+                if (take (candidate, item) && (sameFile || (pass == 2 && replaced)))
                     match = &candidate;
             }
             if (match != nullptr)

@@ -90,11 +90,11 @@ public:
     /** Each star set or cleared at a known preset follows it to where it
         lies now, as a click at its row would find it (PresetFileSystem::
         whereNow: its own file while that lies there, else the file its folder
-        lists it under now, else whatever replaced it under its name, else a
-        default File).  Renamed, the star is set or cleared at the name the
-        preset has now, unless a later star there was made here, and a clear
-        also at the name it had; gone, a clear stays at the name it had and a
-        set is dropped: these are returned. */
+        lists it under now, else a file made since under its name (saved
+        over), else a default File).  Renamed, the star is set or cleared at
+        the name the preset has now, unless a later star there was made here,
+        and a clear also at the name it had; gone, a clear stays at the name
+        it had and a set is dropped: these are returned. */
     std::vector<Change> followPresets (const std::function<juce::File (const Identity&)>& whereNow);
 
     /** Where the preset or folder at the tree path id lies after the moves

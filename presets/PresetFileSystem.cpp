@@ -273,8 +273,13 @@ bool existsAtAll (const juce::File& file)
 
 Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listedInode, unsigned int* mode)
 {
+    // The coarse clock is the one file systems stamp files with: a file made
+    // after this moment is stamped no earlier than it (one that stamps more
+    // coarsely, up to its own granularity earlier).
+    struct timespec seen {};
+    ::clock_gettime (CLOCK_REALTIME_COARSE, &seen);
     struct statx info {};
-    constexpr unsigned int wanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_NLINK | STATX_CTIME | STATX_BTIME;
+    constexpr unsigned int wanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_NLINK | STATX_CTIME | STATX_MTIME | STATX_BTIME;
     if (::statx (folderDescriptor, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, wanted, &info) != 0 || (info.stx_mask & STATX_INO) == 0)
         return {};
     if (mode != nullptr)
@@ -285,6 +290,10 @@ Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listed
     identity.inode = info.stx_ino;
     identity.listedInode = listedInode;
     identity.links = info.stx_nlink;
+    identity.seenSeconds = seen.tv_sec;
+    identity.seenNanoseconds = (juce::uint32) seen.tv_nsec;
+    identity.writtenSeconds = info.stx_mtime.tv_sec;
+    identity.writtenNanoseconds = info.stx_mtime.tv_nsec;
     // A folder's status changes with every entry made or removed in it.
     if (! S_ISDIR (info.stx_mode))
     {
@@ -315,6 +324,18 @@ bool isSameFile (const Identity& shown, const Identity& now)
     if (shown.bornKnown)
         return now.bornKnown && shown.bornSeconds == now.bornSeconds && shown.bornNanoseconds == now.bornNanoseconds;
     return shown.changedSeconds == now.changedSeconds && shown.changedNanoseconds == now.changedNanoseconds;
+}
+
+bool isMadeSince (const Identity& now, const Identity& shown)
+{
+    if (! shown.isKnown() || ! now.isKnown())
+        return false;
+    // In nanoseconds, which hold any moment until the year 2262.
+    const auto moment = [] (juce::int64 seconds, juce::uint32 nanoseconds) { return seconds * 1'000'000'000 + (juce::int64) nanoseconds; };
+    const auto seen = moment (shown.seenSeconds, shown.seenNanoseconds);
+    if (shown.bornKnown && now.bornKnown)
+        return moment (now.bornSeconds, now.bornNanoseconds) >= seen - 10'000'000;
+    return moment (now.writtenSeconds, now.writtenNanoseconds) >= seen - 2'000'000'000;
 }
 
 namespace
@@ -373,7 +394,7 @@ juce::File whereNow (const juce::File& file, const Identity& shown)
             ::closedir (listing);
         }
     }
-    if (found == juce::File() && now.isKnown() && ! S_ISDIR (mode))
+    if (found == juce::File() && now.isKnown() && ! S_ISDIR (mode) && isMadeSince (now, shown))
         return file; // saved over under its name
     return found;
 }

@@ -47,12 +47,15 @@ bool existsAtAll (const juce::File& file);
 
     links: how many names the file had; listedInode: the number its folder's
     listing gave the entry (a layered file system may give another one than
-    a look-up of the path).  No inode when not known. */
+    a look-up of the path); written: the last change of its bytes (mtime);
+    seen: a moment, by the system's coarse clock (the one the file system
+    stamps files with), before the file was looked at.  No inode when not
+    known. */
 struct Identity
 {
     juce::uint64 device = 0, inode = 0, listedInode = 0;
-    juce::int64 bornSeconds = 0, changedSeconds = 0;
-    juce::uint32 bornNanoseconds = 0, changedNanoseconds = 0;
+    juce::int64 bornSeconds = 0, changedSeconds = 0, writtenSeconds = 0, seenSeconds = 0;
+    juce::uint32 bornNanoseconds = 0, changedNanoseconds = 0, writtenNanoseconds = 0, seenNanoseconds = 0;
     juce::uint32 links = 0;
     bool bornKnown = false;
 
@@ -73,6 +76,16 @@ Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listed
     change of status.  False when either is not known. */
 bool isSameFile (const Identity& shown, const Identity& now);
 
+/** Whether now is a file that was made after shown was seen, as far as the
+    file system's stamps tell: born then (where both know a birth time; a
+    file system that stamps coarser than its clock counts a file born within
+    10 ms before as made then), else written then (within 2 s: some stamp
+    whole seconds or two).  Another program's save over a preset puts a new
+    file at its name; an older file renamed or moved onto the name (another
+    preset, one from another folder) is not the preset shown there.  False
+    when either is not known. */
+bool isMadeSince (const Identity& now, const Identity& shown);
+
 /** Whether the path still names the file or folder that was seen there with
     this identity (not known: whatever is there now).  Its absence is certain
     only from the system's answer "no such entry": an entry that cannot be
@@ -84,10 +97,12 @@ bool isStillAt (const juce::File& file, const Identity& shown);
     its own path while the same file lies there; else the ".prs" entry of
     its folder that is the same file (another program renamed it), unless the
     file had other names when shown (another of them may be a row of its
-    own); else its path while anything but a folder lies there (it was saved
-    over under its name); else a default File (deleted, moved out of its
-    folder, or the folder cannot be read).  Not known: its path.  One look-up
-    of the path while the same file lies there; else the folder is listed. */
+    own); else its path while a file made since it was shown lies there
+    (isMadeSince: another program saved over it under its name) or one that
+    cannot be looked at; else a default File (deleted, moved out of its
+    folder, replaced by an older file, or the folder cannot be read).  Not
+    known: its path.  One look-up of the path while the same file lies there;
+    else the folder is listed. */
 juce::File whereNow (const juce::File& file, const Identity& shown);
 
 /** For writeWithinSizeLimit: write where the descriptor stands, as write

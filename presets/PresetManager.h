@@ -302,12 +302,12 @@ public:
         of the message loop, its folder (or the nearest one above it that is
         still where shown) shows what it holds now (showWhatItHolds); a star
         then goes to the preset where it went when the item found it there
-        by its identity (or to the one that replaced it under its name), as a
-        star that waited for the lock would (PresetFileSystem::whereNow),
-        and is saved; otherwise the star is put back,
-        and the user is told, through the failure alert while an editor is
-        open, that another program changed it and that the folder now shows
-        what it holds.  Message thread. */
+        by its identity (or to a file made since under its name: saved
+        over), as a star that waited for the lock would (PresetFileSystem::
+        whereNow), and is saved; otherwise the star is put back, and the
+        user is told, through the failure alert while an editor is open,
+        that another program changed it and that the folder now shows what
+        it holds.  Message thread. */
     void itemChangedElsewhere (FileRepresentingItem& item, bool starChanged = false);
     /** An item was renamed or moved from the path \p from to \p to: the
         name label, the favourites' rows and the favourites file follow at

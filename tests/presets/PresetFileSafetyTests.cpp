@@ -178,6 +178,9 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
         { "deleted, Evil made with its number", [this] (const juce::File& warm) { deleteAndMakeWithItsNumber (warm, user.getChildFile ("Evil.prs"), "evil"); },
           false, "", "" },
         { "deleted", [] (const juce::File& warm) { ASSERT_TRUE (warm.deleteFile()); }, false, "", "" },
+        { "deleted, an older preset renamed onto its name", [this] (const juce::File& warm)
+          { ASSERT_TRUE (warm.deleteFile() && user.getChildFile ("Mild.prs").moveFileTo (warm)); },
+          false, "", "" },
     };
     for (const bool birthKnown : { true, false })
         for (const auto& [what, program, stillAt, withBirth, withoutBirth] : cases)
@@ -185,6 +188,7 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
             SCOPED_TRACE (juce::String (birthKnown ? "birth known: " : "no birth time: ") + what);
             for (auto name : { "Warm", "Warmer", "Evil" })
                 user.getChildFile (name + juce::String (".prs")).deleteFile();
+            madeBeforeAListing (addPreset (user, "Mild", "mild"));
             const auto warm = addPreset (user, "Warm", "warm");
             auto shown = fs::identityOf (warm);
             ASSERT_TRUE (shown.isKnown() && shown.links == 1);

@@ -1,5 +1,7 @@
 #include "PresetTestSupport.h"
 
+#include "presets/PresetFileSystem.h"
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -126,6 +128,20 @@ bool PresetFolders::deleteAndMakeWithItsNumber (const juce::File& file, const ju
     if (! reused)
         made.replaceWithText (content);
     return reused;
+}
+
+juce::File PresetFolders::madeBeforeAListing (const juce::File& file)
+{
+    namespace fs = Korvalden::Misc::PresetFileSystem;
+    EXPECT_TRUE (file.setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1)));
+    for (int waits = 0; waits < 1000; ++waits)
+    {
+        const auto listed = fs::identityOf (file);
+        if (! fs::isMadeSince (listed, listed))
+            break;
+        juce::Thread::sleep (5);
+    }
+    return file;
 }
 
 juce::String PresetFolders::currentPath (PresetManager& manager)

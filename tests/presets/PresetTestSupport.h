@@ -85,6 +85,10 @@ protected:
         to the next file made there.  False when the file system gave it
         another number (the new file is there all the same). */
     static bool deleteAndMakeWithItsNumber (const juce::File& file, const juce::File& made, const juce::String& content);
+    /** Makes a file that a folder listed from now on counts as made before
+        it was listed: its bytes written an hour ago, and a wait until its
+        birth lies behind the file system's coarser stamps.  Returns it. */
+    static juce::File madeBeforeAListing (const juce::File& file);
 
     juce::File base, factory, user;
     FakeClient client;
