@@ -2,6 +2,28 @@
 
 namespace Korvalden::GUI
 {
+namespace
+{
+/** Gives component the keyboard focus, and with it its window's input
+    focus.  passingThroughLoss is set while the component hears of a loss
+    that is none. */
+void takeFocusWithItsWindow (juce::Component& component, bool& passingThroughLoss)
+{
+    component.grabKeyboardFocus();
+    auto* peer = component.getPeer();
+    if (peer == nullptr || ! component.hasKeyboardFocus (false))
+        return;
+
+    // When the window gets the input focus back (a menu that asked for the
+    // field had taken it), it hands the keyboard focus to whatever held it
+    // when the window lost it, without telling the component.  Passing the
+    // window through a loss of focus now makes the component that one.
+    const juce::ScopedValueSetter<bool> passing (passingThroughLoss, true);
+    peer->handleFocusLoss();
+    component.grabKeyboardFocus();
+}
+} // namespace
+
 /** The text field, which keeps the keyboard focus once it has taken it. */
 class InplaceTextEditor::Field final : public juce::TextEditor
 {
@@ -9,21 +31,7 @@ public:
     explicit Field (InplaceTextEditor& ownerToTell) : juce::TextEditor ("NameQuestioner"), owner (ownerToTell) {}
 
     /** Takes the keyboard focus, and with it its window's input focus. */
-    void takeFocus()
-    {
-        grabKeyboardFocus();
-        auto* peer = getPeer();
-        if (peer == nullptr || ! hasKeyboardFocus (false))
-            return;
-
-        // When the window gets the input focus back (a menu that opened the
-        // field had taken it), it hands the keyboard focus to whatever held
-        // it when the window lost it, without telling the field.  Passing
-        // the window through a loss of focus now makes the field that one.
-        const juce::ScopedValueSetter<bool> passing (passingThroughLoss, true);
-        peer->handleFocusLoss();
-        grabKeyboardFocus();
-    }
+    void takeFocus() { takeFocusWithItsWindow (*this, passingThroughLoss); }
 
     void focusLost (FocusChangeType cause) override
     {
@@ -85,6 +93,65 @@ void InplaceTextEditor::chooseAtOnce (juce::PopupMenu& menu, int itemId, std::fu
     for (juce::PopupMenu::MenuItemIterator items (menu); items.next();)
         if (auto& item = items.getItem(); item.itemID == itemId)
             item.customCallback = new ChosenAtOnce (choose);
+}
+
+/** Takes every key typed while it has the focus, and plays none. */
+class InplaceTextEditor::KeysTypedAhead::Catcher final : public juce::Component
+{
+public:
+    Catcher()
+    {
+        setWantsKeyboardFocus (true);
+        setInterceptsMouseClicks (false, false);
+    }
+
+    bool keyPressed (const juce::KeyPress& key) override
+    {
+        keys.push_back (key);
+        return true;
+    }
+
+    bool keyStateChanged (bool) override { return true; }
+
+    std::vector<juce::KeyPress> keys;
+    bool passingThroughLoss = false;
+};
+
+InplaceTextEditor::KeysTypedAhead::KeysTypedAhead (juce::Component& window)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    auto* top = window.getTopLevelComponent();
+    if (! window.isShowing() || top == nullptr)
+        return;
+
+    hadFocus = juce::Component::getCurrentlyFocusedComponent();
+    catcher = std::make_unique<Catcher>();
+    top->addAndMakeVisible (*catcher);
+    takeFocusWithItsWindow (*catcher, catcher->passingThroughLoss);
+}
+
+InplaceTextEditor::KeysTypedAhead::~KeysTypedAhead()
+{
+    if (catcher == nullptr)
+        return;
+    const bool focused = catcher->hasKeyboardFocus (false);
+    catcher.reset();
+    if (auto* previous = hadFocus.getComponent(); focused && previous != nullptr && previous->isShowing())
+        previous->grabKeyboardFocus();
+}
+
+void InplaceTextEditor::KeysTypedAhead::handTo (juce::TextEditor* field)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (catcher == nullptr || field == nullptr || ! field->hasKeyboardFocus (false))
+        return;
+    const auto keys = std::move (catcher->keys);
+    catcher.reset();
+    // Return or Escape may close the field, and delete it.
+    const juce::Component::SafePointer<juce::TextEditor> safeField (field);
+    for (const auto& key : keys)
+        if (safeField != nullptr && safeField->isVisible() && safeField->hasKeyboardFocus (false))
+            safeField->keyPressed (key);
 }
 
 InplaceTextEditor::InplaceTextEditor (Target* targetToUse, juce::Component* hostToUse, juce::Rectangle<int>& area)

@@ -76,6 +76,35 @@ public:
         target component.  Message thread. */
     static void chooseAtOnce (juce::PopupMenu& menu, int itemId, std::function<void()> choose);
 
+    /** Holds the keys typed in a window from the click that asks for a field
+        until the field opens there, a few turns of the message loop later
+        (once the row it names is placed and in sight).  Made at the click,
+        it takes the keyboard focus, and with it the window's input focus,
+        with an invisible part of the window: no key typed meanwhile plays a
+        note or reaches anything else.  handTo gives them, in order, to the
+        field that has just opened and taken the focus; those after a Return
+        or Escape that closed it are not taken into the name.  Going without
+        a field (none could open), it gives the focus back to what had it.
+        Message thread. */
+    class KeysTypedAhead
+    {
+    public:
+        /** Nothing is held when window does not show. */
+        explicit KeysTypedAhead (juce::Component& window);
+        ~KeysTypedAhead();
+
+        /** Plays the keys held to field, which has the keyboard focus now;
+            to nothing else. */
+        void handTo (juce::TextEditor* field);
+
+    private:
+        class Catcher;
+        std::unique_ptr<Catcher> catcher;
+        juce::Component::SafePointer<juce::Component> hadFocus;
+
+        JUCE_DECLARE_NON_COPYABLE (KeysTypedAhead)
+    };
+
 private:
     ~InplaceTextEditor() override;
 

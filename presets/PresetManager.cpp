@@ -1,6 +1,7 @@
 #include "presets/PresetManager.h"
 
 #include "engine/UntrustedXml.h"
+#include "gui/InplaceTextEditor.h"
 #include "gui/WarningAlert.h"
 #include "platform/ApplicationSupport.h"
 #include "platform/BundleResources.h"
@@ -52,9 +53,11 @@ struct PresetManager::DeferredRestore : public juce::AsyncUpdater
     once the tree shows the item's whole row: the tree places its rows, and
     selects the loaded preset (which takes the keyboard focus), on later
     turns of the message loop, and a field opened before them would find no
-    row, scroll to where the row is not yet, or lose the focus at once. */
+    row, scroll to where the row is not yet, or lose the focus at once.  The
+    keys typed from the click on go into the field as it opens. */
 struct PresetManager::RenameWhenShown : public juce::AsyncUpdater
 {
+    explicit RenameWhenShown (PresetManager& ownerToUse) : owner (ownerToUse) {}
     ~RenameWhenShown() override { cancelPendingUpdate(); }
 
     void open (FileRepresentingItem& itemToName)
@@ -63,6 +66,9 @@ struct PresetManager::RenameWhenShown : public juce::AsyncUpdater
             parent->setOpen (true);
         item = &itemToName;
         turnsLeft = maxTurns;
+        // What is typed from now on goes into the name, however soon.
+        if (auto* label = owner.getPresetNameLabel(); label != nullptr && typedAhead == nullptr)
+            typedAhead = std::make_unique<GUI::InplaceTextEditor::KeysTypedAhead> (*label);
         triggerAsyncUpdate();
     }
 
@@ -70,7 +76,10 @@ struct PresetManager::RenameWhenShown : public juce::AsyncUpdater
     {
         auto* named = item.get();
         if (named == nullptr)
+        {
+            typedAhead.reset();
             return;
+        }
 
         // Without a tree on the screen, or in one too low for a whole row,
         // the field opens over the name label.
@@ -90,10 +99,15 @@ struct PresetManager::RenameWhenShown : public juce::AsyncUpdater
 
         item = nullptr;
         named->showRenameEditor();
+        if (typedAhead != nullptr)
+            typedAhead->handTo (dynamic_cast<juce::TextEditor*> (juce::Component::getCurrentlyFocusedComponent()));
+        typedAhead.reset();
     }
 
     static constexpr int maxTurns = 20;
+    PresetManager& owner;
     juce::WeakReference<FileRepresentingItem> item;
+    std::unique_ptr<GUI::InplaceTextEditor::KeysTypedAhead> typedAhead;
     int turnsLeft = 0;
 };
 
@@ -170,7 +184,7 @@ PresetManager::PresetManager (PresetClient* presetClient, const juce::File& fact
     favorites->setOpen (true);
     updateStateSnapshot();
     deferredRestore = std::make_unique<DeferredRestore> (*this);
-    renameWhenShown = std::make_unique<RenameWhenShown>();
+    renameWhenShown = std::make_unique<RenameWhenShown> (*this);
 
     if (client != nullptr)
         client->attachedManager = this;

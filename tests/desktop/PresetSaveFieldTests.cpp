@@ -1,9 +1,13 @@
 // Save in the preset bar as a user meets it: the new preset's rename field
 // opens at once, over its row while the tree can show it whole and over the
-// preset name otherwise, holding "New Preset" and the keys typed next; Return renames the
-// preset (asking before a preset of that name is replaced), Escape keeps it.
+// preset name otherwise, holding "New Preset" and the keys typed from the
+// click on; Return renames the preset (asking before a preset of that name is
+// replaced), Escape keeps it.
 
 #include "DesktopEditorFixture.h"
+#include "tests/support/WindowManager.h"
+
+#include <optional>
 
 namespace
 {
@@ -35,10 +39,11 @@ protected:
         return renameField();
     }
 
-    /** What the field of the preset just saved shows, and where. */
-    void expectFieldOver (const juce::TextEditor& field, const juce::String& name, bool overItsRow)
+    /** What the field of the preset just saved shows (its name when not
+        said), and where. */
+    void expectFieldOver (const juce::TextEditor& field, const juce::String& name, bool overItsRow, const juce::String& shows = {})
     {
-        EXPECT_EQ (field.getText(), name);
+        EXPECT_EQ (field.getText(), shows.isEmpty() ? name : shows);
         EXPECT_TRUE (field.hasKeyboardFocus (false)) << "the field does not have the keyboard focus";
         auto* item = userItem (name);
         ASSERT_NE (item, nullptr) << name;
@@ -88,6 +93,8 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         const char* typed;
         Ending ending;
         const char* name;
+        bool typedAtOnce = false; // with the click on Save, before the editor reads it
+        bool underWindowManager = false; // from the first such case on: the manager stays
     } cases[] {
         { "the tree showing the open user folder, Return", true, true, false, "Warm Pad", Ending::returnKey, "Warm Pad" },
         { "the tree showing the closed user folder, Return", true, false, false, "Warm Pad 2", Ending::returnKey, "Warm Pad 2" },
@@ -96,31 +103,54 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         { "the tree showing, a name with dots", true, true, false, "Pad 1.2", Ending::returnKey, "Pad 1.2" },
         { "the tree hidden, Return", false, false, false, "Bass 1", Ending::returnKey, "Bass 1" },
         { "the tree hidden, Escape", false, false, false, "Bass 2", Ending::escape, "New Preset" },
+        { "the tree showing, typed at once, Return", true, true, false, "Warm Pad 3", Ending::returnKey, "Warm Pad 3", true },
+        { "the tree hidden, typed at once, Return", false, false, false, "Bass 4", Ending::returnKey, "Bass 4", true },
+        { "under a window manager, the tree showing, typed at once, Return", true, true, false, "Warm Pad 5", Ending::returnKey, "Warm Pad 5", true, true },
+        { "under a window manager, the tree hidden, typed at once, Return", false, false, false, "Bass 6", Ending::returnKey, "Bass 6", true, true },
         // The last: the divider stays where it was dragged.
         { "the folder tree squeezed by the divider, Return", true, true, true, "Bass 3", Ending::returnKey, "Bass 3" },
     };
 
+    std::optional<WindowManager> manager;
     for (auto& c : cases)
     {
         SCOPED_TRACE (c.what);
+        if (c.underWindowManager && ! manager.has_value())
+        {
+            manager.emplace (display.get());
+            ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+            settle();
+        }
         setTreeShown (c.treeShown);
         presets().getUserFolderItem()->setOpen (c.folderOpen);
         if (c.squeezed)
             squeezeTheFolderTree();
         settle();
 
-        auto* field = clickSave();
-        ASSERT_NE (field, nullptr) << "no field opened";
-        expectFieldOver (*field, "New Preset", c.treeShown && ! c.squeezed);
-        const auto saved = userItem ("New Preset")->getFile();
-        juce::MemoryBlock bytes;
-        ASSERT_TRUE (saved.loadFileAsData (bytes) && bytes.getSize() > 0);
-
         NoteCounter notes (engine->getKeyboardState());
-        ASSERT_TRUE (XInput::type (c.typed));
+        if (c.typedAtOnce)
+        {
+            auto* save = child<juce::Button> (EditorNames::saveButton);
+            ASSERT_TRUE (save != nullptr && XInput::moveTo (save->getScreenBounds().getCentre()));
+            settle();
+            ASSERT_TRUE (XInput::xdotool ({ "click", "1" }) && XInput::type (c.typed));
+        }
+        else
+        {
+            auto* field = clickSave();
+            ASSERT_NE (field, nullptr) << "no field opened";
+            expectFieldOver (*field, "New Preset", c.treeShown && ! c.squeezed);
+            ASSERT_TRUE (XInput::type (c.typed));
+        }
         EXPECT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == c.typed; }))
             << "the field shows \"" << (renameField() != nullptr ? renameField()->getText() : "(closed)") << "\"";
         EXPECT_EQ (notes.notesStarted, 0) << "the letters typed played notes";
+        ASSERT_NE (renameField(), nullptr) << "no field opened";
+        if (c.typedAtOnce)
+            expectFieldOver (*renameField(), "New Preset", c.treeShown, c.typed);
+        const auto saved = userItem ("New Preset")->getFile();
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (saved.loadFileAsData (bytes) && bytes.getSize() > 0);
 
         ASSERT_TRUE (XInput::key (c.ending == Ending::escape ? "Escape" : "Return"));
         if (c.ending == Ending::returnThenKeepBoth)
