@@ -55,22 +55,16 @@ protected:
         if (how.typing != Typing::onceShown)
         {
             // The choice, the name and Return all wait for the editor to read them.
-            pump (400); // a menu takes no release in its first quarter second
             if (how.typing == Typing::rightAfterTheClick)
             {
-                auto* item = menuItem ("Rename");
-                ASSERT_NE (item, nullptr);
-                ASSERT_TRUE (XInput::moveTo (item->getScreenBounds().getCentre()));
-                settle();
-                ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
-                settle();
-                ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }) && XInput::type (text.substring (0, 1)));
+                chooseAndTypeAtOnce ("Rename", text.substring (0, 1));
                 settle();
                 ASSERT_TRUE (XInput::type (text.substring (1)));
             }
             else
             {
                 // "Rename" is the first item that can be chosen.
+                pump (400); // a menu takes no release in its first quarter second
                 ASSERT_TRUE (XInput::key ("Down") && XInput::key ("Return") && XInput::type (text));
                 settle();
             }
@@ -97,6 +91,20 @@ protected:
         else
             ASSERT_TRUE (click (screenPointOf (targetOf ({ 0 })), 1));
         EXPECT_TRUE (waitFor ([this] { return renameField() == nullptr; })) << "the field stays open";
+    }
+
+    /** Presses the open menu's item and types text right after the release,
+        before the editor reads either. */
+    void chooseAndTypeAtOnce (const juce::String& itemText, const juce::String& text)
+    {
+        pump (400); // a menu takes no release in its first quarter second
+        auto* item = menuItem (itemText);
+        ASSERT_NE (item, nullptr) << itemText;
+        ASSERT_TRUE (XInput::moveTo (item->getScreenBounds().getCentre()));
+        settle();
+        ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
+        settle();
+        ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }) && XInput::type (text));
     }
 
     std::optional<WindowManager> manager;
@@ -214,14 +222,7 @@ TEST_F (RenameField, ANewFolderOpensItsFieldOverItsOwnRowInSight)
         NoteCounter notes (engine->getKeyboardState());
         if (c.typedAtOnce)
         {
-            pump (400); // a menu takes no release in its first quarter second
-            auto* item = menuItem ("Create new Folder");
-            ASSERT_NE (item, nullptr);
-            ASSERT_TRUE (XInput::moveTo (item->getScreenBounds().getCentre()));
-            settle();
-            ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
-            settle();
-            ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }) && XInput::type (c.typed));
+            chooseAndTypeAtOnce ("Create new Folder", c.typed);
         }
         else
         {
