@@ -90,17 +90,26 @@ std::unique_ptr<juce::XmlElement> readRoot (const juce::File& file)
     return std::make_unique<juce::XmlElement> ("FAVORITES");
 }
 
-juce::String textOf (const juce::XmlElement& root)
+/** The file's bytes for root, written straight into a block made for
+    about sizeHint bytes (the file as it was read): a file of tens of
+    thousands of favourites is not copied as it grows, nor once more into a
+    string. */
+juce::MemoryBlock textOf (const juce::XmlElement& root, size_t sizeHint)
 {
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
-    return root.toString (format);
+    juce::MemoryBlock text (sizeHint + sizeHint / 8 + 4096);
+    {
+        juce::MemoryOutputStream out (text, false);
+        root.writeTo (out, format);
+    } // leaves the block holding what was written, and no more
+    return text;
 }
 
 /** What is written here must be read here again. */
-bool fits (const juce::XmlElement& root, const juce::String& text)
+bool fits (const juce::XmlElement& root, const juce::MemoryBlock& text)
 {
-    return fitsUntrustedXmlLimits (root, text.getNumBytesAsUTF8());
+    return fitsUntrustedXmlLimits (root, text.getSize());
 }
 
 /** Joins the changes into the root one at a time, in the order they were
@@ -108,10 +117,10 @@ bool fits (const juce::XmlElement& root, const juce::String& text)
     kept (notKept), and what it leaves (FavoriteChanges::notKept) goes in its
     place.  text is what to write; empty when nothing changed.  False when
     not even the file as it is fits, so that nothing can be written. */
-bool joinWithinLimits (std::unique_ptr<juce::XmlElement>& root, const FavoriteChanges& changes, juce::String& text,
+bool joinWithinLimits (std::unique_ptr<juce::XmlElement>& root, const FavoriteChanges& changes, juce::MemoryBlock& text,
                        std::vector<FavoriteChanges::Change>& notKept)
 {
-    auto kept = textOf (*root);
+    auto kept = textOf (*root, 0);
     if (! fits (*root, kept))
     {
         notKept = changes.inOrder();
@@ -123,7 +132,7 @@ bool joinWithinLimits (std::unique_ptr<juce::XmlElement>& root, const FavoriteCh
     {
         if (! PresetManager::FavoriteList::mergeFavorites (*root, FavoriteChanges::of (change)))
             continue;
-        auto candidate = textOf (*root);
+        auto candidate = textOf (*root, kept.getSize());
         if (fits (*root, candidate))
         {
             kept = std::move (candidate);
@@ -132,16 +141,16 @@ bool joinWithinLimits (std::unique_ptr<juce::XmlElement>& root, const FavoriteCh
         }
 
         notKept.push_back (change);
-        root = parseUntrustedXml (kept.toRawUTF8(), kept.getNumBytesAsUTF8());
+        root = parseUntrustedXml (kept.getData(), kept.getSize());
         if (root == nullptr)
             return false;
         if (const auto rest = FavoriteChanges::notKept (change); ! rest.isEmpty() && PresetManager::FavoriteList::mergeFavorites (*root, rest))
         {
-            kept = textOf (*root);
+            kept = textOf (*root, kept.getSize());
             changed = true;
         }
     }
-    text = changed ? kept : juce::String();
+    text = changed ? std::move (kept) : juce::MemoryBlock();
     return true;
 }
 
@@ -174,8 +183,9 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     // changed the same star later and saved that first.
     RecentChanges recent (file);
     taken.dropMarksIf ([&recent] (const juce::String& id, std::int64_t madeAt) { return recent.isSuperseded (id, madeAt); });
+    const auto sizeRead = (size_t) juce::jmax ((juce::int64) 0, file.getSize());
     auto root = readRoot (file);
-    juce::String text;
+    juce::MemoryBlock text;
     if (! file.getParentDirectory().createDirectory().wasOk())
     {
         report.kind = FavoritesReport::Kind::writeFailed;
@@ -188,22 +198,22 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     }
     else if (FavoriteList::mergeFavorites (*root, taken))
     {
-        text = textOf (*root);
+        text = textOf (*root, sizeRead);
         if (! fits (*root, text))
         {
             // The file as it is now holds what was read before the changes.
-            text = {};
+            text.reset();
             root = readRoot (file);
             if (root == nullptr || ! joinWithinLimits (root, taken, text, report.notKept))
             {
                 report.kind = FavoritesReport::Kind::tooLarge;
                 report.reason = tooLargeReason();
-                text = {};
+                text.reset();
             }
         }
     }
 
-    if (text.isNotEmpty() && ! PresetFileSystem::writeAtomically (file, text.toRawUTF8(), text.getNumBytesAsUTF8()))
+    if (! text.isEmpty() && ! PresetFileSystem::writeAtomically (file, text.getData(), text.getSize()))
     {
         report.kind = FavoritesReport::Kind::writeFailed;
         report.reason = PresetFileSystem::describeWriteFailure (file, errno);
