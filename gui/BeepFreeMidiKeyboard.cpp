@@ -2,7 +2,6 @@
 
 #include "platform/DisplayInput.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace Korvalden::GUI
@@ -29,10 +28,16 @@ int BeepFreeMidiKeyboard::noteOfPress (int index) const noexcept
     return juce::isPositiveAndBelow (note, 128) ? note : -1;
 }
 
-bool BeepFreeMidiKeyboard::keyStateChanged (bool)
+bool BeepFreeMidiKeyboard::keyStateChanged (bool isKeyDown)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
-    bool used = false;
+    // Where the keys go elsewhere (a text field, a message box), a key that
+    // goes down is theirs, and the ends of its presses reach here too.  A
+    // note starts only as a key goes down: a key down without a note as
+    // another goes up went down where the keys went.
+    const bool hasKeys = hasKeysFocus();
+    bool used = ! hasKeys && endKeyNotes (true);
+
     for (int i = 0; i < notePresses.size(); ++i)
     {
         const auto note = noteOfPress (i);
@@ -41,35 +46,44 @@ bool BeepFreeMidiKeyboard::keyStateChanged (bool)
 
         auto& channel = heldOnChannel[(size_t) note];
         const auto& press = notePresses.getReference (i);
-        if (press.isCurrentlyDown())
+        if (! press.isCurrentlyDown())
         {
-            // The framework may still count a key down whose release went
-            // to another program's window: the display knows better.
-            if (channel == 0 && (! releaseMaybeMissed[(size_t) note]
-                                 || Korvalden::Platform::characterKeyIsDownOnTheDisplay ((juce::juce_wchar) press.getKeyCode())))
-            {
-                releaseMaybeMissed.reset ((size_t) note);
-                channel = getMidiChannel();
-                noteState.noteOn (channel, note, notePressVelocity);
-                used = true;
-            }
-        }
-        else
-        {
-            releaseMaybeMissed.reset ((size_t) note);
+            heldBack.reset ((size_t) note);
+            upOnTheDisplay.reset ((size_t) note);
             if (channel != 0)
             {
                 noteState.noteOff (std::exchange (channel, 0), note, 0.0f);
                 used = true;
             }
+            continue;
         }
+
+        if (! hasKeys || ! isKeyDown || channel != 0)
+            continue;
+        if (heldBack[(size_t) note])
+        {
+            letGoOfKeyUpOnTheDisplay (press, note);
+            continue;
+        }
+        // The framework may still count a key down whose release went to
+        // another program's window: the display knows better.
+        if (upOnTheDisplay[(size_t) note])
+        {
+            if (! Korvalden::Platform::characterKeyIsDownOnTheDisplay ((juce::juce_wchar) press.getKeyCode()))
+                continue;
+            upOnTheDisplay.reset ((size_t) note);
+        }
+        channel = getMidiChannel();
+        noteState.noteOn (channel, note, notePressVelocity);
+        used = true;
     }
     return used;
 }
 
-void BeepFreeMidiKeyboard::releaseNoteKeys()
+bool BeepFreeMidiKeyboard::endKeyNotes (bool holdBackEveryKeyDown)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
+    bool ended = false;
     for (int i = 0; i < notePresses.size(); ++i)
     {
         const auto note = noteOfPress (i);
@@ -77,11 +91,44 @@ void BeepFreeMidiKeyboard::releaseNoteKeys()
             continue;
 
         auto& channel = heldOnChannel[(size_t) note];
-        if (channel != 0 || notePresses.getReference (i).isCurrentlyDown())
-            releaseMaybeMissed.set ((size_t) note);
+        const auto& press = notePresses.getReference (i);
         if (channel != 0)
+        {
+            heldBack.set ((size_t) note);
             noteState.noteOff (std::exchange (channel, 0), note, 0.0f);
+            ended = true;
+        }
+        else if (heldBack[(size_t) note] || ! press.isCurrentlyDown())
+        {
+            continue;
+        }
+        else if (! holdBackEveryKeyDown)
+        {
+            // Down, as far as the framework knows, where another window had
+            // the keys: the display tells whether it is.
+            upOnTheDisplay.set ((size_t) note);
+        }
+        else if (! upOnTheDisplay[(size_t) note]
+                 || Korvalden::Platform::characterKeyIsDownOnTheDisplay ((juce::juce_wchar) press.getKeyCode()))
+        {
+            upOnTheDisplay.reset ((size_t) note);
+            heldBack.set ((size_t) note);
+        }
     }
+    return ended;
+}
+
+void BeepFreeMidiKeyboard::releaseNoteKeys()
+{
+    endKeyNotes (false);
+}
+
+void BeepFreeMidiKeyboard::letGoOfKeyUpOnTheDisplay (const juce::KeyPress& press, int note)
+{
+    if (Korvalden::Platform::characterKeyIsDownOnTheDisplay ((juce::juce_wchar) press.getKeyCode()))
+        return;
+    heldBack.reset ((size_t) note);
+    upOnTheDisplay.set ((size_t) note);
 }
 
 void BeepFreeMidiKeyboard::focusLost (FocusChangeType)
@@ -107,9 +154,27 @@ void BeepFreeMidiKeyboard::timerCallback()
 {
     juce::MidiKeyboardComponent::timerCallback();
     // A modal window (a menu too) takes the keys without taking the focus.
-    const bool keyHoldsNote = std::any_of (heldOnChannel.begin(), heldOnChannel.end(), [] (int channel) { return channel != 0; });
-    if (keyHoldsNote && ! hasKeysFocus())
-        releaseNoteKeys();
+    if (! hasKeysFocus())
+    {
+        endKeyNotes (true);
+        return;
+    }
+
+    // A held-back key whose release went to another window, or to nothing
+    // that told the keyboard, plays again at its next press.
+    if (heldBack.none())
+        return;
+    for (int i = 0; i < notePresses.size(); ++i)
+    {
+        const auto note = noteOfPress (i);
+        if (note < 0 || ! heldBack[(size_t) note])
+            continue;
+        const auto& press = notePresses.getReference (i);
+        if (! press.isCurrentlyDown())
+            heldBack.reset ((size_t) note);
+        else
+            letGoOfKeyUpOnTheDisplay (press, note);
+    }
 }
 
 bool BeepFreeMidiKeyboard::isInWindow (const juce::Component& component) const

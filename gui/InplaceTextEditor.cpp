@@ -1,9 +1,38 @@
 #include "gui/InplaceTextEditor.h"
 
+#include "platform/DisplayInput.h"
+
+#include <algorithm>
+
 namespace Korvalden::GUI
 {
 namespace
 {
+/** The character keys down as a name is asked for.  They were pressed for
+    something else (a note, most often) and are no text: the presses of such
+    a key, the repeats of a key held, are not typed until it has gone up. */
+class KeysDownBefore
+{
+public:
+    KeysDownBefore() : characters (Korvalden::Platform::characterKeysHeldDown()) {}
+
+    /** Whether the press is of a key that has stayed down since; the keys
+        the framework has seen go up since are let go first. */
+    bool isStillDown (const juce::KeyPress& key)
+    {
+        if (characters.empty())
+            return false;
+        characters.erase (std::remove_if (characters.begin(), characters.end(),
+                                          [] (juce::juce_wchar c) { return ! juce::KeyPress::isKeyCurrentlyDown ((int) c); }),
+                          characters.end());
+        const auto held = [this] (juce::juce_wchar c) { return std::find (characters.begin(), characters.end(), c) != characters.end(); };
+        return held ((juce::juce_wchar) key.getKeyCode()) || held (key.getTextCharacter());
+    }
+
+private:
+    std::vector<juce::juce_wchar> characters;
+};
+
 /** Gives component the keyboard focus, and with it its window's input
     focus.  passingThroughLoss is set while the component hears of a loss
     that is none. */
@@ -50,9 +79,12 @@ public:
 
     /** Return and Escape end the editing as they are pressed.  The framework
         tells its listeners on a later turn of the message loop, and until
-        then the field would take the keys typed next into the name. */
+        then the field would take the keys typed next into the name.  A key
+        down since before the field was asked for types nothing. */
     bool keyPressed (const juce::KeyPress& key) override
     {
+        if (keysDownBefore.isStillDown (key))
+            return true;
         if (key == juce::KeyPress::returnKey)
             owner.textEditorReturnKeyPressed (*this); // may delete this field
         else if (key.isKeyCode (juce::KeyPress::escapeKey))
@@ -61,6 +93,14 @@ public:
             return juce::TextEditor::keyPressed (key);
         return true;
     }
+
+    /** Every key going down or up goes on to the parents too, unlike a
+        framework field's: an on-screen keyboard there learns that the keys
+        typed here play no note, also once the field has closed. */
+    bool keyStateChanged (bool) override { return false; }
+
+    /** The keys down as the field was asked for (by default, as it opened). */
+    KeysDownBefore keysDownBefore;
 
 private:
     InplaceTextEditor& owner;
@@ -95,8 +135,9 @@ void InplaceTextEditor::chooseAtOnce (juce::PopupMenu& menu, int itemId, std::fu
             item.customCallback = new ChosenAtOnce (choose);
 }
 
-/** Takes every key typed while it has the focus, and plays none. */
-class InplaceTextEditor::KeysTypedAhead::Catcher final : public juce::Component
+/** Takes every key typed while it has the focus: a text field without a
+    size to the rest of the window, so no key typed plays a note. */
+class InplaceTextEditor::KeysTypedAhead::Catcher final : public juce::TextEditor
 {
 public:
     Catcher()
@@ -107,13 +148,18 @@ public:
 
     bool keyPressed (const juce::KeyPress& key) override
     {
-        keys.push_back (key);
+        if (! keysDownBefore.isStillDown (key))
+            keys.push_back (key);
         return true;
     }
 
-    bool keyStateChanged (bool) override { return true; }
+    /** As the field's: the keys typed ahead play no note. */
+    bool keyStateChanged (bool) override { return false; }
+    void focusGained (FocusChangeType) override {}
+    void focusLost (FocusChangeType) override {}
 
     std::vector<juce::KeyPress> keys;
+    KeysDownBefore keysDownBefore;
     bool passingThroughLoss = false;
 };
 
@@ -143,9 +189,12 @@ InplaceTextEditor::KeysTypedAhead::~KeysTypedAhead()
 void InplaceTextEditor::KeysTypedAhead::handTo (juce::TextEditor* field)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
-    if (catcher == nullptr || field == nullptr || ! field->hasKeyboardFocus (false))
+    if (catcher == nullptr || field == nullptr || field == catcher.get() || ! field->hasKeyboardFocus (false))
         return;
     const auto keys = std::move (catcher->keys);
+    // The keys down as the click asked for the name, not those typed since.
+    if (auto* opened = dynamic_cast<Field*> (field))
+        opened->keysDownBefore = std::move (catcher->keysDownBefore);
     catcher.reset();
     // Return or Escape may close the field, and delete it.
     const juce::Component::SafePointer<juce::TextEditor> safeField (field);

@@ -17,7 +17,10 @@ namespace Korvalden::GUI
     The field keeps the keyboard focus also when its window gets the input
     focus back from the menu that opened it.  It holds what is typed from its
     opening on, and Return and Escape act as they are pressed: the keys
-    typed after them are not taken into the name.
+    typed after them are not taken into the name.  A key already down as the
+    field opens (a note key held) types nothing, its repeats neither, until
+    it has gone up.  The keys going down and up in the field go on to its
+    parents too: an on-screen keyboard there plays none of them.
 
     Create it with new and keep no pointer: it deletes itself.  The target
     hears renameTo at most once, always before editorClosed, and editorClosed
@@ -80,11 +83,12 @@ public:
         until the field opens there, a few turns of the message loop later
         (once the row it names is placed and in sight).  Made at the click,
         it takes the keyboard focus, and with it the window's input focus,
-        with an invisible part of the window: no key typed meanwhile plays a
-        note or reaches anything else.  handTo gives them, in order, to the
-        field that has just opened and taken the focus; those after a Return
-        or Escape that closed it are not taken into the name.  Going without
-        a field (none could open), it gives the focus back to what had it.
+        with an invisible text field of the window: no key typed meanwhile
+        plays a note or reaches anything else.  handTo gives them, in order,
+        to the field that has just opened and taken the focus; those after a
+        Return or Escape that closed it are not taken into the name, nor are
+        the repeats of a key already down at the click.  Going without a
+        field (none could open), it gives the focus back to what had it.
         Message thread. */
     class KeysTypedAhead
     {

@@ -51,4 +51,30 @@ bool characterKeyIsDownOnTheDisplay (juce::juce_wchar character)
     }
     return (keys[key >> 3] & (1 << (key & 7))) != 0;
 }
+
+std::vector<juce::juce_wchar> characterKeysHeldDown()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    auto* display = frameworksDisplay();
+    if (display == nullptr)
+        return {};
+
+    std::vector<juce::juce_wchar> onTheDisplay;
+    {
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+        char keys[32] {};
+        XQueryKeymap (display, keys);
+        // Below 0x100 a character's key symbol is its code.
+        for (juce::juce_wchar character = 0x20; character < 0x100; ++character)
+            if (const auto key = XKeysymToKeycode (display, (KeySym) character); key != 0 && (keys[key >> 3] & (1 << (key & 7))) != 0)
+                onTheDisplay.push_back (character);
+    }
+
+    // The framework asks under the display's lock of its own.
+    std::vector<juce::juce_wchar> held;
+    for (const auto character : onTheDisplay)
+        if (juce::KeyPress::isKeyCurrentlyDown ((int) character))
+            held.push_back (character);
+    return held;
+}
 } // namespace Korvalden::Platform

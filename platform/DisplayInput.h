@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <vector>
+
 namespace Korvalden::Platform
 {
 /** True when no window holds the window system's input focus: it went
@@ -19,4 +21,13 @@ bool inputFocusIsWithNoWindow();
 
     Message thread only (asks on the framework's display connection). */
 bool characterKeyIsDownOnTheDisplay (juce::juce_wchar character);
+
+/** The characters (from the space to 0xFF, each one a key gives, shifted
+    or not) whose keys are down both as the framework has read the key
+    events so far and on the display now: keys held, not those pressed
+    since whose events are still to be read, nor those whose release went
+    to another program's window.  Empty without a display.
+
+    Message thread only (asks on the framework's display connection). */
+std::vector<juce::juce_wchar> characterKeysHeldDown();
 } // namespace Korvalden::Platform

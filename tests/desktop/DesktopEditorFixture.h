@@ -334,16 +334,16 @@ protected:
                && waitFor ([] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); });
     }
 
-    /** Counts the notes the editor's keyboard starts while it listens. */
+    /** Counts the notes the editor's keyboard starts and ends while it listens. */
     struct NoteCounter final : juce::MidiKeyboardState::Listener
     {
         explicit NoteCounter (juce::MidiKeyboardState& stateToWatch) : state (stateToWatch) { state.addListener (this); }
         ~NoteCounter() override { state.removeListener (this); }
         void handleNoteOn (juce::MidiKeyboardState*, int, int, float) override { ++notesStarted; }
-        void handleNoteOff (juce::MidiKeyboardState*, int, int, float) override {}
+        void handleNoteOff (juce::MidiKeyboardState*, int, int, float) override { ++notesEnded; }
 
         juce::MidiKeyboardState& state;
-        int notesStarted = 0;
+        int notesStarted = 0, notesEnded = 0;
     };
 
     /** Holds a computer key that plays a note, as a user does, and lets go:

@@ -13,7 +13,10 @@ namespace
 {
 using Korvalden::Misc::PresetManager;
 
-enum class Ending { returnKey, escape, returnThenKeepBoth };
+/** returnWithTheLastLetter: the last letter ("k") typed with Return and a
+    key that plays no note, which go down and up in turn before the letter
+    goes up. */
+enum class Ending { returnKey, escape, returnThenKeepBoth, returnWithTheLastLetter };
 
 const juce::String userPath ("/PresetFiles/User Presets");
 } // namespace
@@ -95,6 +98,7 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         const char* name;
         bool typedAtOnce = false; // with the click on Save, before the editor reads it
         bool underWindowManager = false; // from the first such case on: the manager stays
+        bool overlapping = false; // each key down before the one before it is up
     } cases[] {
         { "the tree showing the open user folder, Return", true, true, false, "Warm Pad", Ending::returnKey, "Warm Pad" },
         { "the tree showing the closed user folder, Return", true, false, false, "Warm Pad 2", Ending::returnKey, "Warm Pad 2" },
@@ -105,6 +109,7 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         { "the tree hidden, Escape", false, false, false, "Bass 2", Ending::escape, "New Preset" },
         { "the tree showing, typed at once, Return", true, true, false, "Warm Pad 3", Ending::returnKey, "Warm Pad 3", true },
         { "the tree hidden, typed at once, Return", false, false, false, "Bass 4", Ending::returnKey, "Bass 4", true },
+        { "the tree showing, typed as fast typists do, Return before the last letter is up", true, true, false, "dus", Ending::returnWithTheLastLetter, "dusk", false, false, true },
         { "under a window manager, the tree showing, typed at once, Return", true, true, false, "Warm Pad 5", Ending::returnKey, "Warm Pad 5", true, true },
         { "under a window manager, the tree hidden, typed at once, Return", false, false, false, "Bass 6", Ending::returnKey, "Bass 6", true, true },
         // The last: the divider stays where it was dragged.
@@ -140,7 +145,7 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
             auto* field = clickSave();
             ASSERT_NE (field, nullptr) << "no field opened";
             expectFieldOver (*field, "New Preset", c.treeShown && ! c.squeezed);
-            ASSERT_TRUE (XInput::type (c.typed));
+            ASSERT_TRUE (c.overlapping ? XInput::typeOverlapping (c.typed) : XInput::type (c.typed));
         }
         EXPECT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == c.typed; }))
             << "the field shows \"" << (renameField() != nullptr ? renameField()->getText() : "(closed)") << "\"";
@@ -152,7 +157,8 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         juce::MemoryBlock bytes;
         ASSERT_TRUE (saved.loadFileAsData (bytes) && bytes.getSize() > 0);
 
-        ASSERT_TRUE (XInput::key (c.ending == Ending::escape ? "Escape" : "Return"));
+        ASSERT_TRUE (c.ending == Ending::returnWithTheLastLetter ? XInput::typeOverlapping ("k", { "Return", "z" })
+                                                                : XInput::key (c.ending == Ending::escape ? "Escape" : "Return"));
         if (c.ending == Ending::returnThenKeepBoth)
         {
             ASSERT_TRUE (waitFor ([this] { return panel->isMessageBoxShown(); })) << "no question before replacing \"Pad\"";
@@ -161,6 +167,8 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
             ASSERT_TRUE (click (keepBoth->getScreenBounds().getCentre(), 1));
         }
         ASSERT_TRUE (waitFor ([&] { return renameField() == nullptr && userItem (c.name) != nullptr; }));
+        settle();
+        EXPECT_EQ (notes.notesStarted, 0) << "a letter still down as the field closed played";
         EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing after the field closed";
 
         // The file keeps the bytes saved, the preset stays current and unmodified.
@@ -197,4 +205,58 @@ TEST_F (PresetSaveField, SavingTwiceOpensAFieldOnEachNewPresetAndTheFirstKeepsIt
     EXPECT_TRUE (waitFor ([this] { return userItem ("Keys") != nullptr && renameField() == nullptr; }));
     EXPECT_NE (userItem ("New Preset"), nullptr);
     EXPECT_EQ (userItem ("New Preset(2)"), nullptr);
+}
+
+// A computer key held as the editor asks something (its about box, or the
+// name of a preset just saved and then whether to replace another) plays one
+// note, which ends as the question takes the keys, however long the key is
+// held and repeats; none of its repeats is typed into the name.  The name is
+// typed as fast typists do, Return pressed and released before its last
+// letter (a note key) goes up: no letter plays.
+TEST_F (PresetSaveField, AKeyHeldWhileTheEditorAsksSomethingPlaysOneNoteAndTypesNothing)
+{
+    addUserPreset ("dusk");
+    showEditor();
+    presets().getUserFolderItem()->setOpen (true);
+    std::optional<WindowManager> manager;
+    for (const bool underWindowManager : { false, true })
+        for (const bool aboutBox : { true, false })
+        {
+            SCOPED_TRACE (juce::String (aboutBox ? "the about box" : "Save, its field and the question before a preset is replaced")
+                          + (underWindowManager ? ", under a window manager" : ""));
+            if (underWindowManager && ! manager.has_value())
+            {
+                manager.emplace (display.get());
+                ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
+                settle();
+            }
+            NoteCounter notes (engine->getKeyboardState());
+            ASSERT_TRUE (holdA()) << "the key played nothing before the editor asked";
+            auto* logo = child<juce::Button> (EditorNames::logoButtonMaker);
+            ASSERT_TRUE (aboutBox ? logo != nullptr && click (logo->getScreenBounds().getCentre(), 1) : clickSave() != nullptr);
+            EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note sounds on while the editor asks";
+            pump (1500); // the key repeats
+            if (! aboutBox)
+            {
+                EXPECT_EQ (renameField() != nullptr ? renameField()->getText() : "(none)", "New Preset") << "the key held typed itself";
+                ASSERT_TRUE (XInput::typeOverlapping ("dusk", { "Return" }));
+            }
+            ASSERT_TRUE (waitFor ([this] { return panel->isMessageBoxShown(); })) << "neither the about box nor the question shows";
+            pump (aboutBox ? 0 : 1500);
+            ASSERT_TRUE (XInput::xdotool ({ "keyup", "a" }));
+            settle();
+
+            auto* keepBoth = buttonWithText (*panel, "Keep Both");
+            ASSERT_TRUE (aboutBox ? XInput::key ("Escape") : keepBoth != nullptr && click (keepBoth->getScreenBounds().getCentre(), 1));
+            ASSERT_TRUE (waitFor ([this] { return ! panel->isMessageBoxShown() && renameField() == nullptr; }));
+            EXPECT_EQ (notes.notesStarted, 1) << "the key held or a letter typed played";
+            EXPECT_EQ (notes.notesEnded, 1);
+            EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing once the editor stopped asking";
+            if (! aboutBox)
+            {
+                auto* saved = userItem ("dusk(2)");
+                ASSERT_NE (saved, nullptr) << "the preset did not take the name typed";
+                ASSERT_TRUE (saved->deleteItem());
+            }
+        }
 }

@@ -17,8 +17,11 @@ enum class Ending { escape, pressElsewhere, returnKey };
     window gets the input focus back during a pause after the first letter;
     then the rest, Return and a digit, which no note holds), or after Down
     and Return in the menu (Return after a pause); the first letter always
-    before the editor reads the choice. */
-enum class Typing { onceShown, rightAfterTheClick, rightAfterTheKeys };
+    before the editor reads the choice.  Or once shown as fast typists type,
+    each key down before the one before it is up; or once shown, after the
+    note key held from before the menu opened has repeated a while and gone
+    up. */
+enum class Typing { onceShown, rightAfterTheClick, rightAfterTheKeys, overlapping, afterAHeldKey };
 
 const struct
 {
@@ -26,11 +29,14 @@ const struct
     Ending ending;
     Typing typing = Typing::onceShown;
     bool underWindowManager = false; // the last cases only: the manager stays
+    const char* name = nullptr; // typed instead of the test's own name
 } endings[] { { "Escape", Ending::escape },
               { "a press elsewhere", Ending::pressElsewhere },
               { "Return", Ending::returnKey },
               { "typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick },
               { "typed right after the keys chose, Return after a pause", Ending::returnKey, Typing::rightAfterTheKeys },
+              { "typed as fast typists do, Return", Ending::returnKey, Typing::overlapping, false, "sad" },
+              { "a note key held from before the menu, Return", Ending::returnKey, Typing::afterAHeldKey },
               { "under a window manager, typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick, true } };
 } // namespace
 
@@ -50,9 +56,13 @@ protected:
             ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
             settle();
         }
+        if (how.typing == Typing::afterAHeldKey)
+        {
+            ASSERT_TRUE (holdA()) << "the key played nothing before the menu opened";
+        }
         ASSERT_FALSE (menuAfterPressAt (menuAt(), 3, false).isEmpty());
         NoteCounter notes (engine->getKeyboardState());
-        if (how.typing != Typing::onceShown)
+        if (how.typing == Typing::rightAfterTheClick || how.typing == Typing::rightAfterTheKeys)
         {
             // The choice, the name and Return all wait for the editor to read them.
             if (how.typing == Typing::rightAfterTheClick)
@@ -78,8 +88,17 @@ protected:
 
         ASSERT_TRUE (chooseFromMenu ("Rename"));
         ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr; }));
+        if (how.typing == Typing::afterAHeldKey)
+        {
+            EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note of the key held sounds on in the field";
+            pump (1000); // the key repeats
+            ASSERT_TRUE (XInput::xdotool ({ "keyup", "a" }));
+            settle();
+            ASSERT_NE (renameField(), nullptr);
+            EXPECT_FALSE (renameField()->getText().contains ("aa")) << "the key held typed itself: " << renameField()->getText();
+        }
 
-        ASSERT_TRUE (XInput::type (text));
+        ASSERT_TRUE (how.typing == Typing::overlapping ? XInput::typeOverlapping (text) : XInput::type (text));
         EXPECT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == text; }))
             << "the field shows \"" << (renameField() != nullptr ? renameField()->getText() : "(closed)") << "\"";
         EXPECT_EQ (notes.notesStarted, 0) << "the letters typed played notes";
@@ -126,7 +145,7 @@ TEST_F (RenameField, ALinkGroupTakesTheKeysTypedAtOnce)
     {
         SCOPED_TRACE (ending.what);
         const auto before = nameOf();
-        const auto typed = "Bass line " + juce::String (++named);
+        const auto typed = ending.name != nullptr ? juce::String (ending.name) : "Bass line " + juce::String (++named);
         renameThroughTheMenu (menuAt, typed, ending);
         EXPECT_EQ (nameOf(), ending.ending == Ending::returnKey ? typed : before);
     }
@@ -147,7 +166,7 @@ TEST_F (RenameField, APresetFromTheTreesMenuTakesTheKeysTypedAtOnce)
     for (const auto& ending : endings)
     {
         SCOPED_TRACE (ending.what);
-        const auto typed = "Lead " + juce::String (++named);
+        const auto typed = ending.name != nullptr ? juce::String (ending.name) : "Lead " + juce::String (++named);
         const auto renamed = preset.getSiblingFile (typed + ".prs");
         ASSERT_NE (userPresetRow (preset), nullptr);
         renameThroughTheMenu (menuAt, typed, ending);

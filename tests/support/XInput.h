@@ -75,6 +75,26 @@ inline bool type (const juce::String& text)
     return xdotool ({ "type", "--delay", "20", text });
 }
 
+/** Types lower-case letters as a fast typist does: each key goes down
+    before the one typed before it comes up; the keys named by then (such as
+    "Return") are pressed and released in turn before the last letter comes
+    up. */
+inline bool typeOverlapping (const juce::String& letters, const juce::StringArray& then = {})
+{
+    juce::StringArray arguments;
+    for (int i = 0; i < letters.length(); ++i)
+    {
+        arguments.addArray ({ "keydown", juce::String::charToString (letters[i]) });
+        if (i > 0)
+            arguments.addArray ({ "keyup", juce::String::charToString (letters[i - 1]) });
+    }
+    for (auto& key : then)
+        arguments.addArray ({ "keydown", key, "keyup", key });
+    if (letters.isNotEmpty())
+        arguments.addArray ({ "keyup", juce::String::charToString (letters.getLastCharacter()) });
+    return xdotool (arguments);
+}
+
 /** Presses and releases one key by its X name ("Return", "Escape", "Down"). */
 inline bool key (const juce::String& name)
 {
