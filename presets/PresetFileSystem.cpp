@@ -495,7 +495,10 @@ juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numB
     {
         const auto target = freeSibling (wanted);
         if (target == juce::File())
+        {
+            errno = EEXIST; // every numbered name is taken
             break;
+        }
 
         const auto placement = placeWithoutReplacing (temporary.getPath(), pathOf (target), false);
         if (placement == Placement::done)
@@ -633,6 +636,11 @@ juce::String describeWriteFailure (const juce::File& target, int error)
         if (! S_ISREG (info.st_mode) && ! S_ISLNK (info.st_mode))
             return "it is not a plain file";
     }
+    return describeError (error);
+}
+
+juce::String describeError (int error)
+{
     const auto text = juce::String::fromUTF8 (std::strerror (error));
     if (const auto limit = fileSizeLimit(); error == EFBIG && limit != RLIM_INFINITY)
         return text + " (this program may write files of at most " + juce::String ((juce::uint64) limit) + " bytes)";

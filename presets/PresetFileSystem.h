@@ -136,7 +136,7 @@ bool writeAtomically (const juce::File& target, const void* data, size_t numByte
     takes a name meanwhile, for nothing is ever replaced; never past the
     process's file size limit (writeWithinSizeLimit).  Returns the file
     written, or a default File when nothing could be written (nothing is then
-    left behind). */
+    left behind, and errno tells why). */
 juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numBytes);
 
 /** Renames a file or folder to a path that must not exist yet; an existing
@@ -174,10 +174,12 @@ bool isOwnTemporaryName (const char* name);
 void removeStaleTemporaryFiles (const juce::File& folder);
 
 /** What keeps a write of the file from succeeding, for a person: a link that
-    leads nowhere, a target that is not a plain file, or the system's text
-    for the error (errno as the failed call left it), with the size limit of
-    the process's files where that is what it passed. */
+    leads nowhere, a target that is not a plain file, or describeError. */
 juce::String describeWriteFailure (const juce::File& target, int error);
+
+/** The system's text for the error (errno as a failed call left it), with
+    the size limit of the process's files where that is what a write passed. */
+juce::String describeError (int error);
 
 /** Tells on standard error, in one line, that the file could not be saved
     and why: where there is no window to tell it in (a command-line host). */

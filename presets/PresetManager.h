@@ -133,7 +133,9 @@ public:
         not one that another instance saves meanwhile.  The new preset becomes
         the current one, and its rename field opens (openRenameFieldWhenShown).
         Nothing happens in a read-only folder.  A failed
-        write leaves no item and shows "Write Error". */
+        write leaves no item and shows "Write Error" with the file and why
+        (PresetFileSystem::describeError; without an editor, on standard
+        error).  Message thread. */
     void savePreset();
     /** Opens the item's rename field, holding the keyboard focus, once the
         tree has made its row and can show it whole, scrolled into view; over
@@ -323,7 +325,6 @@ private:
     void build();
     void applyStateItems (const StateItems& items, bool loadPresetFile, bool restoreModifiedFlag);
     void updateStateSnapshot() const;
-    void showWriteError() const;
     bool showFailureAlert (const juce::String& title, const juce::String& text) const;
     void reportFavoritesFileProblem (const juce::File& file);
     void showPendingFavoritesFileProblem();
