@@ -367,14 +367,16 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
     for (int index = 0; index < getNumSubItems(); ++index)
         if (auto* item = dynamic_cast<FileRepresentingItem*> (getSubItem (index)))
             items.push_back (item);
+    auto* manager = getPresetManager();
+    const auto numbers = manager != nullptr ? manager->getRowNumbers() : nullptr;
 
     // Each item finds the very file it was read from at its place; else that
     // file under the name another program renamed it to (a preset only when
     // it had no other name then, which may be a row of its own); else
     // whatever replaced it there: for a preset, a file made since it was
     // read (another program saved over it), not an older one renamed or
-    // moved onto its name.  A star that waited for the lock goes by the same
-    // rules (PresetFileSystem::whereNow).
+    // moved onto its name, nor the file of another row.  A star that waited
+    // for the lock goes by the same rules (PresetFileSystem::whereNow).
     std::vector<Found*> matches (items.size(), nullptr);
     const auto take = [] (Found& candidate, const FileRepresentingItem& item)
     { return ! candidate.claimed && candidate.isFolder == ! item.isPreset(); };
@@ -398,7 +400,7 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
                 auto& candidate = found[named->second];
                 const auto& now = candidate.entry->identity;
                 const bool sameFile = ! shown.isKnown() || PresetFileSystem::isSameFile (shown, now);
-                const bool replaced = ! item.isPreset() || ! now.isKnown() || PresetFileSystem::isMadeSince (now, shown);
+                const bool replaced = ! item.isPreset() || ! now.isKnown() || PresetFileSystem::isSavedOver (now, shown, numbers.get());
                 if (take (candidate, item) && (sameFile || (pass == 2 && replaced)))
                     match = &candidate;
             }
@@ -409,7 +411,6 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
             }
         }
 
-    auto* manager = getPresetManager();
     const auto prefix = file.getFullPathName() + (file.getFullPathName().endsWithChar ('/') ? "" : "/");
     std::unordered_set<FileRepresentingItem*> gone;
     for (size_t index = 0; index < items.size(); ++index)
@@ -451,6 +452,7 @@ bool PresetManager::DirectoryItem::showWhatItHolds()
     treeHasChanged();
     if (manager != nullptr)
     {
+        manager->rowsChanged();
         // Entries and the name label show the names as they are now.
         manager->getFavoriteList().treeHasChanged();
         manager->triggerAsyncUpdate();

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -43,12 +44,14 @@ public:
     };
 
     /** The preset a star was set or cleared at, as the tree showed it: its
-        file and what told that file from any other (not known: whatever
-        lies at its path). */
+        file, what told that file from any other (not known: whatever lies at
+        its path) and the numbers of the rows of its tree then (none: not
+        known). */
     struct Identity
     {
         juce::File file;
         PresetFileSystem::Identity identity;
+        std::shared_ptr<const PresetFileSystem::RowNumbers> rowNumbers;
     };
 
     /** A star set (on) or cleared at the preset with the tree path id: the
@@ -90,8 +93,8 @@ public:
     /** Each star set or cleared at a known preset follows it to where it
         lies now, as a click at its row would find it (PresetFileSystem::
         whereNow: its own file while that lies there, else the file its folder
-        lists it under now, else a file made since under its name (saved
-        over), else a default File).  Renamed, the star is set or cleared at
+        lists it under now, else a file made since under its name that is no
+        other row's (saved over), else a default File).  Renamed, the star is set or cleared at
         the name the preset has now, unless a later star there was made here,
         and a clear also at the name it had; gone, a clear stays at the name
         it had and a set is dropped: these are returned. */

@@ -81,7 +81,7 @@ void PresetManager::FileItem::deliverFavoriteFlag()
     // Cleared, the id the file held goes too; set again, the star is saved
     // under the tree path.
     if (manager != nullptr)
-        manager->favoriteMarked (getItemIdentifierString(), on, on ? juce::String() : storedFavoriteId, { file, identity });
+        manager->favoriteMarked (getItemIdentifierString(), on, on ? juce::String() : storedFavoriteId, { file, identity, manager->getRowNumbers() });
     if (! on)
         storedFavoriteId = {};
 }

@@ -167,11 +167,15 @@ void PresetManager::FileRepresentingItem::foundAt (const juce::File& newFile, co
     if (newFile != file)
         changeFileTo (newFile);
     identity = found;
+    if (auto* manager = getPresetManager())
+        manager->rowsChanged();
 }
 
 void PresetManager::FileRepresentingItem::identifyAgain()
 {
     identity = PresetFileSystem::identityOf (file);
+    if (auto* manager = getPresetManager())
+        manager->rowsChanged();
 }
 
 void PresetManager::FileRepresentingItem::relocateTo (const juce::File& newParentFolder)
@@ -183,12 +187,15 @@ void PresetManager::FileRepresentingItem::removeFromTree()
 {
     // The current preset and folder move on first, also from below a folder.
     if (auto* manager = getPresetManager())
+    {
         manager->itemWillBeRemoved (*this);
+        manager->rowsChanged();
+    }
 
     auto* parent = getParentItem();
     const int index = indexInParent (*this);
     if (parent != nullptr && index >= 0)
-        parent->removeSubItem (index, true);
+        parent->removeSubItem (index, true); // deletes this item
 }
 
 bool PresetManager::FileRepresentingItem::isTopLevel() const

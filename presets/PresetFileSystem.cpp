@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -245,6 +246,40 @@ void removeIfStaleTemporaryFile (int folderDescriptor, const char* name)
         ::unlinkat (folderDescriptor, name, 0);
     ::close (file);
 }
+
+/** How long before the moment a file was seen its status must have changed
+    for that stamp to tell it from a file made after it was seen: some file
+    systems stamp whole seconds, or two. */
+constexpr juce::int64 coarseStampNanoseconds = 2'000'000'000;
+
+/** A moment in nanoseconds, which hold any moment until the year 2262. */
+juce::int64 momentOf (juce::int64 seconds, juce::uint32 nanoseconds)
+{
+    return seconds * 1'000'000'000 + (juce::int64) nanoseconds;
+}
+
+/** The file handle of an entry of an open folder (links not followed),
+    folded into 64 bits (FNV-1a over its type and bytes); false where the
+    file system gives none. */
+bool handleAt (int folderDescriptor, const char* name, juce::uint64& folded)
+{
+    alignas (struct file_handle) unsigned char storage[sizeof (struct file_handle) + MAX_HANDLE_SZ];
+    auto* handle = reinterpret_cast<struct file_handle*> (storage);
+    handle->handle_bytes = MAX_HANDLE_SZ;
+    int mountId = 0;
+    if (::name_to_handle_at (folderDescriptor, name, handle, &mountId, 0) != 0)
+        return false;
+
+    juce::uint64 hash = 14695981039346656037ull;
+    const auto add = [&hash] (unsigned char byte) { hash = (hash ^ byte) * 1099511628211ull; };
+    for (size_t index = 0; index < sizeof (handle->handle_type); ++index)
+        add ((unsigned char) ((unsigned int) handle->handle_type >> (8 * index)));
+    const auto* bytes = storage + offsetof (struct file_handle, f_handle);
+    for (unsigned int index = 0; index < handle->handle_bytes && index < MAX_HANDLE_SZ; ++index)
+        add (bytes[index]);
+    folded = hash;
+    return true;
+}
 } // namespace
 
 bool isAcceptableName (const juce::String& name)
@@ -279,7 +314,7 @@ Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listed
     struct timespec seen {};
     ::clock_gettime (CLOCK_REALTIME_COARSE, &seen);
     struct statx info {};
-    constexpr unsigned int wanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_NLINK | STATX_CTIME | STATX_MTIME | STATX_BTIME;
+    constexpr unsigned int wanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_NLINK | STATX_CTIME | STATX_BTIME;
     if (::statx (folderDescriptor, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, wanted, &info) != 0 || (info.stx_mask & STATX_INO) == 0)
         return {};
     if (mode != nullptr)
@@ -292,8 +327,6 @@ Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listed
     identity.links = info.stx_nlink;
     identity.seenSeconds = seen.tv_sec;
     identity.seenNanoseconds = (juce::uint32) seen.tv_nsec;
-    identity.writtenSeconds = info.stx_mtime.tv_sec;
-    identity.writtenNanoseconds = info.stx_mtime.tv_nsec;
     // A folder's status changes with every entry made or removed in it.
     if (! S_ISDIR (info.stx_mode))
     {
@@ -306,6 +339,12 @@ Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listed
     {
         identity.bornSeconds = info.stx_btime.tv_sec;
         identity.bornNanoseconds = info.stx_btime.tv_nsec;
+    }
+    else
+    {
+        // Asked after the stamps: a file put at the name in between has
+        // another handle, so the identity then matches no file at all.
+        identity.handleKnown = handleAt (folderDescriptor, name, identity.handle);
     }
     return identity;
 }
@@ -323,19 +362,33 @@ bool isSameFile (const Identity& shown, const Identity& now)
         return false;
     if (shown.bornKnown)
         return now.bornKnown && shown.bornSeconds == now.bornSeconds && shown.bornNanoseconds == now.bornNanoseconds;
-    return shown.changedSeconds == now.changedSeconds && shown.changedNanoseconds == now.changedNanoseconds;
+    if (shown.handleKnown && ! (now.handleKnown && now.handle == shown.handle))
+        return false;
+    if (shown.changedSeconds != now.changedSeconds || shown.changedNanoseconds != now.changedNanoseconds)
+        return false;
+    // A status change stamped in the tick the file was seen in may as well
+    // be that of a new file made later in that tick on the freed number.
+    // (A folder's is not kept: its number and handle tell it.)
+    const auto changed = momentOf (shown.changedSeconds, shown.changedNanoseconds);
+    return shown.handleKnown || changed <= momentOf (shown.seenSeconds, shown.seenNanoseconds) - coarseStampNanoseconds;
 }
 
 bool isMadeSince (const Identity& now, const Identity& shown)
 {
-    if (! shown.isKnown() || ! now.isKnown())
+    if (! shown.isKnown() || ! now.isKnown() || ! shown.bornKnown || ! now.bornKnown)
         return false;
-    // In nanoseconds, which hold any moment until the year 2262.
-    const auto moment = [] (juce::int64 seconds, juce::uint32 nanoseconds) { return seconds * 1'000'000'000 + (juce::int64) nanoseconds; };
-    const auto seen = moment (shown.seenSeconds, shown.seenNanoseconds);
-    if (shown.bornKnown && now.bornKnown)
-        return moment (now.bornSeconds, now.bornNanoseconds) >= seen - 10'000'000;
-    return moment (now.writtenSeconds, now.writtenNanoseconds) >= seen - 2'000'000'000;
+    constexpr juce::int64 tick = 10'000'000;
+    const auto born = momentOf (now.bornSeconds, now.bornNanoseconds);
+    return born >= momentOf (shown.seenSeconds, shown.seenNanoseconds) - tick && born <= momentOf (now.seenSeconds, now.seenNanoseconds) + tick;
+}
+
+bool isSavedOver (const Identity& now, const Identity& shown, const RowNumbers* rowNumbers)
+{
+    if (! isMadeSince (now, shown))
+        return false;
+    const auto isAnotherRows = [&shown, rowNumbers] (juce::uint64 number)
+    { return rowNumbers != nullptr && number != 0 && number != shown.inode && number != shown.listedInode && rowNumbers->count (number) != 0; };
+    return ! isAnotherRows (now.inode) && ! isAnotherRows (now.listedInode);
 }
 
 namespace
@@ -361,7 +414,7 @@ bool isStillAt (const juce::File& file, const Identity& shown)
     return ! shown.isKnown() || isSameFile (shown, now);
 }
 
-juce::File whereNow (const juce::File& file, const Identity& shown)
+juce::File whereNow (const juce::File& file, const Identity& shown, const RowNumbers* rowNumbers)
 {
     bool absent = false;
     unsigned int mode = 0;
@@ -394,7 +447,7 @@ juce::File whereNow (const juce::File& file, const Identity& shown)
             ::closedir (listing);
         }
     }
-    if (found == juce::File() && now.isKnown() && ! S_ISDIR (mode) && isMadeSince (now, shown))
+    if (found == juce::File() && now.isKnown() && ! S_ISDIR (mode) && isSavedOver (now, shown, rowNumbers))
         return file; // saved over under its name
     return found;
 }
@@ -495,7 +548,10 @@ juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numB
     {
         const auto target = freeSibling (wanted);
         if (target == juce::File())
+        {
+            errno = EEXIST; // every numbered name is taken
             break;
+        }
 
         const auto placement = placeWithoutReplacing (temporary.getPath(), pathOf (target), false);
         if (placement == Placement::done)
@@ -633,6 +689,11 @@ juce::String describeWriteFailure (const juce::File& target, int error)
         if (! S_ISREG (info.st_mode) && ! S_ISLNK (info.st_mode))
             return "it is not a plain file";
     }
+    return describeError (error);
+}
+
+juce::String describeError (int error)
+{
     const auto text = juce::String::fromUTF8 (std::strerror (error));
     if (const auto limit = fileSizeLimit(); error == EFBIG && limit != RLIM_INFINITY)
         return text + " (this program may write files of at most " + juce::String ((juce::uint64) limit) + " bytes)";

@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <unordered_set>
+
 /** The file operations of the preset tree, the favourites and the settings
     file, written so that no operation can lose or corrupt a file: a write
     goes to a hidden temporary file of our own in the target's folder, is
@@ -41,23 +43,30 @@ bool existsAtAll (const juce::File& file);
     Where the file system keeps no birth time, the moment of the last change
     of the file's status (ctime) stands in: it tells apart a file that nothing
     touched since, but a rename, a write or a new file with the freed number
-    all change it, so then such a file cannot be told from another one.  A
-    folder, whose status changes with every entry made or removed in it, is
-    then told by its number alone.
+    all change it, so then such a file cannot be told from another one; nor
+    can a file whose status changed in the tick of the file system's clock
+    in which it was seen (a new file made in that tick on its freed number
+    gets the same stamp).  The file handle that the system gives such a file
+    (what a network file server names it by: on ext4 its number and a
+    generation that a new file with the number does not share) tells those
+    apart, where the file system gives one.  A folder, whose status changes
+    with every entry made or removed in it, is then told by its number and
+    its handle; by its number alone where there is no handle either.
 
     links: how many names the file had; listedInode: the number its folder's
     listing gave the entry (a layered file system may give another one than
-    a look-up of the path); written: the last change of its bytes (mtime);
-    seen: a moment, by the system's coarse clock (the one the file system
-    stamps files with), before the file was looked at.  No inode when not
-    known. */
+    a look-up of the path); seen: a moment, by the system's coarse clock (the
+    one the file system stamps files with), before the file was looked at;
+    handle: the file handle folded into 64 bits, asked for only where the
+    birth time is not known (handleKnown: the system gave one).  No inode
+    when not known. */
 struct Identity
 {
-    juce::uint64 device = 0, inode = 0, listedInode = 0;
-    juce::int64 bornSeconds = 0, changedSeconds = 0, writtenSeconds = 0, seenSeconds = 0;
-    juce::uint32 bornNanoseconds = 0, changedNanoseconds = 0, writtenNanoseconds = 0, seenNanoseconds = 0;
+    juce::uint64 device = 0, inode = 0, listedInode = 0, handle = 0;
+    juce::int64 bornSeconds = 0, changedSeconds = 0, seenSeconds = 0;
+    juce::uint32 bornNanoseconds = 0, changedNanoseconds = 0, seenNanoseconds = 0;
     juce::uint32 links = 0;
-    bool bornKnown = false;
+    bool bornKnown = false, handleKnown = false;
 
     bool isKnown() const noexcept { return inode != 0; }
 };
@@ -72,19 +81,39 @@ Identity identityOf (const juce::File& file);
 Identity identityAt (int folderDescriptor, const char* name, juce::uint64 listedInode, unsigned int* mode = nullptr);
 
 /** Whether now is the very file that was seen as shown: the same device and
-    inode and the same birth time; where shown knows none, the same last
-    change of status.  False when either is not known. */
+    inode and the same birth time.  Where shown knows none: the same file
+    handle, where shown has one, and the same last change of status, which
+    vouches for the file only with a handle or when it lies two seconds or
+    more before shown was seen (some file systems stamp whole seconds, or
+    two).  False when either is not known. */
 bool isSameFile (const Identity& shown, const Identity& now);
 
-/** Whether now is a file that was made after shown was seen, as far as the
-    file system's stamps tell: born then (where both know a birth time; a
-    file system that stamps coarser than its clock counts a file born within
-    10 ms before as made then), else written then (within 2 s: some stamp
-    whole seconds or two).  Another program's save over a preset puts a new
-    file at its name; an older file renamed or moved onto the name (another
-    preset, one from another folder) is not the preset shown there.  False
-    when either is not known. */
+/** Whether now is a file that was made after shown was seen and before now
+    was: born then (a file system that stamps coarser than its clock may
+    stamp a file made then up to 10 ms before, or after, the clock).
+    Another program's save over a preset puts a new file at its name; an
+    older file renamed or moved onto the name (another preset, one from
+    another folder) is not the preset shown there, nor is a file whose birth
+    lies ahead of the clock (made on a machine whose clock ran ahead).  Only a
+    birth time tells when a file was made: false where either knows none,
+    and when either is not known. */
 bool isMadeSince (const Identity& now, const Identity& shown);
+
+/** The inode numbers of the rows of a tree of presets and folders as it
+    shows them (each row's number, and the number its folder's listing gave
+    it where that is another); never changed once made, so that any thread
+    may look at it. */
+using RowNumbers = std::unordered_set<juce::uint64>;
+
+/** Whether now, found at the path of the row shown as shown, is that preset
+    saved over under its name (another program put a new file there): a
+    file made since (isMadeSince) whose number is no other row's of the tree
+    that showed it, by rowNumbers (this row's own may be among them; null:
+    none known).  A file with another row's number is that row's preset
+    moved there, also where the move gave it a new birth time (a layered
+    file system copies a file of a lower layer up as it is renamed, keeping
+    its number). */
+bool isSavedOver (const Identity& now, const Identity& shown, const RowNumbers* rowNumbers);
 
 /** Whether the path still names the file or folder that was seen there with
     this identity (not known: whatever is there now).  Its absence is certain
@@ -97,13 +126,13 @@ bool isStillAt (const juce::File& file, const Identity& shown);
     its own path while the same file lies there; else the ".prs" entry of
     its folder that is the same file (another program renamed it), unless the
     file had other names when shown (another of them may be a row of its
-    own); else its path while a file made since it was shown lies there
-    (isMadeSince: another program saved over it under its name) or one that
-    cannot be looked at; else a default File (deleted, moved out of its
-    folder, replaced by an older file, or the folder cannot be read).  Not
-    known: its path.  One look-up of the path while the same file lies there;
-    else the folder is listed. */
-juce::File whereNow (const juce::File& file, const Identity& shown);
+    own); else its path while the preset saved over under its name lies
+    there (isSavedOver, by the rowNumbers of the tree that showed it)
+    or a file that cannot be looked at; else a default File (deleted, moved
+    out of its folder, replaced by an older file or by another row's, or the
+    folder cannot be read).  Not known: its path.  One look-up of the path
+    while the same file lies there; else the folder is listed. */
+juce::File whereNow (const juce::File& file, const Identity& shown, const RowNumbers* rowNumbers = nullptr);
 
 /** For writeWithinSizeLimit: write where the descriptor stands, as write
     does, and move it on. */
@@ -136,7 +165,7 @@ bool writeAtomically (const juce::File& target, const void* data, size_t numByte
     takes a name meanwhile, for nothing is ever replaced; never past the
     process's file size limit (writeWithinSizeLimit).  Returns the file
     written, or a default File when nothing could be written (nothing is then
-    left behind). */
+    left behind, and errno tells why). */
 juce::File writeNewFile (const juce::File& wanted, const void* data, size_t numBytes);
 
 /** Renames a file or folder to a path that must not exist yet; an existing
@@ -174,10 +203,12 @@ bool isOwnTemporaryName (const char* name);
 void removeStaleTemporaryFiles (const juce::File& folder);
 
 /** What keeps a write of the file from succeeding, for a person: a link that
-    leads nowhere, a target that is not a plain file, or the system's text
-    for the error (errno as the failed call left it), with the size limit of
-    the process's files where that is what it passed. */
+    leads nowhere, a target that is not a plain file, or describeError. */
 juce::String describeWriteFailure (const juce::File& target, int error);
+
+/** The system's text for the error (errno as a failed call left it), with
+    the size limit of the process's files where that is what a write passed. */
+juce::String describeError (int error);
 
 /** Tells on standard error, in one line, that the file could not be saved
     and why: where there is no window to tell it in (a command-line host). */

@@ -306,11 +306,13 @@ void PresetManager::savePreset()
     // meanwhile gives way to the next free one.
     juce::MemoryBlock block;
     client->writePresetState (block);
-    const auto target = PresetFileSystem::writeNewFile (folder->getFile().getChildFile (name + ".prs"),
-                                                        block.getData(), block.getSize());
+    const auto wanted = folder->getFile().getChildFile (name + ".prs");
+    const auto target = PresetFileSystem::writeNewFile (wanted, block.getData(), block.getSize());
     if (target == juce::File())
     {
-        showWriteError();
+        const auto reason = PresetFileSystem::describeError (errno);
+        if (! showFailureAlert ("Write Error", "File could not be written!\n" + wanted.getFullPathName() + "\n\n" + reason + "."))
+            PresetFileSystem::printSaveFailure (wanted, reason);
         return;
     }
 
@@ -325,11 +327,6 @@ void PresetManager::openRenameFieldWhenShown (FileRepresentingItem& item)
 {
     jassert (juce::MessageManager::existsAndIsCurrentThread());
     renameWhenShown->open (item);
-}
-
-void PresetManager::showWriteError() const
-{
-    showFailureAlert ("Write Error", "File could not be written!");
 }
 
 bool PresetManager::showFailureAlert (const juce::String& title, const juce::String& text) const

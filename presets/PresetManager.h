@@ -133,7 +133,9 @@ public:
         not one that another instance saves meanwhile.  The new preset becomes
         the current one, and its rename field opens (openRenameFieldWhenShown).
         Nothing happens in a read-only folder.  A failed
-        write leaves no item and shows "Write Error". */
+        write leaves no item and shows "Write Error" with the file and why
+        (PresetFileSystem::describeError; without an editor, on standard
+        error).  Message thread. */
     void savePreset();
     /** Opens the item's rename field, holding the keyboard focus, once the
         tree has made its row and can show it whole, scrolled into view; over
@@ -295,6 +297,16 @@ public:
         keepSound (their files went elsewhere), nothing is loaded: no preset
         is current, and the current one's name is the pending name. */
     void itemWillBeRemoved (PresetTreeItemBase& item, bool keepSound = false);
+    /** The inode numbers of the rows of the file tree as it shows them now
+        (PresetFileSystem::RowNumbers), for telling a preset saved over under
+        its name from another row's moved there: made when first asked after
+        the rows changed, and shared with what looks at a row's file later on
+        another thread (a star that waits).  Message thread. */
+    std::shared_ptr<const PresetFileSystem::RowNumbers> getRowNumbers();
+    /** A row of the file tree came or went, or what tells its file apart
+        changed.  Message thread. */
+    void rowsChanged() noexcept { rowNumbers.reset(); }
+
     /** The user set or cleared the star of (starChanged), or renamed, moved,
         deleted or moved something into, an item whose file is no longer
         where the tree shows it: another program renamed, moved, deleted or
@@ -302,9 +314,9 @@ public:
         of the message loop, its folder (or the nearest one above it that is
         still where shown) shows what it holds now (showWhatItHolds); a star
         then goes to the preset where it went when the item found it there
-        by its identity (or to a file made since under its name: saved
-        over), as a star that waited for the lock would (PresetFileSystem::
-        whereNow), and is saved; otherwise the star is put back, and the
+        by its identity (or to a file made since under its name that is no
+        other row's: saved over), as a star that waited for the lock would
+        (PresetFileSystem::whereNow), and is saved; otherwise the star is put back, and the
         user is told, through the failure alert while an editor is open,
         that another program changed it and that the folder now shows what
         it holds.  Message thread. */
@@ -323,7 +335,6 @@ private:
     void build();
     void applyStateItems (const StateItems& items, bool loadPresetFile, bool restoreModifiedFlag);
     void updateStateSnapshot() const;
-    void showWriteError() const;
     bool showFailureAlert (const juce::String& title, const juce::String& text) const;
     void reportFavoritesFileProblem (const juce::File& file);
     void showPendingFavoritesFileProblem();
@@ -390,6 +401,7 @@ private:
     };
 
     std::unique_ptr<PresetTreeRootItem> fileTreeRoot;
+    std::shared_ptr<const PresetFileSystem::RowNumbers> rowNumbers;
     std::unique_ptr<FavoriteList> favorites;
     PresetClient* client = nullptr;
     juce::File factoryRoot, userRoot;

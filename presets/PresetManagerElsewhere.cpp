@@ -2,6 +2,8 @@
 
 #include "presets/PresetTreeItems.h"
 
+#include <functional>
+
 // Another instance, or any other program, may rename, move, delete or
 // replace a preset while this tree still shows it.  A change the user makes
 // at such an item would name nothing, or a later preset of that name: it is
@@ -90,6 +92,32 @@ void PresetManager::showChangesElsewhere()
     if (foldersShown.isNotEmpty())
         text << "\n\n" << foldersShown;
     showFailureAlert ("Changed by Another Program", text);
+}
+
+std::shared_ptr<const PresetFileSystem::RowNumbers> PresetManager::getRowNumbers()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (rowNumbers != nullptr)
+        return rowNumbers;
+
+    PresetFileSystem::RowNumbers numbers;
+    std::function<void (juce::TreeViewItem&)> collect = [&numbers, &collect] (juce::TreeViewItem& folder)
+    {
+        for (int index = 0; index < folder.getNumSubItems(); ++index)
+            if (auto* row = dynamic_cast<FileRepresentingItem*> (folder.getSubItem (index)))
+            {
+                if (const auto& identity = row->getIdentity(); identity.isKnown())
+                {
+                    numbers.insert (identity.inode);
+                    if (identity.listedInode != 0)
+                        numbers.insert (identity.listedInode);
+                }
+                collect (*row);
+            }
+    };
+    collect (*fileTreeRoot);
+    rowNumbers = std::make_shared<const PresetFileSystem::RowNumbers> (std::move (numbers));
+    return rowNumbers;
 }
 
 juce::String PresetManager::showFoldersOf (const std::vector<juce::WeakReference<FileRepresentingItem>>& items)

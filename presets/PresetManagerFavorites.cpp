@@ -177,7 +177,7 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     // A star goes to the preset it was set at, whatever other processes
     // renamed meanwhile and whichever of their saves landed first.
     report.presetsGone = taken.followPresets ([] (const FavoriteChanges::Identity& preset)
-                                              { return PresetFileSystem::whereNow (preset.file, preset.identity); });
+                                              { return PresetFileSystem::whereNow (preset.file, preset.identity, preset.rowNumbers.get()); });
 
     // A star that waited here is not set back by it where another process
     // changed the same star later and saved that first.
@@ -548,7 +548,7 @@ void PresetManager::identifyMovedMarks (const juce::String& to, bool isFolder)
     // Only the tree is looked at: nothing here waits on the disk.
     for (auto& id : carried)
         if (auto* preset = dynamic_cast<FileItem*> (findItemByPath (id)))
-            favoritesOutbox->waiting.identify (id, { preset->getFile(), preset->getIdentity() });
+            favoritesOutbox->waiting.identify (id, { preset->getFile(), preset->getIdentity(), getRowNumbers() });
 }
 
 void PresetManager::retryFavoritesSave()

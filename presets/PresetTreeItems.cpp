@@ -75,6 +75,9 @@ void PresetManager::PresetTreeItemBase::insertSorted (juce::TreeViewItem& parent
             high = middle;
     }
     parent.addSubItem (item, low);
+    if (auto* row = dynamic_cast<FileRepresentingItem*> (item))
+        if (auto* manager = row->getPresetManager())
+            manager->rowsChanged();
 }
 
 namespace

@@ -694,9 +694,12 @@ TEST_F (Favorites, aRowStandsForTheVeryFileItShowedNeverForANewOneWithItsNumberA
 {
     // Another instance deletes Warm and at once saves a new preset, which
     // gets Warm's inode number (a new Warm, or Evil); or it saves over Warm
-    // (a new file renamed onto its name).  This one still shows Warm and
-    // changes it there; then changes it again at the row that shows Warm
-    // now.
+    // (a new file renamed onto its name).  This one still shows Warm (read
+    // from its folder, or saved here) and changes it there; then changes it
+    // again at the row that shows Warm now, renames it and changes it again.
+    // On an ext4 that keeps no birth times, the new file is made in the
+    // second Warm was made in, which stamps it alike, and the rename in a
+    // later one.
     using Change = std::function<bool (PresetManager::FileItem& warm)>;
     struct Case
     {
@@ -705,29 +708,49 @@ TEST_F (Favorites, aRowStandsForTheVeryFileItShowedNeverForANewOneWithItsNumberA
         Change change;
         bool done;
         const char* inFile;
+        bool withoutBirthTimes = false, savedHere = false;
     };
     const Change star = [] (PresetManager::FileItem& warm) { warm.setFavorite (true); return true; };
     const Change rename = [] (PresetManager::FileItem& warm) { return warm.moveOrRename ("Hot", 0); };
     const Change remove = [] (PresetManager::FileItem& warm) { return warm.deleteItem(); };
-    for (const auto& [what, madeWithItsNumber, change, done, expectedInFile] :
+    std::optional<OtherFileSystem> mounted;
+    for (const auto& [what, madeWithItsNumber, change, done, expectedInFile, withoutBirthTimes, savedHere] :
          { Case { "star, Evil made with its number", "Evil", star, true, "" },
            Case { "rename, a new Warm made with its number", "Warm", rename, false, "" },
            Case { "delete, a new Warm made with its number", "Warm", remove, false, "" },
-           Case { "star, saved over", "", star, true, "Warm" } })
+           Case { "star, saved over", "", star, true, "Warm" },
+           Case { "no birth times: star, Evil made with its number", "Evil", star, true, "", true },
+           Case { "no birth times: star, saved here, Evil made with its number", "Evil", star, true, "", true, true },
+           Case { "no birth times: rename, a new Warm made with its number", "Warm", rename, false, "", true },
+           Case { "no birth times: delete, a new Warm made with its number", "Warm", remove, false, "", true },
+           Case { "no birth times: star, saved over", "", star, true, "", true } })
     {
         SCOPED_TRACE (what);
+        if (withoutBirthTimes && ! mounted.has_value() && ! mounted.emplace (user, OtherFileSystem::Kind::withoutBirthTimes).isMounted())
+            GTEST_SKIP() << "no ext4 without birth times can be mounted here: " << mounted->whyNot();
         for (auto name : { "Warm", "Evil", "Hot" })
             user.getChildFile (name + juce::String (".prs")).deleteFile();
-        const auto warm = addPreset (user, "Warm", "warm");
+        const auto second = withoutBirthTimes ? untilASecondBegins() : 0;
+        const auto warm = user.getChildFile ("Warm.prs");
+        if (! savedHere)
+            addPreset (user, "Warm", "warm");
         file.deleteFile();
         alerts.clear();
         auto manager = openWithEditor();
+        if (savedHere)
+        {
+            manager->selectPresetByPath (userPath + "/Warm");
+            manager->savePreset();
+            ASSERT_TRUE (warm.existsAsFile());
+        }
         const bool savedOver = *madeWithItsNumber == 0;
         const auto made = user.getChildFile (savedOver ? "Warm.prs" : madeWithItsNumber + juce::String (".prs"));
         if (savedOver)
             ASSERT_TRUE (Korvalden::Misc::PresetFileSystem::writeAtomically (warm, "new", 3));
         else if (! deleteAndMakeWithItsNumber (warm, made, "new"))
             std::cout << "(the file system gave the new preset another number)\n";
+        if (withoutBirthTimes && secondNow() != second)
+            std::cout << "(the clock's second turned before the new preset was made)\n";
 
         EXPECT_EQ (change (*fileItem (*manager, userPath + "/Warm")), done);
         auto reached = std::make_shared<bool> (false);
@@ -736,21 +759,27 @@ TEST_F (Favorites, aRowStandsForTheVeryFileItShowedNeverForANewOneWithItsNumberA
             juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
 
         // Nothing happened to the new file, and nothing was written for it.
+        const bool starred = *expectedInFile != 0;
         EXPECT_EQ (inFile(), juce::String (expectedInFile));
         EXPECT_EQ (made.loadFileAsString(), "new");
         EXPECT_FALSE (user.getChildFile ("Hot.prs").exists());
-        EXPECT_EQ (alerts.size(), savedOver ? 0 : 1) << alerts.joinIntoString ("\n");
-        EXPECT_TRUE (savedOver || alerts[0].startsWith ("Changed by Another Program: Another program renamed, moved or deleted \"Warm\"")) << alerts[0];
+        EXPECT_EQ (alerts.size(), starred ? 0 : 1) << alerts.joinIntoString ("\n");
+        EXPECT_TRUE (starred || alerts[0].startsWith ("Changed by Another Program: Another program renamed, moved or deleted \"Warm\"")) << alerts[0];
         auto* shown = fileItem (*manager, userPath + "/" + made.getFileNameWithoutExtension());
         ASSERT_NE (shown, nullptr);
-        EXPECT_EQ (shown->isFavorite(), savedOver);
+        EXPECT_EQ (shown->isFavorite(), starred);
         EXPECT_EQ (fileItem (*manager, userPath + "/Warm") != nullptr, made == warm);
 
-        // The row shown again stands for the new file: nothing there is refused.
+        // The row shown again stands for the new file, and renamed here for
+        // it under its new name: nothing there is refused.
         const auto told = alerts.size();
-        shown->setFavorite (! shown->isFavorite());
-        EXPECT_EQ (inFile(), savedOver ? "" : made.getFileNameWithoutExtension());
+        shown->setFavorite (! starred);
+        EXPECT_EQ (inFile(), starred ? "" : made.getFileNameWithoutExtension());
+        if (withoutBirthTimes)
+            untilASecondBegins(); // the rename stamps the file anew
         EXPECT_TRUE (shown->moveOrRename ("Hot", 0));
+        shown->setFavorite (starred);
+        EXPECT_EQ (inFile(), starred ? "Hot" : "");
         EXPECT_TRUE (shown->deleteItem());
         EXPECT_FALSE (made.exists() || user.getChildFile ("Hot.prs").exists());
         EXPECT_EQ (alerts.size(), told) << alerts.joinIntoString ("\n");
@@ -763,7 +792,9 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
     // the star the file holds (behind a star of Round, which took the turn),
     // perhaps renames it, and the program renames, moves or deletes it
     // before it lets go.  A click at the row the program left stale, with
-    // no lock held, ends the same way.
+    // no lock held, ends the same way.  Also where the presets lie on an
+    // ext4 that keeps no birth times, or in an overlay's lower layer, from
+    // which a rename copies a preset up with its number and a new birth time.
     using Program = std::function<bool (const juce::File& shown)>;
     struct Case
     {
@@ -777,6 +808,9 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
         const char* twin = "";
         /** Then the user clicks the star again at the row, where it went. */
         bool clickedAgain = false;
+        /** Before the star, the user saves a new preset into the folder. */
+        bool savesFirst = false;
+        std::optional<OtherFileSystem::Kind> onto = std::nullopt;
     };
     const auto renamedTo = [this] (const char* name)
     {
@@ -817,13 +851,37 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
         { "deleted, a preset of another folder moved onto its name", true, "", [deleted, renamedTo, this] (const juce::File& shown)
           { return deleted (shown) && renamedTo ("Warm.prs") (user.getChildFile ("Pads/Soft.prs")); },
           "Round", true },
+        // Another row's preset is that preset moved, not saved over Warm.
+        { "deleted, the preset saved here moved onto its name", true, "", [deleted, renamedTo, this] (const juce::File& shown)
+          { return deleted (shown) && renamedTo ("Warm.prs") (user.getChildFile ("New Preset.prs")); },
+          "Round", true, "", false, true },
+        // No birth time: no file at its name counts as saved over it.
+        { "no birth times: a second later, renamed Warm-old, a new Warm saved", true, "", [this, renamedTo] (const juce::File& shown)
+          {
+              untilASecondBegins();
+              return renamedTo ("Warm-old.prs") (shown) && addPreset (user, "Warm", "new").existsAsFile();
+          },
+          "Round", true, "", false, false, OtherFileSystem::Kind::withoutBirthTimes },
+        // Copied up as they are renamed, another row's preset at its name,
+        // from its folder or another, is that preset moved, however new its
+        // birth time.
+        { "lower layer: swapped with Mild", true, "", [this, renamedTo] (const juce::File& shown)
+          {
+              return renamedTo ("Swap") (shown) && renamedTo ("Warm.prs") (user.getChildFile ("Mild.prs"))
+                     && renamedTo ("Mild.prs") (user.getChildFile ("Swap"));
+          },
+          "Round", true, "", false, false, OtherFileSystem::Kind::layered },
+        { "lower layer: deleted, a preset of another folder moved onto its name", true, "", [deleted, renamedTo, this] (const juce::File& shown)
+          { return deleted (shown) && renamedTo ("Warm.prs") (user.getChildFile ("Pads/Soft.prs")); },
+          "Round", true, "", false, false, OtherFileSystem::Kind::layered },
     };
     addPreset (user, "Pads/Air", "air");
+    juce::StringArray notMounted;
     for (const bool waits : { true, false })
-        for (const auto& [what, on, renamedHere, program, expectedInFile, told, twin, clickedAgain] : cases)
+        for (const auto& [what, on, renamedHere, program, expectedInFile, told, twin, clickedAgain, savesFirst, onto] : cases)
         {
             SCOPED_TRACE (juce::String (waits ? "waits: " : "clicked: ") + what);
-            for (auto name : { "Warm", "Warmer", "Hot", "Hotter", "Pads/Warm", "Mild", "Warm-old", "Twin", "Evil" })
+            for (auto name : { "Warm", "Warmer", "Hot", "Hotter", "Pads/Warm", "Mild", "Warm-old", "Twin", "Evil", "New Preset" })
                 user.getChildFile (name + juce::String (".prs")).deleteFile();
             user.getChildFile ("Warm.prs.bak").deleteFile();
             addPreset (user, "Warm", "warm");
@@ -834,6 +892,12 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
             ASSERT_TRUE (file.replaceWithText (on ? juce::String()
                                                   : "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
                                                         + "/Warm\"/></FAVLIST></FAVORITES>"));
+            std::optional<OtherFileSystem> mounted;
+            if (onto.has_value() && ! mounted.emplace (user, *onto).isMounted())
+            {
+                notMounted.addIfNotAlreadyThere (mounted->whyNot());
+                continue;
+            }
             alerts.clear();
             auto manager = openWithEditor();
             const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
@@ -856,6 +920,8 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
                 // What follows waits for the next turn, all in one.
                 EXPECT_TRUE (! waits || untilASaveWaitsForTheLockOf (file.getParentDirectory()));
                 ASSERT_TRUE (*renamedHere == 0 || fileItem (*manager, userPath + "/Warm")->moveOrRename (renamedHere, 0));
+                if (savesFirst)
+                    manager->savePreset();
                 auto* row = fileItem (*manager, userPath + "/" + shownAs);
                 clicked = row;
                 if (waits)
@@ -905,4 +971,6 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
                     EXPECT_FALSE (other->isFavorite()) << name;
                 }
         }
+    if (! notMounted.isEmpty())
+        GTEST_SKIP() << "cannot be mounted here: " << notMounted.joinIntoString ("; ");
 }

@@ -4,12 +4,15 @@
 
 #include <csignal>
 #include <functional>
+#include <iostream>
+#include <optional>
 #include <fcntl.h>
 #include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <utime.h>
 
 using namespace PresetTestSupport;
@@ -157,10 +160,77 @@ TEST_F (PresetFileSafety, everyNameThatFitsTheFileSystemSavesAndALongerOneLeaves
 
 TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWithoutOneNotFollowedWhereItCannotBe)
 {
-    // Warm as its folder was read, with its birth time as ext4 and tmpfs
-    // give it, or without, as a file system that keeps none; then another
-    // program changes it.  Where it is now, by its path and as a star that
-    // waited for the lock finds it (empty: gone).
+    // What the stamps tell, on identities made up: a row read at a moment
+    // (shown), and what lies at its path as a change comes five seconds
+    // later (now), each stamped so many milliseconds from that reading (its
+    // birth, or where none is kept its last change of status), with now's
+    // number (the rows have 100, this one's, and 200) and its handle (the
+    // row's was 7; 0: neither has one).  Whether it is the file shown, was
+    // made since, and is the preset saved over under its name.
+    struct MadeUp
+    {
+        const char* what;
+        bool bornKnown;
+        juce::int64 shownStamp, nowStamp;
+        juce::uint64 inode, handle;
+        bool same, madeSince, savedOver;
+    };
+    constexpr juce::int64 minute = 60'000;
+    const MadeUp madeUp[] {
+        { "left alone", true, -minute, -minute, 100, 0, true, false, false },
+        { "a new file with its number", true, -minute, 2000, 100, 0, false, true, true },
+        { "a new file stamped 5 ms before the row was read, by a coarser clock", true, -minute, -5, 100, 0, false, true, true },
+        { "an older preset moved onto its name", true, -minute, -minute, 300, 0, false, false, false },
+        { "a file born two hours ahead of the clock moved onto its name", true, -minute, 120 * minute, 300, 0, false, false, false },
+        { "a file born since with another row's number (copied up as it was moved)", true, -minute, 2000, 200, 0, false, true, false },
+        { "no birth time, changed a minute before the row was read", false, -minute, -minute, 100, 0, true, false, false },
+        { "no birth time, changed in the second the row was read", false, -500, -500, 100, 0, false, false, false },
+        { "the same, with its handle", false, -500, -500, 100, 7, true, false, false },
+        { "the same, a new file made with its number in that second: another handle", false, -500, -500, 100, 8, false, false, false },
+        { "no birth time, changed a minute ahead of the clock", false, minute, minute, 100, 0, false, false, false },
+        { "no birth time, a new file with its number written since", false, -minute, 2000, 100, 0, false, false, false },
+    };
+    const fs::RowNumbers rows { 100, 200 };
+    const auto stamp = [] (juce::int64 milliseconds, juce::int64& seconds, juce::uint32& nanoseconds)
+    {
+        const auto moment = 1'800'000'000'000 + milliseconds;
+        seconds = moment / 1000;
+        nanoseconds = (juce::uint32) (moment % 1000) * 1'000'000;
+    };
+    for (const auto& [what, bornKnown, shownStamp, nowStamp, inode, handle, same, madeSince, savedOver] : madeUp)
+    {
+        SCOPED_TRACE (what);
+        fs::Identity shown, now;
+        shown.device = now.device = 1;
+        shown.inode = shown.listedInode = 100;
+        now.inode = now.listedInode = inode;
+        shown.links = now.links = 1;
+        shown.bornKnown = now.bornKnown = bornKnown;
+        shown.handleKnown = now.handleKnown = handle != 0;
+        shown.handle = 7;
+        now.handle = handle;
+        for (auto [identity, milliseconds] : { std::pair (&shown, shownStamp), std::pair (&now, nowStamp) })
+            stamp (milliseconds, bornKnown ? identity->bornSeconds : identity->changedSeconds, bornKnown ? identity->bornNanoseconds : identity->changedNanoseconds);
+        stamp (0, shown.seenSeconds, shown.seenNanoseconds);
+        stamp (5000, now.seenSeconds, now.seenNanoseconds);
+        EXPECT_EQ (fs::isSameFile (shown, now), same);
+        EXPECT_EQ (fs::isMadeSince (now, shown), madeSince);
+        EXPECT_EQ (fs::isSavedOver (now, shown, &rows), savedOver);
+    }
+
+    // A folder stays where it was also after a preset was saved into it.
+    auto folder = fs::identityOf (user);
+    folder.bornKnown = false;
+    juce::Thread::sleep (20);
+    addPreset (user, "Saved", "saved");
+    EXPECT_TRUE (fs::isStillAt (user, folder));
+
+    // Real files: Warm as its folder was read, with its birth time as ext4
+    // and tmpfs give it, or without (as if that file system kept none, read
+    // a few seconds after it was made), or on an ext4 that keeps none, read
+    // and changed within one second.  Then another program changes it.
+    // Where it is now, by its path and as a star that waited for the lock
+    // finds it (empty: gone).
     using Program = std::function<void (const juce::File& warm)>;
     struct Case
     {
@@ -169,48 +239,84 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
         bool stillAt;
         const char* withBirth;
         const char* withoutBirth;
+        /** On an ext4 without birth times, within one second: its handle vouches for it. */
+        bool stillAtInOneSecond;
+        const char* inOneSecond;
     };
     const Case cases[] {
-        { "left alone", [] (const juce::File&) {}, true, "Warm", "Warm" },
-        { "renamed", [this] (const juce::File& warm) { ASSERT_TRUE (warm.moveFileTo (user.getChildFile ("Warmer.prs"))); }, false, "Warmer", "" },
-        { "written in place", [] (const juce::File& warm) { ASSERT_TRUE (warm.appendText ("more")); }, true, "Warm", "Warm" },
-        { "deleted, Warm made with its number", [] (const juce::File& warm) { deleteAndMakeWithItsNumber (warm, warm, "new"); }, false, "Warm", "Warm" },
+        { "left alone", [] (const juce::File&) {}, true, "Warm", "Warm", true, "Warm" },
+        { "renamed", [this] (const juce::File& warm) { ASSERT_TRUE (warm.moveFileTo (user.getChildFile ("Warmer.prs"))); }, false, "Warmer", "", false, "Warmer" },
+        { "written in place", [] (const juce::File& warm) { ASSERT_TRUE (warm.appendText ("more")); }, true, "Warm", "", true, "Warm" },
+        { "deleted, Warm made with its number", [] (const juce::File& warm) { deleteAndMakeWithItsNumber (warm, warm, "new"); }, false, "Warm", "", false, "" },
         { "deleted, Evil made with its number", [this] (const juce::File& warm) { deleteAndMakeWithItsNumber (warm, user.getChildFile ("Evil.prs"), "evil"); },
-          false, "", "" },
-        { "deleted", [] (const juce::File& warm) { ASSERT_TRUE (warm.deleteFile()); }, false, "", "" },
+          false, "", "", false, "" },
+        { "deleted", [] (const juce::File& warm) { ASSERT_TRUE (warm.deleteFile()); }, false, "", "", false, "" },
         { "deleted, an older preset renamed onto its name", [this] (const juce::File& warm)
           { ASSERT_TRUE (warm.deleteFile() && user.getChildFile ("Mild.prs").moveFileTo (warm)); },
-          false, "", "" },
+          false, "", "", false, "" },
     };
-    for (const bool birthKnown : { true, false })
-        for (const auto& [what, program, stillAt, withBirth, withoutBirth] : cases)
+    enum class Where
+    {
+        withBirth,
+        withoutBirth,
+        withoutBirthTimes
+    };
+    std::optional<OtherFileSystem> mounted;
+    for (const auto where : { Where::withBirth, Where::withoutBirth, Where::withoutBirthTimes })
+    {
+        if (where == Where::withoutBirthTimes && ! mounted.emplace (user, OtherFileSystem::Kind::withoutBirthTimes).isMounted())
+            GTEST_SKIP() << "no ext4 without birth times can be mounted here: " << mounted->whyNot();
+        for (const auto& [what, program, stillAt, withBirth, withoutBirth, stillAtInOneSecond, inOneSecond] : cases)
         {
-            SCOPED_TRACE (juce::String (birthKnown ? "birth known: " : "no birth time: ") + what);
+            SCOPED_TRACE (juce::String (where == Where::withBirth ? "birth known: " : where == Where::withoutBirth ? "no birth time: " : "ext4 without birth times: ") + what);
             for (auto name : { "Warm", "Warmer", "Evil" })
                 user.getChildFile (name + juce::String (".prs")).deleteFile();
             madeBeforeAListing (addPreset (user, "Mild", "mild"));
+            const auto second = where == Where::withoutBirthTimes ? untilASecondBegins() : 0;
             const auto warm = addPreset (user, "Warm", "warm");
             auto shown = fs::identityOf (warm);
             ASSERT_TRUE (shown.isKnown() && shown.links == 1);
-            if (! birthKnown)
+            if (where == Where::withoutBirth)
+            {
                 shown.bornKnown = false;
+                shown.seenSeconds += 3;
+            }
+            else if (where == Where::withoutBirthTimes)
+            {
+                ASSERT_FALSE (shown.bornKnown);
+            }
             else if (! shown.bornKnown)
+            {
                 GTEST_SKIP() << "this file system keeps no birth times";
+            }
             juce::Thread::sleep (20); // a later tick of the file system's clock
             program (warm);
+            if (where == Where::withoutBirthTimes && secondNow() != second)
+            {
+                std::cout << "(the clock's second turned before the program was done)\n";
+                continue;
+            }
 
-            const juce::String expected (birthKnown ? withBirth : withoutBirth);
+            const juce::String expected (where == Where::withBirth ? withBirth : where == Where::withoutBirth ? withoutBirth : inOneSecond);
             // Written in place, a file without a birth time cannot be told from a new one.
-            EXPECT_EQ (fs::isStillAt (warm, shown), stillAt && (birthKnown || juce::String (what) != "written in place"));
+            EXPECT_EQ (fs::isStillAt (warm, shown), where == Where::withoutBirthTimes ? stillAtInOneSecond : stillAt && (where == Where::withBirth || juce::String (what) != "written in place"));
             EXPECT_EQ (fs::whereNow (warm, shown), expected.isEmpty() ? juce::File() : user.getChildFile (expected + ".prs"));
         }
+    }
 
-    // A folder stays where it was also after a preset was saved into it.
-    auto folder = fs::identityOf (user);
-    folder.bornKnown = false;
+    // There too; deleted and made again, it gets its number, and only its
+    // handle tells it from the new one.
+    const auto sub = user.getChildFile ("Sub");
+    ASSERT_TRUE (sub.createDirectory());
+    const auto shownSub = fs::identityOf (sub);
+    ASSERT_TRUE (shownSub.handleKnown);
     juce::Thread::sleep (20);
-    addPreset (user, "Saved", "saved");
-    EXPECT_TRUE (fs::isStillAt (user, folder));
+    addPreset (sub, "Saved", "saved");
+    EXPECT_TRUE (fs::isStillAt (sub, shownSub));
+    ASSERT_TRUE (sub.deleteRecursively() && sub.createDirectory());
+    if (fs::identityOf (sub).inode != shownSub.inode)
+        std::cout << "(the file system gave the new folder another number)\n";
+    EXPECT_FALSE (fs::isStillAt (sub, shownSub));
 }
 
 TEST_F (PresetFileSafety, aSaveRemovesOnlyOurOwnStaleUnlockedTemporaryFilesInTheFolderItWrites)

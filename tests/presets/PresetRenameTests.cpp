@@ -1,9 +1,14 @@
 #include "PresetTestSupport.h"
 
 #include "presets/PresetFileSystem.h"
+#include "tests/support/StandardErrorCapture.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <pthread.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace PresetTestSupport;
 namespace fs = Korvalden::Misc::PresetFileSystem;
@@ -289,18 +294,67 @@ TEST_F (PresetRename, aReadOnlyFolderKeepsEveryFileAndTheTreeAsItWas)
     EXPECT_EQ (currentPath (*manager), userPath + "/Deep");
 }
 
-TEST_F (PresetRename, aFullDiskLeavesTheOldBytesAndNoTemporaryFile)
+TEST_F (PresetRename, aFullDiskLeavesTheOldBytesAndNoTemporaryFileTellsWhyAndLeavesTheThreadsSignalsAsTheyWere)
 {
     auto manager = makeManager();
     const auto before = snapshot (user);
     client.sound = juce::String::repeatedString ("x", 64 * 1024);
     {
+        const StandardErrorCapture noEditorTellsThere;
         FullDisk full (4096);
         manager->savePreset();
         EXPECT_FALSE (fs::writeAtomically (user.getChildFile ("Deep.prs"), client.sound.toRawUTF8(), (size_t) client.sound.length()));
     }
     EXPECT_EQ (snapshot (user), before);
     EXPECT_EQ (manager->getUserFolderItem()->getNumSubItems(), 2);
+
+    // Why is told: in the editor's alert, or without one on standard error,
+    // also where that is a pipe, which has no size and so no limit.  A
+    // thread that holds the size signal back, or not, still does after.
+    struct LabelOnly : public PresetManager::ControlButtonSet
+    {
+        juce::Label label;
+        juce::Button* getControlButton (int) override { return nullptr; }
+        juce::Label* getPresetNameLabel() override { return &label; }
+    } editor;
+    juce::StringArray told;
+    manager->setFailureAlert ([&told] (const juce::String& title, const juce::String& text) { told.add (title + ": " + text); });
+    const auto why = juce::String (std::strerror (EFBIG)) + " (this program may write files of at most 64 bytes)";
+    for (const bool editorOpen : { false, true })
+        for (const bool threadHoldsTheSignal : { true, false })
+        {
+            SCOPED_TRACE (juce::String (editorOpen ? "editor open, " : "no editor, ") + (threadHoldsTheSignal ? "signal held" : "signal let through"));
+            if (editorOpen)
+                manager->setControlButtonSet (&editor);
+            told.clear();
+            sigset_t sizeSignal, mask;
+            sigemptyset (&sizeSignal);
+            sigaddset (&sizeSignal, SIGXFSZ);
+            ASSERT_EQ (::pthread_sigmask (threadHoldsTheSignal ? SIG_BLOCK : SIG_UNBLOCK, &sizeSignal, nullptr), 0);
+            int pipe[2];
+            ASSERT_EQ (::pipe (pipe), 0);
+            const int standardError = ::dup (STDERR_FILENO);
+            ::dup2 (pipe[1], STDERR_FILENO);
+            {
+                FullDisk full (64);
+                manager->savePreset();
+            }
+            ::dup2 (standardError, STDERR_FILENO);
+            ::close (standardError);
+            ::close (pipe[1]);
+            char line[4096] {};
+            const auto length = ::read (pipe[0], line, sizeof (line) - 1);
+            ::close (pipe[0]);
+            ASSERT_EQ (::pthread_sigmask (SIG_BLOCK, nullptr, &mask), 0);
+            EXPECT_EQ (sigismember (&mask, SIGXFSZ) == 1, threadHoldsTheSignal);
+            ::pthread_sigmask (SIG_UNBLOCK, &sizeSignal, nullptr);
+
+            const auto wanted = user.getChildFile ("New Preset.prs").getFullPathName();
+            const auto printed = juce::String::fromUTF8 (line, (int) juce::jmax ((ssize_t) 0, length));
+            EXPECT_EQ (told.joinIntoString ("\n"), editorOpen ? "Write Error: File could not be written!\n" + wanted + "\n\n" + why + "." : "");
+            EXPECT_EQ (printed, editorOpen ? "" : "Kest: could not save \"" + wanted + "\": " + why + "\n");
+            EXPECT_EQ (snapshot (user), before);
+        }
 }
 
 TEST_F (PresetRename, numberedNamesContinueAndALinkToNothingCountsAsTaken)

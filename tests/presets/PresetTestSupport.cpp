@@ -2,9 +2,13 @@
 
 #include "presets/PresetFileSystem.h"
 
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +60,76 @@ bool ReadOnlyFolder::isEffective() const
     ::close (descriptor);
     ::unlink (probe.getFullPathName().toRawUTF8());
     return false;
+}
+
+namespace
+{
+/** Runs the program (looked for also where root's programs lie); its output
+    when it fails, empty when it ran. */
+juce::String run (juce::StringArray command)
+{
+    for (auto folder : { "", "/usr/sbin/", "/sbin/" })
+    {
+        juce::ChildProcess process;
+        auto tried = command;
+        tried.set (0, folder + command[0]);
+        if (! process.start (tried, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+            continue;
+        const auto output = process.readAllProcessOutput();
+        if (process.waitForProcessToFinish (60000) && process.getExitCode() == 0)
+            return {};
+        return output.trim().isNotEmpty() ? output.trim() : command[0] + " failed";
+    }
+    return command[0] + " cannot be run";
+}
+} // namespace
+
+OtherFileSystem::OtherFileSystem (const juce::File& movedFolder, Kind kind)
+    : folder (movedFolder), before (movedFolder.getSiblingFile (movedFolder.getFileName() + ".before"))
+{
+    if (! folder.moveFileTo (before) || ! folder.createDirectory())
+    {
+        reason = "the folder cannot be moved";
+        return;
+    }
+    const auto path = folder.getFullPathName();
+    if (kind == Kind::withoutBirthTimes)
+    {
+        const auto image = folder.getSiblingFile (folder.getFileName() + ".ext4");
+        reason = image.create().wasOk() && ::truncate (image.getFullPathName().toRawUTF8(), 32 << 20) == 0
+                     ? run ({ "mkfs.ext4", "-q", "-F", "-I", "128", image.getFullPathName() })
+                     : "no room for the file system's file";
+        if (reason.isEmpty())
+            reason = run ({ "mount", "-o", "loop", image.getFullPathName(), path });
+        mounted = reason.isEmpty();
+        if (mounted && ! before.copyDirectoryTo (folder))
+            reason = "what the folder held cannot be copied onto it";
+    }
+    else
+    {
+        const auto upper = folder.getSiblingFile (folder.getFileName() + ".upper"), work = folder.getSiblingFile (folder.getFileName() + ".work");
+        const auto options = "lowerdir=" + before.getFullPathName() + ",upperdir=" + upper.getFullPathName() + ",workdir=" + work.getFullPathName();
+        upper.deleteRecursively();
+        work.deleteRecursively();
+        if (upper.createDirectory().wasOk() && work.createDirectory().wasOk()
+            && ::mount ("overlay", path.toRawUTF8(), "overlay", 0, options.toRawUTF8()) == 0)
+            mounted = true;
+        else
+            reason = "overlay: " + juce::String (std::strerror (errno));
+    }
+    if (mounted && reason.isNotEmpty())
+    {
+        ::umount2 (path.toRawUTF8(), MNT_DETACH);
+        mounted = false;
+    }
+}
+
+OtherFileSystem::~OtherFileSystem()
+{
+    if (mounted)
+        ::umount2 (folder.getFullPathName().toRawUTF8(), MNT_DETACH);
+    if (before.isDirectory() && folder.deleteRecursively())
+        before.moveFileTo (folder);
 }
 
 PresetFolders::PresetFolders()
@@ -142,6 +216,21 @@ juce::File PresetFolders::madeBeforeAListing (const juce::File& file)
         juce::Thread::sleep (5);
     }
     return file;
+}
+
+juce::int64 PresetFolders::secondNow()
+{
+    struct timespec now {};
+    ::clock_gettime (CLOCK_REALTIME_COARSE, &now);
+    return now.tv_sec;
+}
+
+juce::int64 PresetFolders::untilASecondBegins()
+{
+    const auto second = secondNow();
+    while (secondNow() == second)
+        juce::Thread::sleep (1);
+    return secondNow();
 }
 
 juce::String PresetFolders::currentPath (PresetManager& manager)

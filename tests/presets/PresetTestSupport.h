@@ -67,6 +67,39 @@ private:
     juce::File folder;
 };
 
+/** The folder, with what it holds, moved onto a file system of another kind
+    for as long as this lives; then it holds again what it held before, and
+    what was changed there is gone.  Only root may mount: where no such file
+    system can be mounted nothing changes, and whyNot tells why (the test
+    skips). */
+class OtherFileSystem
+{
+public:
+    enum class Kind
+    {
+        /** ext4 with 128-byte inodes, in a file of its own: no birth times,
+            stamps of whole seconds, and an inode number a deletion freed
+            goes to the next file made in the folder. */
+        withoutBirthTimes,
+        /** An overlay whose lower layer holds what the folder held: a rename
+            there copies the file up, which keeps its number and gets a new
+            birth time. */
+        layered
+    };
+
+    OtherFileSystem (const juce::File& folder, Kind kind);
+    ~OtherFileSystem();
+    bool isMounted() const noexcept { return mounted; }
+    const juce::String& whyNot() const noexcept { return reason; }
+
+private:
+    juce::File folder, before;
+    bool mounted = false;
+    juce::String reason;
+
+    JUCE_DECLARE_NON_COPYABLE (OtherFileSystem)
+};
+
 class PresetFolders : public ::testing::Test
 {
 protected:
@@ -89,6 +122,13 @@ protected:
         it was listed: its bytes written an hour ago, and a wait until its
         birth lies behind the file system's coarser stamps.  Returns it. */
     static juce::File madeBeforeAListing (const juce::File& file);
+    /** Waits until the system's coarse clock (the one files are stamped
+        by) begins a new second, at most a second, and returns that second:
+        what follows soon after is stamped within it by a file system that
+        stamps whole seconds. */
+    static juce::int64 untilASecondBegins();
+    /** The second the system's coarse clock is in. */
+    static juce::int64 secondNow();
 
     juce::File base, factory, user;
     FakeClient client;
