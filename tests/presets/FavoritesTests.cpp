@@ -76,6 +76,16 @@ protected:
         return manager;
     }
 
+    /** Runs the message loop until what was posted so far has run (what
+        the last save's turn posted among it). */
+    static void runOut()
+    {
+        auto reached = std::make_shared<bool> (false);
+        juce::MessageManager::callAsync ([reached] { *reached = true; });
+        for (int turns = 0; turns < 6000 && ! *reached; ++turns)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+
     /** The favourites a new instance reads from the file. */
     juce::StringArray readAgain()
     {
@@ -753,10 +763,7 @@ TEST_F (Favorites, aRowStandsForTheVeryFileItShowedNeverForANewOneWithItsNumberA
             std::cout << "(the clock's second turned before the new preset was made)\n";
 
         EXPECT_EQ (change (*fileItem (*manager, userPath + "/Warm")), done);
-        auto reached = std::make_shared<bool> (false);
-        juce::MessageManager::callAsync ([reached] { *reached = true; });
-        for (int turns = 0; turns < 6000 && ! *reached; ++turns)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        runOut();
 
         // Nothing happened to the new file, and nothing was written for it.
         const bool starred = *expectedInFile != 0;
@@ -901,14 +908,6 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
             alerts.clear();
             auto manager = openWithEditor();
             const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
-            const auto runOut = []
-            {
-                // What the last turn posted comes before this.
-                auto reached = std::make_shared<bool> (false);
-                juce::MessageManager::callAsync ([reached] { *reached = true; });
-                for (int turns = 0; turns < 6000 && ! *reached; ++turns)
-                    juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-            };
             juce::WeakReference<PresetManager::FileRepresentingItem> clicked;
             {
                 std::optional<Korvalden::Misc::SaveLock> otherProgram;
@@ -1061,10 +1060,7 @@ TEST_F (Favorites, aStarThatWaitsFollowsItsPresetWhereverTheUserRenamesMovesOrDe
             }
             for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
                 juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-            auto reached = std::make_shared<bool> (false);
-            juce::MessageManager::callAsync ([reached] { *reached = true; });
-            for (int turns = 0; turns < 6000 && ! *reached; ++turns)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+            runOut();
 
             for (int index = alerts.size(); --index >= 0;)
                 if (alerts[index].startsWith ("Waiting to Save: "))
