@@ -185,6 +185,8 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
         { "a file born since with another row's number (copied up as it was moved)", true, -minute, 2000, 200, 0, false, true, false },
         { "no birth time, changed a minute before the row was read", false, -minute, -minute, 100, 0, true, false, false },
         { "no birth time, changed in the second the row was read", false, -500, -500, 100, 0, false, false, false },
+        { "no birth time, changed 1.5 s before the row was read: two-second stamps", false, -1500, -1500, 100, 0, false, false, false },
+        { "no birth time, changed two seconds before the row was read", false, -2000, -2000, 100, 0, true, false, false },
         { "the same, with its handle", false, -500, -500, 100, 7, true, false, false },
         { "the same, a new file made with its number in that second: another handle", false, -500, -500, 100, 8, false, false, false },
         { "no birth time, changed a minute ahead of the clock", false, minute, minute, 100, 0, false, false, false },
