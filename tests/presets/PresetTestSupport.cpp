@@ -105,6 +105,17 @@ OtherFileSystem::OtherFileSystem (const juce::File& movedFolder, Kind kind)
         if (mounted && ! before.copyDirectoryTo (folder))
             reason = "what the folder held cannot be copied onto it";
     }
+    else if (kind == Kind::inMemory || kind == Kind::full)
+    {
+        mounted = ::mount ("tmpfs", path.toRawUTF8(), "tmpfs", 0, "size=64k") == 0;
+        reason = ! mounted ? "tmpfs: " + juce::String (std::strerror (errno))
+                 : ! before.copyDirectoryTo (folder) ? "what the folder held cannot be copied onto it" : "";
+        const int filler = reason.isEmpty() && kind == Kind::full ? ::open ((path + "/.filler").toRawUTF8(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644) : -1;
+        const char block[4096] {};
+        while (filler >= 0 && ::write (filler, block, sizeof (block)) > 0)
+            continue;
+        ::close (filler);
+    }
     else
     {
         // The upper layer beside the folder, or the layers each on a tmpfs.

@@ -89,7 +89,12 @@ public:
             files (the lower one past the numbers the upper one gives its
             first files), and a file copied up is listed by its number in
             the upper layer while a look-up gives the lower one's. */
-        layersOnTwoFileSystems
+        layersOnTwoFileSystems,
+        /** A tmpfs of 64 kB, where a name is made fast and takes no room. */
+        inMemory,
+        /** The same with no room left: a new file can be made there, but
+            not a byte written. */
+        full
     };
 
     OtherFileSystem (const juce::File& folder, Kind kind);
