@@ -298,7 +298,7 @@ public:
         keepSound (their files went elsewhere), nothing is loaded: no preset
         is current, and the current one's name is the pending name. */
     void itemWillBeRemoved (PresetTreeItemBase& item, bool keepSound = false);
-    /** The inode numbers of the rows of the file tree as it shows them now
+    /** The numbers of the rows of the file tree as it shows them now
         (PresetFileSystem::RowNumbers), for telling a preset saved over under
         its name from another row's moved there: made when first asked after
         the rows changed, and shared with what looks at a row's file later on
