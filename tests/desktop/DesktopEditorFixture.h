@@ -383,5 +383,24 @@ protected:
         settle();
     }
 
+    /** The editor's own window on the display. */
+    ::Window editorWindow() const
+    {
+        return (::Window) (juce::pointer_sized_uint) panel->getPeer()->getNativeHandle();
+    }
+
+    /** Lets go of "a" in another program's window: that window takes the
+        input focus, the key goes up there, and the editor's window takes
+        the focus back, all before the editor reads any of it (it sees no
+        loss of focus, as when it is busy a moment). */
+    bool letGoOfAElsewhere (::Window other)
+    {
+        auto* x = display.get();
+        XSetInputFocus (x, other, RevertToParent, CurrentTime);
+        const bool elsewhere = XInput::focusedWindow (x) == other && XInput::xdotool ({ "keyup", "a" });
+        XSetInputFocus (x, editorWindow(), RevertToParent, CurrentTime);
+        return elsewhere && XInput::focusedWindow (x) == editorWindow();
+    }
+
     XInput::DisplayConnection display;
 };
