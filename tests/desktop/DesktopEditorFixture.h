@@ -389,6 +389,23 @@ protected:
         return (::Window) (juce::pointer_sized_uint) panel->getPeer()->getNativeHandle();
     }
 
+    /** Gives a window the input focus, as a user turning to it does, and lets
+        the editor read the change. */
+    bool focusWindow (::Window window)
+    {
+        auto* x = display.get();
+        const bool focused = waitFor ([x, window]
+        {
+            if (XInput::screenBounds (x, window).isEmpty())
+                return false;
+            if (XInput::focusedWindow (x) != window)
+                XSetInputFocus (x, window, RevertToParent, CurrentTime);
+            return XInput::focusedWindow (x) == window;
+        });
+        settle();
+        return focused;
+    }
+
     /** Lets go of "a" in another program's window: that window takes the
         input focus, the key goes up there, and the editor's window takes
         the focus back, all before the editor reads any of it (it sees no

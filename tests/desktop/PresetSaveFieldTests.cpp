@@ -114,6 +114,8 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         { "the tree showing, typed as fast typists do, Return before the last letter is up", true, true, false, "dus", Ending::returnWithTheLastLetter, "dusk", false, false, true },
         { "the tree showing, a note key held from before the click, let go and typed again first, Return", true, true, false, "aad", Ending::returnKey, "aad",
           false, false, false, true },
+        { "the tree showing, typed at once, the first letter down until the field opens, Return", true, true, false, "dusk", Ending::returnKey, "dusk",
+          true, false, false, false, true },
         { "under a window manager, the tree showing, typed at once, Return", true, true, false, "Warm Pad 5", Ending::returnKey, "Warm Pad 5", true, true },
         { "under a window manager, the tree hidden, typed at once, Return", false, false, false, "Bass 6", Ending::returnKey, "Bass 6", true, true },
         { "under a window manager, the tree hidden, a note key held from before the click, let go and typed again at once, Return", false, false, false,
@@ -235,17 +237,25 @@ TEST_F (PresetSaveField, SavingTwiceOpensAFieldOnEachNewPresetAndTheFirstKeepsIt
 // note, which ends as the question takes the keys, however long the key is
 // held and repeats; none of its repeats is typed into the name.  The name is
 // typed as fast typists do, Return pressed and released before its last
-// letter (a note key) goes up: no letter plays.
+// letter (a note key) goes up: no letter plays.  So too where another
+// program's window takes the keys: the key held on as the editor's window
+// gets them back plays nothing more, one let go there plays at its first
+// press back, and keys down there as the editor gets the keys play nothing
+// as one of them goes up.
 TEST_F (PresetSaveField, AKeyHeldWhileTheEditorAsksSomethingPlaysOneNoteAndTypesNothing)
 {
     addUserPreset ("dusk");
     showEditor();
     presets().getUserFolderItem()->setOpen (true);
     std::optional<WindowManager> manager;
+    enum class Asking { aboutBox, save, anotherProgram };
     for (const bool underWindowManager : { false, true })
-        for (const bool aboutBox : { true, false })
+        for (const auto asking : { Asking::aboutBox, Asking::save, Asking::anotherProgram })
         {
-            SCOPED_TRACE (juce::String (aboutBox ? "the about box" : "Save, its field and the question before a preset is replaced")
+            const bool aboutBox = asking == Asking::aboutBox;
+            SCOPED_TRACE (juce::String (aboutBox ? "the about box"
+                                        : asking == Asking::save ? "Save, its field and the question before a preset is replaced"
+                                                                 : "another program's window")
                           + (underWindowManager ? ", under a window manager" : ""));
             if (underWindowManager && ! manager.has_value())
             {
@@ -255,6 +265,27 @@ TEST_F (PresetSaveField, AKeyHeldWhileTheEditorAsksSomethingPlaysOneNoteAndTypes
             }
             NoteCounter notes (engine->getKeyboardState());
             ASSERT_TRUE (holdA()) << "the key played nothing before the editor asked";
+            if (asking == Asking::anotherProgram)
+            {
+                const XInput::OtherProgramsWindow other (display.get());
+                ASSERT_TRUE (focusWindow (other.window));
+                EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note sounds on in another program's window";
+                pump (1000); // the key repeats there
+                ASSERT_TRUE (focusWindow (editorWindow()));
+                pump (1500); // and here
+                EXPECT_EQ (notes.notesStarted, 1) << "the key held played again as the editor's window got the keys back";
+                ASSERT_TRUE (focusWindow (other.window) && XInput::xdotool ({ "keyup", "a" }) && focusWindow (editorWindow()));
+                EXPECT_TRUE (heldKeyPlays()) << "the key let go in another program's window plays nothing at its first press back";
+                ASSERT_TRUE (focusWindow (other.window));
+                // The editor's window takes the keys and one goes up before either repeats.
+                NoteCounter later (engine->getKeyboardState());
+                ASSERT_TRUE (XInput::xdotool ({ "keydown", "s", "keydown", "d", "windowfocus", juce::String ((juce::int64) editorWindow()),
+                                                "keyup", "d", "keyup", "s" }));
+                settle();
+                EXPECT_EQ (later.notesStarted, 0) << "keys down in another program's window played as one of them went up";
+                EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing after another program's window had them";
+                continue;
+            }
             auto* logo = child<juce::Button> (EditorNames::logoButtonMaker);
             ASSERT_TRUE (aboutBox ? logo != nullptr && click (logo->getScreenBounds().getCentre(), 1) : clickSave() != nullptr);
             EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note sounds on while the editor asks";
