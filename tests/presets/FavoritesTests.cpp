@@ -1138,10 +1138,11 @@ TEST (FavoriteChanges, aStarTakenToBeSavedFollowsOnlyWhatThisInstanceDidToItsOwn
         if (! movedBeforeTheStar)
             move.order = FavoriteChanges::nextOrder();
         int asked = 0;
+        const bool whileLooking = movedWhileLooking; // a binding is no variable a lambda may take
         const auto gone = changes.followPresets ([&] (const FavoriteChanges::Identity& preset) { return preset.file == moved ? moved : juce::File(); },
                                                  [&]
                                                  {
-                                                     const bool made = ++asked > 1 || ! movedWhileLooking;
+                                                     const bool made = ++asked > 1 || ! whileLooking;
                                                      return made ? std::vector<FavoriteChanges::OwnMove> { move } : std::vector<FavoriteChanges::OwnMove>();
                                                  });
         const auto left = changes.inOrder();
