@@ -10,6 +10,8 @@ BeepFreeMidiKeyboard::BeepFreeMidiKeyboard (juce::MidiKeyboardState& state, Orie
     : juce::MidiKeyboardComponent (state, orientation), noteState (state)
 {
     juce::Desktop::getInstance().addFocusChangeListener (this);
+    // A key's release ends its note: the display sends none with its repeats.
+    Korvalden::Platform::sendKeyRepeatsAsPressesAlone();
 }
 
 BeepFreeMidiKeyboard::~BeepFreeMidiKeyboard()

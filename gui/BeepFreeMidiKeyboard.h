@@ -24,7 +24,9 @@ namespace Korvalden::GUI
     box) starts nothing, and neither it nor a key held as the keyboard loses
     the keys plays until it has gone up, however long it is held and
     repeats.  So a held key gives one note, and a letter typed into a field
-    none.  No release is missed for good: a key that the
+    none; the display is asked to send a held key's repeats without a
+    release before each, which the framework may take for the key going up
+    on a loaded machine.  No release is missed for good: a key that the
     framework still believes held (its release went to another program's
     window, and the framework hears of it only once its windows get the
     focus back) counts as up as soon as the display has it up, and then

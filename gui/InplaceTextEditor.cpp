@@ -3,6 +3,7 @@
 #include "platform/DisplayInput.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Korvalden::GUI
 {
@@ -10,26 +11,61 @@ namespace
 {
 /** The character keys down as a name is asked for.  They were pressed for
     something else (a note, most often) and are no text: the presses of such
-    a key, the repeats of a key held, are not typed until it has gone up. */
-class KeysDownBefore
+    a key, the repeats of a key held, are not typed until it has gone up.
+
+    A key is let go of as soon as the framework has it up: at every key's
+    change in the part of the window that holds the keys, and on a tick
+    while keys are held, which notices a release that went elsewhere (to
+    another program's window, or to another window of the program): the
+    framework counts such a key up once the keys come back to its window,
+    before the next press reaches it.  Message thread only. */
+class KeysDownBefore final : private juce::Timer
 {
 public:
-    KeysDownBefore() : characters (Korvalden::Platform::characterKeysHeldDown()) {}
-
-    /** Whether the press is of a key that has stayed down since; the keys
-        the framework has seen go up since are let go first. */
-    bool isStillDown (const juce::KeyPress& key)
+    KeysDownBefore() : characters (Korvalden::Platform::characterKeysHeldDown())
     {
-        if (characters.empty())
-            return false;
+        // A held key's repeats then come without releases, which would let it go.
+        Korvalden::Platform::sendKeyRepeatsAsPressesAlone();
+        watchWhileHeld();
+    }
+
+    /** Takes over the keys other holds; other holds none afterwards. */
+    KeysDownBefore& operator= (KeysDownBefore&& other) noexcept
+    {
+        characters = std::exchange (other.characters, {});
+        other.watchWhileHeld();
+        watchWhileHeld();
+        return *this;
+    }
+
+    /** Lets go of the keys the framework has up now. */
+    void letGoOfKeysUp()
+    {
         characters.erase (std::remove_if (characters.begin(), characters.end(),
                                           [] (juce::juce_wchar c) { return ! juce::KeyPress::isKeyCurrentlyDown ((int) c); }),
                           characters.end());
+        watchWhileHeld();
+    }
+
+    /** Whether the press is of a key that has stayed down since. */
+    bool isStillDown (const juce::KeyPress& key)
+    {
+        letGoOfKeysUp();
         const auto held = [this] (juce::juce_wchar c) { return std::find (characters.begin(), characters.end(), c) != characters.end(); };
         return held ((juce::juce_wchar) key.getKeyCode()) || held (key.getTextCharacter());
     }
 
 private:
+    void timerCallback() override { letGoOfKeysUp(); }
+
+    void watchWhileHeld()
+    {
+        if (characters.empty())
+            stopTimer();
+        else if (! isTimerRunning())
+            startTimer (20);
+    }
+
     std::vector<juce::juce_wchar> characters;
 };
 
@@ -96,8 +132,14 @@ public:
 
     /** Every key going down or up goes on to the parents too, unlike a
         framework field's: an on-screen keyboard there learns that the keys
-        typed here play no note, also once the field has closed. */
-    bool keyStateChanged (bool) override { return false; }
+        typed here play no note, also once the field has closed.  A key down
+        since before the field was asked for is let go of as it goes up, so
+        its next press types, however soon. */
+    bool keyStateChanged (bool) override
+    {
+        keysDownBefore.letGoOfKeysUp();
+        return false;
+    }
 
     /** The keys down as the field was asked for (by default, as it opened). */
     KeysDownBefore keysDownBefore;
@@ -153,8 +195,13 @@ public:
         return true;
     }
 
-    /** As the field's: the keys typed ahead play no note. */
-    bool keyStateChanged (bool) override { return false; }
+    /** As the field's: the keys typed ahead play no note, and a key down
+        since the click is let go of as it goes up. */
+    bool keyStateChanged (bool) override
+    {
+        keysDownBefore.letGoOfKeysUp();
+        return false;
+    }
     void focusGained (FocusChangeType) override {}
     void focusLost (FocusChangeType) override {}
 

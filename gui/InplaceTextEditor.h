@@ -19,8 +19,10 @@ namespace Korvalden::GUI
     opening on, and Return and Escape act as they are pressed: the keys
     typed after them are not taken into the name.  A key already down as the
     field opens (a note key held) types nothing, its repeats neither, until
-    it has gone up.  The keys going down and up in the field go on to its
-    parents too: an on-screen keyboard there plays none of them.
+    it has gone up, in this window or in another program's; each press after
+    that types, the very next one too.  The keys going down and up in the
+    field go on to its parents too: an on-screen keyboard there plays none
+    of them.
 
     Create it with new and keep no pointer: it deletes itself.  The target
     hears renameTo at most once, always before editorClosed, and editorClosed

@@ -5,6 +5,8 @@
 
 #include "platform/DisplayInput.h"
 
+#include <X11/XKBlib.h>
+
 namespace Korvalden::Platform
 {
 namespace
@@ -50,6 +52,17 @@ bool characterKeyIsDownOnTheDisplay (juce::juce_wchar character)
         XQueryKeymap (display, keys);
     }
     return (keys[key >> 3] & (1 << (key & 7))) != 0;
+}
+
+void sendKeyRepeatsAsPressesAlone()
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (auto* display = frameworksDisplay())
+    {
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+        Bool detectable = False;
+        XkbSetDetectableAutoRepeat (display, True, &detectable);
+    }
 }
 
 std::vector<juce::juce_wchar> characterKeysHeldDown()

@@ -22,6 +22,17 @@ bool inputFocusIsWithNoWindow();
     Message thread only (asks on the framework's display connection). */
 bool characterKeyIsDownOnTheDisplay (juce::juce_wchar character);
 
+/** Has the display send the framework a held key's repeats as presses
+    alone, without the release it otherwise sends before each.  The
+    framework takes such a release for the key going up unless the press
+    that follows it has come in already, which on a loaded machine it has
+    not always: the key would count as let go while it is held.  It stays so
+    for the connection's life.  Nothing without a display, or where the
+    display cannot.
+
+    Message thread only (asks on the framework's display connection). */
+void sendKeyRepeatsAsPressesAlone();
+
 /** The characters (from the space to 0xFF, each one a key gives, shifted
     or not) whose keys are down both as the framework has read the key
     events so far and on the display now: keys held, not those pressed

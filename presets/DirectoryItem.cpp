@@ -293,7 +293,10 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
 
     auto target = PresetFileSystem::freeSibling (file.getChildFile (item->getFile().getFileName()));
     const auto oldPath = item->getItemIdentifierString();
-    if (! PresetFileSystem::moveWithoutReplacing (item->getFile(), target))
+    const auto oldFile = item->getFile();
+    const auto before = item->getIdentity();
+    PresetManager::OwnChange change (getPresetManager());
+    if (! PresetFileSystem::moveWithoutReplacing (oldFile, target))
         return;
 
     item->changeFileTo (target);
@@ -307,6 +310,8 @@ void PresetManager::DirectoryItem::acceptItem (PresetTreeItemBase* offered)
         }
 
     insertSorted (*this, item);
+    change.moved (*item, oldFile, oldPath, before);
+    change.done();
     treeHasChanged();
     item->indentRows();
     if (auto* manager = getPresetManager())

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string_view>
 
@@ -30,36 +31,120 @@ std::uint64_t FavoriteChanges::nextOrder()
 
 void FavoriteChanges::marked (const juce::String& id, bool on, const Identity& preset)
 {
-    marks[id] = { on, nextOrder(), RecentChanges::now(), preset };
+    const auto order = nextOrder();
+    marks[id] = { on, order, RecentChanges::now(), preset, order };
 }
 
 void FavoriteChanges::identify (const juce::String& id, const Identity& preset)
 {
     if (const auto mark = marks.find (id); mark != marks.end())
+    {
         mark->second.preset = preset;
+        mark->second.identifiedAt = nextOrder();
+    }
 }
 
-std::vector<FavoriteChanges::Change> FavoriteChanges::followPresets (const std::function<juce::File (const Identity&)>& whereNow)
+std::uint64_t FavoriteChanges::earliestIdentification() const noexcept
+{
+    auto earliest = std::numeric_limits<std::uint64_t>::max();
+    for (auto& [id, mark] : marks)
+        if (mark.preset.identity.isKnown())
+            earliest = std::min (earliest, mark.identifiedAt);
+    return earliest;
+}
+
+namespace
+{
+/** Whether both tell the same file apart alike: what a look at the file
+    itself gives, not when it was looked at. */
+bool tellAlike (const PresetFileSystem::Identity& a, const PresetFileSystem::Identity& b)
+{
+    return a.isKnown() && a.device == b.device && a.inode == b.inode && a.bornKnown == b.bornKnown && a.bornSeconds == b.bornSeconds
+           && a.bornNanoseconds == b.bornNanoseconds && a.handleKnown == b.handleKnown && a.handle == b.handle
+           && a.changedSeconds == b.changedSeconds && a.changedNanoseconds == b.changedNanoseconds;
+}
+} // namespace
+
+bool FavoriteChanges::followOwnMoves (juce::String& id, Mark& mark, const std::vector<OwnMove>& ownMoves)
+{
+    for (auto& move : ownMoves)
+    {
+        auto& preset = mark.preset;
+        if (move.order <= mark.identifiedAt || ! preset.identity.isKnown())
+            continue;
+
+        if (move.isFolder)
+        {
+            // Its presets keep what tells them apart.
+            if (! preset.file.isAChildOf (move.fromFile))
+                continue;
+            if (move.toFile == juce::File())
+                return false;
+            preset.file = move.toFile.getChildFile (preset.file.getRelativePathFrom (move.fromFile));
+            id = afterMove (id, { move.from, move.to, true });
+        }
+        else
+        {
+            // The very preset the star knew, not another one the tree found
+            // at its path since.
+            if (preset.file != move.fromFile || ! tellAlike (preset.identity, move.before))
+                continue;
+            if (move.toFile == juce::File())
+                return false;
+            preset.file = move.toFile;
+            preset.identity = move.after;
+            id = move.to;
+        }
+        mark.identifiedAt = move.order;
+    }
+    return true;
+}
+
+std::vector<FavoriteChanges::Change> FavoriteChanges::followPresets (const std::function<juce::File (const Identity&)>& whereNow,
+                                                                     const std::function<std::vector<OwnMove>()>& ownMovesNow)
 {
     std::vector<Change> gone;
     std::vector<std::pair<juce::String, Mark>> followed;
+    auto ownMoves = ownMovesNow != nullptr ? ownMovesNow() : std::vector<OwnMove>();
     for (auto mark = marks.begin(); mark != marks.end();)
     {
         auto& [id, made] = *mark;
-        const auto now = made.preset.identity.isKnown() ? whereNow (made.preset) : made.preset.file;
-        if (now == made.preset.file)
+        if (! made.preset.identity.isKnown())
         {
+            ++mark;
+            continue;
+        }
+
+        auto at = id;
+        auto follows = made;
+        bool deletedHere = ! followOwnMoves (at, follows, ownMoves);
+        auto now = deletedHere ? juce::File() : whereNow (follows.preset);
+        // Gone, it may have been moved here since the moves were asked for.
+        while (now == juce::File() && ! deletedHere && ownMovesNow != nullptr)
+        {
+            auto newer = ownMovesNow();
+            if (newer.empty() || (! ownMoves.empty() && newer.back().order == ownMoves.back().order))
+                break;
+            ownMoves = std::move (newer);
+            deletedHere = ! followOwnMoves (at, follows, ownMoves);
+            now = deletedHere ? juce::File() : whereNow (follows.preset);
+        }
+
+        if (now == follows.preset.file && at == id)
+        {
+            made = follows;
             ++mark;
             continue;
         }
 
         if (now != juce::File())
         {
-            auto renamed = made;
+            auto renamed = follows;
             renamed.preset.file = now;
-            followed.emplace_back (id.upToLastOccurrenceOf ("/", true, false) + now.getFileNameWithoutExtension(), renamed);
+            followed.emplace_back (now == follows.preset.file ? at : at.upToLastOccurrenceOf ("/", true, false) + now.getFileNameWithoutExtension(),
+                                   renamed);
         }
-        else if (made.on)
+        else if (made.on && ! deletedHere)
         {
             gone.push_back ({ id, {}, true, false, false, true, made.order });
         }
@@ -113,7 +198,7 @@ void FavoriteChanges::carryMarks (const Move& move)
         }
         // Where the preset went is the mover's to tell (identify).
         if (id.isNotEmpty())
-            movedMarks.emplace_back (id, Mark { mark->second.on, mark->second.order, mark->second.madeAt, {} });
+            movedMarks.emplace_back (id, Mark { mark->second.on, mark->second.order, mark->second.madeAt, {}, 0 });
         mark = marks.erase (mark);
     }
     for (auto& [id, mark] : movedMarks)
@@ -169,7 +254,7 @@ FavoriteChanges FavoriteChanges::of (const Change& change)
     if (change.isMove)
         one.moves.push_back ({ change.from, change.id, change.isFolder, change.own, change.order });
     else
-        one.marks[change.id] = { change.on, change.order, 0, {} };
+        one.marks[change.id] = { change.on, change.order, 0, {}, 0 };
     return one;
 }
 

@@ -90,15 +90,43 @@ public:
         preset only once told so. */
     void identify (const juce::String& id, const Identity& preset);
 
+    /** A preset or folder that this instance renamed, moved or deleted
+        itself (with its tree path and file before and after; to empty: it
+        was deleted), and what told the preset's file apart before the change
+        and after it.  A folder's presets keep what tells them apart. */
+    struct OwnMove
+    {
+        juce::String from, to;
+        juce::File fromFile, toFile;
+        PresetFileSystem::Identity before, after;
+        bool isFolder = false;
+        /** Its place among the changes (nextOrder), taken before the file
+            moved: it concerns the stars identified before then. */
+        std::uint64_t order = 0;
+    };
+
     /** Each star set or cleared at a known preset follows it to where it
-        lies now, as a click at its row would find it (PresetFileSystem::
-        whereNow: its own file while that lies there, else the file its folder
-        lists it under now, else a file made since under its name that is no
-        other row's (saved over), else a default File).  Renamed, the star is set or cleared at
-        the name the preset has now, unless a later star there was made here,
-        and a clear also at the name it had; gone, a clear stays at the name
-        it had and a set is dropped: these are returned. */
-    std::vector<Change> followPresets (const std::function<juce::File (const Identity&)>& whereNow);
+        lies now, as a click at its row would find it: first through the
+        renames, moves and deletions this instance made itself since the star
+        knew its preset (ownMoves, in the order they were made; ownMovesNow
+        gives them as they stand, once no move of this instance is under
+        way, and is asked again when a preset seems gone, for this instance
+        may have moved it meanwhile), then by PresetFileSystem::whereNow (its
+        own file while that lies there, else the file its folder lists it
+        under now, else a file made since under its name that is no other
+        row's (saved over), else a default File).  Moved, the star is set or
+        cleared at the tree path the preset has now, unless a later star
+        there was made here, and a clear also at the path it had; deleted
+        here, a set is dropped without a word; gone otherwise, a clear stays
+        at the path it had and a set is dropped: these are returned. */
+    std::vector<Change> followPresets (const std::function<juce::File (const Identity&)>& whereNow,
+                                       const std::function<std::vector<OwnMove>()>& ownMovesNow = nullptr);
+
+    /** The place in the order of changes that the next change takes. */
+    static std::uint64_t nextOrder();
+    /** The earliest moment (in the order of changes) at which a star here
+        was identified with its preset; the largest value when none was. */
+    std::uint64_t earliestIdentification() const noexcept;
 
     /** Where the preset or folder at the tree path id lies after the moves
         here; empty when it was deleted. */
@@ -130,6 +158,8 @@ private:
         /** RecentChanges::now() when it was made. */
         std::int64_t madeAt = 0;
         Identity preset;
+        /** When preset was last told (in the order of changes). */
+        std::uint64_t identifiedAt = 0;
     };
 
     struct Move
@@ -143,7 +173,9 @@ private:
         empty when it was deleted. */
     static juce::String afterMove (const juce::String& id, const Move& move);
     void carryMarks (const Move& move);
-    static std::uint64_t nextOrder();
+    /** Takes the star through the moves made here since its preset was
+        told; false when one deleted it. */
+    static bool followOwnMoves (juce::String& id, Mark& mark, const std::vector<OwnMove>& ownMoves);
 
     struct IdHash
     {

@@ -84,8 +84,11 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
     }
 
     const auto oldPath = getItemIdentifierString();
+    const auto oldFile = file;
+    const auto before = identity;
     const bool isOwnFile = fs::isSameFile (target, file);
     FileRepresentingItem* overwritten = nullptr;
+    bool replacing = false;
 
     if (isPreset() && target.existsAsFile() && ! isOwnFile)
     {
@@ -99,36 +102,36 @@ bool PresetManager::FileRepresentingItem::moveOrRename (const juce::String& type
 
         if (mode == 1)
         {
+            replacing = true;
             // The other preset's item goes once its file has been replaced.
             if (auto* parent = getParentItem())
                 for (int index = 0; index < parent->getNumSubItems(); ++index)
                     if (auto* sibling = dynamic_cast<FileRepresentingItem*> (parent->getSubItem (index)))
                         if (sibling != this && fs::isSameFile (sibling->getFile(), target))
                             overwritten = sibling;
-
-            if (! fs::moveReplacing (file, target))
-                return false;
         }
         else
         {
             target = fs::freeSibling (target);
-            if (! fs::moveWithoutReplacing (file, target))
-                return false;
         }
     }
-    else
+    else if (target.isDirectory() || (fs::existsAtAll (target) && ! (isOwnFile && isPreset())))
     {
         // A folder renamed to its own name in other letter case, or to the
         // name of another folder, takes a free numbered name.
-        if (target.isDirectory() || (fs::existsAtAll (target) && ! (isOwnFile && isPreset())))
-            target = fs::freeSibling (target);
-
-        if (! fs::moveWithoutReplacing (file, target))
-            return false;
+        target = fs::freeSibling (target);
     }
+
+    OwnChange change (manager);
+    if (! (replacing ? fs::moveReplacing (file, target) : fs::moveWithoutReplacing (file, target)))
+        return false;
 
     changeFileTo (target);
     identifyAgain();
+    if (overwritten != nullptr)
+        change.deleted (overwritten->getFile(), overwritten->getItemIdentifierString(), overwritten->getIdentity(), false);
+    change.moved (*this, oldFile, oldPath, before);
+    change.done();
 
     // The preset that now holds the name keeps the star the replaced one had.
     const bool keepsFavorite = overwritten != nullptr && overwritten->getFavoriteValue() != nullptr
@@ -221,11 +224,14 @@ bool PresetManager::FileRepresentingItem::deleteItem()
 
     // A folder that still holds anything on disk stays (the system refuses
     // to remove it).
-    if (! file.deleteFile())
-        return false;
-
     const auto path = getItemIdentifierString();
     const bool isFolder = ! isPreset();
+    {
+        OwnChange change (manager);
+        if (! file.deleteFile())
+            return false;
+        change.deleted (file, path, identity, isFolder);
+    }
     removeFromTree(); // deletes this item
     if (manager != nullptr)
         manager->favoritesMoved (path, {}, isFolder);

@@ -386,9 +386,16 @@ bool isSavedOver (const Identity& now, const Identity& shown, const RowNumbers* 
 {
     if (! isMadeSince (now, shown))
         return false;
-    const auto isAnotherRows = [&shown, rowNumbers] (juce::uint64 number)
-    { return rowNumbers != nullptr && number != 0 && number != shown.inode && number != shown.listedInode && rowNumbers->count (number) != 0; };
-    return ! isAnotherRows (now.inode) && ! isAnotherRows (now.listedInode);
+    if (rowNumbers == nullptr)
+        return true;
+    // The same number may be another file's on another file system (the
+    // layers of an overlay); the listing's number tells more only where a
+    // look-up gives another.
+    const bool isAnotherRowsFile = (now.device != shown.device || now.inode != shown.inode)
+                                   && rowNumbers->files.count ({ now.device, now.inode }) != 0;
+    const bool isListedAsAnotherRow = now.listedInode != now.inode && now.listedInode != shown.listedInode
+                                      && rowNumbers->listed.count (now.listedInode) != 0;
+    return ! isAnotherRowsFile && ! isListedAsAnotherRow;
 }
 
 namespace

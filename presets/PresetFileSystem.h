@@ -2,7 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <set>
 #include <unordered_set>
+#include <utility>
 
 /** The file operations of the preset tree, the favourites and the settings
     file, written so that no operation can lose or corrupt a file: a write
@@ -99,20 +101,28 @@ bool isSameFile (const Identity& shown, const Identity& now);
     and when either is not known. */
 bool isMadeSince (const Identity& now, const Identity& shown);
 
-/** The inode numbers of the rows of a tree of presets and folders as it
-    shows them (each row's number, and the number its folder's listing gave
-    it where that is another); never changed once made, so that any thread
-    may look at it. */
-using RowNumbers = std::unordered_set<juce::uint64>;
+/** The numbers of the rows of a tree of presets and folders as it shows
+    them: each row's device and inode number, and for a preset the number
+    its folder's listing gave it where that is another.  A number alone
+    does not tell a file: the layers of an overlay may lie on two file
+    systems, which give the same numbers to other files, and list a file
+    copied up from the lower layer by its number in the upper one.  Never
+    changed once made, so that any thread may look at it. */
+struct RowNumbers
+{
+    std::set<std::pair<juce::uint64, juce::uint64>> files;
+    std::unordered_set<juce::uint64> listed;
+};
 
 /** Whether now, found at the path of the row shown as shown, is that preset
     saved over under its name (another program put a new file there): a
-    file made since (isMadeSince) whose number is no other row's of the tree
+    file made since (isMadeSince) that is no other row's file of the tree
     that showed it, by rowNumbers (this row's own may be among them; null:
-    none known).  A file with another row's number is that row's preset
-    moved there, also where the move gave it a new birth time (a layered
-    file system copies a file of a lower layer up as it is renamed, keeping
-    its number). */
+    none known): neither its device and number nor, where its listing gave
+    another number, that one.  A file with another row's numbers is that
+    row's preset moved there, also where the move gave it a new birth time
+    (a layered file system copies a file of a lower layer up as it is
+    renamed, keeping its number). */
 bool isSavedOver (const Identity& now, const Identity& shown, const RowNumbers* rowNumbers);
 
 /** Whether the path still names the file or folder that was seen there with

@@ -224,10 +224,11 @@ public:
     /** A star was set (on) or cleared at the preset with the tree path id;
         saved at once.  A cleared star also goes from the id the file held
         for it when that is another (storedId).  With the preset's identity
-        (a click at its row), a star that lands after another program renamed
-        the preset goes to its new name, and one set at a preset that went
-        by then is not kept, which the user is told (FavoriteChanges::
-        followPresets).  Message thread. */
+        (a click at its row), a star that lands after this instance or
+        another program renamed or moved the preset goes where it went, one
+        whose preset was deleted here goes with it, and one set at a preset
+        that another program took away by then is not kept, which the user
+        is told (FavoriteChanges::followPresets).  Message thread. */
     void favoriteMarked (const juce::String& id, bool on, const juce::String& storedId = {},
                          const FavoriteChanges::Identity& preset = {});
     /** The preset (or with isFolder, the folder) at the tree path from was
@@ -297,7 +298,7 @@ public:
         keepSound (their files went elsewhere), nothing is loaded: no preset
         is current, and the current one's name is the pending name. */
     void itemWillBeRemoved (PresetTreeItemBase& item, bool keepSound = false);
-    /** The inode numbers of the rows of the file tree as it shows them now
+    /** The numbers of the rows of the file tree as it shows them now
         (PresetFileSystem::RowNumbers), for telling a preset saved over under
         its name from another row's moved there: made when first asked after
         the rows changed, and shared with what looks at a row's file later on
@@ -341,6 +342,42 @@ private:
     void showPendingTreeLimits();
     struct FavoritesOutbox;
     struct FavoritesReport;
+
+    /** A rename, move or deletion of a preset or folder that this instance
+        makes on disk itself, told from just before it begins until it has
+        ended: a star that a save took meanwhile, and saves on another thread
+        (while it waits for the lock, or as it is written), follows the
+        preset there, or is dropped with it, instead of counting it as gone
+        with another program's doing (FavoriteChanges::followPresets).  Made
+        on the stack around the file operation, which is all that comes
+        between its making and done.  Message thread. */
+    class OwnChange
+    {
+    public:
+        /** Without a manager nothing is told. */
+        explicit OwnChange (PresetManager* manager);
+        /** Ends the change: what was not told as made was not. */
+        ~OwnChange();
+
+        /** item was renamed or moved from the file and tree path it had
+            (fromFile, from), where before told its file apart. */
+        void moved (const FileRepresentingItem& item, const juce::File& fromFile, const juce::String& from,
+                    const PresetFileSystem::Identity& before);
+        /** The preset or folder at file and the tree path was deleted, or
+            replaced by another one renamed onto its name. */
+        void deleted (const juce::File& file, const juce::String& path, const PresetFileSystem::Identity& before, bool isFolder);
+        /** Ends the change now, before what follows it (the favourites'
+            saves among them). */
+        void done();
+
+    private:
+        std::shared_ptr<FavoritesOutbox> outbox;
+        std::uint64_t order = 0;
+        std::vector<FavoriteChanges::OwnMove> made;
+
+        JUCE_DECLARE_NON_COPYABLE (OwnChange)
+    };
+
     void openFavoritesOutbox();
     /** Takes the outbox out of the save queue: what it holds is not saved. */
     void closeFavoritesOutbox();

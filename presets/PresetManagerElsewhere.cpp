@@ -108,9 +108,9 @@ std::shared_ptr<const PresetFileSystem::RowNumbers> PresetManager::getRowNumbers
             {
                 if (const auto& identity = row->getIdentity(); identity.isKnown())
                 {
-                    numbers.insert (identity.inode);
-                    if (identity.listedInode != 0)
-                        numbers.insert (identity.listedInode);
+                    numbers.files.emplace (identity.device, identity.inode);
+                    if (row->isPreset() && identity.listedInode != 0 && identity.listedInode != identity.inode)
+                        numbers.listed.insert (identity.listedInode);
                 }
                 collect (*row);
             }

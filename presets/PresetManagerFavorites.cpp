@@ -8,6 +8,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <thread>
+#include <utility>
 
 // The favourites file of the manager.  Several instances share it: each one
 // writes back only what its own user changed, into the file as it is then,
@@ -47,11 +52,13 @@ struct PresetManager::FavoritesOutbox final : public SaveQueue::Client
     {
         std::swap (taken, waiting);
         takenByUser = taken.changesOwnFavorites();
+        takenIdentifiedFrom = taken.earliestIdentification();
     }
     void giveBackTaken() override
     {
         waiting.takeOlder (std::move (taken));
         taken.clear();
+        takenIdentifiedFrom = std::numeric_limits<std::uint64_t>::max();
     }
     bool saveUnderLock() override;
     bool hasWaitingChanges() const override { return ! waiting.isEmpty(); }
@@ -61,12 +68,40 @@ struct PresetManager::FavoritesOutbox final : public SaveQueue::Client
             manager->favoritesSaved();
     }
 
+    /** The renames, moves and deletions made here as a star that was taken
+        to be saved knew them: once none is under way (on another thread
+        than the one that makes them). */
+    std::vector<FavoriteChanges::OwnMove> ownMovesNow()
+    {
+        auto lock = SaveQueue::lockClients();
+        if (ownMovesUnderWay > 0 && ownMovesThread != std::this_thread::get_id())
+            ownMoveEnded.wait_for (lock, std::chrono::seconds (5), [this] { return ownMovesUnderWay == 0; });
+        return ownMoves;
+    }
+
+    /** Under the queue's mutex: forgets the moves that came before every
+        star here knew its preset. */
+    void forgetOwnMovesKnown()
+    {
+        const auto known = std::min (takenIdentifiedFrom, waiting.earliestIdentification());
+        ownMoves.erase (std::remove_if (ownMoves.begin(), ownMoves.end(), [known] (const FavoriteChanges::OwnMove& move) { return move.order <= known; }),
+                        ownMoves.end());
+    }
+
     // Guarded by the queue's mutex.
     FavoriteChanges waiting;
     /** What the turn saves; the user's own changes among them. */
     FavoriteChanges taken;
     bool takenByUser = false;
     std::vector<FavoritesReport> reports;
+    /** The renames, moves and deletions made here since the earliest
+        moment a star still to be saved knew its preset, in order. */
+    std::vector<FavoriteChanges::OwnMove> ownMoves;
+    int ownMovesUnderWay = 0;
+    std::thread::id ownMovesThread;
+    /** When the first of the stars the turn took knew its preset. */
+    std::uint64_t takenIdentifiedFrom = std::numeric_limits<std::uint64_t>::max();
+    std::condition_variable ownMoveEnded;
 
     /** Message thread; null once the manager goes. */
     PresetManager* manager;
@@ -174,10 +209,12 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
     FavoritesReport report;
     report.userChanged = taken.changesOwnFavorites();
 
-    // A star goes to the preset it was set at, whatever other processes
-    // renamed meanwhile and whichever of their saves landed first.
+    // A star goes to the preset it was set at, whatever this instance and
+    // other processes renamed meanwhile and whichever of their saves landed
+    // first.
     report.presetsGone = taken.followPresets ([] (const FavoriteChanges::Identity& preset)
-                                              { return PresetFileSystem::whereNow (preset.file, preset.identity, preset.rowNumbers.get()); });
+                                              { return PresetFileSystem::whereNow (preset.file, preset.identity, preset.rowNumbers.get()); },
+                                              [this] { return ownMovesNow(); });
 
     // A star that waited here is not set back by it where another process
     // changed the same star later and saved that first.
@@ -235,8 +272,62 @@ bool PresetManager::FavoritesOutbox::saveUnderLock()
         giveBackTaken();
     else
         taken.clear();
+    takenIdentifiedFrom = std::numeric_limits<std::uint64_t>::max();
+    forgetOwnMovesKnown();
     reports.push_back (std::move (report));
     return ! failed;
+}
+
+//==============================================================================
+PresetManager::OwnChange::OwnChange (PresetManager* manager)
+{
+    jassert (juce::MessageManager::existsAndIsCurrentThread());
+    if (manager == nullptr || manager->favoritesOutbox == nullptr)
+        return;
+    outbox = manager->favoritesOutbox;
+    const auto guard = SaveQueue::lockClients();
+    ++outbox->ownMovesUnderWay;
+    outbox->ownMovesThread = std::this_thread::get_id();
+    order = FavoriteChanges::nextOrder();
+}
+
+PresetManager::OwnChange::~OwnChange()
+{
+    done();
+}
+
+void PresetManager::OwnChange::moved (const FileRepresentingItem& item, const juce::File& fromFile, const juce::String& from,
+                                      const PresetFileSystem::Identity& before)
+{
+    if (outbox != nullptr)
+        made.push_back ({ from, item.getItemIdentifierString(), fromFile, item.getFile(), before, item.getIdentity(), ! item.isPreset() });
+}
+
+void PresetManager::OwnChange::deleted (const juce::File& file, const juce::String& path, const PresetFileSystem::Identity& before, bool isFolder)
+{
+    if (outbox != nullptr)
+        made.push_back ({ path, {}, file, {}, before, {}, isFolder });
+}
+
+void PresetManager::OwnChange::done()
+{
+    if (outbox == nullptr)
+        return;
+    {
+        const auto guard = SaveQueue::lockClients();
+        // Each in the order made, all after the stars that knew their
+        // presets before the first began.
+        for (auto& move : made)
+        {
+            move.order = std::exchange (order, FavoriteChanges::nextOrder());
+            outbox->ownMoves.push_back (std::move (move));
+        }
+        --outbox->ownMovesUnderWay;
+        outbox->forgetOwnMovesKnown();
+    }
+    outbox->ownMoveEnded.notify_all();
+    outbox.reset();
+    made.clear();
 }
 
 //==============================================================================

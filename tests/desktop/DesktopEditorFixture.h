@@ -383,5 +383,41 @@ protected:
         settle();
     }
 
+    /** The editor's own window on the display. */
+    ::Window editorWindow() const
+    {
+        return (::Window) (juce::pointer_sized_uint) panel->getPeer()->getNativeHandle();
+    }
+
+    /** Gives a window the input focus, as a user turning to it does, and lets
+        the editor read the change. */
+    bool focusWindow (::Window window)
+    {
+        auto* x = display.get();
+        const bool focused = waitFor ([x, window]
+        {
+            if (XInput::screenBounds (x, window).isEmpty())
+                return false;
+            if (XInput::focusedWindow (x) != window)
+                XSetInputFocus (x, window, RevertToParent, CurrentTime);
+            return XInput::focusedWindow (x) == window;
+        });
+        settle();
+        return focused;
+    }
+
+    /** Lets go of "a" in another program's window: that window takes the
+        input focus, the key goes up there, and the editor's window takes
+        the focus back, all before the editor reads any of it (it sees no
+        loss of focus, as when it is busy a moment). */
+    bool letGoOfAElsewhere (::Window other)
+    {
+        auto* x = display.get();
+        XSetInputFocus (x, other, RevertToParent, CurrentTime);
+        const bool elsewhere = XInput::focusedWindow (x) == other && XInput::xdotool ({ "keyup", "a" });
+        XSetInputFocus (x, editorWindow(), RevertToParent, CurrentTime);
+        return elsewhere && XInput::focusedWindow (x) == editorWindow();
+    }
+
     XInput::DisplayConnection display;
 };

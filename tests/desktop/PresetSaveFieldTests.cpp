@@ -99,6 +99,8 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         bool typedAtOnce = false; // with the click on Save, before the editor reads it
         bool underWindowManager = false; // from the first such case on: the manager stays
         bool overlapping = false; // each key down before the one before it is up
+        bool heldA = false; // "a" held from before the click: let go once the field shows and it repeated, or with the click when typed at once
+        bool firstDownAsItOpens = false; // typed at once: the first letter goes down with the click and up once the field opens
     } cases[] {
         { "the tree showing the open user folder, Return", true, true, false, "Warm Pad", Ending::returnKey, "Warm Pad" },
         { "the tree showing the closed user folder, Return", true, false, false, "Warm Pad 2", Ending::returnKey, "Warm Pad 2" },
@@ -110,8 +112,14 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
         { "the tree showing, typed at once, Return", true, true, false, "Warm Pad 3", Ending::returnKey, "Warm Pad 3", true },
         { "the tree hidden, typed at once, Return", false, false, false, "Bass 4", Ending::returnKey, "Bass 4", true },
         { "the tree showing, typed as fast typists do, Return before the last letter is up", true, true, false, "dus", Ending::returnWithTheLastLetter, "dusk", false, false, true },
+        { "the tree showing, a note key held from before the click, let go and typed again first, Return", true, true, false, "aad", Ending::returnKey, "aad",
+          false, false, false, true },
+        { "the tree showing, typed at once, the first letter down until the field opens, Return", true, true, false, "dusk", Ending::returnKey, "dusk",
+          true, false, false, false, true },
         { "under a window manager, the tree showing, typed at once, Return", true, true, false, "Warm Pad 5", Ending::returnKey, "Warm Pad 5", true, true },
         { "under a window manager, the tree hidden, typed at once, Return", false, false, false, "Bass 6", Ending::returnKey, "Bass 6", true, true },
+        { "under a window manager, the tree hidden, a note key held from before the click, let go and typed again at once, Return", false, false, false,
+          "ad", Ending::returnKey, "ad", true, true, false, true, true },
         // The last: the divider stays where it was dragged.
         { "the folder tree squeezed by the divider, Return", true, true, true, "Bass 3", Ending::returnKey, "Bass 3" },
     };
@@ -132,19 +140,36 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
             squeezeTheFolderTree();
         settle();
 
+        if (c.heldA)
+        {
+            ASSERT_TRUE (holdA()) << "the key played nothing before Save";
+        }
         NoteCounter notes (engine->getKeyboardState());
         if (c.typedAtOnce)
         {
             auto* save = child<juce::Button> (EditorNames::saveButton);
             ASSERT_TRUE (save != nullptr && XInput::moveTo (save->getScreenBounds().getCentre()));
             settle();
-            ASSERT_TRUE (XInput::xdotool ({ "click", "1" }) && XInput::type (c.typed));
+            const juce::String typed (c.typed), first (typed.substring (0, 1));
+            ASSERT_TRUE (XInput::xdotool ({ "click", "1" }) && (! c.heldA || XInput::xdotool ({ "keyup", "a" }))
+                         && (c.firstDownAsItOpens ? XInput::xdotool ({ "keydown", first }) : XInput::type (typed)));
+            if (c.firstDownAsItOpens)
+            {
+                ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr; })) << "no field opened";
+                ASSERT_TRUE (XInput::xdotool ({ "keyup", first }) && XInput::type (typed.substring (1)));
+            }
         }
         else
         {
             auto* field = clickSave();
             ASSERT_NE (field, nullptr) << "no field opened";
             expectFieldOver (*field, "New Preset", c.treeShown && ! c.squeezed);
+            if (c.heldA)
+            {
+                pump (1000); // the key repeats
+                ASSERT_TRUE (XInput::xdotool ({ "keyup", "a" }));
+                settle();
+            }
             ASSERT_TRUE (c.overlapping ? XInput::typeOverlapping (c.typed) : XInput::type (c.typed));
         }
         EXPECT_TRUE (waitFor ([&] { return renameField() != nullptr && renameField()->getText() == c.typed; }))
@@ -212,17 +237,25 @@ TEST_F (PresetSaveField, SavingTwiceOpensAFieldOnEachNewPresetAndTheFirstKeepsIt
 // note, which ends as the question takes the keys, however long the key is
 // held and repeats; none of its repeats is typed into the name.  The name is
 // typed as fast typists do, Return pressed and released before its last
-// letter (a note key) goes up: no letter plays.
+// letter (a note key) goes up: no letter plays.  So too where another
+// program's window takes the keys: the key held on as the editor's window
+// gets them back plays nothing more, one let go there plays at its first
+// press back, and keys down there as the editor gets the keys play nothing
+// as one of them goes up.
 TEST_F (PresetSaveField, AKeyHeldWhileTheEditorAsksSomethingPlaysOneNoteAndTypesNothing)
 {
     addUserPreset ("dusk");
     showEditor();
     presets().getUserFolderItem()->setOpen (true);
     std::optional<WindowManager> manager;
+    enum class Asking { aboutBox, save, anotherProgram };
     for (const bool underWindowManager : { false, true })
-        for (const bool aboutBox : { true, false })
+        for (const auto asking : { Asking::aboutBox, Asking::save, Asking::anotherProgram })
         {
-            SCOPED_TRACE (juce::String (aboutBox ? "the about box" : "Save, its field and the question before a preset is replaced")
+            const bool aboutBox = asking == Asking::aboutBox;
+            SCOPED_TRACE (juce::String (aboutBox ? "the about box"
+                                        : asking == Asking::save ? "Save, its field and the question before a preset is replaced"
+                                                                 : "another program's window")
                           + (underWindowManager ? ", under a window manager" : ""));
             if (underWindowManager && ! manager.has_value())
             {
@@ -232,6 +265,27 @@ TEST_F (PresetSaveField, AKeyHeldWhileTheEditorAsksSomethingPlaysOneNoteAndTypes
             }
             NoteCounter notes (engine->getKeyboardState());
             ASSERT_TRUE (holdA()) << "the key played nothing before the editor asked";
+            if (asking == Asking::anotherProgram)
+            {
+                const XInput::OtherProgramsWindow other (display.get());
+                ASSERT_TRUE (focusWindow (other.window));
+                EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note sounds on in another program's window";
+                pump (1000); // the key repeats there
+                ASSERT_TRUE (focusWindow (editorWindow()));
+                pump (1500); // and here
+                EXPECT_EQ (notes.notesStarted, 1) << "the key held played again as the editor's window got the keys back";
+                ASSERT_TRUE (focusWindow (other.window) && XInput::xdotool ({ "keyup", "a" }) && focusWindow (editorWindow()));
+                EXPECT_TRUE (heldKeyPlays()) << "the key let go in another program's window plays nothing at its first press back";
+                ASSERT_TRUE (focusWindow (other.window));
+                // The editor's window takes the keys and one goes up before either repeats.
+                NoteCounter later (engine->getKeyboardState());
+                ASSERT_TRUE (XInput::xdotool ({ "keydown", "s", "keydown", "d", "windowfocus", juce::String ((juce::int64) editorWindow()),
+                                                "keyup", "d", "keyup", "s" }));
+                settle();
+                EXPECT_EQ (later.notesStarted, 0) << "keys down in another program's window played as one of them went up";
+                EXPECT_TRUE (heldKeyPlays()) << "the keys play nothing after another program's window had them";
+                continue;
+            }
             auto* logo = child<juce::Button> (EditorNames::logoButtonMaker);
             ASSERT_TRUE (aboutBox ? logo != nullptr && click (logo->getScreenBounds().getCentre(), 1) : clickSave() != nullptr);
             EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note sounds on while the editor asks";

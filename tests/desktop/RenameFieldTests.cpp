@@ -20,8 +20,8 @@ enum class Ending { escape, pressElsewhere, returnKey };
     before the editor reads the choice.  Or once shown as fast typists type,
     each key down before the one before it is up; or once shown, after the
     note key held from before the menu opened has repeated a while and gone
-    up. */
-enum class Typing { onceShown, rightAfterTheClick, rightAfterTheKeys, overlapping, afterAHeldKey };
+    up, in the field or in another program's window. */
+enum class Typing { onceShown, rightAfterTheClick, rightAfterTheKeys, overlapping, afterAHeldKey, afterAHeldKeyLetGoElsewhere };
 
 const struct
 {
@@ -36,8 +36,12 @@ const struct
               { "typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick },
               { "typed right after the keys chose, Return after a pause", Ending::returnKey, Typing::rightAfterTheKeys },
               { "typed as fast typists do, Return", Ending::returnKey, Typing::overlapping, false, "sad" },
-              { "a note key held from before the menu, Return", Ending::returnKey, Typing::afterAHeldKey },
-              { "under a window manager, typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick, true } };
+              { "a note key held from before the menu, let go and typed again first, Return", Ending::returnKey, Typing::afterAHeldKey, false, "ash" },
+              { "a note key held from before the menu, let go in another program's window, typed again first, Return", Ending::returnKey,
+                Typing::afterAHeldKeyLetGoElsewhere, false, "aad" },
+              { "under a window manager, typed with a pause, Return and a digit right after the click", Ending::returnKey, Typing::rightAfterTheClick, true },
+              { "under a window manager, a note key held from before the menu, let go and typed again first, Return", Ending::returnKey,
+                Typing::afterAHeldKey, true, "ad" } };
 } // namespace
 
 class RenameField : public DesktopEditorFixture
@@ -56,7 +60,11 @@ protected:
             ASSERT_TRUE (manager->running) << "no window manager: tools/setup.sh installs openbox";
             settle();
         }
-        if (how.typing == Typing::afterAHeldKey)
+        const bool held = how.typing == Typing::afterAHeldKey || how.typing == Typing::afterAHeldKeyLetGoElsewhere;
+        std::optional<XInput::OtherProgramsWindow> other;
+        if (how.typing == Typing::afterAHeldKeyLetGoElsewhere)
+            other.emplace (display.get());
+        if (held)
         {
             ASSERT_TRUE (holdA()) << "the key played nothing before the menu opened";
         }
@@ -88,11 +96,11 @@ protected:
 
         ASSERT_TRUE (chooseFromMenu ("Rename"));
         ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr; }));
-        if (how.typing == Typing::afterAHeldKey)
+        if (held)
         {
             EXPECT_TRUE (waitFor ([this] { return ! noteOfASounds(); })) << "the note of the key held sounds on in the field";
             pump (1000); // the key repeats
-            ASSERT_TRUE (XInput::xdotool ({ "keyup", "a" }));
+            ASSERT_TRUE (other.has_value() ? letGoOfAElsewhere (other->window) : XInput::xdotool ({ "keyup", "a" }));
             settle();
             ASSERT_NE (renameField(), nullptr);
             EXPECT_FALSE (renameField()->getText().contains ("aa")) << "the key held typed itself: " << renameField()->getText();
@@ -113,8 +121,9 @@ protected:
     }
 
     /** Presses the open menu's item and types text right after the release,
-        before the editor reads either. */
-    void chooseAndTypeAtOnce (const juce::String& itemText, const juce::String& text)
+        before the editor reads either; the key actions of xdotool in keys
+        go with the release, before text. */
+    void chooseAndTypeAtOnce (const juce::String& itemText, const juce::String& text, const juce::StringArray& keys = {})
     {
         pump (400); // a menu takes no release in its first quarter second
         auto* item = menuItem (itemText);
@@ -123,7 +132,9 @@ protected:
         settle();
         ASSERT_TRUE (XInput::xdotool ({ "mousedown", "1" }));
         settle();
-        ASSERT_TRUE (XInput::xdotool ({ "mouseup", "1" }) && XInput::type (text));
+        juce::StringArray release { "mouseup", "1" };
+        release.addArray (keys);
+        ASSERT_TRUE (XInput::xdotool (release) && (text.isEmpty() || XInput::type (text)));
     }
 
     std::optional<WindowManager> manager;
@@ -206,12 +217,14 @@ TEST_F (RenameField, ANewFolderOpensItsFieldOverItsOwnRowInSight)
         const char* name;
         bool typedAtOnce = false; // with the release on the menu item, before the editor reads it
         bool underWindowManager = false; // the last case only: the manager stays
+        bool heldA = false; // "a", held from before the menu, goes up and down again with the release and stays down until the field opens
     } cases[] {
         { "a short tree, Return", "", false, "Drums", Ending::returnKey, "Drums" },
         { "a short tree, Escape", "", false, "Keys", Ending::escape, "New Folder" },
         { "a short tree, typed at once, Return", "", false, "Drums 2", Ending::returnKey, "Drums 2", true },
         { "the last folder of a tree scrolled to its end, Return", "B/", true, "Bells 2", Ending::returnKey, "B/Bells 2" },
         { "the last folder of a tree scrolled to its end, typed at once, Return", "B/", true, "Bells 3", Ending::returnKey, "B/Bells 3", true },
+        { "a short tree, a note key held from before the menu, let go and typed again at once, Return", "", false, "ad", Ending::returnKey, "ad", true, false, true },
         { "under a window manager, a short tree, typed at once, Return", "", false, "Drums 3", Ending::returnKey, "Drums 3", true, true },
     };
 
@@ -237,9 +250,19 @@ TEST_F (RenameField, ANewFolderOpensItsFieldOverItsOwnRowInSight)
 
         auto* parentRow = rowOf ((user + c.parent).dropLastCharacters (1));
         ASSERT_NE (parentRow, nullptr);
+        if (c.heldA)
+        {
+            ASSERT_TRUE (holdA()) << "the key played nothing before the menu opened";
+        }
         ASSERT_FALSE (menuAfterPressAt (parentRow->getScreenBounds().getCentre(), 3, false).isEmpty());
         NoteCounter notes (engine->getKeyboardState());
-        if (c.typedAtOnce)
+        if (c.heldA)
+        {
+            chooseAndTypeAtOnce ("Create new Folder", {}, { "keyup", "a", "keydown", "a" });
+            ASSERT_TRUE (waitFor ([this] { return renameField() != nullptr; }));
+            ASSERT_TRUE (XInput::xdotool ({ "keyup", "a" }) && XInput::type (c.typed + 1));
+        }
+        else if (c.typedAtOnce)
         {
             chooseAndTypeAtOnce ("Create new Folder", c.typed);
         }

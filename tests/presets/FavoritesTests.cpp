@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 
 using namespace PresetTestSupport;
@@ -74,6 +75,16 @@ protected:
         manager->loadFavorites (file);
         manager->setControlButtonSet (&editor);
         return manager;
+    }
+
+    /** Runs the message loop until what was posted so far has run (what
+        the last save's turn posted among it). */
+    static void runOut()
+    {
+        auto reached = std::make_shared<bool> (false);
+        juce::MessageManager::callAsync ([reached] { *reached = true; });
+        for (int turns = 0; turns < 6000 && ! *reached; ++turns)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
 
     /** The favourites a new instance reads from the file. */
@@ -753,10 +764,7 @@ TEST_F (Favorites, aRowStandsForTheVeryFileItShowedNeverForANewOneWithItsNumberA
             std::cout << "(the clock's second turned before the new preset was made)\n";
 
         EXPECT_EQ (change (*fileItem (*manager, userPath + "/Warm")), done);
-        auto reached = std::make_shared<bool> (false);
-        juce::MessageManager::callAsync ([reached] { *reached = true; });
-        for (int turns = 0; turns < 6000 && ! *reached; ++turns)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        runOut();
 
         // Nothing happened to the new file, and nothing was written for it.
         const bool starred = *expectedInFile != 0;
@@ -858,7 +866,10 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
         // No birth time: no file at its name counts as saved over it.
         { "no birth times: a second later, renamed Warm-old, a new Warm saved", true, "", [this, renamedTo] (const juce::File& shown)
           {
-              untilASecondBegins();
+              // A stamp may lie up to a tick ahead of the coarse clock (while
+              // another process is given a finer one), in its next second.
+              while (secondNow() <= Korvalden::Misc::PresetFileSystem::identityOf (shown).changedSeconds)
+                  untilASecondBegins();
               return renamedTo ("Warm-old.prs") (shown) && addPreset (user, "Warm", "new").existsAsFile();
           },
           "Round", true, "", false, false, OtherFileSystem::Kind::withoutBirthTimes },
@@ -874,6 +885,26 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
         { "lower layer: deleted, a preset of another folder moved onto its name", true, "", [deleted, renamedTo, this] (const juce::File& shown)
           { return deleted (shown) && renamedTo ("Warm.prs") (user.getChildFile ("Pads/Soft.prs")); },
           "Round", true, "", false, false, OtherFileSystem::Kind::layered },
+        // With the layers on two file systems, each numbering its files, a
+        // preset saved lies in the upper one, and may have the number
+        // another row's preset has in the lower one; one copied up is
+        // listed by a number of the upper one.
+        { "two layers: saved over, with the number of a preset below", true, "", [this] (const juce::File& shown)
+          {
+              namespace fs = Korvalden::Misc::PresetFileSystem;
+              std::set<juce::uint64> below;
+              for (auto name : { "Round", "Mild", "Pads/Soft", "Pads/Air" })
+                  below.insert (fs::identityOf (user.getChildFile (name + juce::String (".prs"))).inode);
+              for (int saves = 0; saves < 1000; ++saves)
+                  if (! fs::writeAtomically (shown, "new", 3) || below.count (fs::identityOf (shown).inode) != 0)
+                      return shown.loadFileAsString() == "new";
+              std::cout << "(no save got the number of a preset below)\n";
+              return true;
+          },
+          "Round Warm", false, "", false, false, OtherFileSystem::Kind::layersOnTwoFileSystems },
+        { "two layers: deleted, a preset of another folder moved onto its name", true, "", [deleted, renamedTo, this] (const juce::File& shown)
+          { return deleted (shown) && renamedTo ("Warm.prs") (user.getChildFile ("Pads/Soft.prs")); },
+          "Round", true, "", false, false, OtherFileSystem::Kind::layersOnTwoFileSystems },
     };
     addPreset (user, "Pads/Air", "air");
     juce::StringArray notMounted;
@@ -901,14 +932,6 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
             alerts.clear();
             auto manager = openWithEditor();
             const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
-            const auto runOut = []
-            {
-                // What the last turn posted comes before this.
-                auto reached = std::make_shared<bool> (false);
-                juce::MessageManager::callAsync ([reached] { *reached = true; });
-                for (int turns = 0; turns < 6000 && ! *reached; ++turns)
-                    juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-            };
             juce::WeakReference<PresetManager::FileRepresentingItem> clicked;
             {
                 std::optional<Korvalden::Misc::SaveLock> otherProgram;
@@ -973,4 +996,159 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
         }
     if (! notMounted.isEmpty())
         GTEST_SKIP() << "cannot be mounted here: " << notMounted.joinIntoString ("; ");
+}
+
+TEST_F (Favorites, aStarThatWaitsFollowsItsPresetWhereverTheUserRenamesMovesOrDeletesItHere)
+{
+    // Another program holds the lock while the user stars a preset, and the
+    // turn that waits for it takes the star; then the user renames or moves
+    // that preset or its folder here, or deletes it, or puts another preset
+    // onto its name.  Once the lock is let go, the star lands where the
+    // preset went, told as nothing: no other program touched it.  Also on an
+    // ext4 without birth times, where a rename stamps the file anew, and in
+    // an overlay's lower layer, from which a rename copies the file up.
+    using Here = std::function<bool (PresetManager& manager)>;
+    const auto renamed = [this] (const char* from, const char* to)
+    {
+        return [this, from, to] (PresetManager& manager)
+        {
+            auto* shown = dynamic_cast<PresetManager::FileRepresentingItem*> (item (manager, userPath + "/" + from));
+            return shown != nullptr && shown->moveOrRename (to, 0);
+        };
+    };
+    struct Case
+    {
+        const char* what;
+        const char* starred;
+        Here here;
+        const char* inFile;
+        /** Before the star, the user saves the sound as a new preset. */
+        bool savesFirst = false;
+        /** An overlay renames no folder of its lower layer. */
+        bool renamesAFolder = false;
+    };
+    const Case cases[] {
+        { "renamed", "Warm", renamed ("Warm", "Hot"), "Hot" },
+        { "renamed twice", "Warm", [renamed] (PresetManager& manager) { return renamed ("Warm", "Hot") (manager) && renamed ("Hot", "Hotter") (manager); },
+          "Hotter" },
+        { "moved into a folder", "Warm", [this] (PresetManager& manager)
+          {
+              dynamic_cast<PresetManager::DirectoryItem*> (item (manager, userPath + "/Pads"))->acceptItem (fileItem (manager, userPath + "/Warm"));
+              return fileItem (manager, userPath + "/Pads/Warm") != nullptr;
+          },
+          "Pads/Warm" },
+        { "its folder renamed", "Pads/Air", renamed ("Pads", "Keys"), "Keys/Air", false, true },
+        { "saved here, then renamed", "New Preset", renamed ("New Preset", "Fresh"), "Fresh", true },
+        { "deleted", "Warm", [this] (PresetManager& manager) { return fileItem (manager, userPath + "/Warm")->deleteItem(); }, "" },
+        { "replaced by Mild renamed onto its name", "Warm", [this] (PresetManager& manager)
+          {
+              client.answer = FakeClient::Answer::overwrite;
+              return fileItem (manager, userPath + "/Mild")->moveOrRename ("Warm", 0);
+          },
+          "Warm" },
+    };
+    juce::StringArray notMounted;
+    for (const auto onto : { std::optional<OtherFileSystem::Kind>(), std::optional (OtherFileSystem::Kind::withoutBirthTimes),
+                             std::optional (OtherFileSystem::Kind::layered) })
+        for (const auto& [what, starred, here, expectedInFile, savesFirst, renamesAFolder] : cases)
+        {
+            if (renamesAFolder && onto == OtherFileSystem::Kind::layered)
+                continue;
+            SCOPED_TRACE (juce::String (! onto.has_value() ? "" : *onto == OtherFileSystem::Kind::layered ? "lower layer: " : "no birth times: ") + what);
+            for (auto name : { "Warm", "Hot", "Hotter", "Mild", "Fresh", "New Preset", "Pads/Warm" })
+                user.getChildFile (name + juce::String (".prs")).deleteFile();
+            user.getChildFile ("Keys").moveFileTo (user.getChildFile ("Pads"));
+            addPreset (user, "Warm", "warm");
+            addPreset (user, "Mild", "mild");
+            addPreset (user, "Pads/Air", "air");
+            file.deleteFile();
+            client.answer = FakeClient::Answer::later;
+            std::optional<OtherFileSystem> mounted;
+            if (onto.has_value() && ! mounted.emplace (user, *onto).isMounted())
+            {
+                notMounted.addIfNotAlreadyThere (mounted->whyNot());
+                continue;
+            }
+            alerts.clear();
+            auto manager = openWithEditor();
+            if (savesFirst)
+                manager->savePreset();
+            {
+                Korvalden::Misc::SaveLock otherProgram (file);
+                ASSERT_FALSE (otherProgram.wasRefused());
+                fileItem (*manager, userPath + "/" + starred)->setFavorite (true);
+                ASSERT_TRUE (untilASaveWaitsForTheLockOf (file.getParentDirectory()));
+                if (onto == OtherFileSystem::Kind::withoutBirthTimes)
+                    untilASecondBegins(); // a rename stamps the file anew
+                ASSERT_TRUE (here (*manager));
+            }
+            for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+            runOut();
+
+            for (int index = alerts.size(); --index >= 0;)
+                if (alerts[index].startsWith ("Waiting to Save: "))
+                    alerts.remove (index);
+            EXPECT_EQ (inFile(), juce::String (expectedInFile));
+            EXPECT_TRUE (alerts.isEmpty()) << alerts.joinIntoString ("\n");
+            const bool kept = *expectedInFile != 0;
+            EXPECT_EQ (manager->getFavoriteList().getNumSubItems(), kept ? 1 : 0);
+            EXPECT_TRUE (! kept || fileItem (*manager, userPath + "/" + expectedInFile)->isFavorite());
+            EXPECT_EQ (readAgain().size(), kept ? 1 : 0);
+        }
+    if (! notMounted.isEmpty())
+        GTEST_SKIP() << "cannot be mounted here: " << notMounted.joinIntoString ("; ");
+}
+
+TEST (FavoriteChanges, aStarTakenToBeSavedFollowsOnlyWhatThisInstanceDidToItsOwnPresetSinceItKnewIt)
+{
+    // A turn took the star of Warm; this instance moved a preset from Warm's
+    // path into Pads (or deleted it), perhaps only while the turn looked for
+    // Warm, which is then no longer where the star knew it.
+    using Korvalden::Misc::FavoriteChanges;
+    using Identity = Korvalden::Misc::PresetFileSystem::Identity;
+    Identity warm, other;
+    warm.device = other.device = 1;
+    warm.inode = other.inode = 7;
+    warm.bornKnown = other.bornKnown = true;
+    warm.bornSeconds = 100;
+    other.bornSeconds = 200; // a new file with Warm's number, which the tree found there
+    const juce::File was ("/presets/Warm.prs"), moved ("/presets/Pads/Warm.prs");
+    const juce::String id = userPath + "/Warm";
+    struct Case
+    {
+        const char* what;
+        bool movedBeforeTheStar, movedWhileLooking, deleted;
+        const Identity* before;
+        const char* landsAt; // empty: gone, told
+    };
+    for (const auto& [what, movedBeforeTheStar, movedWhileLooking, deleted, before, landsAt] :
+         { Case { "moved", false, false, false, &warm, "Pads/Warm" },
+           Case { "moved while the turn looked for it", false, true, false, &warm, "Pads/Warm" },
+           Case { "deleted", false, false, true, &warm, "" },
+           Case { "another file moved from its path", false, false, false, &other, "" },
+           Case { "moved before the star knew it", true, false, false, &warm, "" } })
+    {
+        SCOPED_TRACE (what);
+        FavoriteChanges::OwnMove move { id, deleted ? juce::String() : userPath + "/Pads/Warm", was, deleted ? juce::File() : moved, *before, warm };
+        if (movedBeforeTheStar)
+            move.order = FavoriteChanges::nextOrder();
+        FavoriteChanges changes;
+        changes.marked (id, true, { was, warm, nullptr });
+        if (! movedBeforeTheStar)
+            move.order = FavoriteChanges::nextOrder();
+        int asked = 0;
+        const bool whileLooking = movedWhileLooking; // a binding is no variable a lambda may take
+        const auto gone = changes.followPresets ([&] (const FavoriteChanges::Identity& preset) { return preset.file == moved ? moved : juce::File(); },
+                                                 [&]
+                                                 {
+                                                     const bool made = ++asked > 1 || ! whileLooking;
+                                                     return made ? std::vector<FavoriteChanges::OwnMove> { move } : std::vector<FavoriteChanges::OwnMove>();
+                                                 });
+        const auto left = changes.inOrder();
+        const bool followed = *landsAt != 0;
+        EXPECT_EQ (gone.size(), ! followed && ! deleted ? 1u : 0u);
+        ASSERT_EQ (left.size(), followed ? 1u : 0u);
+        EXPECT_TRUE (! followed || (left[0].id == userPath + "/" + landsAt && left[0].on));
+    }
 }

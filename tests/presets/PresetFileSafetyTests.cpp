@@ -164,9 +164,12 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
     // (shown), and what lies at its path as a change comes five seconds
     // later (now), each stamped so many milliseconds from that reading (its
     // birth, or where none is kept its last change of status), with now's
-    // number (the rows have 100, this one's, and 200) and its handle (the
-    // row's was 7; 0: neither has one).  Whether it is the file shown, was
-    // made since, and is the preset saved over under its name.
+    // number (the rows have 100, this one's, and 200, listed as 250) and its
+    // handle (the row's was 7; 0: neither has one).  Whether it is the file
+    // shown, was made since, and is the preset saved over under its name.
+    // Where its listing gives another number than a look-up of its path,
+    // that one too; where it lies on another file system than the rows, its
+    // device.
     struct MadeUp
     {
         const char* what;
@@ -174,6 +177,7 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
         juce::int64 shownStamp, nowStamp;
         juce::uint64 inode, handle;
         bool same, madeSince, savedOver;
+        juce::uint64 listed = 0, device = 1;
     };
     constexpr juce::int64 minute = 60'000;
     const MadeUp madeUp[] {
@@ -183,27 +187,34 @@ TEST_F (PresetFileSafety, aFileIsToldFromANewOneWithItsNumberByItsBirthTimeOrWit
         { "an older preset moved onto its name", true, -minute, -minute, 300, 0, false, false, false },
         { "a file born two hours ahead of the clock moved onto its name", true, -minute, 120 * minute, 300, 0, false, false, false },
         { "a file born since with another row's number (copied up as it was moved)", true, -minute, 2000, 200, 0, false, true, false },
+        { "the same, listed by a number of the upper layer", true, -minute, 2000, 200, 0, false, true, false, 300 },
+        { "a file born since listed by another row's number", true, -minute, 2000, 300, 0, false, true, false, 250 },
+        { "a file born since with another row's number on another file system", true, -minute, 2000, 200, 0, false, true, true, 0, 2 },
         { "no birth time, changed a minute before the row was read", false, -minute, -minute, 100, 0, true, false, false },
         { "no birth time, changed in the second the row was read", false, -500, -500, 100, 0, false, false, false },
+        { "no birth time, changed 1.5 s before the row was read: two-second stamps", false, -1500, -1500, 100, 0, false, false, false },
+        { "no birth time, changed two seconds before the row was read", false, -2000, -2000, 100, 0, true, false, false },
         { "the same, with its handle", false, -500, -500, 100, 7, true, false, false },
         { "the same, a new file made with its number in that second: another handle", false, -500, -500, 100, 8, false, false, false },
         { "no birth time, changed a minute ahead of the clock", false, minute, minute, 100, 0, false, false, false },
         { "no birth time, a new file with its number written since", false, -minute, 2000, 100, 0, false, false, false },
     };
-    const fs::RowNumbers rows { 100, 200 };
+    const fs::RowNumbers rows { { { 1, 100 }, { 1, 200 } }, { 250 } };
     const auto stamp = [] (juce::int64 milliseconds, juce::int64& seconds, juce::uint32& nanoseconds)
     {
         const auto moment = 1'800'000'000'000 + milliseconds;
         seconds = moment / 1000;
         nanoseconds = (juce::uint32) (moment % 1000) * 1'000'000;
     };
-    for (const auto& [what, bornKnown, shownStamp, nowStamp, inode, handle, same, madeSince, savedOver] : madeUp)
+    for (const auto& [what, bornKnown, shownStamp, nowStamp, inode, handle, same, madeSince, savedOver, listed, device] : madeUp)
     {
         SCOPED_TRACE (what);
         fs::Identity shown, now;
-        shown.device = now.device = 1;
+        shown.device = 1;
+        now.device = device;
         shown.inode = shown.listedInode = 100;
-        now.inode = now.listedInode = inode;
+        now.inode = inode;
+        now.listedInode = listed != 0 ? listed : inode;
         shown.links = now.links = 1;
         shown.bornKnown = now.bornKnown = bornKnown;
         shown.handleKnown = now.handleKnown = handle != 0;

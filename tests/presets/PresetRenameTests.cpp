@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <optional>
+#include <utility>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -45,6 +47,14 @@ public:
 private:
     rlimit previous {};
     void (*oldHandler) (int) = nullptr;
+};
+
+/** What an open editor lends: the name label, which is all an alert needs. */
+struct LabelOnly : public PresetManager::ControlButtonSet
+{
+    juce::Label label;
+    juce::Button* getControlButton (int) override { return nullptr; }
+    juce::Label* getPresetNameLabel() override { return &label; }
 };
 } // namespace
 
@@ -311,12 +321,7 @@ TEST_F (PresetRename, aFullDiskLeavesTheOldBytesAndNoTemporaryFileTellsWhyAndLea
     // Why is told: in the editor's alert, or without one on standard error,
     // also where that is a pipe, which has no size and so no limit.  A
     // thread that holds the size signal back, or not, still does after.
-    struct LabelOnly : public PresetManager::ControlButtonSet
-    {
-        juce::Label label;
-        juce::Button* getControlButton (int) override { return nullptr; }
-        juce::Label* getPresetNameLabel() override { return &label; }
-    } editor;
+    LabelOnly editor;
     juce::StringArray told;
     manager->setFailureAlert ([&told] (const juce::String& title, const juce::String& text) { told.add (title + ": " + text); });
     const auto why = juce::String (std::strerror (EFBIG)) + " (this program may write files of at most 64 bytes)";
@@ -355,6 +360,42 @@ TEST_F (PresetRename, aFullDiskLeavesTheOldBytesAndNoTemporaryFileTellsWhyAndLea
             EXPECT_EQ (printed, editorOpen ? "" : "Kest: could not save \"" + wanted + "\": " + why + "\n");
             EXPECT_EQ (snapshot (user), before);
         }
+}
+
+TEST_F (PresetRename, aSaveThatFailsForAnotherReasonTellsThatReasonAndNoSizeLimit)
+{
+    // A size limit is set that the preset stays far below; the folder
+    // refuses new files, or its disk is full, or every numbered name is
+    // taken (on a tmpfs, where names are made fast).
+    enum class Cause { refused, full, everyNameTaken };
+    juce::StringArray notMounted;
+    for (const auto& [cause, error] : { std::pair (Cause::refused, EPERM), std::pair (Cause::full, ENOSPC), std::pair (Cause::everyNameTaken, EEXIST) })
+    {
+        SCOPED_TRACE (std::strerror (error));
+        std::optional<OtherFileSystem> tmpfs;
+        if (cause != Cause::refused && ! tmpfs.emplace (user, cause == Cause::full ? OtherFileSystem::Kind::full : OtherFileSystem::Kind::inMemory).isMounted())
+        {
+            notMounted.add (tmpfs->whyNot());
+            continue;
+        }
+        auto manager = makeManager();
+        manager->selectPresetByPath (userPath + "/Taken");
+        for (int number = 1; cause == Cause::everyNameTaken && number <= 100001; ++number)
+            ASSERT_EQ (::symlink ("nowhere", user.getChildFile ("Taken" + (number > 1 ? "(" + juce::String (number) + ")" : "") + ".prs").getFullPathName().toRawUTF8()), 0);
+        std::optional<ReadOnlyFolder> refused;
+        ASSERT_TRUE (cause != Cause::refused || refused.emplace (user).isEffective());
+        juce::StringArray told;
+        LabelOnly editor;
+        manager->setFailureAlert ([&told] (const juce::String& title, const juce::String& text) { told.add (title + ": " + text); });
+        manager->setControlButtonSet (&editor);
+        {
+            FullDisk limit (1 << 20);
+            manager->savePreset();
+        }
+        EXPECT_EQ (told.joinIntoString ("\n"), "Write Error: File could not be written!\n" + user.getChildFile ("Taken.prs").getFullPathName() + "\n\n" + juce::String (std::strerror (error)) + ".");
+    }
+    if (! notMounted.isEmpty())
+        GTEST_SKIP() << "no tmpfs can be mounted here: " << notMounted.joinIntoString ("; ");
 }
 
 TEST_F (PresetRename, numberedNamesContinueAndALinkToNothingCountsAsTaken)

@@ -105,16 +105,49 @@ OtherFileSystem::OtherFileSystem (const juce::File& movedFolder, Kind kind)
         if (mounted && ! before.copyDirectoryTo (folder))
             reason = "what the folder held cannot be copied onto it";
     }
+    else if (kind == Kind::inMemory || kind == Kind::full)
+    {
+        mounted = ::mount ("tmpfs", path.toRawUTF8(), "tmpfs", 0, "size=64k") == 0;
+        reason = ! mounted ? "tmpfs: " + juce::String (std::strerror (errno))
+                 : ! before.copyDirectoryTo (folder) ? "what the folder held cannot be copied onto it" : "";
+        const int filler = reason.isEmpty() && kind == Kind::full ? ::open ((path + "/.filler").toRawUTF8(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644) : -1;
+        const char block[4096] {};
+        while (filler >= 0 && ::write (filler, block, sizeof (block)) > 0)
+            continue;
+        ::close (filler);
+    }
     else
     {
-        const auto upper = folder.getSiblingFile (folder.getFileName() + ".upper"), work = folder.getSiblingFile (folder.getFileName() + ".work");
-        const auto options = "lowerdir=" + before.getFullPathName() + ",upperdir=" + upper.getFullPathName() + ",workdir=" + work.getFullPathName();
-        upper.deleteRecursively();
-        work.deleteRecursively();
-        if (upper.createDirectory().wasOk() && work.createDirectory().wasOk()
+        // The upper layer beside the folder, or the layers each on a tmpfs.
+        auto lower = before;
+        const auto layers = folder.getSiblingFile (folder.getFileName() + ".layers");
+        layers.deleteRecursively();
+        if (kind == Kind::layersOnTwoFileSystems)
+        {
+            lower = folder.getSiblingFile (folder.getFileName() + ".lower");
+            for (const auto& layer : { lower, layers })
+                if (reason.isEmpty())
+                {
+                    if (layer.createDirectory().wasOk() && ::mount ("tmpfs", layer.getFullPathName().toRawUTF8(), "tmpfs", 0, "size=8m") == 0)
+                        mounts.add (layer.getFullPathName());
+                    else
+                        reason = "tmpfs: " + juce::String (std::strerror (errno));
+                }
+            // Its files get numbers past those the upper one gives its first files.
+            const auto number = lower.getChildFile (".number");
+            for (int made = 0; made < 64 && reason.isEmpty() && number.create().wasOk(); ++made)
+                number.deleteFile();
+            if (reason.isEmpty() && ! before.copyDirectoryTo (lower))
+                reason = "what the folder held cannot be copied onto it";
+        }
+        const auto upper = layers.getChildFile ("upper"), work = layers.getChildFile ("work");
+        // Without numbers made alike across the layers (xino), as most systems mount it.
+        const auto options = "lowerdir=" + lower.getFullPathName() + ",upperdir=" + upper.getFullPathName() + ",workdir=" + work.getFullPathName()
+                             + (kind == Kind::layersOnTwoFileSystems ? ",xino=off" : "");
+        if (reason.isEmpty() && upper.createDirectory().wasOk() && work.createDirectory().wasOk()
             && ::mount ("overlay", path.toRawUTF8(), "overlay", 0, options.toRawUTF8()) == 0)
             mounted = true;
-        else
+        else if (reason.isEmpty())
             reason = "overlay: " + juce::String (std::strerror (errno));
     }
     if (mounted && reason.isNotEmpty())
@@ -128,6 +161,8 @@ OtherFileSystem::~OtherFileSystem()
 {
     if (mounted)
         ::umount2 (folder.getFullPathName().toRawUTF8(), MNT_DETACH);
+    for (int index = mounts.size(); --index >= 0;)
+        ::umount2 (mounts[index].toRawUTF8(), MNT_DETACH);
     if (before.isDirectory() && folder.deleteRecursively())
         before.moveFileTo (folder);
 }

@@ -84,7 +84,17 @@ public:
         /** An overlay whose lower layer holds what the folder held: a rename
             there copies the file up, which keeps its number and gets a new
             birth time. */
-        layered
+        layered,
+        /** The same with each layer on a tmpfs of its own: each numbers its
+            files (the lower one past the numbers the upper one gives its
+            first files), and a file copied up is listed by its number in
+            the upper layer while a look-up gives the lower one's. */
+        layersOnTwoFileSystems,
+        /** A tmpfs of 64 kB, where a name is made fast and takes no room. */
+        inMemory,
+        /** The same with no room left: a new file can be made there, but
+            not a byte written. */
+        full
     };
 
     OtherFileSystem (const juce::File& folder, Kind kind);
@@ -94,6 +104,7 @@ public:
 
 private:
     juce::File folder, before;
+    juce::StringArray mounts;
     bool mounted = false;
     juce::String reason;
 

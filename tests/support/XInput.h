@@ -150,6 +150,42 @@ inline juce::Rectangle<int> screenBounds (Display* display, juce::Component& com
                            : juce::Rectangle<int>();
 }
 
+/** The window that holds the window system's input focus. */
+inline ::Window focusedWindow (Display* display)
+{
+    ::Window focused = 0;
+    int revertTo = 0;
+    XGetInputFocus (display, &focused, &revertTo);
+    return focused;
+}
+
+/** A small window of the test's own, at the screen's top left corner
+    (away from the editor), as another program's window. */
+struct OtherProgramsWindow
+{
+    explicit OtherProgramsWindow (Display* x) : display (x)
+    {
+        window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 60, 40, 0, 0, 0);
+        XSizeHints where {};
+        where.flags = USPosition | USSize;
+        where.width = 60;
+        where.height = 40;
+        XSetWMNormalHints (display, window, &where);
+        XMapWindow (display, window);
+        XSync (display, False);
+    }
+    ~OtherProgramsWindow()
+    {
+        XDestroyWindow (display, window);
+        XSync (display, False);
+    }
+    OtherProgramsWindow (const OtherProgramsWindow&) = delete;
+    OtherProgramsWindow& operator= (const OtherProgramsWindow&) = delete;
+
+    Display* display;
+    ::Window window = 0;
+};
+
 /** Where a window stands among the windows on the screen: the place,
     counted from the bottom, of the top-level window around it (the window
     manager's frame, when one manages it); -1 when there is none. */

@@ -137,33 +137,6 @@ juce::Colour shownAt (Display* display, juce::Point<int> screen)
     return image.isValid() ? image.getPixelAt (0, 0) : juce::Colour();
 }
 
-/** A small window of the test's own, at the screen's top left corner
-    (away from the editor), as another program's window. */
-struct OtherProgramsWindow
-{
-    explicit OtherProgramsWindow (Display* x) : display (x)
-    {
-        window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 60, 40, 0, 0, 0);
-        XSizeHints where {};
-        where.flags = USPosition | USSize;
-        where.width = 60;
-        where.height = 40;
-        XSetWMNormalHints (display, window, &where);
-        XMapWindow (display, window);
-        XSync (display, False);
-    }
-    ~OtherProgramsWindow()
-    {
-        XDestroyWindow (display, window);
-        XSync (display, False);
-    }
-    OtherProgramsWindow (const OtherProgramsWindow&) = delete;
-    OtherProgramsWindow& operator= (const OtherProgramsWindow&) = delete;
-
-    Display* display;
-    ::Window window = 0;
-};
-
 /** A window manager lagging behind the program it serves, as one on a busy
     machine does: it maps a window when asked and gives it the input focus,
     but carries out the sizes asked for the window once mapped only after
@@ -276,15 +249,6 @@ private:
     std::vector<XConfigureRequestEvent> held;
     juce::uint32 lastAskedAt = 0, lastToldAt = 0;
 };
-
-/** The window that holds the window system's input focus. */
-::Window focusedWindow (Display* display)
-{
-    ::Window focused = 0;
-    int revertTo = 0;
-    XGetInputFocus (display, &focused, &revertTo);
-    return focused;
-}
 
 } // namespace
 
@@ -447,7 +411,7 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
                     return fails ("the Read Error does not stay in front of the editor's window");
                 const auto aWhile = [] { juce::Thread::sleep (100); };
                 // The button sits at the foot of the alert, in the middle.
-                const bool answered = (opening.readError != ReadError::answeredWithReturn || waitFor ([&] { return focusedWindow (x) == alert; }))
+                const bool answered = (opening.readError != ReadError::answeredWithReturn || waitFor ([&] { return XInput::focusedWindow (x) == alert; }))
                                       && (opening.readError == ReadError::answeredWithReturn
                                               ? XInput::key ("Return")
                                               : XInput::clickAt ({ alertBounds.getCentreX(), alertBounds.getBottom() - 26 }, 1, false, aWhile));
@@ -513,14 +477,14 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
                 const auto drawnDown = [&] (juce::Point<int> spot) { return shownAt (x, at (spot)).getSaturation() > 0.5f; };
                 if (! waitFor (keyUp) || ! XInput::xdotool ({ "keydown", "a" }) || ! waitFor (keyDown))
                     return keysFail ("the keys played nothing before another window took the focus");
-                const OtherProgramsWindow other (x);
+                const XInput::OtherProgramsWindow other (x);
                 const bool otherFocused = waitFor ([&]
                 {
                     if (XInput::screenBounds (x, other.window).isEmpty())
                         return false;
-                    if (focusedWindow (x) != other.window)
+                    if (XInput::focusedWindow (x) != other.window)
                         XSetInputFocus (x, other.window, RevertToParent, CurrentTime);
-                    return focusedWindow (x) == other.window;
+                    return XInput::focusedWindow (x) == other.window;
                 });
                 XInput::xdotool ({ "keyup", "a" });
                 if (! otherFocused)
@@ -529,7 +493,7 @@ TEST (EditorProgramKeys, TheComputerKeysPlayAndTooltipsShowWithoutAClickFromTheO
                     return fails ("the key let go in another program's window stays held");
                 const bool focused = opening.withWindowManager ? XInput::clickAt (at ({ spots->size.getCentreX(), -8 }), 1)
                                                                : XSetInputFocus (x, window, RevertToParent, CurrentTime) != 0;
-                if (! focused || ! waitFor ([&] { return viewIn (x, window) == focusedWindow (x); }))
+                if (! focused || ! waitFor ([&] { return viewIn (x, window) == XInput::focusedWindow (x); }))
                     return fails ("the editor did not get the focus back");
                 const bool played = XInput::xdotool ({ "keydown", "s" }) && waitFor ([&] { return drawnDown (spots->key50); });
                 const bool aStayedUp = keyUp();
