@@ -87,6 +87,30 @@ protected:
             juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
 
+    /** Saves until nothing is left to save and runs out what the saves
+        posted; the alerts then hold no wait (one that lasted 2 s on a busy
+        machine is told as well). */
+    void saveUntilLanded (PresetManager& manager)
+    {
+        for (int turns = 0; turns < 6000 && ! manager.saveFavorites (file); ++turns)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        runOut();
+        for (int index = alerts.size(); --index >= 0;)
+            if (alerts[index].startsWith ("Waiting to Save: "))
+                alerts.remove (index);
+    }
+
+    /** Moves the user folder onto a file system of that kind (none: it
+        stays) for as long as mounted lives; false where none can be mounted,
+        with why added to notMounted. */
+    bool userFolderOnto (std::optional<OtherFileSystem::Kind> kind, std::optional<OtherFileSystem>& mounted, juce::StringArray& notMounted)
+    {
+        if (! kind.has_value() || mounted.emplace (user, *kind).isMounted())
+            return true;
+        notMounted.addIfNotAlreadyThere (mounted->whyNot());
+        return false;
+    }
+
     /** The favourites a new instance reads from the file. */
     juce::StringArray readAgain()
     {
@@ -924,11 +948,8 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
                                                   : "<FAVORITES><FAVLIST name=\"Default\" type=\"Presets\"><Preset id=\"" + userPath
                                                         + "/Warm\"/></FAVLIST></FAVORITES>"));
             std::optional<OtherFileSystem> mounted;
-            if (onto.has_value() && ! mounted.emplace (user, *onto).isMounted())
-            {
-                notMounted.addIfNotAlreadyThere (mounted->whyNot());
+            if (! userFolderOnto (onto, mounted, notMounted))
                 continue;
-            }
             alerts.clear();
             auto manager = openWithEditor();
             const juce::String shownAs (*renamedHere != 0 ? renamedHere : "Warm");
@@ -959,14 +980,7 @@ TEST_F (Favorites, aStarThatWaitsWhileAnotherProgramRenamesMovesOrDeletesItsPres
                     runOut();
                 }
             }
-            for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-            runOut();
-
-            // A wait that lasted 2 s on a busy machine is told as well.
-            for (int index = alerts.size(); --index >= 0;)
-                if (alerts[index].startsWith ("Waiting to Save: "))
-                    alerts.remove (index);
+            saveUntilLanded (*manager);
             EXPECT_EQ (inFile(), juce::String (expectedInFile));
             ASSERT_EQ (alerts.size(), told ? 1 : 0) << alerts.joinIntoString ("\n");
             if (waits)
@@ -1064,11 +1078,8 @@ TEST_F (Favorites, aStarThatWaitsFollowsItsPresetWhereverTheUserRenamesMovesOrDe
             file.deleteFile();
             client.answer = FakeClient::Answer::later;
             std::optional<OtherFileSystem> mounted;
-            if (onto.has_value() && ! mounted.emplace (user, *onto).isMounted())
-            {
-                notMounted.addIfNotAlreadyThere (mounted->whyNot());
+            if (! userFolderOnto (onto, mounted, notMounted))
                 continue;
-            }
             alerts.clear();
             auto manager = openWithEditor();
             if (savesFirst)
@@ -1082,13 +1093,7 @@ TEST_F (Favorites, aStarThatWaitsFollowsItsPresetWhereverTheUserRenamesMovesOrDe
                     untilASecondBegins(); // a rename stamps the file anew
                 ASSERT_TRUE (here (*manager));
             }
-            for (int turns = 0; turns < 6000 && ! manager->saveFavorites (file); ++turns)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-            runOut();
-
-            for (int index = alerts.size(); --index >= 0;)
-                if (alerts[index].startsWith ("Waiting to Save: "))
-                    alerts.remove (index);
+            saveUntilLanded (*manager);
             EXPECT_EQ (inFile(), juce::String (expectedInFile));
             EXPECT_TRUE (alerts.isEmpty()) << alerts.joinIntoString ("\n");
             const bool kept = *expectedInFile != 0;
