@@ -76,7 +76,7 @@ std::string windowName (Display* display, ::Window window)
 
 /** Polls until done() or the time runs out (a loaded machine, or a
     sanitizer, can make a window take seconds). */
-bool waitFor (const std::function<bool()>& done, int milliseconds = 20000)
+bool waitFor (const std::function<bool()>& done, int milliseconds = TimeScale::hangLimitMs (20000))
 {
     for (int elapsed = 0; ! done() && elapsed < milliseconds; elapsed += 20)
         juce::Thread::sleep (20);
