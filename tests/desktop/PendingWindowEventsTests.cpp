@@ -4,6 +4,7 @@
 
 #include "DesktopEditorFixture.h"
 #include "platform/PendingWindowEvents.h"
+#include "tests/support/TimeScale.h"
 
 class PendingWindowEvents : public DesktopEditorFixture
 {
@@ -39,7 +40,7 @@ TEST_F (PendingWindowEvents, APressTheFrameworkReadWhileAskingTheServerSomething
             int count = 0;
         } turns;
         turns.startTimer (10);
-        const auto giveUpAt = juce::Time::getMillisecondCounter() + 5000;
+        const auto giveUpAt = juce::Time::getMillisecondCounter() + (juce::uint32) TimeScale::hangLimitMs (5000);
         while (read.presses == 0 && turns.count < 15 && juce::Time::getMillisecondCounter() < giveUpAt)
             pump (5);
         turns.stopTimer();

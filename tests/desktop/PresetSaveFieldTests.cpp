@@ -151,6 +151,12 @@ TEST_F (PresetSaveField, SaveOpensTheNewPresetsFieldWhichTakesTheKeysTypedAtOnce
             ASSERT_TRUE (save != nullptr && XInput::moveTo (save->getScreenBounds().getCentre()));
             settle();
             const juce::String typed (c.typed), first (typed.substring (0, 1));
+            // The first letter, down until the field opens, is typed once: its
+            // repeats would be typed too, and how many come depends on how soon
+            // the field opens.
+            std::optional<XInput::RepeatOff> typedOnce;
+            if (c.firstDownAsItOpens)
+                typedOnce.emplace (first);
             ASSERT_TRUE (XInput::xdotool ({ "click", "1" }) && (! c.heldA || XInput::xdotool ({ "keyup", "a" }))
                          && (c.firstDownAsItOpens ? XInput::xdotool ({ "keydown", first }) : XInput::type (typed)));
             if (c.firstDownAsItOpens)
@@ -279,6 +285,7 @@ TEST_F (PresetSaveField, AKeyHeldWhileTheEditorAsksSomethingPlaysOneNoteAndTypes
                 ASSERT_TRUE (focusWindow (other.window));
                 // The editor's window takes the keys and one goes up before either repeats.
                 NoteCounter later (engine->getKeyboardState());
+                const XInput::RepeatOff once (juce::StringArray { "s", "d" });
                 ASSERT_TRUE (XInput::xdotool ({ "keydown", "s", "keydown", "d", "windowfocus", juce::String ((juce::int64) editorWindow()),
                                                 "keyup", "d", "keyup", "s" }));
                 settle();

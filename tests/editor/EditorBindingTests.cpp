@@ -143,6 +143,8 @@ TEST_F (EditorFixture, OpenedAndClosed50TimesWhileTheEngineProcesses)
         EXPECT_EQ (engine->getActiveEditor(), nullptr);
     }
     pump (20);   // commands still posted to closed editors go nowhere
+    while (blocks.load() == 0) // the audio thread has had a turn, however busy the machine kept it
+        pump (5);
 
     running = false;
     audio.join();

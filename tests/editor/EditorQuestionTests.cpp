@@ -281,6 +281,9 @@ TEST_F (EditorFixture, TakenApartWhileTheEngineProcessesAndTheHostRestoresStates
         EXPECT_EQ (request.answers, std::vector<bool> { false });
     }
     pump (30);
+    // Both threads have had their turns, however busy the machine kept them.
+    while (blocks.load() == 0 || restores.load() == 0)
+        pump (5);
 
     running = false;
     audio.join();

@@ -6,6 +6,7 @@
 
 #include "host/StateFile.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TimeScale.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,8 @@ inline Run run (const Launch& launch)
 
     int status = 0;
     bool interrupted = false;
-    const auto deadline = juce::Time::getMillisecondCounter() + 120000;
+    // Only a program that hangs is stopped.
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) TimeScale::hangLimitMs (120000);
     for (;;)
     {
         const auto finished = ::waitpid (child, &status, WNOHANG);

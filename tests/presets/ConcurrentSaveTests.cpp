@@ -5,6 +5,7 @@
 #include "presets/RecentChanges.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/StandardErrorCapture.h"
+#include "tests/support/TimeScale.h"
 
 #include <gtest/gtest.h>
 
@@ -284,7 +285,7 @@ std::set<int> waitingForLock (const juce::File& folder)
 
 bool waitUntil (const std::function<bool()>& condition)
 {
-    for (int waited = 0; waited < 5000; waited += 5)
+    for (int waited = 0; waited < TimeScale::hangLimitMs (5000); waited += 5)
     {
         if (condition())
             return true;

@@ -4,6 +4,7 @@
 #include "presets/SaveLock.h"
 #include "tests/support/NoPermissionOverride.h"
 #include "tests/support/StandardErrorCapture.h"
+#include "tests/support/TimeScale.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,7 +133,7 @@ bool untilASaveWaitsForTheLockOf (const juce::File& folder)
     if (::stat (folder.getFullPathName().toRawUTF8(), &info) != 0)
         return false;
     const auto inode = ":" + std::to_string (info.st_ino) + " ", self = " " + std::to_string (::getpid()) + " ";
-    for (int waited = 0; waited < 5000; waited += 5)
+    for (int waited = 0; waited < TimeScale::hangLimitMs (5000); waited += 5)
     {
         std::ifstream locks ("/proc/locks");
         for (std::string line; std::getline (locks, line);)

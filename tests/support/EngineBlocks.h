@@ -7,6 +7,12 @@
 #include <thread>
 #include <utility>
 
+/** Milliseconds within which a call that must not wait for audio returns:
+    the engine's wait for an audio thread that does not come lasts its full
+    5 s on any machine, so anything shorter did not wait for it, however
+    slow the machine. */
+constexpr double shorterThanTheWaitForAudioMs = 4500.0;
+
 /** Runs work the way the host's audio thread runs the engine: holding the
     engine's callback lock, which the host's wrapper holds around every
     block.  A test thread that plays the engine, or reads what the audio

@@ -9,9 +9,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace XInput
 {
@@ -69,9 +71,95 @@ inline bool clickAt (juce::Point<int> screen, int button, bool withCtrl = false,
     return clicked && (! withCtrl || xdotool ({ "keyup", "ctrl" }));
 }
 
+struct DisplayCloser
+{
+    void operator() (Display* display) const { XCloseDisplay (display); }
+};
+using DisplayConnection = std::unique_ptr<Display, DisplayCloser>;
+
+/** While it lives, the keys given do not repeat on the display, and then
+    repeat as they did before.  The display repeats a key held past a fixed
+    delay, however long its holder took to get there: a test that holds a
+    key across something a loaded machine may make slow (a field that
+    opens, xdotool between a key's press and its release) switches it off
+    for that key, so that what the program reads is what the test pressed. */
+class RepeatOff
+{
+public:
+    /** Keys by their X names ("a", "Return"). */
+    explicit RepeatOff (const juce::StringArray& names)
+    {
+        std::vector<KeySym> symbols;
+        for (auto& name : names)
+            symbols.push_back (XStringToKeysym (name.toRawUTF8()));
+        switchOff (symbols);
+    }
+
+    /** The keys that type these characters. */
+    explicit RepeatOff (const juce::String& text)
+    {
+        // Below U+0100 a character's key symbol is its own code.
+        std::vector<KeySym> symbols;
+        for (auto character : text)
+            symbols.push_back (character == '\r' || character == '\n' ? XStringToKeysym ("Return")
+                               : character < 0x100                  ? (KeySym) character
+                                                                    : (KeySym) (0x01000000 | character));
+        switchOff (symbols);
+    }
+
+    ~RepeatOff()
+    {
+        if (display == nullptr)
+            return;
+        for (auto& key : keys)
+            setRepeat (key.code, key.repeated ? AutoRepeatModeOn : AutoRepeatModeOff);
+        XSync (display.get(), False);
+    }
+
+    RepeatOff (const RepeatOff&) = delete;
+    RepeatOff& operator= (const RepeatOff&) = delete;
+
+private:
+    struct Key
+    {
+        KeyCode code;
+        bool repeated;
+    };
+
+    void switchOff (const std::vector<KeySym>& symbols)
+    {
+        display.reset (XOpenDisplay (nullptr));
+        if (display == nullptr)
+            return;
+        XKeyboardState state {};
+        XGetKeyboardControl (display.get(), &state);
+        for (auto symbol : symbols)
+        {
+            const KeyCode code = symbol != NoSymbol ? XKeysymToKeycode (display.get(), symbol) : 0;
+            if (code == 0 || std::any_of (keys.begin(), keys.end(), [code] (const Key& key) { return key.code == code; }))
+                continue;
+            keys.push_back ({ code, ((state.auto_repeats[code >> 3] >> (code & 7)) & 1) != 0 });
+            setRepeat (code, AutoRepeatModeOff);
+        }
+        XSync (display.get(), False);
+    }
+
+    void setRepeat (KeyCode code, int mode)
+    {
+        XKeyboardControl control {};
+        control.key = code;
+        control.auto_repeat_mode = mode;
+        XChangeKeyboardControl (display.get(), KBKey | KBAutoRepeatMode, &control);
+    }
+
+    DisplayConnection display;
+    std::vector<Key> keys;
+};
+
 /** Types text as key presses, to whatever holds the input focus. */
 inline bool type (const juce::String& text)
 {
+    const RepeatOff typedOnce (text);
     return xdotool ({ "type", "--delay", "20", text });
 }
 
@@ -92,12 +180,14 @@ inline bool typeOverlapping (const juce::String& letters, const juce::StringArra
         arguments.addArray ({ "keydown", key, "keyup", key });
     if (letters.isNotEmpty())
         arguments.addArray ({ "keyup", juce::String::charToString (letters.getLastCharacter()) });
+    const RepeatOff typedOnce (letters), thenOnce (then);
     return xdotool (arguments);
 }
 
 /** Presses and releases one key by its X name ("Return", "Escape", "Down"). */
 inline bool key (const juce::String& name)
 {
+    const RepeatOff pressedOnce (juce::StringArray { name });
     return xdotool ({ "key", name });
 }
 
@@ -122,12 +212,6 @@ inline void tolerateErrors()
 {
     XSetErrorHandler ([] (Display*, XErrorEvent*) { return 0; });
 }
-
-struct DisplayCloser
-{
-    void operator() (Display* display) const { XCloseDisplay (display); }
-};
-using DisplayConnection = std::unique_ptr<Display, DisplayCloser>;
 
 /** Where the server shows a window on the screen, and whether it is viewable
     at all (empty when not). */

@@ -27,7 +27,8 @@
 //
 //   kest_concurrent_saver --set-then-end KEY VALUE
 //
-// Or another instance whose user sets or clears a star and closes it:
+// Or another instance whose user sets or clears a star and closes it once
+// the star has landed (its save may wait for the lock as long as it takes):
 //
 //   kest_concurrent_saver --mark-then-end PRESET on|off
 //
@@ -85,6 +86,7 @@
 #include "presets/PresetTreeItems.h"
 #include "presets/RecentChanges.h"
 #include "presets/SaveLock.h"
+#include "tests/support/TimeScale.h"
 
 #include <algorithm>
 #include <chrono>
@@ -114,6 +116,17 @@ struct NoSound : public PresetManager::PresetClient
     juce::String getDefaultPresetName() override { return "New Preset"; }
     void handlePresetOverwriteRequest (PresetOverwriteRequest* request) override { request->answer (false); }
 };
+
+/** Runs the message loop until landed() (nothing of the instance's is left
+    to save), for as long as it takes: a save that waits for its turn lands
+    by itself once the folder is free.  An instance that closes after this
+    loses nothing to its last save's bounded wait, whatever the test did
+    meanwhile on a loaded machine.  Only a hang makes it give up. */
+void waitUntilLanded (const std::function<bool()>& landed)
+{
+    for (int waited = 0; waited < TimeScale::hangLimitMs (60000) && ! landed(); waited += 10)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+}
 
 bool setFavorite (PresetManager& manager, const juce::String& preset, bool on)
 {
@@ -171,7 +184,9 @@ int markThenEnd (const juce::String& preset, bool on)
     auto engine = std::make_unique<AudioEngine>();
     auto& manager = engine->getPresetManager();
     manager.favoriteMarked ("/PresetFiles/User Presets/" + preset, on);
-    return manager.saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
+    const auto file = AudioEngine::getFavoritesFile();
+    waitUntilLanded ([&manager, &file] { return manager.saveFavorites (file); });
+    return manager.saveFavorites (file, PresetManager::FavoritesSave::atClose) ? 0 : 1;
 }
 
 /** Sets or clears the star as a click at the preset's row does and ends once
@@ -190,8 +205,7 @@ int markAndSave (const juce::String& preset, bool on, const juce::File& marked)
         return 1;
 
     const auto file = AudioEngine::getFavoritesFile();
-    for (int waited = 0; waited < 60000 && ! manager.saveFavorites (file); waited += 10)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    waitUntilLanded ([&manager, &file] { return manager.saveFavorites (file); });
     if (! manager.saveFavorites (file, PresetManager::FavoritesSave::atClose))
         return 1;
     return shown() != nullptr && shown()->isFavorite() == on ? 0 : 4;
@@ -209,7 +223,10 @@ int renameWhen (const juce::File& trigger, const juce::String& from, const juce:
         std::this_thread::sleep_for (std::chrono::milliseconds (1));
     if (! item->moveOrRename (to, 0))
         return 1;
-    return engine->getPresetManager().saveFavorites (AudioEngine::getFavoritesFile(), PresetManager::FavoritesSave::atClose) ? 0 : 1;
+    auto& manager = engine->getPresetManager();
+    const auto file = AudioEngine::getFavoritesFile();
+    waitUntilLanded ([&manager, &file] { return manager.saveFavorites (file); });
+    return manager.saveFavorites (file, PresetManager::FavoritesSave::atClose) ? 0 : 1;
 }
 
 bool writeSystemFile (const char* file, const std::string& text)
